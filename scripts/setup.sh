@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the program and the tests need (skipping what is
+# present), then configures and builds. Usage: scripts/setup.sh BUILD_DIR BUILD_TYPE
+set -euo pipefail
+build_dir=${1:-build}
+build_type=${2:-Release}
+top=$(cd "$(dirname "$0")/.." && pwd)
+
+packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libpugixml-dev libcurl4-openssl-dev
+          xvfb xauth fonts-dejavu-core ccache)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  $sudo_cmd apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S "$top" -B "$top/$build_dir" -G Ninja -DCMAKE_BUILD_TYPE="$build_type"
+cmake --build "$top/$build_dir" --parallel "$(nproc)"

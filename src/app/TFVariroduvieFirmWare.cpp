@@ -1,0 +1,321 @@
+#include "app/TFVariroduvieFirmWare.h"
+
+#include "platform/Clock.h"
+#include "platform/Gui_Message_Box.h"
+#include "platform/Shell.h"
+#include "platform/Web_Host.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+constexpr int First_Check_Interval_Ms = 60000;
+constexpr int Next_Check_Interval_Ms = 7200000;
+
+constexpr int Button_W = 170;
+constexpr int Button_H = 36;
+constexpr int Col1_X = 80;
+constexpr int Col2_X = 258;
+constexpr int Row_Top[5] = {112, 156, 200, 244, 288};
+}  // namespace
+
+TFVariroduvieFirmWare::TFVariroduvieFirmWare(App_State &state, Environment &env,
+                                             const QString &dir_exe, QWidget *parent)
+    : QWidget(parent), state_(state), env_(env)
+{
+    setObjectName(QStringLiteral("TFVariroduvieFirmWare"));
+
+    // Start-up, in its fixed order.
+    state_.Lang_Table = {};
+    Layout_Controls();
+    Set_Workspace(state_, dir_exe);
+    state_.Project_Name.clear();
+    Read_Settings(state_);
+    Arm_Update_Timer();
+
+    state_.SW_Title = SW_Title_Text;
+    state_.SW_Code = SW_Code_Text;
+    state_.SW_Desc = SW_Desc_Text;
+    setWindowTitle(state_.SW_Title);
+    L_SW_Code->setText(state_.SW_Code);
+    L_SW_Desc->setText(state_.SW_Desc);
+
+    try {
+        Load_Language(state_.Lang_Table, state_.Dir_Language, state_.Language_Name);
+    } catch (const Lang_File_Error &) {
+        // An unreadable language file leaves the English texts, which Load_Language put in
+        // place before it opened the file.
+    }
+    if (state_.Lang_Table.size() != Lang_Default_Count) Load_Default_Language(state_.Lang_Table);
+
+    Reopen_Last_Project(state_);
+    Set_Lang();
+    Set_Files();
+}
+
+TFVariroduvieFirmWare::~TFVariroduvieFirmWare() = default;
+
+void TFVariroduvieFirmWare::Layout_Controls()
+{
+    setFixedSize(694, 440);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+
+    auto label = [this](const char *name, int x, int y) {
+        auto *l = new QLabel(this);
+        l->setObjectName(QLatin1String(name));
+        l->move(x, y);
+        return l;
+    };
+
+    L_SW_Code = label("L_SW_Code", 16, 8);
+    QFont big = L_SW_Code->font();
+    big.setPointSize(20);
+    big.setBold(true);
+    L_SW_Code->setFont(big);
+    L_SW_Code->setStyleSheet(QStringLiteral("color: grey;"));
+    L_SW_Code->resize(300, 34);
+    L_SW_Desc = label("L_SW_Desc", 16, 42);
+    L_SW_Desc->resize(300, 18);
+
+    LL_Update = label("LL_Update", 250, 16);
+    LL_Update->resize(260, 36);
+    LL_Update->setWordWrap(true);
+    LL_Update->setTextFormat(Qt::RichText);
+    LL_Update->setOpenExternalLinks(false);
+    LL_Update->setAccessibleName(QStringLiteral("New version"));
+    LL_Update->hide();
+    connect(LL_Update, &QLabel::linkActivated, this, &TFVariroduvieFirmWare::LL_UpdateLinkClick);
+
+    auto icon_button = [this](const char *name, int x, QStyle::StandardPixmap icon) {
+        auto *b = new QToolButton(this);
+        b->setObjectName(QLatin1String(name));
+        b->setGeometry(x, 8, 50, 50);
+        b->setIcon(style()->standardIcon(icon));
+        b->setIconSize(QSize(32, 32));
+        b->setAutoRaise(true);
+        connect(b, &QToolButton::clicked, this, [this, b] { Btn_Click(b); });
+        return b;
+    };
+    Btn_Info = icon_button("Btn_Info", 516, QStyle::SP_MessageBoxInformation);
+    Btn_Opz = icon_button("Btn_Opz", 574, QStyle::SP_FileDialogDetailedView);
+    Btn_Close = icon_button("Btn_Close", 632, QStyle::SP_DialogCloseButton);
+
+    L_Begin = label("L_Begin", 16, 84);
+    P_Name_Conf = new QFrame(this);
+    P_Name_Conf->setObjectName(QStringLiteral("P_Name_Conf"));
+    P_Name_Conf->setFrameShape(QFrame::Box);
+    P_Name_Conf->setGeometry(80, 70, 428 - 80, 106 - 70);
+    L_Name_Conf = label("L_Name_Conf", 87, 75);
+    L_Name_Conf_L2 = label("L_Name_Conf_L2", 87, 88);
+    for (QLabel *l : {L_Name_Conf, L_Name_Conf_L2}) {
+        l->resize(428 - 87 - 4, 14);
+        l->raise();
+    }
+    QFont bold = L_Name_Conf_L2->font();
+    bold.setBold(true);
+    L_Name_Conf_L2->setFont(bold);
+
+    for (int i = 1; i <= 8; ++i) {
+        const int top = i <= 5 ? Row_Top[i - 1] + 16 : Row_Top[4] + 16 + 44 * (i - 5);
+        L_Step[i] = label(QStringLiteral("L_Step_%1").arg(i).toLatin1().constData(), 16, top);
+        L_Step[i]->resize(62, 16);
+        L_Step[i]->setVisible(i <= 5);
+    }
+
+    auto step_button = [this](const char *name, int x, int row) {
+        auto *b = new QPushButton(this);
+        b->setObjectName(QLatin1String(name));
+        b->setGeometry(x, Row_Top[row], Button_W, Button_H);
+        connect(b, &QPushButton::clicked, this, [this, b] { Btn_Click(b); });
+        return b;
+    };
+    Btn_New = step_button("Btn_New", Col1_X, 0);
+    Btn_Open = step_button("Btn_Open", Col2_X, 0);
+    Btn_Prm_Gen = step_button("Btn_Prm_Gen", Col1_X, 1);
+    Btn_Receive_COB = step_button("Btn_Receive_COB", Col1_X, 2);
+    Btn_Define_Receive_COB = step_button("Btn_Define_Receive_COB", Col2_X, 2);
+    Btn_Transmit_COB = step_button("Btn_Transmit_COB", Col1_X, 3);
+    Btn_Define_Transmit_COB = step_button("Btn_Define_Transmit_COB", Col2_X, 3);
+    Btn_CreateBin = step_button("Btn_CreateBin", Col1_X, 4);
+
+    L_Norvale = label("L_Norvale", 565, Row_Top[4] + 16);
+    L_Norvale->setText(Web_Host());
+    L_Norvale->adjustSize();
+    L_Norvale->setCursor(Qt::PointingHandCursor);
+    L_Norvale->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
+    L_Norvale->setAccessibleName(QStringLiteral("Maker's web site"));
+    L_Norvale->installEventFilter(this);
+
+    Separator = new QFrame(this);
+    Separator->setObjectName(QStringLiteral("Separator"));
+    Separator->setFrameShape(QFrame::HLine);
+    Separator->setFrameShadow(QFrame::Plain);
+    Separator->setGeometry(10, Row_Top[4] + 51, 674, 1);
+
+    Timer_Update = new QTimer(this);
+    Timer_Update->setObjectName(QStringLiteral("Timer_Update"));
+    Timer_Update->setInterval(First_Check_Interval_Ms);
+    connect(Timer_Update, &QTimer::timeout, this, &TFVariroduvieFirmWare::Timer_UpdateTimer);
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TFVariroduvieFirmWare::Arm_Update_Timer()
+{
+    if (state_.Enable_Internet && state_.Enable_Update)
+        Timer_Update->start();
+    else
+        Timer_Update->stop();
+}
+
+void TFVariroduvieFirmWare::Set_Lang()
+{
+    const App_State &s = state_;
+    L_Begin->setText(s.STR(0));
+    for (int i = 1; i <= 8; ++i) L_Step[i]->setText(s.STR(i));
+    Btn_Info->setToolTip(s.STR(12));
+    Btn_Info->setAccessibleName(s.STR(12));
+    Btn_Opz->setToolTip(s.STR(13));
+    Btn_Opz->setAccessibleName(s.STR(13));
+    Btn_Close->setToolTip(s.STR(14));
+    Btn_Close->setAccessibleName(s.STR(14));
+    Btn_New->setText(s.STR(15));
+    Btn_Open->setText(s.STR(16));
+    Btn_CreateBin->setText(s.STR(17));
+    Btn_Prm_Gen->setText(s.STR(20));
+    Btn_Receive_COB->setText(s.STR(21));
+    Btn_Transmit_COB->setText(s.STR(22));
+    Btn_Define_Receive_COB->setText(s.STR(23));
+    Btn_Define_Transmit_COB->setText(s.STR(24));
+    Show_Name_Conf();
+}
+
+void TFVariroduvieFirmWare::Show_Name_Conf()
+{
+    if (!state_.Project_Name.isEmpty()) {
+        L_Name_Conf->setText(state_.STR(11));
+        L_Name_Conf_L2->setText(state_.Project_Name);
+    } else {
+        L_Name_Conf->setText(state_.STR(9));
+        L_Name_Conf_L2->setText(state_.STR(10));
+    }
+}
+
+void TFVariroduvieFirmWare::Set_Files() { ::Set_Files(state_); }
+
+void TFVariroduvieFirmWare::Save_Setting()
+{
+    QString error;
+    if (!Write_Settings(state_, &error))
+        Message_Box::Error(this, QStringLiteral("The settings could not be saved.\n%1").arg(error));
+}
+
+void TFVariroduvieFirmWare::closeEvent(QCloseEvent *event)
+{
+    Save_Setting();
+    event->accept();
+    // Closing the main window ends the program, also while hidden dialogs exist.
+    QCoreApplication::quit();
+}
+
+bool TFVariroduvieFirmWare::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == L_Norvale && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        L_NorvaleClick();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+int TFVariroduvieFirmWare::Show_Modal(QDialog *dialog)
+{
+    if (!dialog) return QDialog::Rejected;
+    return dialog->exec();
+}
+
+void TFVariroduvieFirmWare::Btn_Click(QAbstractButton *Sender)
+{
+    if (Sender == Btn_New) {
+        Create_New_Project();
+    } else if (Sender == Btn_Open) {
+        Open_Project();
+    } else if (Sender == Btn_Close) {
+        close();
+    } else if (Sender == Btn_Info) {
+        Show_Window(Window::About);
+    } else if (Sender == Btn_Opz) {
+        if (Show_Window(Window::SoftOptions) == QDialog::Accepted) {
+            Save_Setting();
+            Arm_Update_Timer();
+        }
+    } else if (state_.Dir_Project.isEmpty()) {
+        Message_Box::Error(this, state_.STR(18));
+    } else if (Sender == Btn_Prm_Gen) {
+        Show_Window(Window::ParGen);
+    } else if (Sender == Btn_Receive_COB) {
+        Show_Window(Window::ReceiveCAN);
+    } else if (Sender == Btn_Transmit_COB) {
+        Show_Window(Window::TransmitCAN);
+    } else if (Sender == Btn_Define_Receive_COB) {
+        Show_Window(Window::DefineRecCAN);
+    } else if (Sender == Btn_Define_Transmit_COB) {
+        Show_Window(Window::DefineTransCAN);
+    } else if (Sender == Btn_CreateBin) {
+        Update_Device();
+    }
+}
+
+void TFVariroduvieFirmWare::Create_New_Project()
+{
+    // The new configuration dialog arrives with its own window class.
+}
+
+void TFVariroduvieFirmWare::Open_Project()
+{
+    // The open configuration dialog arrives with its own window class.
+}
+
+void TFVariroduvieFirmWare::Update_Device()
+{
+    // The image builder and the update dialog arrive with their own classes.
+}
+
+void TFVariroduvieFirmWare::Timer_UpdateTimer()
+{
+    Timer_Update->stop();
+    // The version check itself arrives with the options dialog; until then no newer version
+    // is ever announced.
+    LL_Update->hide();
+    Timer_Update->setInterval(Next_Check_Interval_Ms);
+    Timer_Update->start();
+}
+
+void TFVariroduvieFirmWare::LL_UpdateLinkClick(const QString &Link)
+{
+    if (env_.shell) env_.shell->Open_Url(Link);
+}
+
+void TFVariroduvieFirmWare::L_NorvaleClick()
+{
+    if (env_.shell) env_.shell->Open_Url(Maker_Home_Url());
+}
+
+void TFVariroduvieFirmWare::Start_Program(const QString &NomeSW, const QString &Parameter, bool tipo)
+{
+    if (!env_.shell || !env_.clock) return;
+    std::unique_ptr<Process_Handle> process = env_.shell->Start(NomeSW, Parameter, tipo);
+    if (!process) return;
+    Wait_For_Program(*process, *env_.clock);
+}

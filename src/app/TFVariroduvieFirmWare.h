@@ -1,0 +1,111 @@
+#pragma once
+// The main window: the numbered steps of the configuration work, the active configuration,
+// and the operations the dialogs call on it.
+#include "app/App_State.h"
+#include "app/Environment.h"
+
+#include <QWidget>
+
+class QAbstractButton;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QTimer;
+class QToolButton;
+
+class TFNew_Project;
+class TFOpenConf;
+class TFBootTCP;
+class TFAbout;
+class TFSoftOptions;
+class TFParGen;
+class TFReceiveCAN;
+class TFTransmitCAN;
+class TFDefineRecCAN;
+class TFDefineTransCAN;
+
+// The dialogs, created once after the main window and alive until the program ends.
+struct App_Windows {
+    TFNew_Project *New_Project = nullptr;
+    TFOpenConf *OpenConf = nullptr;
+    TFBootTCP *BootTCP = nullptr;
+    TFAbout *About = nullptr;
+    TFSoftOptions *SoftOptions = nullptr;
+    TFParGen *ParGen = nullptr;
+    TFReceiveCAN *ReceiveCAN = nullptr;
+    TFTransmitCAN *TransmitCAN = nullptr;
+    TFDefineRecCAN *DefineRecCAN = nullptr;
+    TFDefineTransCAN *DefineTransCAN = nullptr;
+};
+
+class TFVariroduvieFirmWare : public QWidget {
+    Q_OBJECT
+public:
+    // Runs the whole start-up: workspace folders in dir_exe, settings, language, last
+    // configuration, texts and file paths. The dialogs come after, with Create_Dialogs.
+    TFVariroduvieFirmWare(App_State &state, Environment &env, const QString &dir_exe,
+                          QWidget *parent = nullptr);
+    ~TFVariroduvieFirmWare() override;
+
+    // Creates the dialogs in their fixed order (each applies its texts at creation).
+    void Create_Dialogs();
+
+    void Set_Lang();
+    void Set_Files();
+    void Change_Language();
+    void Save_Setting();
+    void Start_Program(const QString &NomeSW, const QString &Parameter, bool tipo);
+    void Btn_Click(QAbstractButton *Sender);
+    void Create_New_Project();
+    void Open_Project();
+    void Update_Device();
+    void Timer_UpdateTimer();
+    void LL_UpdateLinkClick(const QString &Link);
+    void L_NorvaleClick();
+    // Enables the version-check timer exactly when both internet flags are set.
+    void Arm_Update_Timer();
+
+    App_State &State() { return state_; }
+    Environment &Env() { return env_; }
+    App_Windows &Windows() { return windows_; }
+    QTimer *Update_Timer() const { return Timer_Update; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void Layout_Controls();
+    void Show_Name_Conf();
+    // Shows one of the dialogs modally and returns its result (Rejected while it does not exist).
+    enum class Window { About, SoftOptions, ParGen, ReceiveCAN, TransmitCAN, DefineRecCAN, DefineTransCAN };
+    int Show_Window(Window window);
+    static int Show_Modal(class QDialog *dialog);
+
+    App_State &state_;
+    Environment &env_;
+    App_Windows windows_;
+
+    QLabel *L_SW_Code = nullptr;
+    QLabel *L_SW_Desc = nullptr;
+    QLabel *LL_Update = nullptr;
+    QToolButton *Btn_Info = nullptr;
+    QToolButton *Btn_Opz = nullptr;
+    QToolButton *Btn_Close = nullptr;
+    QLabel *L_Begin = nullptr;
+    QFrame *P_Name_Conf = nullptr;
+    QLabel *L_Name_Conf = nullptr;
+    QLabel *L_Name_Conf_L2 = nullptr;
+    QLabel *L_Step[9] = {};
+    QPushButton *Btn_New = nullptr;
+    QPushButton *Btn_Open = nullptr;
+    QPushButton *Btn_Prm_Gen = nullptr;
+    QPushButton *Btn_Receive_COB = nullptr;
+    QPushButton *Btn_Define_Receive_COB = nullptr;
+    QPushButton *Btn_Transmit_COB = nullptr;
+    QPushButton *Btn_Define_Transmit_COB = nullptr;
+    QPushButton *Btn_CreateBin = nullptr;
+    QLabel *L_Norvale = nullptr;
+    QFrame *Separator = nullptr;
+    QTimer *Timer_Update = nullptr;
+};

@@ -1,0 +1,34 @@
+// Program entry: the main window (which runs the start-up), then the dialogs, then the loop.
+#include "app/Environment.h"
+#include "app/TFVariroduvieFirmWare.h"
+#include "platform/Clock.h"
+#include "platform/Gui_Shell.h"
+
+#include <QApplication>
+#include <QTimer>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("QCX3310"));
+    QApplication::setApplicationVersion(QStringLiteral("1.102"));
+    // The main window's close ends the program even while hidden dialogs exist.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    Real_Shell shell;
+    Real_Clock clock;
+    Environment env;
+    env.shell = &shell;
+    env.clock = &clock;
+
+    App_State state;
+    TFVariroduvieFirmWare main_window(state, env, QCoreApplication::applicationDirPath());
+    main_window.Create_Dialogs();
+    main_window.show();
+
+    // For the start-up benchmark: leave as soon as the window has been shown.
+    if (qEnvironmentVariableIsSet("QCX3310_QUIT_WHEN_SHOWN"))
+        QTimer::singleShot(0, &app, [] { QCoreApplication::exit(0); });
+
+    return app.exec();
+}

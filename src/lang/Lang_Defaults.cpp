@@ -1,0 +1,193 @@
+#include "lang/Lang_Table.h"
+
+// The built-in English texts, entry i being the text of STRi. Leading and trailing blanks
+// are part of the texts.
+const char16_t *const Lang_Default_Texts[Lang_Default_Count] = {
+    u"Begin",  // STR0
+    u"Step 1",  // STR1
+    u"Step 2",  // STR2
+    u"Step 3",  // STR3
+    u"Step 4",  // STR4
+    u"Step 5",  // STR5
+    u"Step 6",  // STR6
+    u"Step 7",  // STR7
+    u"Step 8",  // STR8
+    u"None Configuration Opened ",  // STR9
+    u"Use Step1 to open or create new configuration",  // STR10
+    u"Opened Configuration of the Converter : ",  // STR11
+    u"Information",  // STR12
+    u"Options",  // STR13
+    u"Close Configurator",  // STR14
+    u"New Configuration",  // STR15
+    u"Open Configuration",  // STR16
+    u"Update Device",  // STR17
+    u"Error! Project not Valid",  // STR18
+    u"New Version Available. Click Here for more Details",  // STR19
+    u"Set Communication",  // STR20
+    u"Receive COB",  // STR21
+    u"Transmit COB",  // STR22
+    u"Define COB",  // STR23
+    u"Define COB",  // STR24
+    u"Create New Configuration",  // STR25
+    u"Create New Configuration",  // STR26
+    u"Name of the new Configuration",  // STR27
+    u"OK",  // STR28
+    u"Cancel",  // STR29
+    u"Error! Name project is not valid",  // STR30
+    u"Error! Name project is not valid because directory already exists",  // STR31
+    u"Error! Name Project is not valid",  // STR32
+    u"Open Configuration",  // STR33
+    u"Open an Existing Configuration",  // STR34
+    u"List of Avaliable Configurations",  // STR35
+    u"OK",  // STR36
+    u"Cancel",  // STR37
+    u"Software Options",  // STR38
+    u"Software Options",  // STR39
+    u"Language",  // STR40
+    u"Connection Options",  // STR41
+    u"Selected Language : ",  // STR42
+    u"Page ",  // STR43
+    u" / ",  // STR44
+    u"Previous",  // STR45
+    u"Next",  // STR46
+    u"Enable Internet Connection",  // STR47
+    u"Check Software Update at Start of Program",  // STR48
+    u"Check Available Update",  // STR49
+    u"OK",  // STR50
+    u"Cancel",  // STR51
+    u"New Version Available. Click Here for more Details",  // STR52
+    u"No Update Available",  // STR53
+    u"Do you want to change the Language from ",  // STR54
+    u" to ",  // STR55
+    u"?",  // STR56
+    u"Update Firmware from Etherner (UDP)",  // STR57
+    u"Insert the IP Address of ",  // STR58
+    u"Check the Connection the device",  // STR59
+    u"Ping",  // STR60
+    u"Cancel",  // STR61
+    u"Next",  // STR62
+    u"Update Device Options",  // STR63
+    u"Firmware",  // STR64
+    u"Read Firmware when finish",  // STR65
+    u"Configuration",  // STR66
+    u"Read Configuration when finish",  // STR67
+    u"Execute update firmware",  // STR68
+    u"Device Found!",  // STR69
+    u"Device Not Found!",  // STR70
+    u"Error!!! Check the Ip Address",  // STR71
+    u"Device not found in network",  // STR72
+    u"Set Communication",  // STR73
+    u"Set Communication Setting",  // STR74
+    u"OK",  // STR75
+    u"Cancel",  // STR76
+    u" CAN ",  // STR77
+    u"Baudrate",  // STR78
+    u" Modbus TCP Slave ",  // STR79
+    u"IP ADDRESS",  // STR80
+    u"SUBNET Mask",  // STR81
+    u"GATEWAY",  // STR82
+    u"Port",  // STR83
+    u"Error Modbus TCP Slave!! IP Address 1 must be between 0 and 255",  // STR84
+    u"Error Modbus TCP Slave!! IP Address 2 must be between 0 and 255",  // STR85
+    u"Error Modbus TCP Slave!! IP Address 3 must be between 0 and 255",  // STR86
+    u"Error Modbus TCP Slave!! IP Address 4 must be between 0 and 255",  // STR87
+    u"Error Modbus TCP Slave!! SUBNET Mask 1 must be between 0 and 255",  // STR88
+    u"Error Modbus TCP Slave!! SUBNET Mask 2 must be between 0 and 255",  // STR89
+    u"Error Modbus TCP Slave!! SUBNET Mask 3 must be between 0 and 255",  // STR90
+    u"Error Modbus TCP Slave!! SUBNET Mask 4 must be between 0 and 255",  // STR91
+    u"Error Modbus TCP Slave!! GATEWAY IP 1 must be between 0 and 255",  // STR92
+    u"Error Modbus TCP Slave!! GATEWAY IP 2 must be between 0 and 255",  // STR93
+    u"Error Modbus TCP Slave!! GATEWAY IP 3 must be between 0 and 255",  // STR94
+    u"Error Modbus TCP Slave!! GATEWAY IP 4 must be between 0 and 255",  // STR95
+    u"Error Modbus TCP Slave!! PORT must be between 0 and 65535",  // STR96
+    u"Do you want to exit without saving changes?",  // STR97
+    u"Receive CAN",  // STR98
+    u"Receive CAN Frames",  // STR99
+    u"OK",  // STR100
+    u"Cancel",  // STR101
+    u"Delete Row",  // STR102
+    u"Insert Row",  // STR103
+    u"N°",  // STR104
+    u"Cob-ID",  // STR105
+    u"Dimension",  // STR106
+    u"Type",  // STR107
+    u"TimeOut (ms)",  // STR108
+    u"Mnemonic",  // STR109
+    u"Error in row ",  // STR110
+    u"!! Type of CAN message must be selected",  // STR111
+    u"!! CobID must be between 0x000 and 0x7FF",  // STR112
+    u"!! CobID must be between 0x00000000 and 0x1FFFFFFF",  // STR113
+    u"!! Dimension must be between 1 and 8",  // STR114
+    u"!! TimeOut must be between 0 and 100000000 ms",  // STR115
+    u"Are you sure to delete the Row number ",  // STR116
+    u"Transmit CAN",  // STR117
+    u"Transmit CAN Frames",  // STR118
+    u"OK",  // STR119
+    u"Cancel",  // STR120
+    u"Delete Row",  // STR121
+    u"Insert Row",  // STR122
+    u"N°",  // STR123
+    u"Cob-ID",  // STR124
+    u"Dimension",  // STR125
+    u"Type",  // STR126
+    u"Data Change",  // STR127
+    u"On Timer",  // STR128
+    u"Send Timer",  // STR129
+    u"Mnemonic",  // STR130
+    u"Error in row ",  // STR131
+    u"!! Type of CAN message must be selected",  // STR132
+    u"!! CobID must be between 0x000 and 0x7FF",  // STR133
+    u"!! CobID must be between 0x00000000 and 0x1FFFFFFF",  // STR134
+    u"!! Dimension must be between 1 and 8",  // STR135
+    u"!! Send Timer must be between 0 and 100000000 ms",  // STR136
+    u"Are you sure to delete the Row number ",  // STR137
+    u"Define Receive CAN",  // STR138
+    u"Define Modbus Registers for Receive CAN Frames",  // STR139
+    u"List of Receive CAN Frames",  // STR140
+    u"Cob-ID                  Dimension",  // STR141
+    u"List of Modbus Registers",  // STR142
+    u"Relative to the Cob-ID Selected",  // STR143
+    u"Create/Modify a Modbus Register",  // STR144
+    u"Index of Modbus Register",  // STR145
+    u"Select the Byte to Put in the High",  // STR146
+    u"Part of the Modbus Register",  // STR147
+    u"Select the Byte to Put in the Low",  // STR148
+    u"Part of the Modbus Register",  // STR149
+    u"Create",  // STR150
+    u"Modify",  // STR151
+    u"Delete",  // STR152
+    u"Copy",  // STR153
+    u"Paste",  // STR154
+    u"OK",  // STR155
+    u"Cancel",  // STR156
+    u"Error!! Index of Modbus Register must be between 0 and 65535",  // STR157
+    u"Error!! Index of Modbus Register is already used",  // STR158
+    u"None",  // STR159
+    u"Byte ",  // STR160
+    u"Define Transmit CAN",  // STR161
+    u"Define Modbus Registers for Transmit CAN Frames",  // STR162
+    u"List of Transmit CAN Frames",  // STR163
+    u"Cob-ID                  Dimension",  // STR164
+    u"List of Modbus Registers",  // STR165
+    u"Relative to the PGN Selected",  // STR166
+    u"Create/Modify a Modbus Register",  // STR167
+    u"Index of Modbus Register",  // STR168
+    u"Select the Byte to Put in the High",  // STR169
+    u"Part of the Modbus Register",  // STR170
+    u"Select the Byte to Put in the Low",  // STR171
+    u"Part of the Modbus Register",  // STR172
+    u"Send CAN frame on Modbus Write",  // STR173
+    u"False",  // STR174
+    u"True",  // STR175
+    u"Create",  // STR176
+    u"Modify",  // STR177
+    u"Delete",  // STR178
+    u"Copy",  // STR179
+    u"Paste",  // STR180
+    u"OK",  // STR181
+    u"Cancel",  // STR182
+    u"Error!! Index of Modbus Register must be between 0 and 65535",  // STR183
+    u"Error!! Index of Modbus Register is already used",  // STR184
+    u"None",  // STR185
+    u"Byte ",  // STR186
+};

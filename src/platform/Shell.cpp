@@ -1,0 +1,14 @@
+#include "platform/Shell.h"
+
+#include "platform/Clock.h"
+
+
+bool Wait_For_Program(Process_Handle &process, Clock &clock, qint64 limit_ms)
+{
+    const qint64 start = clock.Now_Ms();
+    while (process.Running()) {
+        if (clock.Now_Ms() - start >= limit_ms) return false;
+        clock.Sleep_Ms(10);
+    }
+    return true;
+}

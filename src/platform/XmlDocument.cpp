@@ -1,0 +1,164 @@
+#include "platform/XmlDocument.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <pugixml.hpp>
+#include <sstream>
+
+namespace {
+
+std::string To_Std(const QString &s) { return s.toUtf8().toStdString(); }
+
+// Options: a declaration, comment or processing instruction in front of the root becomes the
+// document's first node; whitespace-only text between elements is dropped (pugixml default).
+constexpr unsigned Parse_Options =
+    pugi::parse_default | pugi::parse_declaration | pugi::parse_comments | pugi::parse_pi;
+
+pugi::xml_node Node(pugi::xml_node_struct *n) { return pugi::xml_node(n); }
+
+}  // namespace
+
+Xml_Error::Xml_Error(const QString &file, int line, int column, const QString &reason)
+    : std::runtime_error(To_Std(line > 0 ? QStringLiteral("%1: line %2, column %3: %4")
+                                               .arg(file).arg(line).arg(column).arg(reason)
+                                         : QStringLiteral("%1: %2").arg(file, reason))),
+      File(file), Line(line), Column(column), Reason(reason)
+{
+}
+
+QString Xml_Error::Text() const { return QString::fromUtf8(what()); }
+
+bool Xml_Node::Is_Element() const { return node_ && Node(node_).type() == pugi::node_element; }
+
+QString Xml_Node::Name() const { return node_ ? QString::fromUtf8(Node(node_).name()) : QString(); }
+
+QString Xml_Node::Text() const
+{
+    return node_ ? QString::fromUtf8(Node(node_).text().get()) : QString();
+}
+
+void Xml_Node::Set_Text(const QString &text)
+{
+    if (node_) Node(node_).text().set(To_Std(text).c_str());
+}
+
+Xml_Node Xml_Node::Child(const QString &name) const
+{
+    if (!node_) return {};
+    return Xml_Node(Node(node_).child(To_Std(name).c_str()).internal_object());
+}
+
+QList<Xml_Node> Xml_Node::Children() const
+{
+    QList<Xml_Node> list;
+    if (!node_) return list;
+    for (pugi::xml_node c = Node(node_).first_child(); c; c = c.next_sibling())
+        list.append(Xml_Node(c.internal_object()));
+    return list;
+}
+
+std::optional<QString> Xml_Node::Attribute(const QString &name) const
+{
+    if (!node_) return std::nullopt;
+    const pugi::xml_attribute a = Node(node_).attribute(To_Std(name).c_str());
+    if (!a) return std::nullopt;
+    return QString::fromUtf8(a.value());
+}
+
+void Xml_Node::Set_Attribute(const QString &name, const QString &value)
+{
+    if (!node_) return;
+    pugi::xml_node n = Node(node_);
+    const std::string key = To_Std(name);
+    pugi::xml_attribute a = n.attribute(key.c_str());
+    if (!a) a = n.append_attribute(key.c_str());
+    a.set_value(To_Std(value).c_str());
+}
+
+Xml_Node Xml_Node::Append_Child(const QString &name)
+{
+    if (!node_) return {};
+    return Xml_Node(Node(node_).append_child(To_Std(name).c_str()).internal_object());
+}
+
+Xml_Node Xml_Node::Append_Text_Child(const QString &name, const QString &text)
+{
+    Xml_Node child = Append_Child(name);
+    // An empty text is written as an empty element.
+    if (!text.isEmpty()) child.Set_Text(text);
+    return child;
+}
+
+Xml_Document::Xml_Document() : doc_(std::make_unique<pugi::xml_document>()) {}
+Xml_Document::~Xml_Document() = default;
+Xml_Document::Xml_Document(Xml_Document &&) noexcept = default;
+Xml_Document &Xml_Document::operator=(Xml_Document &&) noexcept = default;
+
+Xml_Document Xml_Document::Load(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) throw Xml_Error(path, 0, 0, file.errorString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) throw Xml_Error(path, 0, 0, file.errorString());
+    return Parse(bytes, path);
+}
+
+Xml_Document Xml_Document::Parse(const QByteArray &bytes, const QString &file_name)
+{
+    Xml_Document d;
+    const pugi::xml_parse_result r =
+        d.doc_->load_buffer(bytes.constData(), size_t(bytes.size()), Parse_Options, pugi::encoding_auto);
+    if (!r) {
+        // Turn the byte offset into a line and column (1-based) for the message.
+        int line = 1;
+        int column = 1;
+        const qsizetype end = qMin<qsizetype>(qsizetype(r.offset), bytes.size());
+        for (qsizetype i = 0; i < end; ++i) {
+            if (bytes[i] == '\n') {
+                ++line;
+                column = 1;
+            } else if ((uchar(bytes[i]) & 0xC0) != 0x80) {
+                ++column;
+            }
+        }
+        throw Xml_Error(file_name, line, column, QString::fromUtf8(r.description()));
+    }
+    return d;
+}
+
+Xml_Node Xml_Document::First_Node() const
+{
+    return Xml_Node(doc_->first_child().internal_object());
+}
+
+Xml_Node Xml_Document::Append_Root(const QString &name)
+{
+    return Xml_Node(doc_->append_child(To_Std(name).c_str()).internal_object());
+}
+
+void Xml_Document::Append_Comment(const QString &text)
+{
+    doc_->append_child(pugi::node_comment).set_value(To_Std(text).c_str());
+}
+
+QByteArray Xml_Document::To_Bytes() const
+{
+    std::ostringstream out;
+    doc_->save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    const std::string s = out.str();
+    return QByteArray(s.data(), qsizetype(s.size()));
+}
+
+void Xml_Document::Save(const QString &path) const { Save_File_Atomic(path, To_Bytes()); }
+
+void Save_File_Atomic(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) throw Xml_Error(path, 0, 0, file.errorString());
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw Xml_Error(path, 0, 0, reason);
+    }
+    if (!file.commit()) throw Xml_Error(path, 0, 0, file.errorString());
+}

@@ -1,0 +1,92 @@
+#pragma once
+// The one XML document abstraction all files of the program go through (a thin layer over
+// pugixml, which keeps attribute order and writes raw output without a declaration).
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+namespace pugi {
+class xml_document;
+class xml_node_struct;
+}  // namespace pugi
+
+// A file that cannot be read, is not well-formed, or cannot be written. Line and Column are 0
+// when the failure has no position in the text.
+class Xml_Error : public std::runtime_error {
+public:
+    Xml_Error(const QString &file, int line, int column, const QString &reason);
+    QString File;
+    int Line = 0;
+    int Column = 0;
+    QString Reason;
+    // "<file>: line L, column C: <reason>" (or "<file>: <reason>" without a position).
+    QString Text() const;
+};
+
+class Xml_Node {
+public:
+    Xml_Node() = default;
+    explicit Xml_Node(pugi::xml_node_struct *node) : node_(node) {}
+
+    bool Is_Null() const { return node_ == nullptr; }
+    explicit operator bool() const { return node_ != nullptr; }
+    bool Is_Element() const;
+
+    QString Name() const;
+    // Text of the element (its first text child), empty when it has none.
+    QString Text() const;
+    void Set_Text(const QString &text);
+
+    // First child element with this name, or a null node.
+    Xml_Node Child(const QString &name) const;
+    // Every child node in document order (whitespace-only text was dropped at load).
+    QList<Xml_Node> Children() const;
+
+    // The attribute's value; no value when the attribute is missing (an empty value is present).
+    std::optional<QString> Attribute(const QString &name) const;
+    // Sets an existing attribute or appends a new one after the others.
+    void Set_Attribute(const QString &name, const QString &value);
+
+    Xml_Node Append_Child(const QString &name);
+    // Appends a child element holding only a text.
+    Xml_Node Append_Text_Child(const QString &name, const QString &text);
+
+private:
+    pugi::xml_node_struct *node_ = nullptr;
+};
+
+class Xml_Document {
+public:
+    Xml_Document();
+    ~Xml_Document();
+    Xml_Document(Xml_Document &&) noexcept;
+    Xml_Document &operator=(Xml_Document &&) noexcept;
+
+    // Reads and parses a file. A byte-order mark is accepted. Throws Xml_Error naming the file
+    // (and the line and column for malformed XML).
+    static Xml_Document Load(const QString &path);
+    // Parses bytes; file_name only names the source in errors.
+    static Xml_Document Parse(const QByteArray &bytes, const QString &file_name);
+
+    // The document's first top-level node, whatever it is (an XML declaration or a comment in
+    // front of the root element is that node). Null for an empty document.
+    Xml_Node First_Node() const;
+
+    // Building a new document: the root element, then a top-level comment after it.
+    Xml_Node Append_Root(const QString &name);
+    void Append_Comment(const QString &text);
+
+    // UTF-8, no declaration, no whitespace between elements.
+    QByteArray To_Bytes() const;
+    // Replaces the file atomically (temporary file and rename). Throws Xml_Error on failure.
+    void Save(const QString &path) const;
+
+private:
+    std::unique_ptr<pugi::xml_document> doc_;
+};
+
+// Writes bytes to a file atomically; throws Xml_Error with the system's reason on failure.
+void Save_File_Atomic(const QString &path, const QByteArray &bytes);

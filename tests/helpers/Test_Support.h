@@ -1,0 +1,34 @@
+#pragma once
+// Shared pieces of the GUI tests: a recorder for message boxes, a way to act inside a modal
+// dialog, and a fresh workspace folder.
+#include "platform/Gui_Message_Box.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+
+// Records every error box and question; answers questions from a queue (Yes when empty).
+class Message_Recorder : public Message_Box::Handler {
+public:
+    Message_Recorder() { Message_Box::Install(this); }
+    ~Message_Recorder() override { Message_Box::Install(nullptr); }
+
+    void Error(QWidget *, const QString &text) override { Errors.append(text); }
+    bool Ask(QWidget *, const QString &text) override
+    {
+        Questions.append(text);
+        return Answers.isEmpty() ? true : Answers.takeFirst();
+    }
+
+    QStringList Errors;
+    QStringList Questions;
+    QList<bool> Answers;
+};
+
+// Runs action once the next modal dialog is running (keep actions short: a failure inside
+// leaves the dialog open; close it from the action).
+void When_Modal(std::function<void()> action);
+
+// The top-level dialog that is currently modal, or null.
+class QWidget;
+QWidget *Active_Modal();
