@@ -1,0 +1,68 @@
+#pragma once
+// The five XML files of a configuration folder: their trees, their writers, and the row access
+// that every reader shares. Readers throw Xml_Error (file, position or row, reason) for a file
+// that is not well-formed or a row without an attribute that the reader needs; a missing file
+// is a normal state and gives the reader's defaults.
+#include "config/Config_Model.h"
+#include "platform/XmlDocument.h"
+
+#include <optional>
+
+// Root element names.
+QString Frame_File_Root(Direction direction);    // "ReceiveCAN" / "TransmitCAN"
+QString Map_File_Root(Direction direction);      // "DefineRecJ1939" / "DefineTransJ1939"
+
+// Loads a file that may be missing: no document when it does not exist.
+std::optional<Xml_Document> Load_If_Exists(const QString &path);
+
+// One row of a list file: a child node of the root, numbered from 0 in document order.
+class Row_View {
+public:
+    Row_View(Xml_Node node, QString file, int index) : node_(node), file_(std::move(file)), index_(index) {}
+    int Index() const { return index_; }
+    // The attribute's text; throws Xml_Error naming the file, the row (counting from 1) and the
+    // attribute when it is missing.
+    QString Required(const QString &name) const;
+    std::optional<QString> Optional(const QString &name) const { return node_.Attribute(name); }
+
+private:
+    Xml_Node node_;
+    QString file_;
+    int index_;
+};
+
+// Every child node of the document's first node, in document order.
+QList<Row_View> List_Rows(const Xml_Document &doc, const QString &file);
+
+// ParGen.xml. Calls fn(element_name, field) for the fifteen settings in file order.
+template <class T, class Fn>
+void For_Each_Par_Gen(Par_Gen_Fields<T> &fields, Fn fn)
+{
+    fn(QStringLiteral("CAN_BAUDRATE"), fields.CAN_BAUDRATE);
+    for (int i = 0; i < 4; ++i) fn(QStringLiteral("MODBUS_TCP_SLAVE_IP%1").arg(i + 1), fields.IP[i]);
+    for (int i = 0; i < 4; ++i) fn(QStringLiteral("MODBUS_TCP_SLAVE_SM%1").arg(i + 1), fields.SM[i]);
+    fn(QStringLiteral("MODBUS_TCP_SLAVE_EN_GAT"), fields.EN_GAT);
+    for (int i = 0; i < 4; ++i) fn(QStringLiteral("MODBUS_TCP_SLAVE_GAT%1").arg(i + 1), fields.GAT[i]);
+    fn(QStringLiteral("MODBUS_TCP_SLAVE_Port"), fields.Port);
+}
+
+// The texts of the settings that the file holds (no value for a missing element, or for every
+// setting when the file is missing).
+Par_Gen_Fields<std::optional<QString>> Read_Par_Gen_File(const QString &path);
+QByteArray Par_Gen_File_Bytes(const Par_Gen_Texts &texts);
+void Write_Par_Gen_File(const QString &path, const Par_Gen_Texts &texts);
+
+// CAN_Receive.xml / CAN_Transmit.xml, as the frame list editors read them: every attribute of
+// the direction is required and taken as text.
+QList<Frame_Row> Read_Frame_File(const QString &path, Direction direction);
+QByteArray Frame_File_Bytes(Direction direction, const QList<Frame_Row> &rows);
+void Write_Frame_File(const QString &path, Direction direction, const QList<Frame_Row> &rows);
+
+// The mapping editors' view: the frames of the direction's frame list, each with the mappings
+// of the mapping file that name it (rows naming no frame are skipped; with no frames the
+// mapping file is not read).
+QList<TCAN_Frame> Read_Mapping_Files(const QString &frame_path, const QString &map_path,
+                                     Direction direction);
+// Rows grouped frame by frame, each frame's registers in their list order.
+QByteArray Map_File_Bytes(Direction direction, const QList<TCAN_Frame> &frames);
+void Write_Map_File(const QString &path, Direction direction, const QList<TCAN_Frame> &frames);
