@@ -1,0 +1,295 @@
+// Start-up, settings, the main window's steps and its program launch, driven offscreen.
+#include "app/TFVariroduvieFirmWare.h"
+#include "platform/Clock.h"
+#include "platform/Gui_Shell.h"
+#include "platform/Web_Host.h"
+#include "Test_Support.h"
+#include "test_config.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+void Write(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
+    f.write(bytes);
+}
+
+QByteArray Read(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray Element(const char *name, const char *text)
+{
+    return *text ? "<" + QByteArray(name) + ">" + text + "</" + name + ">" : "<" + QByteArray(name) + "/>";
+}
+
+QByteArray Settings(const char *project, const char *ip, const char *lang, const char *inet, const char *upd)
+{
+    return "<Conf_Settings><lastproj>" + Element("projectname", project) + "</lastproj><lastipadd>" +
+           Element("ipaddress", ip) + "</lastipadd><lastlang>" + Element("language", lang) +
+           "</lastlang><lastinternet>" + Element("enable_internet", inet) + Element("enable_update", upd) +
+           "</lastinternet></Conf_Settings>";
+}
+
+const QByteArray Default_Settings = "<Conf_Settings><lastproj><projectname/></lastproj><lastipadd><ipaddress>"
+                                    "192.168.2.205</ipaddress></lastipadd><lastlang><language>English</language>"
+                                    "</lastlang><lastinternet><enable_internet>0</enable_internet><enable_update>0"
+                                    "</enable_update></lastinternet></Conf_Settings>";
+
+struct Fixture {
+    QTemporaryDir dir;
+    App_State state;
+    Fake_Shell shell;
+    Fake_Clock clock;
+    Environment env{&shell, &clock, nullptr, nullptr};
+    std::unique_ptr<TFVariroduvieFirmWare> window;
+
+    void Start()
+    {
+        window = std::make_unique<TFVariroduvieFirmWare>(state, env, dir.path());
+        window->Create_Dialogs();
+    }
+    QString Label(const char *name) const { return window->findChild<QLabel *>(name)->text(); }
+    QString Path(const QString &name) const { return dir.filePath(name); }
+};
+
+}  // namespace
+
+class Tst_Main_Window : public QObject {
+    Q_OBJECT
+private slots:
+    void first_start_in_an_empty_folder();
+    void settings_file_data();
+    void settings_file();
+    void step_buttons_need_an_open_configuration();
+    void language_change_reapplies_texts();
+    void update_timer_ticks();
+    void links_go_through_the_shell();
+    void start_program_waits_at_most_150_s();
+    void start_program_runs_a_real_program();
+    void unwritable_settings_are_reported_and_close_goes_on();
+};
+
+void Tst_Main_Window::first_start_in_an_empty_folder()
+{
+    Fixture f;
+    f.Start();
+    for (const char *sub : {"MASTER", "PROJECTS", "LANGUAGE"}) QVERIFY(QFileInfo(f.Path(sub)).isDir());
+    QCOMPARE(f.state.Dir_Projects, f.Path("PROJECTS"));
+    QVERIFY(f.state.Project_Name.isEmpty() && f.state.Dir_Project.isEmpty());
+    QCOMPARE(f.state.Language_Name, QString("English"));
+    QCOMPARE(f.state.Lang_Table.size(), 187);
+    QVERIFY(!f.window->Update_Timer()->isActive());
+    QCOMPARE(f.window->windowTitle(), QString("Norvale - Configurator QCX3310 - CAN / Modbus TCP Slave "));
+    QCOMPARE(f.Label("L_SW_Code"), QString("QCX3310"));
+    QCOMPARE(f.Label("L_SW_Desc"), QString("CAN / Modbus TCP Slave - Converter"));
+    QCOMPARE(f.Label("L_Name_Conf"), QString("None Configuration Opened "));
+    QCOMPARE(f.Label("L_Name_Conf_L2"), QString("Use Step1 to open or create new configuration"));
+    QCOMPARE(f.state.File_ParGen, QString("/ParGen.xml"));
+    QCOMPARE(f.window->size(), QSize(694, 440));
+    QCOMPARE(f.window->findChild<QPushButton *>("Btn_CreateBin")->geometry(), QRect(80, 288, 170, 36));
+    QCOMPARE(f.window->findChild<QPushButton *>("Btn_Define_Transmit_COB")->geometry(), QRect(258, 244, 170, 36));
+    QCOMPARE(f.window->findChild<QToolButton *>("Btn_Close")->geometry(), QRect(632, 8, 50, 50));
+    QVERIFY(f.window->findChild<QLabel *>("L_Step_6")->isHidden());
+
+    f.window->close();
+    QCOMPARE(Read(f.Path("Variroduvi.xml")), Default_Settings);
+}
+
+void Tst_Main_Window::settings_file_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("make_project_folder");
+    QTest::addColumn<QString>("project");
+    QTest::addColumn<QString>("ip");
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<bool>("timer");
+    QTest::addColumn<QByteArray>("saved");  // empty: the file as read
+
+    QTest::newRow("round trip, both flags") << Settings("Line1", "10.0.0.9", "English", "1", "1") << true
+                                            << "Line1" << "10.0.0.9" << "English" << true << QByteArray();
+    QTest::newRow("update flag off") << Settings("Line1", "10.0.0.9", "English", "1", "0") << true
+                                     << "Line1" << "10.0.0.9" << "English" << false << QByteArray();
+    QTest::newRow("flags must be exactly 1") << Settings("", "1.2.3.4", "English", "true", " 1") << false
+                                             << "" << "1.2.3.4" << "English" << false
+                                             << Settings("", "1.2.3.4", "English", "0", "0");
+    QTest::newRow("deleted configuration folder") << Settings("Gone", "1.2.3.4", "English", "0", "0") << false
+                                                  << "" << "1.2.3.4" << "English" << false
+                                                  << Settings("", "1.2.3.4", "English", "0", "0");
+    QTest::newRow("language without a file") << Settings("", "1.2.3.4", "Klingon", "0", "0") << false << ""
+                                             << "1.2.3.4" << "English" << false
+                                             << Settings("", "1.2.3.4", "English", "0", "0");
+    QTest::newRow("empty address stays empty") << Settings("", "", "English", "0", "0") << false << "" << ""
+                                               << "English" << false << QByteArray();
+    QTest::newRow("declaration first gives defaults")
+        << "<?xml version=\"1.0\"?>" + Settings("Line1", "10.0.0.9", "English", "1", "1") << true << "" << "192.168.2.205"
+        << "English" << false << Default_Settings;
+    QTest::newRow("malformed gives defaults") << QByteArray("<Conf_Settings><lastproj>") << false << ""
+                                              << "192.168.2.205" << "English" << false << Default_Settings;
+    QTest::newRow("missing groups and extra elements")
+        << QByteArray("<Conf_Settings><extra>x</extra><lastipadd><ipaddress>9.9.9.9</ipaddress><more/></lastipadd>"
+                      "</Conf_Settings>")
+        << false << "" << "9.9.9.9" << "English" << false << Settings("", "9.9.9.9", "English", "0", "0");
+}
+
+void Tst_Main_Window::settings_file()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, make_project_folder);
+    QFETCH(QString, project);
+    QFETCH(QString, ip);
+    QFETCH(QString, language);
+    QFETCH(bool, timer);
+    QFETCH(QByteArray, saved);
+
+    Fixture f;
+    Write(f.Path("Variroduvi.xml"), file);
+    if (make_project_folder) QVERIFY(QDir().mkpath(f.Path("PROJECTS/Line1/bin")));
+    f.Start();
+    QCOMPARE(f.state.Project_Name, project);
+    QCOMPARE(f.state.Dir_Project, project.isEmpty() ? QString() : f.Path("PROJECTS/" + project));
+    QCOMPARE(f.state.Device_IP, ip);
+    QCOMPARE(f.state.Language_Name, language);
+    QCOMPARE(f.window->Update_Timer()->isActive(), timer);
+    if (timer) QCOMPARE(f.window->Update_Timer()->interval(), 60000);
+    QCOMPARE(f.Label("L_Name_Conf_L2"),
+             project.isEmpty() ? QString("Use Step1 to open or create new configuration") : project);
+    if (!project.isEmpty()) {
+        QCOMPARE(f.Label("L_Name_Conf"), QString("Opened Configuration of the Converter : "));
+        QCOMPARE(f.state.File_Define_CAN_Transmit, f.Path("PROJECTS/Line1/Define_CAN_Transmit.xml"));
+    }
+
+    f.window->close();
+    QCOMPARE(Read(f.Path("Variroduvi.xml")), saved.isEmpty() ? file : saved);
+}
+
+void Tst_Main_Window::step_buttons_need_an_open_configuration()
+{
+    Fixture f;
+    f.Start();
+    Message_Recorder messages;
+    for (const char *name : {"Btn_Prm_Gen", "Btn_Receive_COB", "Btn_Define_Receive_COB", "Btn_Transmit_COB",
+                             "Btn_Define_Transmit_COB", "Btn_CreateBin"}) {
+        QTest::mouseClick(f.window->findChild<QPushButton *>(name), Qt::LeftButton);
+        QCOMPARE(messages.Errors.size(), 1);
+        QCOMPARE(messages.Errors.takeFirst(), QString("Error! Project not Valid"));
+    }
+    QVERIFY(!QFileInfo::exists(f.Path("Variroduvi.xml")));
+}
+
+void Tst_Main_Window::language_change_reapplies_texts()
+{
+    Fixture f;
+    f.Start();
+    Write(f.Path("LANGUAGE/Italiano.lng"),
+          "\xEF\xBB\xBFSTR1 = Passo 1\nSTR9 = \xC2\xB6Nessuna Configurazione Aperta \xC2\xB6\n"
+          "STR14 = Chiudi\nSTR15 = Nuova Configurazione\n");
+    f.state.Language_Name = "Italiano";
+    Load_Language(f.state.Lang_Table, f.state.Dir_Language, f.state.Language_Name);
+    f.window->Change_Language();
+    QCOMPARE(f.Label("L_Step_1"), QString("Passo 1"));
+    QCOMPARE(f.Label("L_Name_Conf"), QString("Nessuna Configurazione Aperta "));
+    QCOMPARE(f.window->findChild<QPushButton *>("Btn_New")->text(), QString("Nuova Configurazione"));
+    QCOMPARE(f.window->findChild<QToolButton *>("Btn_Close")->toolTip(), QString("Chiudi"));
+    QCOMPARE(f.window->windowTitle(), QString("Norvale - Configurator QCX3310 - CAN / Modbus TCP Slave "));
+    QCOMPARE(f.Label("L_SW_Code"), QString("QCX3310"));
+}
+
+void Tst_Main_Window::update_timer_ticks()
+{
+    Fixture f;
+    f.Start();
+    f.state.Enable_Internet = f.state.Enable_Update = true;
+    f.window->Arm_Update_Timer();
+    QCOMPARE(f.window->Update_Timer()->interval(), 60000);
+    QVERIFY(f.window->Update_Timer()->isActive());
+    f.window->Timer_UpdateTimer();
+    QVERIFY(f.window->Update_Timer()->isActive());
+    QCOMPARE(f.window->Update_Timer()->interval(), 7200000);
+    f.state.Enable_Update = false;
+    f.window->Arm_Update_Timer();
+    QVERIFY(!f.window->Update_Timer()->isActive());
+}
+
+void Tst_Main_Window::links_go_through_the_shell()
+{
+    Fixture f;
+    f.Start();
+    QLabel *norvale = f.window->findChild<QLabel *>("L_Norvale");
+    QTest::mouseClick(norvale, Qt::LeftButton);
+    QCOMPARE(f.shell.Opened, QStringList{Maker_Home_Url()});
+    QVERIFY(Maker_Home_Url().endsWith("/HOME/default.asp?frompg=QCX3310"));
+    QVERIFY(Maker_Home_Url().contains(Web_Host()));
+}
+
+void Tst_Main_Window::start_program_waits_at_most_150_s()
+{
+    Fixture f;
+    f.Start();
+    f.shell.Keep_Running = true;
+    f.window->Start_Program("/opt/updater", "", false);
+    QCOMPARE(f.shell.Started, QStringList{"/opt/updater||0"});
+    QCOMPARE(f.clock.Now_Ms(), qint64(150000));  // polled every 10 ms until the limit
+    QCOMPARE(f.clock.Sleeps(), qint64(15000));
+
+    f.shell.Keep_Running = false;
+    f.window->Start_Program("/opt/updater", "-x", true);
+    QCOMPARE(f.clock.Now_Ms(), qint64(150000));  // ended at once: no wait
+
+    f.shell.Start_Fails = true;
+    const int polls = f.shell.Polls;
+    f.window->Start_Program("/opt/missing", "", false);
+    QCOMPARE(f.shell.Polls, polls);
+}
+
+void Tst_Main_Window::start_program_runs_a_real_program()
+{
+    QTemporaryDir dir;
+    const QString sleeper = QStringLiteral(QCX_TEST_HELPERS_DIR "/qcx_test_sleeper");
+    Real_Shell shell;
+
+    // Waits until the program has ended.
+    Real_Clock real;
+    const QString done = dir.filePath("done");
+    auto quick = shell.Start(sleeper, "200 " + done, false);
+    QVERIFY(quick);
+    QVERIFY(Wait_For_Program(*quick, real));
+    QVERIFY(QFileInfo::exists(done));
+
+    // Past the limit the program is left running.
+    Fake_Clock fake;
+    const QString late = dir.filePath("late");
+    auto slow = shell.Start(sleeper, "3000 " + late, false);
+    QVERIFY(slow);
+    QVERIFY(!Wait_For_Program(*slow, fake));
+    QCOMPARE(fake.Now_Ms(), qint64(150000));
+    QVERIFY(slow->Running());
+    QVERIFY(!QFileInfo::exists(late));
+
+    QVERIFY(!shell.Start(dir.filePath("no-such-program"), "", false));
+}
+
+void Tst_Main_Window::unwritable_settings_are_reported_and_close_goes_on()
+{
+    Fixture f;
+    f.Start();
+    // A folder where the file should be: the save cannot replace it.
+    QVERIFY(QDir().mkpath(f.Path("Variroduvi.xml")));
+    Message_Recorder messages;
+    QVERIFY(f.window->close());
+    QCOMPARE(messages.Errors.size(), 1);
+    QVERIFY2(messages.Errors[0].contains("Variroduvi.xml"), qPrintable(messages.Errors[0]));
+}
+
+QTEST_MAIN(Tst_Main_Window)
+#include "tst_main_window.moc"
