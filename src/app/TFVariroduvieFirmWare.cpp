@@ -150,6 +150,9 @@ void TFVariroduvieFirmWare::Layout_Controls()
 
     L_Norvale = label("L_Norvale", 565, Row_Top[4] + 16);
     L_Norvale->setText(Web_Host());
+    QFont small = L_Norvale->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);  // the address must fit right of x 565
+    L_Norvale->setFont(small);
     L_Norvale->adjustSize();
     L_Norvale->setCursor(Qt::PointingHandCursor);
     L_Norvale->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
