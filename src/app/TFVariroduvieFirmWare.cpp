@@ -1,9 +1,11 @@
 #include "app/TFVariroduvieFirmWare.h"
 
+#include "config/Image_Builder.h"
 #include "platform/Clock.h"
 #include "platform/Gui_Message_Box.h"
 #include "platform/Shell.h"
 #include "platform/Web_Host.h"
+#include "platform/XmlDocument.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -292,7 +294,25 @@ void TFVariroduvieFirmWare::Open_Project()
 
 void TFVariroduvieFirmWare::Update_Device()
 {
-    // The image builder and the update dialog arrive with their own classes.
+    // Build both images from the five files first: a file that cannot be read ends the update
+    // here, before anything is written.
+    Configuration_Image image;
+    try {
+        image.Compile_Bin({state_.File_ParGen, state_.File_CAN_Receive, state_.File_CAN_Transmit,
+                           state_.File_Define_CAN_Receive, state_.File_Define_CAN_Transmit});
+    } catch (const Xml_Error &e) {
+        Message_Box::Error(this, QStringLiteral("The device images could not be built.\n%1").arg(e.Text()));
+        return;
+    }
+    // Images that are not on disk must never reach the device: no update dialog then.
+    try {
+        image.Save_Bin_Files(state_.Dir_Project);
+    } catch (const Xml_Error &e) {
+        Message_Box::Error(this, QStringLiteral("The device images could not be saved.\n%1").arg(e.Text()));
+        return;
+    }
+
+    // The update dialog (device address, ping, update options) is shown from here.
 }
 
 void TFVariroduvieFirmWare::Timer_UpdateTimer()

@@ -52,10 +52,15 @@ Xml_Node New_Document(Xml_Document &doc, const QString &root)
 
 Par_Gen_Fields<std::optional<QString>> Read_Par_Gen_File(const QString &path)
 {
-    Par_Gen_Fields<std::optional<QString>> fields;
     const std::optional<Xml_Document> doc = Load_If_Exists(path);
-    if (!doc) return fields;
-    const Xml_Node root = doc->First_Node();
+    if (!doc) return {};
+    return Read_Par_Gen_Settings(*doc);
+}
+
+Par_Gen_Fields<std::optional<QString>> Read_Par_Gen_Settings(const Xml_Document &doc)
+{
+    Par_Gen_Fields<std::optional<QString>> fields;
+    const Xml_Node root = doc.First_Node();
     For_Each_Par_Gen(fields, [&](const QString &name, std::optional<QString> &field) {
         if (const Xml_Node element = root.Child(name)) field = element.Text();
     });

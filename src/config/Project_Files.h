@@ -49,6 +49,9 @@ void For_Each_Par_Gen(Par_Gen_Fields<T> &fields, Fn fn)
 // The texts of the settings that the file holds (no value for a missing element, or for every
 // setting when the file is missing).
 Par_Gen_Fields<std::optional<QString>> Read_Par_Gen_File(const QString &path);
+// The same from a loaded document: each setting is the first child of its name under the
+// document's first node.
+Par_Gen_Fields<std::optional<QString>> Read_Par_Gen_Settings(const Xml_Document &doc);
 QByteArray Par_Gen_File_Bytes(const Par_Gen_Texts &texts);
 void Write_Par_Gen_File(const QString &path, const Par_Gen_Texts &texts);
 

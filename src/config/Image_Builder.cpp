@@ -1,0 +1,377 @@
+#include "config/Image_Builder.h"
+
+#include "config/Project_Files.h"
+#include "platform/IntText.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cstring>
+#include <memory>
+
+using Int_Text::Str_To_Int_Def;
+
+// ---- byte layouts -------------------------------------------------------------------------
+
+void Put_U16(uint8_t *out, uint16_t value)
+{
+    out[0] = uint8_t(value);
+    out[1] = uint8_t(value >> 8);
+}
+
+void Put_U32(uint8_t *out, uint32_t value)
+{
+    out[0] = uint8_t(value);
+    out[1] = uint8_t(value >> 8);
+    out[2] = uint8_t(value >> 16);
+    out[3] = uint8_t(value >> 24);
+}
+
+uint16_t Get_U16(const uint8_t *in) { return uint16_t(in[0] | (in[1] << 8)); }
+
+uint32_t Get_U32(const uint8_t *in)
+{
+    return uint32_t(in[0]) | (uint32_t(in[1]) << 8) | (uint32_t(in[2]) << 16) | (uint32_t(in[3]) << 24);
+}
+
+void Put_Bank1_Header(const Bank1_Header &h, uint8_t *out)
+{
+    std::memset(out, 0, Bank1_Checksum_Offset);
+    Put_U32(out + 0x000, h.CAN_Baud);
+    Put_U32(out + 0x004, h.CAN_Baud_2);
+    Put_U32(out + 0x008, h.Fixed_008);
+    std::memcpy(out + 0x028, h.TCP_IP, 4);
+    std::memcpy(out + 0x02C, h.TCP_Mask, 4);
+    std::memcpy(out + 0x030, h.TCP_Gateway, 4);
+    Put_U16(out + 0x034, h.Fixed_034);
+    Put_U16(out + 0x036, h.TCP_Port);
+    Put_U16(out + 0x038, h.TCP_Port_2);
+    Put_U32(out + 0x03C, h.Fixed_03C);
+    Put_U32(out + 0x040, h.Fixed_040);
+    Put_U32(out + 0x1FC, h.Num_Rx_Frame);
+    Put_U32(out + 0x200, h.Addr_Rx_Frame);
+    Put_U32(out + 0x204, h.Num_Tx_Frame);
+    Put_U32(out + 0x208, h.Addr_Tx_Frame);
+    Put_U32(out + 0x20C, h.Num_Rx_Map);
+    Put_U32(out + 0x210, h.Addr_Rx_Map);
+    Put_U32(out + 0x214, h.Num_Tx_Map);
+    Put_U32(out + 0x218, h.Addr_Tx_Map);
+}
+
+Bank1_Header Get_Bank1_Header(const uint8_t *in)
+{
+    Bank1_Header h;
+    h.CAN_Baud = Get_U32(in + 0x000);
+    h.CAN_Baud_2 = Get_U32(in + 0x004);
+    h.Fixed_008 = Get_U32(in + 0x008);
+    std::memcpy(h.TCP_IP, in + 0x028, 4);
+    std::memcpy(h.TCP_Mask, in + 0x02C, 4);
+    std::memcpy(h.TCP_Gateway, in + 0x030, 4);
+    h.Fixed_034 = Get_U16(in + 0x034);
+    h.TCP_Port = Get_U16(in + 0x036);
+    h.TCP_Port_2 = Get_U16(in + 0x038);
+    h.Fixed_03C = Get_U32(in + 0x03C);
+    h.Fixed_040 = Get_U32(in + 0x040);
+    h.Num_Rx_Frame = Get_U32(in + 0x1FC);
+    h.Addr_Rx_Frame = Get_U32(in + 0x200);
+    h.Num_Tx_Frame = Get_U32(in + 0x204);
+    h.Addr_Tx_Frame = Get_U32(in + 0x208);
+    h.Num_Rx_Map = Get_U32(in + 0x20C);
+    h.Addr_Rx_Map = Get_U32(in + 0x210);
+    h.Num_Tx_Map = Get_U32(in + 0x214);
+    h.Addr_Tx_Map = Get_U32(in + 0x218);
+    return h;
+}
+
+uint32_t Bank1_Checksum(const uint8_t *header)
+{
+    uint32_t sum = 0;
+    for (int i = 0; i < Bank1_Checksum_Offset; ++i) sum += header[i];
+    return sum;
+}
+
+void Put_Frame_Entry(const Frame_Entry &e, uint8_t *out)
+{
+    std::memset(out, 0, Frame_Entry_Size);
+    Put_U32(out + 0, e.Ident);
+    Put_U32(out + 4, e.Time_Out);
+    Put_U32(out + 8, e.Send_Timer);
+    out[12] = e.Dimension;
+    out[13] = e.Flags;
+    Put_U16(out + 14, e.Data_Offset);
+}
+
+Frame_Entry Get_Frame_Entry(const uint8_t *in)
+{
+    Frame_Entry e;
+    e.Ident = Get_U32(in + 0);
+    e.Time_Out = Get_U32(in + 4);
+    e.Send_Timer = Get_U32(in + 8);
+    e.Dimension = in[12];
+    e.Flags = in[13];
+    e.Data_Offset = Get_U16(in + 14);
+    return e;
+}
+
+void Put_Map_Entry(const Map_Entry &e, uint8_t *out)
+{
+    std::memset(out, 0, Map_Entry_Size);
+    Put_U16(out + 0, e.Mod_Index);
+    Put_U16(out + 2, e.Num_Frame);
+    Put_U16(out + 4, e.Byte_HiPart);
+    Put_U16(out + 6, e.Byte_LoPart);
+    out[8] = e.Flags;
+}
+
+Map_Entry Get_Map_Entry(const uint8_t *in)
+{
+    Map_Entry e;
+    e.Mod_Index = Get_U16(in + 0);
+    e.Num_Frame = Get_U16(in + 2);
+    e.Byte_HiPart = Get_U16(in + 4);
+    e.Byte_LoPart = Get_U16(in + 6);
+    e.Flags = in[8];
+    return e;
+}
+
+// ---- paths --------------------------------------------------------------------------------
+
+Project_Paths Project_Paths_In(const QString &dir_project)
+{
+    return {dir_project + QStringLiteral("/ParGen.xml"), dir_project + QStringLiteral("/CAN_Receive.xml"),
+            dir_project + QStringLiteral("/CAN_Transmit.xml"),
+            dir_project + QStringLiteral("/Define_CAN_Receive.xml"),
+            dir_project + QStringLiteral("/Define_CAN_Transmit.xml")};
+}
+
+QString Bank1_File_Path(const QString &dir_project) { return dir_project + QStringLiteral("/bin/bank1.bin"); }
+QString Bank2_File_Path(const QString &dir_project) { return dir_project + QStringLiteral("/bin/bank2.bin"); }
+
+// ---- the build ----------------------------------------------------------------------------
+
+namespace {
+
+// Upper case of the letters a to z only, so that the frame type and the "Y" flags compare the
+// same way on every machine, whatever its language.
+bool Upper_Equals(const QString &text, QLatin1StringView upper)
+{
+    if (text.size() != upper.size()) return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char16_t c = text[i].unicode();
+        if (c >= u'a' && c <= u'z') c = char16_t(c - (u'a' - u'A'));
+        if (c != char16_t(upper[i].unicode())) return false;
+    }
+    return true;
+}
+
+const QLatin1StringView Type_29_Upper("CAN 2.0B 29 BITS");
+const QLatin1StringView Yes_Upper("Y");
+
+uint32_t Read_Ident(const Row_View &row)
+{
+    uint32_t ident = uint32_t(Str_To_Int_Def(row.Required(QStringLiteral("CobID")), 0));
+    if (Upper_Equals(row.Required(QStringLiteral("Type")), Type_29_Upper)) ident |= Ident_Extended;
+    return ident;
+}
+
+[[noreturn]] void Too_Many(const QString &file, const Row_View &row, const char *what, int limit)
+{
+    throw Xml_Error(file, 0, 0,
+                    QStringLiteral("row %1: more than %2 %3 records, receive and transmit together; "
+                                   "the device image holds no more")
+                        .arg(row.Index() + 1)
+                        .arg(limit)
+                        .arg(QLatin1String(what)));
+}
+
+}  // namespace
+
+Configuration_Image::Configuration_Image()
+    : frame_table_(Max_Frame_Records), map_table_(Max_Map_Records),
+      bank1_image_(Bank1_Max_Len, '\0'), bank2_image_(Bank2_Max_Len, '\0')
+{
+}
+
+void Configuration_Image::Compile_Bin(const Project_Paths &files)
+{
+    built_ = false;
+    bank1_len_ = 0;
+    bank2_len_ = 0;
+    Init_Param();
+    Clear_Frame_Table();
+    Clear_Map_Table();
+    Read_Par_Gen(files.ParGen);
+    Read_CAN_Frames(files.CAN_Receive, files.CAN_Transmit);
+    Read_Define_CAN(files.Define_CAN_Receive, files.Define_CAN_Transmit);
+    Build_Bank1();
+    Build_Bank2();
+    built_ = true;
+}
+
+void Configuration_Image::Init_Param()
+{
+    // The device's own values, which stand in bank1 whenever ParGen.xml is missing.
+    param_ = {};
+    param_.CAN_Baud = param_.CAN_Baud_2 = 125000;
+    param_.Fixed_008 = 9600;
+    const uint8_t ip[4] = {192, 168, 2, 205};
+    const uint8_t mask[4] = {255, 255, 255, 0};
+    std::memcpy(param_.TCP_IP, ip, 4);
+    std::memcpy(param_.TCP_Mask, mask, 4);
+    std::memset(param_.TCP_Gateway, 255, 4);
+    param_.Fixed_034 = 10000;
+    param_.TCP_Port = param_.TCP_Port_2 = 10001;
+    param_.Fixed_03C = 9600;
+    param_.Fixed_040 = 2;
+}
+
+void Configuration_Image::Clear_Frame_Table() { std::fill(frame_table_.begin(), frame_table_.end(), Frame_Entry{}); }
+
+void Configuration_Image::Clear_Map_Table() { std::fill(map_table_.begin(), map_table_.end(), Map_Entry{}); }
+
+void Configuration_Image::Read_Par_Gen(const QString &path)
+{
+    const std::optional<Xml_Document> doc = Load_If_Exists(path);
+    if (!doc) return;
+    const Par_Gen_Fields<std::optional<QString>> s = Read_Par_Gen_Settings(*doc);
+    // Each setting on its own: a missing element or a text that does not convert gives the
+    // setting's fallback. Narrow fields keep the low bits.
+    auto value = [](const std::optional<QString> &text, int32_t fallback) {
+        return text ? Str_To_Int_Def(*text, fallback) : fallback;
+    };
+
+    param_.CAN_Baud = param_.CAN_Baud_2 = uint32_t(Baud_Code_To_Bps(value(s.CAN_BAUDRATE, Default_Baud_Code)));
+    const int32_t ip_fallback[4] = {192, 168, 0, 10};
+    const int32_t mask_fallback[4] = {255, 255, 255, 0};
+    for (int i = 0; i < 4; ++i) {
+        param_.TCP_IP[i] = uint8_t(value(s.IP[i], ip_fallback[i]));
+        param_.TCP_Mask[i] = uint8_t(value(s.SM[i], mask_fallback[i]));
+    }
+    std::memset(param_.TCP_Gateway, 255, 4);
+    if (s.EN_GAT && *s.EN_GAT == QLatin1String("1")) {
+        for (int i = 0; i < 4; ++i) param_.TCP_Gateway[i] = uint8_t(value(s.GAT[i], 255));
+    }
+    param_.TCP_Port = param_.TCP_Port_2 = uint16_t(value(s.Port, 502));
+}
+
+void Configuration_Image::Read_CAN_Frames(const QString &receive_path, const QString &transmit_path)
+{
+    param_.Num_Rx_Frame = 0;
+    param_.Addr_Rx_Frame = Frame_Table_Addr;
+    if (const std::optional<Xml_Document> doc = Load_If_Exists(receive_path)) {
+        for (const Row_View &row : List_Rows(*doc, receive_path)) {
+            const uint32_t index = param_.Num_Rx_Frame;
+            if (index >= uint32_t(Max_Frame_Records)) Too_Many(receive_path, row, "frame", Max_Frame_Records);
+            Frame_Entry &e = frame_table_[index];
+            e.Ident = Read_Ident(row);
+            e.Dimension = uint8_t(Str_To_Int_Def(row.Required(QStringLiteral("Dimension")), 8));
+            e.Flags = 0;
+            e.Time_Out = uint32_t(Str_To_Int_Def(row.Required(QStringLiteral("TimeOut")), 0));
+            e.Data_Offset = uint16_t(8 * index);
+            ++param_.Num_Rx_Frame;
+        }
+    }
+
+    param_.Num_Tx_Frame = 0;
+    param_.Addr_Tx_Frame = Frame_Table_Addr + uint32_t(Frame_Entry_Size) * param_.Num_Rx_Frame;
+    if (const std::optional<Xml_Document> doc = Load_If_Exists(transmit_path)) {
+        for (const Row_View &row : List_Rows(*doc, transmit_path)) {
+            const uint32_t index = param_.Num_Rx_Frame + param_.Num_Tx_Frame;
+            if (index >= uint32_t(Max_Frame_Records)) Too_Many(transmit_path, row, "frame", Max_Frame_Records);
+            Frame_Entry &e = frame_table_[index];
+            e.Ident = Read_Ident(row);
+            e.Dimension = uint8_t(Str_To_Int_Def(row.Required(QStringLiteral("Dimension")), 8));
+            e.Flags = Frame_Flag_Transmit;
+            if (Upper_Equals(row.Required(QStringLiteral("DataChange")), Yes_Upper))
+                e.Flags |= Frame_Flag_Data_Change;
+            e.Send_Timer = 0;
+            // The period counts only for a frame sent on a timer; otherwise it is not read at all.
+            if (Upper_Equals(row.Required(QStringLiteral("OnTimer")), Yes_Upper))
+                e.Send_Timer = uint32_t(Str_To_Int_Def(row.Required(QStringLiteral("SendTimer")), 0));
+            e.Data_Offset = uint16_t(8 * param_.Num_Tx_Frame);
+            ++param_.Num_Tx_Frame;
+        }
+    }
+}
+
+void Configuration_Image::Read_Define_CAN(const QString &receive_path, const QString &transmit_path)
+{
+    // Rows whose frame number does not name a frame of their direction are skipped; with no
+    // frames in a direction its mapping file is not read at all.
+    auto read = [this](const QString &path, uint32_t num_frames, uint32_t first, uint32_t &count,
+                       bool transmit) {
+        if (num_frames == 0) return;
+        const std::optional<Xml_Document> doc = Load_If_Exists(path);
+        if (!doc) return;
+        for (const Row_View &row : List_Rows(*doc, path)) {
+            const int32_t frame = Str_To_Int_Def(row.Required(QStringLiteral("Num_Frame")), -1);
+            if (frame < 0 || uint32_t(frame) >= num_frames) continue;
+            const uint32_t index = first + count;
+            if (index >= uint32_t(Max_Map_Records)) Too_Many(path, row, "mapping", Max_Map_Records);
+            Map_Entry &m = map_table_[index];
+            m.Mod_Index = uint16_t(Str_To_Int_Def(row.Required(QStringLiteral("Mod_Index")), 100));
+            m.Num_Frame = uint16_t(frame);
+            m.Byte_HiPart = uint16_t(Str_To_Int_Def(row.Required(QStringLiteral("Byte_HiPart")), 0));
+            m.Byte_LoPart = uint16_t(Str_To_Int_Def(row.Required(QStringLiteral("Byte_LoPart")), 0));
+            m.Flags = 0;
+            if (transmit) {
+                // A missing attribute is simply not "1".
+                m.Flags = Map_Flag_Transmit;
+                if (row.Optional(QStringLiteral("Send_on_Write")) == QStringLiteral("1"))
+                    m.Flags |= Map_Flag_Send_On_Write;
+            }
+            ++count;
+        }
+    };
+
+    param_.Num_Rx_Map = 0;
+    param_.Addr_Rx_Map = Map_Table_Addr;
+    read(receive_path, param_.Num_Rx_Frame, 0, param_.Num_Rx_Map, false);
+    param_.Num_Tx_Map = 0;
+    param_.Addr_Tx_Map = Map_Table_Addr + uint32_t(Map_Entry_Size) * param_.Num_Rx_Map;
+    read(transmit_path, param_.Num_Tx_Frame, param_.Num_Rx_Map, param_.Num_Tx_Map, true);
+}
+
+void Configuration_Image::Build_Bank1()
+{
+    uint8_t *out = reinterpret_cast<uint8_t *>(bank1_image_.data());
+    Put_Bank1_Header(param_, out);
+    Put_U32(out + Bank1_Checksum_Offset, Bank1_Checksum(out));
+    const int records = int(param_.Num_Rx_Frame + param_.Num_Tx_Frame);
+    for (int i = 0; i < records; ++i)
+        Put_Frame_Entry(frame_table_[size_t(i)], out + Bank1_Header_Size + i * Frame_Entry_Size);
+    bank1_len_ = Bank1_Header_Size + records * Frame_Entry_Size;
+}
+
+void Configuration_Image::Build_Bank2()
+{
+    uint8_t *out = reinterpret_cast<uint8_t *>(bank2_image_.data());
+    const int records = int(param_.Num_Rx_Map + param_.Num_Tx_Map);
+    for (int i = 0; i < records; ++i) Put_Map_Entry(map_table_[size_t(i)], out + i * Map_Entry_Size);
+    bank2_len_ = records * Map_Entry_Size;
+}
+
+void Configuration_Image::Save_Bin_Files(const QString &dir_project) const
+{
+    const QString bank1 = Bank1_File_Path(dir_project);
+    const QString bank2 = Bank2_File_Path(dir_project);
+    if (!built_) throw Xml_Error(bank1, 0, 0, QStringLiteral("no device images have been built"));
+
+    const QString bin = QFileInfo(bank1).absolutePath();
+    if (!QDir().mkpath(bin)) throw Xml_Error(bin, 0, 0, QStringLiteral("the folder cannot be created"));
+
+    // Stage both files before replacing either, so that the pair on disk always belongs together.
+    struct Staged {
+        QString Path;
+        QByteArray Bytes;
+        std::unique_ptr<QSaveFile> File;
+    };
+    Staged staged[2] = {{bank1, Bank1_Image(), nullptr}, {bank2, Bank2_Image(), nullptr}};
+    for (Staged &s : staged) {
+        s.File = std::make_unique<QSaveFile>(s.Path);
+        if (!s.File->open(QIODevice::WriteOnly)) throw Xml_Error(s.Path, 0, 0, s.File->errorString());
+        if (s.File->write(s.Bytes) != s.Bytes.size()) throw Xml_Error(s.Path, 0, 0, s.File->errorString());
+    }
+    for (Staged &s : staged)
+        if (!s.File->commit()) throw Xml_Error(s.Path, 0, 0, s.File->errorString());
+}
