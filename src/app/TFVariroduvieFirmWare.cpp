@@ -1,5 +1,7 @@
 #include "app/TFVariroduvieFirmWare.h"
 
+#include "app/Project_Folders.h"
+#include "app/TFOpenConf.h"
 #include "config/Image_Builder.h"
 #include "platform/Clock.h"
 #include "platform/Gui_Message_Box.h"
@@ -284,12 +286,21 @@ void TFVariroduvieFirmWare::Btn_Click(QAbstractButton *Sender)
 
 void TFVariroduvieFirmWare::Create_New_Project()
 {
-    // The new configuration dialog arrives with its own window class.
+    // On OK the dialog has already created the configuration and made it the open one.
+    if (Show_Window(Window::New_Project) != QDialog::Accepted) return;
+    Show_Name_Conf();
 }
 
 void TFVariroduvieFirmWare::Open_Project()
 {
-    // The open configuration dialog arrives with its own window class.
+    if (Show_Window(Window::OpenConf) != QDialog::Accepted) return;
+    state_.Project_Name = windows_.OpenConf->Name_Conf();
+    if (!state_.Project_Name.isEmpty())
+        state_.Dir_Project = Configuration_Folder(state_.Dir_Projects, state_.Project_Name);
+    else
+        state_.Dir_Project.clear();
+    Show_Name_Conf();
+    Set_Files();
 }
 
 void TFVariroduvieFirmWare::Update_Device()

@@ -78,7 +78,7 @@ private:
     void Layout_Controls();
     void Show_Name_Conf();
     // Shows one of the dialogs modally and returns its result (Rejected while it does not exist).
-    enum class Window { About, SoftOptions, ParGen, ReceiveCAN, TransmitCAN, DefineRecCAN, DefineTransCAN };
+    enum class Window { New_Project, OpenConf, About, SoftOptions, ParGen, ReceiveCAN, TransmitCAN, DefineRecCAN, DefineTransCAN };
     int Show_Window(Window window);
     static int Show_Modal(class QDialog *dialog);
 

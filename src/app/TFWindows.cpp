@@ -3,19 +3,31 @@
 #include "app/TFVariroduvieFirmWare.h"
 #include "editors/TFParGen.h"
 
+#include "app/TFAbout.h"
+#include "app/TFNew_Project.h"
+#include "app/TFOpenConf.h"
+
 #include <QDialog>
 
 void TFVariroduvieFirmWare::Create_Dialogs()
 {
     // Order: new configuration, open configuration, update, About, options, communication
     // settings, receive and transmit frame lists, receive and transmit mappings.
+    windows_.New_Project = new TFNew_Project(state_, this);
+    windows_.OpenConf = new TFOpenConf(state_, this);
+    windows_.About = new TFAbout(state_, env_, this);
     windows_.ParGen = new TFParGen(state_, this);
 }
 
 int TFVariroduvieFirmWare::Show_Window(Window window)
 {
     switch (window) {
+    case Window::New_Project:
+        return Show_Modal(windows_.New_Project);
+    case Window::OpenConf:
+        return Show_Modal(windows_.OpenConf);
     case Window::About:
+        return Show_Modal(windows_.About);
     case Window::SoftOptions:
     case Window::ReceiveCAN:
     case Window::TransmitCAN:
@@ -33,5 +45,7 @@ void TFVariroduvieFirmWare::Change_Language()
     Set_Lang();
     // Then, in this order: TFNew_Project, TFOpenConf, TFSoftOptions, TFBootTCP, TFParGen,
     // TFReceiveCAN, TFTransmitCAN, TFDefineRecCAN, TFDefineTransCAN.
+    if (windows_.New_Project) windows_.New_Project->Set_Lang();
+    if (windows_.OpenConf) windows_.OpenConf->Set_Lang();
     if (windows_.ParGen) windows_.ParGen->Set_Lang();
 }

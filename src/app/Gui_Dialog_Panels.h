@@ -1,0 +1,24 @@
+#pragma once
+// The panels the configuration dialogs share: the title at the top (the software code in large
+// grey letters and the dialog's description below it) and the OK / Cancel row at the bottom.
+#include <QString>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class QWidget;
+
+struct Title_Panel {
+    QFrame *P_Title = nullptr;
+    QLabel *L_SW_Code = nullptr;
+    QLabel *L_SW_Desc = nullptr;
+};
+Title_Panel Make_Title_Panel(QWidget *parent, const QString &sw_code);
+
+struct Button_Panel {
+    QFrame *P_Button = nullptr;
+    QPushButton *Btn_OK = nullptr;
+    QPushButton *Btn_Cancel = nullptr;
+};
+// OK and Cancel at the right; their texts come from the dialog's Set_Lang.
+Button_Panel Make_Button_Panel(QWidget *parent);

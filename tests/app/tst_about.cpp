@@ -1,0 +1,134 @@
+// The About box: its fixed texts, its size, and the way to the maker's home page.
+#include "Test_Support.h"
+#include "app/App_State.h"
+#include "app/Environment.h"
+#include "app/TFAbout.h"
+#include "app/TFVariroduvieFirmWare.h"
+#include "platform/Web_Host.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+QString Text(QWidget *w, const char *name)
+{
+    auto *l = w->findChild<QLabel *>(QLatin1String(name));
+    return l ? l->text() : QStringLiteral("<missing %1>").arg(QLatin1String(name));
+}
+
+}  // namespace
+
+class Tst_About : public QObject {
+    Q_OBJECT
+private slots:
+    void texts_and_size();
+    void link_and_picture_open_home_page();
+    void from_main_window();
+};
+
+void Tst_About::texts_and_size()
+{
+    App_State state;
+    state.SW_Desc = SW_Desc_Text;
+    Environment env;
+    TFAbout about(state, env);
+    QCOMPARE(about.windowTitle(), QString("About..."));
+    about.show();
+
+    QCOMPARE(Text(&about, "Label1"), QString("Software Variroduvi "));
+    QCOMPARE(Text(&about, "Label2"), QString("CAN / Modbus TCP Slave - Converter"));
+    QCOMPARE(Text(&about, "Label6"), QString("Software Code : "));
+    QCOMPARE(Text(&about, "Label9"), QString("QCX3310"));
+    QCOMPARE(Text(&about, "Label3"), QString("Version :"));
+    QCOMPARE(Text(&about, "Label10"), QString("1.102"));
+    QCOMPARE(Text(&about, "Label8"), QString("Document Code :"));
+    QCOMPARE(Text(&about, "Label12"), QString("QDM3310"));
+    QCOMPARE(Text(&about, "Label4"), Web_Host());
+    auto *image = about.findChild<QLabel *>("Image2");
+    QVERIFY(image && !image->pixmap().isNull());
+    QVERIFY(image->hasScaledContents());
+
+    // Fixed size, every text inside it.
+    QCOMPARE(about.size(), QSize(406, 148));
+    QCOMPARE(about.minimumSize(), about.maximumSize());
+    for (QWidget *child : about.findChildren<QWidget *>()) {
+        if (auto *l = qobject_cast<QLabel *>(child); l && !l->text().isEmpty())
+            QVERIFY2(l->x() + l->sizeHint().width() <= 406, qPrintable(l->objectName()));
+        QVERIFY2(about.rect().contains(child->geometry()), qPrintable(child->objectName()));
+    }
+
+    // The description is read at every showing.
+    QTest::mouseClick(about.findChild<QPushButton *>("LbButton1"), Qt::LeftButton);
+    QCOMPARE(about.result(), int(QDialog::Accepted));
+    QVERIFY(!about.isVisible());
+    state.SW_Desc = QStringLiteral("Another description");
+    about.show();
+    QCOMPARE(Text(&about, "Label2"), QString("Another description"));
+    QCOMPARE(about.size(), QSize(406, 148));
+
+    // The close box ends it too.
+    about.close();
+    QVERIFY(!about.isVisible());
+    QCOMPARE(about.result(), int(QDialog::Rejected));
+}
+
+void Tst_About::link_and_picture_open_home_page()
+{
+    App_State state;
+    Fake_Shell shell;
+    Environment env;
+    env.shell = &shell;
+    TFAbout about(state, env);
+    about.show();
+
+    QTest::mouseClick(about.findChild<QLabel *>("Label4"), Qt::LeftButton);
+    QTest::mouseClick(about.findChild<QLabel *>("Image2"), Qt::LeftButton);
+    // Web_Host comes from QCX3310_WEB_HOST, a loopback address under the test runner.
+    const QString home = "http://" + Web_Host() + "/HOME/default.asp?frompg=QCX3310";
+    QCOMPARE(shell.Opened, QStringList({home, home}));
+    QVERIFY(about.isVisible());
+
+    // Other mouse buttons and the texts open nothing.
+    QTest::mouseClick(about.findChild<QLabel *>("Label4"), Qt::RightButton);
+    QTest::mouseClick(about.findChild<QLabel *>("Label1"), Qt::LeftButton);
+    QCOMPARE(shell.Opened.size(), 2);
+}
+
+void Tst_About::from_main_window()
+{
+    QTemporaryDir tmp;
+    App_State state;
+    Fake_Shell shell;
+    Environment env;
+    env.shell = &shell;
+    Message_Recorder rec;
+    TFVariroduvieFirmWare main_window(state, env, tmp.path());
+    main_window.Create_Dialogs();
+
+    // A language change leaves the About box's texts alone.
+    for (int i = 0; i < state.Lang_Table.size(); ++i) state.Lang_Table.Items[i] = "X";
+    main_window.Change_Language();
+
+    QString code, desc;
+    QSize size;
+    When_Modal([&] {
+        QWidget *about = Active_Modal();
+        code = Text(about, "Label9");
+        desc = Text(about, "Label2");
+        size = about->size();
+        QTest::mouseClick(about->findChild<QPushButton *>("LbButton1"), Qt::LeftButton);
+    });
+    QTest::mouseClick(main_window.findChild<QToolButton *>("Btn_Info"), Qt::LeftButton);
+    QCOMPARE(code, QString("QCX3310"));
+    QCOMPARE(desc, QString("CAN / Modbus TCP Slave - Converter"));
+    QCOMPARE(size, QSize(406, 148));
+    QVERIFY(rec.Errors.isEmpty());
+    QVERIFY(shell.Opened.isEmpty());
+}
+
+QTEST_MAIN(Tst_About)
+#include "tst_about.moc"

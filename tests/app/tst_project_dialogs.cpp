@@ -1,0 +1,438 @@
+// The new and open configuration dialogs, driven as a user drives them, alone and from the
+// main window.
+#include "Test_Support.h"
+#include "app/App_State.h"
+#include "app/Environment.h"
+#include "app/TFNew_Project.h"
+#include "app/TFOpenConf.h"
+#include "app/TFVariroduvieFirmWare.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString Err_Empty = QStringLiteral("Error! Name Project is not valid");  // STR32
+const QString Err_Exists =
+    QStringLiteral("Error! Name project is not valid because directory already exists");  // STR31
+const QString Err_Not_Valid = QStringLiteral("Error! Name project is not valid");  // STR30
+
+// A workspace in a temporary folder with the English texts loaded, as after start-up.
+struct Workspace {
+    QTemporaryDir tmp;
+    App_State state;
+
+    Workspace()
+    {
+        Set_Workspace(state, tmp.path());
+        Load_Default_Language(state.Lang_Table);
+        state.SW_Code = SW_Code_Text;
+        state.SW_Desc = SW_Desc_Text;
+    }
+    QString Projects() const { return state.Dir_Projects; }
+    void Add(const QStringList &folders)
+    {
+        for (const QString &f : folders) QVERIFY(QDir().mkpath(Projects() + '/' + f));
+    }
+    void Open(const QString &name)
+    {
+        state.Project_Name = name;
+        state.Dir_Project = Projects() + '/' + name;
+        Set_Files(state);
+    }
+    QStringList Listed() const
+    {
+        return QDir(Projects()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+    // Everything in the workspace, below PROJECTS and beside it.
+    QStringList Tree() const
+    {
+        QStringList entries;
+        QDirIterator it(tmp.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) entries << it.next();
+        entries.sort();
+        return entries;
+    }
+};
+
+template <typename T> T *Child(QWidget *w, const char *name)
+{
+    T *c = w->findChild<T *>(QLatin1String(name));
+    if (!c) qFatal("no child %s", name);
+    return c;
+}
+
+QStringList Items(QListWidget *list)
+{
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
+    return items;
+}
+
+}  // namespace
+
+class Tst_Project_Dialogs : public QObject {
+    Q_OBJECT
+private slots:
+    void new_refuses_name_data();
+    void new_refuses_name();
+    void new_enter_creates_and_opens();
+    void new_starts_empty_and_cancel_creates_nothing();
+    void open_preselects_data();
+    void open_preselects();
+    void open_selection_by_keyboard_and_mouse();
+    void open_list_follows_window_size();
+    void main_window_road();
+    void main_window_cancel_changes_nothing();
+    void main_window_open_with_empty_list();
+    void language_change_reaches_dialogs();
+};
+
+void Tst_Project_Dialogs::new_refuses_name_data()
+{
+    QTest::addColumn<QStringList>("existing");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("empty") << QStringList{"Alpha"} << "" << Err_Empty;
+    QTest::newRow("exists") << QStringList{"Alpha"} << "Alpha" << Err_Exists;
+    QTest::newRow("exists in other case") << QStringList{"Alpha"} << "aLPHA" << Err_Exists;
+    QTest::newRow("below another configuration") << QStringList{"Alpha"} << "Alpha/bin"
+                                                 << Err_Not_Valid;
+    QTest::newRow("climbs out") << QStringList{"Alpha"} << "../MASTER" << Err_Not_Valid;
+    QTest::newRow("dot dot") << QStringList{"Alpha"} << ".." << Err_Not_Valid;
+    QTest::newRow("backslash") << QStringList{"Alpha"} << "A\\B" << Err_Not_Valid;
+}
+
+void Tst_Project_Dialogs::new_refuses_name()
+{
+    QFETCH(QStringList, existing);
+    QFETCH(QString, name);
+    QFETCH(QString, error);
+
+    Workspace ws;
+    ws.Add(existing);
+    const QStringList before = ws.Tree();
+    Message_Recorder rec;
+    TFNew_Project dlg(ws.state);
+    dlg.show();
+    auto *edit = Child<QLineEdit>(&dlg, "E_New_Proj");
+    QTest::keyClicks(edit, name);
+    QTest::mouseClick(Child<QPushButton>(&dlg, "Btn_OK"), Qt::LeftButton);
+
+    QCOMPARE(rec.Errors, QStringList{error});
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(edit->text(), name);  // left as typed for the user to mend
+    QCOMPARE(ws.Tree(), before);
+    QVERIFY(ws.state.Project_Name.isEmpty());
+    QVERIFY(ws.state.Dir_Project.isEmpty());
+}
+
+void Tst_Project_Dialogs::new_enter_creates_and_opens()
+{
+    Workspace ws;
+    ws.Add({"Alpha"});
+    ws.Open("Alpha");
+    Message_Recorder rec;
+    TFNew_Project dlg(ws.state);
+    dlg.show();
+    auto *edit = Child<QLineEdit>(&dlg, "E_New_Proj");
+
+    // First an error, then the mended name confirmed with Enter (both Enter keys work).
+    QTest::keyClick(edit, Qt::Key_Enter);
+    QCOMPARE(rec.Errors, QStringList{Err_Empty});
+    QTest::keyClicks(edit, "Line 1 Ä");
+    QTest::keyClick(edit, Qt::Key_Return);
+
+    // One creation only: no "already exists" from a default button taking Enter again.
+    QCOMPARE(rec.Errors, QStringList{Err_Empty});
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QVERIFY(!dlg.isVisible());
+    const QString folder = ws.Projects() + "/Line 1 Ä";
+    QCOMPARE(ws.state.Project_Name, QString("Line 1 Ä"));
+    QCOMPARE(ws.state.Dir_Project, folder);
+    QCOMPARE(ws.state.File_ParGen, folder + "/ParGen.xml");
+    QCOMPARE(ws.state.File_Define_CAN_Transmit, folder + "/Define_CAN_Transmit.xml");
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"bin"});
+    QVERIFY(QDir(folder + "/bin").isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+}
+
+void Tst_Project_Dialogs::new_starts_empty_and_cancel_creates_nothing()
+{
+    Workspace ws;
+    ws.Add({"Alpha"});
+    ws.Open("Alpha");
+    const App_State before = ws.state;
+    Message_Recorder rec;
+    TFNew_Project dlg(ws.state);
+    auto *edit = Child<QLineEdit>(&dlg, "E_New_Proj");
+
+    dlg.show();
+    QTest::keyClicks(edit, "Line1");
+    QTest::mouseClick(Child<QPushButton>(&dlg, "Btn_Cancel"), Qt::LeftButton);
+    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+
+    dlg.show();
+    QCOMPARE(edit->text(), QString());  // every showing starts with an empty name
+    QTest::keyClicks(edit, "Line2");
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    QVERIFY(!dlg.isVisible());
+
+    QVERIFY(rec.Errors.isEmpty());
+    QCOMPARE(ws.Listed(), QStringList{"Alpha"});
+    QCOMPARE(ws.state.Project_Name, before.Project_Name);
+    QCOMPARE(ws.state.Dir_Project, before.Dir_Project);
+    QCOMPARE(ws.state.File_ParGen, before.File_ParGen);
+}
+
+void Tst_Project_Dialogs::open_preselects_data()
+{
+    QTest::addColumn<QString>("open");  // the open configuration, empty for none
+    QTest::addColumn<QString>("selected");
+
+    // PROJECTS holds Alpha, Beta, Gamma, a file, a hidden folder and a dangling link.
+    QTest::newRow("open one selected") << "Beta" << "Beta";
+    QTest::newRow("none open, first") << "" << "Alpha";
+    QTest::newRow("open one named in other case") << "GAMMA" << "Gamma";
+    QTest::newRow("open one gone") << "Omega" << "Alpha";
+}
+
+void Tst_Project_Dialogs::open_preselects()
+{
+    QFETCH(QString, open);
+    QFETCH(QString, selected);
+
+    Workspace ws;
+    ws.Add({"Gamma", "Beta", "Alpha", ".hidden"});
+    QFile file(ws.Projects() + "/Delta");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    QVERIFY(QFile::link(ws.Projects() + "/nowhere", ws.Projects() + "/Broken"));
+    if (!open.isEmpty()) ws.Open(open);
+
+    TFOpenConf dlg(ws.state);
+    dlg.show();
+    auto *list = Child<QListWidget>(&dlg, "ListBox1");
+    QCOMPARE(Items(list), QStringList({"Alpha", "Beta", "Gamma"}));
+    QCOMPARE(dlg.SL(), Items(list));
+    QCOMPARE(list->currentItem()->text(), selected);
+    QCOMPARE(list->selectedItems().size(), 1);
+    QCOMPARE(dlg.Name_Conf(), selected);  // as the folder spells it
+
+    // Cancel keeps the preselection as the chosen name.
+    QTest::mouseClick(Child<QPushButton>(&dlg, "Btn_Cancel"), Qt::LeftButton);
+    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    QCOMPARE(dlg.Name_Conf(), selected);
+}
+
+void Tst_Project_Dialogs::open_selection_by_keyboard_and_mouse()
+{
+    Workspace ws;
+    ws.Add({"Alpha", "Beta", "Gamma"});
+    TFOpenConf dlg(ws.state);
+    dlg.show();
+    auto *list = Child<QListWidget>(&dlg, "ListBox1");
+    QCOMPARE(dlg.Name_Conf(), QString("Alpha"));
+
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(dlg.Name_Conf(), QString("Beta"));
+    const QRect gamma = list->visualItemRect(list->item(2));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, gamma.center());
+    QCOMPARE(dlg.Name_Conf(), QString("Gamma"));
+
+    // Enter in the list confirms.
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QVERIFY(!dlg.isVisible());
+
+    // The next showing lists afresh: a configuration made meanwhile appears.
+    ws.Add({"Aardvark"});
+    dlg.show();
+    QCOMPARE(Items(list), QStringList({"Aardvark", "Alpha", "Beta", "Gamma"}));
+    QCOMPARE(dlg.Name_Conf(), QString("Aardvark"));
+}
+
+void Tst_Project_Dialogs::open_list_follows_window_size()
+{
+    Workspace ws;
+    TFOpenConf dlg(ws.state);
+    dlg.show();
+    QCOMPARE(dlg.size(), QSize(377, 351));
+    auto *list = Child<QListWidget>(&dlg, "ListBox1");
+    const QSize small = list->size();
+    dlg.resize(500, 451);
+    QTRY_COMPARE(list->size(), small + QSize(123, 100));
+}
+
+void Tst_Project_Dialogs::main_window_road()
+{
+    QTemporaryDir tmp;
+    App_State state;
+    Environment env;
+    Message_Recorder rec;
+    TFVariroduvieFirmWare main_window(state, env, tmp.path());
+    main_window.Create_Dialogs();
+    QVERIFY(QDir().mkpath(state.Dir_Projects + "/Alpha"));
+    auto *l1 = Child<QLabel>(&main_window, "L_Name_Conf");
+    auto *l2 = Child<QLabel>(&main_window, "L_Name_Conf_L2");
+    QCOMPARE(l1->text(), QString("None Configuration Opened "));
+
+    // Step 1, New: type a name and press Enter.
+    When_Modal([] {
+        auto *edit = Child<QLineEdit>(Active_Modal(), "E_New_Proj");
+        QTest::keyClicks(edit, "Line1");
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    QTest::mouseClick(Child<QPushButton>(&main_window, "Btn_New"), Qt::LeftButton);
+    QCOMPARE(l1->text(), QString("Opened Configuration of the Converter : "));
+    QCOMPARE(l2->text(), QString("Line1"));
+    QCOMPARE(state.Dir_Project, state.Dir_Projects + "/Line1");
+    QVERIFY(QFileInfo(state.Dir_Project + "/bin").isDir());
+
+    // Step 1, Open: the new one is preselected; pick Alpha instead.
+    QString preselected;
+    When_Modal([&preselected] {
+        auto *list = Child<QListWidget>(Active_Modal(), "ListBox1");
+        preselected = list->currentItem()->text();
+        list->setCurrentRow(0);
+        QTest::mouseClick(Child<QPushButton>(Active_Modal(), "Btn_OK"), Qt::LeftButton);
+    });
+    QTest::mouseClick(Child<QPushButton>(&main_window, "Btn_Open"), Qt::LeftButton);
+    QCOMPARE(preselected, QString("Line1"));
+    QCOMPARE(l2->text(), QString("Alpha"));
+    QCOMPARE(state.Project_Name, QString("Alpha"));
+    QCOMPARE(state.Dir_Project, state.Dir_Projects + "/Alpha");
+    QCOMPARE(state.File_CAN_Receive, state.Dir_Projects + "/Alpha/CAN_Receive.xml");
+    QVERIFY(rec.Errors.isEmpty());
+
+    // The open configuration is what the next start reopens.
+    main_window.Save_Setting();
+    App_State again;
+    TFVariroduvieFirmWare second(again, env, tmp.path());
+    QCOMPARE(again.Dir_Project, state.Dir_Project);
+}
+
+void Tst_Project_Dialogs::main_window_cancel_changes_nothing()
+{
+    QTemporaryDir tmp;
+    App_State state;
+    Environment env;
+    Message_Recorder rec;
+    TFVariroduvieFirmWare main_window(state, env, tmp.path());
+    main_window.Create_Dialogs();
+    QVERIFY(QDir().mkpath(state.Dir_Projects + "/Alpha"));
+    QVERIFY(QDir().mkpath(state.Dir_Projects + "/Beta"));
+    When_Modal([] {
+        QTest::keyClick(Child<QListWidget>(Active_Modal(), "ListBox1"), Qt::Key_Down);
+        QTest::keyClick(Active_Modal(), Qt::Key_Return);
+    });
+    QTest::mouseClick(Child<QPushButton>(&main_window, "Btn_Open"), Qt::LeftButton);
+    QCOMPARE(state.Project_Name, QString("Beta"));
+    const App_State before = state;
+    auto *l1 = Child<QLabel>(&main_window, "L_Name_Conf");
+    auto *l2 = Child<QLabel>(&main_window, "L_Name_Conf_L2");
+
+    // Open: another line selected, then Cancel. New: a name typed, then Cancel.
+    When_Modal([] {
+        Child<QListWidget>(Active_Modal(), "ListBox1")->setCurrentRow(0);
+        QTest::mouseClick(Child<QPushButton>(Active_Modal(), "Btn_Cancel"), Qt::LeftButton);
+    });
+    QTest::mouseClick(Child<QPushButton>(&main_window, "Btn_Open"), Qt::LeftButton);
+    When_Modal([] {
+        QTest::keyClicks(Child<QLineEdit>(Active_Modal(), "E_New_Proj"), "Line1");
+        QTest::mouseClick(Child<QPushButton>(Active_Modal(), "Btn_Cancel"), Qt::LeftButton);
+    });
+    QTest::mouseClick(Child<QPushButton>(&main_window, "Btn_New"), Qt::LeftButton);
+
+    QCOMPARE(state.Project_Name, before.Project_Name);
+    QCOMPARE(state.Dir_Project, before.Dir_Project);
+    QCOMPARE(state.File_ParGen, before.File_ParGen);
+    QCOMPARE(l1->text(), QString("Opened Configuration of the Converter : "));
+    QCOMPARE(l2->text(), QString("Beta"));
+    QCOMPARE(QDir(state.Dir_Projects).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList({"Alpha", "Beta"}));
+    QVERIFY(rec.Errors.isEmpty());
+}
+
+void Tst_Project_Dialogs::main_window_open_with_empty_list()
+{
+    QTemporaryDir tmp;
+    App_State state;
+    Environment env;
+    Message_Recorder rec;
+    TFVariroduvieFirmWare main_window(state, env, tmp.path());
+    main_window.Create_Dialogs();
+    QVERIFY(QDir().mkpath(state.Dir_Projects + "/Alpha"));
+    auto confirm = [] { QTest::mouseClick(Child<QPushButton>(Active_Modal(), "Btn_OK"), Qt::LeftButton); };
+    When_Modal(confirm);
+    QTest::mouseClick(Child<QPushButton>(&main_window, "Btn_Open"), Qt::LeftButton);
+    QCOMPARE(state.Project_Name, QString("Alpha"));
+
+    // Its folder vanishes behind the program's back: the list is empty, and OK leaves no
+    // configuration open instead of the vanished one.
+    QVERIFY(QDir(state.Dir_Project).removeRecursively());
+    QStringList listed{"-"};
+    When_Modal([&listed, confirm] {
+        listed = Items(Child<QListWidget>(Active_Modal(), "ListBox1"));
+        confirm();
+    });
+    QTest::mouseClick(Child<QPushButton>(&main_window, "Btn_Open"), Qt::LeftButton);
+    QVERIFY(listed.isEmpty());
+    QVERIFY(rec.Errors.isEmpty());
+    QVERIFY(state.Project_Name.isEmpty());
+    QVERIFY(state.Dir_Project.isEmpty());
+    QCOMPARE(state.File_ParGen, QString("/ParGen.xml"));
+    QCOMPARE(Child<QLabel>(&main_window, "L_Name_Conf")->text(), QString("None Configuration Opened "));
+    QCOMPARE(Child<QLabel>(&main_window, "L_Name_Conf_L2")->text(),
+             QString("Use Step1 to open or create new configuration"));
+}
+
+void Tst_Project_Dialogs::language_change_reaches_dialogs()
+{
+    QTemporaryDir tmp;
+    App_State state;
+    Environment env;
+    Message_Recorder rec;
+    TFVariroduvieFirmWare main_window(state, env, tmp.path());
+    main_window.Create_Dialogs();
+    auto *new_dlg = main_window.findChild<TFNew_Project *>();
+    auto *open_dlg = main_window.findChild<TFOpenConf *>();
+    QVERIFY(new_dlg && open_dlg);
+    QCOMPARE(new_dlg->windowTitle(), QString("Create New Configuration"));
+    QCOMPARE(Child<QLabel>(new_dlg, "L_SW_Code")->text(), QString("QCX3310"));
+    QCOMPARE(open_dlg->windowTitle(), QString("Open Configuration"));
+    QCOMPARE(Child<QLabel>(open_dlg, "Label1")->text(), QString("List of Avaliable Configurations"));
+
+    for (int i = 25; i <= 37; ++i) state.Lang_Table.Items[i] = QStringLiteral("T%1").arg(i);
+    main_window.Change_Language();
+    QCOMPARE(new_dlg->windowTitle(), QString("T25"));
+    QCOMPARE(Child<QLabel>(new_dlg, "L_SW_Desc")->text(), QString("T26"));
+    QCOMPARE(Child<QLabel>(new_dlg, "Label1")->text(), QString("T27"));
+    QCOMPARE(Child<QPushButton>(new_dlg, "Btn_OK")->text(), QString("T28"));
+    QCOMPARE(Child<QPushButton>(new_dlg, "Btn_Cancel")->text(), QString("T29"));
+    QCOMPARE(open_dlg->windowTitle(), QString("T33"));
+    QCOMPARE(Child<QLabel>(open_dlg, "L_SW_Desc")->text(), QString("T34"));
+    QCOMPARE(Child<QLabel>(open_dlg, "Label1")->text(), QString("T35"));
+    QCOMPARE(Child<QPushButton>(open_dlg, "Btn_OK")->text(), QString("T36"));
+    QCOMPARE(Child<QPushButton>(open_dlg, "Btn_Cancel")->text(), QString("T37"));
+    QCOMPARE(Child<QLabel>(open_dlg, "L_SW_Code")->text(), QString("QCX3310"));
+
+    // The errors come from the table as it is now.
+    new_dlg->show();
+    QTest::keyClick(Child<QLineEdit>(new_dlg, "E_New_Proj"), Qt::Key_Return);
+    QCOMPARE(rec.Errors, QStringList{"T32"});
+    new_dlg->reject();
+}
+
+QTEST_MAIN(Tst_Project_Dialogs)
+#include "tst_project_dialogs.moc"
