@@ -1,6 +1,7 @@
 // The device images: exact bytes for known configurations, the reading rules the build applies
 // to every value, its errors, its capacity, and the writing of the bank files.
 #include "config/Image_Builder.h"
+#include "config/Image_Decoder.h"
 #include "config/Project_Files.h"
 #include "test_config.h"
 
@@ -426,6 +427,18 @@ void Tst_Image_Builder::capacity_limits()
              (Frame_Entry{211, 0, 0, 8, Frame_Flag_Transmit, 211 * 8}));
     QCOMPARE(Get_Map_Entry(reinterpret_cast<const uint8_t *>(image.Bank2_Image().constData()) + Bank2_Max_Len - 16),
              (Map_Entry{95, 0, 1, 2, Map_Flag_Transmit}));
+
+    // Read back, the full pair holds together and gives the same records.
+    QString why;
+    const std::optional<Decoded_Images> d = Decode_Images(bank1, image.Bank2_Image(), &why);
+    QVERIFY2(d, qPrintable(why));
+    QCOMPARE(d->Problems, QStringList());
+    QCOMPARE(d->Header, image.Param());
+    QCOMPARE(d->Frames.size(), Max_Frame_Records);
+    QCOMPARE(d->Rx_Frames(), 300);
+    QCOMPARE(d->Frames[299], image.Frame(299));
+    QCOMPARE(d->Maps.size(), Max_Map_Records);
+    QCOMPARE(d->Maps[4000], image.Map(4000));
 }
 
 void Tst_Image_Builder::save_creates_bin_and_writes_exact_files()

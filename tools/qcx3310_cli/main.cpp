@@ -1,0 +1,348 @@
+// qcx3310-cli: builds the device images of a configuration folder from a shell (the same bytes
+// as "Update Device"), and lists what a pair of images holds.
+#include "config/Image_Builder.h"
+#include "config/Image_Decoder.h"
+#include "platform/XmlDocument.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+
+namespace {
+
+constexpr int Exit_Done = 0;
+constexpr int Exit_Error = 1;
+constexpr int Exit_Usage = 2;
+
+const char Usage_Text[] = R"(Usage:
+  qcx3310-cli compile CONFIG_DIR
+  qcx3310-cli inspect [--json] CONFIG_DIR
+  qcx3310-cli inspect [--json] BANK1_FILE BANK2_FILE
+  qcx3310-cli --help
+)";
+
+const char Help_Text[] = R"(
+Builds and reads the device images of a QCX3310 configuration: the files bank1.bin
+(general parameters and CAN frame records) and bank2.bin (register mapping records) that
+"Update Device" writes into the configuration's bin folder.
+
+Commands:
+  compile CONFIG_DIR
+      Reads the five files of the configuration folder: ParGen.xml, CAN_Receive.xml,
+      CAN_Transmit.xml, Define_CAN_Receive.xml and Define_CAN_Transmit.xml (a missing file
+      gives that part's defaults, as in the configurator) and writes CONFIG_DIR/bin/bank1.bin
+      and CONFIG_DIR/bin/bank2.bin, byte for byte what "Update Device" writes. The bin folder
+      is created when it is missing. Both files are replaced together at the end: after any
+      error neither has changed. Prints the size and record counts of each image.
+
+  inspect CONFIG_DIR
+  inspect BANK1_FILE BANK2_FILE
+      Lists what a pair of images holds (CONFIG_DIR: the pair in CONFIG_DIR/bin): every named
+      field of bank1's header, whether the checksum holds, one line per frame record and one
+      per mapping record, and every way in which the pair differs from what a build writes
+      (checksum, lengths, record counts, device addresses, fixed values, reserved bytes,
+      flags, data offsets, frame numbers).
+
+Options:
+  --json      with inspect: print the same listing as one JSON object
+  -h, --help  print this text and exit
+  --          what follows is a path, even when it begins with "-"
+
+Exit status:
+  0  done; for inspect, the images hold together
+  1  compile: a file could not be read, is not well-formed XML, has a row without an
+     attribute the build reads, holds more records than the images take (512 frame
+     records and 4096 mapping records, receive and transmit together), or an image could
+     not be written; inspect: an image could not be read or the pair does not hold
+     together. A message on standard error names the file and, where there is one, the
+     line and column or the row (rows count from 1).
+  2  the command line was not understood; the usage is printed on standard error
+)";
+
+void Print(FILE *to, const QString &text) { std::fputs(text.toUtf8().constData(), to); }
+
+int Usage_Error(const QString &why)
+{
+    Print(stderr, QStringLiteral("qcx3310-cli: %1\n").arg(why));
+    Print(stderr, QString::fromLatin1(Usage_Text));
+    Print(stderr, QStringLiteral("Try 'qcx3310-cli --help' for more.\n"));
+    return Exit_Usage;
+}
+
+int Fail(const QString &why)
+{
+    Print(stderr, QStringLiteral("qcx3310-cli: %1\n").arg(why));
+    return Exit_Error;
+}
+
+QString Native(const QString &path) { return QDir::toNativeSeparators(path); }
+
+int Compile(const QString &config_dir)
+{
+    // A mistyped folder would otherwise give the defaults of a configuration without files.
+    if (!QFileInfo(config_dir).isDir()) return Fail(QStringLiteral("%1: no such configuration folder").arg(Native(config_dir)));
+    const QString dir = QDir::cleanPath(config_dir);
+    Configuration_Image image;
+    try {
+        image.Compile_Bin(Project_Paths_In(dir));
+        image.Save_Bin_Files(dir);
+    } catch (const Xml_Error &e) {
+        return Fail(QDir::toNativeSeparators(e.Text()));
+    }
+    const Bank1_Header &h = image.Param();
+    Print(stdout, QStringLiteral("%1: %2 bytes, %3 receive and %4 transmit frame records\n")
+                      .arg(Native(Bank1_File_Path(dir)))
+                      .arg(image.Bank1_Len())
+                      .arg(h.Num_Rx_Frame)
+                      .arg(h.Num_Tx_Frame));
+    Print(stdout, QStringLiteral("%1: %2 bytes, %3 receive and %4 transmit mapping records\n")
+                      .arg(Native(Bank2_File_Path(dir)))
+                      .arg(image.Bank2_Len())
+                      .arg(h.Num_Rx_Map)
+                      .arg(h.Num_Tx_Map));
+    return Exit_Done;
+}
+
+QString Hex(uint32_t value, int digits)
+{
+    return QStringLiteral("0x") + QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
+}
+
+QString Octets(const uint8_t (&o)[4]) { return QStringLiteral("%1.%2.%3.%4").arg(o[0]).arg(o[1]).arg(o[2]).arg(o[3]); }
+
+QString Frame_Flags(uint8_t flags)
+{
+    QStringList names;
+    if (flags & Frame_Flag_Transmit) names << QStringLiteral("transmit");
+    if (flags & Frame_Flag_Data_Change) names << QStringLiteral("data-change");
+    return names.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(names.join(QLatin1Char(',')));
+}
+
+QString Map_Flags(uint8_t flags)
+{
+    QStringList names;
+    if (flags & Map_Flag_Transmit) names << QStringLiteral("transmit");
+    if (flags & Map_Flag_Send_On_Write) names << QStringLiteral("send-on-write");
+    return names.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(names.join(QLatin1Char(',')));
+}
+
+QString Listing(const Decoded_Images &d, const QString &bank1, const QString &bank2)
+{
+    const Bank1_Header &h = d.Header;
+    QString out;
+    auto field = [&out](const char *name, const QString &value) {
+        out += QStringLiteral("  %1 %2\n").arg(QLatin1String(name), -14).arg(value);
+    };
+    auto number = [&](const char *name, uint32_t value) { field(name, QString::number(value)); };
+    out += QStringLiteral("bank1 %1, %2 bytes\n").arg(Native(bank1)).arg(d.Bank1_Size);
+    field("CAN_Baud", QStringLiteral("%1 bit/s").arg(h.CAN_Baud));
+    field("CAN_Baud_2", QStringLiteral("%1 bit/s").arg(h.CAN_Baud_2));
+    number("Fixed_008", h.Fixed_008);
+    field("TCP_IP", Octets(h.TCP_IP));
+    field("TCP_Mask", Octets(h.TCP_Mask));
+    field("TCP_Gateway", Octets(h.TCP_Gateway));
+    number("Fixed_034", h.Fixed_034);
+    number("TCP_Port", h.TCP_Port);
+    number("TCP_Port_2", h.TCP_Port_2);
+    number("Fixed_03C", h.Fixed_03C);
+    number("Fixed_040", h.Fixed_040);
+    number("Num_Rx_Frame", h.Num_Rx_Frame);
+    field("Addr_Rx_Frame", Hex(h.Addr_Rx_Frame, 8));
+    number("Num_Tx_Frame", h.Num_Tx_Frame);
+    field("Addr_Tx_Frame", Hex(h.Addr_Tx_Frame, 8));
+    number("Num_Rx_Map", h.Num_Rx_Map);
+    field("Addr_Rx_Map", Hex(h.Addr_Rx_Map, 8));
+    number("Num_Tx_Map", h.Num_Tx_Map);
+    field("Addr_Tx_Map", Hex(h.Addr_Tx_Map, 8));
+    field("Checksum", d.Checksum_Holds()
+                          ? QStringLiteral("%1 (%2), holds").arg(d.Checksum).arg(Hex(d.Checksum, 8))
+                          : QStringLiteral("%1 (%2), does not hold: the header's bytes sum to %3")
+                                .arg(d.Checksum)
+                                .arg(Hex(d.Checksum, 8))
+                                .arg(d.Checksum_Computed));
+
+    out += QStringLiteral("frame records: %1\n").arg(d.Frames.size());
+    for (int i = 0; i < d.Frames.size(); ++i) {
+        const Frame_Entry &f = d.Frames[i];
+        const bool transmit = i >= d.Rx_Frames();
+        const bool extended = f.Ident & Ident_Extended;
+        out += QStringLiteral("  %1 %2  Ident %3 (%4 %5)  Dimension %6  Time_Out %7  Send_Timer %8  Flags %9%10  Data_Offset %11\n")
+                   .arg(transmit ? QStringLiteral("transmit") : QStringLiteral("receive "))
+                   .arg(transmit ? i - d.Rx_Frames() : i, 3)
+                   .arg(Hex(f.Ident, 8))
+                   .arg(extended ? QStringLiteral("29-bit") : QStringLiteral("11-bit"))
+                   .arg(Hex(f.Ident & ~Ident_Extended, extended ? 8 : 3))
+                   .arg(f.Dimension)
+                   .arg(f.Time_Out)
+                   .arg(f.Send_Timer)
+                   .arg(Hex(f.Flags, 2))
+                   .arg(Frame_Flags(f.Flags))
+                   .arg(f.Data_Offset);
+    }
+
+    out += QStringLiteral("bank2 %1, %2 bytes\n").arg(Native(bank2)).arg(d.Bank2_Size);
+    out += QStringLiteral("mapping records: %1\n").arg(d.Maps.size());
+    for (int i = 0; i < d.Maps.size(); ++i) {
+        const Map_Entry &m = d.Maps[i];
+        const bool transmit = i >= d.Rx_Maps();
+        out += QStringLiteral("  %1 %2  Mod_Index %3  Num_Frame %4  Byte_HiPart %5  Byte_LoPart %6  Flags %7%8\n")
+                   .arg(transmit ? QStringLiteral("transmit") : QStringLiteral("receive "))
+                   .arg(transmit ? i - d.Rx_Maps() : i, 4)
+                   .arg(m.Mod_Index)
+                   .arg(m.Num_Frame)
+                   .arg(m.Byte_HiPart)
+                   .arg(m.Byte_LoPart)
+                   .arg(Hex(m.Flags, 2))
+                   .arg(Map_Flags(m.Flags));
+    }
+
+    if (d.Problems.isEmpty()) {
+        out += QStringLiteral("problems: none\n");
+    } else {
+        out += QStringLiteral("problems: %1\n").arg(d.Problems.size());
+        for (const QString &p : d.Problems) out += QStringLiteral("  %1\n").arg(p);
+    }
+    return out;
+}
+
+QJsonObject Json_Listing(const Decoded_Images &d, const QString &bank1, const QString &bank2)
+{
+    const Bank1_Header &h = d.Header;
+    const auto n = [](uint32_t v) { return QJsonValue(qint64(v)); };
+    const QJsonObject header{
+        {"CAN_Baud", n(h.CAN_Baud)},
+        {"CAN_Baud_2", n(h.CAN_Baud_2)},
+        {"Fixed_008", n(h.Fixed_008)},
+        {"TCP_IP", Octets(h.TCP_IP)},
+        {"TCP_Mask", Octets(h.TCP_Mask)},
+        {"TCP_Gateway", Octets(h.TCP_Gateway)},
+        {"Fixed_034", n(h.Fixed_034)},
+        {"TCP_Port", n(h.TCP_Port)},
+        {"TCP_Port_2", n(h.TCP_Port_2)},
+        {"Fixed_03C", n(h.Fixed_03C)},
+        {"Fixed_040", n(h.Fixed_040)},
+        {"Num_Rx_Frame", n(h.Num_Rx_Frame)},
+        {"Addr_Rx_Frame", n(h.Addr_Rx_Frame)},
+        {"Num_Tx_Frame", n(h.Num_Tx_Frame)},
+        {"Addr_Tx_Frame", n(h.Addr_Tx_Frame)},
+        {"Num_Rx_Map", n(h.Num_Rx_Map)},
+        {"Addr_Rx_Map", n(h.Addr_Rx_Map)},
+        {"Num_Tx_Map", n(h.Num_Tx_Map)},
+        {"Addr_Tx_Map", n(h.Addr_Tx_Map)},
+        {"Checksum", n(d.Checksum)},
+    };
+    QJsonArray frames;
+    for (int i = 0; i < d.Frames.size(); ++i) {
+        const Frame_Entry &f = d.Frames[i];
+        const bool transmit = i >= d.Rx_Frames();
+        frames.append(QJsonObject{{"direction", transmit ? "transmit" : "receive"},
+                                  {"number", transmit ? i - d.Rx_Frames() : i},
+                                  {"Ident", n(f.Ident)},
+                                  {"Cob_ID", n(f.Ident & ~Ident_Extended)},
+                                  {"Extended", bool(f.Ident & Ident_Extended)},
+                                  {"Dimension", f.Dimension},
+                                  {"Time_Out", n(f.Time_Out)},
+                                  {"Send_Timer", n(f.Send_Timer)},
+                                  {"Flags", f.Flags},
+                                  {"Data_Change", bool(f.Flags & Frame_Flag_Data_Change)},
+                                  {"Data_Offset", f.Data_Offset}});
+    }
+    QJsonArray maps;
+    for (int i = 0; i < d.Maps.size(); ++i) {
+        const Map_Entry &m = d.Maps[i];
+        const bool transmit = i >= d.Rx_Maps();
+        maps.append(QJsonObject{{"direction", transmit ? "transmit" : "receive"},
+                                {"number", transmit ? i - d.Rx_Maps() : i},
+                                {"Mod_Index", m.Mod_Index},
+                                {"Num_Frame", m.Num_Frame},
+                                {"Byte_HiPart", m.Byte_HiPart},
+                                {"Byte_LoPart", m.Byte_LoPart},
+                                {"Flags", m.Flags},
+                                {"Send_on_Write", bool(m.Flags & Map_Flag_Send_On_Write)}});
+    }
+    return QJsonObject{
+        {"bank1", QJsonObject{{"file", Native(bank1)},
+                              {"size", qint64(d.Bank1_Size)},
+                              {"header", header},
+                              {"checksum", QJsonObject{{"stored", n(d.Checksum)},
+                                                       {"computed", n(d.Checksum_Computed)},
+                                                       {"holds", d.Checksum_Holds()}}},
+                              {"frames", frames}}},
+        {"bank2", QJsonObject{{"file", Native(bank2)}, {"size", qint64(d.Bank2_Size)}, {"mappings", maps}}},
+        {"problems", QJsonArray::fromStringList(d.Problems)},
+    };
+}
+
+int Inspect(const QString &bank1, const QString &bank2, bool json)
+{
+    QByteArray bytes[2];
+    const QString paths[2] = {bank1, bank2};
+    for (int i = 0; i < 2; ++i) {
+        QFile file(paths[i]);
+        if (QFileInfo(paths[i]).isDir() || !file.open(QIODevice::ReadOnly))
+            return Fail(QStringLiteral("%1: %2").arg(Native(paths[i]), QFileInfo(paths[i]).isDir() ? QStringLiteral("is a folder") : file.errorString()));
+        bytes[i] = file.readAll();
+    }
+    QString error;
+    const std::optional<Decoded_Images> d = Decode_Images(bytes[0], bytes[1], &error);
+    if (!d) return Fail(QStringLiteral("%1: %2").arg(Native(bank1), error));
+    if (json)
+        Print(stdout, QString::fromUtf8(QJsonDocument(Json_Listing(*d, bank1, bank2)).toJson(QJsonDocument::Indented)));
+    else
+        Print(stdout, Listing(*d, bank1, bank2));
+    if (!d->Problems.isEmpty())
+        return Fail(QStringLiteral("the images do not hold together (%1 problem(s), listed above)").arg(d->Problems.size()));
+    return Exit_Done;
+}
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    // Help wins over everything else on the line (up to "--").
+    for (const QString &arg : args) {
+        if (arg == QLatin1String("--")) break;
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            Print(stdout, QString::fromLatin1(Usage_Text) + QString::fromLatin1(Help_Text));
+            return Exit_Done;
+        }
+    }
+
+    QStringList words;
+    bool json = false;
+    bool paths_only = false;
+    for (const QString &arg : args) {
+        if (!paths_only && arg == QLatin1String("--")) {
+            paths_only = true;
+        } else if (!paths_only && arg == QLatin1String("--json")) {
+            json = true;
+        } else if (!paths_only && arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
+            return Usage_Error(QStringLiteral("unknown option '%1'").arg(arg));
+        } else {
+            words << arg;
+        }
+    }
+    if (words.isEmpty()) return Usage_Error(QStringLiteral("no command given"));
+    const QString command = words.takeFirst();
+    if (command == QLatin1String("compile")) {
+        if (json) return Usage_Error(QStringLiteral("--json goes with inspect only"));
+        if (words.size() != 1) return Usage_Error(QStringLiteral("compile takes one configuration folder"));
+        return Compile(words[0]);
+    }
+    if (command == QLatin1String("inspect")) {
+        if (words.size() == 1) {
+            const QString dir = QDir::cleanPath(words[0]);
+            if (!QFileInfo(dir).isDir()) return Fail(QStringLiteral("%1: no such configuration folder").arg(Native(words[0])));
+            return Inspect(Bank1_File_Path(dir), Bank2_File_Path(dir), json);
+        }
+        if (words.size() == 2) return Inspect(words[0], words[1], json);
+        return Usage_Error(QStringLiteral("inspect takes a configuration folder or the two image files"));
+    }
+    return Usage_Error(QStringLiteral("unknown command '%1'").arg(command));
+}
