@@ -8,6 +8,7 @@
 #include "platform/Shell.h"
 #include "platform/Web_Host.h"
 #include "platform/XmlDocument.h"
+#include "update/TFBootTCP.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -323,7 +324,9 @@ void TFVariroduvieFirmWare::Update_Device()
         return;
     }
 
-    // The update dialog (device address, ping, update options) is shown from here.
+    // Then the update dialog (device address, ping, update options); its result changes
+    // nothing here.
+    Show_Modal(windows_.BootTCP);
 }
 
 void TFVariroduvieFirmWare::Timer_UpdateTimer()

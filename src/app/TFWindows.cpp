@@ -2,6 +2,7 @@
 // and the language change that reaches every window. Each dialog class joins here.
 #include "app/TFVariroduvieFirmWare.h"
 #include "editors/TFParGen.h"
+#include "update/TFBootTCP.h"
 
 #include "app/TFAbout.h"
 #include "app/TFNew_Project.h"
@@ -15,6 +16,7 @@ void TFVariroduvieFirmWare::Create_Dialogs()
     // settings, receive and transmit frame lists, receive and transmit mappings.
     windows_.New_Project = new TFNew_Project(state_, this);
     windows_.OpenConf = new TFOpenConf(state_, this);
+    windows_.BootTCP = new TFBootTCP(state_, env_, *this);
     windows_.About = new TFAbout(state_, env_, this);
     windows_.ParGen = new TFParGen(state_, this);
 }
@@ -47,5 +49,6 @@ void TFVariroduvieFirmWare::Change_Language()
     // TFReceiveCAN, TFTransmitCAN, TFDefineRecCAN, TFDefineTransCAN.
     if (windows_.New_Project) windows_.New_Project->Set_Lang();
     if (windows_.OpenConf) windows_.OpenConf->Set_Lang();
+    if (windows_.BootTCP) windows_.BootTCP->Set_Lang();
     if (windows_.ParGen) windows_.ParGen->Set_Lang();
 }

@@ -3,6 +3,7 @@
 #include "app/TFVariroduvieFirmWare.h"
 #include "platform/Clock.h"
 #include "platform/Gui_Shell.h"
+#include "platform/Real_Icmp_Echo.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -17,9 +18,11 @@ int main(int argc, char *argv[])
 
     Real_Shell shell;
     Real_Clock clock;
+    Real_Icmp_Echo icmp;
     Environment env;
     env.shell = &shell;
     env.clock = &clock;
+    env.icmp = &icmp;
 
     App_State state;
     TFVariroduvieFirmWare main_window(state, env, QCoreApplication::applicationDirPath());
