@@ -7,6 +7,7 @@
 #include "app/TFAbout.h"
 #include "app/TFNew_Project.h"
 #include "app/TFOpenConf.h"
+#include "editors/TFDefineCAN.h"
 
 #include <QDialog>
 
@@ -19,6 +20,8 @@ void TFVariroduvieFirmWare::Create_Dialogs()
     windows_.BootTCP = new TFBootTCP(state_, env_, *this);
     windows_.About = new TFAbout(state_, env_, this);
     windows_.ParGen = new TFParGen(state_, this);
+    windows_.DefineRecCAN = new TFDefineRecCAN(state_, this);
+    windows_.DefineTransCAN = new TFDefineTransCAN(state_, this);
 }
 
 int TFVariroduvieFirmWare::Show_Window(Window window)
@@ -33,11 +36,13 @@ int TFVariroduvieFirmWare::Show_Window(Window window)
     case Window::SoftOptions:
     case Window::ReceiveCAN:
     case Window::TransmitCAN:
-    case Window::DefineRecCAN:
-    case Window::DefineTransCAN:
         break;
     case Window::ParGen:
         return Show_Modal(windows_.ParGen);
+    case Window::DefineRecCAN:
+        return Show_Modal(windows_.DefineRecCAN);
+    case Window::DefineTransCAN:
+        return Show_Modal(windows_.DefineTransCAN);
     }
     return QDialog::Rejected;
 }
@@ -51,4 +56,6 @@ void TFVariroduvieFirmWare::Change_Language()
     if (windows_.OpenConf) windows_.OpenConf->Set_Lang();
     if (windows_.BootTCP) windows_.BootTCP->Set_Lang();
     if (windows_.ParGen) windows_.ParGen->Set_Lang();
+    if (windows_.DefineRecCAN) windows_.DefineRecCAN->Set_Lang();
+    if (windows_.DefineTransCAN) windows_.DefineTransCAN->Set_Lang();
 }

@@ -1,0 +1,83 @@
+#pragma once
+// The register mappings of one direction as the mapping editors hold them: the frames of the
+// direction's frame list, each with its Modbus registers, and the operations the editor's
+// buttons run on them. No window here: the dialogs wire their controls to this class.
+#include "config/Config_Model.h"
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+// The register index typed by the user, when it converts and lies in 0..65535.
+std::optional<int32_t> Mod_Index_Value(const QString &text);
+
+// One line of the frame list: the identifier text, a tab, the dimension in decimal.
+QString Frame_Line(const TCAN_Frame &frame);
+
+// One line of the register list, for example "40; Byte 1; None;". none and byte are the texts
+// of the current language ("None", "Byte ").
+QString Byte_Text(int32_t part, const QString &none, const QString &byte);
+QString Mod_Reg_Line(const TMod_Reg &reg, const QString &none, const QString &byte);
+
+// How many data bytes the byte lists offer for a frame: its dimension, never more than a CAN
+// frame carries and never fewer than none.
+int Offered_Bytes(const TCAN_Frame &frame);
+
+// What the entry fields hold. A choice without a value is a list that shows no selection: a
+// stored or pasted byte number that the selected frame does not offer.
+struct Mod_Reg_Entry {
+    QString Ind_Mod;
+    std::optional<int32_t> HiPart;
+    std::optional<int32_t> LoPart;
+    std::optional<int32_t> Write;
+};
+
+enum class Mapping_Result {
+    Done,
+    No_Selection,        // nothing happens, nothing is reported
+    Index_Out_Of_Range,  // the index does not convert or lies outside 0..65535
+    Index_In_Use,        // another register of this direction has the same index value
+    Image_Full,          // the device image has no room for another mapping record
+};
+
+class Mapping_List {
+public:
+    // The frames in the order of the frame list file: the position is the frame number.
+    QList<TCAN_Frame> Lista_CAN_Frame;
+
+    // Mapping records of the other direction, which share the device image with these.
+    int Other_Direction_Count = 0;
+
+    // The copy buffer. It belongs to the editor, not to one showing: loading leaves it alone.
+    QString ACopy_Ind_Mod;
+    int32_t ACopy_HiPort = 0;
+    int32_t ACopy_LoPort = 0;
+    int32_t ACopy_Write = 0;
+
+    // Replaces the frames and their registers (the copy buffer stays).
+    void Load(QList<TCAN_Frame> frames, int other_direction_count);
+
+    int Register_Count() const;
+    bool Is_Frame(int frame) const { return frame >= 0 && frame < Lista_CAN_Frame.size(); }
+    bool Is_Register(int frame, int reg) const
+    {
+        return Is_Frame(frame) && reg >= 0 && reg < Lista_CAN_Frame[frame].Lista_Mod_Reg.size();
+    }
+
+    // True when a register other than the one at (app_ind_J1939, app_ind_MR) has an index whose
+    // value is ind_MR; (-1, -1) leaves out none. Compared by value: 7 matches "007" and "$7".
+    bool Check_Mod_Reg_in_Use(int32_t ind_MR, int app_ind_J1939, int app_ind_MR) const;
+
+    // Appends a register to the frame. A byte or send choice without a value is stored as 0.
+    Mapping_Result Add_Mod_Reg(int frame, const Mod_Reg_Entry &entry);
+    // Rewrites the register; it may keep its own index. A choice without a value keeps what the
+    // register holds for that part.
+    Mapping_Result Modify_Mod_Reg(int frame, int reg, const Mod_Reg_Entry &entry);
+    Mapping_Result Delete_Mod_Reg(int frame, int reg);
+    Mapping_Result Copy_Mod_Reg(int frame, int reg);
+    // What Paste puts into the entry fields.
+    Mod_Reg_Entry Paste_Mod_Reg() const;
+
+private:
+    Mapping_Result Check_Index(const QString &text, int frame, int reg) const;
+};

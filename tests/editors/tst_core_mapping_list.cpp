@@ -1,0 +1,173 @@
+// The mapping editors' rules without a window: index range, uniqueness by value, the register
+// line, and what Create, Modify, Delete, Copy and Paste do to the frames.
+#include "editors/Mapping_List.h"
+
+#include <QtTest>
+
+Q_DECLARE_METATYPE(std::optional<int32_t>)
+
+class Tst_Mapping_List : public QObject {
+    Q_OBJECT
+private slots:
+    void index_range_data();
+    void index_range();
+    void in_use_is_by_value_across_frames();
+    void lines();
+    void create_modify_delete();
+    void choices_without_selection();
+    void copy_buffer_survives_a_reload();
+    void image_capacity_counts_both_directions();
+};
+
+static TCAN_Frame Frame(const QString &cob_id, int num_byte, QList<TMod_Reg> regs = {})
+{
+    TCAN_Frame frame;
+    frame.CobID = cob_id;
+    frame.Num_Byte = num_byte;
+    frame.Lista_Mod_Reg = std::move(regs);
+    return frame;
+}
+
+void Tst_Mapping_List::index_range_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<std::optional<int32_t>>("value");
+    QTest::newRow("0") << "0" << std::optional<int32_t>(0);
+    QTest::newRow("65535") << "65535" << std::optional<int32_t>(65535);
+    QTest::newRow("$FF") << "$FF" << std::optional<int32_t>(255);
+    QTest::newRow("0x10") << "0x10" << std::optional<int32_t>(16);
+    QTest::newRow("leading blank") << " 7" << std::optional<int32_t>(7);
+    QTest::newRow("65536") << "65536" << std::optional<int32_t>();
+    QTest::newRow("-1") << "-1" << std::optional<int32_t>();
+    QTest::newRow("empty") << "" << std::optional<int32_t>();
+    QTest::newRow("text") << "abc" << std::optional<int32_t>();
+    QTest::newRow("trailing blank") << "7 " << std::optional<int32_t>();
+    QTest::newRow("$FFFFFFFF is -1") << "$FFFFFFFF" << std::optional<int32_t>();
+}
+
+void Tst_Mapping_List::index_range()
+{
+    QFETCH(QString, text);
+    QFETCH(std::optional<int32_t>, value);
+    QCOMPARE(Mod_Index_Value(text), value);
+
+    // The same rule guards Create and Modify, and a refused index changes nothing.
+    Mapping_List list;
+    list.Load({Frame("1", 8, {{"500", 1, 2, 0}})}, 0);
+    const QList<TCAN_Frame> before = list.Lista_CAN_Frame;
+    const Mapping_Result expected = value ? Mapping_Result::Done : Mapping_Result::Index_Out_Of_Range;
+    QCOMPARE(list.Modify_Mod_Reg(0, 0, {text, 0, 0, 0}), expected);
+    QCOMPARE(list.Add_Mod_Reg(0, {text, 0, 0, 0}), expected == Mapping_Result::Done ? Mapping_Result::Index_In_Use : expected);
+    if (!value) QCOMPARE(list.Lista_CAN_Frame, before);
+}
+
+void Tst_Mapping_List::in_use_is_by_value_across_frames()
+{
+    Mapping_List list;
+    list.Load({Frame("1", 8, {{"10", 0, 0, 0}, {"$7", 1, 0, 0}}), Frame("2", 8, {{"007", 0, 1, 0}}),
+               Frame("3", 8, {{"not a number", 0, 0, 0}})},
+              0);
+    QVERIFY(list.Check_Mod_Reg_in_Use(7, -1, -1));
+    QVERIFY(list.Check_Mod_Reg_in_Use(7, 0, 1));   // "007" on frame 1 still holds 7
+    QVERIFY(list.Check_Mod_Reg_in_Use(7, 1, 0));   // "$7" on frame 0
+    QVERIFY(list.Check_Mod_Reg_in_Use(16, -1, -1) == false);
+    QVERIFY(list.Check_Mod_Reg_in_Use(10, 0, 0) == false);  // the register itself is left out
+    QVERIFY(list.Check_Mod_Reg_in_Use(0xA, 1, 0));
+    // A text that does not convert blocks no index (its value counts as -1, never typed).
+    QVERIFY(!list.Check_Mod_Reg_in_Use(0, -1, -1));
+
+    QCOMPARE(list.Add_Mod_Reg(2, {"7", 0, 0, 0}), Mapping_Result::Index_In_Use);
+    QCOMPARE(list.Add_Mod_Reg(2, {"0x0007", 0, 0, 0}), Mapping_Result::Index_In_Use);
+    QCOMPARE(list.Lista_CAN_Frame[2].Lista_Mod_Reg.size(), 1);
+    // Modify onto another register's value is refused; keeping its own value is not.
+    QCOMPARE(list.Modify_Mod_Reg(0, 0, {"7", 0, 0, 0}), Mapping_Result::Index_In_Use);
+    QCOMPARE(list.Modify_Mod_Reg(0, 0, {"0xA", 2, 2, 0}), Mapping_Result::Done);
+    QCOMPARE(list.Lista_CAN_Frame[0].Lista_Mod_Reg[0], (TMod_Reg{"0xA", 2, 2, 0}));
+}
+
+void Tst_Mapping_List::lines()
+{
+    QCOMPARE(Mod_Reg_Line({"40", 1, 0, 0}, "None", "Byte "), QString("40; Byte 1; None;"));
+    QCOMPARE(Mod_Reg_Line({"$FF", 0, 8, 1}, "Nessuno", "Byte "), QString("$FF; Nessuno; Byte 8;"));
+    QCOMPARE(Frame_Line(Frame("0x181", 4)), QString("0x181\t4"));
+    QCOMPARE(Offered_Bytes(Frame("1", 4)), 4);
+    QCOMPARE(Offered_Bytes(Frame("1", 20)), 8);
+    QCOMPARE(Offered_Bytes(Frame("1", -3)), 0);
+}
+
+void Tst_Mapping_List::create_modify_delete()
+{
+    Mapping_List list;
+    list.Load({Frame("1", 8), Frame("2", 4)}, 0);
+    QCOMPARE(list.Add_Mod_Reg(-1, {"1", 0, 0, 0}), Mapping_Result::No_Selection);
+    QCOMPARE(list.Add_Mod_Reg(2, {"1", 0, 0, 0}), Mapping_Result::No_Selection);
+    QCOMPARE(list.Add_Mod_Reg(1, {" 0x10", 3, 4, 1}), Mapping_Result::Done);
+    QCOMPARE(list.Add_Mod_Reg(1, {"17", 0, 1, 0}), Mapping_Result::Done);
+    QCOMPARE(list.Add_Mod_Reg(1, {"18", 1, 1, 0}), Mapping_Result::Done);
+    // The index text is kept as typed, registers in creation order.
+    QCOMPARE(list.Lista_CAN_Frame[1].Lista_Mod_Reg,
+             (QList<TMod_Reg>{{" 0x10", 3, 4, 1}, {"17", 0, 1, 0}, {"18", 1, 1, 0}}));
+
+    QCOMPARE(list.Modify_Mod_Reg(1, 3, {"19", 0, 0, 0}), Mapping_Result::No_Selection);
+    QCOMPARE(list.Modify_Mod_Reg(0, 0, {"19", 0, 0, 0}), Mapping_Result::No_Selection);
+    QCOMPARE(list.Modify_Mod_Reg(1, 1, {"$11", 2, 0, 1}), Mapping_Result::Done);
+    QCOMPARE(list.Lista_CAN_Frame[1].Lista_Mod_Reg[1], (TMod_Reg{"$11", 2, 0, 1}));
+
+    QCOMPARE(list.Delete_Mod_Reg(1, 3), Mapping_Result::No_Selection);
+    QCOMPARE(list.Delete_Mod_Reg(1, 0), Mapping_Result::Done);
+    QCOMPARE(list.Lista_CAN_Frame[1].Lista_Mod_Reg, (QList<TMod_Reg>{{"$11", 2, 0, 1}, {"18", 1, 1, 0}}));
+    QCOMPARE(list.Register_Count(), 2);
+    // The index of a deleted register is free again.
+    QCOMPARE(list.Add_Mod_Reg(0, {"16", 0, 0, 0}), Mapping_Result::Done);
+}
+
+void Tst_Mapping_List::choices_without_selection()
+{
+    // A byte list that shows no selection never turns into -1: Create stores "None", Modify keeps
+    // what the register holds for that part.
+    Mapping_List list;
+    list.Load({Frame("1", 4, {{"1", 7, 2, 1}})}, 0);
+    QCOMPARE(list.Add_Mod_Reg(0, {"2", std::nullopt, 3, std::nullopt}), Mapping_Result::Done);
+    QCOMPARE(list.Lista_CAN_Frame[0].Lista_Mod_Reg[1], (TMod_Reg{"2", 0, 3, 0}));
+    QCOMPARE(list.Modify_Mod_Reg(0, 0, {"1", std::nullopt, 4, std::nullopt}), Mapping_Result::Done);
+    QCOMPARE(list.Lista_CAN_Frame[0].Lista_Mod_Reg[0], (TMod_Reg{"1", 7, 4, 1}));
+    QCOMPARE(list.Modify_Mod_Reg(0, 0, {"1", 1, std::nullopt, 0}), Mapping_Result::Done);
+    QCOMPARE(list.Lista_CAN_Frame[0].Lista_Mod_Reg[0], (TMod_Reg{"1", 1, 4, 0}));
+}
+
+void Tst_Mapping_List::copy_buffer_survives_a_reload()
+{
+    Mapping_List list;
+    // Before any copy, Paste gives an empty index and "None"/"False".
+    QCOMPARE(list.Paste_Mod_Reg().Ind_Mod, QString());
+    QCOMPARE(list.Paste_Mod_Reg().HiPart, std::optional<int32_t>(0));
+    QCOMPARE(list.Paste_Mod_Reg().Write, std::optional<int32_t>(0));
+
+    list.Load({Frame("1", 8, {{"$20", 5, 6, 1}}), Frame("2", 2)}, 0);
+    QCOMPARE(list.Copy_Mod_Reg(1, 0), Mapping_Result::No_Selection);
+    QCOMPARE(list.Paste_Mod_Reg().Ind_Mod, QString());
+    QCOMPARE(list.Copy_Mod_Reg(0, 0), Mapping_Result::Done);
+    list.Load({Frame("9", 8)}, 0);
+    const Mod_Reg_Entry pasted = list.Paste_Mod_Reg();
+    QCOMPARE(pasted.Ind_Mod, QString("$20"));
+    QCOMPARE(pasted.HiPart, std::optional<int32_t>(5));
+    QCOMPARE(pasted.LoPart, std::optional<int32_t>(6));
+    QCOMPARE(pasted.Write, std::optional<int32_t>(1));
+}
+
+void Tst_Mapping_List::image_capacity_counts_both_directions()
+{
+    Mapping_List list;
+    list.Load({Frame("1", 8, {{"0", 0, 0, 0}, {"1", 0, 0, 0}}), Frame("2", 8)}, Max_Map_Records - 3);
+    QCOMPARE(list.Add_Mod_Reg(1, {"2", 0, 0, 0}), Mapping_Result::Done);
+    QCOMPARE(list.Add_Mod_Reg(1, {"3", 0, 0, 0}), Mapping_Result::Image_Full);
+    // The index errors come first; Modify and Delete still work on a full image.
+    QCOMPARE(list.Add_Mod_Reg(1, {"1", 0, 0, 0}), Mapping_Result::Index_In_Use);
+    QCOMPARE(list.Modify_Mod_Reg(1, 0, {"3", 1, 1, 0}), Mapping_Result::Done);
+    QCOMPARE(list.Delete_Mod_Reg(0, 0), Mapping_Result::Done);
+    QCOMPARE(list.Add_Mod_Reg(0, {"4", 0, 0, 0}), Mapping_Result::Done);
+    QCOMPARE(list.Register_Count() + list.Other_Direction_Count, Max_Map_Records);
+}
+
+QTEST_APPLESS_MAIN(Tst_Mapping_List)
+#include "tst_core_mapping_list.moc"

@@ -1,0 +1,545 @@
+// The register mapping editors driven as a user drives them: pick a frame, compose registers,
+// copy and paste, save, and the exact bytes of the mapping files.
+#include "Test_Support.h"
+#include "test_config.h"
+
+#include "app/TFVariroduvieFirmWare.h"
+#include "config/Project_Files.h"
+#include "editors/TFDefineCAN.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+// A configuration folder holding the fixture files (or only some of them).
+struct Project {
+    QTemporaryDir Dir;
+    App_State State;
+
+    explicit Project(const QStringList &files = {"CAN_Receive.xml", "Define_CAN_Receive.xml",
+                                                 "CAN_Transmit.xml", "Define_CAN_Transmit.xml"})
+    {
+        Load_Default_Language(State.Lang_Table);
+        State.SW_Code = SW_Code_Text;
+        State.Project_Name = QStringLiteral("Test");
+        State.Dir_Project = Dir.path();
+        Set_Files(State);
+        for (const QString &name : files)
+            QFile::copy(QStringLiteral(QCX_TEST_DATA_DIR "/mapping/") + name, Dir.filePath(name));
+    }
+    void Write(const QString &name, const QByteArray &bytes) const
+    {
+        QFile f(Dir.filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QByteArray Read(const QString &name) const
+    {
+        QFile f(Dir.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+};
+
+template <class T>
+T *Get(QWidget *dialog, const char *name)
+{
+    T *w = dialog->findChild<T *>(QLatin1String(name));
+    if (!w) qFatal("control %s not found", name);
+    return w;
+}
+
+QStringList Lines(QListWidget *list)
+{
+    QStringList lines;
+    for (int i = 0; i < list->count(); ++i) lines.append(list->item(i)->text());
+    return lines;
+}
+
+QStringList Items(QComboBox *box)
+{
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i) items.append(box->itemText(i));
+    return items;
+}
+
+void Click_Line(QWidget *dialog, const char *list_name, int row)
+{
+    auto *list = Get<QListWidget>(dialog, list_name);
+    QListWidgetItem *item = list->item(row);
+    list->scrollToItem(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+}
+
+void Click(QWidget *dialog, const char *button) { QTest::mouseClick(Get<QPushButton>(dialog, button), Qt::LeftButton); }
+
+void Type_Index(QWidget *dialog, const QString &text)
+{
+    auto *edit = Get<QLineEdit>(dialog, "E_Index_Modbus");
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+
+QComboBox *High(QWidget *d) { return Get<QComboBox>(d, "CB_Byte_High_Part"); }
+QComboBox *Low(QWidget *d) { return Get<QComboBox>(d, "CB_Byte_Low_Part"); }
+QComboBox *Send(QWidget *d) { return Get<QComboBox>(d, "CB_SendJ1939_OnModWrite"); }
+QListWidget *Regs(QWidget *d) { return Get<QListWidget>(d, "LB_Modbus_Regs"); }
+
+// Shows the editor the way the main window does, but without a modal loop.
+bool Open(TFDefineCAN &dialog)
+{
+    if (!dialog.FormShow()) return false;
+    dialog.show();
+    return QTest::qWaitForWindowExposed(&dialog);
+}
+
+const QStringList Eight_Bytes{"None", "Byte 1", "Byte 2", "Byte 3", "Byte 4",
+                              "Byte 5", "Byte 6", "Byte 7", "Byte 8"};
+
+}  // namespace
+
+class Tst_Define_CAN : public QObject {
+    Q_OBJECT
+private slots:
+    void receive_road();
+    void transmit_road();
+    void index_range_data();
+    void index_range();
+    void cancel_and_close_box_write_nothing();
+    void unreadable_files_keep_the_editor_closed_data();
+    void unreadable_files_keep_the_editor_closed();
+    void failed_save_keeps_the_dialog_open();
+    void no_frames_writes_an_empty_file();
+    void image_capacity_counts_the_other_direction();
+    void main_window_opens_both_editors();
+};
+
+void Tst_Define_CAN::receive_road()
+{
+    Project p;
+    Message_Recorder messages;
+    TFDefineRecCAN d(p.State);
+    QCOMPARE(d.size(), QSize(629, 496));
+    QVERIFY(Open(d));
+
+    // Opened: frames listed, nothing selected, byte lists offer only "None".
+    QCOMPARE(Lines(Get<QListWidget>(&d, "LB_CAN_Frames")),
+             (QStringList{"0x181\t4", "$18FF0001\t8", "385\t8"}));
+    QVERIFY(Lines(Regs(&d)).isEmpty());
+    QCOMPARE(Items(High(&d)), QStringList{"None"});
+    QCOMPARE(Get<QLineEdit>(&d, "E_Index_Modbus")->text(), QString());
+
+    // A frame with an empty Dimension counts as 8 bytes; a frame of 4 offers 4.
+    Click_Line(&d, "LB_CAN_Frames", 1);
+    QCOMPARE(Items(High(&d)), Eight_Bytes);
+    QVERIFY(Lines(Regs(&d)).isEmpty());
+    Click_Line(&d, "LB_CAN_Frames", 0);
+    QCOMPARE(Items(High(&d)), Eight_Bytes.mid(0, 5));
+    QCOMPARE(Items(Low(&d)), Eight_Bytes.mid(0, 5));
+    // The row naming frame 3 of 3 frames is not shown anywhere.
+    QCOMPARE(Lines(Regs(&d)), (QStringList{"40; Byte 1; None;", "41; Byte 7; Byte 2;"}));
+
+    // Create; 7 is refused because frame 2 already has "$7".
+    Type_Index(&d, "7");
+    Click(&d, "Btn_Create");
+    QCOMPARE(messages.Errors, QStringList{"Error!! Index of Modbus Register is already used"});
+    Type_Index(&d, "8");
+    High(&d)->setCurrentIndex(2);
+    Low(&d)->setCurrentIndex(3);
+    Click(&d, "Btn_Create");
+    QCOMPARE(messages.Errors.size(), 1);
+    QCOMPARE(Lines(Regs(&d)).last(), QString("8; Byte 2; Byte 3;"));
+    QCOMPARE(Get<QLineEdit>(&d, "E_Index_Modbus")->text(), QString("8"));  // fields keep their contents
+
+    // Modify keeping its own index.
+    Click_Line(&d, "LB_Modbus_Regs", 0);
+    QCOMPARE(Get<QLineEdit>(&d, "E_Index_Modbus")->text(), QString("40"));
+    QCOMPARE(High(&d)->currentIndex(), 1);
+    QCOMPARE(Low(&d)->currentIndex(), 0);
+    Low(&d)->setCurrentIndex(4);
+    Click(&d, "Btn_Modify");
+    QCOMPARE(Lines(Regs(&d))[0], QString("40; Byte 1; Byte 4;"));
+    QVERIFY(Regs(&d)->selectedItems().isEmpty());
+
+    // A stored byte beyond the frame's 4 bytes shows no selection, and Modify keeps it.
+    Click_Line(&d, "LB_Modbus_Regs", 1);
+    QCOMPARE(High(&d)->currentIndex(), -1);
+    QCOMPARE(Low(&d)->currentIndex(), 2);
+    Low(&d)->setCurrentIndex(3);
+    Click(&d, "Btn_Modify");
+    QCOMPARE(Lines(Regs(&d))[1], QString("41; Byte 7; Byte 3;"));
+
+    // Delete the register just created.
+    Click_Line(&d, "LB_Modbus_Regs", 2);
+    Click(&d, "Btn_Delete");
+    QCOMPARE(Lines(Regs(&d)), (QStringList{"40; Byte 1; Byte 4;", "41; Byte 7; Byte 3;"}));
+    QCOMPARE(Get<QLineEdit>(&d, "E_Index_Modbus")->text(), QString("8"));
+    QCOMPARE(Low(&d)->currentIndex(), 3);
+
+    // Copy "40" to frame 2 as 50.
+    Click_Line(&d, "LB_Modbus_Regs", 0);
+    Click(&d, "Btn_Copy");
+    Click_Line(&d, "LB_CAN_Frames", 2);
+    QCOMPARE(Lines(Regs(&d)), QStringList{"$7; Byte 6; Byte 3;"});
+    Click(&d, "Btn_Paste");
+    QCOMPARE(Get<QLineEdit>(&d, "E_Index_Modbus")->text(), QString("40"));
+    QCOMPARE(High(&d)->currentIndex(), 1);
+    QCOMPARE(Low(&d)->currentIndex(), 4);
+    Click(&d, "Btn_Create");
+    QCOMPARE(messages.Errors.size(), 2);  // 40 is used
+    Type_Index(&d, "50");
+    Click(&d, "Btn_Create");
+    QCOMPARE(Lines(Regs(&d)), (QStringList{"$7; Byte 6; Byte 3;", "50; Byte 1; Byte 4;"}));
+
+    // Copy "$7" (byte 6) onto the 4-byte frame: no selection, and Create stores "None".
+    Click_Line(&d, "LB_Modbus_Regs", 0);
+    Click(&d, "Btn_Copy");
+    Click_Line(&d, "LB_CAN_Frames", 0);
+    Click(&d, "Btn_Paste");
+    QCOMPARE(High(&d)->currentIndex(), -1);
+    Type_Index(&d, "9");
+    Click(&d, "Btn_Create");
+    QCOMPARE(Lines(Regs(&d)).last(), QString("9; None; Byte 3;"));
+    QCOMPARE(messages.Errors.size(), 2);
+
+    // OK saves frame by frame and closes; the dropped row is gone.
+    Click(&d, "Btn_OK");
+    QVERIFY(!d.isVisible());
+    QCOMPARE(d.result(), int(QDialog::Accepted));
+    const QByteArray saved =
+        "<DefineRecJ1939>"
+        "<row Num_Frame=\"0\" Mod_Index=\"40\" Byte_HiPart=\"1\" Byte_LoPart=\"4\"/>"
+        "<row Num_Frame=\"0\" Mod_Index=\"41\" Byte_HiPart=\"7\" Byte_LoPart=\"3\"/>"
+        "<row Num_Frame=\"0\" Mod_Index=\"9\" Byte_HiPart=\"0\" Byte_LoPart=\"3\"/>"
+        "<row Num_Frame=\"2\" Mod_Index=\"$7\" Byte_HiPart=\"6\" Byte_LoPart=\"3\"/>"
+        "<row Num_Frame=\"2\" Mod_Index=\"50\" Byte_HiPart=\"1\" Byte_LoPart=\"4\"/>"
+        "</DefineRecJ1939><!--SW_VERSION = 1.102-->";
+    QCOMPARE(p.Read("Define_CAN_Receive.xml"), saved);
+    QFile fixture(QStringLiteral(QCX_TEST_DATA_DIR "/mapping/CAN_Receive.xml"));
+    QVERIFY(fixture.open(QIODevice::ReadOnly));
+    QCOMPARE(p.Read("CAN_Receive.xml"), fixture.readAll());  // the frame list is never written here
+
+    // The next showing reloads what was saved and starts unselected.
+    QVERIFY(Open(d));
+    QVERIFY(Lines(Regs(&d)).isEmpty());
+    Click_Line(&d, "LB_CAN_Frames", 2);
+    QCOMPARE(Lines(Regs(&d)), (QStringList{"$7; Byte 6; Byte 3;", "50; Byte 1; Byte 4;"}));
+    // The copy buffer outlived the showing.
+    Click(&d, "Btn_Paste");
+    QCOMPARE(Get<QLineEdit>(&d, "E_Index_Modbus")->text(), QString("$7"));
+}
+
+void Tst_Define_CAN::transmit_road()
+{
+    Project p;
+    Message_Recorder messages;
+    TFDefineTransCAN d(p.State);
+    QVERIFY(Open(d));
+    QCOMPARE(d.windowTitle(), QString("Define Transmit CAN"));
+    QCOMPARE(Items(Send(&d)), (QStringList{"False", "True"}));
+
+    Click_Line(&d, "LB_CAN_Frames", 0);
+    QCOMPARE(Items(High(&d)), (QStringList{"None", "Byte 1", "Byte 2"}));
+    QCOMPARE(Send(&d)->currentIndex(), 0);
+    // The receive side's "$7" does not matter here; this direction's "7" does.
+    Type_Index(&d, "$0007");
+    Click(&d, "Btn_Create");
+    QCOMPARE(messages.Errors, QStringList{"Error!! Index of Modbus Register is already used"});
+    Type_Index(&d, "8");
+    High(&d)->setCurrentIndex(2);
+    Low(&d)->setCurrentIndex(1);
+    Send(&d)->setCurrentIndex(1);
+    Click(&d, "Btn_Create");
+    QCOMPARE(Lines(Regs(&d)), QStringList{"8; Byte 2; Byte 1;"});  // the line does not show the send choice
+
+    // The send choice is copied and pasted with the bytes.
+    Click_Line(&d, "LB_CAN_Frames", 1);
+    QCOMPARE(Send(&d)->currentIndex(), 0);
+    Click_Line(&d, "LB_Modbus_Regs", 0);
+    QCOMPARE(Send(&d)->currentIndex(), 1);
+    Click(&d, "Btn_Copy");
+    Click_Line(&d, "LB_CAN_Frames", 0);
+    Click(&d, "Btn_Paste");
+    QCOMPARE(Send(&d)->currentIndex(), 1);
+    Type_Index(&d, "12");
+    Click(&d, "Btn_Create");
+
+    // Modify the first register's send choice back to False.
+    Click_Line(&d, "LB_Modbus_Regs", 0);
+    QCOMPARE(Send(&d)->currentIndex(), 1);
+    Send(&d)->setCurrentIndex(0);
+    Click(&d, "Btn_Modify");
+
+    Click(&d, "Btn_OK");
+    QVERIFY(!d.isVisible());
+    QCOMPARE(p.Read("Define_CAN_Transmit.xml"),
+             QByteArray("<DefineTransJ1939>"
+                        "<row Num_Frame=\"0\" Mod_Index=\"8\" Byte_HiPart=\"2\" Byte_LoPart=\"1\" Send_on_Write=\"0\"/>"
+                        "<row Num_Frame=\"0\" Mod_Index=\"12\" Byte_HiPart=\"1\" Byte_LoPart=\"2\" Send_on_Write=\"1\"/>"
+                        "<row Num_Frame=\"1\" Mod_Index=\"7\" Byte_HiPart=\"1\" Byte_LoPart=\"2\" Send_on_Write=\"1\"/>"
+                        "</DefineTransJ1939><!--SW_VERSION = 1.102-->"));
+    QCOMPARE(messages.Errors.size(), 1);
+}
+
+void Tst_Define_CAN::index_range_data()
+{
+    QTest::addColumn<bool>("transmit");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("index");
+    QTest::addColumn<bool>("accepted");
+    for (bool transmit : {false, true}) {
+        for (const char *button : {"Btn_Create", "Btn_Modify"}) {
+            const char *side = transmit ? "transmit" : "receive";
+            auto row = [&](const char *index, bool accepted) {
+                QTest::addRow("%s %s %s", side, button + 4, index) << transmit << button << index << accepted;
+            };
+            row("65535", true);
+            row("0x10", true);
+            row("65536", false);
+            row("-1", false);
+            row("", false);
+            row("abc", false);
+        }
+    }
+}
+
+void Tst_Define_CAN::index_range()
+{
+    QFETCH(bool, transmit);
+    QFETCH(QString, button);
+    QFETCH(QString, index);
+    QFETCH(bool, accepted);
+    Project p;
+    // Each editor reports with its own text.
+    p.State.Lang_Table.Items[157] = "receive range";
+    p.State.Lang_Table.Items[183] = "transmit range";
+    Message_Recorder messages;
+    std::unique_ptr<TFDefineCAN> d;
+    if (transmit)
+        d = std::make_unique<TFDefineTransCAN>(p.State);
+    else
+        d = std::make_unique<TFDefineRecCAN>(p.State);
+    QVERIFY(Open(*d));
+    // A frame that has a register to modify in each fixture.
+    Click_Line(d.get(), "LB_CAN_Frames", transmit ? 1 : 0);
+    if (button == "Btn_Modify") Click_Line(d.get(), "LB_Modbus_Regs", 0);
+    const QStringList before = Lines(Regs(d.get()));
+
+    Type_Index(d.get(), index);
+    Click(d.get(), button.toLatin1().constData());
+    if (accepted) {
+        QVERIFY(messages.Errors.isEmpty());
+        QVERIFY(Lines(Regs(d.get())) != before);
+        const QStringList lines = Lines(Regs(d.get()));
+        const QString line = button == "Btn_Create" ? lines.last() : lines.first();
+        QVERIFY2(line.startsWith(index + "; "), qPrintable(line));
+    } else {
+        QCOMPARE(messages.Errors, QStringList(transmit ? "transmit range" : "receive range"));
+        QCOMPARE(Lines(Regs(d.get())), before);
+        QCOMPARE(Get<QLineEdit>(d.get(), "E_Index_Modbus")->text(), index);
+    }
+}
+
+void Tst_Define_CAN::cancel_and_close_box_write_nothing()
+{
+    Project p;
+    Message_Recorder messages;
+    TFDefineRecCAN d(p.State);
+    const QByteArray before = p.Read("Define_CAN_Receive.xml");
+    for (int way = 0; way < 3; ++way) {
+        QVERIFY(Open(d));
+        Click_Line(&d, "LB_CAN_Frames", 0);
+        QCOMPARE(Regs(&d)->count(), 2);  // the earlier showing's edit is gone
+        Type_Index(&d, "1000");
+        Click(&d, "Btn_Create");
+        Click_Line(&d, "LB_Modbus_Regs", 0);
+        Click(&d, "Btn_Delete");
+        if (way == 0) Click(&d, "Btn_Cancel");
+        if (way == 1) d.close();
+        if (way == 2) QTest::keyClick(&d, Qt::Key_Escape);
+        QVERIFY(!d.isVisible());
+        QCOMPARE(d.result(), int(QDialog::Rejected));
+        QCOMPARE(p.Read("Define_CAN_Receive.xml"), before);
+    }
+    // Enter in the index field neither creates nor saves.
+    QVERIFY(Open(d));
+    Click_Line(&d, "LB_CAN_Frames", 0);
+    Type_Index(&d, "1001");
+    QTest::keyClick(Get<QLineEdit>(&d, "E_Index_Modbus"), Qt::Key_Return);
+    QVERIFY(d.isVisible());
+    QCOMPARE(Regs(&d)->count(), 2);
+    QCOMPARE(p.Read("Define_CAN_Receive.xml"), before);
+    QVERIFY(messages.Errors.isEmpty());
+}
+
+void Tst_Define_CAN::unreadable_files_keep_the_editor_closed_data()
+{
+    QTest::addColumn<bool>("transmit");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("frame list not well-formed")
+        << false << "CAN_Receive.xml" << QByteArray("<ReceiveCAN><row CobID=\"1\" Dimension=\"8\"") << "line 1";
+    QTest::newRow("frame row without Dimension")
+        << false << "CAN_Receive.xml" << QByteArray("<ReceiveCAN><row CobID=\"1\"/></ReceiveCAN>") << "Dimension";
+    QTest::newRow("mapping not well-formed")
+        << false << "Define_CAN_Receive.xml" << QByteArray("<DefineRecJ1939><row></DefineRecJ1939>") << "line 1";
+    QTest::newRow("mapping row without Byte_LoPart")
+        << false << "Define_CAN_Receive.xml"
+        << QByteArray("<DefineRecJ1939><row Num_Frame=\"0\" Mod_Index=\"1\" Byte_HiPart=\"1\"/></DefineRecJ1939>")
+        << "Byte_LoPart";
+    QTest::newRow("transmit row without Send_on_Write")
+        << true << "Define_CAN_Transmit.xml"
+        << QByteArray("<DefineTransJ1939><row Num_Frame=\"0\" Mod_Index=\"1\" Byte_HiPart=\"1\" "
+                      "Byte_LoPart=\"0\"/></DefineTransJ1939>")
+        << "Send_on_Write";
+}
+
+void Tst_Define_CAN::unreadable_files_keep_the_editor_closed()
+{
+    QFETCH(bool, transmit);
+    QFETCH(QString, file);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, problem);
+    Project p;
+    p.Write(file, bytes);
+    const QString map_file = transmit ? "Define_CAN_Transmit.xml" : "Define_CAN_Receive.xml";
+    const QByteArray map_before = p.Read(map_file);
+    Message_Recorder messages;
+    std::unique_ptr<TFDefineCAN> d;
+    if (transmit)
+        d = std::make_unique<TFDefineTransCAN>(p.State);
+    else
+        d = std::make_unique<TFDefineRecCAN>(p.State);
+
+    // Were the dialog shown, close it so that the test reports instead of hanging.
+    bool shown = false;
+    QTimer::singleShot(0, d.get(), [&] {
+        if (d->isVisible()) {
+            shown = true;
+            d->accept();
+        }
+    });
+    QCOMPARE(d->exec(), int(QDialog::Rejected));
+    QVERIFY(!shown);
+    QCOMPARE(messages.Errors.size(), 1);
+    QVERIFY2(messages.Errors[0].contains(p.Dir.filePath(file)), qPrintable(messages.Errors[0]));
+    QVERIFY2(messages.Errors[0].contains(problem), qPrintable(messages.Errors[0]));
+    QCOMPARE(p.Read(map_file), map_before);
+    QCOMPARE(Get<QListWidget>(d.get(), "LB_CAN_Frames")->count(), 0);
+}
+
+void Tst_Define_CAN::failed_save_keeps_the_dialog_open()
+{
+    Project p({"CAN_Receive.xml"});
+    Message_Recorder messages;
+    TFDefineRecCAN d(p.State);
+    QVERIFY(Open(d));
+    Click_Line(&d, "LB_CAN_Frames", 0);
+    Type_Index(&d, "3");
+    Click(&d, "Btn_Create");
+    // A folder where the file should go: the save cannot replace it.
+    QVERIFY(QDir(p.Dir.path()).mkdir("Define_CAN_Receive.xml"));
+    Click(&d, "Btn_OK");
+    QVERIFY(d.isVisible());
+    QCOMPARE(messages.Errors.size(), 1);
+    QVERIFY2(messages.Errors[0].startsWith(p.State.File_Define_CAN_Receive + ": "), qPrintable(messages.Errors[0]));
+    QVERIFY(messages.Errors[0].size() > p.State.File_Define_CAN_Receive.size() + 2);  // the system's reason
+    QCOMPARE(Lines(Regs(&d)), QStringList{"3; None; None;"});
+
+    // Once the way is clear, the same OK saves.
+    QVERIFY(QDir(p.Dir.path()).rmdir("Define_CAN_Receive.xml"));
+    Click(&d, "Btn_OK");
+    QVERIFY(!d.isVisible());
+    QCOMPARE(p.Read("Define_CAN_Receive.xml"),
+             QByteArray("<DefineRecJ1939><row Num_Frame=\"0\" Mod_Index=\"3\" Byte_HiPart=\"0\" "
+                        "Byte_LoPart=\"0\"/></DefineRecJ1939><!--SW_VERSION = 1.102-->"));
+}
+
+void Tst_Define_CAN::no_frames_writes_an_empty_file()
+{
+    // Without a frame list the mapping file is not read, and OK writes an empty one.
+    Project p({"Define_CAN_Transmit.xml"});
+    Message_Recorder messages;
+    TFDefineTransCAN d(p.State);
+    QVERIFY(Open(d));
+    QCOMPARE(Get<QListWidget>(&d, "LB_CAN_Frames")->count(), 0);
+    Type_Index(&d, "5");
+    for (const char *button : {"Btn_Create", "Btn_Modify", "Btn_Delete", "Btn_Copy"}) Click(&d, button);
+    QVERIFY(messages.Errors.isEmpty());
+    Click(&d, "Btn_OK");
+    QCOMPARE(p.Read("Define_CAN_Transmit.xml"), QByteArray("<DefineTransJ1939/><!--SW_VERSION = 1.102-->"));
+}
+
+void Tst_Define_CAN::image_capacity_counts_the_other_direction()
+{
+    // The transmit side holds 4094 mappings; the receive side already has 3 rows (one of which
+    // names no frame and does not count).
+    Project p;
+    QList<TCAN_Frame> tx(2);
+    for (int i = 0; i < Max_Map_Records - 2 - 2; ++i) tx[i % 2].Lista_Mod_Reg.append({QString::number(i), 1, 0, 0});
+    Write_Map_File(p.State.File_Define_CAN_Transmit, Direction::Transmit, tx);
+
+    Message_Recorder messages;
+    TFDefineRecCAN d(p.State);
+    QVERIFY(Open(d));
+    Click_Line(&d, "LB_CAN_Frames", 1);
+    Type_Index(&d, "100");
+    Click(&d, "Btn_Create");
+    QVERIFY(messages.Errors.isEmpty());
+    Type_Index(&d, "101");
+    Click(&d, "Btn_Create");
+    QCOMPARE(messages.Errors.size(), 1);
+    QVERIFY2(messages.Errors[0].contains("4096"), qPrintable(messages.Errors[0]));
+    QCOMPARE(Regs(&d)->count(), 1);
+}
+
+void Tst_Define_CAN::main_window_opens_both_editors()
+{
+    Project p;
+    QTemporaryDir exe;
+    Environment env;
+    App_State state;
+    TFVariroduvieFirmWare w(state, env, exe.path());
+    state.Project_Name = "Test";
+    state.Dir_Project = p.Dir.path();
+    w.Set_Files();
+    w.Create_Dialogs();
+    QVERIFY(w.Windows().DefineRecCAN && w.Windows().DefineTransCAN);
+
+    struct Case {
+        const char *button;
+        const char *dialog;
+        QString first_frame;
+    };
+    for (const Case &c : {Case{"Btn_Define_Receive_COB", "TFDefineRecCAN", "0x181\t4"},
+                          Case{"Btn_Define_Transmit_COB", "TFDefineTransCAN", "0x201\t2"}}) {
+        QString name, frame;
+        When_Modal([&] {
+            QWidget *dialog = Active_Modal();
+            name = dialog->objectName();
+            frame = Lines(Get<QListWidget>(dialog, "LB_CAN_Frames")).value(0);
+            Click(dialog, "Btn_Cancel");
+        });
+        Click(&w, c.button);
+        QCOMPARE(name, QString(c.dialog));
+        QCOMPARE(frame, c.first_frame);
+    }
+
+    // A language change reaches both editors.
+    state.Lang_Table.Items[138] = "Ricezione";
+    state.Lang_Table.Items[177] = "Modifica";
+    state.Lang_Table.Items[175] = "Vero";
+    w.Change_Language();
+    QCOMPARE(w.Windows().DefineRecCAN->windowTitle(), QString("Ricezione"));
+    QWidget *tx = w.Windows().DefineTransCAN;
+    QCOMPARE(Get<QPushButton>(tx, "Btn_Modify")->text(), QString("Modifica"));
+    QCOMPARE(Items(Send(tx)), (QStringList{"False", "Vero"}));
+}
+
+QTEST_MAIN(Tst_Define_CAN)
+#include "tst_define_can.moc"
