@@ -1,5 +1,6 @@
 #include "editors/TFDefineCAN.h"
 
+#include "app/Gui_Dialog_Panels.h"
 #include "config/Project_Files.h"
 #include "platform/Gui_Message_Box.h"
 
@@ -45,6 +46,7 @@ constexpr int Regs_X = 198;
 constexpr int Regs_W = 194;
 constexpr int Entry_X = 404;
 constexpr int Entry_W = 209;
+constexpr int Title_H = 60;
 constexpr int Desc1_Y = 74;
 constexpr int Desc2_Y = 90;
 constexpr int List_Y = 110;
@@ -122,7 +124,6 @@ TFDefineCAN::TFDefineCAN(App_State &state, const Mapping_Direction &direction, Q
     setObjectName(dir_.Dir == Direction::Receive ? QStringLiteral("TFDefineRecCAN")
                                                  : QStringLiteral("TFDefineTransCAN"));
     Layout_Controls();
-    L_SW_Code->setText(state_.SW_Code);
     Set_Lang();
     list_.Load({}, 0);
 }
@@ -133,25 +134,11 @@ void TFDefineCAN::Layout_Controls()
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
 
-    P_Title = new QFrame(this);
-    P_Title->setObjectName(QStringLiteral("P_Title"));
-    P_Title->setGeometry(0, 0, Client_W, 64);
-    P_Title->setAutoFillBackground(true);
-    QPalette title_palette = P_Title->palette();
-    title_palette.setColor(QPalette::Window, Qt::white);
-    P_Title->setPalette(title_palette);
-
-    L_SW_Code = new QLabel(P_Title);
-    L_SW_Code->setObjectName(QStringLiteral("L_SW_Code"));
-    QFont big = L_SW_Code->font();
-    big.setPointSize(20);
-    big.setBold(true);
-    L_SW_Code->setFont(big);
-    L_SW_Code->setStyleSheet(QStringLiteral("color: grey;"));
-    L_SW_Code->setGeometry(16, 4, 300, 34);
-    L_SW_Desc = new QLabel(P_Title);
-    L_SW_Desc->setObjectName(QStringLiteral("L_SW_Desc"));
-    L_SW_Desc->setGeometry(16, 40, Client_W - 32, 18);
+    const Title_Panel title = Make_Title_Panel(this, state_.SW_Code);
+    P_Title = title.P_Title;
+    L_SW_Code = title.L_SW_Code;
+    L_SW_Desc = title.L_SW_Desc;
+    P_Title->setGeometry(0, 0, Client_W, Title_H);
 
     auto label = [this](const char *name, int x, int y, int w) {
         auto *l = new QLabel(this);
@@ -204,8 +191,8 @@ void TFDefineCAN::Layout_Controls()
         CB_SendJ1939_OnModWrite = combo("CB_SendJ1939_OnModWrite", 312);
     }
 
-    auto button = [this](QWidget *parent, const char *name, int x, int y, int w) {
-        auto *b = new QPushButton(parent);
+    auto button = [this](const char *name, int x, int y, int w) {
+        auto *b = new QPushButton(this);
         b->setObjectName(QLatin1String(name));
         b->setGeometry(x, y, w, Button_H);
         // No button presses itself on Enter from another control (see keyPressEvent).
@@ -224,17 +211,17 @@ void TFDefineCAN::Layout_Controls()
                         {&TFDefineCAN::Btn_Copy, "Btn_Copy"},
                         {&TFDefineCAN::Btn_Paste, "Btn_Paste"}};
     for (int i = 0; i < 5; ++i) {
-        QPushButton *b = button(this, list_buttons[i].Name, Frames_X + i * (w + gap), List_Buttons_Y, w);
+        QPushButton *b = button(list_buttons[i].Name, Frames_X + i * (w + gap), List_Buttons_Y, w);
         this->*list_buttons[i].Field = b;
         connect(b, &QPushButton::clicked, this, [this, b] { Btn_Click(b); });
     }
 
-    P_Button = new QFrame(this);
-    P_Button->setObjectName(QStringLiteral("P_Button"));
+    const Button_Panel panel = Make_Button_Panel(this);
+    P_Button = panel.P_Button;
+    Btn_OK = panel.Btn_OK;
+    Btn_Cancel = panel.Btn_Cancel;
     P_Button->setGeometry(0, Panel_Y, Client_W, Client_H - Panel_Y);
-    P_Button->setFrameShape(QFrame::StyledPanel);
-    Btn_OK = button(P_Button, "Btn_OK", Client_W - 2 * (100 + gap) - gap, 9, 100);
-    Btn_Cancel = button(P_Button, "Btn_Cancel", Client_W - (100 + gap) - gap, 9, 100);
+    for (QPushButton *b : {Btn_OK, Btn_Cancel}) b->setAutoDefault(false);
     connect(Btn_OK, &QPushButton::clicked, this, &TFDefineCAN::Btn_OKClick);
     connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
 
