@@ -3,6 +3,7 @@
 #include "app/Project_Folders.h"
 #include "app/TFOpenConf.h"
 #include "config/Image_Builder.h"
+#include "lang/Version_Check.h"
 #include "platform/Clock.h"
 #include "platform/Gui_Message_Box.h"
 #include "platform/Shell.h"
@@ -116,6 +117,7 @@ void TFVariroduvieFirmWare::Layout_Controls()
     Btn_Close = icon_button("Btn_Close", 632, QStyle::SP_DialogCloseButton);
 
     L_Begin = label("L_Begin", 16, 84);
+    L_Begin->resize(62, 16);
     P_Name_Conf = new QFrame(this);
     P_Name_Conf->setObjectName(QStringLiteral("P_Name_Conf"));
     P_Name_Conf->setFrameShape(QFrame::Box);
@@ -332,9 +334,12 @@ void TFVariroduvieFirmWare::Update_Device()
 void TFVariroduvieFirmWare::Timer_UpdateTimer()
 {
     Timer_Update->stop();
-    // The version check itself arrives with the options dialog; until then no newer version
-    // is ever announced.
-    LL_Update->hide();
+    if (Check_Version(env_.http, state_.SW_Code, SW_Version_Text)) {
+        LL_Update->setText(Link_Html(state_.STR(19), Maker_Download_Url()));
+        LL_Update->show();
+    } else {
+        LL_Update->hide();
+    }
     Timer_Update->setInterval(Next_Check_Interval_Ms);
     Timer_Update->start();
 }

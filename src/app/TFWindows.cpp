@@ -8,6 +8,7 @@
 #include "app/TFNew_Project.h"
 #include "app/TFOpenConf.h"
 #include "editors/TFDefineCAN.h"
+#include "lang/TFSoftOptions.h"
 
 #include <QDialog>
 
@@ -19,6 +20,7 @@ void TFVariroduvieFirmWare::Create_Dialogs()
     windows_.OpenConf = new TFOpenConf(state_, this);
     windows_.BootTCP = new TFBootTCP(state_, env_, *this);
     windows_.About = new TFAbout(state_, env_, this);
+    windows_.SoftOptions = new TFSoftOptions(state_, env_, *this);
     windows_.ParGen = new TFParGen(state_, this);
     windows_.DefineRecCAN = new TFDefineRecCAN(state_, this);
     windows_.DefineTransCAN = new TFDefineTransCAN(state_, this);
@@ -34,6 +36,7 @@ int TFVariroduvieFirmWare::Show_Window(Window window)
     case Window::About:
         return Show_Modal(windows_.About);
     case Window::SoftOptions:
+        return Show_Modal(windows_.SoftOptions);
     case Window::ReceiveCAN:
     case Window::TransmitCAN:
         break;
@@ -54,6 +57,7 @@ void TFVariroduvieFirmWare::Change_Language()
     // TFReceiveCAN, TFTransmitCAN, TFDefineRecCAN, TFDefineTransCAN.
     if (windows_.New_Project) windows_.New_Project->Set_Lang();
     if (windows_.OpenConf) windows_.OpenConf->Set_Lang();
+    if (windows_.SoftOptions) windows_.SoftOptions->Set_Lang();
     if (windows_.BootTCP) windows_.BootTCP->Set_Lang();
     if (windows_.ParGen) windows_.ParGen->Set_Lang();
     if (windows_.DefineRecCAN) windows_.DefineRecCAN->Set_Lang();

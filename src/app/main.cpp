@@ -2,6 +2,7 @@
 #include "app/Environment.h"
 #include "app/TFVariroduvieFirmWare.h"
 #include "platform/Clock.h"
+#include "platform/Curl_Http_Get.h"
 #include "platform/Gui_Shell.h"
 #include "platform/Real_Icmp_Echo.h"
 
@@ -19,10 +20,12 @@ int main(int argc, char *argv[])
     Real_Shell shell;
     Real_Clock clock;
     Real_Icmp_Echo icmp;
+    Curl_Http_Get http;
     Environment env;
     env.shell = &shell;
     env.clock = &clock;
     env.icmp = &icmp;
+    env.http = &http;
 
     App_State state;
     TFVariroduvieFirmWare main_window(state, env, QCoreApplication::applicationDirPath());
