@@ -1,5 +1,6 @@
 #include "editors/TFParGen.h"
 
+#include "app/Gui_Dialog_Panels.h"
 #include "config/Project_Files.h"
 #include "editors/Par_Gen_Check.h"
 #include "platform/Gui_Message_Box.h"
@@ -27,10 +28,12 @@ constexpr int Box_Gap = 6;
 constexpr int Modbus_Top = CAN_Top + CAN_H + Box_Gap;
 constexpr int Modbus_H = 196;
 constexpr int Modbus_Bottom = Modbus_Top + Modbus_H;
-constexpr int Buttons_Top = Modbus_Bottom + 13;
-constexpr int Button_W = 85;
-constexpr int Button_H = 26;
+constexpr int Buttons_Gap = 13;
 constexpr int Client_H = Modbus_Bottom + 54;
+constexpr int Title_H = 60;
+// Margins of the shared button row.
+constexpr int Button_Panel_Top_Margin = 6;
+constexpr int Button_Panel_Bottom_Margin = 8;
 
 // Octet rows inside the Modbus box: four edits with a "." between each pair.
 constexpr int Octet_X = 16;
@@ -62,15 +65,11 @@ void TFParGen::FormCreate()
         return l;
     };
 
-    L_SW_Code = label(this, "L_SW_Code", 8, 4, Client_W - 16);
-    L_SW_Code->resize(Client_W - 16, 34);
-    QFont big = L_SW_Code->font();
-    big.setPointSize(20);
-    big.setBold(true);
-    L_SW_Code->setFont(big);
-    L_SW_Code->setStyleSheet(QStringLiteral("color: grey;"));
-    L_SW_Code->setText(state_.SW_Code);
-    L_SW_Desc = label(this, "L_SW_Desc", 8, 42, Client_W - 16);
+    // The title band shared by the configuration dialogs, above the first group box.
+    const Title_Panel title = Make_Title_Panel(this, state_.SW_Code);
+    L_SW_Code = title.L_SW_Code;
+    L_SW_Desc = title.L_SW_Desc;
+    title.P_Title->setGeometry(0, 0, Client_W, Title_H);
 
     // Created in tab order: baud rate, IP, mask, gateway, port, OK, Cancel.
     GB_CAN = new QGroupBox(this);
@@ -119,13 +118,16 @@ void TFParGen::FormCreate()
     E_PORT->setObjectName(QStringLiteral("E_PORT"));
     E_PORT->setGeometry(96, Port_Y, 80, Octet_H);
 
-    Btn_OK = new QPushButton(this);
-    Btn_OK->setObjectName(QStringLiteral("Btn_OK"));
-    Btn_OK->setGeometry(Client_W - 8 - 2 * Button_W - 8, Buttons_Top, Button_W, Button_H);
+    // The shared OK / Cancel row. Its buttons fill the row between its margins, so they stand
+    // exactly Buttons_Gap below the Modbus box.
+    const Button_Panel panel = Make_Button_Panel(this);
+    Btn_OK = panel.Btn_OK;
+    Btn_Cancel = panel.Btn_Cancel;
+    const int row_top = Modbus_Bottom + Buttons_Gap - Button_Panel_Top_Margin;
+    panel.P_Button->setGeometry(0, row_top, Client_W, Client_H - row_top);
+    for (QPushButton *b : {Btn_OK, Btn_Cancel})
+        b->setFixedHeight(Client_H - row_top - Button_Panel_Top_Margin - Button_Panel_Bottom_Margin);
     Btn_OK->setDefault(true);
-    Btn_Cancel = new QPushButton(this);
-    Btn_Cancel->setObjectName(QStringLiteral("Btn_Cancel"));
-    Btn_Cancel->setGeometry(Client_W - 8 - Button_W, Buttons_Top, Button_W, Button_H);
 
     // Every edit and the baud rate mark the dialog as changed; the gateway box does not.
     connect(CB_Baud_CAN, &QComboBox::currentIndexChanged, this, &TFParGen::On_Change);

@@ -3,6 +3,7 @@
 // main window.
 #include "Test_Support.h"
 #include "app/TFVariroduvieFirmWare.h"
+#include "config/Image_Builder.h"
 #include "config/Project_Files.h"
 #include "editors/TFParGen.h"
 
@@ -39,6 +40,7 @@ private slots:
     void cancel_no_keeps_edits_and_reopening_shows_the_file();
     void close_box_closes_without_asking();
     void opens_from_the_main_window_and_follows_the_language();
+    void saved_defaults_give_the_device_header();
 
 private:
     TFParGen *Dialog() { return dlg_.get(); }
@@ -146,8 +148,12 @@ void Tst_Par_Gen::controls_layout_and_texts()
     QCOMPARE(can.y(), 70);
     QCOMPARE(modbus.y(), can.y() + can.height() + 6);
     const int below = modbus.y() + modbus.height();
-    QCOMPARE(W("Btn_OK")->y(), below + 13);
-    QCOMPARE(W("Btn_Cancel")->y(), below + 13);
+    QVERIFY(Open());  // the button row lays out its buttons when shown
+    for (const char *name : {"Btn_OK", "Btn_Cancel"}) {
+        const QRect button(W(name)->mapTo(dlg_.get(), QPoint()), W(name)->size());
+        QCOMPARE(button.top(), below + 13);
+        QVERIFY(button.bottom() < below + 54 && button.right() < 312);
+    }
     QCOMPARE(dlg_->size(), QSize(312, below + 54));
     QCOMPARE(dlg_->minimumSize(), dlg_->maximumSize());
     QVERIFY(modbus.right() < 312 && can.right() < 312);
@@ -490,6 +496,27 @@ void Tst_Par_Gen::opens_from_the_main_window_and_follows_the_language()
     QCOMPARE(dialog->windowTitle(), QString("Kommunikation"));
     QCOMPARE(dialog->findChild<QCheckBox *>("CB_ModTCPs_EN_GAT")->text(), QString("Gateway aktiv"));
     QCOMPARE(dialog->findChild<QLineEdit *>("E_GAT2")->accessibleName(), QString("Gateway aktiv 2"));
+}
+
+void Tst_Par_Gen::saved_defaults_give_the_device_header()
+{
+    // What a new configuration confirmed unchanged tells the device: 250 kbit/s twice, then
+    // the fixed 9600, and the header's byte sum.
+    QVERIFY(Open());
+    QTest::mouseClick(W("Btn_OK"), Qt::LeftButton);
+    QVERIFY(!dlg_->isVisible());
+
+    Configuration_Image image;
+    image.Compile_Bin(Project_Paths_In(dir_->path()));
+    const QByteArray bank1 = image.Bank1_Image();
+    QCOMPARE(bank1.left(12).toHex(' ').toUpper(), QByteArray("90 D0 03 00 90 D0 03 00 80 25 00 00"));
+    QCOMPARE(Get_U32(reinterpret_cast<const uint8_t *>(bank1.constData()) + Bank1_Checksum_Offset), 4296u);
+    const Bank1_Header &h = image.Param();
+    QCOMPARE((QList<int>{h.TCP_IP[0], h.TCP_IP[1], h.TCP_IP[2], h.TCP_IP[3]}), (QList<int>{192, 168, 0, 10}));
+    QCOMPARE((QList<int>{h.TCP_Mask[0], h.TCP_Mask[1], h.TCP_Mask[2], h.TCP_Mask[3]}), (QList<int>{255, 255, 255, 0}));
+    QCOMPARE((QList<int>{h.TCP_Gateway[0], h.TCP_Gateway[1], h.TCP_Gateway[2], h.TCP_Gateway[3]}),
+             (QList<int>{255, 255, 255, 255}));  // the gateway is off
+    QCOMPARE(int(h.TCP_Port), 502);
 }
 
 QTEST_MAIN(Tst_Par_Gen)
