@@ -9,6 +9,7 @@
 #include "app/TFOpenConf.h"
 #include "editors/TFDefineCAN.h"
 #include "lang/TFSoftOptions.h"
+#include "editors/TFFrame_List.h"
 
 #include <QDialog>
 
@@ -22,6 +23,8 @@ void TFVariroduvieFirmWare::Create_Dialogs()
     windows_.About = new TFAbout(state_, env_, this);
     windows_.SoftOptions = new TFSoftOptions(state_, env_, *this);
     windows_.ParGen = new TFParGen(state_, this);
+    windows_.ReceiveCAN = new TFReceiveCAN(state_, this);
+    windows_.TransmitCAN = new TFTransmitCAN(state_, this);
     windows_.DefineRecCAN = new TFDefineRecCAN(state_, this);
     windows_.DefineTransCAN = new TFDefineTransCAN(state_, this);
 }
@@ -38,8 +41,9 @@ int TFVariroduvieFirmWare::Show_Window(Window window)
     case Window::SoftOptions:
         return Show_Modal(windows_.SoftOptions);
     case Window::ReceiveCAN:
+        return Show_Modal(windows_.ReceiveCAN);
     case Window::TransmitCAN:
-        break;
+        return Show_Modal(windows_.TransmitCAN);
     case Window::ParGen:
         return Show_Modal(windows_.ParGen);
     case Window::DefineRecCAN:
@@ -60,6 +64,8 @@ void TFVariroduvieFirmWare::Change_Language()
     if (windows_.SoftOptions) windows_.SoftOptions->Set_Lang();
     if (windows_.BootTCP) windows_.BootTCP->Set_Lang();
     if (windows_.ParGen) windows_.ParGen->Set_Lang();
+    if (windows_.ReceiveCAN) windows_.ReceiveCAN->Set_Lang();
+    if (windows_.TransmitCAN) windows_.TransmitCAN->Set_Lang();
     if (windows_.DefineRecCAN) windows_.DefineRecCAN->Set_Lang();
     if (windows_.DefineTransCAN) windows_.DefineTransCAN->Set_Lang();
 }

@@ -1,0 +1,401 @@
+// The receive and transmit frame list dialogs, driven as a user drives them: typing into the
+// grid, picking a type, ticking flags, inserting and deleting rows, saving and reopening.
+#include "Test_Support.h"
+#include "test_config.h"
+#include "app/TFVariroduvieFirmWare.h"
+#include "config/Project_Files.h"
+#include "editors/Gui_Frame_Grid.h"
+#include "editors/TFFrame_List.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+
+class Tst_Frame_List_Editors : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void typing_picking_and_ticking_saves_the_exact_file();
+    void saved_gaps_come_back_packed();
+    void cancel_and_close_box_never_write();
+    void files_that_cannot_be_shown_whole_are_not_opened_data();
+    void files_that_cannot_be_shown_whole_are_not_opened();
+    void unwritable_file_keeps_the_dialog_open();
+    void delete_asks_with_the_row_number_and_insert_keeps_every_frame();
+    void main_window_opens_both_editors_and_changes_their_language();
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<App_State> state_;
+    std::unique_ptr<Message_Recorder> messages_;
+};
+
+namespace {
+
+QByteArray Read_All(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void Write_All(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
+    file.write(bytes);
+}
+
+QModelIndex Cell(TFFrame_List &dialog, int row, int column)
+{
+    return dialog.Grid_Model()->index(row - 1, column);
+}
+
+void Click_Cell(TFFrame_List &dialog, int row, int column)
+{
+    QTableView *view = dialog.Grid_View();
+    const QModelIndex index = Cell(dialog, row, column);
+    view->scrollTo(index);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+}
+
+// Selects a cell and types into it: the first key opens the cell's editor (F2 opens it for a
+// text that starts with a blank), Enter closes it.
+void Type_Into(TFFrame_List &dialog, int row, int column, const QString &text)
+{
+    Click_Cell(dialog, row, column);
+    QTableView *view = dialog.Grid_View();
+    const bool blank = text.startsWith(u' ');
+    if (blank)
+        QTest::keyClick(view, Qt::Key_F2);
+    else
+        QTest::keyClicks(view, text.left(1));
+    QWidget *editor = view->indexWidget(Cell(dialog, row, column));
+    QVERIFY(editor);
+    QTest::keyClicks(editor, blank ? text : text.mid(1));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(!view->indexWidget(Cell(dialog, row, column)));
+}
+
+// Opens the Type cell's drop-down list with F2 and picks the item with the keyboard.
+void Pick_Type(TFFrame_List &dialog, int row, int item)
+{
+    Click_Cell(dialog, row, Receive_Col::Type);
+    QTableView *view = dialog.Grid_View();
+    QTest::keyClick(view, Qt::Key_F2);
+    auto *combo = qobject_cast<QComboBox *>(view->indexWidget(Cell(dialog, row, Receive_Col::Type)));
+    QVERIFY(combo);
+    QTRY_VERIFY(combo->view()->isVisible());
+    QTest::keyClick(combo->view(), Qt::Key_Home);
+    for (int i = 0; i < item; ++i) QTest::keyClick(combo->view(), Qt::Key_Down);
+    QTest::keyClick(combo->view(), Qt::Key_Return);
+    QTRY_VERIFY(!view->indexWidget(Cell(dialog, row, Receive_Col::Type)));
+}
+
+// Clicks the check box in the middle of a flag cell.
+void Tick(TFFrame_List &dialog, int row, int column)
+{
+    Click_Cell(dialog, row, column);
+}
+
+QPushButton *Button(QWidget &dialog, const char *name)
+{
+    return dialog.findChild<QPushButton *>(QLatin1String(name));
+}
+
+QByteArray Receive_File(int rows)
+{
+    QByteArray bytes = "<ReceiveCAN>";
+    for (int i = 1; i <= rows; ++i)
+        bytes += "<row CobID=\"" + QByteArray::number(i) +
+                 "\" Dimension=\"8\" Type=\"CAN 2.0A 11 bits\" TimeOut=\"0\" Mnemonic=\"\"/>";
+    return bytes + "</ReceiveCAN><!--SW_VERSION = 1.102-->";
+}
+
+}  // namespace
+
+void Tst_Frame_List_Editors::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    state_ = std::make_unique<App_State>();
+    Load_Default_Language(state_->Lang_Table);
+    state_->SW_Code = SW_Code_Text;
+    state_->Project_Name = QStringLiteral("Line1");
+    state_->Dir_Project = dir_->path();
+    Set_Files(*state_);
+    messages_ = std::make_unique<Message_Recorder>();
+}
+
+void Tst_Frame_List_Editors::cleanup()
+{
+    messages_.reset();
+    state_.reset();
+    dir_.reset();
+}
+
+void Tst_Frame_List_Editors::typing_picking_and_ticking_saves_the_exact_file()
+{
+    TFTransmitCAN dialog(*state_);
+    QVERIFY(dialog.FormShow());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+
+    Type_Into(dialog, 1, Transmit_Col::CobID, " 0x181");
+    Type_Into(dialog, 1, Transmit_Col::Dimension, "8");
+    Pick_Type(dialog, 1, 1);
+    Click_Cell(dialog, 1, Transmit_Col::DataChange);
+    QTest::keyClick(dialog.Grid_View(), Qt::Key_Space);
+    Tick(dialog, 1, Transmit_Col::OnTimer);
+    Type_Into(dialog, 1, Transmit_Col::SendTimer, "100");
+    Type_Into(dialog, 1, Transmit_Col::Mnemonic, "Motor <1>");
+    // Row 2 stays empty; row 3 is saved all the same, right after row 1.
+    Type_Into(dialog, 3, Transmit_Col::CobID, "$7FF");
+    Type_Into(dialog, 3, Transmit_Col::Dimension, "4");
+    Pick_Type(dialog, 3, 0);
+    Tick(dialog, 3, Transmit_Col::DataChange);
+    Tick(dialog, 3, Transmit_Col::DataChange);
+    // Typed and not yet confirmed with Enter: OK takes it as well.
+    Click_Cell(dialog, 3, Transmit_Col::SendTimer);
+    QTest::keyClicks(dialog.Grid_View(), "x");
+
+    QCOMPARE(dialog.Grid_Model()->data(Cell(dialog, 1, Transmit_Col::OnTimer), Qt::CheckStateRole).toInt(),
+             int(Qt::Checked));
+    QTest::mouseClick(Button(dialog, "Btn_OK"), Qt::LeftButton);
+    QCOMPARE(messages_->Errors, QStringList());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(Read_All(state_->File_CAN_Transmit),
+             QByteArray("<TransmitCAN>"
+                        "<row CobID=\" 0x181\" Dimension=\"8\" Type=\"CAN 2.0B 29 bits\" DataChange=\"Y\" "
+                        "OnTimer=\"Y\" SendTimer=\"100\" Mnemonic=\"Motor &lt;1>\"/>"
+                        "<row CobID=\"$7FF\" Dimension=\"4\" Type=\"CAN 2.0A 11 bits\" DataChange=\"N\" "
+                        "OnTimer=\"\" SendTimer=\"x\" Mnemonic=\"\"/>"
+                        "</TransmitCAN><!--SW_VERSION = 1.102-->"));
+
+    // Reopened: the two frames stand in rows 1 and 2.
+    QVERIFY(dialog.FormShow());
+    const Frame_Grid_Model *model = dialog.Grid_Model();
+    QCOMPARE(model->Cell(1, Transmit_Col::CobID), QStringLiteral(" 0x181"));
+    QCOMPARE(model->Cell(2, Transmit_Col::CobID), QStringLiteral("$7FF"));
+    QCOMPARE(model->Cell(2, Transmit_Col::DataChange), QStringLiteral("N"));
+    QCOMPARE(model->Cell(3, Transmit_Col::CobID), QString());
+    QCOMPARE(model->Cell(3, Transmit_Col::Num), QStringLiteral("3"));
+}
+
+void Tst_Frame_List_Editors::saved_gaps_come_back_packed()
+{
+    TFReceiveCAN dialog(*state_);
+    QVERIFY(dialog.FormShow());
+    dialog.show();
+    Frame_Grid_Model *model = dialog.Grid_Model();
+    auto set = [&](int row, int column, const char *text) {
+        QVERIFY(model->setData(Cell(dialog, row, column), QString::fromUtf8(text)));
+    };
+    set(1, Receive_Col::CobID, "0x181");
+    set(1, Receive_Col::Dimension, "8");
+    set(1, Receive_Col::Type, "CAN 2.0A 11 bits");
+    set(1, Receive_Col::TimeOut, "1000");
+    set(2, Receive_Col::Mnemonic, "no Cob-ID: not a frame");
+    set(3, Receive_Col::CobID, "0x182");
+    set(3, Receive_Col::Dimension, "20");
+    set(3, Receive_Col::Type, "CAN 2.0A 11 bits");
+    set(3, Receive_Col::TimeOut, "");
+
+    // Validation ends at the empty row 2, so row 3 is not checked and is saved packed.
+    dialog.Btn_OKClick();
+    QCOMPARE(messages_->Errors, QStringList());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    const QByteArray saved =
+        "<ReceiveCAN><row CobID=\"0x181\" Dimension=\"8\" Type=\"CAN 2.0A 11 bits\" TimeOut=\"1000\" Mnemonic=\"\"/>"
+        "<row CobID=\"0x182\" Dimension=\"20\" Type=\"CAN 2.0A 11 bits\" TimeOut=\"\" Mnemonic=\"\"/>"
+        "</ReceiveCAN><!--SW_VERSION = 1.102-->";
+    QCOMPARE(Read_All(state_->File_CAN_Receive), saved);
+
+    // At the next opening the second frame stands in row 2, where it now fails.
+    QVERIFY(dialog.FormShow());
+    dialog.setResult(QDialog::Rejected);
+    dialog.show();
+    QCOMPARE(model->Cell(2, Receive_Col::CobID), QStringLiteral("0x182"));
+    QCOMPARE(model->Cell(3, Receive_Col::Mnemonic), QString());
+    dialog.Btn_OKClick();
+    QCOMPARE(messages_->Errors, QStringList{"Error in row 2!! Dimension must be between 1 and 8"});
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(Read_All(state_->File_CAN_Receive), saved);
+    // The user is taken to the cell at fault, and every cell is kept.
+    QCOMPARE(dialog.Grid_View()->currentIndex(), Cell(dialog, 2, Receive_Col::Dimension));
+    QCOMPARE(model->Cell(2, Receive_Col::Dimension), QStringLiteral("20"));
+}
+
+void Tst_Frame_List_Editors::cancel_and_close_box_never_write()
+{
+    const QByteArray original = Receive_File(2);
+    Write_All(state_->File_CAN_Receive, original);
+    TFReceiveCAN dialog(*state_);
+    for (int way = 0; way < 2; ++way) {
+        QVERIFY(dialog.FormShow());
+        dialog.show();
+        QVERIFY(dialog.Grid_Model()->setData(Cell(dialog, 1, Receive_Col::CobID), QStringLiteral("7")));
+        dialog.Grid_Model()->Delete_Row(2);
+        if (way == 0)
+            QTest::mouseClick(Button(dialog, "Btn_Cancel"), Qt::LeftButton);
+        else
+            dialog.close();
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(Read_All(state_->File_CAN_Receive), original);
+    }
+    // Unconfirmed edits are gone at the next showing.
+    QVERIFY(dialog.FormShow());
+    QCOMPARE(dialog.Grid_Model()->Cell(1, Receive_Col::CobID), QStringLiteral("1"));
+    QCOMPARE(dialog.Grid_Model()->Cell(2, Receive_Col::CobID), QStringLiteral("2"));
+    QCOMPARE(messages_->Errors, QStringList());
+}
+
+void Tst_Frame_List_Editors::files_that_cannot_be_shown_whole_are_not_opened_data()
+{
+    QTest::addColumn<QString>("fixture");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("not well-formed") << "frames/CAN_Receive_malformed.xml" << "line 1";
+    QTest::newRow("attribute missing") << "frames/CAN_Receive_no_TimeOut.xml"
+                                       << "row 2: the attribute \"TimeOut\" is missing";
+    QTest::newRow("251 rows") << "" << "the file holds 251 frames; a list holds at most 250";
+}
+
+void Tst_Frame_List_Editors::files_that_cannot_be_shown_whole_are_not_opened()
+{
+    QFETCH(QString, fixture);
+    QFETCH(QString, reason);
+    const QByteArray bytes =
+        fixture.isEmpty() ? Receive_File(251) : Read_All(QString::fromUtf8(QCX_TEST_DATA_DIR "/") + fixture);
+    QVERIFY(!bytes.isEmpty());
+    Write_All(state_->File_CAN_Receive, bytes);
+
+    TFReceiveCAN dialog(*state_);
+    bool shown = false;
+    // Should the dialog open after all, this closes it so the test can report it.
+    QTimer::singleShot(0, &dialog, [&] {
+        shown = dialog.isVisible();
+        dialog.reject();
+    });
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+    QVERIFY(!shown);
+    QCOMPARE(messages_->Errors.size(), 1);
+    QVERIFY2(messages_->Errors[0].contains(state_->File_CAN_Receive + ": "), qPrintable(messages_->Errors[0]));
+    QVERIFY2(messages_->Errors[0].contains(reason), qPrintable(messages_->Errors[0]));
+    QCOMPARE(Read_All(state_->File_CAN_Receive), bytes);
+}
+
+void Tst_Frame_List_Editors::unwritable_file_keeps_the_dialog_open()
+{
+    // A plain file where the configuration folder should be: nothing can be created below it.
+    Write_All(dir_->filePath("blocker"), "x");
+    state_->File_CAN_Receive = dir_->filePath("blocker/CAN_Receive.xml");
+    TFReceiveCAN dialog(*state_);
+    QVERIFY(dialog.FormShow());
+    dialog.show();
+    QVERIFY(dialog.Grid_Model()->setData(Cell(dialog, 1, Receive_Col::CobID), QStringLiteral("1")));
+    QVERIFY(dialog.Grid_Model()->setData(Cell(dialog, 1, Receive_Col::Dimension), QStringLiteral("8")));
+    QVERIFY(dialog.Grid_Model()->setData(Cell(dialog, 1, Receive_Col::Type), Frame_Type_11));
+    QVERIFY(dialog.Grid_Model()->setData(Cell(dialog, 1, Receive_Col::TimeOut), QStringLiteral("0")));
+    dialog.Btn_OKClick();
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(messages_->Errors.size(), 1);
+    QVERIFY2(messages_->Errors[0].contains(state_->File_CAN_Receive + ": "), qPrintable(messages_->Errors[0]));
+    // The system's reason follows the file name.
+    QVERIFY(messages_->Errors[0].size() > messages_->Errors[0].indexOf(state_->File_CAN_Receive + ": ") +
+                                              state_->File_CAN_Receive.size() + 2);
+    QCOMPARE(dialog.Grid_Model()->Cell(1, Receive_Col::CobID), QStringLiteral("1"));
+}
+
+void Tst_Frame_List_Editors::delete_asks_with_the_row_number_and_insert_keeps_every_frame()
+{
+    Write_All(state_->File_CAN_Receive, Receive_File(Max_Frame_Entries));
+    TFReceiveCAN dialog(*state_);
+    QVERIFY(dialog.FormShow());
+    dialog.show();
+    const Frame_Grid_Model *model = dialog.Grid_Model();
+    QPushButton *insert = Button(dialog, "Btn_InsRow");
+    QPushButton *remove = Button(dialog, "Btn_DelRow");
+
+    // Row 250 holds a frame: an inserted row would push it out, so Insert Row is off.
+    QVERIFY(!insert->isEnabled());
+    dialog.Btn_InsRowClick();
+    QCOMPARE(model->Cell(Max_Frame_Entries, Receive_Col::CobID), QStringLiteral("250"));
+
+    dialog.Grid_View()->setCurrentIndex(Cell(dialog, 5, Receive_Col::TimeOut));
+    messages_->Answers = {false};
+    QTest::mouseClick(remove, Qt::LeftButton);
+    QCOMPARE(messages_->Questions, QStringList{"Are you sure to delete the Row number 5"});
+    QCOMPARE(model->Cell(5, Receive_Col::CobID), QStringLiteral("5"));
+
+    messages_->Answers = {true};
+    QTest::mouseClick(remove, Qt::LeftButton);
+    QCOMPARE(model->Cell(5, Receive_Col::CobID), QStringLiteral("6"));
+    QCOMPARE(model->Cell(249, Receive_Col::CobID), QStringLiteral("250"));
+    QCOMPARE(model->Cell(250, Receive_Col::CobID), QString());
+    QVERIFY(insert->isEnabled());
+
+    QTest::mouseClick(insert, Qt::LeftButton);
+    QCOMPARE(model->Cell(5, Receive_Col::CobID), QString());
+    QCOMPARE(model->Cell(5, Receive_Col::Num), QStringLiteral("5"));
+    QCOMPARE(model->Cell(6, Receive_Col::CobID), QStringLiteral("6"));
+    QCOMPARE(model->Cell(250, Receive_Col::CobID), QStringLiteral("250"));
+    QVERIFY(!insert->isEnabled());
+    QCOMPARE(Pack_Entries(model->Grid()).size(), Max_Frame_Entries - 1);
+}
+
+void Tst_Frame_List_Editors::main_window_opens_both_editors_and_changes_their_language()
+{
+    Environment env;
+    App_State state;
+    TFVariroduvieFirmWare main_window(state, env, dir_->path());
+    main_window.Create_Dialogs();
+    QVERIFY(QDir(dir_->path()).mkpath("PROJECTS/Line1"));
+    state.Project_Name = QStringLiteral("Line1");
+    state.Dir_Project = dir_->filePath("PROJECTS/Line1");
+    main_window.Set_Files();
+    main_window.show();
+
+    struct Step {
+        const char *button;
+        const char *dialog;
+        const char *title;
+        int columns;
+    };
+    for (const Step &step : {Step{"Btn_Receive_COB", "TFReceiveCAN", "Receive CAN", Receive_Col::Count},
+                             Step{"Btn_Transmit_COB", "TFTransmitCAN", "Transmit CAN", Transmit_Col::Count}}) {
+        QString seen;
+        int columns = 0;
+        When_Modal([&] {
+            QWidget *modal = Active_Modal();
+            seen = modal->objectName() + "|" + modal->windowTitle();
+            columns = modal->findChild<QTableView *>("sga")->model()->columnCount();
+            modal->findChild<QPushButton *>("Btn_OK")->click();
+        });
+        QTest::mouseClick(main_window.findChild<QPushButton *>(step.button), Qt::LeftButton);
+        QCOMPARE(seen, QString::fromLatin1(step.dialog) + "|" + step.title);
+        QCOMPARE(columns, step.columns);
+    }
+    // OK on the empty lists wrote both files: the root and no rows.
+    QCOMPARE(Read_All(state.File_CAN_Receive), QByteArray("<ReceiveCAN/><!--SW_VERSION = 1.102-->"));
+    QCOMPARE(Read_All(state.File_CAN_Transmit), QByteArray("<TransmitCAN/><!--SW_VERSION = 1.102-->"));
+
+    state.Lang_Table.Items[98] = QStringLiteral("Ricezione CAN");
+    state.Lang_Table.Items[105] = QStringLiteral("Identificatore");
+    state.Lang_Table.Items[129] = QStringLiteral("Periodo");
+    main_window.Change_Language();
+    TFReceiveCAN *receive = main_window.Windows().ReceiveCAN;
+    TFTransmitCAN *transmit = main_window.Windows().TransmitCAN;
+    QCOMPARE(receive->windowTitle(), QStringLiteral("Ricezione CAN"));
+    QCOMPARE(receive->Grid_Model()->headerData(Receive_Col::CobID, Qt::Horizontal).toString(),
+             QStringLiteral("Identificatore"));
+    QCOMPARE(transmit->Grid_Model()->headerData(Transmit_Col::SendTimer, Qt::Horizontal).toString(),
+             QStringLiteral("Periodo"));
+}
+
+QTEST_MAIN(Tst_Frame_List_Editors)
+#include "tst_frame_list_editors.moc"
