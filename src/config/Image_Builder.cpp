@@ -152,25 +152,26 @@ QString Bank2_File_Path(const QString &dir_project) { return dir_project + QStri
 namespace {
 
 // Upper case of the letters a to z only, so that the frame type and the "Y" flags compare the
-// same way on every machine, whatever its language.
-bool Upper_Equals(const QString &text, QLatin1StringView upper)
+// same way on every machine, whatever its language. The texts come as UTF-8: a character
+// outside ASCII never equals an ASCII one.
+bool Upper_Equals(QByteArrayView text, QByteArrayView upper)
 {
     if (text.size() != upper.size()) return false;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        char16_t c = text[i].unicode();
-        if (c >= u'a' && c <= u'z') c = char16_t(c - (u'a' - u'A'));
-        if (c != char16_t(upper[i].unicode())) return false;
+        char c = text[i];
+        if (c >= 'a' && c <= 'z') c = char(c - ('a' - 'A'));
+        if (c != upper[i]) return false;
     }
     return true;
 }
 
-const QLatin1StringView Type_29_Upper("CAN 2.0B 29 BITS");
-const QLatin1StringView Yes_Upper("Y");
+constexpr QByteArrayView Type_29_Upper("CAN 2.0B 29 BITS");
+constexpr QByteArrayView Yes_Upper("Y");
 
 uint32_t Read_Ident(const Row_View &row)
 {
-    uint32_t ident = uint32_t(Str_To_Int_Def(row.Required(QStringLiteral("CobID")), 0));
-    if (Upper_Equals(row.Required(QStringLiteral("Type")), Type_29_Upper)) ident |= Ident_Extended;
+    uint32_t ident = uint32_t(row.Required_Int("CobID", 0));
+    if (Upper_Equals(row.Required_Utf8("Type"), Type_29_Upper)) ident |= Ident_Extended;
     return ident;
 }
 
@@ -259,38 +260,36 @@ void Configuration_Image::Read_CAN_Frames(const QString &receive_path, const QSt
     param_.Num_Rx_Frame = 0;
     param_.Addr_Rx_Frame = Frame_Table_Addr;
     if (const std::optional<Xml_Document> doc = Load_If_Exists(receive_path)) {
-        for (const Row_View &row : List_Rows(*doc, receive_path)) {
+        For_Each_Row(*doc, receive_path, [&](const Row_View &row) {
             const uint32_t index = param_.Num_Rx_Frame;
             if (index >= uint32_t(Max_Frame_Records)) Too_Many(receive_path, row, "frame", Max_Frame_Records);
             Frame_Entry &e = frame_table_[index];
             e.Ident = Read_Ident(row);
-            e.Dimension = uint8_t(Str_To_Int_Def(row.Required(QStringLiteral("Dimension")), 8));
+            e.Dimension = uint8_t(row.Required_Int("Dimension", 8));
             e.Flags = 0;
-            e.Time_Out = uint32_t(Str_To_Int_Def(row.Required(QStringLiteral("TimeOut")), 0));
+            e.Time_Out = uint32_t(row.Required_Int("TimeOut", 0));
             e.Data_Offset = uint16_t(8 * index);
             ++param_.Num_Rx_Frame;
-        }
+        });
     }
 
     param_.Num_Tx_Frame = 0;
     param_.Addr_Tx_Frame = Frame_Table_Addr + uint32_t(Frame_Entry_Size) * param_.Num_Rx_Frame;
     if (const std::optional<Xml_Document> doc = Load_If_Exists(transmit_path)) {
-        for (const Row_View &row : List_Rows(*doc, transmit_path)) {
+        For_Each_Row(*doc, transmit_path, [&](const Row_View &row) {
             const uint32_t index = param_.Num_Rx_Frame + param_.Num_Tx_Frame;
             if (index >= uint32_t(Max_Frame_Records)) Too_Many(transmit_path, row, "frame", Max_Frame_Records);
             Frame_Entry &e = frame_table_[index];
             e.Ident = Read_Ident(row);
-            e.Dimension = uint8_t(Str_To_Int_Def(row.Required(QStringLiteral("Dimension")), 8));
+            e.Dimension = uint8_t(row.Required_Int("Dimension", 8));
             e.Flags = Frame_Flag_Transmit;
-            if (Upper_Equals(row.Required(QStringLiteral("DataChange")), Yes_Upper))
-                e.Flags |= Frame_Flag_Data_Change;
+            if (Upper_Equals(row.Required_Utf8("DataChange"), Yes_Upper)) e.Flags |= Frame_Flag_Data_Change;
             e.Send_Timer = 0;
             // The period counts only for a frame sent on a timer; otherwise it is not read at all.
-            if (Upper_Equals(row.Required(QStringLiteral("OnTimer")), Yes_Upper))
-                e.Send_Timer = uint32_t(Str_To_Int_Def(row.Required(QStringLiteral("SendTimer")), 0));
+            if (Upper_Equals(row.Required_Utf8("OnTimer"), Yes_Upper)) e.Send_Timer = uint32_t(row.Required_Int("SendTimer", 0));
             e.Data_Offset = uint16_t(8 * param_.Num_Tx_Frame);
             ++param_.Num_Tx_Frame;
-        }
+        });
     }
 }
 
@@ -298,30 +297,28 @@ void Configuration_Image::Read_Define_CAN(const QString &receive_path, const QSt
 {
     // Rows whose frame number does not name a frame of their direction are skipped; with no
     // frames in a direction its mapping file is not read at all.
-    auto read = [this](const QString &path, uint32_t num_frames, uint32_t first, uint32_t &count,
-                       bool transmit) {
+    auto read = [this](const QString &path, uint32_t num_frames, uint32_t first, uint32_t &count, bool transmit) {
         if (num_frames == 0) return;
         const std::optional<Xml_Document> doc = Load_If_Exists(path);
         if (!doc) return;
-        for (const Row_View &row : List_Rows(*doc, path)) {
-            const int32_t frame = Str_To_Int_Def(row.Required(QStringLiteral("Num_Frame")), -1);
-            if (frame < 0 || uint32_t(frame) >= num_frames) continue;
+        For_Each_Row(*doc, path, [&](const Row_View &row) {
+            const int32_t frame = row.Required_Int("Num_Frame", -1);
+            if (frame < 0 || uint32_t(frame) >= num_frames) return;
             const uint32_t index = first + count;
             if (index >= uint32_t(Max_Map_Records)) Too_Many(path, row, "mapping", Max_Map_Records);
             Map_Entry &m = map_table_[index];
-            m.Mod_Index = uint16_t(Str_To_Int_Def(row.Required(QStringLiteral("Mod_Index")), 100));
+            m.Mod_Index = uint16_t(row.Required_Int("Mod_Index", 100));
             m.Num_Frame = uint16_t(frame);
-            m.Byte_HiPart = uint16_t(Str_To_Int_Def(row.Required(QStringLiteral("Byte_HiPart")), 0));
-            m.Byte_LoPart = uint16_t(Str_To_Int_Def(row.Required(QStringLiteral("Byte_LoPart")), 0));
+            m.Byte_HiPart = uint16_t(row.Required_Int("Byte_HiPart", 0));
+            m.Byte_LoPart = uint16_t(row.Required_Int("Byte_LoPart", 0));
             m.Flags = 0;
             if (transmit) {
                 // A missing attribute is simply not "1".
                 m.Flags = Map_Flag_Transmit;
-                if (row.Optional(QStringLiteral("Send_on_Write")) == QStringLiteral("1"))
-                    m.Flags |= Map_Flag_Send_On_Write;
+                if (row.Optional_Utf8("Send_on_Write") == QByteArrayView("1")) m.Flags |= Map_Flag_Send_On_Write;
             }
             ++count;
-        }
+        });
     };
 
     param_.Num_Rx_Map = 0;

@@ -21,13 +21,28 @@ std::optional<Xml_Document> Load_If_Exists(const QString &path)
     return Xml_Document::Load(path);
 }
 
+void Row_View::Missing(const QString &name) const
+{
+    throw Xml_Error(file_, 0, 0, QStringLiteral("row %1: the attribute \"%2\" is missing").arg(index_ + 1).arg(name));
+}
+
 QString Row_View::Required(const QString &name) const
 {
     std::optional<QString> value = node_.Attribute(name);
-    if (!value)
-        throw Xml_Error(file_, 0, 0,
-                        QStringLiteral("row %1: the attribute \"%2\" is missing").arg(index_ + 1).arg(name));
+    if (!value) Missing(name);
     return *value;
+}
+
+QByteArrayView Row_View::Required_Utf8(const char *name) const
+{
+    const std::optional<QByteArrayView> value = node_.Attribute_Utf8(name);
+    if (!value) Missing(QString::fromUtf8(name));
+    return *value;
+}
+
+int32_t Row_View::Required_Int(const char *name, int32_t fallback) const
+{
+    return Int_Text::Str_To_Int_Def_Utf8(Required_Utf8(name), fallback);
 }
 
 QList<Row_View> List_Rows(const Xml_Document &doc, const QString &file)

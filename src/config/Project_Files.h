@@ -24,8 +24,15 @@ public:
     // attribute when it is missing.
     QString Required(const QString &name) const;
     std::optional<QString> Optional(const QString &name) const { return node_.Attribute(name); }
+    // For readers that convert many values (the image build): the attribute's UTF-8 text, valid
+    // while the document lives, and the attribute converted by the integer text conversion with
+    // a fallback. Both throw like Required when the attribute is missing.
+    QByteArrayView Required_Utf8(const char *name) const;
+    int32_t Required_Int(const char *name, int32_t fallback) const;
+    std::optional<QByteArrayView> Optional_Utf8(const char *name) const { return node_.Attribute_Utf8(name); }
 
 private:
+    [[noreturn]] void Missing(const QString &name) const;
     Xml_Node node_;
     QString file_;
     int index_;
@@ -33,6 +40,14 @@ private:
 
 // Every child node of the document's first node, in document order.
 QList<Row_View> List_Rows(const Xml_Document &doc, const QString &file);
+// The same rows one at a time, without building a list: fn(const Row_View &) for each.
+template <class Fn>
+void For_Each_Row(const Xml_Document &doc, const QString &file, Fn fn)
+{
+    int index = 0;
+    for (Xml_Node node = doc.First_Node().First_Child(); node; node = node.Next_Sibling())
+        fn(Row_View(node, file, index++));
+}
 
 // ParGen.xml. Calls fn(element_name, field) for the fifteen settings in file order.
 template <class T, class Fn>

@@ -1,6 +1,7 @@
 #pragma once
 // Integer text conversion and trimming used wherever the program reads a number
 // that the user typed or that a file holds.
+#include <QByteArrayView>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -15,6 +16,11 @@ std::optional<int32_t> Str_To_Int(const QString &text);
 
 // Str_To_Int with the caller's fallback for a text that does not convert.
 int32_t Str_To_Int_Def(const QString &text, int32_t fallback);
+
+// The same conversion on UTF-8 text, for readers that convert many values straight from a
+// document (same rules, same results as for the text decoded to UTF-16).
+std::optional<int32_t> Str_To_Int_Utf8(QByteArrayView text);
+int32_t Str_To_Int_Def_Utf8(QByteArrayView text, int32_t fallback);
 
 // Removes every leading and trailing character whose code is 32 or less.
 QString Trim(const QString &text);

@@ -57,6 +57,24 @@ QList<Xml_Node> Xml_Node::Children() const
     return list;
 }
 
+Xml_Node Xml_Node::First_Child() const
+{
+    return node_ ? Xml_Node(Node(node_).first_child().internal_object()) : Xml_Node();
+}
+
+Xml_Node Xml_Node::Next_Sibling() const
+{
+    return node_ ? Xml_Node(Node(node_).next_sibling().internal_object()) : Xml_Node();
+}
+
+std::optional<QByteArrayView> Xml_Node::Attribute_Utf8(const char *name) const
+{
+    if (!node_) return std::nullopt;
+    const pugi::xml_attribute a = Node(node_).attribute(name);
+    if (!a) return std::nullopt;
+    return QByteArrayView(a.value());
+}
+
 std::optional<QString> Xml_Node::Attribute(const QString &name) const
 {
     if (!node_) return std::nullopt;

@@ -2,6 +2,7 @@
 // The one XML document abstraction all files of the program go through (a thin layer over
 // pugixml, which keeps attribute order and writes raw output without a declaration).
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <memory>
@@ -45,8 +46,16 @@ public:
     // Every child node in document order (whitespace-only text was dropped at load).
     QList<Xml_Node> Children() const;
 
+    // Walking the children one by one, without a list: the first child node, the next sibling
+    // (null nodes at the end).
+    Xml_Node First_Child() const;
+    Xml_Node Next_Sibling() const;
+
     // The attribute's value; no value when the attribute is missing (an empty value is present).
     std::optional<QString> Attribute(const QString &name) const;
+    // The same as UTF-8 bytes, valid while the document lives: for readers that convert many
+    // values and need no string of their own.
+    std::optional<QByteArrayView> Attribute_Utf8(const char *name) const;
     // Sets an existing attribute or appends a new one after the others.
     void Set_Attribute(const QString &name, const QString &value);
 

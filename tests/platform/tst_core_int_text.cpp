@@ -54,6 +54,7 @@ void Tst_Int_Text::str_to_int_data()
     QTest::newRow("bad hex digit") << "0x1G" << false << 0;
     QTest::newRow("decimal point") << "1.5" << false << 0;
     QTest::newRow("full-width digit") << QString::fromUtf8("\xEF\xBC\x91") << false << 0;
+    QTest::newRow("letter beyond ASCII after digits") << QString::fromUtf8("7\xC3\xA9") << false << 0;
 }
 
 void Tst_Int_Text::str_to_int()
@@ -65,6 +66,9 @@ void Tst_Int_Text::str_to_int()
     QCOMPARE(result.has_value(), ok);
     if (ok) QCOMPARE(*result, value);
     QCOMPARE(Int_Text::Str_To_Int_Def(text, -77), ok ? value : -77);
+    // The UTF-8 form of the conversion gives the same result.
+    QCOMPARE(Int_Text::Str_To_Int_Utf8(text.toUtf8()), result);
+    QCOMPARE(Int_Text::Str_To_Int_Def_Utf8(text.toUtf8(), -77), ok ? value : -77);
 }
 
 void Tst_Int_Text::trim_data()
