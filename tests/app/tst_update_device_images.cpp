@@ -6,6 +6,8 @@
 #include "config/Image_Builder.h"
 #include "test_config.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QPushButton>
 #include <QtTest>
@@ -20,7 +22,11 @@ private slots:
     void unwritable_image_is_reported();
 
 private:
+    // Clicks "Update Device". Whatever dialog opens is closed at once, after recording its name
+    // and the bank files as they stood at that moment.
     void Click_Update();
+    QString opened_;
+    QByteArray bank1_when_opened_;
     QByteArray Read(const QString &path);
     void Write(const QString &path, const QByteArray &bytes);
 
@@ -35,8 +41,8 @@ void Tst_Update_Device_Images::init()
 {
     workspace_ = std::make_unique<QTemporaryDir>();
     state_ = std::make_unique<App_State>();
-    // No dialogs are created, so nothing modal opens after the images are written.
     window_ = std::make_unique<TFVariroduvieFirmWare>(*state_, env_, workspace_->path());
+    window_->Create_Dialogs();
     project_ = state_->Dir_Projects + "/Line 4";
     QDir().mkpath(project_ + "/bin");
     const QDir fixture(QStringLiteral(QCX_TEST_DATA_DIR "/images/example"));
@@ -57,7 +63,19 @@ void Tst_Update_Device_Images::Click_Update()
 {
     auto *button = window_->findChild<QPushButton *>("Btn_CreateBin");
     QVERIFY(button);
+    opened_.clear();
+    bank1_when_opened_.clear();
+    // Runs inside the dialog's loop when one opens, or harmlessly once the click has returned.
+    QPointer<Tst_Update_Device_Images> self(this);
+    QTimer::singleShot(0, [self] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!self || !dialog) return;
+        self->opened_ = dialog->objectName();
+        self->bank1_when_opened_ = self->Read(self->project_ + "/bin/bank1.bin");
+        dialog->reject();
+    });
     QTest::mouseClick(button, Qt::LeftButton);
+    QCoreApplication::processEvents();
 }
 
 QByteArray Tst_Update_Device_Images::Read(const QString &path)
@@ -85,6 +103,9 @@ void Tst_Update_Device_Images::writes_both_images()
     QCOMPARE(Read(project_ + "/bin/bank2.bin"),
              QByteArray::fromHex("0A000000010002000000000000000000"
                                  "14000000020001000300000000000000"));
+    // The update dialog comes after the images are on disk.
+    QCOMPARE(opened_, QString("TFBootTCP"));
+    QCOMPARE(bank1_when_opened_, bank1);
 }
 
 void Tst_Update_Device_Images::unreadable_configuration_changes_nothing()
@@ -99,6 +120,7 @@ void Tst_Update_Device_Images::unreadable_configuration_changes_nothing()
     QVERIFY2(recorder.Errors[0].contains("line "), qPrintable(recorder.Errors[0]));
     QCOMPARE(Read(project_ + "/bin/bank1.bin"), QByteArray("earlier bank1"));
     QCOMPARE(Read(project_ + "/bin/bank2.bin"), QByteArray("earlier bank2"));
+    QCOMPARE(opened_, QString());
 
     // A row without an attribute the build reads: the same road.
     recorder.Errors.clear();
@@ -119,6 +141,7 @@ void Tst_Update_Device_Images::unwritable_image_is_reported()
     QCOMPARE(recorder.Errors.size(), 1);
     QVERIFY2(recorder.Errors[0].contains(project_ + "/bin/bank2.bin"), qPrintable(recorder.Errors[0]));
     QCOMPARE(Read(project_ + "/bin/bank1.bin"), QByteArray("earlier bank1"));
+    QCOMPARE(opened_, QString());
 }
 
 QTEST_MAIN(Tst_Update_Device_Images)
