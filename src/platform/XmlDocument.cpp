@@ -10,11 +10,28 @@ namespace {
 std::string To_Std(const QString &s) { return s.toUtf8().toStdString(); }
 
 // Options: a declaration, comment or processing instruction in front of the root becomes the
-// document's first node; whitespace-only text between elements is dropped (pugixml default).
-constexpr unsigned Parse_Options =
-    pugi::parse_default | pugi::parse_declaration | pugi::parse_comments | pugi::parse_pi;
+// document's first node. Whitespace-only text is kept only where it is an element's whole
+// content (a value typed as blanks stays blanks); between elements it carries no meaning and
+// is skipped by the child walk below.
+constexpr unsigned Parse_Options = pugi::parse_default | pugi::parse_declaration |
+                                   pugi::parse_comments | pugi::parse_pi | pugi::parse_ws_pcdata_single;
 
 pugi::xml_node Node(pugi::xml_node_struct *n) { return pugi::xml_node(n); }
+
+bool Is_Blank_Text(const pugi::xml_node &n)
+{
+    if (n.type() != pugi::node_pcdata) return false;
+    for (const char *c = n.value(); *c; ++c)
+        if (*c != ' ' && *c != '\t' && *c != '\r' && *c != '\n') return false;
+    return true;
+}
+
+// The first node from n on that is not whitespace-only text.
+pugi::xml_node Skip_Blank(pugi::xml_node n)
+{
+    while (n && Is_Blank_Text(n)) n = n.next_sibling();
+    return n;
+}
 
 }  // namespace
 
@@ -52,19 +69,19 @@ QList<Xml_Node> Xml_Node::Children() const
 {
     QList<Xml_Node> list;
     if (!node_) return list;
-    for (pugi::xml_node c = Node(node_).first_child(); c; c = c.next_sibling())
+    for (pugi::xml_node c = Skip_Blank(Node(node_).first_child()); c; c = Skip_Blank(c.next_sibling()))
         list.append(Xml_Node(c.internal_object()));
     return list;
 }
 
 Xml_Node Xml_Node::First_Child() const
 {
-    return node_ ? Xml_Node(Node(node_).first_child().internal_object()) : Xml_Node();
+    return node_ ? Xml_Node(Skip_Blank(Node(node_).first_child()).internal_object()) : Xml_Node();
 }
 
 Xml_Node Xml_Node::Next_Sibling() const
 {
-    return node_ ? Xml_Node(Node(node_).next_sibling().internal_object()) : Xml_Node();
+    return node_ ? Xml_Node(Skip_Blank(Node(node_).next_sibling()).internal_object()) : Xml_Node();
 }
 
 std::optional<QByteArrayView> Xml_Node::Attribute_Utf8(const char *name) const

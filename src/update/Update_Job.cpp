@@ -1,5 +1,7 @@
 #include "update/Update_Job.h"
 
+#include "config/Image_Builder.h"
+
 #include <QDir>
 
 namespace {
@@ -16,7 +18,7 @@ const QString Protection = QStringLiteral("0xA2");
 // One write operation: where the image goes in the device and how.
 struct Operation_Kind {
     QString File_Name;
-    const char *Start_Address;
+    QString Start_Address;
     const char *Bank_Type;
     const char *Write_CSS;
     const char *Address_CSS;
@@ -39,7 +41,7 @@ void Add_Operation(Xml_Node &operations, const Operation_Kind &kind, bool read_b
     text("Ope_Port_Sec", Boot_Port_Sec);
     text("Ope_Erase_Memory", QStringLiteral("0"));
     text("Ope_FileName", kind.File_Name);
-    text("Ope_Start_Address", QLatin1String(kind.Start_Address));
+    text("Ope_Start_Address", kind.Start_Address);
     text("Ope_Memory_Type", QStringLiteral("0"));
     text("Ope_Bank_Type", QLatin1String(kind.Bank_Type));
     text("Ope_Read_Back", Flag(read_back));
@@ -51,6 +53,9 @@ void Add_Operation(Xml_Node &operations, const Operation_Kind &kind, bool read_b
 
 QString Native(const QString &path) { return QDir::toNativeSeparators(path); }
 
+// The images hold absolute device addresses, so they must be loaded where the builder put them.
+QString Load_Address(uint32_t address) { return QStringLiteral("0x") + QString::number(address, 16).toUpper(); }
+
 }  // namespace
 
 QString Firmware_Image_Path(const QString &dir_master)
@@ -60,12 +65,12 @@ QString Firmware_Image_Path(const QString &dir_master)
 
 QString Bank1_Image_Path(const QString &dir_project)
 {
-    return Native(dir_project + QStringLiteral("/bin/bank1.bin"));
+    return Native(Bank1_File_Path(dir_project));
 }
 
 QString Bank2_Image_Path(const QString &dir_project)
 {
-    return Native(dir_project + QStringLiteral("/bin/bank2.bin"));
+    return Native(Bank2_File_Path(dir_project));
 }
 
 QString Update_Job_Path(const QString &dir_exe)
@@ -102,15 +107,15 @@ Xml_Document Build_Update_Job(const QString &ip_text, const Update_Options &opti
     // after the last one.
     if (options.Firmware) {
         Add_Operation(operations,
-                      {Firmware_Image_Path(folders.Dir_Master), "0x8000", "1", "1", "0x78100"},
+                      {Firmware_Image_Path(folders.Dir_Master), QStringLiteral("0x8000"), "1", "1", "0x78100"},
                       options.Read_Firm, !options.Conf);
     }
     if (options.Conf) {
         Add_Operation(operations,
-                      {Bank1_Image_Path(folders.Dir_Project), "0x68000", "2", "0", "0x50100"},
+                      {Bank1_Image_Path(folders.Dir_Project), Load_Address(Bank1_Load_Addr), "2", "0", "0x50100"},
                       options.Read_Conf, false);
         Add_Operation(operations,
-                      {Bank2_Image_Path(folders.Dir_Project), "0x58000", "2", "0", "0x50100"},
+                      {Bank2_Image_Path(folders.Dir_Project), Load_Address(Bank2_Load_Addr), "2", "0", "0x50100"},
                       options.Read_Conf, true);
     }
     return doc;

@@ -72,6 +72,15 @@ void Tst_Xml_Document::whitespace_between_elements_is_dropped()
 {
     const Xml_Document doc = Xml_Document::Parse("<R>\n  <row/>\n\t<row/>\n</R>", "f.xml");
     QCOMPARE(doc.First_Node().Children().size(), 2);
+    QVERIFY(!doc.First_Node().First_Child().Next_Sibling().Next_Sibling());
+    const Xml_Document empty = Xml_Document::Parse("<R>\n  \n</R>", "f.xml");
+    QVERIFY(empty.First_Node().Children().isEmpty());
+    QVERIFY(!empty.First_Node().First_Child());
+    // A value typed as blanks is a value, not formatting.
+    const Xml_Document blank = Xml_Document::Parse("<R><a> </a><b>\t</b><c/></R>", "f.xml");
+    QCOMPARE(blank.First_Node().Child("a").Text(), QString(" "));
+    QCOMPARE(blank.First_Node().Child("b").Text(), QString("\t"));
+    QCOMPARE(blank.First_Node().Child("c").Text(), QString());
 }
 
 void Tst_Xml_Document::missing_attribute_differs_from_empty()
