@@ -1,5 +1,8 @@
 #include "app/Gui_Dialog_Panels.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -51,4 +54,10 @@ Button_Panel Make_Button_Panel(QWidget *parent)
     layout->addWidget(b.Btn_OK);
     layout->addWidget(b.Btn_Cancel);
     return b;
+}
+
+void Center_On_Screen(QWidget *window)
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        window->move(screen->availableGeometry().center() - window->rect().center());
 }

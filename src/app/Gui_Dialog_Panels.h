@@ -22,3 +22,6 @@ struct Button_Panel {
 };
 // OK and Cancel at the right; their texts come from the dialog's Set_Lang.
 Button_Panel Make_Button_Panel(QWidget *parent);
+
+// Places the window in the middle of the primary screen.
+void Center_On_Screen(QWidget *window);

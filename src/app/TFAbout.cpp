@@ -1,4 +1,5 @@
 #include "app/TFAbout.h"
+#include "app/Gui_Dialog_Panels.h"
 
 #include "platform/Shell.h"
 #include "platform/Web_Host.h"
@@ -78,8 +79,7 @@ void TFAbout::FormCreate()
     connect(LbButton1, &QPushButton::clicked, this, &QDialog::accept);
 
     setFixedSize(Client_W, Client_H);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    Center_On_Screen(this);
 }
 
 void TFAbout::showEvent(QShowEvent *event)

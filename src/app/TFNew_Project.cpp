@@ -62,8 +62,7 @@ void TFNew_Project::FormCreate()
 
     L_SW_Code->setText(state_.SW_Code);
     setFixedSize(331, 162);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    Center_On_Screen(this);
     Set_Lang();
 }
 

@@ -64,8 +64,7 @@ void TFOpenConf::FormCreate()
     L_SW_Code->setText(state_.SW_Code);
     setMinimumSize(260, 220);
     resize(377, 351);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    Center_On_Screen(this);
     Set_Lang();
 }
 

@@ -1,4 +1,5 @@
 #include "app/TFVariroduvieFirmWare.h"
+#include "app/Gui_Dialog_Panels.h"
 
 #include "app/Project_Folders.h"
 #include "app/TFOpenConf.h"
@@ -177,8 +178,7 @@ void TFVariroduvieFirmWare::Layout_Controls()
     Timer_Update->setInterval(First_Check_Interval_Ms);
     connect(Timer_Update, &QTimer::timeout, this, &TFVariroduvieFirmWare::Timer_UpdateTimer);
 
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    Center_On_Screen(this);
 }
 
 void TFVariroduvieFirmWare::Arm_Update_Timer()

@@ -232,8 +232,7 @@ void TFDefineCAN::Layout_Controls()
     connect(LB_Modbus_Regs, &QListWidget::itemSelectionChanged, this, &TFDefineCAN::LB_Modbus_RegsClick);
     connect(LB_Modbus_Regs, &QListWidget::itemClicked, this, &TFDefineCAN::LB_Modbus_RegsClick);
 
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    Center_On_Screen(this);
 }
 
 void TFDefineCAN::Set_Lang()
