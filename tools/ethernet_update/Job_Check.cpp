@@ -1,5 +1,6 @@
 #include "Job_Check.h"
 
+#include "config/Image_Builder.h"
 #include "platform/Real_Icmp_Echo.h"
 #include "platform/XmlDocument.h"
 
@@ -9,13 +10,6 @@
 
 namespace {
 
-// Device image sizes.
-constexpr qint64 Bank1_Header_Size = 2048;
-constexpr qint64 Bank1_Checksum_Offset = 0x7FC;
-constexpr qint64 Frame_Record_Size = 32;
-constexpr qint64 Max_Frame_Records = 512;
-constexpr qint64 Map_Record_Size = 16;
-constexpr qint64 Max_Map_Records = 4096;
 
 [[noreturn]] void Reject(const QString &reason) { throw Job_Rejected(reason); }
 
@@ -236,15 +230,14 @@ void Check_Images(const Update_Job &job)
             if (size == 0) Reject(QStringLiteral("the firmware image %1 is empty").arg(op.File_Name));
             break;
         case Job_Operation::Kind::Bank1: {
-            if (size < Bank1_Header_Size || (size - Bank1_Header_Size) % Frame_Record_Size != 0 ||
-                size > Bank1_Header_Size + Max_Frame_Records * Frame_Record_Size)
+            if (size < Bank1_Header_Size || (size - Bank1_Header_Size) % Frame_Entry_Size != 0 ||
+                size > Bank1_Max_Len)
                 Reject(QStringLiteral("%1 has %2 bytes: not a header with whole frame records")
                            .arg(op.File_Name)
                            .arg(size));
-            uint32_t sum = 0;
-            for (qint64 i = 0; i < Bank1_Checksum_Offset; ++i) sum += uint8_t(bytes[i]);
-            uint32_t stored = 0;
-            for (int i = 3; i >= 0; --i) stored = stored << 8 | uint8_t(bytes[Bank1_Checksum_Offset + i]);
+            const auto *header = reinterpret_cast<const uint8_t *>(bytes.constData());
+            const uint32_t sum = Bank1_Checksum(header);
+            const uint32_t stored = Get_U32(header + Bank1_Checksum_Offset);
             if (sum != stored)
                 Reject(QStringLiteral("%1: header checksum is 0x%2, its bytes sum to 0x%3")
                            .arg(op.File_Name)
@@ -253,7 +246,7 @@ void Check_Images(const Update_Job &job)
             break;
         }
         case Job_Operation::Kind::Bank2:
-            if (size % Map_Record_Size != 0 || size > Max_Map_Records * Map_Record_Size)
+            if (size % Map_Entry_Size != 0 || size > Bank2_Max_Len)
                 Reject(QStringLiteral("%1 has %2 bytes: not whole mapping records")
                            .arg(op.File_Name)
                            .arg(size));
