@@ -1,9 +1,9 @@
 // How long the frame list editors take with a full grid: showing the dialog with 250 frames
 // (load, fill, first paint) and saving it (validation and the file). Prints milliseconds.
-#include "app/App_State.h"
+#include "workspace/App_State.h"
 #include "config/Project_Files.h"
-#include "editors/Gui_Frame_Grid.h"
-#include "editors/TFFrame_List.h"
+#include "widgets/Frame_Grid_Model.h"
+#include "dialogs/TFFrame_List.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -42,7 +42,7 @@ double Median(QList<double> values)
 
 void Measure(App_State &state, TFFrame_List &dialog, const char *name)
 {
-    const QString path = state.*dialog.Kind().File;
+    const QString path = state.Files.Frame_File(dialog.Kind().Dir);
     QList<double> show_ms, save_ms;
     for (int round = 0; round < Rounds; ++round) {
         Write_Frame_File(path, dialog.Kind().Dir, Full_List());

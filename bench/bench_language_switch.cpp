@@ -2,11 +2,11 @@
 // language file and re-applying them to every window. Also the dialog's showing (listing the
 // language files and loading their flags). Prints milliseconds; the aim is well under 100 ms,
 // so that the whole interface changes at once.
-#include "app/App_State.h"
-#include "app/Environment.h"
+#include "workspace/App_State.h"
+#include "workspace/Environment.h"
 #include "app/TFVariroduvieFirmWare.h"
-#include "lang/TFSoftOptions.h"
-#include "platform/Gui_Message_Box.h"
+#include "dialogs/TFSoftOptions.h"
+#include "widgets/Message_Box.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 // registers (the device's limit) over 250 frames. Prints milliseconds; the aim is under 100 ms
 // for each.
 #include "config/Project_Files.h"
-#include "editors/TFDefineCAN.h"
+#include "dialogs/TFDefineCAN.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -42,8 +42,8 @@ int main(int argc, char *argv[])
                      QStringLiteral("1000"), {}, {}, {}, QStringLiteral("Frame %1").arg(f)});
     for (int r = 0; r < Registers; ++r)
         frames[r % Frames].Lista_Mod_Reg.append({QString::number(r), r % 9, (r + 3) % 9, 0});
-    Write_Frame_File(state.File_CAN_Receive, Direction::Receive, rows);
-    Write_Map_File(state.File_Define_CAN_Receive, Direction::Receive, frames);
+    Write_Frame_File(state.Files.CAN_Receive, Direction::Receive, rows);
+    Write_Map_File(state.Files.Define_CAN_Receive, Direction::Receive, frames);
 
     TFDefineRecCAN dialog(state);
     auto *frame_list = dialog.findChild<QListWidget *>(QStringLiteral("LB_CAN_Frames"));

@@ -1,16 +1,16 @@
 #include "app/TFVariroduvieFirmWare.h"
-#include "app/Gui_Dialog_Panels.h"
+#include "widgets/Dialog_Panels.h"
 
-#include "app/Project_Folders.h"
-#include "app/TFOpenConf.h"
+#include "workspace/Project_Folders.h"
+#include "dialogs/TFOpenConf.h"
 #include "config/Image_Builder.h"
 #include "lang/Version_Check.h"
 #include "platform/Clock.h"
-#include "platform/Gui_Message_Box.h"
+#include "widgets/Message_Box.h"
 #include "platform/Shell.h"
 #include "platform/Web_Host.h"
 #include "platform/XmlDocument.h"
-#include "update/TFBootTCP.h"
+#include "dialogs/TFBootTCP.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -228,7 +228,7 @@ void TFVariroduvieFirmWare::Save_Setting()
 {
     QString error;
     if (!Write_Settings(state_, &error))
-        Message_Box::Error(this, QStringLiteral("The settings could not be saved.\n%1").arg(error));
+        Message_Box::Error(this, state_.STR(STR_Settings_Not_Saved) + u'\n' + error);
 }
 
 void TFVariroduvieFirmWare::closeEvent(QCloseEvent *event)
@@ -310,19 +310,12 @@ void TFVariroduvieFirmWare::Update_Device()
 {
     // Build both images from the five files first: a file that cannot be read ends the update
     // here, before anything is written.
-    Configuration_Image image;
-    try {
-        image.Compile_Bin({state_.File_ParGen, state_.File_CAN_Receive, state_.File_CAN_Transmit,
-                           state_.File_Define_CAN_Receive, state_.File_Define_CAN_Transmit});
-    } catch (const Xml_Error &e) {
-        Message_Box::Error(this, QStringLiteral("The device images could not be built.\n%1").arg(e.Text()));
-        return;
-    }
     // Images that are not on disk must never reach the device: no update dialog then.
     try {
-        image.Save_Bin_Files(state_.Dir_Project);
-    } catch (const Xml_Error &e) {
-        Message_Box::Error(this, QStringLiteral("The device images could not be saved.\n%1").arg(e.Text()));
+        Build_Device_Images(state_.Files);
+    } catch (const Device_Images_Error &e) {
+        Message_Box::Error(this, state_.STR(e.Writing ? STR_Images_Not_Saved : STR_Images_Not_Built) +
+                                     u'\n' + e.Text());
         return;
     }
 
@@ -356,8 +349,5 @@ void TFVariroduvieFirmWare::L_NorvaleClick()
 
 void TFVariroduvieFirmWare::Start_Program(const QString &NomeSW, const QString &Parameter, bool tipo)
 {
-    if (!env_.shell || !env_.clock) return;
-    std::unique_ptr<Process_Handle> process = env_.shell->Start(NomeSW, Parameter, tipo);
-    if (!process) return;
-    Wait_For_Program(*process, *env_.clock);
+    if (env_.shell && env_.clock) ::Start_Program(*env_.shell, *env_.clock, NomeSW, Parameter, tipo);
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The main window: the numbered steps of the configuration work, the active configuration,
 // and the operations the dialogs call on it.
-#include "app/App_State.h"
-#include "app/Environment.h"
+#include "workspace/App_State.h"
+#include "workspace/Environment.h"
 
 #include <QWidget>
 

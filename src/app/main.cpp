@@ -1,9 +1,9 @@
 // Program entry: the main window (which runs the start-up), then the dialogs, then the loop.
-#include "app/Environment.h"
+#include "workspace/Environment.h"
 #include "app/TFVariroduvieFirmWare.h"
 #include "platform/Clock.h"
 #include "platform/Curl_Http_Get.h"
-#include "platform/Gui_Shell.h"
+#include "widgets/Desktop_Shell.h"
 #include "platform/Real_Icmp_Echo.h"
 
 #include <QApplication>

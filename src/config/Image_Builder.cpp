@@ -134,19 +134,6 @@ Map_Entry Get_Map_Entry(const uint8_t *in)
     return e;
 }
 
-// ---- paths --------------------------------------------------------------------------------
-
-Project_Paths Project_Paths_In(const QString &dir_project)
-{
-    return {dir_project + QStringLiteral("/ParGen.xml"), dir_project + QStringLiteral("/CAN_Receive.xml"),
-            dir_project + QStringLiteral("/CAN_Transmit.xml"),
-            dir_project + QStringLiteral("/Define_CAN_Receive.xml"),
-            dir_project + QStringLiteral("/Define_CAN_Transmit.xml")};
-}
-
-QString Bank1_File_Path(const QString &dir_project) { return dir_project + QStringLiteral("/bin/bank1.bin"); }
-QString Bank2_File_Path(const QString &dir_project) { return dir_project + QStringLiteral("/bin/bank2.bin"); }
-
 // ---- the build ----------------------------------------------------------------------------
 
 namespace {
@@ -348,10 +335,10 @@ void Configuration_Image::Build_Bank2()
     bank2_len_ = records * Map_Entry_Size;
 }
 
-void Configuration_Image::Save_Bin_Files(const QString &dir_project) const
+void Configuration_Image::Save_Bin_Files(const Project_Paths &paths) const
 {
-    const QString bank1 = Bank1_File_Path(dir_project);
-    const QString bank2 = Bank2_File_Path(dir_project);
+    const QString &bank1 = paths.Bank1;
+    const QString &bank2 = paths.Bank2;
     if (!built_) throw Xml_Error(bank1, 0, 0, QStringLiteral("no device images have been built"));
 
     const QString bin = QFileInfo(bank1).absolutePath();
@@ -371,4 +358,20 @@ void Configuration_Image::Save_Bin_Files(const QString &dir_project) const
     }
     for (Staged &s : staged)
         if (!s.File->commit()) throw Xml_Error(s.Path, 0, 0, s.File->errorString());
+}
+
+Configuration_Image Build_Device_Images(const Project_Paths &paths)
+{
+    Configuration_Image image;
+    try {
+        image.Compile_Bin(paths);
+    } catch (const Xml_Error &e) {
+        throw Device_Images_Error(e, false);
+    }
+    try {
+        image.Save_Bin_Files(paths);
+    } catch (const Xml_Error &e) {
+        throw Device_Images_Error(e, true);
+    }
+    return image;
 }

@@ -6,6 +6,8 @@
 // Every multi-byte field is little-endian. The images hold absolute device addresses, which
 // belong together with the load addresses the updater is given.
 #include "config/Config_Model.h"
+#include "config/Project_Paths.h"
+#include "platform/XmlDocument.h"
 
 #include <QByteArray>
 #include <QString>
@@ -95,20 +97,6 @@ void Put_U32(uint8_t *out, uint32_t value);
 uint16_t Get_U16(const uint8_t *in);
 uint32_t Get_U32(const uint8_t *in);
 
-// The five files a build reads.
-struct Project_Paths {
-    QString ParGen;
-    QString CAN_Receive;
-    QString CAN_Transmit;
-    QString Define_CAN_Receive;
-    QString Define_CAN_Transmit;
-};
-// The files of the configuration folder dir_project, by their fixed names.
-Project_Paths Project_Paths_In(const QString &dir_project);
-// Where Save_Bin_Files puts the images.
-QString Bank1_File_Path(const QString &dir_project);  // <dir_project>/bin/bank1.bin
-QString Bank2_File_Path(const QString &dir_project);  // <dir_project>/bin/bank2.bin
-
 // One build: the parameter block, the frame and mapping tables, and the serialised images.
 // Compile_Bin starts from scratch every time, so its result depends only on the five files at
 // that moment; the images stay held until the next build. Not for two builds at once.
@@ -122,11 +110,11 @@ public:
     // records than the image tables hold; after a failure no images are held.
     void Compile_Bin(const Project_Paths &files);
 
-    // Writes bin/bank1.bin and bin/bank2.bin into dir_project, creating the bin folder when it
-    // is missing. Both files are staged first and replaced together at the end, so a failure
+    // Writes the two images to paths.Bank1 and paths.Bank2, creating their folder when it is
+    // missing. Both files are staged first and replaced together at the end, so a failure
     // leaves the earlier pair as it was (short of the final rename itself failing). Throws
     // Xml_Error naming the file and the system's reason, or when no images are held.
-    void Save_Bin_Files(const QString &dir_project) const;
+    void Save_Bin_Files(const Project_Paths &paths) const;
 
     bool Built() const { return built_; }
     const Bank1_Header &Param() const { return param_; }
@@ -157,3 +145,15 @@ private:
     int bank2_len_ = 0;
     bool built_ = false;
 };
+
+// Thrown by Build_Device_Images: the reason, and whether the configuration could not be read
+// (nothing was written) or the images could not be written (the earlier pair is kept).
+class Device_Images_Error : public Xml_Error {
+public:
+    Device_Images_Error(const Xml_Error &error, bool writing) : Xml_Error(error), Writing(writing) {}
+    bool Writing;
+};
+
+// The one road from a configuration folder to its images on disk: Compile_Bin, then
+// Save_Bin_Files. Returns the build (for the figures a caller reports).
+Configuration_Image Build_Device_Images(const Project_Paths &paths);

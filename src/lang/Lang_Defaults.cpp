@@ -190,4 +190,14 @@ const char16_t *const Lang_Default_Texts[Lang_Default_Count] = {
     u"Error!! Index of Modbus Register is already used",  // STR184
     u"None",  // STR185
     u"Byte ",  // STR186
+    u"The settings could not be saved.",  // STR187
+    u"The device images could not be built.",  // STR188
+    u"The device images could not be saved.",  // STR189
+    u"The language file could not be read.",  // STR190
+    u"The frame list cannot be shown: its file cannot be read completely, and saving would lose frames.",  // STR191
+    u"The frame list could not be saved.",  // STR192
+    u"The update job could not be written, so the updater was not started.",  // STR193
+    u"Error!! The device holds at most %1 Modbus registers for receive and transmit CAN frames together.",  // STR194
+    u"This direction has %1, the other direction %2.",  // STR195
+    u"Row %1 holds a frame: delete a row first.",  // STR196
 };

@@ -5,7 +5,23 @@
 #include <QStringList>
 #include <stdexcept>
 
-constexpr int Lang_Default_Count = 187;
+// Keys of the texts that came after the first 187; language files that lack them show the
+// English defaults.
+enum Lang_Key : int {
+    STR_Settings_Not_Saved = 187,
+    STR_Images_Not_Built,
+    STR_Images_Not_Saved,
+    STR_Language_Not_Read,
+    STR_Frame_List_Not_Shown,
+    STR_Frame_List_Not_Saved,
+    STR_Update_Job_Not_Written,
+    STR_Registers_Full,         // %1 the device's limit
+    STR_Registers_Full_Counts,  // %1 this direction, %2 the other
+    STR_Last_Row_Taken,         // %1 the last row's number
+    Lang_Key_End
+};
+
+constexpr int Lang_Default_Count = Lang_Key_End;
 extern const char16_t *const Lang_Default_Texts[Lang_Default_Count];
 
 // Entry i is the text of the key STRi. It is empty until the first Load_Language.
@@ -23,7 +39,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Empties the table and fills it with the 187 English defaults; sets Lang_Count.
+// Empties the table and fills it with the English defaults; sets Lang_Count.
 void Load_Default_Language(Lang_Table &table);
 
 // Decodes a language file's bytes: a byte-order mark selects UTF-8, UTF-16 LE or UTF-16 BE;

@@ -20,16 +20,3 @@ public:
 private:
     qint64 start_ns_;
 };
-
-// A clock for tests: time moves only when someone sleeps or calls Advance.
-class Fake_Clock : public Clock {
-public:
-    qint64 Now_Ms() override { return now_; }
-    void Sleep_Ms(int ms) override { now_ += ms; ++sleeps_; }
-    void Advance(qint64 ms) { now_ += ms; }
-    qint64 Sleeps() const { return sleeps_; }
-
-private:
-    qint64 now_ = 0;
-    qint64 sleeps_ = 0;
-};

@@ -28,3 +28,8 @@ public:
 // process is left running after the limit. Returns true when it ended in time.
 constexpr qint64 Program_Wait_Limit_Ms = 150000;
 bool Wait_For_Program(Process_Handle &process, Clock &clock, qint64 limit_ms = Program_Wait_Limit_Ms);
+
+// Starts program (see Shell::Start) and, with waiting, blocks until it ends or the wait limit
+// has passed. False when it could not be started or did not end in time.
+bool Start_Program(Shell &shell, Clock &clock, const QString &program, const QString &parameter,
+                   bool hidden, qint64 limit_ms = Program_Wait_Limit_Ms);

@@ -65,12 +65,12 @@ QString Firmware_Image_Path(const QString &dir_master)
 
 QString Bank1_Image_Path(const QString &dir_project)
 {
-    return Native(Bank1_File_Path(dir_project));
+    return Native(Project_Paths_In(dir_project).Bank1);
 }
 
 QString Bank2_Image_Path(const QString &dir_project)
 {
-    return Native(Bank2_File_Path(dir_project));
+    return Native(Project_Paths_In(dir_project).Bank2);
 }
 
 QString Update_Job_Path(const QString &dir_exe)

@@ -1,8 +1,8 @@
 // The About box: its fixed texts, its size, and the way to the maker's home page.
 #include "Test_Support.h"
-#include "app/App_State.h"
-#include "app/Environment.h"
-#include "app/TFAbout.h"
+#include "workspace/App_State.h"
+#include "workspace/Environment.h"
+#include "dialogs/TFAbout.h"
 #include "app/TFVariroduvieFirmWare.h"
 #include "platform/Web_Host.h"
 

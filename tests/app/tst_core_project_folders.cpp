@@ -1,5 +1,5 @@
 // Creating and listing configuration folders, without any window.
-#include "app/Project_Folders.h"
+#include "workspace/Project_Folders.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,7 +1,7 @@
 // Start-up, settings, the main window's steps and its program launch, driven offscreen.
 #include "app/TFVariroduvieFirmWare.h"
 #include "platform/Clock.h"
-#include "platform/Gui_Shell.h"
+#include "widgets/Desktop_Shell.h"
 #include "platform/Web_Host.h"
 #include "Test_Support.h"
 #include "test_config.h"
@@ -88,14 +88,14 @@ void Tst_Main_Window::first_start_in_an_empty_folder()
     QCOMPARE(f.state.Dir_Projects, f.Path("PROJECTS"));
     QVERIFY(f.state.Project_Name.isEmpty() && f.state.Dir_Project.isEmpty());
     QCOMPARE(f.state.Language_Name, QString("English"));
-    QCOMPARE(f.state.Lang_Table.size(), 187);
+    QCOMPARE(f.state.Lang_Table.size(), Lang_Default_Count);
     QVERIFY(!f.window->Update_Timer()->isActive());
     QCOMPARE(f.window->windowTitle(), QString("Norvale - Configurator QCX3310 - CAN / Modbus TCP Slave "));
     QCOMPARE(f.Label("L_SW_Code"), QString("QCX3310"));
     QCOMPARE(f.Label("L_SW_Desc"), QString("CAN / Modbus TCP Slave - Converter"));
     QCOMPARE(f.Label("L_Name_Conf"), QString("None Configuration Opened "));
     QCOMPARE(f.Label("L_Name_Conf_L2"), QString("Use Step1 to open or create new configuration"));
-    QCOMPARE(f.state.File_ParGen, QString("/ParGen.xml"));
+    QCOMPARE(f.state.Files.ParGen, QString("/ParGen.xml"));
     QCOMPARE(f.window->size(), QSize(694, 440));
     QCOMPARE(f.window->findChild<QPushButton *>("Btn_CreateBin")->geometry(), QRect(80, 288, 170, 36));
     QCOMPARE(f.window->findChild<QPushButton *>("Btn_Define_Transmit_COB")->geometry(), QRect(258, 244, 170, 36));
@@ -166,7 +166,7 @@ void Tst_Main_Window::settings_file()
              project.isEmpty() ? QString("Use Step1 to open or create new configuration") : project);
     if (!project.isEmpty()) {
         QCOMPARE(f.Label("L_Name_Conf"), QString("Opened Configuration of the Converter : "));
-        QCOMPARE(f.state.File_Define_CAN_Transmit, f.Path("PROJECTS/Line1/Define_CAN_Transmit.xml"));
+        QCOMPARE(f.state.Files.Define_CAN_Transmit, f.Path("PROJECTS/Line1/Define_CAN_Transmit.xml"));
     }
 
     f.window->close();

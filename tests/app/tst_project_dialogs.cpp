@@ -1,10 +1,10 @@
 // The new and open configuration dialogs, driven as a user drives them, alone and from the
 // main window.
 #include "Test_Support.h"
-#include "app/App_State.h"
-#include "app/Environment.h"
-#include "app/TFNew_Project.h"
-#include "app/TFOpenConf.h"
+#include "workspace/App_State.h"
+#include "workspace/Environment.h"
+#include "dialogs/TFNew_Project.h"
+#include "dialogs/TFOpenConf.h"
 #include "app/TFVariroduvieFirmWare.h"
 
 #include <QDir>
@@ -159,8 +159,8 @@ void Tst_Project_Dialogs::new_enter_creates_and_opens()
     const QString folder = ws.Projects() + "/Line 1 Ä";
     QCOMPARE(ws.state.Project_Name, QString("Line 1 Ä"));
     QCOMPARE(ws.state.Dir_Project, folder);
-    QCOMPARE(ws.state.File_ParGen, folder + "/ParGen.xml");
-    QCOMPARE(ws.state.File_Define_CAN_Transmit, folder + "/Define_CAN_Transmit.xml");
+    QCOMPARE(ws.state.Files.ParGen, folder + "/ParGen.xml");
+    QCOMPARE(ws.state.Files.Define_CAN_Transmit, folder + "/Define_CAN_Transmit.xml");
     QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{"bin"});
     QVERIFY(QDir(folder + "/bin").isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
@@ -192,7 +192,7 @@ void Tst_Project_Dialogs::new_starts_empty_and_cancel_creates_nothing()
     QCOMPARE(ws.Listed(), QStringList{"Alpha"});
     QCOMPARE(ws.state.Project_Name, before.Project_Name);
     QCOMPARE(ws.state.Dir_Project, before.Dir_Project);
-    QCOMPARE(ws.state.File_ParGen, before.File_ParGen);
+    QCOMPARE(ws.state.Files.ParGen, before.Files.ParGen);
 }
 
 void Tst_Project_Dialogs::open_preselects_data()
@@ -312,7 +312,7 @@ void Tst_Project_Dialogs::main_window_road()
     QCOMPARE(l2->text(), QString("Alpha"));
     QCOMPARE(state.Project_Name, QString("Alpha"));
     QCOMPARE(state.Dir_Project, state.Dir_Projects + "/Alpha");
-    QCOMPARE(state.File_CAN_Receive, state.Dir_Projects + "/Alpha/CAN_Receive.xml");
+    QCOMPARE(state.Files.CAN_Receive, state.Dir_Projects + "/Alpha/CAN_Receive.xml");
     QVERIFY(rec.Errors.isEmpty());
 
     // The open configuration is what the next start reopens.
@@ -356,7 +356,7 @@ void Tst_Project_Dialogs::main_window_cancel_changes_nothing()
 
     QCOMPARE(state.Project_Name, before.Project_Name);
     QCOMPARE(state.Dir_Project, before.Dir_Project);
-    QCOMPARE(state.File_ParGen, before.File_ParGen);
+    QCOMPARE(state.Files.ParGen, before.Files.ParGen);
     QCOMPARE(l1->text(), QString("Opened Configuration of the Converter : "));
     QCOMPARE(l2->text(), QString("Beta"));
     QCOMPARE(QDir(state.Dir_Projects).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
@@ -391,7 +391,7 @@ void Tst_Project_Dialogs::main_window_open_with_empty_list()
     QVERIFY(rec.Errors.isEmpty());
     QVERIFY(state.Project_Name.isEmpty());
     QVERIFY(state.Dir_Project.isEmpty());
-    QCOMPARE(state.File_ParGen, QString("/ParGen.xml"));
+    QCOMPARE(state.Files.ParGen, QString("/ParGen.xml"));
     QCOMPARE(Child<QLabel>(&main_window, "L_Name_Conf")->text(), QString("None Configuration Opened "));
     QCOMPARE(Child<QLabel>(&main_window, "L_Name_Conf_L2")->text(),
              QString("Use Step1 to open or create new configuration"));

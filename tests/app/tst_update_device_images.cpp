@@ -113,10 +113,10 @@ void Tst_Update_Device_Images::unreadable_configuration_changes_nothing()
     Message_Recorder recorder;
     Write(project_ + "/bin/bank1.bin", "earlier bank1");
     Write(project_ + "/bin/bank2.bin", "earlier bank2");
-    Write(state_->File_Define_CAN_Transmit, "<DefineTransJ1939>\n<row Num_Frame=\"0\" Mod_Index=\"20\"\n");
+    Write(state_->Files.Define_CAN_Transmit, "<DefineTransJ1939>\n<row Num_Frame=\"0\" Mod_Index=\"20\"\n");
     Click_Update();
     QCOMPARE(recorder.Errors.size(), 1);
-    QVERIFY2(recorder.Errors[0].contains(state_->File_Define_CAN_Transmit), qPrintable(recorder.Errors[0]));
+    QVERIFY2(recorder.Errors[0].contains(state_->Files.Define_CAN_Transmit), qPrintable(recorder.Errors[0]));
     QVERIFY2(recorder.Errors[0].contains("line "), qPrintable(recorder.Errors[0]));
     QCOMPARE(Read(project_ + "/bin/bank1.bin"), QByteArray("earlier bank1"));
     QCOMPARE(Read(project_ + "/bin/bank2.bin"), QByteArray("earlier bank2"));
@@ -124,7 +124,7 @@ void Tst_Update_Device_Images::unreadable_configuration_changes_nothing()
 
     // A row without an attribute the build reads: the same road.
     recorder.Errors.clear();
-    Write(state_->File_Define_CAN_Transmit, "<DefineTransJ1939><row Num_Frame=\"0\" Mod_Index=\"20\"/></DefineTransJ1939>");
+    Write(state_->Files.Define_CAN_Transmit, "<DefineTransJ1939><row Num_Frame=\"0\" Mod_Index=\"20\"/></DefineTransJ1939>");
     Click_Update();
     QCOMPARE(recorder.Errors.size(), 1);
     QVERIFY2(recorder.Errors[0].contains("row 1") && recorder.Errors[0].contains("Byte_HiPart"),

@@ -170,8 +170,8 @@ void Tst_Image_Builder::known_configurations()
     QCOMPARE(image.Bank2_Len(), bank2.size());
 
     // The same bytes on disk, an empty bank2.bin included; saving again changes nothing.
-    image.Save_Bin_Files(dir.path());
-    image.Save_Bin_Files(dir.path());
+    image.Save_Bin_Files(Project_Paths_In(dir.path()));
+    image.Save_Bin_Files(Project_Paths_In(dir.path()));
     QCOMPARE(Read_File(dir.filePath("bin/bank1.bin")), bank1);
     QCOMPARE(Read_File(dir.filePath("bin/bank2.bin")), bank2);
 }
@@ -190,7 +190,7 @@ void Tst_Image_Builder::a_build_keeps_nothing_of_the_one_before()
     Write_File(empty.filePath("CAN_Receive.xml"), "<ReceiveCAN><row");
     QVERIFY_THROWS_EXCEPTION(Xml_Error, image.Compile_Bin(Project_Paths_In(empty.path())));
     QVERIFY(!image.Built());
-    QVERIFY_THROWS_EXCEPTION(Xml_Error, image.Save_Bin_Files(empty.path()));
+    QVERIFY_THROWS_EXCEPTION(Xml_Error, image.Save_Bin_Files(Project_Paths_In(empty.path())));
     QVERIFY(!QFile::exists(empty.filePath("bin/bank1.bin")));
 }
 
@@ -449,9 +449,9 @@ void Tst_Image_Builder::save_creates_bin_and_writes_exact_files()
     QDir().mkpath(project);
     Copy_Fixture("example", project);
     const Configuration_Image image = Compile(project);
-    image.Save_Bin_Files(project);
-    QCOMPARE(Read_File(Bank1_File_Path(project)), image.Bank1_Image());
-    QCOMPARE(Read_File(Bank2_File_Path(project)), image.Bank2_Image());
+    image.Save_Bin_Files(Project_Paths_In(project));
+    QCOMPARE(Read_File(Project_Paths_In(project).Bank1), image.Bank1_Image());
+    QCOMPARE(Read_File(Project_Paths_In(project).Bank2), image.Bank2_Image());
     QCOMPARE(QDir(project + "/bin").entryList(QDir::Files | QDir::Hidden),
              (QStringList{"bank1.bin", "bank2.bin"}));
 }
@@ -466,10 +466,10 @@ void Tst_Image_Builder::save_failure_leaves_earlier_pair()
     QDir().mkpath(dir.filePath("bin/bank2.bin"));
     Write_File(dir.filePath("bin/bank1.bin"), "old");
     try {
-        image.Save_Bin_Files(dir.path());
+        image.Save_Bin_Files(Project_Paths_In(dir.path()));
         QFAIL("saved");
     } catch (const Xml_Error &e) {
-        QCOMPARE(e.File, Bank2_File_Path(dir.path()));
+        QCOMPARE(e.File, Project_Paths_In(dir.path()).Bank2);
         QVERIFY2(!e.Reason.isEmpty(), qPrintable(e.Text()));
     }
     QCOMPARE(Read_File(dir.filePath("bin/bank1.bin")), QByteArray("old"));
@@ -478,7 +478,7 @@ void Tst_Image_Builder::save_failure_leaves_earlier_pair()
     // A file where the bin folder belongs.
     QTemporaryDir other;
     Write_File(other.filePath("bin"), "");
-    QVERIFY_THROWS_EXCEPTION(Xml_Error, image.Save_Bin_Files(other.path()));
+    QVERIFY_THROWS_EXCEPTION(Xml_Error, image.Save_Bin_Files(Project_Paths_In(other.path())));
 }
 
 void Tst_Image_Builder::layouts_read_back()

@@ -1,7 +1,7 @@
 // The frame lists without a window: validation and its messages, row insert and delete, packing,
 // and loading a file into the grid.
 #include "config/Project_Files.h"
-#include "editors/Frame_List.h"
+#include "editing/Frame_List.h"
 #include "lang/Lang_Table.h"
 
 #include <QTemporaryDir>

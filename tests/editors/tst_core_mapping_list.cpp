@@ -1,6 +1,6 @@
 // The mapping editors' rules without a window: index range, uniqueness by value, the register
 // line, and what Create, Modify, Delete, Copy and Paste do to the frames.
-#include "editors/Mapping_List.h"
+#include "editing/Mapping_List.h"
 
 #include <QtTest>
 

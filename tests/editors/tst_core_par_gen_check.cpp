@@ -1,5 +1,5 @@
 // The communication settings' checks and defaults, without a window.
-#include "editors/Par_Gen_Check.h"
+#include "editing/Par_Gen_Check.h"
 
 #include <QtTest>
 

@@ -5,7 +5,7 @@
 
 #include "app/TFVariroduvieFirmWare.h"
 #include "config/Project_Files.h"
-#include "editors/TFDefineCAN.h"
+#include "dialogs/TFDefineCAN.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -447,8 +447,8 @@ void Tst_Define_CAN::failed_save_keeps_the_dialog_open()
     Click(&d, "Btn_OK");
     QVERIFY(d.isVisible());
     QCOMPARE(messages.Errors.size(), 1);
-    QVERIFY2(messages.Errors[0].startsWith(p.State.File_Define_CAN_Receive + ": "), qPrintable(messages.Errors[0]));
-    QVERIFY(messages.Errors[0].size() > p.State.File_Define_CAN_Receive.size() + 2);  // the system's reason
+    QVERIFY2(messages.Errors[0].startsWith(p.State.Files.Define_CAN_Receive + ": "), qPrintable(messages.Errors[0]));
+    QVERIFY(messages.Errors[0].size() > p.State.Files.Define_CAN_Receive.size() + 2);  // the system's reason
     QCOMPARE(Lines(Regs(&d)), QStringList{"3; None; None;"});
 
     // Once the way is clear, the same OK saves.
@@ -482,7 +482,7 @@ void Tst_Define_CAN::image_capacity_counts_the_other_direction()
     Project p;
     QList<TCAN_Frame> tx(2);
     for (int i = 0; i < Max_Map_Records - 2 - 2; ++i) tx[i % 2].Lista_Mod_Reg.append({QString::number(i), 1, 0, 0});
-    Write_Map_File(p.State.File_Define_CAN_Transmit, Direction::Transmit, tx);
+    Write_Map_File(p.State.Files.Define_CAN_Transmit, Direction::Transmit, tx);
 
     Message_Recorder messages;
     TFDefineRecCAN d(p.State);

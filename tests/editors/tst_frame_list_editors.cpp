@@ -4,8 +4,8 @@
 #include "test_config.h"
 #include "app/TFVariroduvieFirmWare.h"
 #include "config/Project_Files.h"
-#include "editors/Gui_Frame_Grid.h"
-#include "editors/TFFrame_List.h"
+#include "widgets/Frame_Grid_Model.h"
+#include "dialogs/TFFrame_List.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -167,7 +167,7 @@ void Tst_Frame_List_Editors::typing_picking_and_ticking_saves_the_exact_file()
     QCOMPARE(messages_->Errors, QStringList());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(!dialog.isVisible());
-    QCOMPARE(Read_All(state_->File_CAN_Transmit),
+    QCOMPARE(Read_All(state_->Files.CAN_Transmit),
              QByteArray("<TransmitCAN>"
                         "<row CobID=\" 0x181\" Dimension=\"8\" Type=\"CAN 2.0B 29 bits\" DataChange=\"Y\" "
                         "OnTimer=\"Y\" SendTimer=\"100\" Mnemonic=\"Motor &lt;1>\"/>"
@@ -212,7 +212,7 @@ void Tst_Frame_List_Editors::saved_gaps_come_back_packed()
         "<ReceiveCAN><row CobID=\"0x181\" Dimension=\"8\" Type=\"CAN 2.0A 11 bits\" TimeOut=\"1000\" Mnemonic=\"\"/>"
         "<row CobID=\"0x182\" Dimension=\"20\" Type=\"CAN 2.0A 11 bits\" TimeOut=\"\" Mnemonic=\"\"/>"
         "</ReceiveCAN><!--SW_VERSION = 1.102-->";
-    QCOMPARE(Read_All(state_->File_CAN_Receive), saved);
+    QCOMPARE(Read_All(state_->Files.CAN_Receive), saved);
 
     // At the next opening the second frame stands in row 2, where it now fails.
     QVERIFY(dialog.FormShow());
@@ -224,7 +224,7 @@ void Tst_Frame_List_Editors::saved_gaps_come_back_packed()
     QCOMPARE(messages_->Errors, QStringList{"Error in row 2!! Dimension must be between 1 and 8"});
     QVERIFY(dialog.isVisible());
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    QCOMPARE(Read_All(state_->File_CAN_Receive), saved);
+    QCOMPARE(Read_All(state_->Files.CAN_Receive), saved);
     // The user is taken to the cell at fault, and every cell is kept.
     QCOMPARE(dialog.Grid_View()->currentIndex(), Cell(dialog, 2, Receive_Col::Dimension));
     QCOMPARE(model->Cell(2, Receive_Col::Dimension), QStringLiteral("20"));
@@ -233,7 +233,7 @@ void Tst_Frame_List_Editors::saved_gaps_come_back_packed()
 void Tst_Frame_List_Editors::cancel_and_close_box_never_write()
 {
     const QByteArray original = Receive_File(2);
-    Write_All(state_->File_CAN_Receive, original);
+    Write_All(state_->Files.CAN_Receive, original);
     TFReceiveCAN dialog(*state_);
     for (int way = 0; way < 2; ++way) {
         QVERIFY(dialog.FormShow());
@@ -246,7 +246,7 @@ void Tst_Frame_List_Editors::cancel_and_close_box_never_write()
             dialog.close();
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QCOMPARE(Read_All(state_->File_CAN_Receive), original);
+        QCOMPARE(Read_All(state_->Files.CAN_Receive), original);
     }
     // Unconfirmed edits are gone at the next showing.
     QVERIFY(dialog.FormShow());
@@ -272,7 +272,7 @@ void Tst_Frame_List_Editors::files_that_cannot_be_shown_whole_are_not_opened()
     const QByteArray bytes =
         fixture.isEmpty() ? Receive_File(251) : Read_All(QString::fromUtf8(QCX_TEST_DATA_DIR "/") + fixture);
     QVERIFY(!bytes.isEmpty());
-    Write_All(state_->File_CAN_Receive, bytes);
+    Write_All(state_->Files.CAN_Receive, bytes);
 
     TFReceiveCAN dialog(*state_);
     bool shown = false;
@@ -284,16 +284,16 @@ void Tst_Frame_List_Editors::files_that_cannot_be_shown_whole_are_not_opened()
     QCOMPARE(dialog.exec(), int(QDialog::Rejected));
     QVERIFY(!shown);
     QCOMPARE(messages_->Errors.size(), 1);
-    QVERIFY2(messages_->Errors[0].contains(state_->File_CAN_Receive + ": "), qPrintable(messages_->Errors[0]));
+    QVERIFY2(messages_->Errors[0].contains(state_->Files.CAN_Receive + ": "), qPrintable(messages_->Errors[0]));
     QVERIFY2(messages_->Errors[0].contains(reason), qPrintable(messages_->Errors[0]));
-    QCOMPARE(Read_All(state_->File_CAN_Receive), bytes);
+    QCOMPARE(Read_All(state_->Files.CAN_Receive), bytes);
 }
 
 void Tst_Frame_List_Editors::unwritable_file_keeps_the_dialog_open()
 {
     // A plain file where the configuration folder should be: nothing can be created below it.
     Write_All(dir_->filePath("blocker"), "x");
-    state_->File_CAN_Receive = dir_->filePath("blocker/CAN_Receive.xml");
+    state_->Files.CAN_Receive = dir_->filePath("blocker/CAN_Receive.xml");
     TFReceiveCAN dialog(*state_);
     QVERIFY(dialog.FormShow());
     dialog.show();
@@ -304,16 +304,16 @@ void Tst_Frame_List_Editors::unwritable_file_keeps_the_dialog_open()
     dialog.Btn_OKClick();
     QVERIFY(dialog.isVisible());
     QCOMPARE(messages_->Errors.size(), 1);
-    QVERIFY2(messages_->Errors[0].contains(state_->File_CAN_Receive + ": "), qPrintable(messages_->Errors[0]));
+    QVERIFY2(messages_->Errors[0].contains(state_->Files.CAN_Receive + ": "), qPrintable(messages_->Errors[0]));
     // The system's reason follows the file name.
-    QVERIFY(messages_->Errors[0].size() > messages_->Errors[0].indexOf(state_->File_CAN_Receive + ": ") +
-                                              state_->File_CAN_Receive.size() + 2);
+    QVERIFY(messages_->Errors[0].size() > messages_->Errors[0].indexOf(state_->Files.CAN_Receive + ": ") +
+                                              state_->Files.CAN_Receive.size() + 2);
     QCOMPARE(dialog.Grid_Model()->Cell(1, Receive_Col::CobID), QStringLiteral("1"));
 }
 
 void Tst_Frame_List_Editors::delete_asks_with_the_row_number_and_insert_keeps_every_frame()
 {
-    Write_All(state_->File_CAN_Receive, Receive_File(Max_Frame_Entries));
+    Write_All(state_->Files.CAN_Receive, Receive_File(Max_Frame_Entries));
     TFReceiveCAN dialog(*state_);
     QVERIFY(dialog.FormShow());
     dialog.show();
@@ -381,8 +381,8 @@ void Tst_Frame_List_Editors::main_window_opens_both_editors_and_changes_their_la
         QCOMPARE(columns, step.columns);
     }
     // OK on the empty lists wrote both files: the root and no rows.
-    QCOMPARE(Read_All(state.File_CAN_Receive), QByteArray("<ReceiveCAN/><!--SW_VERSION = 1.102-->"));
-    QCOMPARE(Read_All(state.File_CAN_Transmit), QByteArray("<TransmitCAN/><!--SW_VERSION = 1.102-->"));
+    QCOMPARE(Read_All(state.Files.CAN_Receive), QByteArray("<ReceiveCAN/><!--SW_VERSION = 1.102-->"));
+    QCOMPARE(Read_All(state.Files.CAN_Transmit), QByteArray("<TransmitCAN/><!--SW_VERSION = 1.102-->"));
 
     state.Lang_Table.Items[98] = QStringLiteral("Ricezione CAN");
     state.Lang_Table.Items[105] = QStringLiteral("Identificatore");

@@ -5,7 +5,7 @@
 #include "app/TFVariroduvieFirmWare.h"
 #include "config/Image_Builder.h"
 #include "config/Project_Files.h"
-#include "editors/TFParGen.h"
+#include "dialogs/TFParGen.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -65,7 +65,7 @@ void Tst_Par_Gen::init()
     state_ = App_State{};
     Load_Default_Language(state_.Lang_Table);
     state_.SW_Code = SW_Code_Text;
-    state_.File_ParGen = dir_->filePath("ParGen.xml");
+    state_.Files.ParGen = dir_->filePath("ParGen.xml");
     messages_ = std::make_unique<Message_Recorder>();
     dlg_ = std::make_unique<TFParGen>(state_);
 }
@@ -87,14 +87,14 @@ bool Tst_Par_Gen::Open()
 
 void Tst_Par_Gen::Write_File(const QByteArray &bytes)
 {
-    QFile f(state_.File_ParGen);
+    QFile f(state_.Files.ParGen);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
 }
 
 QByteArray Tst_Par_Gen::File_Bytes()
 {
-    QFile f(state_.File_ParGen);
+    QFile f(state_.Files.ParGen);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(no file)");
 }
 
@@ -217,7 +217,7 @@ void Tst_Par_Gen::malformed_file_is_reported_and_the_dialog_stays_closed()
     QCOMPARE(dlg_->exec(), int(QDialog::Rejected));
     QVERIFY(!dlg_->isVisible());
     QCOMPARE(messages_->Errors.size(), 1);
-    QVERIFY2(messages_->Errors[0].startsWith(state_.File_ParGen + ": line 1, column "),
+    QVERIFY2(messages_->Errors[0].startsWith(state_.Files.ParGen + ": line 1, column "),
              qPrintable(messages_->Errors[0]));
     QCOMPARE(File_Bytes(), broken);
 }
@@ -314,19 +314,19 @@ void Tst_Par_Gen::code_outside_the_list_selects_nothing_and_saves_minus_one()
     QCOMPARE(W<QComboBox>("CB_Baud_CAN")->currentIndex(), -1);
     QCOMPARE(W<QComboBox>("CB_Baud_CAN")->currentText(), QString());
     QTest::mouseClick(W("Btn_OK"), Qt::LeftButton);
-    QCOMPARE(Read_Par_Gen_File(state_.File_ParGen).CAN_BAUDRATE, std::optional<QString>("-1"));
+    QCOMPARE(Read_Par_Gen_File(state_.Files.ParGen).CAN_BAUDRATE, std::optional<QString>("-1"));
 }
 
 void Tst_Par_Gen::unwritable_file_keeps_the_dialog_open()
 {
     const QString folder = dir_->filePath("gone");
-    state_.File_ParGen = folder + "/ParGen.xml";
+    state_.Files.ParGen = folder + "/ParGen.xml";
     QVERIFY(Open());
     E("E_IP4")->setText("77");
     QTest::mouseClick(W("Btn_OK"), Qt::LeftButton);
     QCOMPARE(messages_->Errors.size(), 1);
-    QVERIFY2(messages_->Errors[0].startsWith(state_.File_ParGen + ": "), qPrintable(messages_->Errors[0]));
-    QVERIFY(messages_->Errors[0].size() > state_.File_ParGen.size() + 2);  // the system's reason
+    QVERIFY2(messages_->Errors[0].startsWith(state_.Files.ParGen + ": "), qPrintable(messages_->Errors[0]));
+    QVERIFY(messages_->Errors[0].size() > state_.Files.ParGen.size() + 2);  // the system's reason
     QVERIFY(dlg_->isVisible());
     QCOMPARE(E("E_IP4")->text(), QString("77"));
 
@@ -334,7 +334,7 @@ void Tst_Par_Gen::unwritable_file_keeps_the_dialog_open()
     QVERIFY(QDir().mkpath(folder));
     QTest::mouseClick(W("Btn_OK"), Qt::LeftButton);
     QVERIFY(!dlg_->isVisible());
-    QCOMPARE(Read_Par_Gen_File(state_.File_ParGen).IP[3], std::optional<QString>("77"));
+    QCOMPARE(Read_Par_Gen_File(state_.Files.ParGen).IP[3], std::optional<QString>("77"));
 }
 
 void Tst_Par_Gen::dot_moves_along_the_octets_data()

@@ -1,8 +1,8 @@
 #pragma once
 // Shared pieces of the GUI tests: a recorder for message boxes, a way to act inside a modal
 // dialog, and a fresh workspace folder.
-#include "platform/Gui_Message_Box.h"
-#include "platform/Shell.h"
+#include "widgets/Message_Box.h"
+#include "Fakes.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -33,22 +33,3 @@ void When_Modal(std::function<void()> action);
 // The top-level dialog that is currently modal, or null.
 class QWidget;
 QWidget *Active_Modal();
-
-// A shell that opens nothing and starts nothing: it records the requests. Started programs
-// report "running" while Keep_Running is true.
-class Fake_Shell : public Shell {
-public:
-    bool Open_Url(const QString &url) override
-    {
-        Opened.append(url);
-        return true;
-    }
-    std::unique_ptr<Process_Handle> Start(const QString &program, const QString &parameter,
-                                          bool hidden) override;
-
-    QStringList Opened;
-    QStringList Started;  // "program|parameter|hidden"
-    bool Start_Fails = false;
-    bool Keep_Running = false;
-    int Polls = 0;
-};

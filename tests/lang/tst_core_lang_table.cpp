@@ -20,8 +20,8 @@ void Tst_Lang_Table::defaults()
 {
     Lang_Table t;
     Load_Default_Language(t);
-    QCOMPARE(t.size(), 187);
-    QCOMPARE(t.Lang_Count, 187);
+    QCOMPARE(t.size(), Lang_Default_Count);
+    QCOMPARE(t.Lang_Count, Lang_Default_Count);
     QCOMPARE(t[0], QString("Begin"));
     QCOMPARE(t[9], QString("None Configuration Opened "));
     QCOMPARE(t[11], QString("Opened Configuration of the Converter : "));
@@ -29,6 +29,7 @@ void Tst_Lang_Table::defaults()
     QCOMPARE(t[104], QString::fromUtf8("N\xC2\xB0"));
     QCOMPARE(t[141], QString("Cob-ID                  Dimension"));
     QCOMPARE(t[186], QString("Byte "));
+    QCOMPARE(t[187], QString("The settings could not be saved."));
 }
 
 void Tst_Lang_Table::language_lines_data()
@@ -38,8 +39,10 @@ void Tst_Lang_Table::language_lines_data()
     QTest::addColumn<QString>("expected");  // "<default>" for the English default
 
     QTest::newRow("plain") << "STR17 = Aggiorna" << 17 << "Aggiorna";
-    QTest::newRow("last key") << "STR186 = Ultimo" << 186 << "Ultimo";
-    QTest::newRow("key 187 ignored") << "STR187 = x\nSTR186 = y" << 186 << "y";
+    QTest::newRow("last original key") << "STR186 = Ultimo" << 186 << "Ultimo";
+    QTest::newRow("later key") << "STR196 = Riga" << 196 << "Riga";
+    QTest::newRow("file without the later keys keeps English") << "STR186 = y" << 187 << "<default>";
+    QTest::newRow("key past the table ignored") << "STR197 = x\nSTR196 = y" << 196 << "y";
     QTest::newRow("negative ignored") << "STR-1 = x" << 0 << "<default>";
     QTest::newRow("blanks before STR") << "   \tSTR0 = Inizio" << 0 << "Inizio";
     QTest::newRow("lower case str ignored") << "str0 = Inizio" << 0 << "<default>";
@@ -73,7 +76,7 @@ void Tst_Lang_Table::language_lines()
     Load_Default_Language(t);
     Lang_Table defaults = t;
     Read_Language_Text(t, file);
-    QCOMPARE(t.size(), 187);
+    QCOMPARE(t.size(), Lang_Default_Count);
     QCOMPARE(t[index], expected == "<default>" ? defaults[index] : expected);
 }
 

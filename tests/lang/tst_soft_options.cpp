@@ -3,10 +3,10 @@
 // announcement of a newer version in the dialog and by the main window's timer.
 #include "Local_Http_Server.h"
 #include "Test_Support.h"
-#include "app/App_State.h"
-#include "app/Environment.h"
+#include "workspace/App_State.h"
+#include "workspace/Environment.h"
 #include "app/TFVariroduvieFirmWare.h"
-#include "lang/TFSoftOptions.h"
+#include "dialogs/TFSoftOptions.h"
 #include "platform/Curl_Http_Get.h"
 #include "platform/HttpGet.h"
 #include "platform/Shell.h"
@@ -25,30 +25,6 @@
 #include <memory>
 
 namespace {
-
-class Fake_Shell : public Shell {
-public:
-    bool Open_Url(const QString &url) override
-    {
-        Opened.append(url);
-        return true;
-    }
-    std::unique_ptr<Process_Handle> Start(const QString &, const QString &, bool) override { return {}; }
-    QStringList Opened;
-};
-
-class Fake_Http : public Http_Get {
-public:
-    QString Get(const QString &url) override
-    {
-        Urls.append(url);
-        if (Fail) throw Http_Error("no connection");
-        return Answer;
-    }
-    QString Answer;
-    bool Fail = false;
-    QStringList Urls;
-};
 
 const QStringList Shipped = {"Deutsch", "English", "Español", "Français", "Italiano"};
 

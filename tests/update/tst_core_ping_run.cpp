@@ -1,5 +1,6 @@
 // The device address and the ping run: Valid_IP, the run's timing over a fake echo client and
 // a fake clock, and the real echo client against loopback.
+#include "Fakes.h"
 #include "platform/Clock.h"
 #include "platform/Real_Icmp_Echo.h"
 #include "update/Device_Address.h"
@@ -7,44 +8,6 @@
 
 #include <QSet>
 #include <QtTest>
-
-namespace {
-
-// Answers the attempts whose numbers (from 1) are listed, each after reply_ms on the fake
-// clock; an unanswered request takes its whole wait.
-class Fake_Echo : public Icmp_Echo {
-public:
-    Fake_Echo(Fake_Clock &clock, QSet<int> answered, int reply_ms = 1)
-        : clock_(clock), answered_(answered), reply_ms_(reply_ms)
-    {
-    }
-    int Echo(const QString &host, const QByteArray &payload, int timeout_ms) override
-    {
-        ++calls;
-        hosts.append(host);
-        payloads.append(payload);
-        timeouts.append(timeout_ms);
-        if (calls == fail_at) throw Icmp_Error("no route to host");
-        if (answered_.contains(calls)) {
-            clock_.Advance(reply_ms_);
-            return 8 + int(payload.size());
-        }
-        clock_.Advance(timeout_ms);
-        return 0;
-    }
-    int calls = 0;
-    int fail_at = 0;
-    QStringList hosts;
-    QList<QByteArray> payloads;
-    QList<int> timeouts;
-
-private:
-    Fake_Clock &clock_;
-    QSet<int> answered_;
-    int reply_ms_;
-};
-
-}  // namespace
 
 class Tst_Ping_Run : public QObject {
     Q_OBJECT
@@ -132,7 +95,10 @@ void Tst_Ping_Run::run_timing()
 
     Fake_Clock clock;
     clock.Advance(123456);  // the run measures from its own start
-    Fake_Echo echo(clock, QSet<int>(answered.begin(), answered.end()), reply_ms);
+    Fake_Echo echo(clock);
+    echo.Answering.clear();
+    echo.Answered_Attempts = answered;
+    echo.Reply_Ms = reply_ms;
     int events = 0;
     const Ping_Run_Result result =
         Run_Ping(echo, clock, QStringLiteral("127.0.0.1"), [&events] { ++events; });
@@ -140,23 +106,25 @@ void Tst_Ping_Run::run_timing()
     QCOMPARE(int(result.outcome), outcome);
     QCOMPARE(result.attempts, attempts);
     QCOMPARE(result.replies, replies);
-    QCOMPARE(echo.calls, attempts);
+    QCOMPARE(echo.Calls, attempts);
     QCOMPARE(clock.Now_Ms() - 123456, elapsed);
     // The window gets its events after every attempt.
     QCOMPARE(events, attempts);
-    for (int t : echo.timeouts) QCOMPARE(t, 400);
-    for (const QByteArray &p : echo.payloads) QCOMPARE(p, QByteArray("127.0.0.1"));
+    for (int t : echo.Timeouts) QCOMPARE(t, 400);
+    for (const QByteArray &p : echo.Payloads) QCOMPARE(p, QByteArray("127.0.0.1"));
 }
 
 void Tst_Ping_Run::run_error_is_reported()
 {
     Fake_Clock clock;
-    Fake_Echo echo(clock, {1});
-    echo.fail_at = 2;  // the first attempt was answered; the second cannot be sent
+    Fake_Echo echo(clock);
+    echo.Answering.clear();
+    echo.Answered_Attempts = {1};
+    echo.Fail_At = 2;  // the first attempt was answered; the second cannot be sent
     const Ping_Run_Result result = Run_Ping(echo, clock, QStringLiteral("127.0.0.1"), {});
     QCOMPARE(result.outcome, Ping_Run_Result::Outcome::Error);
     QCOMPARE(result.error, QStringLiteral("no route to host"));
-    QCOMPARE(echo.calls, 2);
+    QCOMPARE(echo.Calls, 2);
 }
 
 void Tst_Ping_Run::real_echo_of_loopback()

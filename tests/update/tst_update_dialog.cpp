@@ -4,11 +4,11 @@
 #include "Test_Support.h"
 #include "app/TFVariroduvieFirmWare.h"
 #include "platform/Clock.h"
-#include "platform/Gui_Shell.h"
+#include "widgets/Desktop_Shell.h"
 #include "platform/IcmpEcho.h"
 #include "platform/Shell.h"
 #include "test_config.h"
-#include "update/TFBootTCP.h"
+#include "dialogs/TFBootTCP.h"
 #include "update/Update_Job.h"
 
 #include <QApplication>
@@ -22,33 +22,6 @@
 
 namespace {
 
-// Answers requests to the hosts in Answering (a reply takes 1 ms of fake time, a silent
-// request its whole wait); throws for hosts in Failing. During a request it runs During.
-class Fake_Echo : public Icmp_Echo {
-public:
-    explicit Fake_Echo(Fake_Clock &clock) : clock_(clock) {}
-    int Echo(const QString &host, const QByteArray &payload, int timeout_ms) override
-    {
-        hosts.append(host);
-        payloads.append(payload);
-        if (During) During();
-        if (Failing.contains(host)) throw Icmp_Error("not an IPv4 address");
-        if (Answering.contains(host)) {
-            clock_.Advance(1);
-            return 8 + int(payload.size());
-        }
-        clock_.Advance(timeout_ms);
-        return 0;
-    }
-    QStringList Answering{QStringLiteral("127.0.0.1")};
-    QStringList Failing;
-    std::function<void()> During;
-    QStringList hosts;
-    QList<QByteArray> payloads;
-
-private:
-    Fake_Clock &clock_;
-};
 
 bool Write_All(const QString &path, const QByteArray &bytes)
 {
@@ -269,9 +242,9 @@ void Tst_Update_Dialog::ping_outcome()
     QTest::mouseClick(Get<QPushButton>("Btn_Ping"), Qt::LeftButton);
 
     const QString host = fields.join(QLatin1Char('.'));
-    QVERIFY(!echo_->hosts.isEmpty());
-    QCOMPARE(echo_->hosts.first(), host);
-    QCOMPARE(echo_->payloads.first(), host.toUtf8());
+    QVERIFY(!echo_->Hosts.isEmpty());
+    QCOMPARE(echo_->Hosts.first(), host);
+    QCOMPARE(echo_->Payloads.first(), host.toUtf8());
     QLabel *lping = Get<QLabel>("LPing");
     QCOMPARE(lping->text(), status);
     QCOMPARE(lping->palette().color(QPalette::WindowText), colour);
@@ -353,7 +326,7 @@ void Tst_Update_Dialog::no_second_run_while_one_is_running()
     };
     QTest::mouseClick(Get<QPushButton>("Btn_Ping"), Qt::LeftButton);
     QVERIFY(checks > 3);
-    QCOMPARE(echo_->hosts.size(), 25);  // one run, not two
+    QCOMPARE(echo_->Hosts.size(), 25);  // one run, not two
     QVERIFY(messages_->Errors.isEmpty());
     QVERIFY(!dialog_->Ping_Running());
     for (const char *name : {"Btn_Ping", "Btn_Next", "Btn_Cancel"})

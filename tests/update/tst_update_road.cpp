@@ -6,10 +6,10 @@
 #include "Test_Support.h"
 #include "app/TFVariroduvieFirmWare.h"
 #include "platform/Clock.h"
-#include "platform/Gui_Shell.h"
+#include "widgets/Desktop_Shell.h"
 #include "platform/IcmpEcho.h"
 #include "test_config.h"
-#include "update/TFBootTCP.h"
+#include "dialogs/TFBootTCP.h"
 #include "update/Update_Job.h"
 
 #include <QDir>
@@ -88,7 +88,7 @@ void Tst_Update_Road::new_configuration_to_updater_log()
         QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("Btn_OK")), Qt::LeftButton);
     });
     click("Btn_Prm_Gen");
-    QVERIFY2(Read_All(state.File_ParGen).contains("502"), Read_All(state.File_ParGen).constData());
+    QVERIFY2(Read_All(state.Files.ParGen).contains("502"), Read_All(state.Files.ParGen).constData());
 
     // Step 5: Update Device. Inside the update dialog: the address, Ping, Next, Execute.
     TFBootTCP *boot = main_window.Windows().BootTCP;

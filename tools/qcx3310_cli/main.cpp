@@ -86,21 +86,21 @@ int Compile(const QString &config_dir)
     // A mistyped folder would otherwise give the defaults of a configuration without files.
     if (!QFileInfo(config_dir).isDir()) return Fail(QStringLiteral("%1: no such configuration folder").arg(Native(config_dir)));
     const QString dir = QDir::cleanPath(config_dir);
+    const Project_Paths paths = Project_Paths_In(dir);
     Configuration_Image image;
     try {
-        image.Compile_Bin(Project_Paths_In(dir));
-        image.Save_Bin_Files(dir);
+        image = Build_Device_Images(paths);
     } catch (const Xml_Error &e) {
         return Fail(QDir::toNativeSeparators(e.Text()));
     }
     const Bank1_Header &h = image.Param();
     Print(stdout, QStringLiteral("%1: %2 bytes, %3 receive and %4 transmit frame records\n")
-                      .arg(Native(Bank1_File_Path(dir)))
+                      .arg(Native(paths.Bank1))
                       .arg(image.Bank1_Len())
                       .arg(h.Num_Rx_Frame)
                       .arg(h.Num_Tx_Frame));
     Print(stdout, QStringLiteral("%1: %2 bytes, %3 receive and %4 transmit mapping records\n")
-                      .arg(Native(Bank2_File_Path(dir)))
+                      .arg(Native(paths.Bank2))
                       .arg(image.Bank2_Len())
                       .arg(h.Num_Rx_Map)
                       .arg(h.Num_Tx_Map));
@@ -339,7 +339,7 @@ int main(int argc, char *argv[])
         if (words.size() == 1) {
             const QString dir = QDir::cleanPath(words[0]);
             if (!QFileInfo(dir).isDir()) return Fail(QStringLiteral("%1: no such configuration folder").arg(Native(words[0])));
-            return Inspect(Bank1_File_Path(dir), Bank2_File_Path(dir), json);
+            return Inspect(Project_Paths_In(dir).Bank1, Project_Paths_In(dir).Bank2, json);
         }
         if (words.size() == 2) return Inspect(words[0], words[1], json);
         return Usage_Error(QStringLiteral("inspect takes a configuration folder or the two image files"));

@@ -1,0 +1,492 @@
+#include "dialogs/TFDefineCAN.h"
+
+#include "widgets/Dialog_Panels.h"
+#include "config/Project_Files.h"
+#include "widgets/Message_Box.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QStyledItemDelegate>
+#include <QTextOption>
+
+const Mapping_Direction Receive_Mapping = {
+    Direction::Receive,
+    138, 139, 140, 141, 142, 143,
+    144, 145, 146, 147, 148, 149,
+    -1, -1, -1,
+    150, 151, 152, 153, 154, 155, 156,
+    157, 158, 159, 160};
+
+const Mapping_Direction Transmit_Mapping = {
+    Direction::Transmit,
+    161, 162, 163, 164, 165, 166,
+    167, 168, 169, 170, 171, 172,
+    173, 174, 175,
+    176, 177, 178, 179, 180, 181, 182,
+    183, 184, 185, 186};
+
+namespace {
+
+constexpr int Client_W = 629;
+constexpr int Client_H = 496;
+
+// Three columns: frames, their registers, and the entry fields where a register is composed.
+constexpr int Frames_X = 16;
+constexpr int Frames_W = 172;
+constexpr int Regs_X = 198;
+constexpr int Regs_W = 194;
+constexpr int Entry_X = 404;
+constexpr int Entry_W = 209;
+constexpr int Title_H = 60;
+constexpr int Desc1_Y = 74;
+constexpr int Desc2_Y = 90;
+constexpr int List_Y = 110;
+constexpr int List_H = 292;
+constexpr int Label_H = 16;
+constexpr int Field_H = 24;
+constexpr int List_Buttons_Y = 412;
+constexpr int Button_H = 28;
+constexpr int Panel_Y = 450;
+
+// The frame list puts the dimension under its heading with a tab stop 65 dialog units from
+// the left (a dialog unit is a quarter of the font's average character width).
+constexpr int Tab_Stop_Dialog_Units = 65;
+
+class Tab_Stop_Delegate : public QStyledItemDelegate {
+public:
+    explicit Tab_Stop_Delegate(QListWidget *view) : QStyledItemDelegate(view) {}
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QWidget *widget = opt.widget;
+        QStyle *style = widget ? widget->style() : QApplication::style();
+        const QRect text_rect = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget);
+        const QString text = opt.text;
+        opt.text.clear();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+
+        const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+        const qreal base_unit = opt.fontMetrics.horizontalAdvance(letters) / 52.0;
+        QTextOption text_option(Qt::AlignLeft | Qt::AlignVCenter);
+        text_option.setWrapMode(QTextOption::NoWrap);
+        text_option.setTabStopDistance(base_unit * Tab_Stop_Dialog_Units / 4.0);
+
+        const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                           : (opt.state & QStyle::State_Active) ? QPalette::Active
+                                                                                : QPalette::Inactive;
+        painter->save();
+        painter->setFont(opt.font);
+        painter->setPen(opt.palette.color(group, (opt.state & QStyle::State_Selected)
+                                                     ? QPalette::HighlightedText
+                                                     : QPalette::Text));
+        painter->drawText(QRectF(text_rect), text, text_option);
+        painter->restore();
+    }
+};
+
+// Selects the list item at position value, or none when the list has no such item (a byte
+// number above the selected frame's dimension, or a negative one).
+void Select_Choice(QComboBox *box, int32_t value)
+{
+    box->setCurrentIndex(value >= 0 && value < box->count() ? int(value) : -1);
+}
+
+std::optional<int32_t> Choice(const QComboBox *box)
+{
+    const int index = box->currentIndex();
+    if (index < 0) return std::nullopt;
+    return index;
+}
+
+int Selected_Row(const QListWidget *list)
+{
+    const QList<QListWidgetItem *> items = list->selectedItems();
+    return items.isEmpty() ? -1 : list->row(items.first());
+}
+
+}  // namespace
+
+TFDefineCAN::TFDefineCAN(App_State &state, const Mapping_Direction &direction, QWidget *parent)
+    : QDialog(parent), state_(state), dir_(direction)
+{
+    setObjectName(dir_.Dir == Direction::Receive ? QStringLiteral("TFDefineRecCAN")
+                                                 : QStringLiteral("TFDefineTransCAN"));
+    Layout_Controls();
+    Set_Lang();
+    list_.Load({}, 0);
+}
+
+void TFDefineCAN::Layout_Controls()
+{
+    setFixedSize(Client_W, Client_H);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+
+    const Title_Panel title = Make_Title_Panel(this, state_.SW_Code);
+    P_Title = title.P_Title;
+    L_SW_Code = title.L_SW_Code;
+    L_SW_Desc = title.L_SW_Desc;
+    P_Title->setGeometry(0, 0, Client_W, Title_H);
+
+    auto label = [this](const char *name, int x, int y, int w) {
+        auto *l = new QLabel(this);
+        l->setObjectName(QLatin1String(name));
+        l->setGeometry(x, y, w, Label_H);
+        return l;
+    };
+    auto list = [this](const char *name, int x, int w) {
+        auto *l = new QListWidget(this);
+        l->setObjectName(QLatin1String(name));
+        l->setGeometry(x, List_Y, w, List_H);
+        l->setSelectionMode(QAbstractItemView::SingleSelection);
+        l->setUniformItemSizes(true);
+        return l;
+    };
+    auto combo = [this](const char *name, int y) {
+        auto *c = new QComboBox(this);
+        c->setObjectName(QLatin1String(name));
+        c->setGeometry(Entry_X, y, Entry_W, Field_H);
+        return c;
+    };
+
+    L_CAN_Frame_Desc1 = label("L_CAN_Frame_Desc1", Frames_X, Desc1_Y, Frames_W);
+    L_CAN_Frame_Desc2 = label("L_CAN_Frame_Desc2", Frames_X, Desc2_Y, Frames_W);
+    LB_CAN_Frames = list("LB_CAN_Frames", Frames_X, Frames_W);
+    LB_CAN_Frames->setItemDelegate(new Tab_Stop_Delegate(LB_CAN_Frames));
+
+    L_Mod_Reg_Desc1 = label("L_Mod_Reg_Desc1", Regs_X, Desc1_Y, Regs_W);
+    L_Mod_Reg_Desc2 = label("L_Mod_Reg_Desc2", Regs_X, Desc2_Y, Regs_W);
+    LB_Modbus_Regs = list("LB_Modbus_Regs", Regs_X, Regs_W);
+
+    L_Mod_Ind_Desc1 = label("L_Mod_Ind_Desc1", Entry_X, Desc1_Y, Entry_W);
+    L_Mod_Ind_Desc2 = label("L_Mod_Ind_Desc2", Entry_X, Desc2_Y, Entry_W);
+    E_Index_Modbus = new QLineEdit(this);
+    E_Index_Modbus->setObjectName(QStringLiteral("E_Index_Modbus"));
+    E_Index_Modbus->setGeometry(Entry_X, List_Y, Entry_W, Field_H);
+    QPalette green = E_Index_Modbus->palette();
+    green.setColor(QPalette::Base, QColor(0xCC, 0xFF, 0xCC));
+    green.setColor(QPalette::Text, Qt::black);
+    E_Index_Modbus->setPalette(green);
+
+    L_High_Part_Desc1 = label("L_High_Part_Desc1", Entry_X, 146, Entry_W);
+    L_High_Part_Desc2 = label("L_High_Part_Desc2", Entry_X, 162, Entry_W);
+    CB_Byte_High_Part = combo("CB_Byte_High_Part", 180);
+    L_Low_Part_Desc1 = label("L_Low_Part_Desc1", Entry_X, 216, Entry_W);
+    L_Low_Part_Desc2 = label("L_Low_Part_Desc2", Entry_X, 232, Entry_W);
+    CB_Byte_Low_Part = combo("CB_Byte_Low_Part", 250);
+    if (dir_.Has_Send_on_Write()) {
+        L_Send_on_Write = label("L_Send_on_Write", Entry_X, 294, Entry_W);
+        CB_SendJ1939_OnModWrite = combo("CB_SendJ1939_OnModWrite", 312);
+    }
+
+    auto button = [this](const char *name, int x, int y, int w) {
+        auto *b = new QPushButton(this);
+        b->setObjectName(QLatin1String(name));
+        b->setGeometry(x, y, w, Button_H);
+        // No button presses itself on Enter from another control (see keyPressEvent).
+        b->setAutoDefault(false);
+        return b;
+    };
+    // Five buttons across the width of the two lists and the entry column.
+    const int gap = 8;
+    const int w = (Client_W - 2 * Frames_X - 4 * gap) / 5;
+    const struct {
+        QPushButton *TFDefineCAN::*Field;
+        const char *Name;
+    } list_buttons[] = {{&TFDefineCAN::Btn_Create, "Btn_Create"},
+                        {&TFDefineCAN::Btn_Modify, "Btn_Modify"},
+                        {&TFDefineCAN::Btn_Delete, "Btn_Delete"},
+                        {&TFDefineCAN::Btn_Copy, "Btn_Copy"},
+                        {&TFDefineCAN::Btn_Paste, "Btn_Paste"}};
+    for (int i = 0; i < 5; ++i) {
+        QPushButton *b = button(list_buttons[i].Name, Frames_X + i * (w + gap), List_Buttons_Y, w);
+        this->*list_buttons[i].Field = b;
+        connect(b, &QPushButton::clicked, this, [this, b] { Btn_Click(b); });
+    }
+
+    const Button_Panel panel = Make_Button_Panel(this);
+    P_Button = panel.P_Button;
+    Btn_OK = panel.Btn_OK;
+    Btn_Cancel = panel.Btn_Cancel;
+    P_Button->setGeometry(0, Panel_Y, Client_W, Client_H - Panel_Y);
+    for (QPushButton *b : {Btn_OK, Btn_Cancel}) b->setAutoDefault(false);
+    connect(Btn_OK, &QPushButton::clicked, this, &TFDefineCAN::Btn_OKClick);
+    connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    // A click on a line, also on the line already selected, and every change of the selection
+    // by keyboard run the handler; running it twice for one click is harmless.
+    connect(LB_CAN_Frames, &QListWidget::itemSelectionChanged, this, &TFDefineCAN::LB_CAN_FramesClick);
+    connect(LB_CAN_Frames, &QListWidget::itemClicked, this, &TFDefineCAN::LB_CAN_FramesClick);
+    connect(LB_Modbus_Regs, &QListWidget::itemSelectionChanged, this, &TFDefineCAN::LB_Modbus_RegsClick);
+    connect(LB_Modbus_Regs, &QListWidget::itemClicked, this, &TFDefineCAN::LB_Modbus_RegsClick);
+
+    Center_On_Screen(this);
+}
+
+void TFDefineCAN::Set_Lang()
+{
+    const App_State &s = state_;
+    setWindowTitle(s.STR(dir_.Caption));
+    L_SW_Desc->setText(s.STR(dir_.SW_Desc));
+    L_CAN_Frame_Desc1->setText(s.STR(dir_.Frame_Desc1));
+    L_CAN_Frame_Desc2->setText(s.STR(dir_.Frame_Desc2));
+    L_Mod_Reg_Desc1->setText(s.STR(dir_.Mod_Reg_Desc1));
+    L_Mod_Reg_Desc2->setText(s.STR(dir_.Mod_Reg_Desc2));
+    L_Mod_Ind_Desc1->setText(s.STR(dir_.Mod_Ind_Desc1));
+    L_Mod_Ind_Desc2->setText(s.STR(dir_.Mod_Ind_Desc2));
+    L_High_Part_Desc1->setText(s.STR(dir_.High_Part_Desc1));
+    L_High_Part_Desc2->setText(s.STR(dir_.High_Part_Desc2));
+    L_Low_Part_Desc1->setText(s.STR(dir_.Low_Part_Desc1));
+    L_Low_Part_Desc2->setText(s.STR(dir_.Low_Part_Desc2));
+    if (dir_.Has_Send_on_Write()) {
+        L_Send_on_Write->setText(s.STR(dir_.Send_on_Write));
+        CB_SendJ1939_OnModWrite->clear();
+        CB_SendJ1939_OnModWrite->addItems({s.STR(dir_.Send_False), s.STR(dir_.Send_True)});
+        CB_SendJ1939_OnModWrite->setCurrentIndex(0);
+        CB_SendJ1939_OnModWrite->setAccessibleName(s.STR(dir_.Send_on_Write));
+    }
+    Btn_Create->setText(s.STR(dir_.Create));
+    Btn_Modify->setText(s.STR(dir_.Modify));
+    Btn_Delete->setText(s.STR(dir_.Delete));
+    Btn_Copy->setText(s.STR(dir_.Copy));
+    Btn_Paste->setText(s.STR(dir_.Paste));
+    Btn_OK->setText(s.STR(dir_.OK));
+    Btn_Cancel->setText(s.STR(dir_.Cancel));
+
+    LB_CAN_Frames->setAccessibleName(s.STR(dir_.Frame_Desc1));
+    LB_Modbus_Regs->setAccessibleName(s.STR(dir_.Mod_Reg_Desc1));
+    E_Index_Modbus->setAccessibleName(s.STR(dir_.Mod_Ind_Desc2));
+    CB_Byte_High_Part->setAccessibleName(s.STR(dir_.High_Part_Desc1) + u' ' + s.STR(dir_.High_Part_Desc2));
+    CB_Byte_Low_Part->setAccessibleName(s.STR(dir_.Low_Part_Desc1) + u' ' + s.STR(dir_.Low_Part_Desc2));
+}
+
+int TFDefineCAN::exec()
+{
+    if (!FormShow()) return QDialog::Rejected;
+    return QDialog::exec();
+}
+
+int TFDefineCAN::Other_Direction_Count() const
+{
+    const Mapping_Direction &other = dir_.Dir == Direction::Receive ? Transmit_Mapping : Receive_Mapping;
+    int count = 0;
+    try {
+        for (const TCAN_Frame &frame :
+             Read_Mapping_Files(state_.Files.Frame_File(other.Dir), state_.Files.Map_File(other.Dir), other.Dir))
+            count += int(frame.Lista_Mod_Reg.size());
+    } catch (const Xml_Error &) {
+        // That direction's own editor and the device update report its broken file; it must not
+        // keep the user from editing this direction.
+    }
+    return count;
+}
+
+bool TFDefineCAN::FormShow()
+{
+    bool loaded = true;
+    QList<TCAN_Frame> frames;
+    try {
+        frames = Read_Mapping_Files(state_.Files.Frame_File(dir_.Dir), state_.Files.Map_File(dir_.Dir), dir_.Dir);
+    } catch (const Xml_Error &e) {
+        Message_Box::Error(isVisible() ? this : parentWidget(), e.Text());
+        frames.clear();
+        loaded = false;
+    }
+    list_.Load(std::move(frames), loaded ? Other_Direction_Count() : 0);
+    Aggiorna_Lista_Frame();
+    Aggiorna_Lista_ModReg();
+    Aggiorna_Green_Fields();
+    Aggiorna_Lista_Byte();
+    return loaded;
+}
+
+int TFDefineCAN::Selected_Frame() const
+{
+    const int row = Selected_Row(LB_CAN_Frames);
+    return list_.Is_Frame(row) ? row : -1;
+}
+
+int TFDefineCAN::Selected_Register() const
+{
+    const int frame = Selected_Frame();
+    const int row = Selected_Row(LB_Modbus_Regs);
+    return list_.Is_Register(frame, row) ? row : -1;
+}
+
+void TFDefineCAN::Aggiorna_Lista_Frame()
+{
+    const QSignalBlocker blocker(LB_CAN_Frames);
+    LB_CAN_Frames->clear();
+    QStringList lines;
+    lines.reserve(list_.Lista_CAN_Frame.size());
+    for (const TCAN_Frame &frame : list_.Lista_CAN_Frame) lines.append(Frame_Line(frame));
+    LB_CAN_Frames->addItems(lines);
+}
+
+void TFDefineCAN::Aggiorna_Lista_ModReg()
+{
+    const QSignalBlocker blocker(LB_Modbus_Regs);
+    LB_Modbus_Regs->clear();
+    const int frame = Selected_Frame();
+    if (frame < 0) return;
+    const QString &none = state_.STR(dir_.None);
+    const QString &byte = state_.STR(dir_.Byte);
+    QStringList lines;
+    for (const TMod_Reg &reg : list_.Lista_CAN_Frame[frame].Lista_Mod_Reg)
+        lines.append(Mod_Reg_Line(reg, none, byte));
+    LB_Modbus_Regs->addItems(lines);
+}
+
+void TFDefineCAN::Aggiorna_Green_Fields()
+{
+    const int frame = Selected_Frame();
+    const int reg = Selected_Register();
+    if (reg >= 0) {
+        const TMod_Reg &r = list_.Lista_CAN_Frame[frame].Lista_Mod_Reg[reg];
+        E_Index_Modbus->setText(r.Ind_Mod);
+        Select_Choice(CB_Byte_High_Part, r.HiPart);
+        Select_Choice(CB_Byte_Low_Part, r.LoPart);
+        if (dir_.Has_Send_on_Write()) Select_Choice(CB_SendJ1939_OnModWrite, r.Write);
+    } else {
+        E_Index_Modbus->clear();
+        Select_Choice(CB_Byte_High_Part, 0);
+        Select_Choice(CB_Byte_Low_Part, 0);
+    }
+}
+
+void TFDefineCAN::Aggiorna_Lista_Byte()
+{
+    const QString &none = state_.STR(dir_.None);
+    const QString &byte = state_.STR(dir_.Byte);
+    QStringList items{none};
+    const int frame = Selected_Frame();
+    if (frame >= 0) {
+        for (int k = 1; k <= Offered_Bytes(list_.Lista_CAN_Frame[frame]); ++k)
+            items.append(Byte_Text(k, none, byte));
+    }
+    for (QComboBox *box : {CB_Byte_High_Part, CB_Byte_Low_Part}) {
+        box->clear();
+        box->addItems(items);
+        box->setCurrentIndex(0);
+    }
+    if (dir_.Has_Send_on_Write()) CB_SendJ1939_OnModWrite->setCurrentIndex(0);
+}
+
+void TFDefineCAN::LB_CAN_FramesClick()
+{
+    Aggiorna_Lista_ModReg();
+    Aggiorna_Green_Fields();
+    Aggiorna_Lista_Byte();
+}
+
+void TFDefineCAN::LB_Modbus_RegsClick() { Aggiorna_Green_Fields(); }
+
+void TFDefineCAN::Btn_Click(QAbstractButton *Sender)
+{
+    if (Sender == Btn_Create)
+        Add_Mod_Reg();
+    else if (Sender == Btn_Delete)
+        Delete_Mod_Reg();
+    else if (Sender == Btn_Modify)
+        Modify_Mod_Reg();
+    else if (Sender == Btn_Copy)
+        Copy_Mod_Reg();
+    else if (Sender == Btn_Paste)
+        Paste_Mod_Reg();
+}
+
+Mod_Reg_Entry TFDefineCAN::Entry() const
+{
+    Mod_Reg_Entry entry;
+    entry.Ind_Mod = E_Index_Modbus->text();
+    entry.HiPart = Choice(CB_Byte_High_Part);
+    entry.LoPart = Choice(CB_Byte_Low_Part);
+    if (dir_.Has_Send_on_Write()) entry.Write = Choice(CB_SendJ1939_OnModWrite);
+    return entry;
+}
+
+void TFDefineCAN::Show_Result(Mapping_Result result)
+{
+    switch (result) {
+    case Mapping_Result::Done:
+        Aggiorna_Lista_ModReg();
+        break;
+    case Mapping_Result::No_Selection:
+        break;
+    case Mapping_Result::Index_Out_Of_Range:
+        Message_Box::Error(this, state_.STR(dir_.Error_Range));
+        break;
+    case Mapping_Result::Index_In_Use:
+        Message_Box::Error(this, state_.STR(dir_.Error_In_Use));
+        break;
+    case Mapping_Result::Image_Full:
+        Message_Box::Error(this, state_.STR(STR_Registers_Full).arg(Max_Map_Records) + u'\n' +
+                                     state_.STR(STR_Registers_Full_Counts)
+                                         .arg(list_.Register_Count())
+                                         .arg(list_.Other_Direction_Count));
+        break;
+    }
+}
+
+void TFDefineCAN::Add_Mod_Reg() { Show_Result(list_.Add_Mod_Reg(Selected_Frame(), Entry())); }
+
+void TFDefineCAN::Modify_Mod_Reg()
+{
+    Show_Result(list_.Modify_Mod_Reg(Selected_Frame(), Selected_Register(), Entry()));
+}
+
+void TFDefineCAN::Delete_Mod_Reg()
+{
+    Show_Result(list_.Delete_Mod_Reg(Selected_Frame(), Selected_Register()));
+}
+
+void TFDefineCAN::Copy_Mod_Reg()
+{
+    // Copying changes nothing on screen.
+    list_.Copy_Mod_Reg(Selected_Frame(), Selected_Register());
+}
+
+void TFDefineCAN::Paste_Mod_Reg()
+{
+    const Mod_Reg_Entry entry = list_.Paste_Mod_Reg();
+    E_Index_Modbus->setText(entry.Ind_Mod);
+    Select_Choice(CB_Byte_High_Part, entry.HiPart.value_or(0));
+    Select_Choice(CB_Byte_Low_Part, entry.LoPart.value_or(0));
+    if (dir_.Has_Send_on_Write()) Select_Choice(CB_SendJ1939_OnModWrite, entry.Write.value_or(0));
+}
+
+void TFDefineCAN::Btn_OKClick()
+{
+    try {
+        Write_Map_File(state_.Files.Map_File(dir_.Dir), dir_.Dir, list_.Lista_CAN_Frame);
+    } catch (const Xml_Error &e) {
+        // Nothing is lost: the dialog stays open with the user's mappings.
+        Message_Box::Error(this, e.Text());
+        return;
+    }
+    accept();
+}
+
+void TFDefineCAN::keyPressEvent(QKeyEvent *event)
+{
+    // Enter presses the focused button and nothing else: in the index field or a list it would
+    // otherwise reach a default button, and OK would save and close.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto *button = qobject_cast<QAbstractButton *>(focusWidget())) button->click();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,131 @@
+#pragma once
+// The register mapping editors: for every frame of a direction's frame list the user defines
+// Modbus registers and the frame bytes that fill their high and low parts. One dialog serves
+// both directions; TFDefineRecCAN and TFDefineTransCAN only pick the direction.
+#include "workspace/App_State.h"
+#include "editing/Mapping_List.h"
+
+#include <QDialog>
+
+class QAbstractButton;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+// What differs between the receive and the transmit editor: the files and the texts (keys of
+// Lang_Table). The transmit editor also offers the send-on-write choice.
+struct Mapping_Direction {
+    Direction Dir;
+    int Caption, SW_Desc, Frame_Desc1, Frame_Desc2, Mod_Reg_Desc1, Mod_Reg_Desc2;
+    int Mod_Ind_Desc1, Mod_Ind_Desc2, High_Part_Desc1, High_Part_Desc2, Low_Part_Desc1, Low_Part_Desc2;
+    int Send_on_Write, Send_False, Send_True;  // -1 for the receive editor
+    int Create, Modify, Delete, Copy, Paste, OK, Cancel;
+    int Error_Range, Error_In_Use, None, Byte;
+
+    bool Has_Send_on_Write() const { return Send_on_Write >= 0; }
+};
+extern const Mapping_Direction Receive_Mapping;
+extern const Mapping_Direction Transmit_Mapping;
+
+class TFDefineCAN : public QDialog {
+    Q_OBJECT
+public:
+    TFDefineCAN(App_State &state, const Mapping_Direction &direction, QWidget *parent = nullptr);
+
+    // Loads the files before the dialog appears. When they cannot be read the error is shown and
+    // the dialog stays hidden, so that OK can never overwrite mappings it did not load.
+    int exec() override;
+
+    // Loads the frames and mappings and resets the lists; false (after showing the error) when a
+    // file is not well-formed or a row lacks an attribute.
+    bool FormShow();
+    void Set_Lang();
+
+    void Aggiorna_Lista_Frame();
+    void Aggiorna_Lista_ModReg();
+    void Aggiorna_Green_Fields();
+    void Aggiorna_Lista_Byte();
+
+    void LB_CAN_FramesClick();
+    void LB_Modbus_RegsClick();
+    void Btn_Click(QAbstractButton *Sender);
+    void Btn_OKClick();
+
+    void Add_Mod_Reg();
+    void Modify_Mod_Reg();
+    void Delete_Mod_Reg();
+    void Copy_Mod_Reg();
+    void Paste_Mod_Reg();
+    bool Check_Mod_Reg_in_Use(int32_t ind_MR, int app_ind_J1939, int app_ind_MR) const
+    {
+        return list_.Check_Mod_Reg_in_Use(ind_MR, app_ind_J1939, app_ind_MR);
+    }
+
+    const Mapping_List &Mappings() const { return list_; }
+    const Mapping_Direction &Mapping() const { return dir_; }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void Layout_Controls();
+    int Selected_Frame() const;
+    int Selected_Register() const;
+    Mod_Reg_Entry Entry() const;
+    void Show_Result(Mapping_Result result);
+    int Other_Direction_Count() const;
+
+    App_State &state_;
+    const Mapping_Direction &dir_;
+    Mapping_List list_;
+
+    QFrame *P_Title = nullptr;
+    QLabel *L_SW_Code = nullptr;
+    QLabel *L_SW_Desc = nullptr;
+    QLabel *L_CAN_Frame_Desc1 = nullptr;
+    QLabel *L_CAN_Frame_Desc2 = nullptr;
+    QListWidget *LB_CAN_Frames = nullptr;
+    QLabel *L_Mod_Reg_Desc1 = nullptr;
+    QLabel *L_Mod_Reg_Desc2 = nullptr;
+    QListWidget *LB_Modbus_Regs = nullptr;
+    QLabel *L_Mod_Ind_Desc1 = nullptr;
+    QLabel *L_Mod_Ind_Desc2 = nullptr;
+    QLineEdit *E_Index_Modbus = nullptr;
+    QLabel *L_High_Part_Desc1 = nullptr;
+    QLabel *L_High_Part_Desc2 = nullptr;
+    QComboBox *CB_Byte_High_Part = nullptr;
+    QLabel *L_Low_Part_Desc1 = nullptr;
+    QLabel *L_Low_Part_Desc2 = nullptr;
+    QComboBox *CB_Byte_Low_Part = nullptr;
+    QLabel *L_Send_on_Write = nullptr;
+    QComboBox *CB_SendJ1939_OnModWrite = nullptr;
+    QPushButton *Btn_Create = nullptr;
+    QPushButton *Btn_Modify = nullptr;
+    QPushButton *Btn_Delete = nullptr;
+    QPushButton *Btn_Copy = nullptr;
+    QPushButton *Btn_Paste = nullptr;
+    QFrame *P_Button = nullptr;
+    QPushButton *Btn_OK = nullptr;
+    QPushButton *Btn_Cancel = nullptr;
+};
+
+class TFDefineRecCAN : public TFDefineCAN {
+    Q_OBJECT
+public:
+    explicit TFDefineRecCAN(App_State &state, QWidget *parent = nullptr)
+        : TFDefineCAN(state, Receive_Mapping, parent)
+    {
+    }
+};
+
+class TFDefineTransCAN : public TFDefineCAN {
+    Q_OBJECT
+public:
+    explicit TFDefineTransCAN(App_State &state, QWidget *parent = nullptr)
+        : TFDefineCAN(state, Transmit_Mapping, parent)
+    {
+    }
+};

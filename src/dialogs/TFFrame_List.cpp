@@ -1,0 +1,210 @@
+#include "dialogs/TFFrame_List.h"
+
+#include "workspace/App_State.h"
+#include "widgets/Dialog_Panels.h"
+#include "config/Project_Files.h"
+#include "widgets/Frame_Grid_Model.h"
+#include "widgets/Message_Box.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int Client_W = 750;
+constexpr int Client_H = 337;
+constexpr int Row_H = 22;
+constexpr int Button_W = 90;
+
+int Column_Width(Frame_Column_Kind kind)
+{
+    switch (kind) {
+    case Frame_Column_Kind::Row_Number: return 40;
+    case Frame_Column_Kind::Type: return 140;
+    case Frame_Column_Kind::Check: return 80;
+    case Frame_Column_Kind::Text: return 90;
+    }
+    return 90;
+}
+
+}  // namespace
+
+TFFrame_List::TFFrame_List(Direction direction, App_State &state, QWidget *parent)
+    : QDialog(parent), kind_(Frame_List_Of(direction)), state_(state)
+{
+    Layout_Controls();
+    resize(Client_W, Client_H);
+    Set_Lang();
+}
+
+void TFFrame_List::Layout_Controls()
+{
+    setModal(true);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    const Title_Panel title = Make_Title_Panel(this, state_.SW_Code);
+    P_Title = title.P_Title;
+    L_SW_Code = title.L_SW_Code;
+    L_SW_Desc = title.L_SW_Desc;
+    layout->addWidget(P_Title);
+
+    model_ = new Frame_Grid_Model(kind_, this);
+    sga = new QTableView(this);
+    sga->setObjectName(QStringLiteral("sga"));
+    sga->setModel(model_);
+    sga->setItemDelegate(new Frame_Grid_Delegate(kind_, sga));
+    sga->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    sga->setSelectionBehavior(QAbstractItemView::SelectItems);
+    // No editing on a click into the selected cell: Qt then waits for a possible double click,
+    // and keys typed meanwhile would be lost instead of starting the edit.
+    sga->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                         QAbstractItemView::AnyKeyPressed);
+    sga->setTabKeyNavigation(true);
+    sga->setWordWrap(false);
+    sga->verticalHeader()->hide();
+    sga->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    sga->verticalHeader()->setDefaultSectionSize(Row_H);
+    QHeaderView *header = sga->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setHighlightSections(false);
+    header->setStretchLastSection(true);
+    for (int c = 0; c < kind_.Columns.size(); ++c) sga->setColumnWidth(c, Column_Width(kind_.Columns[c].Kind));
+    layout->addWidget(sga, 1);
+
+    // OK, Cancel, Delete Row, Insert Row, left to right.
+    const Button_Panel panel = Make_Button_Panel(this);
+    P_Button = panel.P_Button;
+    Btn_OK = panel.Btn_OK;
+    Btn_Cancel = panel.Btn_Cancel;
+    Btn_DelRow = new QPushButton(P_Button);
+    Btn_DelRow->setObjectName(QStringLiteral("Btn_DelRow"));
+    Btn_InsRow = new QPushButton(P_Button);
+    Btn_InsRow->setObjectName(QStringLiteral("Btn_InsRow"));
+    for (QPushButton *b : {Btn_DelRow, Btn_InsRow}) {
+        b->setMinimumWidth(Button_W);
+        P_Button->layout()->addWidget(b);
+    }
+    for (QPushButton *b : {Btn_OK, Btn_Cancel, Btn_DelRow, Btn_InsRow}) {
+        // Enter belongs to the grid's cells: it must never press a button and save the list.
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+    layout->addWidget(P_Button);
+
+    connect(Btn_OK, &QPushButton::clicked, this, &TFFrame_List::Btn_OKClick);
+    connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Btn_DelRow, &QPushButton::clicked, this, &TFFrame_List::Btn_DelRowClick);
+    connect(Btn_InsRow, &QPushButton::clicked, this, &TFFrame_List::Btn_InsRowClick);
+    connect(model_, &QAbstractItemModel::dataChanged, this, &TFFrame_List::Update_Buttons);
+    connect(model_, &QAbstractItemModel::modelReset, this, &TFFrame_List::Update_Buttons);
+}
+
+void TFFrame_List::Set_Lang()
+{
+    const App_State &s = state_;
+    setWindowTitle(s.STR(kind_.STR_Caption));
+    L_SW_Desc->setText(s.STR(kind_.STR_Desc));
+    sga->setAccessibleName(s.STR(kind_.STR_Desc));
+    Btn_OK->setText(s.STR(kind_.STR_OK));
+    Btn_Cancel->setText(s.STR(kind_.STR_Cancel));
+    Btn_DelRow->setText(s.STR(kind_.STR_DelRow));
+    Btn_InsRow->setText(s.STR(kind_.STR_InsRow));
+    QStringList titles;
+    for (int c = 0; c < kind_.Columns.size(); ++c) titles.append(s.STR(kind_.STR_First_Title + c));
+    model_->Set_Titles(titles);
+}
+
+int TFFrame_List::exec()
+{
+    if (!FormShow()) return QDialog::Rejected;
+    return QDialog::exec();
+}
+
+bool TFFrame_List::FormShow()
+{
+    const QString &path = state_.Files.Frame_File(kind_.Dir);
+    Frame_Grid grid;
+    try {
+        grid = Read_Frame_Grid(path, kind_.Dir);
+    } catch (const Xml_Error &error) {
+        model_->Set_Grid(Empty_Frame_Grid());
+        Message_Box::Error(parentWidget() ? parentWidget() : this,
+                           state_.STR(STR_Frame_List_Not_Shown) + u'\n' + error.Text());
+        return false;
+    }
+    model_->Set_Grid(std::move(grid));
+    sga->setCurrentIndex(model_->index(0, Receive_Col::CobID));
+    sga->scrollToTop();
+    return true;
+}
+
+int TFFrame_List::Current_Row() const
+{
+    const QModelIndex current = sga->currentIndex();
+    return current.isValid() ? current.row() + 1 : 0;
+}
+
+void TFFrame_List::Commit_Open_Editor()
+{
+    const QModelIndex current = sga->currentIndex();
+    if (QWidget *editor = sga->indexWidget(current)) {
+        emit sga->itemDelegate()->commitData(editor);
+        emit sga->itemDelegate()->closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
+void TFFrame_List::Update_Buttons()
+{
+    const bool can_insert = Can_Insert_Row(model_->Grid());
+    Btn_InsRow->setEnabled(can_insert);
+    // The grid's 250 rows are full at the bottom: an inserted row would push that frame out.
+    Btn_InsRow->setToolTip(can_insert ? QString()
+                                      : state_.STR(STR_Last_Row_Taken).arg(Max_Frame_Entries));
+}
+
+bool TFFrame_List::Controllo_dati()
+{
+    const std::optional<Frame_Fault> fault = Check_Frames(kind_.Dir, model_->Grid());
+    if (!fault) return true;
+    Message_Box::Error(this, Fault_Text(kind_, state_.Lang_Table, *fault));
+    // Take the user to the cell the message is about.
+    sga->setCurrentIndex(model_->index(fault->Row - 1, Fault_Column(kind_, fault->Rule)));
+    return false;
+}
+
+void TFFrame_List::Btn_OKClick()
+{
+    Commit_Open_Editor();
+    if (!Controllo_dati()) return;
+    const QString &path = state_.Files.Frame_File(kind_.Dir);
+    try {
+        Write_Frame_File(path, kind_.Dir, Pack_Entries(model_->Grid()));
+    } catch (const Xml_Error &error) {
+        Message_Box::Error(this, state_.STR(STR_Frame_List_Not_Saved) + u'\n' + error.Text());
+        return;
+    }
+    accept();
+}
+
+void TFFrame_List::Btn_InsRowClick()
+{
+    Commit_Open_Editor();
+    const int row = Current_Row();
+    if (row > 0) model_->Insert_Row(row);
+}
+
+void TFFrame_List::Btn_DelRowClick()
+{
+    Commit_Open_Editor();
+    const int row = Current_Row();
+    if (row <= 0) return;
+    if (!Message_Box::Ask(this, Delete_Question(kind_, state_.Lang_Table, row))) return;
+    model_->Delete_Row(row);
+}

@@ -1,0 +1,78 @@
+#pragma once
+// The receive and transmit frame list editors: one dialog, told apart by its direction.
+#include "editing/Frame_List.h"
+
+#include <QDialog>
+
+struct App_State;
+class Frame_Grid_Model;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QTableView;
+
+class TFFrame_List : public QDialog {
+    Q_OBJECT
+public:
+    TFFrame_List(Direction direction, App_State &state, QWidget *parent);
+
+    // Reloads the file, then runs the dialog modally. A file that cannot be shown completely is
+    // reported and the dialog is not shown (result Rejected), so that OK can never replace the
+    // user's file with part of it.
+    int exec() override;
+
+    void Set_Lang();
+    // Empties the grid and loads the file; false after an error box when the file cannot be read.
+    bool FormShow();
+    // Validates the entries; on the first fault shows one error box and returns false.
+    bool Controllo_dati();
+    void Btn_OKClick();
+    void Btn_InsRowClick();
+    void Btn_DelRowClick();
+
+    const Frame_List_Kind &Kind() const { return kind_; }
+    Frame_Grid_Model *Grid_Model() const { return model_; }
+    QTableView *Grid_View() const { return sga; }
+    // The grid row (1..250) of the focused cell, 0 when there is none.
+    int Current_Row() const;
+
+private:
+    void Layout_Controls();
+    void Update_Buttons();
+    // An edit still open in a cell belongs to the grid before any button acts on it.
+    void Commit_Open_Editor();
+
+    const Frame_List_Kind &kind_;
+    App_State &state_;
+    Frame_Grid_Model *model_ = nullptr;
+
+    QFrame *P_Title = nullptr;
+    QLabel *L_SW_Code = nullptr;
+    QLabel *L_SW_Desc = nullptr;
+    QTableView *sga = nullptr;
+    QFrame *P_Button = nullptr;
+    QPushButton *Btn_OK = nullptr;
+    QPushButton *Btn_Cancel = nullptr;
+    QPushButton *Btn_DelRow = nullptr;
+    QPushButton *Btn_InsRow = nullptr;
+};
+
+class TFReceiveCAN : public TFFrame_List {
+    Q_OBJECT
+public:
+    explicit TFReceiveCAN(App_State &state, QWidget *parent = nullptr)
+        : TFFrame_List(Direction::Receive, state, parent)
+    {
+        setObjectName(QStringLiteral("TFReceiveCAN"));
+    }
+};
+
+class TFTransmitCAN : public TFFrame_List {
+    Q_OBJECT
+public:
+    explicit TFTransmitCAN(App_State &state, QWidget *parent = nullptr)
+        : TFFrame_List(Direction::Transmit, state, parent)
+    {
+        setObjectName(QStringLiteral("TFTransmitCAN"));
+    }
+};

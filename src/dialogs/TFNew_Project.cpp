@@ -1,0 +1,114 @@
+#include "dialogs/TFNew_Project.h"
+
+#include "widgets/Dialog_Panels.h"
+#include "workspace/Project_Folders.h"
+#include "widgets/Message_Box.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+TFNew_Project::TFNew_Project(App_State &state, QWidget *parent) : QDialog(parent), state_(state)
+{
+    setObjectName(QStringLiteral("TFNew_Project"));
+    FormCreate();
+}
+
+void TFNew_Project::FormCreate()
+{
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+
+    const Title_Panel title = Make_Title_Panel(this, state_.SW_Code);
+    P_Title = title.P_Title;
+    L_SW_Code = title.L_SW_Code;
+    L_SW_Desc = title.L_SW_Desc;
+
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    E_New_Proj = new QLineEdit(this);
+    E_New_Proj->setObjectName(QStringLiteral("E_New_Proj"));
+    Label1->setBuddy(E_New_Proj);
+
+    const Button_Panel buttons = Make_Button_Panel(this);
+    P_Button = buttons.P_Button;
+    Btn_OK = buttons.Btn_OK;
+    Btn_Cancel = buttons.Btn_Cancel;
+    // Enter in the name field is handled by the field itself; a default button would take the
+    // same key a second time and try to create the configuration twice.
+    Btn_OK->setAutoDefault(false);
+    Btn_Cancel->setAutoDefault(false);
+
+    auto *body = new QVBoxLayout;
+    body->setContentsMargins(12, 8, 12, 4);
+    body->setSpacing(4);
+    body->addWidget(Label1);
+    body->addWidget(E_New_Proj);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(P_Title);
+    layout->addLayout(body);
+    layout->addStretch(1);
+    layout->addWidget(P_Button);
+
+    connect(Btn_OK, &QPushButton::clicked, this, &TFNew_Project::Btn_OKClick);
+    connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(E_New_Proj, &QLineEdit::returnPressed, this, &TFNew_Project::E_New_ProjKeyPress);
+
+    L_SW_Code->setText(state_.SW_Code);
+    setFixedSize(331, 162);
+    Center_On_Screen(this);
+    Set_Lang();
+}
+
+void TFNew_Project::Set_Lang()
+{
+    setWindowTitle(state_.STR(25));
+    L_SW_Desc->setText(state_.STR(26));
+    Label1->setText(state_.STR(27));
+    E_New_Proj->setAccessibleName(state_.STR(27));
+    Btn_OK->setText(state_.STR(28));
+    Btn_Cancel->setText(state_.STR(29));
+}
+
+void TFNew_Project::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TFNew_Project::FormShow()
+{
+    E_New_Proj->clear();
+    E_New_Proj->setFocus();
+}
+
+void TFNew_Project::E_New_ProjKeyPress() { Btn_OKClick(); }
+
+void TFNew_Project::Btn_OKClick()
+{
+    // The name is taken exactly as typed: blanks are part of a folder name.
+    const QString name = E_New_Proj->text();
+    switch (Create_Project_Folder(state_.Dir_Projects, name)) {
+    case New_Project_Result::Empty_Name:
+        Message_Box::Error(this, state_.STR(32));
+        return;
+    case New_Project_Result::Already_Exists:
+        Message_Box::Error(this, state_.STR(31));
+        return;
+    case New_Project_Result::Not_Valid:
+        Message_Box::Error(this, state_.STR(30));
+        return;
+    case New_Project_Result::Created:
+        break;
+    }
+    state_.Project_Name = name;
+    state_.Dir_Project = Configuration_Folder(state_.Dir_Projects, name);
+    Set_Files(state_);
+    accept();
+}

@@ -1,0 +1,282 @@
+#include "dialogs/TFParGen.h"
+
+#include "widgets/Dialog_Panels.h"
+#include "config/Project_Files.h"
+#include "editing/Par_Gen_Check.h"
+#include "widgets/Message_Box.h"
+#include "platform/XmlDocument.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+
+// Geometry of the window's client area.
+constexpr int Client_W = 312;
+constexpr int Box_X = 8;
+constexpr int Box_W = Client_W - 2 * Box_X;
+constexpr int CAN_Top = 70;
+constexpr int CAN_H = 52;
+constexpr int Box_Gap = 6;
+constexpr int Modbus_Top = CAN_Top + CAN_H + Box_Gap;
+constexpr int Modbus_H = 196;
+constexpr int Modbus_Bottom = Modbus_Top + Modbus_H;
+constexpr int Buttons_Gap = 13;
+constexpr int Client_H = Modbus_Bottom + 54;
+constexpr int Title_H = 60;
+// Margins of the shared button row.
+constexpr int Button_Panel_Top_Margin = 6;
+constexpr int Button_Panel_Bottom_Margin = 8;
+
+// Octet rows inside the Modbus box: four edits with a "." between each pair.
+constexpr int Octet_X = 16;
+constexpr int Octet_W = 48;
+constexpr int Octet_Step = 62;
+constexpr int Octet_H = 22;
+constexpr int Row_Label_Y[3] = {18, 64, 110};
+constexpr int Row_Edit_Y[3] = {38, 84, 132};
+constexpr int Port_Y = 164;
+
+}  // namespace
+
+TFParGen::TFParGen(App_State &state, QWidget *parent) : QDialog(parent), state_(state)
+{
+    FormCreate();
+}
+
+void TFParGen::FormCreate()
+{
+    setObjectName(QStringLiteral("TFParGen"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(Client_W, Client_H);
+
+    auto label = [](QWidget *parent, const char *name, int x, int y, int w) {
+        auto *l = new QLabel(parent);
+        l->setObjectName(QLatin1String(name));
+        l->setGeometry(x, y, w, 18);
+        return l;
+    };
+
+    // The title band shared by the configuration dialogs, above the first group box.
+    const Title_Panel title = Make_Title_Panel(this, state_.SW_Code);
+    L_SW_Code = title.L_SW_Code;
+    L_SW_Desc = title.L_SW_Desc;
+    title.P_Title->setGeometry(0, 0, Client_W, Title_H);
+
+    // Created in tab order: baud rate, IP, mask, gateway, port, OK, Cancel.
+    GB_CAN = new QGroupBox(this);
+    GB_CAN->setObjectName(QStringLiteral("GB_CAN"));
+    GB_CAN->setGeometry(Box_X, CAN_Top, Box_W, CAN_H);
+    L_CAN_Baud = label(GB_CAN, "L_CAN_Baud", 16, 24, 76);
+    CB_Baud_CAN = new QComboBox(GB_CAN);
+    CB_Baud_CAN->setObjectName(QStringLiteral("CB_Baud_CAN"));
+    CB_Baud_CAN->setEditable(false);
+    CB_Baud_CAN->setGeometry(96, 20, 100, 24);
+    for (const Baud_Rate &rate : Baud_Rates) CB_Baud_CAN->addItem(QLatin1String(rate.Label));
+
+    GB_Modbus_TCP_Slave = new QGroupBox(this);
+    GB_Modbus_TCP_Slave->setObjectName(QStringLiteral("GB_Modbus_TCP_Slave"));
+    GB_Modbus_TCP_Slave->setGeometry(Box_X, Modbus_Top, Box_W, Modbus_H);
+
+    auto octet_row = [this](QWidget *heading, QLineEdit **edits, const char *prefix, int row) {
+        heading->move(Octet_X, Row_Label_Y[row]);
+        for (int i = 0; i < 4; ++i) {
+            auto *e = new QLineEdit(GB_Modbus_TCP_Slave);
+            e->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(prefix)).arg(i + 1));
+            e->setGeometry(Octet_X + i * Octet_Step, Row_Edit_Y[row], Octet_W, Octet_H);
+            edits[i] = e;
+            Octets[row * 4 + i] = e;
+            if (i < 3) {
+                auto *dot = new QLabel(QStringLiteral("."), GB_Modbus_TCP_Slave);
+                dot->setObjectName(QStringLiteral("L_Dot_%1%2").arg(QLatin1String(prefix)).arg(i + 1));
+                dot->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+                dot->setGeometry(Octet_X + i * Octet_Step + Octet_W, Row_Edit_Y[row],
+                                 Octet_Step - Octet_W, Octet_H - 4);
+            }
+        }
+    };
+    L_ModTCPs_IP = label(GB_Modbus_TCP_Slave, "L_ModTCPs_IP", 0, 0, 200);
+    octet_row(L_ModTCPs_IP, E_IP, "E_IP", 0);
+    L_ModTCPs_SM = label(GB_Modbus_TCP_Slave, "L_ModTCPs_SM", 0, 0, 200);
+    octet_row(L_ModTCPs_SM, E_SM, "E_SM", 1);
+    CB_ModTCPs_EN_GAT = new QCheckBox(GB_Modbus_TCP_Slave);
+    CB_ModTCPs_EN_GAT->setObjectName(QStringLiteral("CB_ModTCPs_EN_GAT"));
+    CB_ModTCPs_EN_GAT->resize(200, 22);
+    octet_row(CB_ModTCPs_EN_GAT, E_GAT, "E_GAT", 2);
+    CB_ModTCPs_EN_GAT->move(Octet_X - 2, Row_Label_Y[2] - 2);
+
+    L_ModTCPs_Port = label(GB_Modbus_TCP_Slave, "L_ModTCPs_Port", Octet_X, Port_Y + 2, 76);
+    E_PORT = new QLineEdit(GB_Modbus_TCP_Slave);
+    E_PORT->setObjectName(QStringLiteral("E_PORT"));
+    E_PORT->setGeometry(96, Port_Y, 80, Octet_H);
+
+    // The shared OK / Cancel row. Its buttons fill the row between its margins, so they stand
+    // exactly Buttons_Gap below the Modbus box.
+    const Button_Panel panel = Make_Button_Panel(this);
+    Btn_OK = panel.Btn_OK;
+    Btn_Cancel = panel.Btn_Cancel;
+    const int row_top = Modbus_Bottom + Buttons_Gap - Button_Panel_Top_Margin;
+    panel.P_Button->setGeometry(0, row_top, Client_W, Client_H - row_top);
+    for (QPushButton *b : {Btn_OK, Btn_Cancel})
+        b->setFixedHeight(Client_H - row_top - Button_Panel_Top_Margin - Button_Panel_Bottom_Margin);
+    Btn_OK->setDefault(true);
+
+    // Every edit and the baud rate mark the dialog as changed; the gateway box does not.
+    connect(CB_Baud_CAN, &QComboBox::currentIndexChanged, this, &TFParGen::On_Change);
+    for (QLineEdit *e : Octets) {
+        connect(e, &QLineEdit::textChanged, this, &TFParGen::On_Change);
+        e->installEventFilter(this);
+    }
+    connect(E_PORT, &QLineEdit::textChanged, this, &TFParGen::On_Change);
+    connect(Btn_OK, &QPushButton::clicked, this, &TFParGen::Btn_OKClick);
+    connect(Btn_Cancel, &QPushButton::clicked, this, &TFParGen::Btn_CancelClick);
+
+    Center_On_Screen(this);
+
+    Set_Lang();
+}
+
+void TFParGen::Set_Lang()
+{
+    const App_State &s = state_;
+    setWindowTitle(s.STR(73));
+    L_SW_Desc->setText(s.STR(74));
+    GB_CAN->setTitle(s.STR(77));
+    L_CAN_Baud->setText(s.STR(78));
+    GB_Modbus_TCP_Slave->setTitle(s.STR(79));
+    L_ModTCPs_IP->setText(s.STR(80));
+    L_ModTCPs_SM->setText(s.STR(81));
+    CB_ModTCPs_EN_GAT->setText(s.STR(82));
+    L_ModTCPs_Port->setText(s.STR(83));
+    Btn_OK->setText(s.STR(75));
+    Btn_Cancel->setText(s.STR(76));
+
+    // The edits have no text of their own: name them after their headings.
+    CB_Baud_CAN->setAccessibleName(s.STR(78));
+    for (int i = 0; i < 4; ++i) {
+        E_IP[i]->setAccessibleName(QStringLiteral("%1 %2").arg(s.STR(80)).arg(i + 1));
+        E_SM[i]->setAccessibleName(QStringLiteral("%1 %2").arg(s.STR(81)).arg(i + 1));
+        E_GAT[i]->setAccessibleName(QStringLiteral("%1 %2").arg(s.STR(82)).arg(i + 1));
+    }
+    E_PORT->setAccessibleName(s.STR(83));
+}
+
+bool TFParGen::FormShow()
+{
+    Par_Gen_Fields<std::optional<QString>> stored;
+    try {
+        stored = Read_Par_Gen_File(state_.Files.ParGen);
+    } catch (const Xml_Error &e) {
+        Message_Box::Error(parentWidget(), e.Text());
+        return false;
+    }
+    Show_Texts(Par_Gen_Merge_Defaults(stored));
+    // Filling the controls fired their change events.
+    Is_Change = false;
+    return true;
+}
+
+void TFParGen::Show_Texts(const Par_Gen_Texts &texts)
+{
+    const int code = Par_Gen_Baud_Index(texts.CAN_BAUDRATE);
+    // A code outside the list selects nothing, and OK then stores -1.
+    CB_Baud_CAN->setCurrentIndex(code >= 0 && code < CB_Baud_CAN->count() ? code : -1);
+    for (int i = 0; i < 4; ++i) {
+        E_IP[i]->setText(texts.IP[i]);
+        E_SM[i]->setText(texts.SM[i]);
+        E_GAT[i]->setText(texts.GAT[i]);
+    }
+    CB_ModTCPs_EN_GAT->setChecked(Par_Gen_Gateway_On(texts.EN_GAT));
+    E_PORT->setText(texts.Port);
+}
+
+Par_Gen_Texts TFParGen::Texts() const
+{
+    Par_Gen_Texts t;
+    t.CAN_BAUDRATE = QString::number(CB_Baud_CAN->currentIndex());
+    for (int i = 0; i < 4; ++i) {
+        t.IP[i] = E_IP[i]->text();
+        t.SM[i] = E_SM[i]->text();
+        t.GAT[i] = E_GAT[i]->text();
+    }
+    t.EN_GAT = CB_ModTCPs_EN_GAT->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    t.Port = E_PORT->text();
+    return t;
+}
+
+int TFParGen::exec()
+{
+    if (!FormShow()) return QDialog::Rejected;
+    return QDialog::exec();
+}
+
+void TFParGen::On_Change() { Is_Change = true; }
+
+bool TFParGen::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        for (QLineEdit *e : Octets) {
+            if (watched == e) return KeyPress(e, static_cast<QKeyEvent *>(event)->text());
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool TFParGen::KeyPress(QLineEdit *Sender, const QString &Key)
+{
+    if (Key != QLatin1String(".")) return false;
+    for (int i = 0; i + 1 < 12; ++i) {
+        if (Octets[i] != Sender) continue;
+        QLineEdit *next = Octets[i + 1];
+        if (next->isEnabled() && next->isVisible() && next->focusPolicy() != Qt::NoFocus)
+            next->setFocus(Qt::TabFocusReason);
+        break;
+    }
+    return true;  // swallowed, also in the last gateway octet
+}
+
+void TFParGen::keyPressEvent(QKeyEvent *event)
+{
+    // Escape is the Cancel button (with its question), not a silent close.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        Btn_CancelClick();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool TFParGen::Controllo_Dati()
+{
+    if (const std::optional<int> failed = Par_Gen_Check(Texts())) {
+        Message_Box::Error(this, state_.STR(*failed));
+        return false;
+    }
+    return true;
+}
+
+void TFParGen::Btn_OKClick()
+{
+    if (!Controllo_Dati()) return;
+    try {
+        Write_Par_Gen_File(state_.Files.ParGen, Texts());
+    } catch (const Xml_Error &e) {
+        // The settings stay on screen, so the user can retry once the cause is gone.
+        Message_Box::Error(this, e.Text());
+        return;
+    }
+    accept();
+}
+
+void TFParGen::Btn_CancelClick()
+{
+    if (Is_Change && !Message_Box::Ask(this, state_.STR(97))) return;
+    reject();
+}

@@ -1,0 +1,70 @@
+#pragma once
+// The communication settings dialog: CAN bit rate and the converter's Modbus TCP slave address,
+// mask, optional gateway and port, kept in the configuration's ParGen.xml. The controls are the
+// only copy of the settings; every showing reloads them from the file.
+#include "workspace/App_State.h"
+#include "config/Config_Model.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class TFParGen : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFParGen(App_State &state, QWidget *parent = nullptr);
+
+    void Set_Lang();
+    // Loads the controls from File_ParGen. False (after an error box) when the file exists but
+    // cannot be read or is not well-formed: the dialog must not open then, or OK would replace
+    // the user's file with defaults.
+    bool FormShow();
+    // Shows the dialog modally after loading it; Rejected without showing when the load fails.
+    int exec() override;
+
+    bool Controllo_Dati();
+    void Btn_OKClick();
+    void Btn_CancelClick();
+
+    bool Changed() const { return Is_Change; }
+    // The settings as the controls hold them, in the form the file receives.
+    Par_Gen_Texts Texts() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void FormCreate();
+    void On_Change();
+    void Show_Texts(const Par_Gen_Texts &texts);
+    // "." in an octet edit: never inserted; moves the focus along the chain of octets.
+    bool KeyPress(QLineEdit *Sender, const QString &Key);
+
+    App_State &state_;
+    bool Is_Change = false;
+
+    QLabel *L_SW_Code = nullptr;
+    QLabel *L_SW_Desc = nullptr;
+    QGroupBox *GB_CAN = nullptr;
+    QLabel *L_CAN_Baud = nullptr;
+    QComboBox *CB_Baud_CAN = nullptr;
+    QGroupBox *GB_Modbus_TCP_Slave = nullptr;
+    QLabel *L_ModTCPs_IP = nullptr;
+    QLabel *L_ModTCPs_SM = nullptr;
+    QCheckBox *CB_ModTCPs_EN_GAT = nullptr;
+    QLabel *L_ModTCPs_Port = nullptr;
+    QLineEdit *E_IP[4] = {};
+    QLineEdit *E_SM[4] = {};
+    QLineEdit *E_GAT[4] = {};
+    QLineEdit *E_PORT = nullptr;
+    QPushButton *Btn_OK = nullptr;
+    QPushButton *Btn_Cancel = nullptr;
+    // The twelve octet edits in "." order: IP, mask, gateway.
+    QLineEdit *Octets[12] = {};
+};

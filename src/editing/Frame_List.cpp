@@ -1,0 +1,174 @@
+#include "editing/Frame_List.h"
+
+#include "config/Project_Files.h"
+#include "lang/Lang_Table.h"
+#include "platform/IntText.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int32_t Max_CobID_11 = 0x7FF;
+constexpr int32_t Max_CobID_29 = 0x1FFFFFFF;
+constexpr int32_t Max_Timer_Ms = 100000000;
+
+const Frame_List_Kind Receive_Kind{
+    Direction::Receive,
+    {{Frame_Column_Kind::Row_Number, nullptr},
+     {Frame_Column_Kind::Text, &Frame_Row::CobID},
+     {Frame_Column_Kind::Text, &Frame_Row::Dimension},
+     {Frame_Column_Kind::Type, &Frame_Row::Type},
+     {Frame_Column_Kind::Text, &Frame_Row::TimeOut},
+     {Frame_Column_Kind::Text, &Frame_Row::Mnemonic}},
+    98, 99, 100, 101, 102, 103, 104,
+    110, 111, 112, 113, 114, 115,
+    116,
+    Receive_Col::TimeOut};
+
+const Frame_List_Kind Transmit_Kind{
+    Direction::Transmit,
+    {{Frame_Column_Kind::Row_Number, nullptr},
+     {Frame_Column_Kind::Text, &Frame_Row::CobID},
+     {Frame_Column_Kind::Text, &Frame_Row::Dimension},
+     {Frame_Column_Kind::Type, &Frame_Row::Type},
+     {Frame_Column_Kind::Check, &Frame_Row::DataChange},
+     {Frame_Column_Kind::Check, &Frame_Row::OnTimer},
+     {Frame_Column_Kind::Text, &Frame_Row::SendTimer},
+     {Frame_Column_Kind::Text, &Frame_Row::Mnemonic}},
+    117, 118, 119, 120, 121, 122, 123,
+    131, 132, 133, 134, 135, 136,
+    137,
+    Transmit_Col::SendTimer};
+
+bool In_Range(const QString &text, int32_t low, int32_t high)
+{
+    const int32_t value = Int_Text::Str_To_Int_Def(text, -1);
+    return value >= low && value <= high;
+}
+
+std::optional<Frame_Rule> Check_Row(Direction direction, const Frame_Row &row)
+{
+    if (Int_Text::Trim(row.Type).isEmpty()) return Frame_Rule::Type_Empty;
+    if (Is_11_Bit(row)) {
+        if (!In_Range(row.CobID, 0, Max_CobID_11)) return Frame_Rule::CobID_11;
+    } else if (!In_Range(row.CobID, 0, Max_CobID_29)) {
+        return Frame_Rule::CobID_29;
+    }
+    if (!In_Range(row.Dimension, 1, Max_Data_Bytes)) return Frame_Rule::Dimension;
+    if (direction == Direction::Receive) {
+        if (!In_Range(row.TimeOut, 0, Max_Timer_Ms)) return Frame_Rule::Timer;
+    } else if (Is_Checked(row.OnTimer) && !In_Range(row.SendTimer, 0, Max_Timer_Ms)) {
+        // The period matters only for frames sent on the timer.
+        return Frame_Rule::Timer;
+    }
+    return std::nullopt;
+}
+
+// The first columns are the same in both grids.
+static_assert(Receive_Col::CobID == Transmit_Col::CobID && Receive_Col::Dimension == Transmit_Col::Dimension &&
+              Receive_Col::Type == Transmit_Col::Type);
+
+bool Valid_Row_Number(int Num_Row) { return Num_Row >= 1 && Num_Row <= Max_Frame_Entries; }
+
+}  // namespace
+
+Frame_Grid Empty_Frame_Grid() { return Frame_Grid(Max_Frame_Entries); }
+
+const Frame_List_Kind &Frame_List_Of(Direction direction)
+{
+    return direction == Direction::Receive ? Receive_Kind : Transmit_Kind;
+}
+
+bool Is_Entry(const Frame_Row &row) { return !Int_Text::Trim(row.CobID).isEmpty(); }
+
+bool Is_11_Bit(const Frame_Row &row)
+{
+    return Int_Text::Trim(row.Type).toUpper() == Frame_Type_11_Upper;
+}
+
+bool Is_Checked(const QString &text) { return Int_Text::Trim(text).toUpper() == u"Y"; }
+
+std::optional<Frame_Fault> Check_Frames(Direction direction, const Frame_Grid &grid)
+{
+    const int rows = int(std::min<qsizetype>(grid.size(), Max_Frame_Entries));
+    for (int i = 0; i < rows; ++i) {
+        const Frame_Row &row = grid[i];
+        if (!Is_Entry(row)) break;  // the list ends at the first row without a Cob-ID
+        if (const std::optional<Frame_Rule> rule = Check_Row(direction, row))
+            return Frame_Fault{i + 1, *rule};
+    }
+    return std::nullopt;
+}
+
+int Fault_Column(const Frame_List_Kind &kind, Frame_Rule rule)
+{
+    switch (rule) {
+    case Frame_Rule::Type_Empty: return Receive_Col::Type;
+    case Frame_Rule::CobID_11:
+    case Frame_Rule::CobID_29: return Receive_Col::CobID;
+    case Frame_Rule::Dimension: return Receive_Col::Dimension;
+    case Frame_Rule::Timer: return kind.Col_Timer;
+    }
+    return Receive_Col::CobID;
+}
+
+QString Fault_Text(const Frame_List_Kind &kind, const Lang_Table &texts, const Frame_Fault &fault)
+{
+    int rule_text = kind.STR_Type_Empty;
+    switch (fault.Rule) {
+    case Frame_Rule::Type_Empty: rule_text = kind.STR_Type_Empty; break;
+    case Frame_Rule::CobID_11: rule_text = kind.STR_CobID_11; break;
+    case Frame_Rule::CobID_29: rule_text = kind.STR_CobID_29; break;
+    case Frame_Rule::Dimension: rule_text = kind.STR_Dimension; break;
+    case Frame_Rule::Timer: rule_text = kind.STR_Timer; break;
+    }
+    return texts[kind.STR_Error_Row] + QString::number(fault.Row) + texts[rule_text];
+}
+
+QString Delete_Question(const Frame_List_Kind &kind, const Lang_Table &texts, int Num_Row)
+{
+    return texts[kind.STR_Delete_Question] + QString::number(Num_Row);
+}
+
+bool Can_Insert_Row(const Frame_Grid &grid)
+{
+    return grid.size() < Max_Frame_Entries || !Is_Entry(grid[Max_Frame_Entries - 1]);
+}
+
+bool Insert_Row(Frame_Grid &grid, int Num_Row)
+{
+    if (!Valid_Row_Number(Num_Row) || grid.size() != Max_Frame_Entries || !Can_Insert_Row(grid))
+        return false;
+    // Row 250 holds no entry: whatever else it holds (text beside an empty Cob-ID) is not a
+    // frame and would not be saved, so it may go.
+    std::move_backward(grid.begin() + (Num_Row - 1), grid.end() - 1, grid.end());
+    grid[Num_Row - 1] = Frame_Row{};
+    return true;
+}
+
+void Delete_Row(Frame_Grid &grid, int Num_Row)
+{
+    if (!Valid_Row_Number(Num_Row) || grid.size() != Max_Frame_Entries) return;
+    std::move(grid.begin() + Num_Row, grid.end(), grid.begin() + (Num_Row - 1));
+    grid.back() = Frame_Row{};
+}
+
+QList<Frame_Row> Pack_Entries(const Frame_Grid &grid)
+{
+    QList<Frame_Row> entries;
+    for (const Frame_Row &row : grid)
+        if (Is_Entry(row)) entries.append(row);
+    return entries;
+}
+
+Frame_Grid Read_Frame_Grid(const QString &path, Direction direction)
+{
+    QList<Frame_Row> rows = Read_Frame_File(path, direction);
+    if (rows.size() > Max_Frame_Entries)
+        throw Xml_Error(path, 0, 0,
+                        QStringLiteral("the file holds %1 frames; a list holds at most %2")
+                            .arg(rows.size())
+                            .arg(Max_Frame_Entries));
+    rows.resize(Max_Frame_Entries);
+    return rows;
+}

@@ -1,0 +1,123 @@
+#include "editing/Mapping_List.h"
+
+#include "platform/IntText.h"
+
+#include <algorithm>
+
+std::optional<int32_t> Mod_Index_Value(const QString &text)
+{
+    const std::optional<int32_t> value = Int_Text::Str_To_Int(text);
+    if (!value || *value < 0 || *value > Max_Mod_Index) return std::nullopt;
+    return value;
+}
+
+QString Frame_Line(const TCAN_Frame &frame)
+{
+    return frame.CobID + u'\t' + QString::number(frame.Num_Byte);
+}
+
+QString Byte_Text(int32_t part, const QString &none, const QString &byte)
+{
+    return part == 0 ? none : byte + QString::number(part);
+}
+
+QString Mod_Reg_Line(const TMod_Reg &reg, const QString &none, const QString &byte)
+{
+    return reg.Ind_Mod + QStringLiteral("; ") + Byte_Text(reg.HiPart, none, byte) +
+           QStringLiteral("; ") + Byte_Text(reg.LoPart, none, byte) + u';';
+}
+
+int Offered_Bytes(const TCAN_Frame &frame)
+{
+    // A hand-edited frame list may claim more bytes than a CAN frame has; a register mapped onto
+    // a byte beyond the eighth would name data the device never receives or sends.
+    return std::clamp(frame.Num_Byte, 0, Max_Data_Bytes);
+}
+
+void Mapping_List::Load(QList<TCAN_Frame> frames, int other_direction_count)
+{
+    Lista_CAN_Frame = std::move(frames);
+    Other_Direction_Count = other_direction_count;
+}
+
+int Mapping_List::Register_Count() const
+{
+    int count = 0;
+    for (const TCAN_Frame &frame : Lista_CAN_Frame) count += int(frame.Lista_Mod_Reg.size());
+    return count;
+}
+
+bool Mapping_List::Check_Mod_Reg_in_Use(int32_t ind_MR, int app_ind_J1939, int app_ind_MR) const
+{
+    for (int f = 0; f < Lista_CAN_Frame.size(); ++f) {
+        const QList<TMod_Reg> &regs = Lista_CAN_Frame[f].Lista_Mod_Reg;
+        for (int r = 0; r < regs.size(); ++r) {
+            if (Int_Text::Str_To_Int_Def(regs[r].Ind_Mod, -1) != ind_MR) continue;
+            if (f == app_ind_J1939 && r == app_ind_MR) continue;
+            return true;
+        }
+    }
+    return false;
+}
+
+Mapping_Result Mapping_List::Check_Index(const QString &text, int frame, int reg) const
+{
+    const std::optional<int32_t> value = Mod_Index_Value(text);
+    if (!value) return Mapping_Result::Index_Out_Of_Range;
+    if (Check_Mod_Reg_in_Use(*value, frame, reg)) return Mapping_Result::Index_In_Use;
+    return Mapping_Result::Done;
+}
+
+Mapping_Result Mapping_List::Add_Mod_Reg(int frame, const Mod_Reg_Entry &entry)
+{
+    if (!Is_Frame(frame)) return Mapping_Result::No_Selection;
+    const Mapping_Result check = Check_Index(entry.Ind_Mod, -1, -1);
+    if (check != Mapping_Result::Done) return check;
+    // Both directions share the device's table of mapping records.
+    if (Other_Direction_Count + Register_Count() >= Max_Map_Records) return Mapping_Result::Image_Full;
+
+    TMod_Reg reg;
+    reg.Ind_Mod = entry.Ind_Mod;
+    reg.HiPart = entry.HiPart.value_or(0);
+    reg.LoPart = entry.LoPart.value_or(0);
+    reg.Write = entry.Write.value_or(0);
+    Lista_CAN_Frame[frame].Lista_Mod_Reg.append(reg);
+    return Mapping_Result::Done;
+}
+
+Mapping_Result Mapping_List::Modify_Mod_Reg(int frame, int reg, const Mod_Reg_Entry &entry)
+{
+    if (!Is_Register(frame, reg)) return Mapping_Result::No_Selection;
+    const Mapping_Result check = Check_Index(entry.Ind_Mod, frame, reg);
+    if (check != Mapping_Result::Done) return check;
+
+    TMod_Reg &target = Lista_CAN_Frame[frame].Lista_Mod_Reg[reg];
+    target.Ind_Mod = entry.Ind_Mod;
+    if (entry.HiPart) target.HiPart = *entry.HiPart;
+    if (entry.LoPart) target.LoPart = *entry.LoPart;
+    if (entry.Write) target.Write = *entry.Write;
+    return Mapping_Result::Done;
+}
+
+Mapping_Result Mapping_List::Delete_Mod_Reg(int frame, int reg)
+{
+    if (!Is_Register(frame, reg)) return Mapping_Result::No_Selection;
+    Lista_CAN_Frame[frame].Lista_Mod_Reg.removeAt(reg);
+    return Mapping_Result::Done;
+}
+
+Mapping_Result Mapping_List::Copy_Mod_Reg(int frame, int reg)
+{
+    if (!Is_Register(frame, reg)) return Mapping_Result::No_Selection;
+    const TMod_Reg &source = Lista_CAN_Frame[frame].Lista_Mod_Reg[reg];
+    ACopy_Ind_Mod = source.Ind_Mod;
+    ACopy_HiPort = source.HiPart;
+    ACopy_LoPort = source.LoPart;
+    ACopy_Write = source.Write;
+    return Mapping_Result::Done;
+}
+
+Mod_Reg_Entry Mapping_List::Paste_Mod_Reg() const
+{
+    return {ACopy_Ind_Mod, ACopy_HiPort, ACopy_LoPort, ACopy_Write};
+}

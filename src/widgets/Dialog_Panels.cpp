@@ -1,0 +1,63 @@
+#include "widgets/Dialog_Panels.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+Title_Panel Make_Title_Panel(QWidget *parent, const QString &sw_code)
+{
+    Title_Panel t;
+    t.P_Title = new QFrame(parent);
+    t.P_Title->setObjectName(QStringLiteral("P_Title"));
+    // A light band with a rule below it, apart from the dialog's own controls.
+    t.P_Title->setStyleSheet(
+        QStringLiteral("#P_Title { background: palette(base); border-bottom: 1px solid palette(mid); }"));
+
+    t.L_SW_Code = new QLabel(sw_code, t.P_Title);
+    t.L_SW_Code->setObjectName(QStringLiteral("L_SW_Code"));
+    QFont big = t.L_SW_Code->font();
+    big.setPointSize(16);
+    big.setBold(true);
+    t.L_SW_Code->setFont(big);
+    t.L_SW_Code->setStyleSheet(QStringLiteral("color: grey;"));
+
+    t.L_SW_Desc = new QLabel(t.P_Title);
+    t.L_SW_Desc->setObjectName(QStringLiteral("L_SW_Desc"));
+
+    auto *layout = new QVBoxLayout(t.P_Title);
+    layout->setContentsMargins(10, 4, 10, 6);
+    layout->setSpacing(0);
+    layout->addWidget(t.L_SW_Code);
+    layout->addWidget(t.L_SW_Desc);
+    return t;
+}
+
+Button_Panel Make_Button_Panel(QWidget *parent)
+{
+    Button_Panel b;
+    b.P_Button = new QFrame(parent);
+    b.P_Button->setObjectName(QStringLiteral("P_Button"));
+    b.Btn_OK = new QPushButton(b.P_Button);
+    b.Btn_OK->setObjectName(QStringLiteral("Btn_OK"));
+    b.Btn_Cancel = new QPushButton(b.P_Button);
+    b.Btn_Cancel->setObjectName(QStringLiteral("Btn_Cancel"));
+    for (QPushButton *button : {b.Btn_OK, b.Btn_Cancel}) button->setMinimumWidth(80);
+
+    auto *layout = new QHBoxLayout(b.P_Button);
+    layout->setContentsMargins(10, 6, 10, 8);
+    layout->addStretch(1);
+    layout->addWidget(b.Btn_OK);
+    layout->addWidget(b.Btn_Cancel);
+    return b;
+}
+
+void Center_On_Screen(QWidget *window)
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        window->move(screen->availableGeometry().center() - window->rect().center());
+}

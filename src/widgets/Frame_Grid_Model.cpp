@@ -1,0 +1,257 @@
+#include "widgets/Frame_Grid_Model.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+
+Frame_Grid_Model::Frame_Grid_Model(const Frame_List_Kind &kind, QObject *parent)
+    : QAbstractTableModel(parent), kind_(kind), grid_(Empty_Frame_Grid())
+{
+}
+
+int Frame_Grid_Model::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : Max_Frame_Entries;
+}
+
+int Frame_Grid_Model::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(kind_.Columns.size());
+}
+
+QString Frame_Grid_Model::Cell(int Num_Row, int column) const
+{
+    if (Num_Row < 1 || Num_Row > Max_Frame_Entries || column < 0 || column >= columnCount())
+        return QString();
+    const Frame_Column &c = Column(column);
+    return c.Field ? grid_[Num_Row - 1].*c.Field : QString::number(Num_Row);
+}
+
+QVariant Frame_Grid_Model::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid()) return QVariant();
+    const Frame_Column &c = Column(index.column());
+    const QString text = Cell(index.row() + 1, index.column());
+    switch (c.Kind) {
+    case Frame_Column_Kind::Check:
+        // The square shows the flag; the text stays for the file and for screen readers.
+        if (role == Qt::CheckStateRole) return Is_Checked(text) ? Qt::Checked : Qt::Unchecked;
+        if (role == Qt::EditRole || role == Qt::AccessibleTextRole) return text;
+        return QVariant();
+    case Frame_Column_Kind::Row_Number:
+        if (role == Qt::DisplayRole) return text;
+        if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
+        return QVariant();
+    case Frame_Column_Kind::Text:
+    case Frame_Column_Kind::Type:
+        if (role == Qt::DisplayRole || role == Qt::EditRole) return text;
+        return QVariant();
+    }
+    return QVariant();
+}
+
+bool Frame_Grid_Model::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid()) return false;
+    const Frame_Column &c = Column(index.column());
+    if (!c.Field) return false;
+    QString text;
+    if (c.Kind == Frame_Column_Kind::Check && role == Qt::CheckStateRole)
+        text = value.toInt() == Qt::Checked ? QStringLiteral("Y") : QStringLiteral("N");
+    else if (c.Kind != Frame_Column_Kind::Check && role == Qt::EditRole)
+        text = value.toString();
+    else
+        return false;
+    QString &cell = grid_[index.row()].*c.Field;
+    if (cell == text) return true;
+    cell = text;
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole, Qt::CheckStateRole});
+    return true;
+}
+
+Qt::ItemFlags Frame_Grid_Model::flags(const QModelIndex &index) const
+{
+    if (!index.isValid()) return Qt::NoItemFlags;
+    switch (Column(index.column()).Kind) {
+    case Frame_Column_Kind::Row_Number: return Qt::ItemIsEnabled;
+    case Frame_Column_Kind::Check: return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
+    case Frame_Column_Kind::Text:
+    case Frame_Column_Kind::Type: return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+    }
+    return Qt::NoItemFlags;
+}
+
+QVariant Frame_Grid_Model::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < titles_.size())
+        return titles_[section];
+    if (orientation == Qt::Vertical && role == Qt::DisplayRole) return section + 1;
+    return QVariant();
+}
+
+void Frame_Grid_Model::Set_Grid(Frame_Grid grid)
+{
+    beginResetModel();
+    grid_ = std::move(grid);
+    grid_.resize(Max_Frame_Entries);
+    endResetModel();
+}
+
+void Frame_Grid_Model::Set_Titles(const QStringList &titles)
+{
+    titles_ = titles;
+    emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+}
+
+void Frame_Grid_Model::Rows_Changed(int first_row, int last_row)
+{
+    emit dataChanged(index(first_row - 1, 0), index(last_row - 1, columnCount() - 1));
+}
+
+bool Frame_Grid_Model::Insert_Row(int Num_Row)
+{
+    if (!::Insert_Row(grid_, Num_Row)) return false;
+    Rows_Changed(Num_Row, Max_Frame_Entries);
+    return true;
+}
+
+void Frame_Grid_Model::Delete_Row(int Num_Row)
+{
+    if (Num_Row < 1 || Num_Row > Max_Frame_Entries) return;
+    ::Delete_Row(grid_, Num_Row);
+    Rows_Changed(Num_Row, Max_Frame_Entries);
+}
+
+Frame_Grid_Delegate::Frame_Grid_Delegate(const Frame_List_Kind &kind, QAbstractItemView *view)
+    : QStyledItemDelegate(view), kind_(kind)
+{
+}
+
+Frame_Column_Kind Frame_Grid_Delegate::Kind_Of(const QModelIndex &index) const
+{
+    return kind_.Columns[index.column()].Kind;
+}
+
+QWidget *Frame_Grid_Delegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                                           const QModelIndex &index) const
+{
+    if (Kind_Of(index) != Frame_Column_Kind::Type)
+        return QStyledItemDelegate::createEditor(parent, option, index);
+
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(QStringLiteral("CB_Type"));
+    combo->setAccessibleName(QStringLiteral("Type"));
+    combo->addItems({Frame_Type_11, Frame_Type_29});
+    // Picking an item is the whole edit: store it and leave the cell at once.
+    connect(combo, &QComboBox::activated, this, [this, combo](int) {
+        Frame_Grid_Delegate *self = const_cast<Frame_Grid_Delegate *>(this);
+        emit self->commitData(combo);
+        emit self->closeEditor(combo, QAbstractItemDelegate::NoHint);
+    });
+    // Open the list straight away: one action to pick the type.
+    QTimer::singleShot(0, combo, &QComboBox::showPopup);
+    return combo;
+}
+
+void Frame_Grid_Delegate::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    if (auto *combo = qobject_cast<QComboBox *>(editor)) {
+        // A text other than the two items (typed into the file by hand) selects nothing and is
+        // kept unless the user picks an item.
+        combo->setCurrentIndex(combo->findText(index.data(Qt::EditRole).toString(), Qt::MatchExactly));
+        return;
+    }
+    QStyledItemDelegate::setEditorData(editor, index);
+}
+
+void Frame_Grid_Delegate::setModelData(QWidget *editor, QAbstractItemModel *model,
+                                       const QModelIndex &index) const
+{
+    if (auto *combo = qobject_cast<QComboBox *>(editor)) {
+        if (combo->currentIndex() >= 0) model->setData(index, combo->currentText(), Qt::EditRole);
+        return;
+    }
+    QStyledItemDelegate::setModelData(editor, model, index);
+}
+
+void Frame_Grid_Delegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (Kind_Of(index) == Frame_Column_Kind::Row_Number) {
+        // The fixed column looks like the header it continues.
+        option->backgroundBrush = option->palette.button();
+        option->palette.setBrush(QPalette::Text, option->palette.buttonText());
+    }
+}
+
+QRect Frame_Grid_Delegate::Check_Rect(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QWidget *widget = opt.widget;
+    const QStyle *style = widget ? widget->style() : QApplication::style();
+    QRect rect = style->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, widget);
+    rect.moveCenter(option.rect.center());
+    return rect;
+}
+
+void Frame_Grid_Delegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                                const QModelIndex &index) const
+{
+    if (Kind_Of(index) != Frame_Column_Kind::Check) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QWidget *widget = opt.widget;
+    QStyle *style = widget ? widget->style() : QApplication::style();
+    const QRect check = Check_Rect(option, index);
+
+    // The cell (background, selection, focus) without its own indicator, then the indicator
+    // in the middle of the cell.
+    const Qt::CheckState state = opt.checkState;
+    opt.features &= ~QStyleOptionViewItem::HasCheckIndicator;
+    opt.text.clear();
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+
+    QStyleOptionViewItem box = opt;
+    box.rect = check;
+    box.state &= ~QStyle::State_HasFocus;
+    box.state |= state == Qt::Checked ? QStyle::State_On : QStyle::State_Off;
+    style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &box, painter, widget);
+}
+
+bool Frame_Grid_Delegate::editorEvent(QEvent *event, QAbstractItemModel *model,
+                                      const QStyleOptionViewItem &option, const QModelIndex &index)
+{
+    if (Kind_Of(index) != Frame_Column_Kind::Check)
+        return QStyledItemDelegate::editorEvent(event, model, option, index);
+
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() != Qt::LeftButton ||
+            !Check_Rect(option, index).contains(mouse->position().toPoint()))
+            return false;  // a click beside the square selects the cell as usual
+        if (event->type() != QEvent::MouseButtonRelease) return true;
+        break;
+    }
+    case QEvent::KeyPress: {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key != Qt::Key_Space && key != Qt::Key_Select) return false;
+        break;
+    }
+    default:
+        return false;
+    }
+    const bool checked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+    return model->setData(index, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+}

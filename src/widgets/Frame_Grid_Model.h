@@ -1,0 +1,69 @@
+#pragma once
+// The frame list grid: a table model over the 250 rows of Frame_List.h and the delegate that
+// gives the Type column its drop-down list and the flag columns their check boxes.
+#include "editing/Frame_List.h"
+
+#include <QAbstractTableModel>
+#include <QStringList>
+#include <QStyledItemDelegate>
+
+class QAbstractItemView;
+
+class Frame_Grid_Model : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    Frame_Grid_Model(const Frame_List_Kind &kind, QObject *parent);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    const Frame_List_Kind &Kind() const { return kind_; }
+    const Frame_Grid &Grid() const { return grid_; }
+    // Replaces every row (the grid always keeps its 250 rows).
+    void Set_Grid(Frame_Grid grid);
+    void Set_Titles(const QStringList &titles);
+    // The cell's text as the file receives it (grid row 1..250).
+    QString Cell(int Num_Row, int column) const;
+
+    bool Insert_Row(int Num_Row);
+    void Delete_Row(int Num_Row);
+
+private:
+    const Frame_Column &Column(int column) const { return kind_.Columns[column]; }
+    void Rows_Changed(int first_row, int last_row);
+
+    const Frame_List_Kind &kind_;
+    Frame_Grid grid_;
+    QStringList titles_;
+};
+
+class Frame_Grid_Delegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    Frame_Grid_Delegate(const Frame_List_Kind &kind, QAbstractItemView *view);
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override;
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override;
+    void setModelData(QWidget *editor, QAbstractItemModel *model,
+                      const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
+    bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
+                     const QModelIndex &index) override;
+
+private:
+    Frame_Column_Kind Kind_Of(const QModelIndex &index) const;
+    // The check box's square, centred in the cell.
+    QRect Check_Rect(const QStyleOptionViewItem &option, const QModelIndex &index) const;
+
+    const Frame_List_Kind &kind_;
+};
