@@ -85,11 +85,7 @@ void TFVariroduvieFirmWare::Layout_Controls()
     };
 
     L_SW_Code = label("L_SW_Code", 16, 8);
-    QFont big = L_SW_Code->font();
-    big.setPointSize(20);
-    big.setBold(true);
-    L_SW_Code->setFont(big);
-    L_SW_Code->setStyleSheet(QStringLiteral("color: grey;"));
+    Set_Title_Style(L_SW_Code, Main_Title_Point_Size);
     L_SW_Code->resize(300, 34);
     L_SW_Desc = label("L_SW_Desc", 16, 42);
     L_SW_Desc->resize(300, 18);

@@ -1,7 +1,9 @@
 #include "dialogs/TFBootTCP.h"
 
 #include "platform/Shell.h"
+#include "widgets/Dialog_Panels.h"
 #include "widgets/Message_Box.h"
+#include "widgets/Octet_Row.h"
 #include "update/Device_Address.h"
 #include "update/Ping_Run.h"
 
@@ -60,41 +62,24 @@ void TFBootTCP::Layout_Controls()
         return b;
     };
 
-    L_SW_Code = label("L_SW_Code", Margin, 4, 200, 28);
-    QFont big = L_SW_Code->font();
-    big.setPointSize(16);
-    big.setBold(true);
-    L_SW_Code->setFont(big);
-    L_SW_Code->setStyleSheet(QStringLiteral("color: grey;"));
-    L_SW_Desc = label("L_SW_Desc", Margin, 32, 334, 16);
+    const Title_Panel title = Make_Title_Panel(this, state_.SW_Code);
+    title.P_Title->setGeometry(0, 0, width(), Prompt_Y - 6);
+    L_SW_Code = title.L_SW_Code;
+    L_SW_Desc = title.L_SW_Desc;
     L_SW_Desc->setText(Dialog_Desc);
 
     // Address phase.
     L_IP_Address = label("L_IP_Address", Margin, Prompt_Y, 334, 16);
-    QLineEdit **fields[4] = {&E_IP1, &E_IP2, &E_IP3, &E_IP4};
-    int x = Margin;
-    for (int i = 0; i < 4; ++i) {
-        auto *e = new QLineEdit(QStringLiteral("0"), this);
-        e->setObjectName(QStringLiteral("E_IP%1").arg(i + 1));
-        e->setAccessibleName(QStringLiteral("IP address, part %1").arg(i + 1));
-        e->setGeometry(x, Fields_Y, Field_W, 22);
-        e->setAlignment(Qt::AlignCenter);
-        connect(e, &QLineEdit::textChanged, this, &TFBootTCP::Address_Edited);
-        *fields[i] = e;
-        x += Field_W;
-        if (i < 3) {
-            L_Dot[i] = label(QStringLiteral("L_Dot%1").arg(i + 1).toLatin1().constData(), x,
-                             Fields_Y, Dot_W, 22);
-            L_Dot[i]->setText(QStringLiteral("."));
-            L_Dot[i]->setAlignment(Qt::AlignCenter);
-            x += Dot_W;
-            // A dot typed in the first three parts moves on to the next part.
-            e->installEventFilter(this);
-        }
-    }
-    setTabOrder(E_IP1, E_IP2);
-    setTabOrder(E_IP2, E_IP3);
-    setTabOrder(E_IP3, E_IP4);
+    Row_IP = new Octet_Row(QStringLiteral("E_IP"), Field_W, Dot_W, this);
+    Row_IP->move(Margin, Fields_Y);
+    Row_IP->Set_Texts({QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")});
+    Row_IP->Set_Accessible_Names(QStringLiteral("IP address, part"));
+    for (QLineEdit *e : Row_IP->Parts()) e->setAlignment(Qt::AlignCenter);
+    E_IP1 = Row_IP->Part(0);
+    E_IP2 = Row_IP->Part(1);
+    E_IP3 = Row_IP->Part(2);
+    E_IP4 = Row_IP->Part(3);
+    connect(Row_IP, &Octet_Row::Edited, this, &TFBootTCP::Address_Edited);
 
     L_Ping = label("L_Ping", Margin, Ping_Label_Y, 334, 16);
     Btn_Ping = button("Btn_Ping", Margin, Ping_Row_Y, 90);
@@ -158,12 +143,8 @@ void TFBootTCP::FormShow()
 {
     Show_Address_Phase();
     QString ip1, ip2, ip3, ip4;
-    if (!state_.Device_IP.isEmpty() && Valid_IP(state_.Device_IP, ip1, ip2, ip3, ip4)) {
-        E_IP1->setText(ip1);
-        E_IP2->setText(ip2);
-        E_IP3->setText(ip3);
-        E_IP4->setText(ip4);
-    }
+    if (!state_.Device_IP.isEmpty() && Valid_IP(state_.Device_IP, ip1, ip2, ip3, ip4))
+        Row_IP->Set_Texts({ip1, ip2, ip3, ip4});
     L_IP_Address->setText(state_.STR(58) + Device_Model);
     Esegui_Ping = false;
     E_IP1->setFocus();
@@ -171,8 +152,7 @@ void TFBootTCP::FormShow()
 
 QList<QWidget *> TFBootTCP::Address_Controls() const
 {
-    return {L_IP_Address, E_IP1, E_IP2, E_IP3, E_IP4, L_Dot[0], L_Dot[1], L_Dot[2],
-            L_Ping, Btn_Ping, LPing, Btn_Cancel, Btn_Next};
+    return {L_IP_Address, Row_IP, L_Ping, Btn_Ping, LPing, Btn_Cancel, Btn_Next};
 }
 
 QList<QWidget *> TFBootTCP::Option_Controls() const
@@ -194,26 +174,10 @@ void TFBootTCP::Show_Options_Phase()
     Btn_Update->setFocus();
 }
 
-bool TFBootTCP::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent *>(event)->text() == QLatin1String(".")) {
-        QLineEdit *next = watched == E_IP1 ? E_IP2
-                          : watched == E_IP2 ? E_IP3
-                          : watched == E_IP3 ? E_IP4
-                                             : nullptr;
-        if (next) {
-            if (next->isEnabled() && next->isVisible() && next->focusPolicy() != Qt::NoFocus)
-                next->setFocus(Qt::TabFocusReason);  // selects its text, ready to be typed over
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 QString TFBootTCP::Address_Text() const
 {
-    return Join_IP(E_IP1->text(), E_IP2->text(), E_IP3->text(), E_IP4->text());
+    const QStringList parts = Row_IP->Texts();
+    return Join_IP(parts[0], parts[1], parts[2], parts[3]);
 }
 
 void TFBootTCP::Address_Edited()
@@ -233,7 +197,7 @@ void TFBootTCP::Set_Running(bool running)
     // run, leave the address phase or close the dialog wait for it, and the address stays
     // the one being pinged.
     for (QPushButton *b : {Btn_Ping, Btn_Next, Btn_Cancel}) b->setEnabled(!running);
-    for (QLineEdit *e : {E_IP1, E_IP2, E_IP3, E_IP4}) e->setReadOnly(running);
+    Row_IP->Set_Read_Only(running);
     if (running)
         QApplication::setOverrideCursor(Qt::BusyCursor);
     else

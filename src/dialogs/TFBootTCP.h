@@ -12,6 +12,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class Octet_Row;
 
 class TFBootTCP : public QDialog {
     Q_OBJECT
@@ -44,7 +45,6 @@ public slots:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Layout_Controls();
@@ -64,11 +64,11 @@ private:
     QLabel *L_SW_Desc = nullptr;
 
     QLabel *L_IP_Address = nullptr;
+    Octet_Row *Row_IP = nullptr;  // E_IP1 to E_IP4 are its parts
     QLineEdit *E_IP1 = nullptr;
     QLineEdit *E_IP2 = nullptr;
     QLineEdit *E_IP3 = nullptr;
     QLineEdit *E_IP4 = nullptr;
-    QLabel *L_Dot[3] = {};
     QLabel *L_Ping = nullptr;
     QPushButton *Btn_Ping = nullptr;
     QLabel *LPing = nullptr;

@@ -4,6 +4,7 @@
 #include "config/Project_Files.h"
 #include "editing/Par_Gen_Check.h"
 #include "widgets/Message_Box.h"
+#include "widgets/Octet_Row.h"
 #include "platform/XmlDocument.h"
 
 #include <QCheckBox>
@@ -35,10 +36,10 @@ constexpr int Title_H = 60;
 constexpr int Button_Panel_Top_Margin = 6;
 constexpr int Button_Panel_Bottom_Margin = 8;
 
-// Octet rows inside the Modbus box: four edits with a "." between each pair.
+// Octet rows inside the Modbus box.
 constexpr int Octet_X = 16;
 constexpr int Octet_W = 48;
-constexpr int Octet_Step = 62;
+constexpr int Octet_Dot_W = 14;
 constexpr int Octet_H = 22;
 constexpr int Row_Label_Y[3] = {18, 64, 110};
 constexpr int Row_Edit_Y[3] = {38, 84, 132};
@@ -88,30 +89,25 @@ void TFParGen::FormCreate()
 
     auto octet_row = [this](QWidget *heading, QLineEdit **edits, const char *prefix, int row) {
         heading->move(Octet_X, Row_Label_Y[row]);
-        for (int i = 0; i < 4; ++i) {
-            auto *e = new QLineEdit(GB_Modbus_TCP_Slave);
-            e->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(prefix)).arg(i + 1));
-            e->setGeometry(Octet_X + i * Octet_Step, Row_Edit_Y[row], Octet_W, Octet_H);
-            edits[i] = e;
-            Octets[row * 4 + i] = e;
-            if (i < 3) {
-                auto *dot = new QLabel(QStringLiteral("."), GB_Modbus_TCP_Slave);
-                dot->setObjectName(QStringLiteral("L_Dot_%1%2").arg(QLatin1String(prefix)).arg(i + 1));
-                dot->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
-                dot->setGeometry(Octet_X + i * Octet_Step + Octet_W, Row_Edit_Y[row],
-                                 Octet_Step - Octet_W, Octet_H - 4);
-            }
-        }
+        auto *octets = new Octet_Row(QLatin1String(prefix), Octet_W, Octet_Dot_W, GB_Modbus_TCP_Slave);
+        octets->move(Octet_X, Row_Edit_Y[row]);
+        for (int i = 0; i < 4; ++i) edits[i] = octets->Part(i);
+        connect(octets, &Octet_Row::Edited, this, &TFParGen::On_Change);
+        return octets;
     };
     L_ModTCPs_IP = label(GB_Modbus_TCP_Slave, "L_ModTCPs_IP", 0, 0, 200);
-    octet_row(L_ModTCPs_IP, E_IP, "E_IP", 0);
+    Octet_Row *ip = octet_row(L_ModTCPs_IP, E_IP, "E_IP", 0);
     L_ModTCPs_SM = label(GB_Modbus_TCP_Slave, "L_ModTCPs_SM", 0, 0, 200);
-    octet_row(L_ModTCPs_SM, E_SM, "E_SM", 1);
+    Octet_Row *sm = octet_row(L_ModTCPs_SM, E_SM, "E_SM", 1);
     CB_ModTCPs_EN_GAT = new QCheckBox(GB_Modbus_TCP_Slave);
     CB_ModTCPs_EN_GAT->setObjectName(QStringLiteral("CB_ModTCPs_EN_GAT"));
     CB_ModTCPs_EN_GAT->resize(200, 22);
-    octet_row(CB_ModTCPs_EN_GAT, E_GAT, "E_GAT", 2);
+    Octet_Row *gat = octet_row(CB_ModTCPs_EN_GAT, E_GAT, "E_GAT", 2);
     CB_ModTCPs_EN_GAT->move(Octet_X - 2, Row_Label_Y[2] - 2);
+    // A "." runs on through the three addresses and is swallowed after the last gateway part.
+    ip->Set_Next(sm);
+    sm->Set_Next(gat);
+    gat->Set_Swallow_Last_Dot(true);
 
     L_ModTCPs_Port = label(GB_Modbus_TCP_Slave, "L_ModTCPs_Port", Octet_X, Port_Y + 2, 76);
     E_PORT = new QLineEdit(GB_Modbus_TCP_Slave);
@@ -131,10 +127,6 @@ void TFParGen::FormCreate()
 
     // Every edit and the baud rate mark the dialog as changed; the gateway box does not.
     connect(CB_Baud_CAN, &QComboBox::currentIndexChanged, this, &TFParGen::On_Change);
-    for (QLineEdit *e : Octets) {
-        connect(e, &QLineEdit::textChanged, this, &TFParGen::On_Change);
-        e->installEventFilter(this);
-    }
     connect(E_PORT, &QLineEdit::textChanged, this, &TFParGen::On_Change);
     connect(Btn_OK, &QPushButton::clicked, this, &TFParGen::Btn_OKClick);
     connect(Btn_Cancel, &QPushButton::clicked, this, &TFParGen::Btn_CancelClick);
@@ -219,29 +211,6 @@ int TFParGen::exec()
 }
 
 void TFParGen::On_Change() { Is_Change = true; }
-
-bool TFParGen::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        for (QLineEdit *e : Octets) {
-            if (watched == e) return KeyPress(e, static_cast<QKeyEvent *>(event)->text());
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-bool TFParGen::KeyPress(QLineEdit *Sender, const QString &Key)
-{
-    if (Key != QLatin1String(".")) return false;
-    for (int i = 0; i + 1 < 12; ++i) {
-        if (Octets[i] != Sender) continue;
-        QLineEdit *next = Octets[i + 1];
-        if (next->isEnabled() && next->isVisible() && next->focusPolicy() != Qt::NoFocus)
-            next->setFocus(Qt::TabFocusReason);
-        break;
-    }
-    return true;  // swallowed, also in the last gateway octet
-}
 
 void TFParGen::keyPressEvent(QKeyEvent *event)
 {

@@ -36,15 +36,12 @@ public:
     Par_Gen_Texts Texts() const;
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void FormCreate();
     void On_Change();
     void Show_Texts(const Par_Gen_Texts &texts);
-    // "." in an octet edit: never inserted; moves the focus along the chain of octets.
-    bool KeyPress(QLineEdit *Sender, const QString &Key);
 
     App_State &state_;
     bool Is_Change = false;
@@ -59,12 +56,11 @@ private:
     QLabel *L_ModTCPs_SM = nullptr;
     QCheckBox *CB_ModTCPs_EN_GAT = nullptr;
     QLabel *L_ModTCPs_Port = nullptr;
+    // The parts of the three Octet_Rows.
     QLineEdit *E_IP[4] = {};
     QLineEdit *E_SM[4] = {};
     QLineEdit *E_GAT[4] = {};
     QLineEdit *E_PORT = nullptr;
     QPushButton *Btn_OK = nullptr;
     QPushButton *Btn_Cancel = nullptr;
-    // The twelve octet edits in "." order: IP, mask, gateway.
-    QLineEdit *Octets[12] = {};
 };

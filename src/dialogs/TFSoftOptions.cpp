@@ -4,6 +4,7 @@
 #include "workspace/Environment.h"
 #include "lang/Lang_Pages.h"
 #include "lang/Version_Check.h"
+#include "widgets/Dialog_Panels.h"
 #include "widgets/Message_Box.h"
 #include "platform/Shell.h"
 #include "platform/Web_Host.h"
@@ -78,25 +79,10 @@ void TFSoftOptions::Layout_Controls()
     top->setContentsMargins(0, 0, 0, 0);
     top->setSpacing(0);
 
-    P_Title = new QFrame(this);
-    P_Title->setObjectName(QStringLiteral("P_Title"));
-    P_Title->setAutoFillBackground(true);
-    P_Title->setBackgroundRole(QPalette::Base);
-    P_Title->setFixedHeight(70);
-    auto *title = new QVBoxLayout(P_Title);
-    title->setContentsMargins(16, 6, 16, 8);
-    title->setSpacing(0);
-    L_SW_Code = new QLabel(P_Title);
-    L_SW_Code->setObjectName(QStringLiteral("L_SW_Code"));
-    QFont big = L_SW_Code->font();
-    big.setPointSize(20);
-    big.setBold(true);
-    L_SW_Code->setFont(big);
-    L_SW_Code->setStyleSheet(QStringLiteral("color: grey;"));
-    L_SW_Desc = new QLabel(P_Title);
-    L_SW_Desc->setObjectName(QStringLiteral("L_SW_Desc"));
-    title->addWidget(L_SW_Code);
-    title->addWidget(L_SW_Desc);
+    const Title_Panel title = Make_Title_Panel(this, state_.SW_Code);
+    P_Title = title.P_Title;
+    L_SW_Code = title.L_SW_Code;
+    L_SW_Desc = title.L_SW_Desc;
     top->addWidget(P_Title);
 
     auto *middle = new QVBoxLayout;

@@ -20,11 +20,7 @@ Title_Panel Make_Title_Panel(QWidget *parent, const QString &sw_code)
 
     t.L_SW_Code = new QLabel(sw_code, t.P_Title);
     t.L_SW_Code->setObjectName(QStringLiteral("L_SW_Code"));
-    QFont big = t.L_SW_Code->font();
-    big.setPointSize(16);
-    big.setBold(true);
-    t.L_SW_Code->setFont(big);
-    t.L_SW_Code->setStyleSheet(QStringLiteral("color: grey;"));
+    Set_Title_Style(t.L_SW_Code, Dialog_Title_Point_Size);
 
     t.L_SW_Desc = new QLabel(t.P_Title);
     t.L_SW_Desc->setObjectName(QStringLiteral("L_SW_Desc"));
@@ -35,6 +31,15 @@ Title_Panel Make_Title_Panel(QWidget *parent, const QString &sw_code)
     layout->addWidget(t.L_SW_Code);
     layout->addWidget(t.L_SW_Desc);
     return t;
+}
+
+void Set_Title_Style(QLabel *sw_code, int point_size)
+{
+    QFont big = sw_code->font();
+    big.setPointSize(point_size);
+    big.setBold(true);
+    sw_code->setFont(big);
+    sw_code->setStyleSheet(QStringLiteral("color: grey;"));
 }
 
 Button_Panel Make_Button_Panel(QWidget *parent)

@@ -15,6 +15,12 @@ struct Title_Panel {
 };
 Title_Panel Make_Title_Panel(QWidget *parent, const QString &sw_code);
 
+// The software code's look: large, bold and grey. The main window's heading is a step larger
+// than the dialogs' title panels.
+constexpr int Dialog_Title_Point_Size = 16;
+constexpr int Main_Title_Point_Size = 20;
+void Set_Title_Style(QLabel *sw_code, int point_size);
+
 struct Button_Panel {
     QFrame *P_Button = nullptr;
     QPushButton *Btn_OK = nullptr;
