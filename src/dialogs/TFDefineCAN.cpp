@@ -3,6 +3,7 @@
 #include "widgets/Dialog_Panels.h"
 #include "config/Project_Files.h"
 #include "widgets/Message_Box.h"
+#include "widgets/Tab_Stop_Delegate.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -11,28 +12,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
-#include <QStyledItemDelegate>
-#include <QTextOption>
 
-const Mapping_Direction Receive_Mapping = {
-    Direction::Receive,
-    138, 139, 140, 141, 142, 143,
-    144, 145, 146, 147, 148, 149,
-    -1, -1, -1,
-    150, 151, 152, 153, 154, 155, 156,
-    157, 158, 159, 160};
-
-const Mapping_Direction Transmit_Mapping = {
-    Direction::Transmit,
-    161, 162, 163, 164, 165, 166,
-    167, 168, 169, 170, 171, 172,
-    173, 174, 175,
-    176, 177, 178, 179, 180, 181, 182,
-    183, 184, 185, 186};
 
 namespace {
 
@@ -57,44 +40,6 @@ constexpr int List_Buttons_Y = 412;
 constexpr int Button_H = 28;
 constexpr int Panel_Y = 450;
 
-// The frame list puts the dimension under its heading with a tab stop 65 dialog units from
-// the left (a dialog unit is a quarter of the font's average character width).
-constexpr int Tab_Stop_Dialog_Units = 65;
-
-class Tab_Stop_Delegate : public QStyledItemDelegate {
-public:
-    explicit Tab_Stop_Delegate(QListWidget *view) : QStyledItemDelegate(view) {}
-
-    void paint(QPainter *painter, const QStyleOptionViewItem &option,
-               const QModelIndex &index) const override
-    {
-        QStyleOptionViewItem opt = option;
-        initStyleOption(&opt, index);
-        const QWidget *widget = opt.widget;
-        QStyle *style = widget ? widget->style() : QApplication::style();
-        const QRect text_rect = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget);
-        const QString text = opt.text;
-        opt.text.clear();
-        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
-
-        const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-        const qreal base_unit = opt.fontMetrics.horizontalAdvance(letters) / 52.0;
-        QTextOption text_option(Qt::AlignLeft | Qt::AlignVCenter);
-        text_option.setWrapMode(QTextOption::NoWrap);
-        text_option.setTabStopDistance(base_unit * Tab_Stop_Dialog_Units / 4.0);
-
-        const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
-                                           : (opt.state & QStyle::State_Active) ? QPalette::Active
-                                                                                : QPalette::Inactive;
-        painter->save();
-        painter->setFont(opt.font);
-        painter->setPen(opt.palette.color(group, (opt.state & QStyle::State_Selected)
-                                                     ? QPalette::HighlightedText
-                                                     : QPalette::Text));
-        painter->drawText(QRectF(text_rect), text, text_option);
-        painter->restore();
-    }
-};
 
 // Selects the list item at position value, or none when the list has no such item (a byte
 // number above the selected frame's dimension, or a negative one).
@@ -164,7 +109,8 @@ void TFDefineCAN::Layout_Controls()
     L_CAN_Frame_Desc1 = label("L_CAN_Frame_Desc1", Frames_X, Desc1_Y, Frames_W);
     L_CAN_Frame_Desc2 = label("L_CAN_Frame_Desc2", Frames_X, Desc2_Y, Frames_W);
     LB_CAN_Frames = list("LB_CAN_Frames", Frames_X, Frames_W);
-    LB_CAN_Frames->setItemDelegate(new Tab_Stop_Delegate(LB_CAN_Frames));
+    // The dimension stands under its heading: a tab stop 65 dialog units from the left.
+    LB_CAN_Frames->setItemDelegate(new Tab_Stop_Delegate(LB_CAN_Frames, 65));
 
     L_Mod_Reg_Desc1 = label("L_Mod_Reg_Desc1", Regs_X, Desc1_Y, Regs_W);
     L_Mod_Reg_Desc2 = label("L_Mod_Reg_Desc2", Regs_X, Desc2_Y, Regs_W);

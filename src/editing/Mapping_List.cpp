@@ -4,6 +4,22 @@
 
 #include <algorithm>
 
+const Mapping_Direction Receive_Mapping = {
+    Direction::Receive,
+    138, 139, 140, 141, 142, 143,
+    144, 145, 146, 147, 148, 149,
+    -1, -1, -1,
+    150, 151, 152, 153, 154, 155, 156,
+    157, 158, 159, 160};
+
+const Mapping_Direction Transmit_Mapping = {
+    Direction::Transmit,
+    161, 162, 163, 164, 165, 166,
+    167, 168, 169, 170, 171, 172,
+    173, 174, 175,
+    176, 177, 178, 179, 180, 181, 182,
+    183, 184, 185, 186};
+
 std::optional<int32_t> Mod_Index_Value(const QString &text)
 {
     const std::optional<int32_t> value = Int_Text::Str_To_Int(text);

@@ -40,6 +40,22 @@ enum class Mapping_Result {
     Image_Full,          // the device image has no room for another mapping record
 };
 
+// What differs between the receive and the transmit mapping editor: the direction (which picks
+// the files, see Project_Paths) and the texts (keys of Lang_Table). The transmit editor also
+// offers the send-on-write choice.
+struct Mapping_Direction {
+    Direction Dir;
+    int Caption, SW_Desc, Frame_Desc1, Frame_Desc2, Mod_Reg_Desc1, Mod_Reg_Desc2;
+    int Mod_Ind_Desc1, Mod_Ind_Desc2, High_Part_Desc1, High_Part_Desc2, Low_Part_Desc1, Low_Part_Desc2;
+    int Send_on_Write, Send_False, Send_True;  // -1 for the receive editor
+    int Create, Modify, Delete, Copy, Paste, OK, Cancel;
+    int Error_Range, Error_In_Use, None, Byte;
+
+    bool Has_Send_on_Write() const { return Send_on_Write >= 0; }
+};
+extern const Mapping_Direction Receive_Mapping;
+extern const Mapping_Direction Transmit_Mapping;
+
 class Mapping_List {
 public:
     // The frames in the order of the frame list file: the position is the frame number.

@@ -1,0 +1,18 @@
+#pragma once
+// Draws a list's lines with tab stops, so that a column of values (a frame's dimension after
+// its identifier) lines up under its heading. The distance is in dialog units: a quarter of
+// the font's average character width, so the column moves with the font.
+#include <QStyledItemDelegate>
+
+class QAbstractItemView;
+
+class Tab_Stop_Delegate : public QStyledItemDelegate {
+public:
+    Tab_Stop_Delegate(QAbstractItemView *view, int dialog_units);
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
+
+private:
+    int dialog_units_;
+};
