@@ -119,6 +119,7 @@ void TFFrame_List::Set_Lang()
     QStringList titles;
     for (int c = 0; c < kind_.Columns.size(); ++c) titles.append(s.STR(kind_.STR_First_Title + c));
     model_->Set_Titles(titles);
+    Update_Buttons();  // its tooltip is a text of the language too
 }
 
 int TFFrame_List::exec()
