@@ -70,7 +70,16 @@ struct Frame_Row {
     QString OnTimer;
     QString SendTimer;
     QString Mnemonic;
-    bool operator==(const Frame_Row &) const = default;
+    // Where the row stood in the file it was read from (its frame number there), -1 for a row
+    // typed in since. Not written to any file: it lets a save tell which stored frame went
+    // where, so that the mappings can follow their frames. Not part of a row's value.
+    int Stored_Index = -1;
+    bool operator==(const Frame_Row &other) const
+    {
+        return CobID == other.CobID && Dimension == other.Dimension && Type == other.Type &&
+               TimeOut == other.TimeOut && DataChange == other.DataChange && OnTimer == other.OnTimer &&
+               SendTimer == other.SendTimer && Mnemonic == other.Mnemonic;
+    }
 };
 
 // The mapping editors' records: one frame of the direction's list, with its registers in the

@@ -344,20 +344,8 @@ void Configuration_Image::Save_Bin_Files(const Project_Paths &paths) const
     const QString bin = QFileInfo(bank1).absolutePath();
     if (!QDir().mkpath(bin)) throw Xml_Error(bin, 0, 0, QStringLiteral("the folder cannot be created"));
 
-    // Stage both files before replacing either, so that the pair on disk always belongs together.
-    struct Staged {
-        QString Path;
-        QByteArray Bytes;
-        std::unique_ptr<QSaveFile> File;
-    };
-    Staged staged[2] = {{bank1, Bank1_Image(), nullptr}, {bank2, Bank2_Image(), nullptr}};
-    for (Staged &s : staged) {
-        s.File = std::make_unique<QSaveFile>(s.Path);
-        if (!s.File->open(QIODevice::WriteOnly)) throw Xml_Error(s.Path, 0, 0, s.File->errorString());
-        if (s.File->write(s.Bytes) != s.Bytes.size()) throw Xml_Error(s.Path, 0, 0, s.File->errorString());
-    }
-    for (Staged &s : staged)
-        if (!s.File->commit()) throw Xml_Error(s.Path, 0, 0, s.File->errorString());
+    // The pair on disk always belongs together.
+    Save_Files_Atomic({{bank1, Bank1_Image()}, {bank2, Bank2_Image()}});
 }
 
 Configuration_Image Build_Device_Images(const Project_Paths &paths)

@@ -136,6 +136,7 @@ QList<Frame_Row> Read_Frame_File(const QString &path, Direction direction)
         For_Each_Frame_Attribute(direction, [&](const QString &name, QString Frame_Row::*field) {
             row.*field = view.Required(name);
         });
+        row.Stored_Index = view.Index();
         rows.append(row);
     }
     return rows;
@@ -188,6 +189,41 @@ QList<TCAN_Frame> Read_Mapping_Files(const QString &frame_path, const QString &m
         frames[num_frame].Lista_Mod_Reg.append(reg);
     }
     return frames;
+}
+
+int Map_File_Renumbering::Removed_Count() const
+{
+    int count = 0;
+    for (const auto &frame : Removed) count += int(frame.second.size());
+    return count;
+}
+
+Map_File_Renumbering Renumber_Map_File(const QString &path, const QList<int> &New_Index)
+{
+    Map_File_Renumbering result;
+    std::optional<Xml_Document> doc = Load_If_Exists(path);
+    if (!doc) return result;
+    Xml_Node root = doc->First_Node();
+    QList<Xml_Node> removed;
+    for (const Row_View &view : List_Rows(*doc, path)) {
+        const int32_t old_frame = Int_Text::Str_To_Int_Def(view.Required(QStringLiteral("Num_Frame")), -1);
+        if (old_frame < 0 || old_frame >= New_Index.size()) continue;
+        const int new_frame = New_Index[old_frame];
+        if (new_frame == old_frame) continue;
+        result.Changed = true;
+        if (new_frame < 0) {
+            auto it = std::find_if(result.Removed.begin(), result.Removed.end(),
+                                   [&](const auto &frame) { return frame.first == old_frame; });
+            if (it == result.Removed.end()) it = result.Removed.insert(result.Removed.end(), {old_frame, {}});
+            it->second.append(view.Optional(QStringLiteral("Mod_Index")).value_or(QString()));
+            removed.append(view.Node());
+        } else {
+            view.Node().Set_Attribute(QStringLiteral("Num_Frame"), QString::number(new_frame));
+        }
+    }
+    for (const Xml_Node &node : removed) root.Remove_Child(node);
+    result.Bytes = doc->To_Bytes();
+    return result;
 }
 
 QByteArray Map_File_Bytes(Direction direction, const QList<TCAN_Frame> &frames)

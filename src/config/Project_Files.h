@@ -20,6 +20,7 @@ class Row_View {
 public:
     Row_View(Xml_Node node, QString file, int index) : node_(node), file_(std::move(file)), index_(index) {}
     int Index() const { return index_; }
+    Xml_Node Node() const { return node_; }
     // The attribute's text; throws Xml_Error naming the file, the row (counting from 1) and the
     // attribute when it is missing.
     QString Required(const QString &name) const;
@@ -81,6 +82,22 @@ void Write_Frame_File(const QString &path, Direction direction, const QList<Fram
 // mapping file is not read).
 QList<TCAN_Frame> Read_Mapping_Files(const QString &frame_path, const QString &map_path,
                                      Direction direction);
+// The frames a mapping file names and what becomes of its rows when the frames move: row by
+// row, Num_Frame n becomes New_Index[n]; the rows of a frame whose new index is -1 (deleted)
+// are removed. Rows that name no frame of the old list (Num_Frame not a number, negative or
+// beyond the list) keep their place and text: they belong to no frame that could move.
+struct Map_File_Renumbering {
+    QByteArray Bytes;         // the rewritten file
+    bool Changed = false;     // some row moved to another frame or was removed
+    // Per deleted frame (its old number) the register index texts that go with it.
+    QList<std::pair<int, QStringList>> Removed;
+    int Removed_Count() const;
+};
+// Reads the mapping file at path and renumbers it; every attribute other than Num_Frame keeps
+// its text. A missing file gives no change. Throws Xml_Error for a file that cannot be read or
+// a row without Num_Frame.
+Map_File_Renumbering Renumber_Map_File(const QString &path, const QList<int> &New_Index);
+
 // Rows grouped frame by frame, each frame's registers in their list order.
 QByteArray Map_File_Bytes(Direction direction, const QList<TCAN_Frame> &frames);
 void Write_Map_File(const QString &path, Direction direction, const QList<TCAN_Frame> &frames);

@@ -161,6 +161,54 @@ QList<Frame_Row> Pack_Entries(const Frame_Grid &grid)
     return entries;
 }
 
+int Frame_List_Save::Removed_Count() const
+{
+    int count = 0;
+    for (const auto &frame : Removed) count += int(frame.second.size());
+    return count;
+}
+
+Frame_List_Save Plan_Frame_List_Save(const Frame_Grid &grid, int stored_count, const QString &map_path)
+{
+    Frame_List_Save save;
+    save.Entries = Pack_Entries(grid);
+    save.New_Index = QList<int>(stored_count, -1);
+    bool moved = false;
+    for (int i = 0; i < save.Entries.size(); ++i) {
+        const int stored = save.Entries[i].Stored_Index;
+        // A stored frame is one row of the grid; should two rows claim it, the first keeps it.
+        if (stored < 0 || stored >= stored_count || save.New_Index[stored] >= 0) continue;
+        save.New_Index[stored] = i;
+        moved = moved || stored != i;
+    }
+    moved = moved || save.New_Index.contains(-1);
+    if (!moved) return save;
+
+    Map_File_Renumbering map = Renumber_Map_File(map_path, save.New_Index);
+    if (map.Changed) save.Map_Bytes = map.Bytes;
+    save.Removed = map.Removed;
+    return save;
+}
+
+void Commit_Frame_List_Save(const Frame_List_Save &save, Direction direction, const QString &frame_path,
+                            const QString &map_path)
+{
+    QList<std::pair<QString, QByteArray>> files{{frame_path, Frame_File_Bytes(direction, save.Entries)}};
+    if (save.Map_Bytes) files.append({map_path, *save.Map_Bytes});
+    Save_Files_Atomic(files);
+}
+
+QString Removed_Mappings_Question(const Lang_Table &texts, const QList<Frame_Row> &stored_rows,
+                                  const Frame_List_Save &save)
+{
+    QString text = texts[STR_Mappings_Go_With_Frames].arg(save.Removed_Count());
+    for (const auto &[frame, registers] : save.Removed) {
+        const QString cob_id = frame < stored_rows.size() ? Int_Text::Trim(stored_rows[frame].CobID) : QString();
+        text += u'\n' + texts[STR_Mappings_Of_Frame].arg(cob_id, registers.join(QStringLiteral(", ")));
+    }
+    return text + QStringLiteral("\n\n") + texts[STR_Delete_Mappings_Question];
+}
+
 Frame_Grid Read_Frame_Grid(const QString &path, Direction direction)
 {
     QList<Frame_Row> rows = Read_Frame_File(path, direction);

@@ -107,6 +107,34 @@ void Delete_Row(Frame_Grid &grid, int Num_Row);
 // The entries in grid order, empty rows skipped: what the file receives.
 QList<Frame_Row> Pack_Entries(const Frame_Grid &grid);
 
+// What a save of the grid writes. The frames keep their mappings: when a stored frame moved
+// (rows inserted or deleted above it, empty rows packed away) or was deleted, the direction's
+// mapping file is rewritten in the same save so that every mapping names its frame's new
+// number, and the mappings of deleted frames go with them.
+struct Frame_List_Save {
+    QList<Frame_Row> Entries;              // what the frame list file receives
+    QList<int> New_Index;                  // per stored frame its new number, -1 when deleted
+    std::optional<QByteArray> Map_Bytes;   // the mapping file, when it must change
+    // Per deleted frame that had mappings: its old number and their register index texts.
+    QList<std::pair<int, QStringList>> Removed;
+    int Removed_Count() const;
+};
+
+// Plans the save of grid, whose rows carry the Stored_Index they were loaded with from a file
+// of stored_count frames. Reads the mapping file at map_path only when frames moved; throws
+// Xml_Error when it must be read and cannot.
+Frame_List_Save Plan_Frame_List_Save(const Frame_Grid &grid, int stored_count, const QString &map_path);
+
+// Writes the frame list and, when planned, the mapping file, as one pair: a failure leaves both
+// as they were. Throws Xml_Error naming the file.
+void Commit_Frame_List_Save(const Frame_List_Save &save, Direction direction, const QString &frame_path,
+                            const QString &map_path);
+
+// The question before mappings go with their frames: how many registers of which frames
+// (stored_rows: the frames as loaded, for their Cob-IDs).
+QString Removed_Mappings_Question(const Lang_Table &texts, const QList<Frame_Row> &stored_rows,
+                                  const Frame_List_Save &save);
+
 // The grid that a file gives: its rows from row 1 in file order, the rest empty. A missing file
 // gives an empty grid. Throws Xml_Error naming the file for a file that is not well-formed, a
 // row without one of the direction's attributes, or more rows than the grid holds (showing only

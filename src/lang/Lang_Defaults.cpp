@@ -2,7 +2,9 @@
 
 // The built-in English texts, entry i being the text of STRi. Leading and trailing blanks
 // are part of the texts.
-const char16_t *const Lang_Default_Texts[Lang_Default_Count] = {
+// The bound comes from the initialisers: a text missing here or a key missing in Lang_Key
+// makes this definition conflict with the declaration.
+const char16_t *const Lang_Default_Texts[] = {
     u"Begin",  // STR0
     u"Step 1",  // STR1
     u"Step 2",  // STR2
@@ -200,4 +202,10 @@ const char16_t *const Lang_Default_Texts[Lang_Default_Count] = {
     u"Error!! The device holds at most %1 Modbus registers for receive and transmit CAN frames together.",  // STR194
     u"This direction has %1, the other direction %2.",  // STR195
     u"Row %1 holds a frame: delete a row first.",  // STR196
+    u"%1 register mappings belong to frames that are no longer in the list and will be deleted with them:",  // STR197
+    u"Frame %1: registers %2",  // STR198
+    u"Save the frame list and delete these mappings?",  // STR199
+    u"%1 register mappings refer to frames that do not exist; they will be removed when you press OK",  // STR200
+    u"The frame list is empty: OK deletes all %1 register mappings of this file. Delete them?",  // STR201
+    u"%1 (beyond the frame's %2 bytes)",  // STR202
 };

@@ -18,6 +18,12 @@ enum Lang_Key : int {
     STR_Registers_Full,         // %1 the device's limit
     STR_Registers_Full_Counts,  // %1 this direction, %2 the other
     STR_Last_Row_Taken,         // %1 the last row's number
+    STR_Mappings_Go_With_Frames,  // %1 how many
+    STR_Mappings_Of_Frame,  // %1 the frame's Cob-ID, %2 its register indexes
+    STR_Delete_Mappings_Question,
+    STR_Unplaced_Mappings,  // %1 how many
+    STR_Wipe_Mappings_Question,  // %1 how many
+    STR_Byte_Beyond_Frame,  // %1 the byte's text, %2 the frame's dimension
     Lang_Key_End
 };
 

@@ -4,6 +4,7 @@
 #include <QSaveFile>
 #include <pugixml.hpp>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -116,6 +117,11 @@ Xml_Node Xml_Node::Append_Child(const QString &name)
     return Xml_Node(Node(node_).append_child(To_Std(name).c_str()).internal_object());
 }
 
+void Xml_Node::Remove_Child(const Xml_Node &child)
+{
+    if (node_ && child.node_) Node(node_).remove_child(Node(child.node_));
+}
+
 Xml_Node Xml_Node::Append_Text_Child(const QString &name, const QString &text)
 {
     Xml_Node child = Append_Child(name);
@@ -185,6 +191,20 @@ QByteArray Xml_Document::To_Bytes() const
 }
 
 void Xml_Document::Save(const QString &path) const { Save_File_Atomic(path, To_Bytes()); }
+
+void Save_Files_Atomic(const QList<std::pair<QString, QByteArray>> &files)
+{
+    std::vector<std::unique_ptr<QSaveFile>> staged;
+    for (const auto &[path, bytes] : files) {
+        auto file = std::make_unique<QSaveFile>(path);
+        if (!file->open(QIODevice::WriteOnly)) throw Xml_Error(path, 0, 0, file->errorString());
+        if (file->write(bytes) != bytes.size()) throw Xml_Error(path, 0, 0, file->errorString());
+        staged.push_back(std::move(file));
+    }
+    // Unwinding drops the staged temporaries of a failed pair; the files keep their old bytes.
+    for (size_t i = 0; i < staged.size(); ++i)
+        if (!staged[i]->commit()) throw Xml_Error(files[qsizetype(i)].first, 0, 0, staged[i]->errorString());
+}
 
 void Save_File_Atomic(const QString &path, const QByteArray &bytes)
 {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 namespace pugi {
 class xml_document;
@@ -60,6 +61,8 @@ public:
     void Set_Attribute(const QString &name, const QString &value);
 
     Xml_Node Append_Child(const QString &name);
+    // Removes one of this node's children (with everything below it).
+    void Remove_Child(const Xml_Node &child);
     // Appends a child element holding only a text.
     Xml_Node Append_Text_Child(const QString &name, const QString &text);
 
@@ -99,3 +102,9 @@ private:
 
 // Writes bytes to a file atomically; throws Xml_Error with the system's reason on failure.
 void Save_File_Atomic(const QString &path, const QByteArray &bytes);
+
+// Writes files that belong together (the two device images, a frame list and its mappings):
+// every one is staged in full before any is put in place, so a failure while writing leaves
+// all of them as they were (short of a final rename itself failing). Throws like
+// Save_File_Atomic, naming the file.
+void Save_Files_Atomic(const QList<std::pair<QString, QByteArray>> &files);
