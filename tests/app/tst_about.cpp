@@ -1,5 +1,6 @@
 // The About box: its fixed texts, its size, and the way to the maker's home page.
 #include "Test_Support.h"
+#include "Test_Workspace.h"
 #include "workspace/App_State.h"
 #include "workspace/Environment.h"
 #include "dialogs/TFAbout.h"
@@ -100,14 +101,12 @@ void Tst_About::link_and_picture_open_home_page()
 
 void Tst_About::from_main_window()
 {
-    QTemporaryDir tmp;
-    App_State state;
-    Fake_Shell shell;
-    Environment env;
-    env.shell = &shell;
+    Test_Workspace ws;
+    ws.Start();
+    App_State &state = ws.state;
+    const Fake_Shell &shell = ws.shell;
+    TFVariroduvieFirmWare &main_window = *ws.window;
     Message_Recorder rec;
-    TFVariroduvieFirmWare main_window(state, env, tmp.path());
-    main_window.Create_Dialogs();
 
     // A language change leaves the About box's texts alone.
     for (int i = 0; i < state.Lang_Table.size(); ++i) state.Lang_Table.Items[i] = "X";

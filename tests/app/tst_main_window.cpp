@@ -4,6 +4,7 @@
 #include "widgets/Desktop_Shell.h"
 #include "platform/Web_Host.h"
 #include "Test_Support.h"
+#include "Test_Workspace.h"
 #include "test_config.h"
 
 #include <QDir>
@@ -14,19 +15,6 @@
 #include <QtTest>
 
 namespace {
-
-void Write(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
-    f.write(bytes);
-}
-
-QByteArray Read(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QByteArray Element(const char *name, const char *text)
 {
@@ -46,22 +34,8 @@ const QByteArray Default_Settings = "<Conf_Settings><lastproj><projectname/></la
                                     "</lastlang><lastinternet><enable_internet>0</enable_internet><enable_update>0"
                                     "</enable_update></lastinternet></Conf_Settings>";
 
-struct Fixture {
-    QTemporaryDir dir;
-    App_State state;
-    Fake_Shell shell;
-    Fake_Clock clock;
-    Environment env{&shell, &clock, nullptr, nullptr};
-    std::unique_ptr<TFVariroduvieFirmWare> window;
-
-    void Start()
-    {
-        window = std::make_unique<TFVariroduvieFirmWare>(state, env, dir.path());
-        window->Create_Dialogs();
-    }
-    QString Label(const char *name) const { return window->findChild<QLabel *>(name)->text(); }
-    QString Path(const QString &name) const { return dir.filePath(name); }
-};
+// Every test here starts from the shared workspace: the main window on a temporary folder.
+using Fixture = Test_Workspace;
 
 }  // namespace
 
@@ -103,7 +77,7 @@ void Tst_Main_Window::first_start_in_an_empty_folder()
     QVERIFY(f.window->findChild<QLabel *>("L_Step_6")->isHidden());
 
     f.window->close();
-    QCOMPARE(Read(f.Path("Variroduvi.xml")), Default_Settings);
+    QCOMPARE(f.Read("Variroduvi.xml"), Default_Settings);
 }
 
 void Tst_Main_Window::settings_file_data()
@@ -153,7 +127,7 @@ void Tst_Main_Window::settings_file()
     QFETCH(QByteArray, saved);
 
     Fixture f;
-    Write(f.Path("Variroduvi.xml"), file);
+    f.Write("Variroduvi.xml", file);
     if (make_project_folder) QVERIFY(QDir().mkpath(f.Path("PROJECTS/Line1/bin")));
     f.Start();
     QCOMPARE(f.state.Project_Name, project);
@@ -170,7 +144,7 @@ void Tst_Main_Window::settings_file()
     }
 
     f.window->close();
-    QCOMPARE(Read(f.Path("Variroduvi.xml")), saved.isEmpty() ? file : saved);
+    QCOMPARE(f.Read("Variroduvi.xml"), saved.isEmpty() ? file : saved);
 }
 
 void Tst_Main_Window::step_buttons_need_an_open_configuration()
@@ -191,12 +165,10 @@ void Tst_Main_Window::language_change_reapplies_texts()
 {
     Fixture f;
     f.Start();
-    Write(f.Path("LANGUAGE/Italiano.lng"),
-          "\xEF\xBB\xBFSTR1 = Passo 1\nSTR9 = \xC2\xB6Nessuna Configurazione Aperta \xC2\xB6\n"
-          "STR14 = Chiudi\nSTR15 = Nuova Configurazione\n");
-    f.state.Language_Name = "Italiano";
-    Load_Language(f.state.Lang_Table, f.state.Dir_Language, f.state.Language_Name);
-    f.window->Change_Language();
+    f.Write("LANGUAGE/Italiano.lng",
+            "\xEF\xBB\xBFSTR1 = Passo 1\nSTR9 = \xC2\xB6Nessuna Configurazione Aperta \xC2\xB6\n"
+            "STR14 = Chiudi\nSTR15 = Nuova Configurazione\n");
+    f.Switch_Language("Italiano");
     QCOMPARE(f.Label("L_Step_1"), QString("Passo 1"));
     QCOMPARE(f.Label("L_Name_Conf"), QString("Nessuna Configurazione Aperta "));
     QCOMPARE(f.window->findChild<QPushButton *>("Btn_New")->text(), QString("Nuova Configurazione"));

@@ -1,6 +1,7 @@
 // The new and open configuration dialogs, driven as a user drives them, alone and from the
 // main window.
 #include "Test_Support.h"
+#include "Test_Workspace.h"
 #include "workspace/App_State.h"
 #include "workspace/Environment.h"
 #include "dialogs/TFNew_Project.h"
@@ -24,18 +25,10 @@ const QString Err_Exists =
     QStringLiteral("Error! Name project is not valid because directory already exists");  // STR31
 const QString Err_Not_Valid = QStringLiteral("Error! Name project is not valid");  // STR30
 
-// A workspace in a temporary folder with the English texts loaded, as after start-up.
-struct Workspace {
-    QTemporaryDir tmp;
-    App_State state;
+// The shared workspace after start-up, with helpers for the configuration folders.
+struct Workspace : Test_Workspace {
+    Workspace() { Start(); }
 
-    Workspace()
-    {
-        Set_Workspace(state, tmp.path());
-        Load_Default_Language(state.Lang_Table);
-        state.SW_Code = SW_Code_Text;
-        state.SW_Desc = SW_Desc_Text;
-    }
     QString Projects() const { return state.Dir_Projects; }
     void Add(const QStringList &folders)
     {
@@ -55,7 +48,7 @@ struct Workspace {
     QStringList Tree() const
     {
         QStringList entries;
-        QDirIterator it(tmp.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+        QDirIterator it(dir.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
                         QDirIterator::Subdirectories);
         while (it.hasNext()) entries << it.next();
         entries.sort();
@@ -276,12 +269,10 @@ void Tst_Project_Dialogs::open_list_follows_window_size()
 
 void Tst_Project_Dialogs::main_window_road()
 {
-    QTemporaryDir tmp;
-    App_State state;
-    Environment env;
+    Workspace ws;
+    App_State &state = ws.state;
+    TFVariroduvieFirmWare &main_window = *ws.window;
     Message_Recorder rec;
-    TFVariroduvieFirmWare main_window(state, env, tmp.path());
-    main_window.Create_Dialogs();
     QVERIFY(QDir().mkpath(state.Dir_Projects + "/Alpha"));
     auto *l1 = Child<QLabel>(&main_window, "L_Name_Conf");
     auto *l2 = Child<QLabel>(&main_window, "L_Name_Conf_L2");
@@ -318,18 +309,17 @@ void Tst_Project_Dialogs::main_window_road()
     // The open configuration is what the next start reopens.
     main_window.Save_Setting();
     App_State again;
-    TFVariroduvieFirmWare second(again, env, tmp.path());
+    Environment env;
+    TFVariroduvieFirmWare second(again, env, ws.dir.path());
     QCOMPARE(again.Dir_Project, state.Dir_Project);
 }
 
 void Tst_Project_Dialogs::main_window_cancel_changes_nothing()
 {
-    QTemporaryDir tmp;
-    App_State state;
-    Environment env;
+    Workspace ws;
+    App_State &state = ws.state;
+    TFVariroduvieFirmWare &main_window = *ws.window;
     Message_Recorder rec;
-    TFVariroduvieFirmWare main_window(state, env, tmp.path());
-    main_window.Create_Dialogs();
     QVERIFY(QDir().mkpath(state.Dir_Projects + "/Alpha"));
     QVERIFY(QDir().mkpath(state.Dir_Projects + "/Beta"));
     When_Modal([] {
@@ -366,12 +356,10 @@ void Tst_Project_Dialogs::main_window_cancel_changes_nothing()
 
 void Tst_Project_Dialogs::main_window_open_with_empty_list()
 {
-    QTemporaryDir tmp;
-    App_State state;
-    Environment env;
+    Workspace ws;
+    App_State &state = ws.state;
+    TFVariroduvieFirmWare &main_window = *ws.window;
     Message_Recorder rec;
-    TFVariroduvieFirmWare main_window(state, env, tmp.path());
-    main_window.Create_Dialogs();
     QVERIFY(QDir().mkpath(state.Dir_Projects + "/Alpha"));
     auto confirm = [] { QTest::mouseClick(Child<QPushButton>(Active_Modal(), "Btn_OK"), Qt::LeftButton); };
     When_Modal(confirm);
@@ -399,12 +387,10 @@ void Tst_Project_Dialogs::main_window_open_with_empty_list()
 
 void Tst_Project_Dialogs::language_change_reaches_dialogs()
 {
-    QTemporaryDir tmp;
-    App_State state;
-    Environment env;
+    Workspace ws;
+    App_State &state = ws.state;
+    TFVariroduvieFirmWare &main_window = *ws.window;
     Message_Recorder rec;
-    TFVariroduvieFirmWare main_window(state, env, tmp.path());
-    main_window.Create_Dialogs();
     auto *new_dlg = main_window.findChild<TFNew_Project *>();
     auto *open_dlg = main_window.findChild<TFOpenConf *>();
     QVERIFY(new_dlg && open_dlg);

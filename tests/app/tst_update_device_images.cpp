@@ -2,6 +2,7 @@
 // a configuration that cannot be built or images that cannot be saved stop the road with an
 // error box and nothing changed on disk.
 #include "Test_Support.h"
+#include "Test_Workspace.h"
 #include "app/TFVariroduvieFirmWare.h"
 #include "config/Image_Builder.h"
 #include "test_config.h"
@@ -27,41 +28,31 @@ private:
     void Click_Update();
     QString opened_;
     QByteArray bank1_when_opened_;
-    QByteArray Read(const QString &path);
-    void Write(const QString &path, const QByteArray &bytes);
+    // Reads a file, telling a missing one apart from an empty one.
+    static QByteArray Read(const QString &path);
 
-    std::unique_ptr<QTemporaryDir> workspace_;
-    std::unique_ptr<App_State> state_;
-    Environment env_;
-    std::unique_ptr<TFVariroduvieFirmWare> window_;
+    std::unique_ptr<Test_Workspace> ws_;
+    const App_State *state_ = nullptr;
     QString project_;
 };
 
 void Tst_Update_Device_Images::init()
 {
-    workspace_ = std::make_unique<QTemporaryDir>();
-    state_ = std::make_unique<App_State>();
-    window_ = std::make_unique<TFVariroduvieFirmWare>(*state_, env_, workspace_->path());
-    window_->Create_Dialogs();
-    project_ = state_->Dir_Projects + "/Line 4";
-    QDir().mkpath(project_ + "/bin");
-    const QDir fixture(QStringLiteral(QCX_TEST_DATA_DIR "/images/example"));
-    for (const QString &file : fixture.entryList(QDir::Files)) QFile::copy(fixture.filePath(file), project_ + '/' + file);
-    state_->Project_Name = "Line 4";
-    state_->Dir_Project = project_;
-    window_->Set_Files();
+    ws_ = std::make_unique<Test_Workspace>();
+    ws_->Start();
+    state_ = &ws_->state;
+    project_ = ws_->Open_Configuration("Line 4", "images/example");
 }
 
 void Tst_Update_Device_Images::cleanup()
 {
-    window_.reset();
-    state_.reset();
-    workspace_.reset();
+    state_ = nullptr;
+    ws_.reset();
 }
 
 void Tst_Update_Device_Images::Click_Update()
 {
-    auto *button = window_->findChild<QPushButton *>("Btn_CreateBin");
+    auto *button = ws_->window->findChild<QPushButton *>("Btn_CreateBin");
     QVERIFY(button);
     opened_.clear();
     bank1_when_opened_.clear();
@@ -80,15 +71,7 @@ void Tst_Update_Device_Images::Click_Update()
 
 QByteArray Tst_Update_Device_Images::Read(const QString &path)
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void Tst_Update_Device_Images::Write(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
+    return QFileInfo::exists(path) ? Read_All(path) : QByteArray("<missing>");
 }
 
 void Tst_Update_Device_Images::writes_both_images()
@@ -111,9 +94,9 @@ void Tst_Update_Device_Images::writes_both_images()
 void Tst_Update_Device_Images::unreadable_configuration_changes_nothing()
 {
     Message_Recorder recorder;
-    Write(project_ + "/bin/bank1.bin", "earlier bank1");
-    Write(project_ + "/bin/bank2.bin", "earlier bank2");
-    Write(state_->Files.Define_CAN_Transmit, "<DefineTransJ1939>\n<row Num_Frame=\"0\" Mod_Index=\"20\"\n");
+    Write_All(project_ + "/bin/bank1.bin", "earlier bank1");
+    Write_All(project_ + "/bin/bank2.bin", "earlier bank2");
+    Write_All(state_->Files.Define_CAN_Transmit, "<DefineTransJ1939>\n<row Num_Frame=\"0\" Mod_Index=\"20\"\n");
     Click_Update();
     QCOMPARE(recorder.Errors.size(), 1);
     QVERIFY2(recorder.Errors[0].contains(state_->Files.Define_CAN_Transmit), qPrintable(recorder.Errors[0]));
@@ -124,7 +107,7 @@ void Tst_Update_Device_Images::unreadable_configuration_changes_nothing()
 
     // A row without an attribute the build reads: the same road.
     recorder.Errors.clear();
-    Write(state_->Files.Define_CAN_Transmit, "<DefineTransJ1939><row Num_Frame=\"0\" Mod_Index=\"20\"/></DefineTransJ1939>");
+    Write_All(state_->Files.Define_CAN_Transmit, "<DefineTransJ1939><row Num_Frame=\"0\" Mod_Index=\"20\"/></DefineTransJ1939>");
     Click_Update();
     QCOMPARE(recorder.Errors.size(), 1);
     QVERIFY2(recorder.Errors[0].contains("row 1") && recorder.Errors[0].contains("Byte_HiPart"),
@@ -135,7 +118,7 @@ void Tst_Update_Device_Images::unreadable_configuration_changes_nothing()
 void Tst_Update_Device_Images::unwritable_image_is_reported()
 {
     Message_Recorder recorder;
-    Write(project_ + "/bin/bank1.bin", "earlier bank1");
+    Write_All(project_ + "/bin/bank1.bin", "earlier bank1");
     QDir().mkpath(project_ + "/bin/bank2.bin");
     Click_Update();
     QCOMPARE(recorder.Errors.size(), 1);

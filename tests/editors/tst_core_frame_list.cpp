@@ -1,8 +1,10 @@
 // The frame lists without a window: validation and its messages, row insert and delete, packing,
 // and loading a file into the grid.
+#include "config/Image_Builder.h"
 #include "config/Project_Files.h"
 #include "editing/Frame_List.h"
 #include "lang/Lang_Table.h"
+#include "test_config.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -14,8 +16,10 @@ class Tst_Frame_List : public QObject {
 private slots:
     void validation_data();
     void validation();
-    void messages_use_each_direction_own_texts_data();
-    void messages_use_each_direction_own_texts();
+    void messages_follow_the_language_data();
+    void messages_follow_the_language();
+    void type_read_by_the_editor_and_by_the_image_builder_data();
+    void type_read_by_the_editor_and_by_the_image_builder();
     void insert_and_delete_data();
     void insert_and_delete();
     void delete_question();
@@ -78,12 +82,12 @@ Lang_Table English()
     return table;
 }
 
-// Every text names its own key, so a message shows exactly which keys built it.
-Lang_Table Key_Names()
+Lang_Table Shipped(const QString &language)
 {
     Lang_Table table;
-    Load_Default_Language(table);
-    for (int i = 0; i < table.size(); ++i) table.Items[i] = QStringLiteral("<%1>").arg(i);
+    QString name = language;
+    Load_Language(table, QStringLiteral(QCX_SHIPPED_LANGUAGE_DIR), name);
+    if (name != language) qFatal("no shipped language %s", qPrintable(language));
     return table;
 }
 
@@ -169,7 +173,7 @@ void Tst_Frame_List::validation()
     QCOMPARE(Message(direction, Grid(rows), English()), message);
 }
 
-void Tst_Frame_List::messages_use_each_direction_own_texts_data()
+void Tst_Frame_List::messages_follow_the_language_data()
 {
     QTest::addColumn<Direction>("direction");
     QTest::addColumn<Rows>("rows");
@@ -177,28 +181,74 @@ void Tst_Frame_List::messages_use_each_direction_own_texts_data()
     const auto R = Direction::Receive;
     const auto T = Direction::Transmit;
 
-    QTest::newRow("rx type") << R << Rows{Rx("1", "8", "", "0")} << "<110>1<111>";
-    QTest::newRow("rx cob 11") << R << Rows{Rx("1", "8", A11, "0"), Rx("x", "8", A11, "0")} << "<110>2<112>";
-    QTest::newRow("rx cob 29") << R << Rows{Rx("x", "8", B29, "0")} << "<110>1<113>";
-    QTest::newRow("rx dimension") << R << Rows{Rx("1", "x", B29, "0")} << "<110>1<114>";
-    QTest::newRow("rx timeout") << R << Rows{Rx("1", "1", B29, "x")} << "<110>1<115>";
-    QTest::newRow("tx type") << T << Rows{Tx("1", "8", "", "", "", "")} << "<131>1<132>";
-    QTest::newRow("tx cob 11") << T << Rows{Tx("x", "8", A11, "", "", "")} << "<131>1<133>";
-    QTest::newRow("tx cob 29") << T << Rows{Tx("x", "8", B29, "", "", "")} << "<131>1<134>";
-    QTest::newRow("tx dimension") << T << Rows{Tx("1", "x", B29, "", "", "")} << "<131>1<135>";
-    QTest::newRow("tx send timer") << T << Rows{Tx("1", "1", B29, "", "Y", "x")} << "<131>1<136>";
-
+    // The two lists differ in their timer; their other texts read alike in every language.
+    QTest::newRow("rx type") << R << Rows{Rx("1", "8", "", "0")}
+                             << "Fehler in Zeile 1!! Der Typ der CAN-Nachricht muss ausgewählt werden";
+    QTest::newRow("rx timeout") << R << Rows{Rx("1", "1", B29, "x")}
+                                << "Fehler in Zeile 1!! Der TimeOut muss zwischen 0 und 100000000 ms liegen";
+    QTest::newRow("tx cob 11") << T << Rows{Tx("1", "8", A11, "", "", ""), Tx("x", "8", A11, "", "", "")}
+                               << "Fehler in Zeile 2!! Die CobID muss zwischen 0x000 und 0x7FF liegen";
+    QTest::newRow("tx send timer") << T << Rows{Tx("1", "1", B29, "", "Y", "x")}
+                                   << "Fehler in Zeile 1!! Die Sendezeit muss zwischen 0 und 100000000 ms liegen";
     Frame_Grid last = Numbered();
     last[249].Dimension = "0";
-    QTest::newRow("rx row 250") << R << Rows(last) << "<110>250<114>";
+    QTest::newRow("rx row 250") << R << Rows(last) << "Fehler in Zeile 250!! Die Länge muss zwischen 1 und 8 liegen";
 }
 
-void Tst_Frame_List::messages_use_each_direction_own_texts()
+void Tst_Frame_List::messages_follow_the_language()
 {
     QFETCH(Direction, direction);
     QFETCH(Rows, rows);
     QFETCH(QString, message);
-    QCOMPARE(Message(direction, Grid(rows), Key_Names()), message);
+    QCOMPARE(Message(direction, Grid(rows), Shipped("Deutsch")), message);
+}
+
+void Tst_Frame_List::type_read_by_the_editor_and_by_the_image_builder_data()
+{
+    // The editor reads a Type as a user may have typed it into the file: blanks at either end
+    // and the case of any letter do not matter, and whatever is not the 11-bit type is checked
+    // against the wider 29-bit range, so no Cob-ID is refused for a mere spelling. The builder
+    // sets a record's 29-bit mark only for the exact text, ignoring the case of the letters a
+    // to z alone, so that a build never depends on the machine's language; everything else
+    // goes to the device as an 11-bit frame. On the texts the grid's list offers they agree.
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("editor");   // how the editor checks the Cob-ID
+    QTest::addColumn<QString>("builder");  // how the image marks the frame
+
+    QTest::newRow("11-bit, as listed") << Frame_Type_11 << "11-bit" << "11-bit";
+    QTest::newRow("29-bit, as listed") << Frame_Type_29 << "29-bit" << "29-bit";
+    QTest::newRow("29-bit, other case") << "can 2.0b 29 BITS" << "29-bit" << "29-bit";
+    QTest::newRow("11-bit, blanks and lower case") << " can 2.0a 11 bits " << "11-bit" << "11-bit";
+    QTest::newRow("29-bit with blanks") << " CAN 2.0B 29 bits " << "29-bit" << "11-bit";
+    QTest::newRow("29-bit, dotless i") << "CAN 2.0B 29 b\u0131ts" << "29-bit" << "11-bit";
+    QTest::newRow("11-bit, dotless i") << "CAN 2.0A 11 b\u0131ts" << "11-bit" << "11-bit";
+    QTest::newRow("anything else") << "CAN FD" << "29-bit" << "11-bit";
+    QTest::newRow("empty") << "" << "refused" << "11-bit";
+}
+
+void Tst_Frame_List::type_read_by_the_editor_and_by_the_image_builder()
+{
+    QFETCH(QString, type);
+    QFETCH(QString, editor);
+    QFETCH(QString, builder);
+
+    // 0x800 is beyond the 11-bit range and within the 29-bit one.
+    const Frame_Row row = Rx("0x800", "8", type, "0");
+    const std::optional<Frame_Fault> fault = Check_Frames(Direction::Receive, Grid({row}));
+    const QString editor_reading = !fault                                 ? QStringLiteral("29-bit")
+                                   : fault->Rule == Frame_Rule::CobID_11 ? QStringLiteral("11-bit")
+                                   : fault->Rule == Frame_Rule::Type_Empty ? QStringLiteral("refused")
+                                                                           : QStringLiteral("other");
+    QCOMPARE(editor_reading, editor);
+
+    QTemporaryDir dir;
+    const Project_Paths paths = Project_Paths_In(dir.path());
+    Write_Frame_File(paths.CAN_Receive, Direction::Receive, {row});
+    Configuration_Image image;
+    image.Compile_Bin(paths);
+    const uint32_t ident = image.Frame(0).Ident;
+    QCOMPARE(ident & ~Ident_Extended, 0x800u);
+    QCOMPARE(QString(ident & Ident_Extended ? "29-bit" : "11-bit"), builder);
 }
 
 void Tst_Frame_List::insert_and_delete_data()
@@ -265,9 +315,8 @@ void Tst_Frame_List::delete_question()
     const Lang_Table en = English();
     QCOMPARE(Delete_Question(Frame_List_Of(Direction::Receive), en, 12),
              QStringLiteral("Are you sure to delete the Row number 12"));
-    const Lang_Table keys = Key_Names();
-    QCOMPARE(Delete_Question(Frame_List_Of(Direction::Receive), keys, 12), QStringLiteral("<116>12"));
-    QCOMPARE(Delete_Question(Frame_List_Of(Direction::Transmit), keys, 250), QStringLiteral("<137>250"));
+    QCOMPARE(Delete_Question(Frame_List_Of(Direction::Transmit), Shipped("Deutsch"), 250),
+             QStringLiteral("Wirklich löschen: Zeile Nummer 250"));
 }
 
 void Tst_Frame_List::pack_skips_rows_without_cob_id()

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 Q_DECLARE_METATYPE(std::optional<int32_t>)
+Q_DECLARE_METATYPE(Mapping_Result)
 
 class Tst_Mapping_List : public QObject {
     Q_OBJECT
@@ -12,6 +13,8 @@ private slots:
     void index_range_data();
     void index_range();
     void in_use_is_by_value_across_frames();
+    void modify_onto_a_register_of_the_same_frame_data();
+    void modify_onto_a_register_of_the_same_frame();
     void lines();
     void create_modify_delete();
     void choices_without_selection();
@@ -83,6 +86,41 @@ void Tst_Mapping_List::in_use_is_by_value_across_frames()
     QCOMPARE(list.Modify_Mod_Reg(0, 0, {"7", 0, 0, 0}), Mapping_Result::Index_In_Use);
     QCOMPARE(list.Modify_Mod_Reg(0, 0, {"0xA", 2, 2, 0}), Mapping_Result::Done);
     QCOMPARE(list.Lista_CAN_Frame[0].Lista_Mod_Reg[0], (TMod_Reg{"0xA", 2, 2, 0}));
+}
+
+void Tst_Mapping_List::modify_onto_a_register_of_the_same_frame_data()
+{
+    QTest::addColumn<int>("reg");  // the register modified, in frame 1
+    QTest::addColumn<QString>("index");
+    QTest::addColumn<Mapping_Result>("result");
+
+    // Frame 1 holds "10", "$14" and "30"; frame 0 holds "99".
+    QTest::newRow("first takes the second's index") << 0 << "20" << Mapping_Result::Index_In_Use;
+    QTest::newRow("last takes the first's, spelt otherwise") << 2 << "0xA" << Mapping_Result::Index_In_Use;
+    QTest::newRow("middle takes the last's") << 1 << "30" << Mapping_Result::Index_In_Use;
+    QTest::newRow("another frame's index") << 1 << "99" << Mapping_Result::Index_In_Use;
+    QTest::newRow("keeps its own index") << 1 << "$14" << Mapping_Result::Done;
+    QTest::newRow("keeps its own value, spelt otherwise") << 1 << "20" << Mapping_Result::Done;
+    QTest::newRow("a free index") << 0 << "11" << Mapping_Result::Done;
+}
+
+void Tst_Mapping_List::modify_onto_a_register_of_the_same_frame()
+{
+    QFETCH(int, reg);
+    QFETCH(QString, index);
+    QFETCH(Mapping_Result, result);
+
+    Mapping_List list;
+    list.Load({Frame("1", 8, {{"99", 1, 1, 0}}),
+               Frame("2", 8, {{"10", 1, 0, 0}, {"$14", 2, 0, 0}, {"30", 3, 0, 0}})},
+              0);
+    const QList<TCAN_Frame> before = list.Lista_CAN_Frame;
+    QCOMPARE(list.Modify_Mod_Reg(1, reg, {index, 4, 5, 0}), result);
+    if (result == Mapping_Result::Done) {
+        QCOMPARE(list.Lista_CAN_Frame[1].Lista_Mod_Reg[reg], (TMod_Reg{index, 4, 5, 0}));
+    } else {
+        QCOMPARE(list.Lista_CAN_Frame, before);
+    }
 }
 
 void Tst_Mapping_List::lines()

@@ -1,9 +1,10 @@
 // The register mapping editors driven as a user drives them: pick a frame, compose registers,
-// copy and paste, save, and the exact bytes of the mapping files.
+// copy and paste, save, and the exact bytes of the mapping files. What every editor shares
+// (opening from the main window, unreadable file, failed save, Cancel, language) is in
+// tst_editor_contract.
 #include "Test_Support.h"
 #include "test_config.h"
 
-#include "app/TFVariroduvieFirmWare.h"
 #include "config/Project_Files.h"
 #include "dialogs/TFDefineCAN.h"
 
@@ -109,13 +110,12 @@ private slots:
     void transmit_road();
     void index_range_data();
     void index_range();
-    void cancel_and_close_box_write_nothing();
+    void modify_refuses_the_index_of_another_register_of_the_same_frame();
+    void enter_in_the_index_field_neither_creates_nor_saves();
     void unreadable_files_keep_the_editor_closed_data();
     void unreadable_files_keep_the_editor_closed();
-    void failed_save_keeps_the_dialog_open();
     void no_frames_writes_an_empty_file();
     void image_capacity_counts_the_other_direction();
-    void main_window_opens_both_editors();
 };
 
 void Tst_Define_CAN::receive_road()
@@ -344,28 +344,38 @@ void Tst_Define_CAN::index_range()
     }
 }
 
-void Tst_Define_CAN::cancel_and_close_box_write_nothing()
+void Tst_Define_CAN::modify_refuses_the_index_of_another_register_of_the_same_frame()
+{
+    Project p;
+    Message_Recorder messages;
+    TFDefineRecCAN d(p.State);
+    QVERIFY(Open(d));
+    // Frame 1 holds 40 and 41: the first cannot take the second's index, by any spelling.
+    Click_Line(&d, "LB_CAN_Frames", 0);
+    const QStringList before = Lines(Regs(&d));
+    QCOMPARE(before, (QStringList{"40; Byte 1; None;", "41; Byte 7; Byte 2;"}));
+    for (const char *index : {"41", "0x29"}) {
+        Click_Line(&d, "LB_Modbus_Regs", 0);
+        Type_Index(&d, index);
+        Click(&d, "Btn_Modify");
+        QCOMPARE(messages.Errors.size(), 1);
+        QCOMPARE(messages.Errors.takeFirst(), QString("Error!! Index of Modbus Register is already used"));
+        QCOMPARE(Lines(Regs(&d)), before);
+    }
+    // Its own index, even spelt otherwise, is no conflict.
+    Click_Line(&d, "LB_Modbus_Regs", 0);
+    Type_Index(&d, "$28");
+    Click(&d, "Btn_Modify");
+    QVERIFY(messages.Errors.isEmpty());
+    QCOMPARE(Lines(Regs(&d)), (QStringList{"$28; Byte 1; None;", "41; Byte 7; Byte 2;"}));
+}
+
+void Tst_Define_CAN::enter_in_the_index_field_neither_creates_nor_saves()
 {
     Project p;
     Message_Recorder messages;
     TFDefineRecCAN d(p.State);
     const QByteArray before = p.Read("Define_CAN_Receive.xml");
-    for (int way = 0; way < 3; ++way) {
-        QVERIFY(Open(d));
-        Click_Line(&d, "LB_CAN_Frames", 0);
-        QCOMPARE(Regs(&d)->count(), 2);  // the earlier showing's edit is gone
-        Type_Index(&d, "1000");
-        Click(&d, "Btn_Create");
-        Click_Line(&d, "LB_Modbus_Regs", 0);
-        Click(&d, "Btn_Delete");
-        if (way == 0) Click(&d, "Btn_Cancel");
-        if (way == 1) d.close();
-        if (way == 2) QTest::keyClick(&d, Qt::Key_Escape);
-        QVERIFY(!d.isVisible());
-        QCOMPARE(d.result(), int(QDialog::Rejected));
-        QCOMPARE(p.Read("Define_CAN_Receive.xml"), before);
-    }
-    // Enter in the index field neither creates nor saves.
     QVERIFY(Open(d));
     Click_Line(&d, "LB_CAN_Frames", 0);
     Type_Index(&d, "1001");
@@ -386,8 +396,6 @@ void Tst_Define_CAN::unreadable_files_keep_the_editor_closed_data()
         << false << "CAN_Receive.xml" << QByteArray("<ReceiveCAN><row CobID=\"1\" Dimension=\"8\"") << "line 1";
     QTest::newRow("frame row without Dimension")
         << false << "CAN_Receive.xml" << QByteArray("<ReceiveCAN><row CobID=\"1\"/></ReceiveCAN>") << "Dimension";
-    QTest::newRow("mapping not well-formed")
-        << false << "Define_CAN_Receive.xml" << QByteArray("<DefineRecJ1939><row></DefineRecJ1939>") << "line 1";
     QTest::newRow("mapping row without Byte_LoPart")
         << false << "Define_CAN_Receive.xml"
         << QByteArray("<DefineRecJ1939><row Num_Frame=\"0\" Mod_Index=\"1\" Byte_HiPart=\"1\"/></DefineRecJ1939>")
@@ -433,33 +441,6 @@ void Tst_Define_CAN::unreadable_files_keep_the_editor_closed()
     QCOMPARE(Get<QListWidget>(d.get(), "LB_CAN_Frames")->count(), 0);
 }
 
-void Tst_Define_CAN::failed_save_keeps_the_dialog_open()
-{
-    Project p({"CAN_Receive.xml"});
-    Message_Recorder messages;
-    TFDefineRecCAN d(p.State);
-    QVERIFY(Open(d));
-    Click_Line(&d, "LB_CAN_Frames", 0);
-    Type_Index(&d, "3");
-    Click(&d, "Btn_Create");
-    // A folder where the file should go: the save cannot replace it.
-    QVERIFY(QDir(p.Dir.path()).mkdir("Define_CAN_Receive.xml"));
-    Click(&d, "Btn_OK");
-    QVERIFY(d.isVisible());
-    QCOMPARE(messages.Errors.size(), 1);
-    QVERIFY2(messages.Errors[0].startsWith(p.State.Files.Define_CAN_Receive + ": "), qPrintable(messages.Errors[0]));
-    QVERIFY(messages.Errors[0].size() > p.State.Files.Define_CAN_Receive.size() + 2);  // the system's reason
-    QCOMPARE(Lines(Regs(&d)), QStringList{"3; None; None;"});
-
-    // Once the way is clear, the same OK saves.
-    QVERIFY(QDir(p.Dir.path()).rmdir("Define_CAN_Receive.xml"));
-    Click(&d, "Btn_OK");
-    QVERIFY(!d.isVisible());
-    QCOMPARE(p.Read("Define_CAN_Receive.xml"),
-             QByteArray("<DefineRecJ1939><row Num_Frame=\"0\" Mod_Index=\"3\" Byte_HiPart=\"0\" "
-                        "Byte_LoPart=\"0\"/></DefineRecJ1939><!--SW_VERSION = 1.102-->"));
-}
-
 void Tst_Define_CAN::no_frames_writes_an_empty_file()
 {
     // Without a frame list the mapping file is not read, and OK writes an empty one.
@@ -496,49 +477,6 @@ void Tst_Define_CAN::image_capacity_counts_the_other_direction()
     QCOMPARE(messages.Errors.size(), 1);
     QVERIFY2(messages.Errors[0].contains("4096"), qPrintable(messages.Errors[0]));
     QCOMPARE(Regs(&d)->count(), 1);
-}
-
-void Tst_Define_CAN::main_window_opens_both_editors()
-{
-    Project p;
-    QTemporaryDir exe;
-    Environment env;
-    App_State state;
-    TFVariroduvieFirmWare w(state, env, exe.path());
-    state.Project_Name = "Test";
-    state.Dir_Project = p.Dir.path();
-    w.Set_Files();
-    w.Create_Dialogs();
-    QVERIFY(w.Windows().DefineRecCAN && w.Windows().DefineTransCAN);
-
-    struct Case {
-        const char *button;
-        const char *dialog;
-        QString first_frame;
-    };
-    for (const Case &c : {Case{"Btn_Define_Receive_COB", "TFDefineRecCAN", "0x181\t4"},
-                          Case{"Btn_Define_Transmit_COB", "TFDefineTransCAN", "0x201\t2"}}) {
-        QString name, frame;
-        When_Modal([&] {
-            QWidget *dialog = Active_Modal();
-            name = dialog->objectName();
-            frame = Lines(Get<QListWidget>(dialog, "LB_CAN_Frames")).value(0);
-            Click(dialog, "Btn_Cancel");
-        });
-        Click(&w, c.button);
-        QCOMPARE(name, QString(c.dialog));
-        QCOMPARE(frame, c.first_frame);
-    }
-
-    // A language change reaches both editors.
-    state.Lang_Table.Items[138] = "Ricezione";
-    state.Lang_Table.Items[177] = "Modifica";
-    state.Lang_Table.Items[175] = "Vero";
-    w.Change_Language();
-    QCOMPARE(w.Windows().DefineRecCAN->windowTitle(), QString("Ricezione"));
-    QWidget *tx = w.Windows().DefineTransCAN;
-    QCOMPARE(Get<QPushButton>(tx, "Btn_Modify")->text(), QString("Modifica"));
-    QCOMPARE(Items(Send(tx)), (QStringList{"False", "Vero"}));
 }
 
 QTEST_MAIN(Tst_Define_CAN)

@@ -1,8 +1,9 @@
 // The receive and transmit frame list dialogs, driven as a user drives them: typing into the
-// grid, picking a type, ticking flags, inserting and deleting rows, saving and reopening.
+// grid, picking a type, ticking flags, inserting and deleting rows, saving and reopening. What
+// every editor shares (unreadable file, failed save, Cancel, language) is in
+// tst_editor_contract.
 #include "Test_Support.h"
-#include "test_config.h"
-#include "app/TFVariroduvieFirmWare.h"
+#include "Test_Workspace.h"
 #include "config/Project_Files.h"
 #include "widgets/Frame_Grid_Model.h"
 #include "dialogs/TFFrame_List.h"
@@ -21,33 +22,18 @@ private slots:
     void cleanup();
     void typing_picking_and_ticking_saves_the_exact_file();
     void saved_gaps_come_back_packed();
-    void cancel_and_close_box_never_write();
     void files_that_cannot_be_shown_whole_are_not_opened_data();
     void files_that_cannot_be_shown_whole_are_not_opened();
-    void unwritable_file_keeps_the_dialog_open();
     void delete_asks_with_the_row_number_and_insert_keeps_every_frame();
-    void main_window_opens_both_editors_and_changes_their_language();
+    void main_window_opens_both_editors();
 
 private:
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<App_State> state_;
+    std::unique_ptr<Test_Workspace> ws_;
+    App_State *state_ = nullptr;
     std::unique_ptr<Message_Recorder> messages_;
 };
 
 namespace {
-
-QByteArray Read_All(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void Write_All(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
-    file.write(bytes);
-}
 
 QModelIndex Cell(TFFrame_List &dialog, int row, int column)
 {
@@ -56,50 +42,21 @@ QModelIndex Cell(TFFrame_List &dialog, int row, int column)
 
 void Click_Cell(TFFrame_List &dialog, int row, int column)
 {
-    QTableView *view = dialog.Grid_View();
-    const QModelIndex index = Cell(dialog, row, column);
-    view->scrollTo(index);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+    Click_Cell(dialog.Grid_View(), Cell(dialog, row, column));
 }
 
-// Selects a cell and types into it: the first key opens the cell's editor (F2 opens it for a
-// text that starts with a blank), Enter closes it.
 void Type_Into(TFFrame_List &dialog, int row, int column, const QString &text)
 {
-    Click_Cell(dialog, row, column);
-    QTableView *view = dialog.Grid_View();
-    const bool blank = text.startsWith(u' ');
-    if (blank)
-        QTest::keyClick(view, Qt::Key_F2);
-    else
-        QTest::keyClicks(view, text.left(1));
-    QWidget *editor = view->indexWidget(Cell(dialog, row, column));
-    QVERIFY(editor);
-    QTest::keyClicks(editor, blank ? text : text.mid(1));
-    QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_VERIFY(!view->indexWidget(Cell(dialog, row, column)));
+    Type_Into_Cell(dialog.Grid_View(), Cell(dialog, row, column), text);
 }
 
-// Opens the Type cell's drop-down list with F2 and picks the item with the keyboard.
-void Pick_Type(TFFrame_List &dialog, int row, int item)
+void Pick_Type(TFFrame_List &dialog, int row, const QString &type)
 {
-    Click_Cell(dialog, row, Receive_Col::Type);
-    QTableView *view = dialog.Grid_View();
-    QTest::keyClick(view, Qt::Key_F2);
-    auto *combo = qobject_cast<QComboBox *>(view->indexWidget(Cell(dialog, row, Receive_Col::Type)));
-    QVERIFY(combo);
-    QTRY_VERIFY(combo->view()->isVisible());
-    QTest::keyClick(combo->view(), Qt::Key_Home);
-    for (int i = 0; i < item; ++i) QTest::keyClick(combo->view(), Qt::Key_Down);
-    QTest::keyClick(combo->view(), Qt::Key_Return);
-    QTRY_VERIFY(!view->indexWidget(Cell(dialog, row, Receive_Col::Type)));
+    Pick_In_Cell(dialog.Grid_View(), Cell(dialog, row, Receive_Col::Type), type);
 }
 
 // Clicks the check box in the middle of a flag cell.
-void Tick(TFFrame_List &dialog, int row, int column)
-{
-    Click_Cell(dialog, row, column);
-}
+void Tick(TFFrame_List &dialog, int row, int column) { Click_Cell(dialog, row, column); }
 
 QPushButton *Button(QWidget &dialog, const char *name)
 {
@@ -119,21 +76,18 @@ QByteArray Receive_File(int rows)
 
 void Tst_Frame_List_Editors::init()
 {
-    dir_ = std::make_unique<QTemporaryDir>();
-    state_ = std::make_unique<App_State>();
-    Load_Default_Language(state_->Lang_Table);
-    state_->SW_Code = SW_Code_Text;
-    state_->Project_Name = QStringLiteral("Line1");
-    state_->Dir_Project = dir_->path();
-    Set_Files(*state_);
+    ws_ = std::make_unique<Test_Workspace>();
+    ws_->Start();
+    ws_->Open_Configuration(QStringLiteral("Line1"));
+    state_ = &ws_->state;
     messages_ = std::make_unique<Message_Recorder>();
 }
 
 void Tst_Frame_List_Editors::cleanup()
 {
     messages_.reset();
-    state_.reset();
-    dir_.reset();
+    state_ = nullptr;
+    ws_.reset();
 }
 
 void Tst_Frame_List_Editors::typing_picking_and_ticking_saves_the_exact_file()
@@ -145,7 +99,7 @@ void Tst_Frame_List_Editors::typing_picking_and_ticking_saves_the_exact_file()
 
     Type_Into(dialog, 1, Transmit_Col::CobID, " 0x181");
     Type_Into(dialog, 1, Transmit_Col::Dimension, "8");
-    Pick_Type(dialog, 1, 1);
+    Pick_Type(dialog, 1, Frame_Type_29);
     Click_Cell(dialog, 1, Transmit_Col::DataChange);
     QTest::keyClick(dialog.Grid_View(), Qt::Key_Space);
     Tick(dialog, 1, Transmit_Col::OnTimer);
@@ -154,7 +108,7 @@ void Tst_Frame_List_Editors::typing_picking_and_ticking_saves_the_exact_file()
     // Row 2 stays empty; row 3 is saved all the same, right after row 1.
     Type_Into(dialog, 3, Transmit_Col::CobID, "$7FF");
     Type_Into(dialog, 3, Transmit_Col::Dimension, "4");
-    Pick_Type(dialog, 3, 0);
+    Pick_Type(dialog, 3, Frame_Type_11);
     Tick(dialog, 3, Transmit_Col::DataChange);
     Tick(dialog, 3, Transmit_Col::DataChange);
     // Typed and not yet confirmed with Enter: OK takes it as well.
@@ -230,36 +184,10 @@ void Tst_Frame_List_Editors::saved_gaps_come_back_packed()
     QCOMPARE(model->Cell(2, Receive_Col::Dimension), QStringLiteral("20"));
 }
 
-void Tst_Frame_List_Editors::cancel_and_close_box_never_write()
-{
-    const QByteArray original = Receive_File(2);
-    Write_All(state_->Files.CAN_Receive, original);
-    TFReceiveCAN dialog(*state_);
-    for (int way = 0; way < 2; ++way) {
-        QVERIFY(dialog.FormShow());
-        dialog.show();
-        QVERIFY(dialog.Grid_Model()->setData(Cell(dialog, 1, Receive_Col::CobID), QStringLiteral("7")));
-        dialog.Grid_Model()->Delete_Row(2);
-        if (way == 0)
-            QTest::mouseClick(Button(dialog, "Btn_Cancel"), Qt::LeftButton);
-        else
-            dialog.close();
-        QVERIFY(!dialog.isVisible());
-        QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QCOMPARE(Read_All(state_->Files.CAN_Receive), original);
-    }
-    // Unconfirmed edits are gone at the next showing.
-    QVERIFY(dialog.FormShow());
-    QCOMPARE(dialog.Grid_Model()->Cell(1, Receive_Col::CobID), QStringLiteral("1"));
-    QCOMPARE(dialog.Grid_Model()->Cell(2, Receive_Col::CobID), QStringLiteral("2"));
-    QCOMPARE(messages_->Errors, QStringList());
-}
-
 void Tst_Frame_List_Editors::files_that_cannot_be_shown_whole_are_not_opened_data()
 {
     QTest::addColumn<QString>("fixture");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("not well-formed") << "frames/CAN_Receive_malformed.xml" << "line 1";
     QTest::newRow("attribute missing") << "frames/CAN_Receive_no_TimeOut.xml"
                                        << "row 2: the attribute \"TimeOut\" is missing";
     QTest::newRow("251 rows") << "" << "the file holds 251 frames; a list holds at most 250";
@@ -270,7 +198,7 @@ void Tst_Frame_List_Editors::files_that_cannot_be_shown_whole_are_not_opened()
     QFETCH(QString, fixture);
     QFETCH(QString, reason);
     const QByteArray bytes =
-        fixture.isEmpty() ? Receive_File(251) : Read_All(QString::fromUtf8(QCX_TEST_DATA_DIR "/") + fixture);
+        fixture.isEmpty() ? Receive_File(251) : Read_All(Test_Data(fixture));
     QVERIFY(!bytes.isEmpty());
     Write_All(state_->Files.CAN_Receive, bytes);
 
@@ -287,28 +215,6 @@ void Tst_Frame_List_Editors::files_that_cannot_be_shown_whole_are_not_opened()
     QVERIFY2(messages_->Errors[0].contains(state_->Files.CAN_Receive + ": "), qPrintable(messages_->Errors[0]));
     QVERIFY2(messages_->Errors[0].contains(reason), qPrintable(messages_->Errors[0]));
     QCOMPARE(Read_All(state_->Files.CAN_Receive), bytes);
-}
-
-void Tst_Frame_List_Editors::unwritable_file_keeps_the_dialog_open()
-{
-    // A plain file where the configuration folder should be: nothing can be created below it.
-    Write_All(dir_->filePath("blocker"), "x");
-    state_->Files.CAN_Receive = dir_->filePath("blocker/CAN_Receive.xml");
-    TFReceiveCAN dialog(*state_);
-    QVERIFY(dialog.FormShow());
-    dialog.show();
-    QVERIFY(dialog.Grid_Model()->setData(Cell(dialog, 1, Receive_Col::CobID), QStringLiteral("1")));
-    QVERIFY(dialog.Grid_Model()->setData(Cell(dialog, 1, Receive_Col::Dimension), QStringLiteral("8")));
-    QVERIFY(dialog.Grid_Model()->setData(Cell(dialog, 1, Receive_Col::Type), Frame_Type_11));
-    QVERIFY(dialog.Grid_Model()->setData(Cell(dialog, 1, Receive_Col::TimeOut), QStringLiteral("0")));
-    dialog.Btn_OKClick();
-    QVERIFY(dialog.isVisible());
-    QCOMPARE(messages_->Errors.size(), 1);
-    QVERIFY2(messages_->Errors[0].contains(state_->Files.CAN_Receive + ": "), qPrintable(messages_->Errors[0]));
-    // The system's reason follows the file name.
-    QVERIFY(messages_->Errors[0].size() > messages_->Errors[0].indexOf(state_->Files.CAN_Receive + ": ") +
-                                              state_->Files.CAN_Receive.size() + 2);
-    QCOMPARE(dialog.Grid_Model()->Cell(1, Receive_Col::CobID), QStringLiteral("1"));
 }
 
 void Tst_Frame_List_Editors::delete_asks_with_the_row_number_and_insert_keeps_every_frame()
@@ -348,18 +254,9 @@ void Tst_Frame_List_Editors::delete_asks_with_the_row_number_and_insert_keeps_ev
     QCOMPARE(Pack_Entries(model->Grid()).size(), Max_Frame_Entries - 1);
 }
 
-void Tst_Frame_List_Editors::main_window_opens_both_editors_and_changes_their_language()
+void Tst_Frame_List_Editors::main_window_opens_both_editors()
 {
-    Environment env;
-    App_State state;
-    TFVariroduvieFirmWare main_window(state, env, dir_->path());
-    main_window.Create_Dialogs();
-    QVERIFY(QDir(dir_->path()).mkpath("PROJECTS/Line1"));
-    state.Project_Name = QStringLiteral("Line1");
-    state.Dir_Project = dir_->filePath("PROJECTS/Line1");
-    main_window.Set_Files();
-    main_window.show();
-
+    ws_->window->show();
     struct Step {
         const char *button;
         const char *dialog;
@@ -376,25 +273,13 @@ void Tst_Frame_List_Editors::main_window_opens_both_editors_and_changes_their_la
             columns = modal->findChild<QTableView *>("sga")->model()->columnCount();
             modal->findChild<QPushButton *>("Btn_OK")->click();
         });
-        QTest::mouseClick(main_window.findChild<QPushButton *>(step.button), Qt::LeftButton);
+        ws_->Click(step.button);
         QCOMPARE(seen, QString::fromLatin1(step.dialog) + "|" + step.title);
         QCOMPARE(columns, step.columns);
     }
     // OK on the empty lists wrote both files: the root and no rows.
-    QCOMPARE(Read_All(state.Files.CAN_Receive), QByteArray("<ReceiveCAN/><!--SW_VERSION = 1.102-->"));
-    QCOMPARE(Read_All(state.Files.CAN_Transmit), QByteArray("<TransmitCAN/><!--SW_VERSION = 1.102-->"));
-
-    state.Lang_Table.Items[98] = QStringLiteral("Ricezione CAN");
-    state.Lang_Table.Items[105] = QStringLiteral("Identificatore");
-    state.Lang_Table.Items[129] = QStringLiteral("Periodo");
-    main_window.Change_Language();
-    TFReceiveCAN *receive = main_window.Windows().ReceiveCAN;
-    TFTransmitCAN *transmit = main_window.Windows().TransmitCAN;
-    QCOMPARE(receive->windowTitle(), QStringLiteral("Ricezione CAN"));
-    QCOMPARE(receive->Grid_Model()->headerData(Receive_Col::CobID, Qt::Horizontal).toString(),
-             QStringLiteral("Identificatore"));
-    QCOMPARE(transmit->Grid_Model()->headerData(Transmit_Col::SendTimer, Qt::Horizontal).toString(),
-             QStringLiteral("Periodo"));
+    QCOMPARE(Read_All(state_->Files.CAN_Receive), QByteArray("<ReceiveCAN/><!--SW_VERSION = 1.102-->"));
+    QCOMPARE(Read_All(state_->Files.CAN_Transmit), QByteArray("<TransmitCAN/><!--SW_VERSION = 1.102-->"));
 }
 
 QTEST_MAIN(Tst_Frame_List_Editors)

@@ -1,6 +1,10 @@
 #include "Test_Support.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
+#include <QTableView>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -19,3 +23,39 @@ void When_Modal(std::function<void()> action)
 }
 
 QWidget *Active_Modal() { return QApplication::activeModalWidget(); }
+
+void Click_Cell(QTableView *view, const QModelIndex &index)
+{
+    view->scrollTo(index);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+}
+
+void Type_Into_Cell(QTableView *view, const QModelIndex &index, const QString &text)
+{
+    Click_Cell(view, index);
+    const bool blank = text.startsWith(u' ');
+    if (blank)
+        QTest::keyClick(view, Qt::Key_F2);
+    else
+        QTest::keyClicks(view, text.left(1));
+    QWidget *editor = view->indexWidget(index);
+    QVERIFY2(editor, "the cell opened no editor");
+    QTest::keyClicks(editor, blank ? text : text.mid(1));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(!view->indexWidget(index));
+}
+
+void Pick_In_Cell(QTableView *view, const QModelIndex &index, const QString &item)
+{
+    Click_Cell(view, index);
+    QTest::keyClick(view, Qt::Key_F2);
+    auto *combo = qobject_cast<QComboBox *>(view->indexWidget(index));
+    QVERIFY2(combo, "the cell opened no drop-down list");
+    const int position = combo->findText(item);
+    QVERIFY2(position >= 0, qPrintable("the list does not offer " + item));
+    QTRY_VERIFY(combo->view()->isVisible());
+    QTest::keyClick(combo->view(), Qt::Key_Home);
+    for (int i = 0; i < position; ++i) QTest::keyClick(combo->view(), Qt::Key_Down);
+    QTest::keyClick(combo->view(), Qt::Key_Return);
+    QTRY_VERIFY(!view->indexWidget(index));
+}

@@ -33,3 +33,15 @@ void When_Modal(std::function<void()> action);
 // The top-level dialog that is currently modal, or null.
 class QWidget;
 QWidget *Active_Modal();
+
+// A grid driven as a user drives it, with the mouse and the keyboard.
+class QModelIndex;
+class QTableView;
+// Scrolls the cell into view and clicks its middle (on a check box cell this toggles it).
+void Click_Cell(QTableView *view, const QModelIndex &index);
+// Selects the cell and types text into it: the first key opens the cell's editor (F2 opens it
+// for a text that starts with a blank, which would otherwise be a key the grid keeps), Enter
+// closes it.
+void Type_Into_Cell(QTableView *view, const QModelIndex &index, const QString &text);
+// Opens the cell's drop-down list with F2 and picks the entry item with the arrow keys.
+void Pick_In_Cell(QTableView *view, const QModelIndex &index, const QString &item);

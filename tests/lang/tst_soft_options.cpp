@@ -3,6 +3,7 @@
 // announcement of a newer version in the dialog and by the main window's timer.
 #include "Local_Http_Server.h"
 #include "Test_Support.h"
+#include "Test_Workspace.h"
 #include "workspace/App_State.h"
 #include "workspace/Environment.h"
 #include "app/TFVariroduvieFirmWare.h"
@@ -26,46 +27,25 @@
 
 namespace {
 
-const QStringList Shipped = {"Deutsch", "English", "Español", "Français", "Italiano"};
+const QStringList Shipped = Test_Workspace::Shipped_Languages();
 
-// A workspace in a temporary folder with a main window and its dialogs.
-struct Workspace {
-    QTemporaryDir dir;
-    App_State state;
-    Fake_Shell shell;
-    Fake_Http http;
-    Environment env;
-    std::unique_ptr<TFVariroduvieFirmWare> main;
+// The shared workspace with the options dialog at hand. Language files named in languages are
+// written empty before the start.
+struct Workspace : Test_Workspace {
+    TFVariroduvieFirmWare *main = nullptr;
     TFSoftOptions *options = nullptr;
 
     explicit Workspace(const QStringList &languages = {}, bool with_shipped = false)
     {
         QDir(dir.path()).mkdir(QStringLiteral("LANGUAGE"));
-        if (with_shipped) {
-            for (const QString &name : Shipped) {
-                for (const char *ext : {".lng", ".bmp"})
-                    QFile::copy(QStringLiteral(QCX_SHIPPED_LANGUAGE_DIR "/") + name + QLatin1String(ext),
-                                Language_Path(name + QLatin1String(ext)));
-            }
-            QFile::copy(QStringLiteral(QCX_SHIPPED_LANGUAGE_DIR "/DefaultFlag.bmp"),
-                        Language_Path(QStringLiteral("DefaultFlag.bmp")));
-        }
-        for (const QString &name : languages) Write(name, QByteArray());
-        env.shell = &shell;
-        env.http = &http;
-        main = std::make_unique<TFVariroduvieFirmWare>(state, env, dir.path());
-        main->Create_Dialogs();
+        if (with_shipped) Copy_Shipped_Languages();
+        for (const QString &name : languages) Write(QStringLiteral("LANGUAGE/") + name, QByteArray());
+        Start();
+        main = window.get();
         options = main->Windows().SoftOptions;
     }
 
-    QString Language_Path(const QString &file) const { return dir.path() + QStringLiteral("/LANGUAGE/") + file; }
-
-    void Write(const QString &file, const QByteArray &bytes) const
-    {
-        QFile out(Language_Path(file));
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(bytes);
-    }
+    QString Language_Path(const QString &file) const { return Path(QStringLiteral("LANGUAGE/") + file); }
 
     template <typename T> T *Get(const char *name) const
     {
@@ -93,7 +73,7 @@ struct Workspace {
             action();
             if (options->isVisible()) options->reject();
         });
-        QObject::connect(options, &QDialog::finished, main.get(), [&](int r) { result = r; },
+        QObject::connect(options, &QDialog::finished, main, [&](int r) { result = r; },
                          Qt::SingleShotConnection);
         main->findChild<QToolButton *>(QStringLiteral("Btn_Opz"))->click();
         return result;
@@ -161,7 +141,7 @@ private slots:
     {
         Workspace w({"german.lng", "English.lng", "Zulu.lng"});
         QFile::copy(QStringLiteral(QCX_SHIPPED_LANGUAGE_DIR "/Deutsch.bmp"), w.Language_Path("german.bmp"));
-        w.Write(QStringLiteral("Zulu.bmp"), "not a bitmap");
+        w.Write(QStringLiteral("LANGUAGE/Zulu.bmp"), "not a bitmap");
         w.options->show();
         QCOMPARE(w.Shown_Names(), QStringList({"English", "german", "Zulu"}));
 
@@ -246,7 +226,7 @@ private slots:
         QStringList names;
         for (int i = 1; i <= 13; ++i) names.append(QStringLiteral("Lang%1.lng").arg(i, 2, 10, QLatin1Char('0')));
         Workspace w(names);
-        w.Write(QStringLiteral("Lang13.lng"), "\xEF\xBB\xBFSTR43 = \xC2\xB6Seite \xC2\xB6\r\nSTR42 = Sprache: \r\n");
+        w.Write(QStringLiteral("LANGUAGE/Lang13.lng"), "\xEF\xBB\xBFSTR43 = \xC2\xB6Seite \xC2\xB6\r\nSTR42 = Sprache: \r\n");
         Message_Recorder recorder;
         w.options->show();
         Click(w.Get<QPushButton>("Btn_Next"));

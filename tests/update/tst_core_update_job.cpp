@@ -1,6 +1,6 @@
 // The update job file: its exact bytes for every choice of options, a fresh file at each
 // write, and a write that cannot happen.
-#include "test_config.h"
+#include "Job_Fixture.h"
 #include "update/Update_Job.h"
 
 #include <QDir>
@@ -10,13 +10,6 @@
 
 namespace {
 
-QByteArray Fixture(const QString &name)
-{
-    QFile file(QStringLiteral(QCX_TEST_DATA_DIR "/update/") + name);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return file.readAll();
-}
-
 QByteArray Read_All(const QString &path)
 {
     QFile file(path);
@@ -24,7 +17,10 @@ QByteArray Read_All(const QString &path)
     return file.readAll();
 }
 
-const Update_Folders Folders{QStringLiteral("/ws/MASTER"), QStringLiteral("/ws/PROJECTS/Line 1")};
+const QString Workspace = QStringLiteral("/ws");
+const Update_Folders Folders{Workspace + "/MASTER", Workspace + "/PROJECTS/Line 1"};
+
+QByteArray Fixture(const QString &name) { return Job_Fixture(name, Workspace); }
 
 }  // namespace
 
@@ -57,6 +53,8 @@ void Tst_Update_Job::exact_bytes_data()
         << false << false << true << true << "job_configuration_readback.xml";
     QTest::newRow("both, no read-back") << true << false << true << false << "job_all.xml";
     QTest::newRow("both, both read back") << true << true << true << true << "job_all_readback.xml";
+    QTest::newRow("both, configuration read back")
+        << true << false << true << true << "job_all_configuration_readback.xml";
     QTest::newRow("nothing to write") << false << true << false << true << "job_none.xml";
 }
 

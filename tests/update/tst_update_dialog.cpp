@@ -2,6 +2,8 @@
 // client and clock, the refusal of "Next", the options, and "Execute update firmware" that
 // writes the job and starts the updater (a fake shell, and once the real stand-in updater).
 #include "Test_Support.h"
+#include "Test_Workspace.h"
+#include "Job_Fixture.h"
 #include "app/TFVariroduvieFirmWare.h"
 #include "platform/Clock.h"
 #include "widgets/Desktop_Shell.h"
@@ -19,23 +21,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
-
-namespace {
-
-
-bool Write_All(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray Read_All(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-}  // namespace
 
 class Tst_Update_Dialog : public QObject {
     Q_OBJECT
@@ -59,7 +44,6 @@ private slots:
     void real_updater_checks_the_job();
 
 private:
-    void Make_Window(Shell *shell, Clock *clock);
     void Show_Dialog();
     void Set_Fields(const QStringList &parts);
     void Reach_Options();
@@ -71,44 +55,24 @@ private:
     }
     template <class T> T *Get(const char *name) { return dialog_->findChild<T *>(QLatin1String(name)); }
 
-    std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<Message_Recorder> messages_;
-    Fake_Clock clock_;
-    std::unique_ptr<Fake_Echo> echo_;
-    std::unique_ptr<Fake_Shell> shell_;
-    Environment env_;
-    App_State state_;
-    std::unique_ptr<TFVariroduvieFirmWare> main_;
+    std::unique_ptr<Test_Workspace> ws_;
     TFBootTCP *dialog_ = nullptr;
 };
 
 void Tst_Update_Dialog::init()
 {
-    dir_ = std::make_unique<QTemporaryDir>();
     messages_ = std::make_unique<Message_Recorder>();
-    echo_ = std::make_unique<Fake_Echo>(clock_);
-    shell_ = std::make_unique<Fake_Shell>();
-    Make_Window(shell_.get(), &clock_);
-}
-
-void Tst_Update_Dialog::Make_Window(Shell *shell, Clock *clock)
-{
-    dialog_ = nullptr;
-    main_.reset();
-    state_ = App_State();
-    env_ = Environment();
-    env_.shell = shell;
-    env_.clock = clock;
-    env_.icmp = echo_.get();
-    main_ = std::make_unique<TFVariroduvieFirmWare>(state_, env_, dir_->path());
-    main_->Create_Dialogs();
-    dialog_ = main_->Windows().BootTCP;
+    ws_ = std::make_unique<Test_Workspace>();
+    ws_->Start();
+    dialog_ = ws_->window->Windows().BootTCP;
     QVERIFY(dialog_);
 }
 
 void Tst_Update_Dialog::cleanup()
 {
-    main_.reset();
+    dialog_ = nullptr;
+    ws_.reset();
     messages_.reset();
 }
 
@@ -139,7 +103,7 @@ void Tst_Update_Dialog::created_and_shown()
     // At creation every box is checked and every field holds "0".
     for (const char *name : {"CB_Firmware", "CB_Read_Firm", "CB_Conf", "CB_Read_Conf"})
         QVERIFY2(Get<QCheckBox>(name)->isChecked(), name);
-    state_.Device_IP.clear();
+    ws_->state.Device_IP.clear();
     Show_Dialog();
     for (const char *name : {"E_IP1", "E_IP2", "E_IP3", "E_IP4"})
         QCOMPARE(Get<QLineEdit>(name)->text(), QStringLiteral("0"));
@@ -183,10 +147,10 @@ void Tst_Update_Dialog::shown_with_stored_address()
 {
     QFETCH(QString, device_ip);
     QFETCH(QStringList, fields);
-    state_.Device_IP.clear();
+    ws_->state.Device_IP.clear();
     Show_Dialog();
     Set_Fields({"5", "6", "7", "8"});
-    state_.Device_IP = device_ip;
+    ws_->state.Device_IP = device_ip;
     Show_Dialog();
     QCOMPARE((QStringList{Get<QLineEdit>("E_IP1")->text(), Get<QLineEdit>("E_IP2")->text(),
                           Get<QLineEdit>("E_IP3")->text(), Get<QLineEdit>("E_IP4")->text()}),
@@ -236,15 +200,15 @@ void Tst_Update_Dialog::ping_outcome()
     QFETCH(QColor, colour);
     QFETCH(bool, found);
 
-    echo_->Failing = failing;
+    ws_->echo.Failing = failing;
     Show_Dialog();
     Set_Fields(fields);
     QTest::mouseClick(Get<QPushButton>("Btn_Ping"), Qt::LeftButton);
 
     const QString host = fields.join(QLatin1Char('.'));
-    QVERIFY(!echo_->Hosts.isEmpty());
-    QCOMPARE(echo_->Hosts.first(), host);
-    QCOMPARE(echo_->Payloads.first(), host.toUtf8());
+    QVERIFY(!ws_->echo.Hosts.isEmpty());
+    QCOMPARE(ws_->echo.Hosts.first(), host);
+    QCOMPARE(ws_->echo.Payloads.first(), host.toUtf8());
     QLabel *lping = Get<QLabel>("LPing");
     QCOMPARE(lping->text(), status);
     QCOMPARE(lping->palette().color(QPalette::WindowText), colour);
@@ -253,7 +217,7 @@ void Tst_Update_Dialog::ping_outcome()
     QTest::mouseClick(Get<QPushButton>("Btn_Next"), Qt::LeftButton);
     if (found) {
         QVERIFY(messages_->Errors.isEmpty());
-        QCOMPARE(state_.Device_IP, host);
+        QCOMPARE(ws_->state.Device_IP, host);
         for (const char *name : {"L_IP_Address", "E_IP1", "E_IP2", "E_IP3", "E_IP4", "L_Ping",
                                  "Btn_Ping", "LPing", "Btn_Cancel", "Btn_Next"})
             QVERIFY2(!Get<QWidget>(name)->isVisible(), name);
@@ -264,7 +228,7 @@ void Tst_Update_Dialog::ping_outcome()
     } else {
         QCOMPARE(messages_->Errors, QStringList{QStringLiteral("Device not found in network")});
         QVERIFY(Get<QWidget>("Btn_Ping")->isVisible());
-        QCOMPARE(state_.Device_IP, QStringLiteral("192.168.2.205"));
+        QCOMPARE(ws_->state.Device_IP, QStringLiteral("192.168.2.205"));
     }
 }
 
@@ -299,11 +263,11 @@ void Tst_Update_Dialog::edited_address_needs_a_new_ping()
     QTest::mouseClick(Get<QPushButton>("Btn_Next"), Qt::LeftButton);
     QCOMPARE(messages_->Errors, QStringList{QStringLiteral("Device not found in network")});
 
-    echo_->Answering = QStringList{QStringLiteral("127.0.0.10")};
+    ws_->echo.Answering = QStringList{QStringLiteral("127.0.0.10")};
     QTest::mouseClick(Get<QPushButton>("Btn_Ping"), Qt::LeftButton);
     QTest::mouseClick(Get<QPushButton>("Btn_Next"), Qt::LeftButton);
     QCOMPARE(messages_->Errors.size(), 1);
-    QCOMPARE(state_.Device_IP, QStringLiteral("127.0.0.10"));
+    QCOMPARE(ws_->state.Device_IP, QStringLiteral("127.0.0.10"));
 }
 
 void Tst_Update_Dialog::no_second_run_while_one_is_running()
@@ -311,7 +275,7 @@ void Tst_Update_Dialog::no_second_run_while_one_is_running()
     Show_Dialog();
     Set_Fields({"127", "0", "0", "2"});  // silent: the run lasts its ten (fake) seconds
     int checks = 0;
-    echo_->During = [&] {
+    ws_->echo.During = [&] {
         if (checks++ != 3) return;
         // Window events are handled between attempts; what a user can do then must not start
         // a second run, leave the address phase or close the dialog.
@@ -326,7 +290,7 @@ void Tst_Update_Dialog::no_second_run_while_one_is_running()
     };
     QTest::mouseClick(Get<QPushButton>("Btn_Ping"), Qt::LeftButton);
     QVERIFY(checks > 3);
-    QCOMPARE(echo_->Hosts.size(), 25);  // one run, not two
+    QCOMPARE(ws_->echo.Hosts.size(), 25);  // one run, not two
     QVERIFY(messages_->Errors.isEmpty());
     QVERIFY(!dialog_->Ping_Running());
     for (const char *name : {"Btn_Ping", "Btn_Next", "Btn_Cancel"})
@@ -351,11 +315,11 @@ void Tst_Update_Dialog::check_boxes_kept_between_showings()
 void Tst_Update_Dialog::language_change_reaches_the_dialog()
 {
     Show_Dialog();
-    state_.Lang_Table.Items[57] = QStringLiteral("Aggiornamento");
-    state_.Lang_Table.Items[58] = QStringLiteral("Indirizzo del");
-    state_.Lang_Table.Items[60] = QStringLiteral("Verifica");
-    state_.Lang_Table.Items[68] = QStringLiteral("Esegui");
-    main_->Change_Language();
+    ws_->state.Lang_Table.Items[57] = QStringLiteral("Aggiornamento");
+    ws_->state.Lang_Table.Items[58] = QStringLiteral("Indirizzo del");
+    ws_->state.Lang_Table.Items[60] = QStringLiteral("Verifica");
+    ws_->state.Lang_Table.Items[68] = QStringLiteral("Esegui");
+    ws_->window->Change_Language();
     QCOMPARE(dialog_->windowTitle(), QStringLiteral("Aggiornamento"));
     QCOMPARE(Get<QPushButton>("Btn_Ping")->text(), QStringLiteral("Verifica"));
     QCOMPARE(Get<QPushButton>("Btn_Update")->text(), QStringLiteral("Esegui"));
@@ -367,38 +331,36 @@ void Tst_Update_Dialog::language_change_reaches_the_dialog()
 
 void Tst_Update_Dialog::execute_writes_job_and_starts_updater()
 {
-    state_.Dir_Project = state_.Dir_Projects + QStringLiteral("/Line1");
+    ws_->state.Dir_Project = ws_->state.Dir_Projects + QStringLiteral("/Line 1");
     Reach_Options();
     Click_Box("CB_Read_Firm");
     QTest::mouseClick(Get<QPushButton>("Btn_Update"), Qt::LeftButton);
 
-    const QString job = Update_Job_Path(state_.Dir_Exe);
-    const Update_Folders folders{state_.Dir_Master, state_.Dir_Project};
-    QCOMPARE(Read_All(job),
-             Build_Update_Job(QStringLiteral("127.0.0.1"), {true, false, true, true}, folders).To_Bytes());
+    const QString job = Update_Job_Path(ws_->state.Dir_Exe);
+    QCOMPARE(Read_All(job), Job_Fixture(QStringLiteral("job_all_configuration_readback.xml"), ws_->dir.path()));
     // No parameter, shown normally.
-    QCOMPARE(shell_->Started, QStringList{Updater_Path(state_.Dir_Exe) + QStringLiteral("||0")});
+    QCOMPARE(ws_->shell.Started, QStringList{Updater_Path(ws_->state.Dir_Exe) + QStringLiteral("||0")});
     QVERIFY(messages_->Errors.isEmpty());
 
-    // A second click writes the job afresh from the boxes as they are now.
+    // A second click writes the job afresh from the boxes as they are now: without the
+    // configuration, its read-back no longer matters.
     Click_Box("CB_Conf");
     QTest::mouseClick(Get<QPushButton>("Btn_Update"), Qt::LeftButton);
-    QCOMPARE(Read_All(job),
-             Build_Update_Job(QStringLiteral("127.0.0.1"), {true, false, false, true}, folders).To_Bytes());
-    QCOMPARE(shell_->Started.size(), 2);
+    QCOMPARE(Read_All(job), Job_Fixture(QStringLiteral("job_firmware.xml"), ws_->dir.path()));
+    QCOMPARE(ws_->shell.Started.size(), 2);
     QVERIFY(dialog_->isVisible());
 }
 
 void Tst_Update_Dialog::unwritable_job_is_reported_and_updater_not_started()
 {
     Reach_Options();
-    const QString job = Update_Job_Path(state_.Dir_Exe);
+    const QString job = Update_Job_Path(ws_->state.Dir_Exe);
     QVERIFY(QDir().mkdir(job));  // a folder in the file's place
     QTest::mouseClick(Get<QPushButton>("Btn_Update"), Qt::LeftButton);
     QCOMPARE(messages_->Errors.size(), 1);
     QVERIFY2(messages_->Errors[0].contains(job), qPrintable(messages_->Errors[0]));
     QVERIFY(messages_->Errors[0].contains(QStringLiteral("not started")));
-    QVERIFY(shell_->Started.isEmpty());
+    QVERIFY(ws_->shell.Started.isEmpty());
     QVERIFY(dialog_->isVisible());
 }
 
@@ -406,24 +368,23 @@ void Tst_Update_Dialog::real_updater_checks_the_job()
 {
     Real_Shell real_shell;
     Real_Clock real_clock;
-    Make_Window(&real_shell, &real_clock);
+    ws_->env.shell = &real_shell;
     // The echo stays fake: the fake clock runs the ping, the real one waits for the updater.
-    env_.clock = &clock_;
 
-    const QString updater = Updater_Path(state_.Dir_Exe);
+    const QString updater = Updater_Path(ws_->state.Dir_Exe);
     QVERIFY2(QFile::copy(Updater_Path(QStringLiteral(QCX_WORKSPACE_DIR)), updater),
              "build the Ethernet_Update target first");
-    state_.Dir_Project = state_.Dir_Projects + QStringLiteral("/Line1");
-    QVERIFY(QDir().mkpath(state_.Dir_Project + QStringLiteral("/bin")));
+    ws_->state.Dir_Project = ws_->state.Dir_Projects + QStringLiteral("/Line1");
+    QVERIFY(QDir().mkpath(ws_->state.Dir_Project + QStringLiteral("/bin")));
     QByteArray bank1(2048, '\0');
     bank1[0] = '\x10';
     bank1[0x7FC] = '\x10';
-    QVERIFY(Write_All(Bank1_Image_Path(state_.Dir_Project), bank1));
-    QVERIFY(Write_All(Bank2_Image_Path(state_.Dir_Project), QByteArray()));
+    Write_All(Bank1_Image_Path(ws_->state.Dir_Project), bank1);
+    Write_All(Bank2_Image_Path(ws_->state.Dir_Project), QByteArray());
 
     Reach_Options();
-    env_.clock = &real_clock;
-    const QString log_path = state_.Dir_Exe + QStringLiteral("/Ethernet_Update.log");
+    ws_->env.clock = &real_clock;
+    const QString log_path = ws_->state.Dir_Exe + QStringLiteral("/Ethernet_Update.log");
 
     // Firmware is checked, but MASTER holds no firmware image: the updater refuses the job.
     QTest::mouseClick(Get<QPushButton>("Btn_Update"), Qt::LeftButton);
@@ -437,7 +398,7 @@ void Tst_Update_Dialog::real_updater_checks_the_job()
     log = QString::fromUtf8(Read_All(log_path));
     QVERIFY2(log.contains(QStringLiteral("Device: 127.0.0.1\n")), qPrintable(log));
     QVERIFY2(log.contains(QStringLiteral("Operation 1: file %1, start address 0x68000")
-                              .arg(Bank1_Image_Path(state_.Dir_Project))),
+                              .arg(Bank1_Image_Path(ws_->state.Dir_Project))),
              qPrintable(log));
     QVERIFY2(log.endsWith(QStringLiteral("Verdict: valid job with 2 operation(s)\n")), qPrintable(log));
     QVERIFY(messages_->Errors.isEmpty());
