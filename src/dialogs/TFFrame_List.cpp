@@ -136,10 +136,14 @@ bool TFFrame_List::FormShow()
         grid = Read_Frame_Grid(path, kind_.Dir);
     } catch (const Xml_Error &error) {
         model_->Set_Grid(Empty_Frame_Grid());
+        stored_.clear();
         Message_Box::Error(parentWidget() ? parentWidget() : this,
                            state_.STR(STR_Frame_List_Not_Shown) + u'\n' + error.Text());
         return false;
     }
+    stored_.clear();
+    for (const Frame_Row &row : grid)
+        if (row.Stored_Index >= 0) stored_.append(row);
     model_->Set_Grid(std::move(grid));
     sga->setCurrentIndex(model_->index(0, Receive_Col::CobID));
     sga->scrollToTop();
@@ -185,8 +189,15 @@ void TFFrame_List::Btn_OKClick()
     Commit_Open_Editor();
     if (!Controllo_dati()) return;
     const QString &path = state_.Files.Frame_File(kind_.Dir);
+    const QString &map_path = state_.Files.Map_File(kind_.Dir);
     try {
-        Write_Frame_File(path, kind_.Dir, Pack_Entries(model_->Grid()));
+        // The mappings follow their frames in the same save; those of deleted frames go only
+        // when the user agrees.
+        const Frame_List_Save save = Plan_Frame_List_Save(model_->Grid(), int(stored_.size()), map_path);
+        if (save.Removed_Count() > 0 &&
+            !Message_Box::Ask(this, Removed_Mappings_Question(state_.Lang_Table, stored_, save)))
+            return;
+        Commit_Frame_List_Save(save, kind_.Dir, path, map_path);
     } catch (const Xml_Error &error) {
         Message_Box::Error(this, state_.STR(STR_Frame_List_Not_Saved) + u'\n' + error.Text());
         return;

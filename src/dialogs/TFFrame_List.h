@@ -45,6 +45,8 @@ private:
     const Frame_List_Kind &kind_;
     App_State &state_;
     Frame_Grid_Model *model_ = nullptr;
+    // The frames as the file held them at this showing, in file order.
+    QList<Frame_Row> stored_;
 
     QFrame *P_Title = nullptr;
     QLabel *L_SW_Code = nullptr;

@@ -93,7 +93,9 @@ std::optional<Frame_Fault> Check_Frames(Direction direction, const Frame_Grid &g
     const int rows = int(std::min<qsizetype>(grid.size(), Max_Frame_Entries));
     for (int i = 0; i < rows; ++i) {
         const Frame_Row &row = grid[i];
-        if (!Is_Entry(row)) break;  // the list ends at the first row without a Cob-ID
+        // Every entry is checked, also below an empty row: the save packs the empty rows away
+        // and keeps what lies below them.
+        if (!Is_Entry(row)) continue;
         if (const std::optional<Frame_Rule> rule = Check_Row(direction, row))
             return Frame_Fault{i + 1, *rule};
     }

@@ -80,8 +80,8 @@ struct Frame_Fault {
     bool operator==(const Frame_Fault &) const = default;
 };
 
-// Walks the rows from row 1 and stops at the first row whose trimmed Cob-ID is empty: the
-// rows below it are not looked at. The first failed rule of the first faulty row, or none.
+// Checks every entry row (a row whose trimmed Cob-ID is not empty) from row 1 down, also the
+// rows below an empty one. The first failed rule of the first faulty row, or none.
 std::optional<Frame_Fault> Check_Frames(Direction direction, const Frame_Grid &grid);
 
 // The column whose cell a fault is about.

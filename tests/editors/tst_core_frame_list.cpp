@@ -144,8 +144,12 @@ void Tst_Frame_List::validation_data()
     QTest::newRow("TimeOut 100000001") << R << Rows{Rx("1", "8", A11, "100000001")} << row1(tmo);
     QTest::newRow("TimeOut empty") << R << Rows{Rx("1", "8", A11, "")} << row1(tmo);
     QTest::newRow("TimeOut hexadecimal") << R << Rows{Rx("1", "8", A11, "0x5F5E100")} << "";
-    QTest::newRow("blank Cob-ID ends the list")
-        << R << Rows{Rx("1", "8", A11, "0"), Rx("   ", "99", "", "x"), Rx("0x800", "9", A11, "")} << "";
+    // A row without a Cob-ID is skipped, but the rows below it are saved and so are checked.
+    QTest::newRow("blank Cob-ID row skipped")
+        << R << Rows{Rx("1", "8", A11, "0"), Rx("   ", "99", "", "x"), Rx("0x7FF", "8", A11, "0")} << "";
+    QTest::newRow("row below a blank one is checked")
+        << R << Rows{Rx("1", "8", A11, "0"), Rx("   ", "99", "", "x"), Rx("0x181", "20", A11, "0")}
+        << "Error in row 3" + dim;
     QTest::newRow("row number of a later row")
         << R << Rows{Rx("1", "8", A11, "0"), Rx("2", "8", A11, "0"), Rx("3", "20", A11, "0")}
         << "Error in row 3" + dim;
