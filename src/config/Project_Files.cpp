@@ -160,9 +160,16 @@ void Write_Frame_File(const QString &path, Direction direction, const QList<Fram
     Save_File_Atomic(path, Frame_File_Bytes(direction, rows));
 }
 
-QList<TCAN_Frame> Read_Mapping_Files(const QString &frame_path, const QString &map_path,
-                                     Direction direction)
+int Count_Map_File_Rows(const QString &map_path)
 {
+    const std::optional<Xml_Document> doc = Load_If_Exists(map_path);
+    return doc ? int(List_Rows(*doc, map_path).size()) : 0;
+}
+
+QList<TCAN_Frame> Read_Mapping_Files(const QString &frame_path, const QString &map_path,
+                                     Direction direction, int *unplaced)
+{
+    if (unplaced) *unplaced = 0;
     using Int_Text::Str_To_Int_Def;
     QList<TCAN_Frame> frames;
     if (const std::optional<Xml_Document> doc = Load_If_Exists(frame_path)) {
@@ -179,7 +186,10 @@ QList<TCAN_Frame> Read_Mapping_Files(const QString &frame_path, const QString &m
     if (!doc) return frames;
     for (const Row_View &view : List_Rows(*doc, map_path)) {
         const int32_t num_frame = Str_To_Int_Def(view.Required(QStringLiteral("Num_Frame")), -1);
-        if (num_frame < 0 || num_frame >= frames.size()) continue;
+        if (num_frame < 0 || num_frame >= frames.size()) {
+            if (unplaced) ++*unplaced;
+            continue;
+        }
         TMod_Reg reg;
         reg.Ind_Mod = view.Required(QStringLiteral("Mod_Index"));
         reg.HiPart = Str_To_Int_Def(view.Required(QStringLiteral("Byte_HiPart")), 0);

@@ -80,8 +80,13 @@ void Write_Frame_File(const QString &path, Direction direction, const QList<Fram
 // The mapping editors' view: the frames of the direction's frame list, each with the mappings
 // of the mapping file that name it (rows naming no frame are skipped; with no frames the
 // mapping file is not read).
+// unplaced, when given, receives the number of mapping rows that name no frame of the list
+// (Num_Frame not a number, negative or beyond the list), which the editors cannot show.
 QList<TCAN_Frame> Read_Mapping_Files(const QString &frame_path, const QString &map_path,
-                                     Direction direction);
+                                     Direction direction, int *unplaced = nullptr);
+// The number of rows of a mapping file; 0 for a missing file. Throws Xml_Error for a file that
+// cannot be read.
+int Count_Map_File_Rows(const QString &map_path);
 // The frames a mapping file names and what becomes of its rows when the frames move: row by
 // row, Num_Frame n becomes New_Index[n]; the rows of a frame whose new index is -1 (deleted)
 // are removed. Rows that name no frame of the old list (Num_Frame not a number, negative or

@@ -244,12 +244,17 @@ bool TFDefineCAN::FormShow()
     bool loaded = true;
     QList<TCAN_Frame> frames;
     try {
-        frames = Read_Mapping_Files(state_.Files.Frame_File(dir_.Dir), state_.Files.Map_File(dir_.Dir), dir_.Dir);
+        frames = Read_Mapping_Files(state_.Files.Frame_File(dir_.Dir), state_.Files.Map_File(dir_.Dir), dir_.Dir,
+                                    &unplaced_);
     } catch (const Xml_Error &e) {
         Message_Box::Error(isVisible() ? this : parentWidget(), e.Text());
         frames.clear();
         loaded = false;
     }
+    // Rows that name no frame cannot be shown, and OK writes what is shown: say so now, not
+    // after they are gone.
+    if (loaded && unplaced_ > 0)
+        Message_Box::Warning(isVisible() ? this : parentWidget(), state_.STR(STR_Unplaced_Mappings).arg(unplaced_));
     list_.Load(std::move(frames), loaded ? Other_Direction_Count() : 0);
     Aggiorna_Lista_Frame();
     Aggiorna_Lista_ModReg();
@@ -415,8 +420,21 @@ void TFDefineCAN::Paste_Mod_Reg()
 
 void TFDefineCAN::Btn_OKClick()
 {
+    const QString &map_path = state_.Files.Map_File(dir_.Dir);
+    if (list_.Lista_CAN_Frame.isEmpty()) {
+        // Without frames there is nothing to save; an existing mapping file goes only when the
+        // user says so, and one that cannot be read is left alone.
+        int rows = 0;
+        try {
+            rows = Count_Map_File_Rows(map_path);
+        } catch (const Xml_Error &) {
+            accept();
+            return;
+        }
+        if (rows > 0 && !Message_Box::Ask(this, state_.STR(STR_Wipe_Mappings_Question).arg(rows))) return;
+    }
     try {
-        Write_Map_File(state_.Files.Map_File(dir_.Dir), dir_.Dir, list_.Lista_CAN_Frame);
+        Write_Map_File(map_path, dir_.Dir, list_.Lista_CAN_Frame);
     } catch (const Xml_Error &e) {
         // Nothing is lost: the dialog stays open with the user's mappings.
         Message_Box::Error(this, e.Text());

@@ -67,6 +67,7 @@ private:
     App_State &state_;
     const Mapping_Direction &dir_;
     Mapping_List list_;
+    int unplaced_ = 0;  // mapping rows of the file that name no frame, at this showing
 
     QFrame *P_Title = nullptr;
     QLabel *L_SW_Code = nullptr;

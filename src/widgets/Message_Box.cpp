@@ -20,6 +20,15 @@ void Message_Box::Error(QWidget *parent, const QString &text)
     QMessageBox::critical(parent, Box_Title(), text, QMessageBox::Ok);
 }
 
+void Message_Box::Warning(QWidget *parent, const QString &text)
+{
+    if (Installed) {
+        Installed->Warning(parent, text);
+        return;
+    }
+    QMessageBox::warning(parent, Box_Title(), text, QMessageBox::Ok);
+}
+
 bool Message_Box::Ask(QWidget *parent, const QString &text)
 {
     if (Installed) return Installed->Ask(parent, text);

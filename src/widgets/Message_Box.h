@@ -9,6 +9,9 @@ class Message_Box {
 public:
     // Modal error box: error icon, one OK button.
     static void Error(QWidget *parent, const QString &text);
+    // Modal notice of something the user should know before going on: warning icon, one OK
+    // button.
+    static void Warning(QWidget *parent, const QString &text);
     // Modal question: question icon, Yes and No; true on Yes.
     static bool Ask(QWidget *parent, const QString &text);
 
@@ -17,6 +20,8 @@ public:
         virtual ~Handler() = default;
         virtual void Error(QWidget *parent, const QString &text) = 0;
         virtual bool Ask(QWidget *parent, const QString &text) = 0;
+        // Recorded among the errors unless a handler tells them apart.
+        virtual void Warning(QWidget *parent, const QString &text) { Error(parent, text); }
     };
     // Routes every box to handler; nullptr restores the real boxes.
     static void Install(Handler *handler);

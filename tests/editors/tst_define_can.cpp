@@ -140,7 +140,9 @@ void Tst_Define_CAN::receive_road()
     Click_Line(&d, "LB_CAN_Frames", 0);
     QCOMPARE(Items(High(&d)), Eight_Bytes.mid(0, 5));
     QCOMPARE(Items(Low(&d)), Eight_Bytes.mid(0, 5));
-    // The row naming frame 3 of 3 frames is not shown anywhere.
+    // The row naming frame 3 of 3 frames is not shown anywhere; the opening said so, once.
+    QCOMPARE(messages.Warnings, QStringList{"1 register mappings refer to frames that do not exist; they will be "
+                                            "removed when you press OK"});
     QCOMPARE(Lines(Regs(&d)), (QStringList{"40; Byte 1; None;", "41; Byte 7; Byte 2;"}));
 
     // Create; 7 is refused because frame 2 already has "$7".

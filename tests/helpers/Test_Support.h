@@ -8,13 +8,15 @@
 #include <QTemporaryDir>
 #include <functional>
 
-// Records every error box and question; answers questions from a queue (Yes when empty).
+// Records every error box, warning and question; answers questions from a queue (Yes when
+// empty).
 class Message_Recorder : public Message_Box::Handler {
 public:
     Message_Recorder() { Message_Box::Install(this); }
     ~Message_Recorder() override { Message_Box::Install(nullptr); }
 
     void Error(QWidget *, const QString &text) override { Errors.append(text); }
+    void Warning(QWidget *, const QString &text) override { Warnings.append(text); }
     bool Ask(QWidget *, const QString &text) override
     {
         Questions.append(text);
@@ -22,6 +24,7 @@ public:
     }
 
     QStringList Errors;
+    QStringList Warnings;
     QStringList Questions;
     QList<bool> Answers;
 };
