@@ -5,6 +5,7 @@
 #include "dialogs/TFOpenConf.h"
 #include "config/Image_Builder.h"
 #include "lang/Version_Check.h"
+#include "lang/Version_Checker.h"
 #include "platform/Clock.h"
 #include "widgets/Message_Box.h"
 #include "platform/Shell.h"
@@ -173,16 +174,23 @@ void TFVariroduvieFirmWare::Layout_Controls()
     Timer_Update->setObjectName(QStringLiteral("Timer_Update"));
     Timer_Update->setInterval(First_Check_Interval_Ms);
     connect(Timer_Update, &QTimer::timeout, this, &TFVariroduvieFirmWare::Timer_UpdateTimer);
+    Update_Check = new Version_Checker(this);
+    connect(Update_Check, &Version_Checker::Finished, this, &TFVariroduvieFirmWare::Update_Checked);
 
     Center_On_Screen(this);
 }
 
 void TFVariroduvieFirmWare::Arm_Update_Timer()
 {
-    if (state_.Enable_Internet && state_.Enable_Update)
-        Timer_Update->start();
-    else
+    if (!state_.Enable_Internet || !state_.Enable_Update) {
         Timer_Update->stop();
+        return;
+    }
+    // QTimer::start on a running timer starts the countdown afresh, so every confirmation of
+    // the options would put the next check off by a whole interval. While a check is under
+    // way its answer starts the next countdown.
+    if (Timer_Update->isActive() || Update_Check->Busy()) return;
+    Timer_Update->start();
 }
 
 void TFVariroduvieFirmWare::Set_Lang()
@@ -323,14 +331,21 @@ void TFVariroduvieFirmWare::Update_Device()
 void TFVariroduvieFirmWare::Timer_UpdateTimer()
 {
     Timer_Update->stop();
-    if (Check_Version(env_.http, state_.SW_Code, SW_Version_Text)) {
+    // Refused while an earlier check waits for its answer; that answer restarts the countdown.
+    Update_Check->Start(env_.http, state_.SW_Code, SW_Version_Text);
+}
+
+void TFVariroduvieFirmWare::Update_Checked(bool newer)
+{
+    if (newer) {
         LL_Update->setText(Link_Html(state_.STR(19), Maker_Download_Url()));
         LL_Update->show();
     } else {
         LL_Update->hide();
     }
     Timer_Update->setInterval(Next_Check_Interval_Ms);
-    Timer_Update->start();
+    // The options may have been switched off while the service was asked.
+    Arm_Update_Timer();
 }
 
 void TFVariroduvieFirmWare::LL_UpdateLinkClick(const QString &Link)

@@ -13,6 +13,8 @@ class QPushButton;
 class QTimer;
 class QToolButton;
 
+class Version_Checker;
+
 class TFNew_Project;
 class TFOpenConf;
 class TFBootTCP;
@@ -59,16 +61,21 @@ public:
     void Create_New_Project();
     void Open_Project();
     void Update_Device();
+    // Stops the countdown and asks the version service off the window's thread; the answer
+    // (Update_Checked) shows or hides the link and starts the next countdown.
     void Timer_UpdateTimer();
     void LL_UpdateLinkClick(const QString &Link);
     void L_NorvaleClick();
-    // Enables the version-check timer exactly when both internet flags are set.
+    // Enables the version-check timer exactly when both internet flags are set. A countdown
+    // that runs keeps its time (confirming the options never postpones a check); a stopped one
+    // starts with its interval, one minute until the first check has answered.
     void Arm_Update_Timer();
 
     App_State &State() { return state_; }
     Environment &Env() { return env_; }
     App_Windows &Windows() { return windows_; }
     QTimer *Update_Timer() const { return Timer_Update; }
+    Version_Checker *Update_Checker() const { return Update_Check; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -77,6 +84,7 @@ protected:
 private:
     void Layout_Controls();
     void Show_Name_Conf();
+    void Update_Checked(bool newer);
     // Shows one of the dialogs modally and returns its result (Rejected while it does not exist).
     enum class Window { New_Project, OpenConf, About, SoftOptions, ParGen, ReceiveCAN, TransmitCAN, DefineRecCAN, DefineTransCAN };
     int Show_Window(Window window);
@@ -108,4 +116,5 @@ private:
     QLabel *L_Norvale = nullptr;
     QFrame *Separator = nullptr;
     QTimer *Timer_Update = nullptr;
+    Version_Checker *Update_Check = nullptr;
 };

@@ -4,12 +4,12 @@
 #include "workspace/Environment.h"
 #include "lang/Lang_Pages.h"
 #include "lang/Version_Check.h"
+#include "lang/Version_Checker.h"
 #include "widgets/Dialog_Panels.h"
 #include "widgets/Message_Box.h"
 #include "platform/Shell.h"
 #include "platform/Web_Host.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -49,15 +49,6 @@ QPixmap Load_Flag(const QString &path)
     return QPixmap::fromImage(image);
 }
 
-// Shows a wait cursor while the version service is asked (the request blocks the window).
-class Wait_Cursor {
-public:
-    Wait_Cursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Wait_Cursor() { QApplication::restoreOverrideCursor(); }
-    Wait_Cursor(const Wait_Cursor &) = delete;
-    Wait_Cursor &operator=(const Wait_Cursor &) = delete;
-};
-
 }  // namespace
 
 TFSoftOptions::TFSoftOptions(App_State &state, Environment &env, QWidget *parent)
@@ -65,6 +56,8 @@ TFSoftOptions::TFSoftOptions(App_State &state, Environment &env, QWidget *parent
 {
     setObjectName(QStringLiteral("TFSoftOptions"));
     Layout_Controls();
+    Checker = new Version_Checker(this);
+    connect(Checker, &Version_Checker::Finished, this, &TFSoftOptions::Version_Checked);
     L_SW_Code->setText(state_.SW_Code);
     Set_Lang();
 }
@@ -398,7 +391,8 @@ void TFSoftOptions::Update_CheckBox()
         CB_Update->setEnabled(false);
         Btn_Check_Update->setEnabled(false);
     }
-    Btn_Check_Update->setEnabled(CB_Update->isEnabled() && CB_Update->isChecked());
+    // While the service is asked the button rests, so that no second question goes out.
+    Btn_Check_Update->setEnabled(CB_Update->isEnabled() && CB_Update->isChecked() && !Checker->Busy());
 }
 
 void TFSoftOptions::Btn_OKClick()
@@ -411,18 +405,21 @@ void TFSoftOptions::Btn_OKClick()
 
 bool TFSoftOptions::Check_Version()
 {
-    return ::Check_Version(env_.http, state_.SW_Code, SW_Version_Text);
+    if (!Checker->Start(env_.http, state_.SW_Code, SW_Version_Text)) return false;
+    Btn_Check_Update->setEnabled(false);
+    // The busy cursor on this dialog only: the rest of the program remains usable meanwhile.
+    setCursor(Qt::BusyCursor);
+    return true;
 }
 
 int32_t TFSoftOptions::Conv_Version(const QString &Ver_str) { return ::Conv_Version(Ver_str); }
 
-void TFSoftOptions::Btn_Check_UpdateClick()
+void TFSoftOptions::Btn_Check_UpdateClick() { Check_Version(); }
+
+void TFSoftOptions::Version_Checked(bool newer)
 {
-    bool newer = false;
-    {
-        Wait_Cursor wait;
-        newer = Check_Version();
-    }
+    unsetCursor();
+    Update_CheckBox();
     if (newer) {
         LL_Check_Update->setTextFormat(Qt::RichText);
         LL_Check_Update->setText(Link_Html(state_.STR(52), Maker_Download_Url()));

@@ -13,6 +13,7 @@ class QLabel;
 class QPushButton;
 class QTabWidget;
 class QWidget;
+class Version_Checker;
 
 class TFSoftOptions : public QDialog {
     Q_OBJECT
@@ -32,7 +33,9 @@ public:
     void Btn_Check_UpdateClick();
     void LL_Check_UpdateLinkClick(const QString &Link);
 
-    // True when the version service reports a version newer than this program's.
+    // Asks the version service whether a version newer than this program's exists, without
+    // holding up the window; the answer shows beside the button. False, and nothing asked,
+    // while an earlier question is still open.
     bool Check_Version();
     static int32_t Conv_Version(const QString &Ver_str);
 
@@ -53,6 +56,7 @@ private:
     QWidget *Build_Language_Page();
     QWidget *Build_Connection_Page();
     void Show_Flag(int slot, const QString &name);
+    void Version_Checked(bool newer);
     int Slot_Of(QObject *control) const;
 
     App_State &state_;
@@ -82,4 +86,5 @@ private:
     QFrame *P_Button = nullptr;
     QPushButton *Btn_OK = nullptr;
     QPushButton *Btn_Cancel = nullptr;
+    Version_Checker *Checker = nullptr;
 };

@@ -41,10 +41,15 @@ bool Is_Newer_Version(const QString &answer, const QString &own_version)
 
 bool Check_Version(Http_Get *http, const QString &sw_code, const QString &own_version)
 {
+    return Check_Version_At(http, Version_Service_Url(sw_code), own_version);
+}
+
+bool Check_Version_At(Http_Get *http, const QString &url, const QString &own_version)
+{
     if (!http) return false;
     QString answer;
     try {
-        answer = http->Get(Version_Service_Url(sw_code));
+        answer = http->Get(url);
     } catch (const std::exception &) {
         // The user is never bothered with an unreachable service: no answer, no update.
         answer.clear();

@@ -21,8 +21,11 @@ bool Is_Newer_Version(const QString &answer, const QString &own_version);
 
 // One request to the service; true when it reports a version newer than own_version. Any
 // failure of the request (no connection, time limit, an error status) counts as no newer
-// version and is not reported. A null client never finds one.
+// version and is not reported. A null client never finds one. It blocks until the client
+// returns; Version_Checker runs it off the window's thread.
 bool Check_Version(Http_Get *http, const QString &sw_code, const QString &own_version);
+// The same request to a service address made beforehand (Version_Service_Url).
+bool Check_Version_At(Http_Get *http, const QString &url, const QString &own_version);
 
 // A label text holding one link: <a href="url">text</a>, both escaped for HTML.
 QString Link_Html(const QString &text, const QString &url);

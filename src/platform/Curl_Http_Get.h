@@ -2,14 +2,24 @@
 // The real HTTP/1.0 client, over libcurl.
 #include "platform/HttpGet.h"
 
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <set>
+
 class Curl_Http_Get : public Http_Get {
 public:
-    // The request runs on the user-interface thread, so it must end in bounded time even when
-    // the service never answers.
+    // A service that never answers must not hold a request for ever.
     static constexpr long Default_Connect_Limit_Ms = 5000;
     static constexpr long Default_Total_Limit_Ms = 10000;
 
     Curl_Http_Get();
+    // Ends the requests still running at once (they throw Http_Error) and waits until each has
+    // returned from Get, so that a thread that was waiting on a stalled service never touches a
+    // client that is gone. The program can thus quit without sitting out the time limits.
+    ~Curl_Http_Get() override;
+    Curl_Http_Get(const Curl_Http_Get &) = delete;
+    Curl_Http_Get &operator=(const Curl_Http_Get &) = delete;
 
     // connect_ms bounds the connection set-up, total_ms the whole request (both > 0).
     void Set_Time_Limits(long connect_ms, long total_ms);
@@ -18,13 +28,28 @@ public:
 
     // One plain HTTP/1.0 GET, without cookies and without following redirects. Returns
     // the body of a 2xx answer (as UTF-8); throws Http_Error on anything else, the time limits
-    // included.
+    // included. Any number of threads may call it at once.
     QString Get(const QString &url) override;
 
+    // Ends the requests in flight (they throw Http_Error within moments) and refuses new ones.
+    // Any thread may call it; it does not wait.
+    void Shut_Down();
+
 private:
-    long connect_ms_ = Default_Connect_Limit_Ms;
-    long total_ms_ = Default_Total_Limit_Ms;
+    class Running;
+    class Transfer;
+
+    std::atomic<long> connect_ms_{Default_Connect_Limit_Ms};
+    std::atomic<long> total_ms_{Default_Total_Limit_Ms};
+
+    std::mutex mutex_;
+    std::condition_variable all_returned_;
+    bool shut_down_ = false;
+    int running_ = 0;
+    std::set<void *> waits_;  // the multi handles of the requests in flight, to wake them
 };
 
 // The text an Http_Error of a request that ran out of time begins with.
 inline constexpr char Http_Time_Limit_Text[] = "No answer within the time limit";
+// The text an Http_Error of a request ended by Shut_Down begins with.
+inline constexpr char Http_Shut_Down_Text[] = "The HTTP client was shut down";

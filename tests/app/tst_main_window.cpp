@@ -1,6 +1,10 @@
 // Start-up, settings, the main window's steps and its program launch, driven offscreen.
 #include "app/TFVariroduvieFirmWare.h"
+#include "Gated_Http.h"
+#include "Local_Http_Server.h"
+#include "lang/Version_Checker.h"
 #include "platform/Clock.h"
+#include "platform/Curl_Http_Get.h"
 #include "widgets/Desktop_Shell.h"
 #include "platform/Web_Host.h"
 #include "Test_Support.h"
@@ -8,6 +12,7 @@
 #include "test_config.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -48,6 +53,9 @@ private slots:
     void step_buttons_need_an_open_configuration();
     void language_change_reapplies_texts();
     void update_timer_ticks();
+    void update_check_keeps_the_window_responsive_data();
+    void update_check_keeps_the_window_responsive();
+    void quitting_while_a_check_waits_returns_promptly();
     void links_go_through_the_shell();
     void start_program_waits_at_most_150_s();
     void start_program_runs_a_real_program();
@@ -185,12 +193,108 @@ void Tst_Main_Window::update_timer_ticks()
     f.window->Arm_Update_Timer();
     QCOMPARE(f.window->Update_Timer()->interval(), 60000);
     QVERIFY(f.window->Update_Timer()->isActive());
+    QSignalSpy checked(f.window->Update_Checker(), &Version_Checker::Finished);
     f.window->Timer_UpdateTimer();
+    // No countdown while the service is asked; its answer starts the next one.
+    QVERIFY(!f.window->Update_Timer()->isActive());
+    QVERIFY(checked.wait());
     QVERIFY(f.window->Update_Timer()->isActive());
     QCOMPARE(f.window->Update_Timer()->interval(), 7200000);
     f.state.Enable_Update = false;
     f.window->Arm_Update_Timer();
     QVERIFY(!f.window->Update_Timer()->isActive());
+    // Switched on again, the stopped timer starts with the interval it has.
+    f.state.Enable_Update = true;
+    f.window->Arm_Update_Timer();
+    QVERIFY(f.window->Update_Timer()->isActive());
+    QCOMPARE(f.window->Update_Timer()->interval(), 7200000);
+}
+
+void Tst_Main_Window::update_check_keeps_the_window_responsive_data()
+{
+    QTest::addColumn<bool>("switched_off");
+    QTest::newRow("options kept") << false;
+    QTest::newRow("options switched off while asking") << true;
+}
+
+// The service holds the request; the window goes on serving timers and clicks, starts no
+// second request, and shows the answer once it comes, on its own thread.
+void Tst_Main_Window::update_check_keeps_the_window_responsive()
+{
+    QFETCH(bool, switched_off);
+    Fixture f;
+    Gated_Http http(QStringLiteral("VER. 1.103"));
+    f.env.http = &http;
+    f.Start();
+    f.state.Enable_Internet = f.state.Enable_Update = true;
+    f.window->Arm_Update_Timer();
+    f.window->show();
+    QLabel *link = f.window->findChild<QLabel *>("LL_Update");
+    QList<QThread *> answered_on;
+    // Direct, so that the thread recorded is the one that emits.
+    connect(
+        f.window->Update_Checker(), &Version_Checker::Finished, this,
+        [&] { answered_on.append(QThread::currentThread()); }, Qt::DirectConnection);
+
+    f.window->Timer_UpdateTimer();
+    QTRY_COMPARE(http.Calls(), 1);
+    QVERIFY(http.Threads().first() != QThread::currentThread());
+
+    bool ticked = false;
+    QTimer::singleShot(1, f.window.get(), [&] { ticked = true; });
+    QTRY_VERIFY(ticked);
+    QTest::mouseClick(f.window->findChild<QLabel *>("L_Norvale"), Qt::LeftButton);
+    QCOMPARE(f.shell.Opened, QStringList{Maker_Home_Url()});
+
+    // A tick or a confirmation of the options while the answer is awaited starts nothing.
+    f.window->Timer_UpdateTimer();
+    f.window->Arm_Update_Timer();
+    QVERIFY(!f.window->Update_Timer()->isActive());
+    if (switched_off) {
+        f.state.Enable_Internet = false;
+        f.window->Arm_Update_Timer();
+    }
+    QVERIFY(!link->isVisible());
+    QCOMPARE(answered_on.size(), 0);
+
+    http.Open();
+    QTRY_COMPARE(answered_on.size(), 1);
+    // Compared as addresses: the thread object of an ended thread is gone.
+    QVERIFY(answered_on.first() == QThread::currentThread());
+    QCOMPARE(http.Calls(), 1);
+    QVERIFY(link->isVisible());
+    QVERIFY2(link->text().contains(Maker_Download_Url().toHtmlEscaped()), qPrintable(link->text()));
+    // The answer restarts the countdown only while the options still ask for it.
+    QCOMPARE(f.window->Update_Timer()->isActive(), !switched_off);
+    QCOMPARE(f.window->Update_Timer()->interval(), 7200000);
+}
+
+// The end of main(): the window goes, then the real client, while the service stalls. Neither
+// sits out the client's time limits.
+void Tst_Main_Window::quitting_while_a_check_waits_returns_promptly()
+{
+    Local_Http_Server server({200, {}, true});
+    qputenv("QCX3310_WEB_HOST", server.Host().toUtf8());
+    auto http = std::make_unique<Curl_Http_Get>();
+    const long limit = http->Connect_Limit_Ms();
+    QElapsedTimer elapsed;
+    {
+        Fixture f;
+        f.env.http = http.get();
+        f.Start();
+        f.state.Enable_Internet = f.state.Enable_Update = true;
+        f.window->Arm_Update_Timer();
+        f.window->show();
+        f.window->Timer_UpdateTimer();
+        QTRY_COMPARE(server.Requests().size(), 1);
+
+        elapsed.start();
+        QVERIFY(f.window->close());
+        f.window.reset();
+    }
+    http.reset();
+    QVERIFY2(elapsed.elapsed() < limit / 2, QByteArray::number(elapsed.elapsed()));
+    qputenv("QCX3310_WEB_HOST", "127.0.0.1:9");
 }
 
 void Tst_Main_Window::links_go_through_the_shell()

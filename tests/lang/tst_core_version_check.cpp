@@ -1,12 +1,22 @@
 // The version check against a stand-in version service on loopback, through the real HTTP
-// client: the verdicts, the exact request, and the time limits.
+// client: the verdicts, the exact request, and the time limits. Then the check off the asking
+// thread: the asker's loop runs on while a request waits, the verdict comes back on the
+// asker's thread, one request at a time, and neither the checker nor the client holds up the
+// end of the program.
+#include "Gated_Http.h"
 #include "Local_Http_Server.h"
 #include "lang/Version_Check.h"
+#include "lang/Version_Checker.h"
 #include "platform/Curl_Http_Get.h"
+#include "platform/Web_Host.h"
 
 #include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
+#include <memory>
+#include <thread>
 
 namespace {
 const QString Own = QStringLiteral("1.102");
@@ -131,12 +141,150 @@ private slots:
         QCOMPARE(server.Requests().size(), 2);
     }
 
-    void default_time_limits_are_set()
+    // Shut_Down is what lets the program quit while a service stalls: the request in flight
+    // ends at once instead of at the time limits, and no new one starts.
+    void shut_down_ends_a_request_in_flight()
     {
-        // Without limits an unreachable service could freeze the window for good.
+        Local_Http_Server server({200, {}, true});
+        qputenv("QCX3310_WEB_HOST", server.Host().toUtf8());
         Curl_Http_Get http;
-        QCOMPARE(http.Connect_Limit_Ms(), 5000L);
-        QCOMPARE(http.Total_Limit_Ms(), 10000L);
+        const QString url = Version_Service_Url(Code);
+
+        QByteArray error;
+        std::thread request([&] {
+            try {
+                http.Get(url);
+            } catch (const Http_Error &e) {
+                error = e.what();
+            }
+        });
+        QTRY_COMPARE(server.Requests().size(), 1);
+
+        QElapsedTimer elapsed;
+        elapsed.start();
+        http.Shut_Down();
+        request.join();
+        QVERIFY2(elapsed.elapsed() < http.Connect_Limit_Ms() / 2, QByteArray::number(elapsed.elapsed()));
+        QVERIFY2(error.startsWith(Http_Shut_Down_Text), error.constData());
+
+        QVERIFY_THROWS_EXCEPTION(Http_Error, http.Get(url));
+        QCOMPARE(server.Requests().size(), 1);
+    }
+
+    // The end of the program in miniature: the checker goes first (leaving its request to
+    // run), then the client, whose destructor ends that request and waits for it.
+    void client_destroyed_while_a_check_waits_returns_promptly()
+    {
+        Local_Http_Server server({200, {}, true});
+        qputenv("QCX3310_WEB_HOST", server.Host().toUtf8());
+        auto http = std::make_unique<Curl_Http_Get>();
+        auto checker = std::make_unique<Version_Checker>();
+        QVERIFY(checker->Start(http.get(), Code, Own));
+        QTRY_COMPARE(server.Requests().size(), 1);
+
+        QElapsedTimer elapsed;
+        elapsed.start();
+        const long limit = http->Connect_Limit_Ms();
+        checker.reset();
+        http.reset();
+        QVERIFY2(elapsed.elapsed() < limit / 2, QByteArray::number(elapsed.elapsed()));
+    }
+
+    // Each row: one check through the checker, held at the gate while the asking thread goes
+    // on with its own work.
+    void checker_answers_on_the_asking_thread_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("fail");
+        QTest::addColumn<bool>("newer");
+        QTest::newRow("newer version") << "VER. 1.103" << false << true;
+        QTest::newRow("same version") << "VER. 1.102" << false << false;
+        QTest::newRow("failed request") << "VER. 1.103" << true << false;
+    }
+    void checker_answers_on_the_asking_thread()
+    {
+        QFETCH(QString, answer);
+        QFETCH(bool, fail);
+        QFETCH(bool, newer);
+        qputenv("QCX3310_WEB_HOST", "127.0.0.1:9");
+        Gated_Http http(answer, fail);
+        Version_Checker checker;
+        QList<QThread *> answered_on;
+        QList<bool> verdicts;
+        QList<bool> busy_when_answered;
+        // Direct, so that the thread recorded is the one that emits.
+        connect(
+            &checker, &Version_Checker::Finished, this,
+            [&](bool verdict) {
+                answered_on.append(QThread::currentThread());
+                verdicts.append(verdict);
+                busy_when_answered.append(checker.Busy());
+            },
+            Qt::DirectConnection);
+
+        QVERIFY(checker.Start(&http, Code, Own));
+        QVERIFY(checker.Busy());
+        QTRY_COMPARE(http.Calls(), 1);
+
+        // The asking thread's loop runs while the request is held; a second check is refused.
+        bool ticked = false;
+        QTimer::singleShot(1, this, [&] { ticked = true; });
+        QTRY_VERIFY(ticked);
+        QVERIFY(!checker.Start(&http, Code, Own));
+        QVERIFY(verdicts.isEmpty());
+
+        http.Open();
+        QTRY_COMPARE(verdicts.size(), 1);
+        QCOMPARE(verdicts.first(), newer);
+        // Compared as addresses: the thread object of an ended thread is gone.
+        QVERIFY(answered_on.first() == QThread::currentThread());
+        // Whoever hears the verdict may start the next check at once.
+        QCOMPARE(busy_when_answered.first(), false);
+        QCOMPARE(http.Calls(), 1);
+        QVERIFY(http.Threads().first() != QThread::currentThread());
+        QCOMPARE(http.Urls(), QStringList({Web_Url("/home/download/GetversionSW.asp?nomesw=QCX3310")}));
+
+        // Once answered, the next check may go out.
+        QVERIFY(checker.Start(&http, Code, Own));
+        QTRY_COMPARE(verdicts.size(), 2);
+        QCOMPARE(verdicts.last(), newer);
+        QCOMPARE(http.Calls(), 2);
+    }
+
+    // Without a client there is nothing to ask, yet the verdict comes the same way: later, on
+    // the asking thread, and a second check waits for it.
+    void checker_without_client_finds_no_update()
+    {
+        Version_Checker checker;
+        QSignalSpy finished(&checker, &Version_Checker::Finished);
+        QVERIFY(checker.Start(nullptr, Code, Own));
+        QCOMPARE(finished.size(), 0);
+        QVERIFY(!checker.Start(nullptr, Code, Own));
+        QVERIFY(finished.wait());
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(finished.first().first().toBool(), false);
+        QVERIFY(!checker.Busy());
+    }
+
+    // A checker that goes while its request waits neither waits for it nor hears from it.
+    void destroyed_checker_leaves_its_request_behind()
+    {
+        qputenv("QCX3310_WEB_HOST", "127.0.0.1:9");
+        Gated_Http http(QStringLiteral("VER. 1.103"));
+        auto checker = std::make_unique<Version_Checker>();
+        QSignalSpy finished(checker.get(), &Version_Checker::Finished);
+        QVERIFY(checker->Start(&http, Code, Own));
+        QTRY_COMPARE(http.Calls(), 1);
+
+        checker.reset();
+        // Still held: the destructor did not sit out the request.
+        QCOMPARE(http.Returned(), 0);
+
+        http.Open();
+        QTRY_COMPARE(http.Returned(), 1);
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(finished.size(), 0);
     }
 
     void link_text_is_escaped()

@@ -1,6 +1,7 @@
 // The software options dialog driven as a user drives it, offscreen: language pages and
 // flags, a language choice with its question, OK and Cancel, the internet options, and the
 // announcement of a newer version in the dialog and by the main window's timer.
+#include "Gated_Http.h"
 #include "Local_Http_Server.h"
 #include "Test_Support.h"
 #include "Test_Workspace.h"
@@ -8,6 +9,7 @@
 #include "workspace/Environment.h"
 #include "app/TFVariroduvieFirmWare.h"
 #include "dialogs/TFSoftOptions.h"
+#include "lang/Version_Checker.h"
 #include "platform/Curl_Http_Get.h"
 #include "platform/HttpGet.h"
 #include "platform/Shell.h"
@@ -19,6 +21,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -344,10 +347,13 @@ private slots:
         w.options->show();
         w.Get<QTabWidget>("PC_Options")->setCurrentIndex(1);
         auto *result = w.Get<QLabel>("LL_Check_Update");
+        auto *check = w.Get<QPushButton>("Btn_Check_Update");
+        QSignalSpy answered(w.options->findChild<Version_Checker *>(), &Version_Checker::Finished);
         QVERIFY(!result->isVisible());
 
         w.http.Answer = QStringLiteral("VER. 1.103");
-        Click(w.Get<QPushButton>("Btn_Check_Update"));
+        Click(check);
+        QVERIFY(answered.wait());
         QCOMPARE(w.http.Urls, QStringList({Web_Url("/home/download/GetversionSW.asp?nomesw=QCX3310")}));
         QVERIFY(result->isVisible());
         QCOMPARE(result->textFormat(), Qt::RichText);
@@ -357,7 +363,9 @@ private slots:
         QCOMPARE(w.shell.Opened, QStringList({Maker_Download_Url()}));
 
         w.http.Fail = true;
-        Click(w.Get<QPushButton>("Btn_Check_Update"));
+        QVERIFY(check->isEnabled());
+        Click(check);
+        QVERIFY(answered.wait());
         QCOMPARE(result->textFormat(), Qt::PlainText);
         QCOMPARE(result->text(), QStringLiteral("No Update Available"));
 
@@ -366,6 +374,78 @@ private slots:
         w.options->show();
         QVERIFY(!result->isVisible());
         QCOMPARE(w.Get<QTabWidget>("PC_Options")->currentIndex(), 0);
+    }
+
+    // While the service is asked the dialog stays usable, the button rests and no second
+    // question goes out; the answer then shows as usual.
+    void check_button_rests_while_asking()
+    {
+        Workspace w;
+        Gated_Http http(QStringLiteral("VER. 1.103"));
+        w.env.http = &http;
+        w.state.Enable_Internet = w.state.Enable_Update = true;
+        w.options->show();
+        auto *tabs = w.Get<QTabWidget>("PC_Options");
+        tabs->setCurrentIndex(1);
+        auto *check = w.Get<QPushButton>("Btn_Check_Update");
+        auto *result = w.Get<QLabel>("LL_Check_Update");
+
+        Click(check);
+        QTRY_COMPARE(http.Calls(), 1);
+        QVERIFY(!check->isEnabled());
+        w.options->Btn_Check_UpdateClick();
+        QVERIFY(!w.options->Check_Version());
+        // Toggling the boxes does not wake the button either.
+        Toggle(w.Get<QCheckBox>("CB_Update"));
+        Toggle(w.Get<QCheckBox>("CB_Update"));
+        QVERIFY(!check->isEnabled());
+        QTest::keyClick(tabs, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), 0);
+        QVERIFY(!result->isVisible());
+
+        http.Open();
+        tabs->setCurrentIndex(1);
+        QTRY_VERIFY(result->isVisible());
+        QVERIFY(result->text().contains(Maker_Download_Url().toHtmlEscaped()));
+        QVERIFY(check->isEnabled());
+        QCOMPARE(http.Calls(), 1);
+    }
+
+    // Confirming the options while the countdown runs neither restarts nor lengthens it: a
+    // user who presses OK often is still checked on time.
+    void ok_repeatedly_does_not_postpone_the_next_check_data()
+    {
+        QTest::addColumn<bool>("after_a_check");
+        QTest::newRow("before the first check") << false;
+        QTest::newRow("after a check") << true;
+    }
+    void ok_repeatedly_does_not_postpone_the_next_check()
+    {
+        QFETCH(bool, after_a_check);
+        Workspace w;
+        w.state.Enable_Internet = w.state.Enable_Update = true;
+        QTimer *timer = w.main->Update_Timer();
+        w.main->Arm_Update_Timer();
+        if (after_a_check) {
+            QSignalSpy checked(w.main->Update_Checker(), &Version_Checker::Finished);
+            w.main->Timer_UpdateTimer();
+            QVERIFY(checked.wait());
+        }
+        QVERIFY(timer->isActive());
+        const int interval = timer->interval();
+
+        // A restarted countdown comes back to within a second of the interval (long timers
+        // are kept to whole seconds), so let this one run further down first.
+        QTRY_VERIFY_WITH_TIMEOUT(timer->remainingTime() < interval - 1000, 5000);
+        const int before = timer->remainingTime();
+        for (int i = 0; i < 3; ++i) {
+            const int result = w.Through_Options_Button([&] { Click(w.Get<QPushButton>("Btn_OK")); });
+            QCOMPARE(result, int(QDialog::Accepted));
+        }
+        QVERIFY(timer->isActive());
+        QCOMPARE(timer->interval(), interval);
+        QVERIFY2(timer->remainingTime() <= before,
+                 qPrintable(QStringLiteral("%1 ms left, %2 before").arg(timer->remainingTime()).arg(before)));
     }
 
     // The real client against a stand-in service on loopback: the dialog's button and the main
@@ -378,6 +458,7 @@ private slots:
         w.state.Enable_Internet = w.state.Enable_Update = true;
         w.main->Arm_Update_Timer();
         auto *link = w.main->findChild<QLabel *>(QStringLiteral("LL_Update"));
+        QSignalSpy checked(w.main->Update_Checker(), &Version_Checker::Finished);
         w.main->show();
         QVERIFY(!link->isVisible());
 
@@ -385,11 +466,14 @@ private slots:
             Local_Http_Server server({200, "VER. 1.103", false});
             qputenv("QCX3310_WEB_HOST", server.Host().toUtf8());
             w.options->show();
+            QSignalSpy answered(w.options->findChild<Version_Checker *>(), &Version_Checker::Finished);
             Click(w.Get<QPushButton>("Btn_Check_Update"));
+            QVERIFY(answered.wait());
             QVERIFY(w.Get<QLabel>("LL_Check_Update")->text().contains(server.Host() + "/Home/download/download.asp#QGW3310"));
             w.options->hide();
 
             w.main->Timer_UpdateTimer();
+            QVERIFY(checked.wait());
             QVERIFY(link->isVisible());
             QCOMPARE(link->text(), QStringLiteral("<a href=\"http://%1/Home/download/download.asp#QGW3310\">"
                                                   "New Version Available. Click Here for more Details</a>")
@@ -405,10 +489,13 @@ private slots:
             Local_Http_Server server({200, "VER. 1.102", false});
             qputenv("QCX3310_WEB_HOST", server.Host().toUtf8());
             w.main->Timer_UpdateTimer();
+            QVERIFY(checked.wait());
             QVERIFY(!link->isVisible());
         }
         qputenv("QCX3310_WEB_HOST", "127.0.0.1:9");
+        link->show();
         w.main->Timer_UpdateTimer();
+        QVERIFY(checked.wait());
         QVERIFY(!link->isVisible());
         QVERIFY(w.main->Update_Timer()->isActive());
     }
