@@ -48,11 +48,13 @@ void Select_Choice(QComboBox *box, int32_t value)
     box->setCurrentIndex(value >= 0 && value < box->count() ? int(value) : -1);
 }
 
+// The byte lists carry each item's byte number; the send list is read by position.
 std::optional<int32_t> Choice(const QComboBox *box)
 {
     const int index = box->currentIndex();
     if (index < 0) return std::nullopt;
-    return index;
+    const QVariant data = box->currentData();
+    return data.isValid() ? data.toInt() : index;
 }
 
 int Selected_Row(const QListWidget *list)
@@ -294,9 +296,11 @@ void TFDefineCAN::Aggiorna_Lista_ModReg()
     if (frame < 0) return;
     const QString &none = state_.STR(dir_.None);
     const QString &byte = state_.STR(dir_.Byte);
+    const int offered = Offered_Bytes(list_.Lista_CAN_Frame[frame]);
+    const QString &beyond = state_.STR(STR_Byte_Beyond_Frame);
     QStringList lines;
     for (const TMod_Reg &reg : list_.Lista_CAN_Frame[frame].Lista_Mod_Reg)
-        lines.append(Mod_Reg_Line(reg, none, byte));
+        lines.append(Mod_Reg_Line(reg, none, byte, offered, beyond));
     LB_Modbus_Regs->addItems(lines);
 }
 
@@ -307,13 +311,13 @@ void TFDefineCAN::Aggiorna_Green_Fields()
     if (reg >= 0) {
         const TMod_Reg &r = list_.Lista_CAN_Frame[frame].Lista_Mod_Reg[reg];
         E_Index_Modbus->setText(r.Ind_Mod);
-        Select_Choice(CB_Byte_High_Part, r.HiPart);
-        Select_Choice(CB_Byte_Low_Part, r.LoPart);
+        Show_Byte_Choice(CB_Byte_High_Part, r.HiPart);
+        Show_Byte_Choice(CB_Byte_Low_Part, r.LoPart);
         if (dir_.Has_Send_on_Write()) Select_Choice(CB_SendJ1939_OnModWrite, r.Write);
     } else {
         E_Index_Modbus->clear();
-        Select_Choice(CB_Byte_High_Part, 0);
-        Select_Choice(CB_Byte_Low_Part, 0);
+        Show_Byte_Choice(CB_Byte_High_Part, 0);
+        Show_Byte_Choice(CB_Byte_Low_Part, 0);
     }
 }
 
@@ -321,18 +325,35 @@ void TFDefineCAN::Aggiorna_Lista_Byte()
 {
     const QString &none = state_.STR(dir_.None);
     const QString &byte = state_.STR(dir_.Byte);
-    QStringList items{none};
-    const int frame = Selected_Frame();
-    if (frame >= 0) {
-        for (int k = 1; k <= Offered_Bytes(list_.Lista_CAN_Frame[frame]); ++k)
-            items.append(Byte_Text(k, none, byte));
-    }
     for (QComboBox *box : {CB_Byte_High_Part, CB_Byte_Low_Part}) {
         box->clear();
-        box->addItems(items);
+        for (int k = 0; k <= Offered_Selected(); ++k) box->addItem(Byte_Text(k, none, byte), k);
         box->setCurrentIndex(0);
     }
     if (dir_.Has_Send_on_Write()) CB_SendJ1939_OnModWrite->setCurrentIndex(0);
+}
+
+int TFDefineCAN::Offered_Selected() const
+{
+    const int frame = Selected_Frame();
+    return frame >= 0 ? Offered_Bytes(list_.Lista_CAN_Frame[frame]) : 0;
+}
+
+void TFDefineCAN::Show_Byte_Choice(QComboBox *box, int32_t value)
+{
+    // A byte the frame does not offer (pasted from a longer frame, or the frame shortened
+    // after mapping) gets an item of its own, marked as such: it is seen, and Create or Modify
+    // keeps it instead of turning it into "None".
+    const int offered = Offered_Selected();
+    while (box->count() > offered + 1) box->removeItem(box->count() - 1);
+    if (value <= offered) {
+        Select_Choice(box, value);
+        return;
+    }
+    box->addItem(Byte_Text(value, state_.STR(dir_.None), state_.STR(dir_.Byte), offered,
+                           state_.STR(STR_Byte_Beyond_Frame)),
+                 value);
+    box->setCurrentIndex(box->count() - 1);
 }
 
 void TFDefineCAN::LB_CAN_FramesClick()
@@ -413,8 +434,8 @@ void TFDefineCAN::Paste_Mod_Reg()
 {
     const Mod_Reg_Entry entry = list_.Paste_Mod_Reg();
     E_Index_Modbus->setText(entry.Ind_Mod);
-    Select_Choice(CB_Byte_High_Part, entry.HiPart.value_or(0));
-    Select_Choice(CB_Byte_Low_Part, entry.LoPart.value_or(0));
+    Show_Byte_Choice(CB_Byte_High_Part, entry.HiPart.value_or(0));
+    Show_Byte_Choice(CB_Byte_Low_Part, entry.LoPart.value_or(0));
     if (dir_.Has_Send_on_Write()) Select_Choice(CB_SendJ1939_OnModWrite, entry.Write.value_or(0));
 }
 

@@ -60,6 +60,9 @@ private:
     void Layout_Controls();
     int Selected_Frame() const;
     int Selected_Register() const;
+    // Bytes the selected frame offers (0 without a selection).
+    int Offered_Selected() const;
+    void Show_Byte_Choice(QComboBox *box, int32_t value);
     Mod_Reg_Entry Entry() const;
     void Show_Result(Mapping_Result result);
     int Other_Direction_Count() const;

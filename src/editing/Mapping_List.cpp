@@ -43,6 +43,19 @@ QString Mod_Reg_Line(const TMod_Reg &reg, const QString &none, const QString &by
            QStringLiteral("; ") + Byte_Text(reg.LoPart, none, byte) + u';';
 }
 
+QString Byte_Text(int32_t part, const QString &none, const QString &byte, int offered, const QString &beyond)
+{
+    const QString text = Byte_Text(part, none, byte);
+    return part > offered ? beyond.arg(text).arg(offered) : text;
+}
+
+QString Mod_Reg_Line(const TMod_Reg &reg, const QString &none, const QString &byte, int offered,
+                     const QString &beyond)
+{
+    return reg.Ind_Mod + QStringLiteral("; ") + Byte_Text(reg.HiPart, none, byte, offered, beyond) +
+           QStringLiteral("; ") + Byte_Text(reg.LoPart, none, byte, offered, beyond) + u';';
+}
+
 int Offered_Bytes(const TCAN_Frame &frame)
 {
     // A hand-edited frame list may claim more bytes than a CAN frame has; a register mapped onto

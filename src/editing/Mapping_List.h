@@ -18,6 +18,12 @@ QString Frame_Line(const TCAN_Frame &frame);
 // of the current language ("None", "Byte ").
 QString Byte_Text(int32_t part, const QString &none, const QString &byte);
 QString Mod_Reg_Line(const TMod_Reg &reg, const QString &none, const QString &byte);
+// The same for a frame that offers offered bytes: a byte beyond them is marked with beyond
+// (a text with %1 for the byte's text and %2 for offered), so that it is never taken for a
+// byte the frame has.
+QString Byte_Text(int32_t part, const QString &none, const QString &byte, int offered, const QString &beyond);
+QString Mod_Reg_Line(const TMod_Reg &reg, const QString &none, const QString &byte, int offered,
+                     const QString &beyond);
 
 // How many data bytes the byte lists offer for a frame: its dimension, never more than a CAN
 // frame carries and never fewer than none.

@@ -143,7 +143,7 @@ void Tst_Define_CAN::receive_road()
     // The row naming frame 3 of 3 frames is not shown anywhere; the opening said so, once.
     QCOMPARE(messages.Warnings, QStringList{"1 register mappings refer to frames that do not exist; they will be "
                                             "removed when you press OK"});
-    QCOMPARE(Lines(Regs(&d)), (QStringList{"40; Byte 1; None;", "41; Byte 7; Byte 2;"}));
+    QCOMPARE(Lines(Regs(&d)), (QStringList{"40; Byte 1; None;", "41; Byte 7 (beyond the frame's 4 bytes); Byte 2;"}));
 
     // Create; 7 is refused because frame 2 already has "$7".
     Type_Index(&d, "7");
@@ -167,18 +167,19 @@ void Tst_Define_CAN::receive_road()
     QCOMPARE(Lines(Regs(&d))[0], QString("40; Byte 1; Byte 4;"));
     QVERIFY(Regs(&d)->selectedItems().isEmpty());
 
-    // A stored byte beyond the frame's 4 bytes shows no selection, and Modify keeps it.
+    // A stored byte beyond the frame's 4 bytes is shown as such, and Modify keeps it.
     Click_Line(&d, "LB_Modbus_Regs", 1);
-    QCOMPARE(High(&d)->currentIndex(), -1);
+    QCOMPARE(High(&d)->currentText(), QString("Byte 7 (beyond the frame's 4 bytes)"));
+    QCOMPARE(Items(High(&d)), Eight_Bytes.mid(0, 5) << "Byte 7 (beyond the frame's 4 bytes)");
     QCOMPARE(Low(&d)->currentIndex(), 2);
     Low(&d)->setCurrentIndex(3);
     Click(&d, "Btn_Modify");
-    QCOMPARE(Lines(Regs(&d))[1], QString("41; Byte 7; Byte 3;"));
+    QCOMPARE(Lines(Regs(&d))[1], QString("41; Byte 7 (beyond the frame's 4 bytes); Byte 3;"));
 
     // Delete the register just created.
     Click_Line(&d, "LB_Modbus_Regs", 2);
     Click(&d, "Btn_Delete");
-    QCOMPARE(Lines(Regs(&d)), (QStringList{"40; Byte 1; Byte 4;", "41; Byte 7; Byte 3;"}));
+    QCOMPARE(Lines(Regs(&d)), (QStringList{"40; Byte 1; Byte 4;", "41; Byte 7 (beyond the frame's 4 bytes); Byte 3;"}));
     QCOMPARE(Get<QLineEdit>(&d, "E_Index_Modbus")->text(), QString("8"));
     QCOMPARE(Low(&d)->currentIndex(), 3);
 
@@ -197,15 +198,19 @@ void Tst_Define_CAN::receive_road()
     Click(&d, "Btn_Create");
     QCOMPARE(Lines(Regs(&d)), (QStringList{"$7; Byte 6; Byte 3;", "50; Byte 1; Byte 4;"}));
 
-    // Copy "$7" (byte 6) onto the 4-byte frame: no selection, and Create stores "None".
+    // Copy "$7" (byte 6) onto the 4-byte frame: the byte is shown as beyond the frame and
+    // Create keeps it (never a silent "None"); the check before an update reports it.
     Click_Line(&d, "LB_Modbus_Regs", 0);
     Click(&d, "Btn_Copy");
     Click_Line(&d, "LB_CAN_Frames", 0);
     Click(&d, "Btn_Paste");
-    QCOMPARE(High(&d)->currentIndex(), -1);
+    QCOMPARE(High(&d)->currentText(), QString("Byte 6 (beyond the frame's 4 bytes)"));
     Type_Index(&d, "9");
     Click(&d, "Btn_Create");
-    QCOMPARE(Lines(Regs(&d)).last(), QString("9; None; Byte 3;"));
+    QCOMPARE(Lines(Regs(&d)).last(), QString("9; Byte 6 (beyond the frame's 4 bytes); Byte 3;"));
+    // Another register of the frame shows the frame's own bytes again.
+    Click_Line(&d, "LB_Modbus_Regs", 0);
+    QCOMPARE(Items(High(&d)), Eight_Bytes.mid(0, 5));
     QCOMPARE(messages.Errors.size(), 2);
 
     // OK saves frame by frame and closes; the dropped row is gone.
@@ -216,7 +221,7 @@ void Tst_Define_CAN::receive_road()
         "<DefineRecJ1939>"
         "<row Num_Frame=\"0\" Mod_Index=\"40\" Byte_HiPart=\"1\" Byte_LoPart=\"4\"/>"
         "<row Num_Frame=\"0\" Mod_Index=\"41\" Byte_HiPart=\"7\" Byte_LoPart=\"3\"/>"
-        "<row Num_Frame=\"0\" Mod_Index=\"9\" Byte_HiPart=\"0\" Byte_LoPart=\"3\"/>"
+        "<row Num_Frame=\"0\" Mod_Index=\"9\" Byte_HiPart=\"6\" Byte_LoPart=\"3\"/>"
         "<row Num_Frame=\"2\" Mod_Index=\"$7\" Byte_HiPart=\"6\" Byte_LoPart=\"3\"/>"
         "<row Num_Frame=\"2\" Mod_Index=\"50\" Byte_HiPart=\"1\" Byte_LoPart=\"4\"/>"
         "</DefineRecJ1939><!--SW_VERSION = 1.102-->";
@@ -355,7 +360,7 @@ void Tst_Define_CAN::modify_refuses_the_index_of_another_register_of_the_same_fr
     // Frame 1 holds 40 and 41: the first cannot take the second's index, by any spelling.
     Click_Line(&d, "LB_CAN_Frames", 0);
     const QStringList before = Lines(Regs(&d));
-    QCOMPARE(before, (QStringList{"40; Byte 1; None;", "41; Byte 7; Byte 2;"}));
+    QCOMPARE(before, (QStringList{"40; Byte 1; None;", "41; Byte 7 (beyond the frame's 4 bytes); Byte 2;"}));
     for (const char *index : {"41", "0x29"}) {
         Click_Line(&d, "LB_Modbus_Regs", 0);
         Type_Index(&d, index);
@@ -369,7 +374,7 @@ void Tst_Define_CAN::modify_refuses_the_index_of_another_register_of_the_same_fr
     Type_Index(&d, "$28");
     Click(&d, "Btn_Modify");
     QVERIFY(messages.Errors.isEmpty());
-    QCOMPARE(Lines(Regs(&d)), (QStringList{"$28; Byte 1; None;", "41; Byte 7; Byte 2;"}));
+    QCOMPARE(Lines(Regs(&d)), (QStringList{"$28; Byte 1; None;", "41; Byte 7 (beyond the frame's 4 bytes); Byte 2;"}));
 }
 
 void Tst_Define_CAN::enter_in_the_index_field_neither_creates_nor_saves()
