@@ -207,5 +207,5 @@ const char16_t *const Lang_Default_Texts[] = {
     u"Save the frame list and delete these mappings?",  // STR199
     u"%1 register mappings refer to frames that do not exist; they will be removed when you press OK",  // STR200
     u"The frame list is empty: OK deletes all %1 register mappings of this file. Delete them?",  // STR201
-    u"%1 (beyond the frame's %2 bytes)",  // STR202
+    u"%1 (beyond %2)",  // STR202
 };

@@ -23,7 +23,7 @@ enum Lang_Key : int {
     STR_Delete_Mappings_Question,
     STR_Unplaced_Mappings,  // %1 how many
     STR_Wipe_Mappings_Question,  // %1 how many
-    STR_Byte_Beyond_Frame,  // %1 the byte's text, %2 the frame's dimension
+    STR_Byte_Beyond_Frame,  // %1 the byte's text, %2 the bytes the frame has
     Lang_Key_End
 };
 

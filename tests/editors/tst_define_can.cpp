@@ -143,7 +143,7 @@ void Tst_Define_CAN::receive_road()
     // The row naming frame 3 of 3 frames is not shown anywhere; the opening said so, once.
     QCOMPARE(messages.Warnings, QStringList{"1 register mappings refer to frames that do not exist; they will be "
                                             "removed when you press OK"});
-    QCOMPARE(Lines(Regs(&d)), (QStringList{"40; Byte 1; None;", "41; Byte 7 (beyond the frame's 4 bytes); Byte 2;"}));
+    QCOMPARE(Lines(Regs(&d)), (QStringList{"40; Byte 1; None;", "41; Byte 7 (beyond 4); Byte 2;"}));
 
     // Create; 7 is refused because frame 2 already has "$7".
     Type_Index(&d, "7");
@@ -169,17 +169,17 @@ void Tst_Define_CAN::receive_road()
 
     // A stored byte beyond the frame's 4 bytes is shown as such, and Modify keeps it.
     Click_Line(&d, "LB_Modbus_Regs", 1);
-    QCOMPARE(High(&d)->currentText(), QString("Byte 7 (beyond the frame's 4 bytes)"));
-    QCOMPARE(Items(High(&d)), Eight_Bytes.mid(0, 5) << "Byte 7 (beyond the frame's 4 bytes)");
+    QCOMPARE(High(&d)->currentText(), QString("Byte 7 (beyond 4)"));
+    QCOMPARE(Items(High(&d)), Eight_Bytes.mid(0, 5) << "Byte 7 (beyond 4)");
     QCOMPARE(Low(&d)->currentIndex(), 2);
     Low(&d)->setCurrentIndex(3);
     Click(&d, "Btn_Modify");
-    QCOMPARE(Lines(Regs(&d))[1], QString("41; Byte 7 (beyond the frame's 4 bytes); Byte 3;"));
+    QCOMPARE(Lines(Regs(&d))[1], QString("41; Byte 7 (beyond 4); Byte 3;"));
 
     // Delete the register just created.
     Click_Line(&d, "LB_Modbus_Regs", 2);
     Click(&d, "Btn_Delete");
-    QCOMPARE(Lines(Regs(&d)), (QStringList{"40; Byte 1; Byte 4;", "41; Byte 7 (beyond the frame's 4 bytes); Byte 3;"}));
+    QCOMPARE(Lines(Regs(&d)), (QStringList{"40; Byte 1; Byte 4;", "41; Byte 7 (beyond 4); Byte 3;"}));
     QCOMPARE(Get<QLineEdit>(&d, "E_Index_Modbus")->text(), QString("8"));
     QCOMPARE(Low(&d)->currentIndex(), 3);
 
@@ -204,10 +204,10 @@ void Tst_Define_CAN::receive_road()
     Click(&d, "Btn_Copy");
     Click_Line(&d, "LB_CAN_Frames", 0);
     Click(&d, "Btn_Paste");
-    QCOMPARE(High(&d)->currentText(), QString("Byte 6 (beyond the frame's 4 bytes)"));
+    QCOMPARE(High(&d)->currentText(), QString("Byte 6 (beyond 4)"));
     Type_Index(&d, "9");
     Click(&d, "Btn_Create");
-    QCOMPARE(Lines(Regs(&d)).last(), QString("9; Byte 6 (beyond the frame's 4 bytes); Byte 3;"));
+    QCOMPARE(Lines(Regs(&d)).last(), QString("9; Byte 6 (beyond 4); Byte 3;"));
     // Another register of the frame shows the frame's own bytes again.
     Click_Line(&d, "LB_Modbus_Regs", 0);
     QCOMPARE(Items(High(&d)), Eight_Bytes.mid(0, 5));
@@ -360,7 +360,7 @@ void Tst_Define_CAN::modify_refuses_the_index_of_another_register_of_the_same_fr
     // Frame 1 holds 40 and 41: the first cannot take the second's index, by any spelling.
     Click_Line(&d, "LB_CAN_Frames", 0);
     const QStringList before = Lines(Regs(&d));
-    QCOMPARE(before, (QStringList{"40; Byte 1; None;", "41; Byte 7 (beyond the frame's 4 bytes); Byte 2;"}));
+    QCOMPARE(before, (QStringList{"40; Byte 1; None;", "41; Byte 7 (beyond 4); Byte 2;"}));
     for (const char *index : {"41", "0x29"}) {
         Click_Line(&d, "LB_Modbus_Regs", 0);
         Type_Index(&d, index);
@@ -374,7 +374,7 @@ void Tst_Define_CAN::modify_refuses_the_index_of_another_register_of_the_same_fr
     Type_Index(&d, "$28");
     Click(&d, "Btn_Modify");
     QVERIFY(messages.Errors.isEmpty());
-    QCOMPARE(Lines(Regs(&d)), (QStringList{"$28; Byte 1; None;", "41; Byte 7 (beyond the frame's 4 bytes); Byte 2;"}));
+    QCOMPARE(Lines(Regs(&d)), (QStringList{"$28; Byte 1; None;", "41; Byte 7 (beyond 4); Byte 2;"}));
 }
 
 void Tst_Define_CAN::enter_in_the_index_field_neither_creates_nor_saves()
