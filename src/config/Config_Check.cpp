@@ -5,8 +5,10 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <memory>
 #include <numeric>
-#include <unordered_map>
 #include <vector>
 
 QString Severity_Name(Check_Severity severity)
@@ -58,12 +60,70 @@ struct Frame_Info {
     bool Sent_On_Write = false;
 };
 
+// The identifiers of one direction's frames and the row where each came first. The build stops
+// beyond Max_Frame_Records frames, so an open table of twice that many slots never fills and
+// needs no allocation at all.
+class Ident_Rows {
+public:
+    // The row of an earlier frame with this identifier, or 0 after recording row (never 0) for it.
+    int Insert(uint32_t ident, int row)
+    {
+        // Identifiers often differ in a few bits only (0x181, 0x281, 0x18FF0001 + n): mix them
+        // all into the slot number.
+        uint32_t h = ident;
+        h ^= h >> 16;
+        h *= 0x85EBCA6Bu;
+        h ^= h >> 13;
+        h *= 0xC2B2AE35u;
+        h ^= h >> 16;
+        for (size_t i = h & (Slots - 1);; i = (i + 1) & (Slots - 1)) {
+            Slot &slot = slots_[i];
+            if (slot.Row == 0) {
+                slot = {ident, row};
+                return 0;
+            }
+            if (slot.Ident == ident) return slot.Row;
+        }
+    }
+
+private:
+    static constexpr size_t Slots = std::bit_ceil(size_t(2 * Max_Frame_Records));
+    struct Slot {
+        uint32_t Ident = 0;
+        int Row = 0;  // 0: free
+    };
+    std::array<Slot, Slots> slots_{};
+};
+
+// The register numbers of one direction and the row where each came first: one bit per possible
+// number says whether it was seen (8 KB to clear), and the row is kept in a table over all
+// numbers that is read only where the bit is set, so it needs no clearing. Cheaper than hashing
+// four thousand numbers.
+class Register_Rows {
+public:
+    // The row of an earlier mapping of this register, or 0 after recording row for it.
+    int Insert(uint16_t reg, int row)
+    {
+        uint64_t &word = seen_[reg >> 6];
+        const uint64_t bit = uint64_t(1) << (reg & 63);
+        if (word & bit) return rows_[reg];
+        word |= bit;
+        rows_[reg] = row;
+        return 0;
+    }
+    void Clear() { seen_.fill(0); }
+
+private:
+    std::array<uint64_t, (Max_Mod_Index + 1) / 64> seen_{};
+    std::unique_ptr<int[]> rows_{new int[size_t(Max_Mod_Index) + 1]};
+};
+
 class Checker final : public Build_Listener {
 public:
     explicit Checker(const Project_Paths &paths) : paths_(paths)
     {
-        idents_[0].reserve(Max_Frame_Entries);
-        idents_[1].reserve(Max_Frame_Entries);
+        frames_[0].reserve(Max_Frame_Entries);
+        frames_[1].reserve(Max_Frame_Entries);
         for (Direction d : {Direction::Receive, Direction::Transmit}) {
             frame_name_[Index_Of(d)] = QFileInfo(paths.Frame_File(d)).fileName();
             map_name_[Index_Of(d)] = QFileInfo(paths.Map_File(d)).fileName();
@@ -72,10 +132,12 @@ public:
 
     QList<Check_Finding> Run()
     {
-        Missing_Files();
         try {
-            // The very reader the build uses for the settings.
-            Read_Par_Gen_File(paths_.ParGen);
+            // The settings as the build reads them.
+            if (const std::optional<Xml_Document> doc = Load_If_Exists(paths_.ParGen))
+                Read_Par_Gen_Settings(*doc);
+            else
+                File_Missing(paths_.ParGen);
         } catch (const Xml_Error &e) {
             Add_Error(e);
         }
@@ -108,7 +170,7 @@ public:
                      .arg(Text_Of(r.Row, "CobID"), extended ? QStringLiteral("a 29-bit") : QStringLiteral("an 11-bit"),
                           Hex(uint32_t(extended ? Max_CobID_29 : Max_CobID_11))));
         }
-        if (!extended && !Ascii_Upper_Equals(r.Row.Required_Utf8("Type"), Type_11_Upper))
+        if (!extended && !Ascii_Upper_Equals(r.Type, Type_11_Upper))
             Warn(file, row, QStringLiteral("unknown-frame-type"),
                  QStringLiteral("Type \"%1\" is neither \"%2\" nor \"%3\"; the device gets an 11-bit frame")
                      .arg(Text_Of(r.Row, "Type"), Frame_Type_11, Frame_Type_29));
@@ -123,12 +185,11 @@ public:
                      .arg(e.Dimension));
         }
 
-        const auto [first, added] = idents_[d].try_emplace(e.Ident, row);
-        if (!added)
+        if (const int first = idents_[d].Insert(e.Ident, row))
             Warn(file, row, QStringLiteral("duplicate-frame"),
                  QStringLiteral("the same identifier %1 (%2) as row %3; the device cannot tell the two frames apart")
                      .arg(Hex(e.Ident & ~Ident_Extended), extended ? QStringLiteral("29-bit") : QStringLiteral("11-bit"))
-                     .arg(first->second));
+                     .arg(first));
 
         if (r.Dir == Direction::Receive) {
             if (!r.Timer) Not_A_Number(file, row, r.Row, "TimeOut", QStringLiteral("0"));
@@ -247,41 +308,30 @@ private:
         }
     }
 
-    void Missing_Files()
+    void File_Missing(const QString &path) override
     {
-        const auto info = [this](const QString &path, const QString &what) {
-            if (!QFileInfo::exists(path))
-                Add(Check_Severity::Info, path, 0, QStringLiteral("missing-file"),
-                    QStringLiteral("the file is missing; %1").arg(what));
-        };
-        info(paths_.ParGen, QStringLiteral("the device gets its own settings (address 192.168.2.205)"));
-        info(paths_.CAN_Receive, QStringLiteral("there are no receive frames"));
-        info(paths_.CAN_Transmit, QStringLiteral("there are no transmit frames"));
-        info(paths_.Define_CAN_Receive, QStringLiteral("no registers are mapped to receive frames"));
-        info(paths_.Define_CAN_Transmit, QStringLiteral("no registers are mapped to transmit frames"));
+        QString what;
+        if (path == paths_.ParGen) what = QStringLiteral("the device gets its own settings (address 192.168.2.205)");
+        else if (path == paths_.CAN_Receive) what = QStringLiteral("there are no receive frames");
+        else if (path == paths_.CAN_Transmit) what = QStringLiteral("there are no transmit frames");
+        else if (path == paths_.Define_CAN_Receive) what = QStringLiteral("no registers are mapped to receive frames");
+        else what = QStringLiteral("no registers are mapped to transmit frames");
+        Add(Check_Severity::Info, path, 0, QStringLiteral("missing-file"), QStringLiteral("the file is missing; %1").arg(what));
     }
 
-    // Register numbers of one direction compared by the value the device gets. A table over all
-    // 65536 numbers, filled for the receive mappings and then emptied for the transmit ones (they
-    // come in that order), costs less than hashing four thousand of them.
+    // Register numbers of one direction, compared by the value the device gets. The receive
+    // mappings come first, then the transmit ones, which start from an empty set.
     void Register_Seen(Direction dir, const QString &file, int row, uint16_t reg)
     {
-        if (register_row_.empty()) register_row_.assign(size_t(Max_Mod_Index) + 1, 0);
         if (dir != register_dir_) {
-            for (uint16_t r : registers_used_) register_row_[r] = 0;
-            registers_used_.clear();
+            registers_.Clear();
             register_dir_ = dir;
         }
-        int &first = register_row_[reg];
-        if (first == 0) {
-            first = row;
-            registers_used_.push_back(reg);
-            return;
-        }
-        Warn(file, row, QStringLiteral("duplicate-register"),
-             QStringLiteral("register %1 is mapped already in row %2; a Modbus access reaches only one of them")
-                 .arg(reg)
-                 .arg(first));
+        if (const int first = registers_.Insert(reg, row))
+            Warn(file, row, QStringLiteral("duplicate-register"),
+                 QStringLiteral("register %1 is mapped already in row %2; a Modbus access reaches only one of them")
+                     .arg(reg)
+                     .arg(first));
     }
 
     // Findings that need every frame and mapping.
@@ -333,7 +383,10 @@ private:
                                 .arg(Direction_Word(dir));
         try {
             const std::optional<Xml_Document> doc = Load_If_Exists(path);
-            if (!doc) return;
+            if (!doc) {
+                File_Missing(path);
+                return;
+            }
             For_Each_Row(*doc, path, [&](const Row_View &row) {
                 Warn(path, row.Index() + 1, QStringLiteral("unplaced-mapping"), why + QStringLiteral(" and leaves the mapping out"));
             });
@@ -369,9 +422,8 @@ private:
     QString map_name_[2];
     QList<Check_Finding> findings_;
     std::vector<Frame_Info> frames_[2];
-    std::unordered_map<uint32_t, int> idents_[2];  // identifier as the device gets it -> first row
-    std::vector<int> register_row_;    // register number -> first row (0: none yet)
-    std::vector<uint16_t> registers_used_;
+    Ident_Rows idents_[2];
+    Register_Rows registers_;
     Direction register_dir_ = Direction::Receive;
 };
 

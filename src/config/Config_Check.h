@@ -63,9 +63,9 @@ struct Check_Finding {
 // Reads the five files of the configuration (each once) and lists the findings in file order
 // (settings, receive frames, transmit frames, receive mappings, transmit mappings), by row
 // within a file. After an error in the frame lists or mapping files the check stops where the
-// build stops: findings before it are kept, those that need the whole configuration (time-outs,
-// frames never sent, frames without mappings) are left out. An error in the settings file does
-// not stop the look at the lists.
+// build stops: findings before it are kept; files the build did not reach and findings that
+// need the whole configuration (time-outs, frames never sent, frames without mappings) are left
+// out. An error in the settings file does not stop the look at the lists.
 QList<Check_Finding> Check_Configuration(const Project_Paths &paths);
 
 struct Check_Summary {

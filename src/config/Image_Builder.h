@@ -119,6 +119,7 @@ struct Frame_Row_Read {
     Direction Dir;
     const Row_View &Row;       // Row.Index() is also the frame's number within its direction
     const Frame_Entry &Entry;  // the record as the image holds it
+    QByteArrayView Type;       // the Type text (UTF-8)
     // The texts as converted before they are narrowed into the record; no value for a text that
     // is not a number, for which the record holds the build's fallback.
     std::optional<int32_t> CobID;
@@ -144,6 +145,9 @@ public:
     virtual ~Build_Listener() = default;
     virtual void Frame_Read(const Frame_Row_Read &row) = 0;
     virtual void Map_Read(const Map_Row_Read &row) = 0;
+    // A frame list or mapping file the build looked for and did not find (it then takes that
+    // part as empty). A mapping file whose direction has no frames is not looked for.
+    virtual void File_Missing(const QString &path) = 0;
 };
 
 // One build: the parameter block, the frame and mapping tables, and the serialised images.
@@ -176,6 +180,7 @@ public:
     QByteArray Bank2_Image() const { return bank2_image_.left(bank2_len_); }
     int Bank1_Len() const { return bank1_len_; }
     int Bank2_Len() const { return bank2_len_; }
+    // The records of the last build (index below its record counts).
     const Frame_Entry &Frame(int index) const { return frame_table_[size_t(index)]; }
     const Map_Entry &Map(int index) const { return map_table_[size_t(index)]; }
 
@@ -185,6 +190,7 @@ private:
     void Clear_Frame_Table();
     void Clear_Map_Table();
     void Read_Par_Gen(const QString &path);
+    std::optional<Xml_Document> Load_List(const QString &path);
     void Read_CAN_Frames(const QString &receive_path, const QString &transmit_path);
     void Read_Define_CAN(const QString &receive_path, const QString &transmit_path);
     void Build_Bank1();
@@ -199,6 +205,7 @@ private:
     int bank2_len_ = 0;
     bool built_ = false;
     Build_Listener *listener_ = nullptr;  // during Read_Lists only
+    bool keep_records_ = true;            // false during Read_Lists
 };
 
 // Thrown by Build_Device_Images: the reason, and whether the configuration could not be read

@@ -75,12 +75,13 @@ Options:
 Exit status:
   0  done; for check, no errors (warnings may be listed); for inspect, the images hold
      together
-  1  check: the configuration has errors, or CONFIG_DIR is not a folder; compile: a file could not be read, is not well-formed XML, has a row without an
-     attribute the build reads, holds more records than the images take (512 frame
-     records and 4096 mapping records, receive and transmit together), or an image could
-     not be written; inspect: an image could not be read or the pair does not hold
-     together. A message on standard error names the file and, where there is one, the
-     line and column or the row (rows count from 1).
+  1  check: the configuration has errors (listed on standard output); compile: a file
+     could not be read, is not well-formed XML, has a row without an attribute the build
+     reads, holds more records than the images take (512 frame records and 4096 mapping
+     records, receive and transmit together), or an image could not be written; inspect:
+     an image could not be read or the pair does not hold together; any command: CONFIG_DIR
+     is not a folder. A message on standard error names the file and, where there is one,
+     the line and column or the row (rows count from 1).
   2  the command line was not understood; the usage is printed on standard error
 )";
 
