@@ -1,6 +1,8 @@
 // Building the device images of a maximal configuration (250 receive and 250 transmit frames,
-// 4096 mappings) against the time pugixml alone needs to parse the same five files.
+// 4096 mappings) against the time pugixml alone needs to parse the same five files, and the
+// check of the same configuration beside the build (both in each round, wall and CPU time).
 // Usage: bench_compile [ROUNDS]   (default 200)
+#include "config/Config_Check.h"
 #include "config/Image_Builder.h"
 #include "config/Project_Files.h"
 
@@ -8,6 +10,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <pugixml.hpp>
 #include <vector>
 
@@ -42,6 +45,33 @@ double Median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+// The process's CPU time in milliseconds.
+double Cpu_Ms()
+{
+#if defined(CLOCK_PROCESS_CPUTIME_ID)
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+#else
+    return double(std::clock()) * 1e3 / CLOCKS_PER_SEC;
+#endif
+}
+
+struct Timing {
+    std::vector<double> Wall_Ms;
+    std::vector<double> Cpu_Ms;
+};
+
+template <class Fn>
+void Measure(Timing &timing, QElapsedTimer &t, Fn fn)
+{
+    const double cpu = Cpu_Ms();
+    t.start();
+    fn();
+    timing.Wall_Ms.push_back(double(t.nsecsElapsed()) / 1e6);
+    timing.Cpu_Ms.push_back(Cpu_Ms() - cpu);
 }
 
 }  // namespace
@@ -91,6 +121,24 @@ int main(int argc, char *argv[])
     }
     if (nodes != paths.size() * size_t(rounds)) return 1;
 
+    // The check beside the build: both in every round, taking turns at going first, so that
+    // neither always finds the heap and the caches as the other left them.
+    Timing build, check;
+    std::vector<double> ratio;
+    qsizetype findings = 0;
+    for (int r = 0; r < rounds; ++r) {
+        auto run_build = [&] { Measure(build, t, [&] { image.Compile_Bin(p); }); };
+        auto run_check = [&] { Measure(check, t, [&] { findings += Check_Configuration(p).size(); }); };
+        if (r % 2) {
+            run_build();
+            run_check();
+        } else {
+            run_check();
+            run_build();
+        }
+        ratio.push_back(check.Wall_Ms.back() / build.Wall_Ms.back());
+    }
+
     const double parse = Median(parse_ms);
     const double compile = Median(compile_ms);
     std::printf("rounds: %d (median of each)\n", rounds);
@@ -98,5 +146,11 @@ int main(int argc, char *argv[])
     std::printf("Compile_Bin (read + build):       %8.3f ms\n", compile);
     std::printf("Build_Device_Images (+ saving):   %8.3f ms\n", Median(save_ms));
     std::printf("ratio compile / parse only:       %8.2f  (aim: 1.50 or less)\n", compile / parse);
+    std::printf("\nCheck_Configuration beside Compile_Bin, the same rounds (%lld finding(s) a round):\n",
+                static_cast<long long>(findings / rounds));
+    std::printf("                                   wall ms    CPU ms\n");
+    std::printf("Compile_Bin:                      %8.3f  %8.3f\n", Median(build.Wall_Ms), Median(build.Cpu_Ms));
+    std::printf("Check_Configuration:              %8.3f  %8.3f\n", Median(check.Wall_Ms), Median(check.Cpu_Ms));
+    std::printf("ratio check / compile (median of the rounds' ratios): %.2f  (aim: 1.00 or less)\n", Median(ratio));
     return 0;
 }

@@ -136,12 +136,7 @@ Map_Entry Get_Map_Entry(const uint8_t *in)
 
 // ---- the build ----------------------------------------------------------------------------
 
-namespace {
-
-// Upper case of the letters a to z only, so that the frame type and the "Y" flags compare the
-// same way on every machine, whatever its language. The texts come as UTF-8: a character
-// outside ASCII never equals an ASCII one.
-bool Upper_Equals(QByteArrayView text, QByteArrayView upper)
+bool Ascii_Upper_Equals(QByteArrayView text, QByteArrayView upper)
 {
     if (text.size() != upper.size()) return false;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -152,33 +147,26 @@ bool Upper_Equals(QByteArrayView text, QByteArrayView upper)
     return true;
 }
 
+namespace {
+
 constexpr QByteArrayView Type_29_Upper("CAN 2.0B 29 BITS");
 constexpr QByteArrayView Yes_Upper("Y");
 
-uint32_t Read_Ident(const Row_View &row)
+[[noreturn]] void Too_Many(const QString &file, const Row_View &row, bool mappings)
 {
-    uint32_t ident = uint32_t(row.Required_Int("CobID", 0));
-    if (Upper_Equals(row.Required_Utf8("Type"), Type_29_Upper)) ident |= Ident_Extended;
-    return ident;
-}
-
-[[noreturn]] void Too_Many(const QString &file, const Row_View &row, const char *what, int limit)
-{
-    throw Xml_Error(file, 0, 0,
-                    QStringLiteral("row %1: more than %2 %3 records, receive and transmit together; "
-                                   "the device image holds no more")
-                        .arg(row.Index() + 1)
-                        .arg(limit)
-                        .arg(QLatin1String(what)));
+    throw Capacity_Error(file, row.Index() + 1,
+                         QStringLiteral("more than %1 %2 records, receive and transmit together; "
+                                        "the device image holds no more")
+                             .arg(mappings ? Max_Map_Records : Max_Frame_Records)
+                             .arg(mappings ? QStringLiteral("mapping") : QStringLiteral("frame")),
+                         mappings);
 }
 
 }  // namespace
 
-Configuration_Image::Configuration_Image()
-    : frame_table_(Max_Frame_Records), map_table_(Max_Map_Records),
-      bank1_image_(Bank1_Max_Len, '\0'), bank2_image_(Bank2_Max_Len, '\0')
-{
-}
+// The tables and image buffers are made by the first build: a caller that only reads the lists
+// (Read_Lists) never pays for them.
+Configuration_Image::Configuration_Image() = default;
 
 void Configuration_Image::Compile_Bin(const Project_Paths &files)
 {
@@ -213,9 +201,9 @@ void Configuration_Image::Init_Param()
     param_.Fixed_040 = 2;
 }
 
-void Configuration_Image::Clear_Frame_Table() { std::fill(frame_table_.begin(), frame_table_.end(), Frame_Entry{}); }
+void Configuration_Image::Clear_Frame_Table() { frame_table_.assign(Max_Frame_Records, Frame_Entry{}); }
 
-void Configuration_Image::Clear_Map_Table() { std::fill(map_table_.begin(), map_table_.end(), Map_Entry{}); }
+void Configuration_Image::Clear_Map_Table() { map_table_.assign(Max_Map_Records, Map_Entry{}); }
 
 void Configuration_Image::Read_Par_Gen(const QString &path)
 {
@@ -242,40 +230,85 @@ void Configuration_Image::Read_Par_Gen(const QString &path)
     param_.TCP_Port = param_.TCP_Port_2 = uint16_t(value(s.Port, 502));
 }
 
+void Configuration_Image::Read_Lists(const Project_Paths &files, Build_Listener &listener)
+{
+    built_ = false;
+    bank1_len_ = 0;
+    bank2_len_ = 0;
+    // The listener gets each record as it is read; the tables keep none of them.
+    listener_ = &listener;
+    keep_records_ = false;
+    try {
+        Read_CAN_Frames(files.CAN_Receive, files.CAN_Transmit);
+        Read_Define_CAN(files.Define_CAN_Receive, files.Define_CAN_Transmit);
+    } catch (...) {
+        listener_ = nullptr;
+        keep_records_ = true;
+        throw;
+    }
+    listener_ = nullptr;
+    keep_records_ = true;
+}
+
+std::optional<Xml_Document> Configuration_Image::Load_List(const QString &path)
+{
+    std::optional<Xml_Document> doc = Load_If_Exists(path);
+    if (!doc && listener_) listener_->File_Missing(path);
+    return doc;
+}
+
 void Configuration_Image::Read_CAN_Frames(const QString &receive_path, const QString &transmit_path)
 {
     param_.Num_Rx_Frame = 0;
     param_.Addr_Rx_Frame = Frame_Table_Addr;
-    if (const std::optional<Xml_Document> doc = Load_If_Exists(receive_path)) {
+    if (const std::optional<Xml_Document> doc = Load_List(receive_path)) {
         For_Each_Row(*doc, receive_path, [&](const Row_View &row) {
             const uint32_t index = param_.Num_Rx_Frame;
-            if (index >= uint32_t(Max_Frame_Records)) Too_Many(receive_path, row, "frame", Max_Frame_Records);
-            Frame_Entry &e = frame_table_[index];
-            e.Ident = Read_Ident(row);
-            e.Dimension = uint8_t(row.Required_Int("Dimension", 8));
+            if (index >= uint32_t(Max_Frame_Records)) Too_Many(receive_path, row, false);
+            Frame_Entry e;
+            const std::optional<int32_t> cob = row.Required_Number("CobID");
+            e.Ident = uint32_t(cob.value_or(0));
+            const QByteArrayView type = row.Required_Utf8("Type");
+            if (Ascii_Upper_Equals(type, Type_29_Upper)) e.Ident |= Ident_Extended;
+            const std::optional<int32_t> dimension = row.Required_Number("Dimension");
+            e.Dimension = uint8_t(dimension.value_or(8));
             e.Flags = 0;
-            e.Time_Out = uint32_t(row.Required_Int("TimeOut", 0));
+            const std::optional<int32_t> time_out = row.Required_Number("TimeOut");
+            e.Time_Out = uint32_t(time_out.value_or(0));
             e.Data_Offset = uint16_t(8 * index);
+            if (keep_records_) frame_table_[index] = e;
             ++param_.Num_Rx_Frame;
+            if (listener_) listener_->Frame_Read({Direction::Receive, row, e, type, cob, dimension, time_out, false});
         });
     }
 
     param_.Num_Tx_Frame = 0;
     param_.Addr_Tx_Frame = Frame_Table_Addr + uint32_t(Frame_Entry_Size) * param_.Num_Rx_Frame;
-    if (const std::optional<Xml_Document> doc = Load_If_Exists(transmit_path)) {
+    if (const std::optional<Xml_Document> doc = Load_List(transmit_path)) {
         For_Each_Row(*doc, transmit_path, [&](const Row_View &row) {
             const uint32_t index = param_.Num_Rx_Frame + param_.Num_Tx_Frame;
-            if (index >= uint32_t(Max_Frame_Records)) Too_Many(transmit_path, row, "frame", Max_Frame_Records);
-            Frame_Entry &e = frame_table_[index];
-            e.Ident = Read_Ident(row);
-            e.Dimension = uint8_t(row.Required_Int("Dimension", 8));
+            if (index >= uint32_t(Max_Frame_Records)) Too_Many(transmit_path, row, false);
+            Frame_Entry e;
+            const std::optional<int32_t> cob = row.Required_Number("CobID");
+            e.Ident = uint32_t(cob.value_or(0));
+            const QByteArrayView type = row.Required_Utf8("Type");
+            if (Ascii_Upper_Equals(type, Type_29_Upper)) e.Ident |= Ident_Extended;
+            const std::optional<int32_t> dimension = row.Required_Number("Dimension");
+            e.Dimension = uint8_t(dimension.value_or(8));
             e.Flags = Frame_Flag_Transmit;
-            if (Upper_Equals(row.Required_Utf8("DataChange"), Yes_Upper)) e.Flags |= Frame_Flag_Data_Change;
+            if (Ascii_Upper_Equals(row.Required_Utf8("DataChange"), Yes_Upper)) e.Flags |= Frame_Flag_Data_Change;
             e.Send_Timer = 0;
             // The period counts only for a frame sent on a timer; otherwise it is not read at all.
-            if (Upper_Equals(row.Required_Utf8("OnTimer"), Yes_Upper)) e.Send_Timer = uint32_t(row.Required_Int("SendTimer", 0));
+            const bool on_timer = Ascii_Upper_Equals(row.Required_Utf8("OnTimer"), Yes_Upper);
+            std::optional<int32_t> send_timer;
+            if (on_timer) {
+                send_timer = row.Required_Number("SendTimer");
+                e.Send_Timer = uint32_t(send_timer.value_or(0));
+            }
             e.Data_Offset = uint16_t(8 * param_.Num_Tx_Frame);
+            if (keep_records_) frame_table_[index] = e;
             ++param_.Num_Tx_Frame;
+            if (listener_) listener_->Frame_Read({Direction::Transmit, row, e, type, cob, dimension, send_timer, on_timer});
         });
     }
 }
@@ -286,25 +319,34 @@ void Configuration_Image::Read_Define_CAN(const QString &receive_path, const QSt
     // frames in a direction its mapping file is not read at all.
     auto read = [this](const QString &path, uint32_t num_frames, uint32_t first, uint32_t &count, bool transmit) {
         if (num_frames == 0) return;
-        const std::optional<Xml_Document> doc = Load_If_Exists(path);
+        const std::optional<Xml_Document> doc = Load_List(path);
         if (!doc) return;
+        const Direction direction = transmit ? Direction::Transmit : Direction::Receive;
         For_Each_Row(*doc, path, [&](const Row_View &row) {
-            const int32_t frame = row.Required_Int("Num_Frame", -1);
-            if (frame < 0 || uint32_t(frame) >= num_frames) return;
+            const std::optional<int32_t> frame = row.Required_Number("Num_Frame");
+            if (!frame || *frame < 0 || uint32_t(*frame) >= num_frames) {
+                if (listener_) listener_->Map_Read({direction, row, frame, nullptr, {}, {}, {}});
+                return;
+            }
             const uint32_t index = first + count;
-            if (index >= uint32_t(Max_Map_Records)) Too_Many(path, row, "mapping", Max_Map_Records);
-            Map_Entry &m = map_table_[index];
-            m.Mod_Index = uint16_t(row.Required_Int("Mod_Index", 100));
-            m.Num_Frame = uint16_t(frame);
-            m.Byte_HiPart = uint16_t(row.Required_Int("Byte_HiPart", 0));
-            m.Byte_LoPart = uint16_t(row.Required_Int("Byte_LoPart", 0));
+            if (index >= uint32_t(Max_Map_Records)) Too_Many(path, row, true);
+            Map_Entry m;
+            const std::optional<int32_t> mod_index = row.Required_Number("Mod_Index");
+            m.Mod_Index = uint16_t(mod_index.value_or(100));
+            m.Num_Frame = uint16_t(*frame);
+            const std::optional<int32_t> hi = row.Required_Number("Byte_HiPart");
+            m.Byte_HiPart = uint16_t(hi.value_or(0));
+            const std::optional<int32_t> lo = row.Required_Number("Byte_LoPart");
+            m.Byte_LoPart = uint16_t(lo.value_or(0));
             m.Flags = 0;
             if (transmit) {
                 // A missing attribute is simply not "1".
                 m.Flags = Map_Flag_Transmit;
                 if (row.Optional_Utf8("Send_on_Write") == QByteArrayView("1")) m.Flags |= Map_Flag_Send_On_Write;
             }
+            if (keep_records_) map_table_[index] = m;
             ++count;
+            if (listener_) listener_->Map_Read({direction, row, frame, &m, mod_index, hi, lo});
         });
     };
 
@@ -318,6 +360,7 @@ void Configuration_Image::Read_Define_CAN(const QString &receive_path, const QSt
 
 void Configuration_Image::Build_Bank1()
 {
+    if (bank1_image_.isEmpty()) bank1_image_ = QByteArray(Bank1_Max_Len, '\0');
     uint8_t *out = reinterpret_cast<uint8_t *>(bank1_image_.data());
     Put_Bank1_Header(param_, out);
     Put_U32(out + Bank1_Checksum_Offset, Bank1_Checksum(out));
@@ -329,6 +372,7 @@ void Configuration_Image::Build_Bank1()
 
 void Configuration_Image::Build_Bank2()
 {
+    if (bank2_image_.isEmpty()) bank2_image_ = QByteArray(Bank2_Max_Len, '\0');
     uint8_t *out = reinterpret_cast<uint8_t *>(bank2_image_.data());
     const int records = int(param_.Num_Rx_Map + param_.Num_Tx_Map);
     for (int i = 0; i < records; ++i) Put_Map_Entry(map_table_[size_t(i)], out + i * Map_Entry_Size);

@@ -6,12 +6,14 @@
 // Every multi-byte field is little-endian. The images hold absolute device addresses, which
 // belong together with the load addresses the updater is given.
 #include "config/Config_Model.h"
+#include "config/Project_Files.h"
 #include "config/Project_Paths.h"
 #include "platform/XmlDocument.h"
 
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // Where the updater loads the images on the device.
@@ -97,6 +99,57 @@ void Put_U32(uint8_t *out, uint32_t value);
 uint16_t Get_U16(const uint8_t *in);
 uint32_t Get_U32(const uint8_t *in);
 
+// The build's test of a frame type or a check box text against its upper-case form: the letters
+// a to z count as A to Z, nothing else is changed and nothing is trimmed, so the result is the
+// same on every machine whatever its language. UTF-8: a character outside ASCII never matches.
+bool Ascii_Upper_Equals(QByteArrayView text, QByteArrayView upper);
+
+// Thrown for more frame or mapping records than the image tables hold (Max_Frame_Records,
+// Max_Map_Records, receive and transmit together); Row is the first row that finds no room.
+class Capacity_Error : public Row_Error {
+public:
+    Capacity_Error(const QString &file, int row, const QString &what, bool mappings)
+        : Row_Error(file, row, what), Mappings(mappings) {}
+    bool Mappings;  // the mapping table is full (otherwise the frame table)
+};
+
+// What the build took from one row of a frame list or a mapping file, for a caller that looks a
+// configuration over as the device will get it. The references hold during the call only.
+struct Frame_Row_Read {
+    Direction Dir;
+    const Row_View &Row;       // Row.Index() is also the frame's number within its direction
+    const Frame_Entry &Entry;  // the record as the image holds it
+    QByteArrayView Type;       // the Type text (UTF-8)
+    // The texts as converted before they are narrowed into the record; no value for a text that
+    // is not a number, for which the record holds the build's fallback.
+    std::optional<int32_t> CobID;
+    std::optional<int32_t> Dimension;
+    std::optional<int32_t> Timer;  // TimeOut; for a transmit frame SendTimer, read only when On_Timer
+    bool On_Timer;                 // transmit: "On Timer" set, so Entry.Send_Timer is its period
+};
+
+struct Map_Row_Read {
+    Direction Dir;
+    const Row_View &Row;
+    std::optional<int32_t> Num_Frame;
+    // The record; null when Num_Frame names no frame of the direction and the build leaves the
+    // row out without reading the rest of it (then the values below have none either).
+    const Map_Entry *Entry;
+    std::optional<int32_t> Mod_Index;
+    std::optional<int32_t> Byte_HiPart;
+    std::optional<int32_t> Byte_LoPart;
+};
+
+class Build_Listener {
+public:
+    virtual ~Build_Listener() = default;
+    virtual void Frame_Read(const Frame_Row_Read &row) = 0;
+    virtual void Map_Read(const Map_Row_Read &row) = 0;
+    // A frame list or mapping file the build looked for and did not find (it then takes that
+    // part as empty). A mapping file whose direction has no frames is not looked for.
+    virtual void File_Missing(const QString &path) = 0;
+};
+
 // One build: the parameter block, the frame and mapping tables, and the serialised images.
 // Compile_Bin starts from scratch every time, so its result depends only on the five files at
 // that moment; the images stay held until the next build. Not for two builds at once.
@@ -110,6 +163,11 @@ public:
     // records than the image tables hold; after a failure no images are held.
     void Compile_Bin(const Project_Paths &files);
 
+    // The part of Compile_Bin that reads the frame lists and the mapping files, exactly as it
+    // reads them, telling listener what each row gave; the settings file is not read and no
+    // images are built. Throws as Compile_Bin does for these four files.
+    void Read_Lists(const Project_Paths &files, Build_Listener &listener);
+
     // Writes the two images to paths.Bank1 and paths.Bank2, creating their folder when it is
     // missing. Both files are staged first and replaced together at the end, so a failure
     // leaves the earlier pair as it was (short of the final rename itself failing). Throws
@@ -122,6 +180,7 @@ public:
     QByteArray Bank2_Image() const { return bank2_image_.left(bank2_len_); }
     int Bank1_Len() const { return bank1_len_; }
     int Bank2_Len() const { return bank2_len_; }
+    // The records of the last build (index below its record counts).
     const Frame_Entry &Frame(int index) const { return frame_table_[size_t(index)]; }
     const Map_Entry &Map(int index) const { return map_table_[size_t(index)]; }
 
@@ -131,6 +190,7 @@ private:
     void Clear_Frame_Table();
     void Clear_Map_Table();
     void Read_Par_Gen(const QString &path);
+    std::optional<Xml_Document> Load_List(const QString &path);
     void Read_CAN_Frames(const QString &receive_path, const QString &transmit_path);
     void Read_Define_CAN(const QString &receive_path, const QString &transmit_path);
     void Build_Bank1();
@@ -144,6 +204,8 @@ private:
     QByteArray bank2_image_;
     int bank2_len_ = 0;
     bool built_ = false;
+    Build_Listener *listener_ = nullptr;  // during Read_Lists only
+    bool keep_records_ = true;            // false during Read_Lists
 };
 
 // Thrown by Build_Device_Images: the reason, and whether the configuration could not be read

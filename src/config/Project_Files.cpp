@@ -21,9 +21,14 @@ std::optional<Xml_Document> Load_If_Exists(const QString &path)
     return Xml_Document::Load(path);
 }
 
+Row_Error::Row_Error(const QString &file, int row, const QString &what)
+    : Xml_Error(file, 0, 0, QStringLiteral("row %1: %2").arg(row).arg(what)), Row(row), What(what)
+{
+}
+
 void Row_View::Missing(const QString &name) const
 {
-    throw Xml_Error(file_, 0, 0, QStringLiteral("row %1: the attribute \"%2\" is missing").arg(index_ + 1).arg(name));
+    throw Row_Error(file_, index_ + 1, QStringLiteral("the attribute \"%1\" is missing").arg(name));
 }
 
 QString Row_View::Required(const QString &name) const
@@ -40,16 +45,16 @@ QByteArrayView Row_View::Required_Utf8(const char *name) const
     return *value;
 }
 
-int32_t Row_View::Required_Int(const char *name, int32_t fallback) const
+std::optional<int32_t> Row_View::Required_Number(const char *name) const
 {
-    return Int_Text::Str_To_Int_Def_Utf8(Required_Utf8(name), fallback);
+    return Int_Text::Str_To_Int_Utf8(Required_Utf8(name));
 }
 
 QList<Row_View> List_Rows(const Xml_Document &doc, const QString &file)
 {
     QList<Row_View> rows;
     int index = 0;
-    for (const Xml_Node &node : doc.First_Node().Children()) rows.append(Row_View(node, file, index++));
+    for (const Xml_Node &node : doc.Root().Children()) rows.append(Row_View(node, file, index++));
     return rows;
 }
 
@@ -75,7 +80,7 @@ Par_Gen_Fields<std::optional<QString>> Read_Par_Gen_File(const QString &path)
 Par_Gen_Fields<std::optional<QString>> Read_Par_Gen_Settings(const Xml_Document &doc)
 {
     Par_Gen_Fields<std::optional<QString>> fields;
-    const Xml_Node root = doc.First_Node();
+    const Xml_Node root = doc.Root();
     For_Each_Par_Gen(fields, [&](const QString &name, std::optional<QString> &field) {
         if (const Xml_Node element = root.Child(name)) field = element.Text();
     });
@@ -213,7 +218,7 @@ Map_File_Renumbering Renumber_Map_File(const QString &path, const QList<int> &Ne
     Map_File_Renumbering result;
     std::optional<Xml_Document> doc = Load_If_Exists(path);
     if (!doc) return result;
-    Xml_Node root = doc->First_Node();
+    Xml_Node root = doc->Root();
     QList<Xml_Node> removed;
     for (const Row_View &view : List_Rows(*doc, path)) {
         const int32_t old_frame = Int_Text::Str_To_Int_Def(view.Required(QStringLiteral("Num_Frame")), -1);

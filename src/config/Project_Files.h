@@ -15,13 +15,23 @@ QString Map_File_Root(Direction direction);      // "DefineRecJ1939" / "DefineTr
 // Loads a file that may be missing: no document when it does not exist.
 std::optional<Xml_Document> Load_If_Exists(const QString &path);
 
+// A row that a reader cannot take. The text names the file and the row as every Xml_Error
+// does; the row (counting from 1) and the bare reason are kept apart for callers that list
+// findings by row.
+class Row_Error : public Xml_Error {
+public:
+    Row_Error(const QString &file, int row, const QString &what);
+    int Row;
+    QString What;
+};
+
 // One row of a list file: a child node of the root, numbered from 0 in document order.
 class Row_View {
 public:
     Row_View(Xml_Node node, QString file, int index) : node_(node), file_(std::move(file)), index_(index) {}
     int Index() const { return index_; }
     Xml_Node Node() const { return node_; }
-    // The attribute's text; throws Xml_Error naming the file, the row (counting from 1) and the
+    // The attribute's text; throws Row_Error naming the file, the row (counting from 1) and the
     // attribute when it is missing.
     QString Required(const QString &name) const;
     std::optional<QString> Optional(const QString &name) const { return node_.Attribute(name); }
@@ -29,7 +39,9 @@ public:
     // while the document lives, and the attribute converted by the integer text conversion with
     // a fallback. Both throw like Required when the attribute is missing.
     QByteArrayView Required_Utf8(const char *name) const;
-    int32_t Required_Int(const char *name, int32_t fallback) const;
+    int32_t Required_Int(const char *name, int32_t fallback) const { return Required_Number(name).value_or(fallback); }
+    // The same conversion without the fallback: no value when the text is not a number.
+    std::optional<int32_t> Required_Number(const char *name) const;
     std::optional<QByteArrayView> Optional_Utf8(const char *name) const { return node_.Attribute_Utf8(name); }
 
 private:
@@ -39,14 +51,14 @@ private:
     int index_;
 };
 
-// Every child node of the document's first node, in document order.
+// Every child node of the document's root element, in document order.
 QList<Row_View> List_Rows(const Xml_Document &doc, const QString &file);
 // The same rows one at a time, without building a list: fn(const Row_View &) for each.
 template <class Fn>
 void For_Each_Row(const Xml_Document &doc, const QString &file, Fn fn)
 {
     int index = 0;
-    for (Xml_Node node = doc.First_Node().First_Child(); node; node = node.Next_Sibling())
+    for (Xml_Node node = doc.Root().First_Child(); node; node = node.Next_Sibling())
         fn(Row_View(node, file, index++));
 }
 
@@ -66,7 +78,7 @@ void For_Each_Par_Gen(Par_Gen_Fields<T> &fields, Fn fn)
 // setting when the file is missing).
 Par_Gen_Fields<std::optional<QString>> Read_Par_Gen_File(const QString &path);
 // The same from a loaded document: each setting is the first child of its name under the
-// document's first node.
+// document's root element.
 Par_Gen_Fields<std::optional<QString>> Read_Par_Gen_Settings(const Xml_Document &doc);
 QByteArray Par_Gen_File_Bytes(const Par_Gen_Texts &texts);
 void Write_Par_Gen_File(const QString &path, const Par_Gen_Texts &texts);

@@ -10,8 +10,9 @@ namespace {
 
 std::string To_Std(const QString &s) { return s.toUtf8().toStdString(); }
 
-// Options: a declaration, comment or processing instruction in front of the root becomes the
-// document's first node. Whitespace-only text is kept only where it is an element's whole
+// Options: a declaration, comments and processing instructions are kept as nodes (a reader that
+// allows nothing in front of its root can see them), but the root is always the first element.
+// Whitespace-only text is kept only where it is an element's whole
 // content (a value typed as blanks stays blanks); between elements it carries no meaning and
 // is skipped by the child walk below.
 constexpr unsigned Parse_Options = pugi::parse_default | pugi::parse_declaration |
@@ -167,7 +168,12 @@ Xml_Document Xml_Document::Parse(const QByteArray &bytes, const QString &file_na
     return d;
 }
 
-Xml_Node Xml_Document::First_Node() const
+Xml_Node Xml_Document::Root() const
+{
+    return Xml_Node(doc_->document_element().internal_object());
+}
+
+Xml_Node Xml_Document::First_Top_Level_Node() const
 {
     return Xml_Node(doc_->first_child().internal_object());
 }

@@ -83,9 +83,12 @@ public:
     // Parses bytes; file_name only names the source in errors.
     static Xml_Document Parse(const QByteArray &bytes, const QString &file_name);
 
-    // The document's first top-level node, whatever it is (an XML declaration or a comment in
-    // front of the root element is that node). Null for an empty document.
-    Xml_Node First_Node() const;
+    // The root: the document's first top-level element. An XML declaration, comments and
+    // processing instructions may stand in front of it; they are not the root.
+    Xml_Node Root() const;
+    // The document's first top-level node, whatever it is: for a reader that allows nothing in
+    // front of its root element.
+    Xml_Node First_Top_Level_Node() const;
 
     // Building a new document: the root element, then a top-level comment after it.
     Xml_Node Append_Root(const QString &name);

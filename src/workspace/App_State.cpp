@@ -68,7 +68,7 @@ void Read_Settings(App_State &state)
         // and the next close writes a good file.
         return;
     }
-    const Xml_Node root = doc.First_Node();
+    const Xml_Node root = doc.Root();
 
     if (Xml_Node n = Find(root, "lastproj", "projectname")) state.Project_Name = n.Text();
     if (Xml_Node n = Find(root, "lastipadd", "ipaddress")) state.Device_IP = n.Text();

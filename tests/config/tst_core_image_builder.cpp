@@ -230,7 +230,9 @@ void Tst_Image_Builder::reading_rules_data()
     QTest::newRow("port 70000 keeps low bits") << Files{{pg, Par_Gen(El("MODBUS_TCP_SLAVE_Port", "70000"))}} << 1 << 0x038 << 2 << 4464ll;
     QTest::newRow("port not a number") << Files{{pg, Par_Gen(El("MODBUS_TCP_SLAVE_Port", "50 2"))}} << 1 << 0x036 << 2 << 502ll;
     QTest::newRow("settings after a declaration")
-        << Files{{pg, "<?xml version=\"1.0\"?>" + Par_Gen(El("CAN_BAUDRATE", "4"))}} << 1 << 0 << 4 << 250000ll;
+        << Files{{pg, "<?xml version=\"1.0\"?>" + Par_Gen(El("CAN_BAUDRATE", "4"))}} << 1 << 0 << 4 << 125000ll;
+    QTest::newRow("settings after a comment")
+        << Files{{pg, "<!-- settings -->\n" + Par_Gen(El("MODBUS_TCP_SLAVE_Port", "503"))}} << 1 << 0x036 << 2 << 503ll;
     QTest::newRow("settings with BOM and line break")
         << Files{{pg, "\xEF\xBB\xBF" + Par_Gen(El("CAN_BAUDRATE", "4")) + "\r\n<!--SW_VERSION = 1.102-->\r\n"}}
         << 1 << 0 << 4 << 125000ll;
@@ -254,7 +256,11 @@ void Tst_Image_Builder::reading_rules_data()
     QTest::newRow("receive row without Mnemonic")
         << Files{{rx, Rx("<row CobID=\"1\" Dimension=\"2\" Type=\"\" TimeOut=\"3\"/>")}} << 1 << f0 + 4 << 4 << 3ll;
     QTest::newRow("second receive frame offset") << Files{{rx, Rx(Rx_Row("1") + Rx_Row("2"))}} << 1 << f1 + 14 << 2 << 8ll;
-    QTest::newRow("frames after a declaration") << Files{{rx, "<?xml version=\"1.0\"?>" + Rx(Rx_Row("1"))}} << 1 << 0x1FC << 4 << 0ll;
+    QTest::newRow("frames after a declaration") << Files{{rx, "<?xml version=\"1.0\"?>" + Rx(Rx_Row("1"))}} << 1 << 0x1FC << 4 << 1ll;
+    QTest::newRow("frames after a processing instruction")
+        << Files{{tx, "<?xml-stylesheet href=\"f.xsl\"?>" + Tx(Tx_Row("$123"))}} << 1 << f0 << 4 << 0x123ll;
+    QTest::newRow("mappings after a declaration")
+        << Files{{rx, Rx(Rx_Row("1"))}, {rxm, "<?xml version=\"1.0\"?>\r\n" + Rx_Maps(Map_Row("0", "77"))}} << 2 << 0 << 2 << 77ll;
     QTest::newRow("frames with BOM and indentation")
         << Files{{rx, "\xEF\xBB\xBF<ReceiveCAN>\r\n  " + Rx_Row("1").toUtf8() + "\r\n  " + Rx_Row("2").toUtf8() + "\r\n</ReceiveCAN>\r\n"}}
         << 1 << 0x1FC << 4 << 2ll;

@@ -12,7 +12,7 @@ private slots:
     void empty_lists_still_write_root_and_comment();
     void missing_attribute_names_file_row_and_attribute();
     void mapping_rows_outside_the_frame_list_are_dropped();
-    void first_node_is_the_root();
+    void first_element_is_the_root();
 };
 
 static QString Write(const QTemporaryDir &dir, const char *name, const QByteArray &bytes)
@@ -134,15 +134,28 @@ void Tst_Project_Files::mapping_rows_outside_the_frame_list_are_dropped()
     QVERIFY(Read_Mapping_Files(dir.filePath("none.xml"), broken, Direction::Receive).isEmpty());
 }
 
-void Tst_Project_Files::first_node_is_the_root()
+void Tst_Project_Files::first_element_is_the_root()
 {
+    // Files written by hand or by another tool may begin with a declaration, a comment or a
+    // processing instruction; every reader takes the first element as the root.
     QTemporaryDir dir;
     const QString path = Write(dir, "ParGen.xml",
                                "<?xml version=\"1.0\"?><Par_Gen><MODBUS_TCP_SLAVE_Port>9</MODBUS_TCP_SLAVE_Port></Par_Gen>");
-    QVERIFY(!Read_Par_Gen_File(path).Port);
+    QCOMPARE(Read_Par_Gen_File(path).Port, std::optional<QString>("9"));
     const QString bom = Write(dir, "ParGen2.xml",
                               "\xEF\xBB\xBF<Par_Gen><MODBUS_TCP_SLAVE_Port>9</MODBUS_TCP_SLAVE_Port></Par_Gen>\r\n<!--c-->");
     QCOMPARE(Read_Par_Gen_File(bom).Port, std::optional<QString>("9"));
+
+    const QString frames = Write(dir, "CAN_Receive.xml",
+                                 "<!-- frames -->\n<ReceiveCAN><row CobID=\"5\" Dimension=\"4\" Type=\"t\" TimeOut=\"0\" "
+                                 "Mnemonic=\"m\"/></ReceiveCAN>");
+    QCOMPARE(Read_Frame_File(frames, Direction::Receive), (QList<Frame_Row>{{"5", "4", "t", "0", "", "", "", "m"}}));
+    const QString maps = Write(dir, "Define_CAN_Receive.xml",
+                               "<?xml version=\"1.0\"?><?pi x?><DefineRecJ1939><row Num_Frame=\"0\" Mod_Index=\"3\" "
+                               "Byte_HiPart=\"1\" Byte_LoPart=\"2\"/></DefineRecJ1939>");
+    const QList<TCAN_Frame> read = Read_Mapping_Files(frames, maps, Direction::Receive);
+    QCOMPARE(read.size(), 1);
+    QCOMPARE(read[0].Lista_Mod_Reg, (QList<TMod_Reg>{{"3", 1, 2, 0}}));
 }
 
 QTEST_APPLESS_MAIN(Tst_Project_Files)

@@ -10,8 +10,8 @@ class Tst_Xml_Document : public QObject {
 private slots:
     void written_bytes_are_exact();
     void malformed_input_names_file_line_and_column();
-    void first_top_level_node_is_the_root_data();
-    void first_top_level_node_is_the_root();
+    void root_is_the_first_element_data();
+    void root_is_the_first_element();
     void whitespace_between_elements_is_dropped();
     void missing_attribute_differs_from_empty();
     void save_replaces_the_file_and_reports_failure();
@@ -47,46 +47,58 @@ void Tst_Xml_Document::malformed_input_names_file_line_and_column()
     QVERIFY_THROWS_EXCEPTION(Xml_Error, Xml_Document::Load("/nonexistent/dir/file.xml"));
 }
 
-void Tst_Xml_Document::first_top_level_node_is_the_root_data()
+void Tst_Xml_Document::root_is_the_first_element_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("root_is_element");
+    QTest::addColumn<bool>("root_comes_first");  // nothing but the root at the top before it
     QTest::newRow("plain") << QByteArray("<R><a>1</a></R><!--c-->") << true;
     QTest::newRow("utf-8 bom") << QByteArray("\xEF\xBB\xBF<R><a>1</a></R>") << true;
     QTest::newRow("line break after root") << QByteArray("<R><a>1</a></R>\r\n<!--c-->\r\n") << true;
+    QTest::newRow("whitespace first") << QByteArray(" \r\n\t<R><a>1</a></R>") << true;
     QTest::newRow("declaration first") << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?><R><a>1</a></R>") << false;
+    QTest::newRow("declaration and line break")
+        << QByteArray("\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<R><a>1</a></R>") << false;
     QTest::newRow("comment first") << QByteArray("<!--x--><R><a>1</a></R>") << false;
+    QTest::newRow("processing instruction first")
+        << QByteArray("<?xml-stylesheet href=\"s.xsl\"?><R><a>1</a></R>") << false;
+    QTest::newRow("all of them") << QByteArray("<?xml version=\"1.0\"?>\n<!--x-->\n<?pi data?>\n<R><a>1</a></R>")
+                                 << false;
 }
 
-void Tst_Xml_Document::first_top_level_node_is_the_root()
+void Tst_Xml_Document::root_is_the_first_element()
 {
     QFETCH(QByteArray, bytes);
-    QFETCH(bool, root_is_element);
+    QFETCH(bool, root_comes_first);
     const Xml_Document doc = Xml_Document::Parse(bytes, "f.xml");
-    const Xml_Node root = doc.First_Node();
-    QCOMPARE(root.Is_Element(), root_is_element);
-    QCOMPARE(root.Child("a").Text(), root_is_element ? QString("1") : QString());
+    const Xml_Node root = doc.Root();
+    QVERIFY(root.Is_Element());
+    QCOMPARE(root.Name(), QString("R"));
+    QCOMPARE(root.Child("a").Text(), QString("1"));
+    QCOMPARE(root.Children().size(), 1);
+    // A reader that takes nothing in front of its root can still tell.
+    const Xml_Node first = doc.First_Top_Level_Node();
+    QCOMPARE(first.Is_Element() && first.Name() == "R", root_comes_first);
 }
 
 void Tst_Xml_Document::whitespace_between_elements_is_dropped()
 {
     const Xml_Document doc = Xml_Document::Parse("<R>\n  <row/>\n\t<row/>\n</R>", "f.xml");
-    QCOMPARE(doc.First_Node().Children().size(), 2);
-    QVERIFY(!doc.First_Node().First_Child().Next_Sibling().Next_Sibling());
+    QCOMPARE(doc.Root().Children().size(), 2);
+    QVERIFY(!doc.Root().First_Child().Next_Sibling().Next_Sibling());
     const Xml_Document empty = Xml_Document::Parse("<R>\n  \n</R>", "f.xml");
-    QVERIFY(empty.First_Node().Children().isEmpty());
-    QVERIFY(!empty.First_Node().First_Child());
+    QVERIFY(empty.Root().Children().isEmpty());
+    QVERIFY(!empty.Root().First_Child());
     // A value typed as blanks is a value, not formatting.
     const Xml_Document blank = Xml_Document::Parse("<R><a> </a><b>\t</b><c/></R>", "f.xml");
-    QCOMPARE(blank.First_Node().Child("a").Text(), QString(" "));
-    QCOMPARE(blank.First_Node().Child("b").Text(), QString("\t"));
-    QCOMPARE(blank.First_Node().Child("c").Text(), QString());
+    QCOMPARE(blank.Root().Child("a").Text(), QString(" "));
+    QCOMPARE(blank.Root().Child("b").Text(), QString("\t"));
+    QCOMPARE(blank.Root().Child("c").Text(), QString());
 }
 
 void Tst_Xml_Document::missing_attribute_differs_from_empty()
 {
     const Xml_Document doc = Xml_Document::Parse("<R a=\"\" b=\" 1 \"/>", "f.xml");
-    const Xml_Node r = doc.First_Node();
+    const Xml_Node r = doc.Root();
     QCOMPARE(r.Attribute("a"), std::optional<QString>(""));
     QCOMPARE(r.Attribute("b"), std::optional<QString>(" 1 "));
     QVERIFY(!r.Attribute("c"));

@@ -15,6 +15,7 @@ class Tst_Cli : public QObject {
     Q_OBJECT
 private slots:
     void compile_then_inspect();
+    void declarations_before_the_roots_compile_the_same();
     void inspect_json();
     void errors_change_no_bank_file_data();
     void errors_change_no_bank_file();
@@ -41,11 +42,11 @@ Run Cli(const QStringList &args)
             QString::fromUtf8(p.readAllStandardError())};
 }
 
-QString Fixture_Copy(const QTemporaryDir &dir)
+QString Fixture_Copy(const QTemporaryDir &dir, const QString &name = QStringLiteral("example"))
 {
-    const QString to = dir.filePath("Conf");
+    const QString to = dir.filePath(name);
     QDir().mkpath(to);
-    const QDir from(QStringLiteral(QCX_TEST_DATA_DIR "/images/example"));
+    const QDir from(QStringLiteral(QCX_TEST_DATA_DIR "/images/") + name);
     for (const QString &f : from.entryList(QDir::Files)) QFile::copy(from.filePath(f), to + '/' + f);
     return to;
 }
@@ -93,6 +94,23 @@ void Tst_Cli::compile_then_inspect()
                                  "problems: none\n"})
             QVERIFY2(listing.Out.contains(QLatin1String(line)), qPrintable(listing.Out));
     }
+}
+
+void Tst_Cli::declarations_before_the_roots_compile_the_same()
+{
+    // The example's five files, each with a declaration, a comment, a processing instruction or
+    // a byte-order mark and blank lines in front of its root.
+    QTemporaryDir dir;
+    const QString plain = Fixture_Copy(dir);
+    const QString declared = Fixture_Copy(dir, "declared");
+    QCOMPARE(QDir(declared).entryList(QDir::Files).size(), 5);
+    const Run r = Cli({"compile", declared});
+    QCOMPARE(r.Exit, 0);
+    QVERIFY2(r.Out.contains("1 receive and 1 transmit frame records"), qPrintable(r.Out));
+    QVERIFY2(r.Out.contains("1 receive and 1 transmit mapping records"), qPrintable(r.Out));
+    QCOMPARE(Cli({"compile", plain}).Exit, 0);
+    QCOMPARE(Read(declared + "/bin/bank1.bin"), Read(plain + "/bin/bank1.bin"));
+    QCOMPARE(Read(declared + "/bin/bank2.bin"), Read(plain + "/bin/bank2.bin"));
 }
 
 void Tst_Cli::inspect_json()
@@ -211,6 +229,9 @@ void Tst_Cli::usage_errors_data()
     QTest::newRow("compile two folders") << QStringList{"compile", "a", "b"};
     QTest::newRow("compile --json") << QStringList{"compile", "--json", "a"};
     QTest::newRow("inspect three files") << QStringList{"inspect", "a", "b", "c"};
+    QTest::newRow("check without folder") << QStringList{"check"};
+    QTest::newRow("check --json without folder") << QStringList{"check", "--json"};
+    QTest::newRow("check two folders") << QStringList{"check", "a", "b"};
     QTest::newRow("unknown option") << QStringList{"inspect", "--xml", "a"};
 }
 

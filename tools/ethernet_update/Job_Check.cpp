@@ -158,7 +158,9 @@ Update_Job Read_Update_Job(const QString &path)
     } catch (const Xml_Error &e) {
         Reject(e.Text());
     }
-    const Xml_Node root = doc.First_Node();
+    // The updater takes the job exactly as the configurator writes it: nothing, not even a
+    // declaration, in front of the root.
+    const Xml_Node root = doc.First_Top_Level_Node();
     if (!root.Is_Element() || root.Name() != QLatin1String("Ethernet_Update"))
         Reject(QStringLiteral("the job must begin with its root element Ethernet_Update"));
 

@@ -1,5 +1,7 @@
 // qcx3310-cli: builds the device images of a configuration folder from a shell (the same bytes
-// as "Update Device"), and lists what a pair of images holds.
+// as "Update Device"), checks a configuration before it is built, and lists what a pair of
+// images holds.
+#include "config/Config_Check.h"
 #include "config/Image_Builder.h"
 #include "config/Image_Decoder.h"
 #include "platform/XmlDocument.h"
@@ -20,6 +22,7 @@ constexpr int Exit_Usage = 2;
 
 const char Usage_Text[] = R"(Usage:
   qcx3310-cli compile CONFIG_DIR
+  qcx3310-cli check [--json] CONFIG_DIR
   qcx3310-cli inspect [--json] CONFIG_DIR
   qcx3310-cli inspect [--json] BANK1_FILE BANK2_FILE
   qcx3310-cli --help
@@ -28,7 +31,8 @@ const char Usage_Text[] = R"(Usage:
 const char Help_Text[] = R"(
 Builds and reads the device images of a QCX3310 configuration: the files bank1.bin
 (general parameters and CAN frame records) and bank2.bin (register mapping records) that
-"Update Device" writes into the configuration's bin folder.
+"Update Device" writes into the configuration's bin folder. Checks a configuration before
+it is built.
 
 Commands:
   compile CONFIG_DIR
@@ -39,6 +43,22 @@ Commands:
       is created when it is missing. Both files are replaced together at the end: after any
       error neither has changed. Prints the size and record counts of each image.
 
+  check CONFIG_DIR
+      Reads the five files as compile does, builds nothing, and lists one finding a line:
+          SEVERITY: FILE:ROW: MESSAGE   (FILE: MESSAGE when it is about the whole file)
+      then a count of each severity. Rows count from 1 within their file.
+        error    compile would fail (unreadable-file, malformed-file, missing-attribute,
+                 too-many-frames, too-many-mappings)
+        warning  compile succeeds, but the device will probably not do what was meant:
+                 not-a-number, unknown-frame-type, identifier-out-of-range,
+                 dimension-out-of-range, duplicate-frame, receive-without-timeout,
+                 send-timer-zero, transmit-never-sent, unplaced-mapping,
+                 register-out-of-range, duplicate-register, mapping-without-bytes,
+                 byte-beyond-dimension
+        info     missing-file, frame-without-mapping
+      With --json: one object {"findings": [{"severity", "file", "row", "code",
+      "message"}, ...], "summary": {"errors", "warnings", "infos"}}.
+
   inspect CONFIG_DIR
   inspect BANK1_FILE BANK2_FILE
       Lists what a pair of images holds (CONFIG_DIR: the pair in CONFIG_DIR/bin): every named
@@ -48,18 +68,20 @@ Commands:
       flags, data offsets, frame numbers).
 
 Options:
-  --json      with inspect: print the same listing as one JSON object
+  --json      with check and inspect: print the same listing as one JSON object
   -h, --help  print this text and exit
   --          what follows is a path, even when it begins with "-"
 
 Exit status:
-  0  done; for inspect, the images hold together
-  1  compile: a file could not be read, is not well-formed XML, has a row without an
-     attribute the build reads, holds more records than the images take (512 frame
-     records and 4096 mapping records, receive and transmit together), or an image could
-     not be written; inspect: an image could not be read or the pair does not hold
-     together. A message on standard error names the file and, where there is one, the
-     line and column or the row (rows count from 1).
+  0  done; for check, no errors (warnings may be listed); for inspect, the images hold
+     together
+  1  check: the configuration has errors (listed on standard output); compile: a file
+     could not be read, is not well-formed XML, has a row without an attribute the build
+     reads, holds more records than the images take (512 frame records and 4096 mapping
+     records, receive and transmit together), or an image could not be written; inspect:
+     an image could not be read or the pair does not hold together; any command: CONFIG_DIR
+     is not a folder. A message on standard error names the file and, where there is one,
+     the line and column or the row (rows count from 1).
   2  the command line was not understood; the usage is printed on standard error
 )";
 
@@ -105,6 +127,35 @@ int Compile(const QString &config_dir)
                       .arg(h.Num_Rx_Map)
                       .arg(h.Num_Tx_Map));
     return Exit_Done;
+}
+
+int Check(const QString &config_dir, bool json)
+{
+    if (!QFileInfo(config_dir).isDir()) return Fail(QStringLiteral("%1: no such configuration folder").arg(Native(config_dir)));
+    const QList<Check_Finding> findings = Check_Configuration(Project_Paths_In(QDir::cleanPath(config_dir)));
+    const Check_Summary summary = Summarize(findings);
+    if (json) {
+        QJsonArray list;
+        for (const Check_Finding &f : findings)
+            list.append(QJsonObject{{"severity", Severity_Name(f.Severity)},
+                                    {"file", Native(f.File)},
+                                    {"row", f.Row},
+                                    {"code", f.Code},
+                                    {"message", f.Message}});
+        const QJsonObject counts{{"errors", summary.Errors}, {"warnings", summary.Warnings}, {"infos", summary.Infos}};
+        Print(stdout, QString::fromUtf8(QJsonDocument(QJsonObject{{"findings", list}, {"summary", counts}})
+                                            .toJson(QJsonDocument::Indented)));
+    } else {
+        QString out;
+        for (const Check_Finding &f : findings) {
+            out += Severity_Name(f.Severity) + QStringLiteral(": ") + Native(f.File);
+            if (f.Row > 0) out += QLatin1Char(':') + QString::number(f.Row);
+            out += QStringLiteral(": ") + f.Message + QLatin1Char('\n');
+        }
+        out += QStringLiteral("%1 error(s), %2 warning(s), %3 info\n").arg(summary.Errors).arg(summary.Warnings).arg(summary.Infos);
+        Print(stdout, out);
+    }
+    return summary.Errors > 0 ? Exit_Error : Exit_Done;
 }
 
 QString Hex(uint32_t value, int digits)
@@ -331,9 +382,13 @@ int main(int argc, char *argv[])
     if (words.isEmpty()) return Usage_Error(QStringLiteral("no command given"));
     const QString command = words.takeFirst();
     if (command == QLatin1String("compile")) {
-        if (json) return Usage_Error(QStringLiteral("--json goes with inspect only"));
+        if (json) return Usage_Error(QStringLiteral("--json goes with check and inspect only"));
         if (words.size() != 1) return Usage_Error(QStringLiteral("compile takes one configuration folder"));
         return Compile(words[0]);
+    }
+    if (command == QLatin1String("check")) {
+        if (words.size() != 1) return Usage_Error(QStringLiteral("check takes one configuration folder"));
+        return Check(words[0], json);
     }
     if (command == QLatin1String("inspect")) {
         if (words.size() == 1) {
