@@ -4,6 +4,7 @@
 
 #include "dialogs/TFAbout.h"
 #include "dialogs/TFBootTCP.h"
+#include "dialogs/TFCheck.h"
 #include "dialogs/TFDefineCAN.h"
 #include "dialogs/TFFrame_List.h"
 #include "dialogs/TFNew_Project.h"
@@ -29,6 +30,7 @@ void TFVariroduvieFirmWare::Create_Dialogs()
     windows_.TransmitCAN = new TFTransmitCAN(state_, this);
     windows_.DefineRecCAN = new TFDefineRecCAN(state_, this);
     windows_.DefineTransCAN = new TFDefineTransCAN(state_, this);
+    windows_.Check = new TFCheck(state_, this);
 }
 
 int TFVariroduvieFirmWare::Show_Window(Window window)
@@ -52,6 +54,8 @@ int TFVariroduvieFirmWare::Show_Window(Window window)
         return Show_Modal(windows_.DefineRecCAN);
     case Window::DefineTransCAN:
         return Show_Modal(windows_.DefineTransCAN);
+    case Window::Check:
+        return Show_Modal(windows_.Check);
     }
     return QDialog::Rejected;
 }
@@ -70,4 +74,5 @@ void TFVariroduvieFirmWare::Change_Language()
     if (windows_.TransmitCAN) windows_.TransmitCAN->Set_Lang();
     if (windows_.DefineRecCAN) windows_.DefineRecCAN->Set_Lang();
     if (windows_.DefineTransCAN) windows_.DefineTransCAN->Set_Lang();
+    if (windows_.Check) windows_.Check->Set_Lang();
 }

@@ -3,6 +3,7 @@
 
 #include "workspace/Project_Folders.h"
 #include "dialogs/TFOpenConf.h"
+#include "config/Config_Check.h"
 #include "config/Image_Builder.h"
 #include "lang/Version_Check.h"
 #include "lang/Version_Checker.h"
@@ -12,6 +13,7 @@
 #include "platform/Web_Host.h"
 #include "platform/XmlDocument.h"
 #include "dialogs/TFBootTCP.h"
+#include "dialogs/TFCheck.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -312,9 +314,19 @@ void TFVariroduvieFirmWare::Open_Project()
 
 void TFVariroduvieFirmWare::Update_Device()
 {
-    // Build both images from the five files first: a file that cannot be read ends the update
-    // here, before anything is written.
-    // Images that are not on disk must never reach the device: no update dialog then.
+    // The check first: what the build would take although the device will probably not do
+    // what was meant is shown, and the user goes on or back. Errors are left to the build,
+    // which stops at the first with today's message.
+    const QList<Check_Finding> findings = Check_Configuration(state_.Files);
+    const Check_Summary summary = Summarize(findings);
+    if (summary.Errors == 0 && summary.Warnings > 0) {
+        windows_.Check->Show_Findings(findings);
+        if (Show_Window(Window::Check) != QDialog::Accepted) return;
+    }
+
+    // Then both images from the five files: a file that cannot be read ends the update here,
+    // before anything is written. Images that are not on disk must never reach the device: no
+    // update dialog then.
     try {
         Build_Device_Images(state_.Files);
     } catch (const Device_Images_Error &e) {

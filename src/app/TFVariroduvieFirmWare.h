@@ -25,6 +25,7 @@ class TFReceiveCAN;
 class TFTransmitCAN;
 class TFDefineRecCAN;
 class TFDefineTransCAN;
+class TFCheck;
 
 // The dialogs, created once after the main window and alive until the program ends.
 struct App_Windows {
@@ -38,6 +39,7 @@ struct App_Windows {
     TFTransmitCAN *TransmitCAN = nullptr;
     TFDefineRecCAN *DefineRecCAN = nullptr;
     TFDefineTransCAN *DefineTransCAN = nullptr;
+    TFCheck *Check = nullptr;  // the findings before an update
 };
 
 class TFVariroduvieFirmWare : public QWidget {
@@ -86,7 +88,7 @@ private:
     void Show_Name_Conf();
     void Update_Checked(bool newer);
     // Shows one of the dialogs modally and returns its result (Rejected while it does not exist).
-    enum class Window { New_Project, OpenConf, About, SoftOptions, ParGen, ReceiveCAN, TransmitCAN, DefineRecCAN, DefineTransCAN };
+    enum class Window { New_Project, OpenConf, About, SoftOptions, ParGen, ReceiveCAN, TransmitCAN, DefineRecCAN, DefineTransCAN, Check };
     int Show_Window(Window window);
     static int Show_Modal(class QDialog *dialog);
 

@@ -208,4 +208,11 @@ const char16_t *const Lang_Default_Texts[] = {
     u"%1 register mappings refer to frames that do not exist; they will be removed when you press OK",  // STR200
     u"The frame list is empty: OK deletes all %1 register mappings of this file. Delete them?",  // STR201
     u"%1 (beyond %2)",  // STR202
+    u"Check of the configuration",  // STR203
+    u"The images can be built, but the device will probably not do what was meant:",  // STR204
+    u"Finding",  // STR205
+    u"File",  // STR206
+    u"Row",  // STR207
+    u"Go on",  // STR208
+    u"Go back",  // STR209
 };

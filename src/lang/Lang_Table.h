@@ -24,6 +24,13 @@ enum Lang_Key : int {
     STR_Unplaced_Mappings,  // %1 how many
     STR_Wipe_Mappings_Question,  // %1 how many
     STR_Byte_Beyond_Frame,  // %1 the byte's text, %2 the bytes the frame has
+    STR_Check_Caption,
+    STR_Check_Desc,
+    STR_Check_Col_Finding,
+    STR_Check_Col_File,
+    STR_Check_Col_Row,
+    STR_Check_Go_On,
+    STR_Check_Go_Back,
     Lang_Key_End
 };
 

@@ -1,0 +1,96 @@
+#include "dialogs/TFCheck.h"
+
+#include "widgets/Dialog_Panels.h"
+
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+enum Column { Col_Finding, Col_File, Col_Row, Col_Count };
+}
+
+TFCheck::TFCheck(App_State &state, QWidget *parent) : QDialog(parent), state_(state)
+{
+    setObjectName(QStringLiteral("TFCheck"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    resize(760, 360);
+
+    const Title_Panel title = Make_Title_Panel(this, state_.SW_Code);
+    P_Title = title.P_Title;
+    L_SW_Code = title.L_SW_Code;
+    L_SW_Desc = title.L_SW_Desc;
+
+    L_Findings = new QLabel(this);
+    L_Findings->setObjectName(QStringLiteral("L_Findings"));
+    L_Findings->setWordWrap(true);
+    TB_Findings = new QTableWidget(0, Col_Count, this);
+    TB_Findings->setObjectName(QStringLiteral("TB_Findings"));
+    TB_Findings->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TB_Findings->setSelectionBehavior(QAbstractItemView::SelectRows);
+    TB_Findings->setWordWrap(true);
+    TB_Findings->verticalHeader()->hide();
+    TB_Findings->horizontalHeader()->setSectionResizeMode(Col_Finding, QHeaderView::Stretch);
+    TB_Findings->horizontalHeader()->setSectionResizeMode(Col_File, QHeaderView::ResizeToContents);
+    TB_Findings->horizontalHeader()->setSectionResizeMode(Col_Row, QHeaderView::ResizeToContents);
+    TB_Findings->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    L_Findings->setBuddy(TB_Findings);
+
+    const Button_Panel buttons = Make_Button_Panel(this);
+    P_Button = buttons.P_Button;
+    Btn_Go_On = buttons.Btn_OK;
+    Btn_Go_On->setObjectName(QStringLiteral("Btn_Go_On"));
+    Btn_Go_Back = buttons.Btn_Cancel;
+    Btn_Go_Back->setObjectName(QStringLiteral("Btn_Go_Back"));
+    // Going back is the safe answer, so it is the one Enter and Escape give.
+    Btn_Go_Back->setDefault(true);
+    connect(Btn_Go_On, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Btn_Go_Back, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto *body = new QVBoxLayout;
+    body->setContentsMargins(12, 8, 12, 0);
+    body->setSpacing(6);
+    body->addWidget(L_Findings);
+    body->addWidget(TB_Findings, 1);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(P_Title);
+    layout->addLayout(body, 1);
+    layout->addWidget(P_Button);
+
+    Center_On_Screen(this);
+    Set_Lang();
+}
+
+void TFCheck::Set_Lang()
+{
+    const App_State &s = state_;
+    setWindowTitle(s.STR(STR_Check_Caption));
+    L_SW_Desc->setText(s.STR(STR_Check_Caption));
+    L_Findings->setText(s.STR(STR_Check_Desc));
+    TB_Findings->setHorizontalHeaderLabels(
+        {s.STR(STR_Check_Col_Finding), s.STR(STR_Check_Col_File), s.STR(STR_Check_Col_Row)});
+    TB_Findings->setAccessibleName(s.STR(STR_Check_Desc));
+    Btn_Go_On->setText(s.STR(STR_Check_Go_On));
+    Btn_Go_Back->setText(s.STR(STR_Check_Go_Back));
+}
+
+void TFCheck::Show_Findings(const QList<Check_Finding> &findings)
+{
+    TB_Findings->setRowCount(0);
+    for (const Check_Finding &f : findings) {
+        if (f.Severity != Check_Severity::Warning) continue;
+        const int row = TB_Findings->rowCount();
+        TB_Findings->insertRow(row);
+        auto *file = new QTableWidgetItem(QFileInfo(f.File).fileName());
+        file->setToolTip(f.File);
+        TB_Findings->setItem(row, Col_Finding, new QTableWidgetItem(f.Message));
+        TB_Findings->setItem(row, Col_File, file);
+        TB_Findings->setItem(row, Col_Row, new QTableWidgetItem(f.Row > 0 ? QString::number(f.Row) : QString()));
+    }
+    Btn_Go_Back->setFocus();
+}

@@ -1,0 +1,105 @@
+// Update Device checks the configuration first: warnings are listed in one window where the
+// user goes on to the images and the update, or back without anything written; a clean
+// configuration and one with errors never see the window.
+#include "Test_Support.h"
+#include "Test_Workspace.h"
+#include "dialogs/TFCheck.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtTest>
+
+class Tst_Update_Check : public QObject {
+    Q_OBJECT
+private slots:
+    void warnings_are_shown_before_the_images_data();
+    void warnings_are_shown_before_the_images();
+    void no_window_without_warnings_data();
+    void no_window_without_warnings();
+};
+
+void Tst_Update_Check::warnings_are_shown_before_the_images_data()
+{
+    QTest::addColumn<bool>("go_on");
+    QTest::newRow("go back") << false;
+    QTest::newRow("go on") << true;
+}
+
+void Tst_Update_Check::warnings_are_shown_before_the_images()
+{
+    QFETCH(bool, go_on);
+    Test_Workspace ws;
+    ws.Start();
+    ws.Open_Configuration(QStringLiteral("Line 1"), QStringLiteral("check/duplicate-register"));
+    Message_Recorder messages;
+
+    QStringList windows;
+    QStringList rows;
+    When_Modal([&] {
+        auto *check = qobject_cast<TFCheck *>(Active_Modal());
+        windows.append(Active_Modal()->objectName());
+        if (!check) {
+            Active_Modal()->close();
+            return;
+        }
+        QTableWidget *table = check->Table();
+        for (int r = 0; r < table->rowCount(); ++r)
+            rows.append(table->item(r, 1)->text() + u':' + table->item(r, 2)->text());
+        // The update dialog that follows Go on is closed by the next watcher.
+        if (go_on) When_Modal([&windows] {
+            windows.append(Active_Modal()->objectName());
+            Active_Modal()->close();
+        });
+        QTest::mouseClick(check->findChild<QPushButton *>(go_on ? "Btn_Go_On" : "Btn_Go_Back"), Qt::LeftButton);
+    });
+    ws.Click("Btn_CreateBin");
+
+    QVERIFY(!rows.isEmpty());
+    QVERIFY2(rows.join(u' ').contains(QLatin1String("Define_CAN_")), qPrintable(rows.join(u' ')));
+    QCOMPARE(messages.Errors, QStringList());
+    if (go_on) {
+        QCOMPARE(windows, QStringList({"TFCheck", "TFBootTCP"}));
+        QVERIFY(QFile::exists(ws.state.Files.Bank1));
+        QVERIFY(QFile::exists(ws.state.Files.Bank2));
+    } else {
+        QCOMPARE(windows, QStringList({"TFCheck"}));
+        QVERIFY(!QFile::exists(ws.state.Files.Bank1));
+    }
+}
+
+void Tst_Update_Check::no_window_without_warnings_data()
+{
+    QTest::addColumn<QString>("fixture");
+    QTest::addColumn<bool>("builds");
+    QTest::newRow("clean") << "check/clean" << true;
+    QTest::newRow("error: the build's own message, no window") << "check/missing-attribute" << false;
+}
+
+void Tst_Update_Check::no_window_without_warnings()
+{
+    QFETCH(QString, fixture);
+    QFETCH(bool, builds);
+    Test_Workspace ws;
+    ws.Start();
+    ws.Open_Configuration(QStringLiteral("Line 1"), fixture);
+    Message_Recorder messages;
+    QStringList windows;
+    When_Modal([&windows] {
+        windows.append(Active_Modal()->objectName());
+        Active_Modal()->close();
+    });
+    ws.Click("Btn_CreateBin");
+    if (builds) {
+        QCOMPARE(windows, QStringList{"TFBootTCP"});
+        QCOMPARE(messages.Errors, QStringList());
+    } else {
+        QCOMPARE(messages.Errors.size(), 1);
+        QVERIFY(messages.Errors[0].startsWith(QLatin1String("The device images could not be built.")));
+        QVERIFY(!QFile::exists(ws.state.Files.Bank1));
+    }
+}
+
+QTEST_MAIN(Tst_Update_Check)
+#include "tst_update_check.moc"
