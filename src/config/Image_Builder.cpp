@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cstring>
 #include <memory>
 
@@ -262,7 +261,7 @@ void Configuration_Image::Save_Bin_Files(const Project_Paths &paths) const
     const QString &bank2 = paths.Bank2;
     if (!built_) throw Xml_Error(bank1, 0, 0, QStringLiteral("no device images have been built"));
 
-    const QString bin = QFileInfo(bank1).absolutePath();
+    const QString bin = QFileInfo(bank1).path();
     if (!QDir().mkpath(bin)) throw Xml_Error(bin, 0, 0, QStringLiteral("the folder cannot be created"));
 
     // The pair on disk always belongs together.

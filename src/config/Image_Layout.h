@@ -22,6 +22,9 @@ constexpr int Map_Entry_Size = 16;
 constexpr int Bank1_Checksum_Offset = 0x7FC;
 constexpr int Bank1_Max_Len = Bank1_Header_Size + Max_Frame_Records * Frame_Entry_Size;  // 18432
 constexpr int Bank2_Max_Len = Max_Map_Records * Map_Entry_Size;                          // 65536
+// A reader of images takes this much past the largest size, so that a slightly long image can
+// still be read and reported for what it is; anything longer is refused before it is read.
+constexpr int Bank_Read_Margin = 4096;
 
 // Device addresses of the first frame record (just after bank1's header) and of the first
 // mapping record (the start of bank2).

@@ -1,6 +1,7 @@
 #include "lang/Lang_Table.h"
 
 #include "platform/IntText.h"
+#include "platform/Safe_File.h"
 
 #include <QDir>
 #include <QFile>
@@ -91,12 +92,12 @@ void Read_Language_Text(Lang_Table &table, const QString &text)
 
 void Read_Language_File(Lang_Table &table, const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Lang_File_Error(QStringLiteral("%1: %2").arg(path, file.errorString()).toStdString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw Lang_File_Error(QStringLiteral("%1: %2").arg(path, file.errorString()).toStdString());
+    QByteArray bytes;
+    try {
+        bytes = Read_Regular_File(path, Text_File_Limit);
+    } catch (const File_Access_Error &e) {
+        throw Lang_File_Error(e.what());
+    }
     Read_Language_Text(table, Decode_Language_Bytes(bytes));
 }
 

@@ -1,7 +1,7 @@
 #include "platform/XmlDocument.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include "platform/Safe_File.h"
+
 #include <pugixml.hpp>
 #include <sstream>
 #include <vector>
@@ -138,10 +138,12 @@ Xml_Document &Xml_Document::operator=(Xml_Document &&) noexcept = default;
 
 Xml_Document Xml_Document::Load(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw Xml_Error(path, 0, 0, file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) throw Xml_Error(path, 0, 0, file.errorString());
+    QByteArray bytes;
+    try {
+        bytes = Read_Regular_File(path, Text_File_Limit);
+    } catch (const File_Access_Error &e) {
+        throw Xml_Error(path, 0, 0, e.Reason);
+    }
     return Parse(bytes, path);
 }
 
@@ -200,26 +202,11 @@ void Xml_Document::Save(const QString &path) const { Save_File_Atomic(path, To_B
 
 void Save_Files_Atomic(const QList<std::pair<QString, QByteArray>> &files)
 {
-    std::vector<std::unique_ptr<QSaveFile>> staged;
-    for (const auto &[path, bytes] : files) {
-        auto file = std::make_unique<QSaveFile>(path);
-        if (!file->open(QIODevice::WriteOnly)) throw Xml_Error(path, 0, 0, file->errorString());
-        if (file->write(bytes) != bytes.size()) throw Xml_Error(path, 0, 0, file->errorString());
-        staged.push_back(std::move(file));
+    try {
+        Replace_Files(files);
+    } catch (const File_Access_Error &e) {
+        throw Xml_Error(e.File, 0, 0, e.Reason);
     }
-    // Unwinding drops the staged temporaries of a failed pair; the files keep their old bytes.
-    for (size_t i = 0; i < staged.size(); ++i)
-        if (!staged[i]->commit()) throw Xml_Error(files[qsizetype(i)].first, 0, 0, staged[i]->errorString());
 }
 
-void Save_File_Atomic(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) throw Xml_Error(path, 0, 0, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw Xml_Error(path, 0, 0, reason);
-    }
-    if (!file.commit()) throw Xml_Error(path, 0, 0, file.errorString());
-}
+void Save_File_Atomic(const QString &path, const QByteArray &bytes) { Save_Files_Atomic({{path, bytes}}); }

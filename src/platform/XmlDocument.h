@@ -77,8 +77,9 @@ public:
     Xml_Document(Xml_Document &&) noexcept;
     Xml_Document &operator=(Xml_Document &&) noexcept;
 
-    // Reads and parses a file. A byte-order mark is accepted. Throws Xml_Error naming the file
-    // (and the line and column for malformed XML).
+    // Reads and parses a file. A byte-order mark is accepted. Only a regular file (links
+    // followed) of at most Text_File_Limit bytes is read. Throws Xml_Error naming the file (and
+    // the line and column for malformed XML).
     static Xml_Document Load(const QString &path);
     // Parses bytes; file_name only names the source in errors.
     static Xml_Document Parse(const QByteArray &bytes, const QString &file_name);
@@ -103,7 +104,8 @@ private:
     std::unique_ptr<pugi::xml_document> doc_;
 };
 
-// Writes bytes to a file atomically; throws Xml_Error with the system's reason on failure.
+// Writes bytes to a file atomically, replacing a link that stands at the path rather than the
+// file it points to (see Replace_Files); throws Xml_Error with the system's reason on failure.
 void Save_File_Atomic(const QString &path, const QByteArray &bytes);
 
 // Writes files that belong together (the two device images, a frame list and its mappings):

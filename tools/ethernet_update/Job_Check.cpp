@@ -2,6 +2,7 @@
 
 #include "config/Image_Builder.h"
 #include "platform/Real_Icmp_Echo.h"
+#include "platform/Safe_File.h"
 #include "platform/XmlDocument.h"
 
 #include <QFile>
@@ -151,7 +152,8 @@ Job_Operation Read_Operation(const Xml_Node &node, int number)
 
 Update_Job Read_Update_Job(const QString &path)
 {
-    if (!QFileInfo(path).isFile()) Reject(QStringLiteral("the job file %1 is missing").arg(path));
+    // Anything else standing at the name (a FIFO, a device) is refused by the reader with its kind.
+    if (!QFileInfo::exists(path)) Reject(QStringLiteral("the job file %1 is missing").arg(path));
     Xml_Document doc;
     try {
         doc = Xml_Document::Load(path);
@@ -219,14 +221,22 @@ Update_Job Read_Update_Job(const QString &path)
 void Check_Images(const Update_Job &job)
 {
     for (const Job_Operation &op : job.Operations) {
-        QFile file(op.File_Name);
-        if (!QFileInfo(op.File_Name).isFile())
-            Reject(QStringLiteral("the image %1 is missing").arg(op.File_Name));
-        if (!file.open(QIODevice::ReadOnly))
-            Reject(QStringLiteral("the image %1 cannot be read: %2")
-                       .arg(op.File_Name, file.errorString()));
-        const QByteArray bytes = file.readAll();
-        const qint64 size = bytes.size();
+        // The firmware is only checked for being there; the banks are read, but never more
+        // than a little past their largest size (beyond it they are rejected anyway).
+        QByteArray bytes;
+        qint64 size = 0;
+        try {
+            if (op.kind == Job_Operation::Kind::Firmware) {
+                size = Regular_File_Size(op.File_Name);
+            } else {
+                const qint64 limit = op.kind == Job_Operation::Kind::Bank1 ? Bank1_Max_Len : Bank2_Max_Len;
+                bytes = Read_Regular_File(op.File_Name, limit + Bank_Read_Margin);
+                size = bytes.size();
+            }
+        } catch (const File_Access_Error &e) {
+            if (!QFileInfo::exists(op.File_Name)) Reject(QStringLiteral("the image %1 is missing").arg(op.File_Name));
+            Reject(QStringLiteral("the image %1 cannot be read: %2").arg(op.File_Name, e.Reason));
+        }
         switch (op.kind) {
         case Job_Operation::Kind::Firmware:
             if (size == 0) Reject(QStringLiteral("the firmware image %1 is empty").arg(op.File_Name));

@@ -4,6 +4,7 @@
 #include "config/Config_Check.h"
 #include "config/Image_Builder.h"
 #include "config/Image_Decoder.h"
+#include "platform/Safe_File.h"
 #include "platform/XmlDocument.h"
 
 #include <QDir>
@@ -13,6 +14,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -101,19 +107,54 @@ int Fail(const QString &why)
     return Exit_Error;
 }
 
-QString Native(const QString &path) { return QDir::toNativeSeparators(path); }
+// A folder named in bytes that are not valid UTF-8 has no QString that leads back to it; the
+// program then works from inside it ("."), and this is how that folder is shown instead.
+QString Entered_Folder;
 
-int Compile(const QString &config_dir)
+QString Native(const QString &path)
+{
+    if (!Entered_Folder.isEmpty() && (path == QLatin1String(".") || path.startsWith(QLatin1String("./"))))
+        return QDir::toNativeSeparators(Entered_Folder + path.mid(1));
+    return QDir::toNativeSeparators(path);
+}
+
+// A path from the command line as the system gave it, and as it is shown.
+struct Arg_Path {
+    QByteArray Native;
+    QString Text;
+    bool Round_Trips() const { return QFile::encodeName(Text) == Native; }
+};
+
+// The configuration folder as a path the file functions can use: the folder itself, or "."
+// after entering it when its name cannot be held in a QString. No value when it is no folder.
+std::optional<QString> Configuration_Folder(const Arg_Path &arg)
+{
+    if (arg.Round_Trips()) {
+        if (!QFileInfo(arg.Text).isDir()) return std::nullopt;
+        return QDir::cleanPath(arg.Text);
+    }
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    if (::stat(arg.Native.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || ::chdir(arg.Native.constData()) != 0)
+        return std::nullopt;
+    Entered_Folder = arg.Text;
+    return QStringLiteral(".");
+#else
+    return std::nullopt;
+#endif
+}
+
+int Compile(const Arg_Path &config_dir)
 {
     // A mistyped folder would otherwise give the defaults of a configuration without files.
-    if (!QFileInfo(config_dir).isDir()) return Fail(QStringLiteral("%1: no such configuration folder").arg(Native(config_dir)));
-    const QString dir = QDir::cleanPath(config_dir);
-    const Project_Paths paths = Project_Paths_In(dir);
+    const std::optional<QString> dir = Configuration_Folder(config_dir);
+    if (!dir) return Fail(QStringLiteral("%1: no such configuration folder").arg(Native(config_dir.Text)));
+    const Project_Paths paths = Project_Paths_In(*dir);
     Configuration_Image image;
     try {
         image = Build_Device_Images(paths);
     } catch (const Xml_Error &e) {
-        return Fail(QDir::toNativeSeparators(e.Text()));
+        return Fail(Native(e.Text()));
     }
     const Bank1_Header &h = image.Param();
     Print(stdout, QStringLiteral("%1: %2 bytes, %3 receive and %4 transmit frame records\n")
@@ -129,10 +170,11 @@ int Compile(const QString &config_dir)
     return Exit_Done;
 }
 
-int Check(const QString &config_dir, bool json)
+int Check(const Arg_Path &config_dir, bool json)
 {
-    if (!QFileInfo(config_dir).isDir()) return Fail(QStringLiteral("%1: no such configuration folder").arg(Native(config_dir)));
-    const QList<Check_Finding> findings = Check_Configuration(Project_Paths_In(QDir::cleanPath(config_dir)));
+    const std::optional<QString> dir = Configuration_Folder(config_dir);
+    if (!dir) return Fail(QStringLiteral("%1: no such configuration folder").arg(Native(config_dir.Text)));
+    const QList<Check_Finding> findings = Check_Configuration(Project_Paths_In(*dir));
     const Check_Summary summary = Summarize(findings);
     if (json) {
         QJsonArray list;
@@ -328,16 +370,22 @@ QJsonObject Json_Listing(const Decoded_Images &d, const QString &bank1, const QS
     };
 }
 
-int Inspect(const QString &bank1, const QString &bank2, bool json)
+int Inspect(const Arg_Path &bank1_arg, const Arg_Path &bank2_arg, bool json)
 {
     QByteArray bytes[2];
-    const QString paths[2] = {bank1, bank2};
+    const Arg_Path paths[2] = {bank1_arg, bank2_arg};
+    // An image is read only up to a little past its largest size: a longer file is no image, and
+    // reading it whole would only cost time and memory.
+    const qint64 limits[2] = {Bank1_Max_Len + Bank_Read_Margin, Bank2_Max_Len + Bank_Read_Margin};
     for (int i = 0; i < 2; ++i) {
-        QFile file(paths[i]);
-        if (QFileInfo(paths[i]).isDir() || !file.open(QIODevice::ReadOnly))
-            return Fail(QStringLiteral("%1: %2").arg(Native(paths[i]), QFileInfo(paths[i]).isDir() ? QStringLiteral("is a folder") : file.errorString()));
-        bytes[i] = file.readAll();
+        try {
+            bytes[i] = Read_Regular_File(paths[i].Native, Native(paths[i].Text), limits[i]);
+        } catch (const File_Access_Error &e) {
+            return Fail(QString::fromUtf8(e.what()));
+        }
     }
+    const QString bank1 = paths[0].Text;
+    const QString bank2 = paths[1].Text;
     QString error;
     const std::optional<Decoded_Images> d = Decode_Images(bytes[0], bytes[1], &error);
     if (!d) return Fail(QStringLiteral("%1: %2").arg(Native(bank1), error));
@@ -354,8 +402,14 @@ int Inspect(const QString &bank1, const QString &bank2, bool json)
 
 int main(int argc, char *argv[])
 {
+    // Paths are taken in the system's own bytes: a name that is not valid UTF-8 still names a
+    // folder the user can reach.
     QStringList args;
-    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    QList<QByteArray> native_args;
+    for (int i = 1; i < argc; ++i) {
+        native_args << QByteArray(argv[i]);
+        args << QFile::decodeName(native_args.last());
+    }
     // Help wins over everything else on the line (up to "--").
     for (const QString &arg : args) {
         if (arg == QLatin1String("--")) break;
@@ -365,10 +419,11 @@ int main(int argc, char *argv[])
         }
     }
 
-    QStringList words;
+    QList<Arg_Path> words;
     bool json = false;
     bool paths_only = false;
-    for (const QString &arg : args) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args[i];
         if (!paths_only && arg == QLatin1String("--")) {
             paths_only = true;
         } else if (!paths_only && arg == QLatin1String("--json")) {
@@ -376,11 +431,11 @@ int main(int argc, char *argv[])
         } else if (!paths_only && arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
             return Usage_Error(QStringLiteral("unknown option '%1'").arg(arg));
         } else {
-            words << arg;
+            words << Arg_Path{native_args[i], arg};
         }
     }
     if (words.isEmpty()) return Usage_Error(QStringLiteral("no command given"));
-    const QString command = words.takeFirst();
+    const QString command = words.takeFirst().Text;
     if (command == QLatin1String("compile")) {
         if (json) return Usage_Error(QStringLiteral("--json goes with check and inspect only"));
         if (words.size() != 1) return Usage_Error(QStringLiteral("compile takes one configuration folder"));
@@ -392,9 +447,10 @@ int main(int argc, char *argv[])
     }
     if (command == QLatin1String("inspect")) {
         if (words.size() == 1) {
-            const QString dir = QDir::cleanPath(words[0]);
-            if (!QFileInfo(dir).isDir()) return Fail(QStringLiteral("%1: no such configuration folder").arg(Native(words[0])));
-            return Inspect(Project_Paths_In(dir).Bank1, Project_Paths_In(dir).Bank2, json);
+            const std::optional<QString> dir = Configuration_Folder(words[0]);
+            if (!dir) return Fail(QStringLiteral("%1: no such configuration folder").arg(Native(words[0].Text)));
+            const Project_Paths paths = Project_Paths_In(*dir);
+            return Inspect({QFile::encodeName(paths.Bank1), paths.Bank1}, {QFile::encodeName(paths.Bank2), paths.Bank2}, json);
         }
         if (words.size() == 2) return Inspect(words[0], words[1], json);
         return Usage_Error(QStringLiteral("inspect takes a configuration folder or the two image files"));
