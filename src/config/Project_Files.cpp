@@ -87,18 +87,18 @@ Par_Gen_Fields<std::optional<QString>> Read_Par_Gen_Settings(const Xml_Document 
     return fields;
 }
 
-QByteArray Par_Gen_File_Bytes(const Par_Gen_Texts &texts)
+QByteArray Par_Gen_File_Bytes(const Par_Gen_Texts &texts, const QString &file_name)
 {
     Xml_Document doc;
     Xml_Node root = New_Document(doc, QStringLiteral("Par_Gen"));
     Par_Gen_Texts copy = texts;
     For_Each_Par_Gen(copy, [&](const QString &name, QString &text) { root.Append_Text_Child(name, text); });
-    return doc.To_Bytes();
+    return doc.To_Bytes(file_name);
 }
 
 void Write_Par_Gen_File(const QString &path, const Par_Gen_Texts &texts)
 {
-    Save_File_Atomic(path, Par_Gen_File_Bytes(texts));
+    Save_File_Atomic(path, Par_Gen_File_Bytes(texts, path));
 }
 
 namespace {
@@ -147,7 +147,7 @@ QList<Frame_Row> Read_Frame_File(const QString &path, Direction direction)
     return rows;
 }
 
-QByteArray Frame_File_Bytes(Direction direction, const QList<Frame_Row> &rows)
+QByteArray Frame_File_Bytes(Direction direction, const QList<Frame_Row> &rows, const QString &file_name)
 {
     Xml_Document doc;
     Xml_Node root = New_Document(doc, Frame_File_Root(direction));
@@ -157,12 +157,12 @@ QByteArray Frame_File_Bytes(Direction direction, const QList<Frame_Row> &rows)
             node.Set_Attribute(name, row.*field);
         });
     }
-    return doc.To_Bytes();
+    return doc.To_Bytes(file_name);
 }
 
 void Write_Frame_File(const QString &path, Direction direction, const QList<Frame_Row> &rows)
 {
-    Save_File_Atomic(path, Frame_File_Bytes(direction, rows));
+    Save_File_Atomic(path, Frame_File_Bytes(direction, rows, path));
 }
 
 int Count_Map_File_Rows(const QString &map_path)
@@ -237,11 +237,11 @@ Map_File_Renumbering Renumber_Map_File(const QString &path, const QList<int> &Ne
         }
     }
     for (const Xml_Node &node : removed) root.Remove_Child(node);
-    result.Bytes = doc->To_Bytes();
+    result.Bytes = doc->To_Bytes(path);
     return result;
 }
 
-QByteArray Map_File_Bytes(Direction direction, const QList<TCAN_Frame> &frames)
+QByteArray Map_File_Bytes(Direction direction, const QList<TCAN_Frame> &frames, const QString &file_name)
 {
     Xml_Document doc;
     Xml_Node root = New_Document(doc, Map_File_Root(direction));
@@ -256,10 +256,10 @@ QByteArray Map_File_Bytes(Direction direction, const QList<TCAN_Frame> &frames)
                 node.Set_Attribute(QStringLiteral("Send_on_Write"), QString::number(reg.Write));
         }
     }
-    return doc.To_Bytes();
+    return doc.To_Bytes(file_name);
 }
 
 void Write_Map_File(const QString &path, Direction direction, const QList<TCAN_Frame> &frames)
 {
-    Save_File_Atomic(path, Map_File_Bytes(direction, frames));
+    Save_File_Atomic(path, Map_File_Bytes(direction, frames, path));
 }

@@ -80,13 +80,16 @@ Par_Gen_Fields<std::optional<QString>> Read_Par_Gen_File(const QString &path);
 // The same from a loaded document: each setting is the first child of its name under the
 // document's root element.
 Par_Gen_Fields<std::optional<QString>> Read_Par_Gen_Settings(const Xml_Document &doc);
-QByteArray Par_Gen_File_Bytes(const Par_Gen_Texts &texts);
+// The *_Bytes functions throw Xml_Error naming file_name for a text that an XML file cannot
+// hold (see First_Unstorable_Char); nothing is written then.
+QByteArray Par_Gen_File_Bytes(const Par_Gen_Texts &texts, const QString &file_name = QString());
 void Write_Par_Gen_File(const QString &path, const Par_Gen_Texts &texts);
 
 // CAN_Receive.xml / CAN_Transmit.xml, as the frame list editors read them: every attribute of
 // the direction is required and taken as text.
 QList<Frame_Row> Read_Frame_File(const QString &path, Direction direction);
-QByteArray Frame_File_Bytes(Direction direction, const QList<Frame_Row> &rows);
+QByteArray Frame_File_Bytes(Direction direction, const QList<Frame_Row> &rows,
+                            const QString &file_name = QString());
 void Write_Frame_File(const QString &path, Direction direction, const QList<Frame_Row> &rows);
 
 // The mapping editors' view: the frames of the direction's frame list, each with the mappings
@@ -116,5 +119,6 @@ struct Map_File_Renumbering {
 Map_File_Renumbering Renumber_Map_File(const QString &path, const QList<int> &New_Index);
 
 // Rows grouped frame by frame, each frame's registers in their list order.
-QByteArray Map_File_Bytes(Direction direction, const QList<TCAN_Frame> &frames);
+QByteArray Map_File_Bytes(Direction direction, const QList<TCAN_Frame> &frames,
+                          const QString &file_name = QString());
 void Write_Map_File(const QString &path, Direction direction, const QList<TCAN_Frame> &frames);

@@ -1,5 +1,6 @@
 #include "dialogs/TFDefineCAN.h"
 
+#include "widgets/Storable_Edit.h"
 #include "widgets/Dialog_Panels.h"
 #include "config/Project_Files.h"
 #include "widgets/Message_Box.h"
@@ -123,6 +124,7 @@ void TFDefineCAN::Layout_Controls()
     E_Index_Modbus = new QLineEdit(this);
     E_Index_Modbus->setObjectName(QStringLiteral("E_Index_Modbus"));
     E_Index_Modbus->setGeometry(Entry_X, List_Y, Entry_W, Field_H);
+    Keep_Text_Storable(E_Index_Modbus, state_.Lang_Table);
     QPalette green = E_Index_Modbus->palette();
     green.setColor(QPalette::Base, QColor(0xCC, 0xFF, 0xCC));
     green.setColor(QPalette::Text, Qt::black);

@@ -3,6 +3,7 @@
 #include "workspace/App_State.h"
 #include "widgets/Dialog_Panels.h"
 #include "config/Project_Files.h"
+#include "editing/Storable_Text.h"
 #include "widgets/Frame_Grid_Model.h"
 #include "widgets/Message_Box.h"
 
@@ -104,6 +105,11 @@ void TFFrame_List::Layout_Controls()
     connect(Btn_InsRow, &QPushButton::clicked, this, &TFFrame_List::Btn_InsRowClick);
     connect(model_, &QAbstractItemModel::dataChanged, this, &TFFrame_List::Update_Buttons);
     connect(model_, &QAbstractItemModel::modelReset, this, &TFFrame_List::Update_Buttons);
+    // Queued: the box must not open while the grid is still closing the cell's editor.
+    connect(
+        model_, &Frame_Grid_Model::Text_Refused, this,
+        [this](const QString &text) { Message_Box::Error(this, Unstorable_Text_Message(state_.Lang_Table, text)); },
+        Qt::QueuedConnection);
 }
 
 void TFFrame_List::Set_Lang()

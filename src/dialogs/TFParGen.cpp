@@ -1,5 +1,6 @@
 #include "dialogs/TFParGen.h"
 
+#include "widgets/Storable_Edit.h"
 #include "widgets/Dialog_Panels.h"
 #include "config/Project_Files.h"
 #include "editing/Par_Gen_Check.h"
@@ -128,6 +129,9 @@ void TFParGen::FormCreate()
     // Every edit and the baud rate mark the dialog as changed; the gateway box does not.
     connect(CB_Baud_CAN, &QComboBox::currentIndexChanged, this, &TFParGen::On_Change);
     connect(E_PORT, &QLineEdit::textChanged, this, &TFParGen::On_Change);
+    for (QLineEdit *edit : {E_IP[0], E_IP[1], E_IP[2], E_IP[3], E_SM[0], E_SM[1], E_SM[2], E_SM[3], E_GAT[0],
+                            E_GAT[1], E_GAT[2], E_GAT[3], E_PORT})
+        Keep_Text_Storable(edit, state_.Lang_Table);
     connect(Btn_OK, &QPushButton::clicked, this, &TFParGen::Btn_OKClick);
     connect(Btn_Cancel, &QPushButton::clicked, this, &TFParGen::Btn_CancelClick);
 

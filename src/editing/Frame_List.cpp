@@ -195,7 +195,7 @@ Frame_List_Save Plan_Frame_List_Save(const Frame_Grid &grid, int stored_count, c
 void Commit_Frame_List_Save(const Frame_List_Save &save, Direction direction, const QString &frame_path,
                             const QString &map_path)
 {
-    QList<std::pair<QString, QByteArray>> files{{frame_path, Frame_File_Bytes(direction, save.Entries)}};
+    QList<std::pair<QString, QByteArray>> files{{frame_path, Frame_File_Bytes(direction, save.Entries, frame_path)}};
     if (save.Map_Bytes) files.append({map_path, *save.Map_Bytes});
     Save_Files_Atomic(files);
 }

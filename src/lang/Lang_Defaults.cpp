@@ -215,4 +215,5 @@ const char16_t *const Lang_Default_Texts[] = {
     u"Row",  // STR207
     u"Go on",  // STR208
     u"Go back",  // STR209
+    u"The text holds a character that a configuration file cannot store (code %1).",  // STR210
 };

@@ -105,7 +105,11 @@ void Load_Language(Lang_Table &table, const QString &dir_language, QString &lang
 {
     Load_Default_Language(table);
     const QString path = dir_language + QLatin1Char('/') + language_name + QStringLiteral(".lng");
-    if (QFileInfo(path).isFile()) {
+    // A language is a file directly inside LANGUAGE; a name that leads elsewhere ("../x") is
+    // no language of ours.
+    const bool inside = QFileInfo(QDir::cleanPath(path)).absolutePath() ==
+                        QFileInfo(QDir::cleanPath(dir_language)).absoluteFilePath();
+    if (inside && QFileInfo(path).isFile()) {
         Read_Language_File(table, path);
         return;
     }

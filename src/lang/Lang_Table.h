@@ -31,6 +31,7 @@ enum Lang_Key : int {
     STR_Check_Col_Row,
     STR_Check_Go_On,
     STR_Check_Go_Back,
+    STR_Text_Not_Storable,  // %1 the character's code (U+0001)
     Lang_Key_End
 };
 
@@ -65,7 +66,8 @@ void Read_Language_Text(Lang_Table &table, const QString &text);
 // Reads a language file and overlays its entries. Throws Lang_File_Error when it cannot be read.
 void Read_Language_File(Lang_Table &table, const QString &path);
 
-// Defaults, then dir_language/language_name.lng; when that file is missing, language_name
+// Defaults, then dir_language/language_name.lng; when that file is missing (or the name leads
+// out of dir_language), language_name
 // becomes "English" and English.lng is read if present. Throws Lang_File_Error when the file
 // exists but cannot be read (the table then holds the defaults).
 void Load_Language(Lang_Table &table, const QString &dir_language, QString &language_name);

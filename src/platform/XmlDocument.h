@@ -38,7 +38,8 @@ public:
     bool Is_Element() const;
 
     QString Name() const;
-    // Text of the element (its first text child), empty when it has none.
+    // Text of the element: all of its text and CDATA children together (comments and processing
+    // instructions between them left out), empty when it has none.
     QString Text() const;
     void Set_Text(const QString &text);
 
@@ -79,7 +80,9 @@ public:
 
     // Reads and parses a file. A byte-order mark is accepted. Only a regular file (links
     // followed) of at most Text_File_Limit bytes is read. Throws Xml_Error naming the file (and
-    // the line and column for malformed XML).
+    // the line and column for malformed XML). Only well-formed XML 1.0 is read: a repeated
+    // attribute, bytes that are not UTF-8, a character XML does not allow, a second root, text
+    // after the root, an undeclared entity or a document type declaration is an error too.
     static Xml_Document Load(const QString &path);
     // Parses bytes; file_name only names the source in errors.
     static Xml_Document Parse(const QByteArray &bytes, const QString &file_name);
@@ -95,14 +98,21 @@ public:
     Xml_Node Append_Root(const QString &name);
     void Append_Comment(const QString &text);
 
-    // UTF-8, no declaration, no whitespace between elements.
-    QByteArray To_Bytes() const;
+    // UTF-8, no declaration, no whitespace between elements. Throws Xml_Error naming file_name
+    // when a text holds a character an XML file cannot store (see First_Unstorable_Char).
+    QByteArray To_Bytes(const QString &file_name = QString()) const;
     // Replaces the file atomically (temporary file and rename). Throws Xml_Error on failure.
     void Save(const QString &path) const;
 
 private:
     std::unique_ptr<pugi::xml_document> doc_;
 };
+
+// The first character of text that an XML 1.0 file cannot hold (a control character other
+// than tab, line feed and carriage return, a lone surrogate, U+FFFE, U+FFFF), or none. The
+// editors refuse such a text where it is typed; the writers refuse to write it.
+std::optional<char32_t> First_Unstorable_Char(const QString &text);
+inline bool Xml_Storable(const QString &text) { return !First_Unstorable_Char(text); }
 
 // Writes bytes to a file atomically, replacing a link that stands at the path rather than the
 // file it points to (see Replace_Files); throws Xml_Error with the system's reason on failure.

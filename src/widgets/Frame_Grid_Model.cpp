@@ -1,5 +1,7 @@
 #include "widgets/Frame_Grid_Model.h"
 
+#include "platform/XmlDocument.h"
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -66,6 +68,10 @@ bool Frame_Grid_Model::setData(const QModelIndex &index, const QVariant &value, 
         text = value.toString();
     else
         return false;
+    if (!Xml_Storable(text)) {
+        emit Text_Refused(text);
+        return false;
+    }
     QString &cell = grid_[index.row()].*c.Field;
     if (cell == text) return true;
     cell = text;

@@ -33,6 +33,11 @@ public:
     bool Insert_Row(int Num_Row);
     void Delete_Row(int Num_Row);
 
+signals:
+    // A typed or pasted text was refused because a configuration file cannot store one of its
+    // characters; the cell keeps its text.
+    void Text_Refused(const QString &text);
+
 private:
     const Frame_Column &Column(int column) const { return kind_.Columns[column]; }
     void Rows_Changed(int first_row, int last_row);

@@ -1,6 +1,7 @@
 #include "workspace/App_State.h"
 
 #include "platform/XmlDocument.h"
+#include "workspace/Project_Folders.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,8 +21,10 @@ void Set_Files(App_State &state) { state.Files = Project_Paths_In(state.Dir_Proj
 
 void Reopen_Last_Project(App_State &state)
 {
-    const QString dir = state.Dir_Projects + QLatin1Char('/') + state.Project_Name;
-    if (!state.Project_Name.isEmpty() && QFileInfo(dir).isDir()) {
+    const QString dir = Configuration_Folder(state.Dir_Projects, state.Project_Name);
+    // Only a folder directly inside PROJECTS: a name such as "../x" would make the images land
+    // wherever it points.
+    if (Is_Plain_Folder_Name(state.Project_Name) && QFileInfo(dir).isDir()) {
         state.Dir_Project = dir;
     } else {
         state.Project_Name.clear();
@@ -70,9 +73,13 @@ void Read_Settings(App_State &state)
     }
     const Xml_Node root = doc.Root();
 
-    if (Xml_Node n = Find(root, "lastproj", "projectname")) state.Project_Name = n.Text();
+    // The names become paths below PROJECTS and LANGUAGE, so they pass the checks of a name
+    // typed into the New dialog; one that fails is not kept (and so not written back).
+    if (Xml_Node n = Find(root, "lastproj", "projectname"))
+        if (Is_Plain_Folder_Name(n.Text())) state.Project_Name = n.Text();
     if (Xml_Node n = Find(root, "lastipadd", "ipaddress")) state.Device_IP = n.Text();
-    if (Xml_Node n = Find(root, "lastlang", "language")) state.Language_Name = n.Text();
+    if (Xml_Node n = Find(root, "lastlang", "language"))
+        if (Is_Plain_Folder_Name(n.Text())) state.Language_Name = n.Text();
     if (Xml_Node n = Find(root, "lastinternet", "enable_internet"))
         state.Enable_Internet = n.Text() == QLatin1String("1");
     if (Xml_Node n = Find(root, "lastinternet", "enable_update"))
@@ -94,7 +101,7 @@ QByteArray Settings_Bytes(const App_State &state)
                                state.Enable_Internet ? QStringLiteral("1") : QStringLiteral("0"));
     internet.Append_Text_Child(QStringLiteral("enable_update"),
                                state.Enable_Update ? QStringLiteral("1") : QStringLiteral("0"));
-    return doc.To_Bytes();
+    return doc.To_Bytes(Settings_Path(state));
 }
 
 bool Write_Settings(const App_State &state, QString *error)

@@ -50,6 +50,8 @@ private slots:
     void first_start_in_an_empty_folder();
     void settings_file_data();
     void settings_file();
+    void settings_names_stay_inside_the_workspace_data();
+    void settings_names_stay_inside_the_workspace();
     void step_buttons_need_an_open_configuration();
     void language_change_reapplies_texts();
     void update_timer_ticks();
@@ -154,6 +156,67 @@ void Tst_Main_Window::settings_file()
 
     f.window->close();
     QCOMPARE(f.Read("Variroduvi.xml"), saved.isEmpty() ? file : saved);
+}
+
+void Tst_Main_Window::settings_names_stay_inside_the_workspace_data()
+{
+    // The names are made into folders below PROJECTS and files below LANGUAGE. Where a name
+    // points inside the test's folder, the folder or language file is made first, so that
+    // following the name would find something to open.
+    QTest::addColumn<QString>("project");  // "<absolute>": a folder of the test, as an absolute path
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<bool>("opens");
+
+    QTest::newRow("beside the workspace") << "../../outside" << "English" << false;
+    QTest::newRow("in the workspace") << "../outside" << "English" << false;
+    QTest::newRow("PROJECTS itself") << ".." << "English" << false;
+    QTest::newRow("one folder down") << "a/b" << "English" << false;
+    QTest::newRow("Windows separator") << "a\\b" << "English" << false;
+    QTest::newRow("absolute path") << "<absolute>" << "English" << false;
+    QTest::newRow("control character") << "Line\tA" << "English" << false;
+    QTest::newRow("hidden folder") << ".Line1" << "English" << false;
+    QTest::newRow("language beside the workspace") << "Line1" << "../../langx" << true;
+    QTest::newRow("language in the workspace") << "Line1" << "../langx" << true;
+    QTest::newRow("language by absolute path") << "Line1" << "<absolute>" << true;
+    QTest::newRow("plain names") << QString::fromUtf8("Linie \xC3\x9C 2") << "English" << true;
+}
+
+void Tst_Main_Window::settings_names_stay_inside_the_workspace()
+{
+    QFETCH(QString, project);
+    QFETCH(QString, language);
+    QFETCH(bool, opens);
+    Fixture f;
+    if (project == "<absolute>") project = f.Path("outside");
+    if (language == "<absolute>") language = f.Path("langx");
+    const auto inside = [&](const QString &path) { return QDir::cleanPath(path).startsWith(f.dir.path() + '/'); };
+    const QString folder = project.startsWith('/') ? project : f.Path("PROJECTS/" + project);
+    if (inside(folder)) QVERIFY(QDir().mkpath(folder));
+    const QString lang_file = language.startsWith('/') ? language + ".lng" : f.Path("LANGUAGE/" + language + ".lng");
+    QVERIFY(QDir().mkpath(f.Path("LANGUAGE")));
+    if (language != "English" && inside(lang_file)) f.Write(QDir(f.dir.path()).relativeFilePath(QDir::cleanPath(lang_file)), "STR1 = Taken\r\n");
+    Message_Recorder messages;
+
+    const QByteArray written = "<Conf_Settings><lastproj><projectname>" + project.toUtf8() +
+                               "</projectname></lastproj><lastipadd><ipaddress>1.2.3.4</ipaddress></lastipadd>"
+                               "<lastlang><language>" + language.toUtf8() +
+                               "</language></lastlang><lastinternet><enable_internet>0</enable_internet>"
+                               "<enable_update>0</enable_update></lastinternet></Conf_Settings>";
+    f.Write("Variroduvi.xml", written);
+    f.Start();
+    QCOMPARE(f.state.Language_Name, QString("English"));
+    QCOMPARE(f.state.Lang_Table[1], QString::fromUtf16(Lang_Default_Texts[1]));
+    QCOMPARE(f.state.Project_Name, opens ? project : QString());
+    QCOMPARE(f.state.Dir_Project, opens ? f.Path("PROJECTS/" + project) : QString());
+    if (!opens) {
+        QCOMPARE(f.Label("L_Name_Conf_L2"), QString("Use Step1 to open or create new configuration"));
+        QVERIFY(!QFileInfo::exists(folder + "/bin"));
+    }
+    f.window->close();
+    QCOMPARE(messages.Errors, QStringList());
+    const QByteArray project_utf8 = opens ? project.toUtf8() : QByteArray();
+    QCOMPARE(f.Read("Variroduvi.xml"), Settings(project_utf8.constData(), "1.2.3.4", "English", "0", "0"));
+    QVERIFY(!QFileInfo::exists(f.Path("PROJECTS/../../outside")));
 }
 
 void Tst_Main_Window::step_buttons_need_an_open_configuration()

@@ -5,11 +5,34 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+namespace {
+
+void Write_Bytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray Read_Bytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
 class Tst_Xml_Document : public QObject {
     Q_OBJECT
 private slots:
     void written_bytes_are_exact();
     void malformed_input_names_file_line_and_column();
+    void not_well_formed_input_is_refused_data();
+    void not_well_formed_input_is_refused();
+    void text_is_all_of_the_text();
+    void unstorable_characters_data();
+    void unstorable_characters();
+    void writer_refuses_unstorable_text();
     void root_is_the_first_element_data();
     void root_is_the_first_element();
     void whitespace_between_elements_is_dropped();
@@ -45,6 +68,128 @@ void Tst_Xml_Document::malformed_input_names_file_line_and_column()
     }
     QVERIFY_THROWS_EXCEPTION(Xml_Error, Xml_Document::Parse("", "empty.xml"));
     QVERIFY_THROWS_EXCEPTION(Xml_Error, Xml_Document::Load("/nonexistent/dir/file.xml"));
+}
+
+void Tst_Xml_Document::not_well_formed_input_is_refused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("attribute twice") << QByteArray("<R>\n<row CobID=\"1\" CobID=\"2\"/></R>") << 2 << 26
+                                     << "Attribute 'CobID' redefined.";
+    QTest::newRow("undeclared entity in attribute")
+        << QByteArray("<R>\n<row CobID=\"&id;\"/></R>") << 2 << 16 << "Entity 'id' not declared.";
+    QTest::newRow("undeclared entity in text") << QByteArray("<R><a>&nbsp;</a></R>") << 1 << 12
+                                               << "Entity 'nbsp' not declared.";
+    QTest::newRow("reference to a control character")
+        << QByteArray("<R><a>&#1;</a></R>") << 1 << 10 << "Invalid character reference.";
+    QTest::newRow("second root") << QByteArray("<R/>\n<S/>") << 2 << 4 << "Extra content at end of document.";
+    QTest::newRow("text after the root") << QByteArray("<R/>junk") << 1 << 5 << "Extra content at end of document.";
+    QTest::newRow("document type declaration")
+        << QByteArray("<?xml version=\"1.0\"?>\n<!--c-->\n<!DOCTYPE R [<!ENTITY id \"5\">]>\n<R a=\"&id;\"/>") << 3 << 1
+        << "a document type declaration is not allowed";
+    QTest::newRow("control character") << QByteArray("<R>\n<a>x\x01y</a></R>") << 2 << 5
+                                       << "character U+0001 is not allowed in XML";
+    QTest::newRow("control character in attribute")
+        << QByteArray("<R><row Mnemonic=\"\xC3\xA8\x1B\"/></R>") << 1 << 20 << "character U+001B is not allowed in XML";
+    QTest::newRow("nul byte") << QByteArray("<R/>\0", 5) << 1 << 5
+                              << "character U+0000 is not allowed in XML";
+    QTest::newRow("U+FFFF") << QByteArray("<R>\xEF\xBF\xBF</R>") << 1 << 4 << "character U+FFFF is not allowed in XML";
+    QTest::newRow("not UTF-8") << QByteArray("<R>\n<a>x\xC3(y</a></R>") << 2 << 5 << "invalid UTF-8 sequence";
+    QTest::newRow("Latin-1 byte") << QByteArray("<R>caf\xE9</R>") << 1 << 7 << "invalid UTF-8 sequence";
+    QTest::newRow("stray continuation byte") << QByteArray("<R>\x80</R>") << 1 << 4 << "invalid UTF-8 byte 0x80";
+    QTest::newRow("overlong form") << QByteArray("<R>\xC0\xBC</R>") << 1 << 4 << "invalid UTF-8 byte 0xC0";
+    QTest::newRow("encoded surrogate") << QByteArray("<R>\xED\xA0\x80</R>") << 1 << 4 << "invalid UTF-8 sequence";
+    QTest::newRow("cut sequence at the end") << QByteArray("<R/>\n\xE2\x82") << 2 << 1 << "incomplete UTF-8 sequence";
+}
+
+void Tst_Xml_Document::not_well_formed_input_is_refused()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, line);
+    QFETCH(int, column);
+    QFETCH(QString, reason);
+    // Load and Parse take the same road; Load is what every reader of a file calls.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("CAN_Receive.xml");
+    Write_Bytes(path, bytes);
+    try {
+        Xml_Document::Load(path);
+        QFAIL("no error");
+    } catch (const Xml_Error &e) {
+        QCOMPARE(e.File, path);
+        QCOMPARE(e.Reason, reason);
+        QCOMPARE(e.Line, line);
+        QCOMPARE(e.Column, column);
+        QCOMPARE(e.Text(), QString("%1: line %2, column %3: %4").arg(path).arg(line).arg(column).arg(reason));
+    }
+}
+
+void Tst_Xml_Document::text_is_all_of_the_text()
+{
+    const Xml_Document doc = Xml_Document::Parse(
+        "<!--before--><R><b>1<!--x-->9</b><c><![CDATA[a<]]>b<?p x?>&amp;c</c><d>&#x10000;</d></R><!--after-->",
+        "f.xml");
+    QCOMPARE(doc.Root().Child("b").Text(), QString("19"));
+    QCOMPARE(doc.Root().Child("c").Text(), QString("a<b&c"));
+    QCOMPARE(doc.Root().Child("d").Text(), QString::fromUcs4(U"\U00010000"));
+}
+
+void Tst_Xml_Document::unstorable_characters_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("first");  // -1: the text can be stored
+
+    QTest::newRow("plain") << QString("Motor 1 <&>") << -1;
+    QTest::newRow("tab, line feed, carriage return") << QString("a\tb\nc\rd") << -1;
+    QTest::newRow("beyond the first plane") << QString::fromUcs4(U"x\U0001F600") << -1;
+    QTest::newRow("accents") << QString::fromUtf8("\xC3\xA8\xE2\x82\xAC") << -1;
+    QTest::newRow("start of heading") << QString("ab\x01") << 0x01;
+    QTest::newRow("nul") << QString(QChar(0)) << 0x00;
+    QTest::newRow("escape") << QString("\x1B[0m") << 0x1B;
+    QTest::newRow("lone high surrogate") << QString(QChar(0xD83D)) + "x" << 0xD83D;
+    QTest::newRow("lone low surrogate") << "x" + QString(QChar(0xDE00)) << 0xDE00;
+    QTest::newRow("U+FFFE") << QString(QChar(0xFFFE)) << 0xFFFE;
+    QTest::newRow("U+FFFF") << QString(QChar(0xFFFF)) << 0xFFFF;
+}
+
+void Tst_Xml_Document::unstorable_characters()
+{
+    QFETCH(QString, text);
+    QFETCH(int, first);
+    const std::optional<char32_t> c = First_Unstorable_Char(text);
+    QCOMPARE(c ? int(*c) : -1, first);
+    QCOMPARE(Xml_Storable(text), first < 0);
+}
+
+void Tst_Xml_Document::writer_refuses_unstorable_text()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("CAN_Receive.xml");
+    Write_Bytes(path, "old");
+    for (int where = 0; where < 2; ++where) {
+        Xml_Document doc;
+        Xml_Node row = doc.Append_Root("ReceiveCAN").Append_Child("row");
+        if (where == 0)
+            row.Set_Attribute("Mnemonic", "a\x01" "b");
+        else
+            row.Append_Text_Child("t", "\x1F");
+        try {
+            doc.Save(path);
+            QFAIL("written");
+        } catch (const Xml_Error &e) {
+            QCOMPARE(e.File, path);
+            QVERIFY2(e.Reason.contains(where == 0 ? "U+0001" : "U+001F"), qPrintable(e.Text()));
+        }
+        QVERIFY_THROWS_EXCEPTION(Xml_Error, doc.To_Bytes());
+    }
+    QCOMPARE(Read_Bytes(path), QByteArray("old"));
+    // What the writer does write, the reader reads back.
+    Xml_Document doc;
+    doc.Append_Root("R").Set_Attribute("a", "\t\n\r<\"&");
+    QCOMPARE(Xml_Document::Parse(doc.To_Bytes(), "f.xml").Root().Attribute("a"), std::optional<QString>("\t\n\r<\"&"));
 }
 
 void Tst_Xml_Document::root_is_the_first_element_data()

@@ -146,6 +146,21 @@ void Tst_Cli::errors_change_no_bank_file_data()
 
     QTest::newRow("malformed") << "CAN_Transmit.xml" << QByteArray("<TransmitCAN>\n<row CobID=\"1\"\n")
                                << "CAN_Transmit.xml: line 2, column ";
+    // Not well-formed: refused like a malformed file, never compiled into a wrong image.
+    QTest::newRow("undeclared entity")
+        << "CAN_Receive.xml"
+        << QByteArray("<ReceiveCAN><row CobID=\"&id;\" Dimension=\"8\" Type=\"CAN 2.0A 11 bits\" TimeOut=\"0\" "
+                      "Mnemonic=\"\"/></ReceiveCAN>")
+        << "CAN_Receive.xml: line 1, column 28: Entity 'id' not declared.";
+    QTest::newRow("attribute twice")
+        << "CAN_Receive.xml"
+        << QByteArray("<ReceiveCAN>\n<row CobID=\"0x181\" CobID=\"0x7FF\" Dimension=\"8\" Type=\"CAN 2.0A 11 bits\" "
+                      "TimeOut=\"0\" Mnemonic=\"\"/></ReceiveCAN>")
+        << "CAN_Receive.xml: line 2, column 96: Attribute 'CobID' redefined.";
+    QTest::newRow("second root") << "ParGen.xml" << QByteArray("<Par_Gen/>\r\n<Par_Gen/>")
+                                 << "ParGen.xml: line 2, column 10: Extra content at end of document.";
+    QTest::newRow("control character") << "CAN_Transmit.xml" << QByteArray("<TransmitCAN>\x07</TransmitCAN>")
+                                       << "CAN_Transmit.xml: line 1, column 14: character U+0007 is not allowed in XML";
     QTest::newRow("missing attribute")
         << "Define_CAN_Receive.xml" << QByteArray("<DefineRecJ1939><row Num_Frame=\"0\" Byte_HiPart=\"1\"/></DefineRecJ1939>")
         << "Define_CAN_Receive.xml: row 1: the attribute \"Mod_Index\" is missing";
