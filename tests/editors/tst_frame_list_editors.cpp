@@ -9,6 +9,7 @@
 #include "dialogs/TFFrame_List.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QPushButton>
@@ -26,6 +27,8 @@ private slots:
     void files_that_cannot_be_shown_whole_are_not_opened();
     void delete_asks_with_the_row_number_and_insert_keeps_every_frame();
     void main_window_opens_both_editors();
+    void pasted_unstorable_character_is_refused_data();
+    void pasted_unstorable_character_is_refused();
 
 private:
     std::unique_ptr<Test_Workspace> ws_;
@@ -282,6 +285,51 @@ void Tst_Frame_List_Editors::main_window_opens_both_editors()
     // OK on the empty lists wrote both files: the root and no rows.
     QCOMPARE(Read_All(state_->Files.CAN_Receive), QByteArray("<ReceiveCAN/><!--SW_VERSION = 1.102-->"));
     QCOMPARE(Read_All(state_->Files.CAN_Transmit), QByteArray("<TransmitCAN/><!--SW_VERSION = 1.102-->"));
+}
+
+
+void Tst_Frame_List_Editors::pasted_unstorable_character_is_refused_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("code");
+
+    QTest::newRow("mnemonic") << Receive_Col::Mnemonic << QString("Motor\x01 1") << "U+0001";
+    QTest::newRow("identifier") << Receive_Col::CobID << QString("0x18\x1B" "1") << "U+001B";
+    QTest::newRow("time-out") << Receive_Col::TimeOut << QString(QChar(0xFFFF)) << "U+FFFF";
+}
+
+void Tst_Frame_List_Editors::pasted_unstorable_character_is_refused()
+{
+    QFETCH(int, column);
+    QFETCH(QString, pasted);
+    QFETCH(QString, code);
+    const QByteArray stored = Receive_File(1);
+    Write_All(state_->Files.CAN_Receive, stored);
+    TFReceiveCAN dialog(*state_);
+    QVERIFY(dialog.FormShow());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    const QString before = dialog.Grid_Model()->Cell(1, column);
+
+    // Typing cannot bring such a character in; pasting can (insert is what a paste does).
+    const QModelIndex cell = Cell(dialog, 1, column);
+    Click_Cell(dialog.Grid_View(), cell);
+    QTest::keyClick(dialog.Grid_View(), Qt::Key_F2);
+    auto *editor = qobject_cast<QLineEdit *>(dialog.Grid_View()->indexWidget(cell));
+    QVERIFY(editor);
+    editor->insert(pasted);
+    QCOMPARE(editor->text(), pasted);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(!dialog.Grid_View()->indexWidget(cell));
+    QTRY_COMPARE(messages_->Errors,
+                 QStringList("The text holds a character that a configuration file cannot store (code " + code + ")."));
+    QCOMPARE(dialog.Grid_Model()->Cell(1, column), before);
+
+    QTest::mouseClick(Button(dialog, "Btn_OK"), Qt::LeftButton);
+    QCOMPARE(messages_->Errors.size(), 1);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(Read_All(state_->Files.CAN_Receive), stored);
 }
 
 QTEST_MAIN(Tst_Frame_List_Editors)
