@@ -38,6 +38,7 @@ private slots:
     void cancel_no_keeps_edits_and_reopening_shows_the_file();
     void close_box_closes_without_asking();
     void saved_defaults_give_the_device_header();
+    void pasted_unstorable_character_is_undone();
 
 private:
     TFParGen *Dialog() { return dlg_.get(); }
@@ -443,6 +444,26 @@ void Tst_Par_Gen::saved_defaults_give_the_device_header()
     QCOMPARE((QList<int>{h.TCP_Gateway[0], h.TCP_Gateway[1], h.TCP_Gateway[2], h.TCP_Gateway[3]}),
              (QList<int>{255, 255, 255, 255}));  // the gateway is off
     QCOMPARE(int(h.TCP_Port), 502);
+}
+
+// A paste can bring in a character that no configuration file can hold; the edit undoes it and
+// says why, so OK never meets a text the file would refuse.
+void Tst_Par_Gen::pasted_unstorable_character_is_undone()
+{
+    QVERIFY(Open());
+    for (const char *name : {"E_PORT", "E_IP2"}) {
+        QLineEdit *edit = E(QLatin1String(name));
+        const QString before = edit->text();
+        edit->setFocus();
+        edit->selectAll();
+        edit->insert(QStringLiteral("50\x01" "2"));  // what a paste does
+        QCOMPARE(edit->text(), before);
+        QCOMPARE(messages_->Errors.size(), 1);
+        QVERIFY2(messages_->Errors.takeFirst().contains(QLatin1String("U+0001")), name);
+        edit->selectAll();
+        edit->insert(QStringLiteral("7"));  // ordinary typing still works
+        QCOMPARE(edit->text(), QStringLiteral("7"));
+    }
 }
 
 QTEST_MAIN(Tst_Par_Gen)
