@@ -16,6 +16,7 @@ class Tst_Mappings_Follow_Frames : public QObject {
     Q_OBJECT
 private slots:
     void delete_the_middle_frame_then_update();
+    void cancel_after_a_delete_writes_neither_file();
 };
 
 void Tst_Mappings_Follow_Frames::delete_the_middle_frame_then_update()
@@ -87,6 +88,32 @@ void Tst_Mappings_Follow_Frames::delete_the_middle_frame_then_update()
     for (const Map_Entry &m : images->Maps)
         maps.append(QStringLiteral("%1:%2:%3:%4").arg(m.Num_Frame).arg(m.Mod_Index).arg(m.Byte_HiPart).arg(m.Byte_LoPart));
     QCOMPARE(maps, QStringList({"0:10:1:2", "0:12:3:4", "1:30:4:3"}));
+}
+
+void Tst_Mappings_Follow_Frames::cancel_after_a_delete_writes_neither_file()
+{
+    Test_Workspace ws;
+    ws.Start();
+    ws.Open_Configuration(QStringLiteral("Line 1"), QStringLiteral("mapping"));
+    const QByteArray frames = Read_All(ws.state.Files.CAN_Receive);
+    const QByteArray mappings = Read_All(ws.state.Files.Define_CAN_Receive);
+    QVERIFY(!mappings.isEmpty());
+
+    Message_Recorder messages;
+    When_Modal([] {
+        auto *editor = qobject_cast<TFReceiveCAN *>(Active_Modal());
+        if (!editor) {
+            Active_Modal()->close();
+            return;
+        }
+        Click_Cell(editor->Grid_View(), editor->Grid_Model()->index(0, Receive_Col::CobID));
+        QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("Btn_DelRow")), Qt::LeftButton);
+        QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("Btn_Cancel")), Qt::LeftButton);
+    });
+    ws.Click("Btn_Receive_COB");
+    QCOMPARE(messages.Questions.size(), 1);  // the row's deletion, nothing about mappings
+    QCOMPARE(Read_All(ws.state.Files.CAN_Receive), frames);
+    QCOMPARE(Read_All(ws.state.Files.Define_CAN_Receive), mappings);
 }
 
 QTEST_MAIN(Tst_Mappings_Follow_Frames)
