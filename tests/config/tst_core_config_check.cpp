@@ -3,6 +3,7 @@
 // it stops where the build stops, and it judges every value as the device will get it.
 #include "config/Config_Check.h"
 #include "config/Image_Builder.h"
+#include "Config_Text.h"
 #include "test_config.h"
 
 #include <QDir>
@@ -46,35 +47,10 @@ void Copy_Folder(const QString &from, const QString &to)
     }
 }
 
-QByteArray Rx(const QString &rows) { return ("<ReceiveCAN>" + rows + "</ReceiveCAN><!--SW_VERSION = 1.102-->").toUtf8(); }
-QByteArray Tx(const QString &rows) { return ("<TransmitCAN>" + rows + "</TransmitCAN><!--SW_VERSION = 1.102-->").toUtf8(); }
-QString Rx_Row(const QString &cob, const QString &dim = "8", const QString &type = "CAN 2.0A 11 bits",
-               const QString &timeout = "0")
+// A transmit frame sent on a change of its data, so that it is no finding of its own.
+QString Sent_Tx_Row(const QString &cob, const QString &dim = "8", const QString &type = "CAN 2.0A 11 bits")
 {
-    return QStringLiteral("<row CobID=\"%1\" Dimension=\"%2\" Type=\"%3\" TimeOut=\"%4\" Mnemonic=\"\"/>")
-        .arg(cob, dim, type, timeout);
-}
-QString Tx_Row(const QString &cob, const QString &dim = "8", const QString &type = "CAN 2.0A 11 bits",
-               const QString &change = "Y", const QString &on_timer = "N", const QString &timer = "")
-{
-    return QStringLiteral("<row CobID=\"%1\" Dimension=\"%2\" Type=\"%3\" DataChange=\"%4\" OnTimer=\"%5\" "
-                          "SendTimer=\"%6\" Mnemonic=\"\"/>")
-        .arg(cob, dim, type, change, on_timer, timer);
-}
-QByteArray Rx_Maps(const QString &rows) { return ("<DefineRecJ1939>" + rows + "</DefineRecJ1939>").toUtf8(); }
-QByteArray Tx_Maps(const QString &rows) { return ("<DefineTransJ1939>" + rows + "</DefineTransJ1939>").toUtf8(); }
-QString Map_Row(const QString &frame, const QString &index, const QString &hi = "1", const QString &lo = "2",
-                const QString &extra = {})
-{
-    return QStringLiteral("<row Num_Frame=\"%1\" Mod_Index=\"%2\" Byte_HiPart=\"%3\" Byte_LoPart=\"%4\"%5/>")
-        .arg(frame, index, hi, lo, extra);
-}
-
-QString Repeat(int n, const std::function<QString(int)> &row)
-{
-    QString rows;
-    for (int i = 0; i < n; ++i) rows += row(i);
-    return rows;
+    return Tx_Row(cob, dim, type, "Y");
 }
 
 // A configuration with this many frames and mappings in each direction, each frame and register
@@ -82,7 +58,7 @@ QString Repeat(int n, const std::function<QString(int)> &row)
 Files Sized(int rx_frames, int tx_frames, int rx_maps, int tx_maps)
 {
     return {{rx, Rx(Repeat(rx_frames, [](int i) { return Rx_Row(QString::number(i)); }))},
-            {tx, Tx(Repeat(tx_frames, [](int i) { return Tx_Row(QString::number(i)); }))},
+            {tx, Tx(Repeat(tx_frames, [](int i) { return Sent_Tx_Row(QString::number(i)); }))},
             {rxm, Rx_Maps(Repeat(rx_maps, [](int i) { return Map_Row("0", QString::number(i)); }))},
             {txm, Tx_Maps(Repeat(tx_maps, [](int i) { return Map_Row("0", QString::number(i)); }))}};
 }
@@ -141,7 +117,7 @@ void Tst_Config_Check::never_good_when_the_build_refuses_data()
         << QString() << Files{{rx, Rx(Rx_Row("1"))}, {rxm, Rx_Maps(Map_Row("0", "1") + "<row Num_Frame=\"0\" Mod_Index=\"2\" Byte_HiPart=\"1\"/>")}}
         << "missing-attribute Define_CAN_Receive.xml:2";
     QTest::newRow("mapping row without Num_Frame")
-        << QString() << Files{{tx, Tx(Tx_Row("1"))}, {txm, Tx_Maps("<row Mod_Index=\"1\"/>")}}
+        << QString() << Files{{tx, Tx(Sent_Tx_Row("1"))}, {txm, Tx_Maps("<row Mod_Index=\"1\"/>")}}
         << "missing-attribute Define_CAN_Transmit.xml:1";
     QTest::newRow("skipped mapping row needs no other attribute")
         << QString() << Files{{rx, Rx(Rx_Row("1"))}, {rxm, Rx_Maps("<row Num_Frame=\"3\"/>")}} << QString();
@@ -193,7 +169,7 @@ void Tst_Config_Check::an_error_stops_where_the_build_stops()
     // the whole configuration (frames without mappings) is judged.
     QTemporaryDir dir;
     Write_File(dir.filePath(rx), Rx(Rx_Row("1", "x") + "<row CobID=\"2\" Dimension=\"8\" Type=\"\"/>" + Rx_Row("3")));
-    Write_File(dir.filePath(tx), Tx(Tx_Row("1") + Tx_Row("1")));
+    Write_File(dir.filePath(tx), Tx(Sent_Tx_Row("1") + Sent_Tx_Row("1")));
     const QList<Check_Finding> findings = Check_Configuration(Project_Paths_In(dir.path()));
     QCOMPARE(Brief(findings, true), (QStringList{"info missing-file ParGen.xml:0", "warning not-a-number CAN_Receive.xml:1",
                                                  "error missing-attribute CAN_Receive.xml:2"}));
@@ -213,12 +189,12 @@ void Tst_Config_Check::values_are_judged_as_the_device_gets_them_data()
         << Files{{rx, Rx(Rx_Row("0x10", "8", "CAN 2.0A 11 bits", "5") + Rx_Row("16", "8", " CAN 2.0B 29 bits", "5"))}}
         << QStringList{"warning unknown-frame-type CAN_Receive.xml:2", "warning duplicate-frame CAN_Receive.xml:2"}
         << "Type \" CAN 2.0B 29 bits\"";
-    QTest::newRow("type in lower case") << Files{{tx, Tx(Tx_Row("0x1FFFFFFF", "8", "can 2.0b 29 bits"))}} << QStringList{}
+    QTest::newRow("type in lower case") << Files{{tx, Tx(Sent_Tx_Row("0x1FFFFFFF", "8", "can 2.0b 29 bits"))}} << QStringList{}
                                         << QString();
     QTest::newRow("29-bit identifier in an 11-bit frame")
-        << Files{{tx, Tx(Tx_Row("0x18FF0001", "8", "CAN 2.0A 11 bits"))}}
+        << Files{{tx, Tx(Sent_Tx_Row("0x18FF0001", "8", "CAN 2.0A 11 bits"))}}
         << QStringList{"warning identifier-out-of-range CAN_Transmit.xml:1"} << "outside the range of an 11-bit frame";
-    QTest::newRow("negative identifier") << Files{{tx, Tx(Tx_Row("-1", "8", "CAN 2.0B 29 bits"))}}
+    QTest::newRow("negative identifier") << Files{{tx, Tx(Sent_Tx_Row("-1", "8", "CAN 2.0B 29 bits"))}}
                                          << QStringList{"warning identifier-out-of-range CAN_Transmit.xml:1"} << "Cob-ID -1";
     QTest::newRow("identifier 181h is not a number")
         << Files{{rx, Rx(Rx_Row("181h"))}} << QStringList{"warning not-a-number CAN_Receive.xml:1"}
@@ -268,7 +244,7 @@ void Tst_Config_Check::values_are_judged_as_the_device_gets_them_data()
         << with(one_rx, rxm, Rx_Maps(Map_Row("0 ", "1")))
         << QStringList{"warning unplaced-mapping Define_CAN_Receive.xml:1"} << "Num_Frame \"0 \" is not a number";
     QTest::newRow("registers of the two directions are apart")
-        << Files{{rx, Rx(Rx_Row("1"))}, {rxm, Rx_Maps(Map_Row("0", "7"))}, {tx, Tx(Tx_Row("1"))}, {txm, Tx_Maps(Map_Row("0", "7"))}}
+        << Files{{rx, Rx(Rx_Row("1"))}, {rxm, Rx_Maps(Map_Row("0", "7"))}, {tx, Tx(Sent_Tx_Row("1"))}, {txm, Tx_Maps(Map_Row("0", "7"))}}
         << QStringList{} << QString();
     QTest::newRow("send on write makes a frame sent")
         << Files{{tx, Tx(Tx_Row("1", "8", "CAN 2.0A 11 bits", "N"))}, {txm, Tx_Maps(Map_Row("$0", "7", "1", "2", " Send_on_Write=\"1\""))}}

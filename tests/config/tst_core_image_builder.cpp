@@ -3,6 +3,7 @@
 #include "config/Image_Builder.h"
 #include "config/Image_Decoder.h"
 #include "config/Project_Files.h"
+#include "Config_Text.h"
 #include "test_config.h"
 
 #include <QDir>
@@ -90,30 +91,6 @@ QByteArray Expected_Header(uint32_t baud, const QList<int> &ip, const QList<int>
     return h;
 }
 
-// Receive and transmit frame rows, mapping rows, as the editors write them.
-QByteArray Rx(const QString &rows) { return ("<ReceiveCAN>" + rows + "</ReceiveCAN><!--SW_VERSION = 1.102-->").toUtf8(); }
-QByteArray Tx(const QString &rows) { return ("<TransmitCAN>" + rows + "</TransmitCAN><!--SW_VERSION = 1.102-->").toUtf8(); }
-QString Rx_Row(const QString &cob, const QString &dim = "8", const QString &type = "CAN 2.0A 11 bits",
-               const QString &timeout = "0")
-{
-    return QStringLiteral("<row CobID=\"%1\" Dimension=\"%2\" Type=\"%3\" TimeOut=\"%4\" Mnemonic=\"\"/>")
-        .arg(cob, dim, type, timeout);
-}
-QString Tx_Row(const QString &cob, const QString &dim = "8", const QString &type = "CAN 2.0A 11 bits",
-               const QString &change = "N", const QString &on_timer = "N", const QString &timer = "")
-{
-    return QStringLiteral("<row CobID=\"%1\" Dimension=\"%2\" Type=\"%3\" DataChange=\"%4\" OnTimer=\"%5\" "
-                          "SendTimer=\"%6\" Mnemonic=\"\"/>")
-        .arg(cob, dim, type, change, on_timer, timer);
-}
-QByteArray Rx_Maps(const QString &rows) { return ("<DefineRecJ1939>" + rows + "</DefineRecJ1939>").toUtf8(); }
-QByteArray Tx_Maps(const QString &rows) { return ("<DefineTransJ1939>" + rows + "</DefineTransJ1939>").toUtf8(); }
-QString Map_Row(const QString &frame, const QString &index, const QString &hi = "1", const QString &lo = "2",
-                const QString &extra = {})
-{
-    return QStringLiteral("<row Num_Frame=\"%1\" Mod_Index=\"%2\" Byte_HiPart=\"%3\" Byte_LoPart=\"%4\"%5/>")
-        .arg(frame, index, hi, lo, extra);
-}
 QByteArray Par_Gen(const QString &elements) { return ("<Par_Gen>" + elements + "</Par_Gen>").toUtf8(); }
 QString El(const QString &name, const QString &text) { return QStringLiteral("<%1>%2</%1>").arg(name, text); }
 

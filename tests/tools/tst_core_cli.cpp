@@ -1,6 +1,7 @@
 // qcx3310-cli run for real: compile gives the images of "Update Device", inspect lists them,
 // and every error leaves the bank files as they were, with a message and the right exit status.
 #include "config/Image_Builder.h"
+#include "Run_Program.h"
 #include "test_config.h"
 
 #include <QDir>
@@ -27,20 +28,8 @@ private slots:
 
 namespace {
 
-struct Run {
-    int Exit = -1;
-    QString Out;
-    QString Err;
-};
-
-Run Cli(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(QCX_WORKSPACE_DIR "/qcx3310-cli"), args);
-    if (!p.waitForFinished(60000)) qFatal("qcx3310-cli did not finish");
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
+using Run = Program_Run;
+Run Cli(const QStringList &args) { return Run_Cli(args); }
 
 QString Fixture_Copy(const QTemporaryDir &dir, const QString &name = QStringLiteral("example"))
 {

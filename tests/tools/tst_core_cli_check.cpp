@@ -1,6 +1,7 @@
 // qcx3310-cli check run for real on one small configuration per finding (tests/data/check): the
 // exact list of findings with their severity, file and row, the exit status, and the text form
 // agreeing with the JSON form line for line.
+#include "Run_Program.h"
 #include "test_config.h"
 
 #include <QDir>
@@ -24,20 +25,8 @@ private slots:
 
 namespace {
 
-struct Run {
-    int Exit = -1;
-    QString Out;
-    QString Err;
-};
-
-Run Cli(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(QCX_WORKSPACE_DIR "/qcx3310-cli"), args);
-    if (!p.waitForFinished(60000)) qFatal("qcx3310-cli did not finish");
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
+using Run = Program_Run;
+Run Cli(const QStringList &args) { return Run_Cli(args); }
 
 QString Fixture(const QString &name) { return QStringLiteral(QCX_TEST_DATA_DIR "/") + name; }
 

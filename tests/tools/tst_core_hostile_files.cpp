@@ -5,6 +5,7 @@
 #include "editing/Frame_List.h"
 #include "platform/Safe_File.h"
 #include "platform/XmlDocument.h"
+#include "Run_Program.h"
 #include "test_config.h"
 #include "update/Update_Job.h"
 #include "workspace/App_State.h"
@@ -44,24 +45,9 @@ bool Write_All(const QString &path, const QByteArray &bytes)
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-struct Run {
-    int Exit = -1;
-    QString Err;
-};
-
-// A regressed reader that blocks on a FIFO must fail the test, not hang the suite: the process
-// is killed after a few seconds.
-Run Start(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(10000)) {
-        p.kill();
-        p.waitForFinished();
-        return {-2, QStringLiteral("did not finish: it blocked")};
-    }
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError())};
-}
+using Run = Program_Run;
+// A regressed reader that blocks on a FIFO must fail the test, not hang the suite.
+Run Start(const QString &program, const QStringList &args) { return Run_Program(program, args, 10000); }
 
 // For reads inside the test program: should a reader open the FIFO regardless, a writer comes
 // and goes after a while so the open returns and the test can fail instead of hanging.
