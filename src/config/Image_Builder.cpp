@@ -137,56 +137,48 @@ void Configuration_Image::Read_CAN_Frames(const QString &receive_path, const QSt
 {
     param_.Num_Rx_Frame = 0;
     param_.Addr_Rx_Frame = Frame_Table_Addr;
-    if (const std::optional<Xml_Document> doc = Load_List(receive_path)) {
-        For_Each_Row(*doc, receive_path, [&](const Row_View &row) {
-            const uint32_t index = param_.Num_Rx_Frame;
-            if (index >= uint32_t(Max_Frame_Records)) Too_Many(receive_path, row, false);
-            Frame_Entry e;
-            const std::optional<int32_t> cob = row.Required_Number("CobID");
-            e.Ident = uint32_t(cob.value_or(0));
-            const QByteArrayView type = row.Required_Utf8("Type");
-            if (Ascii_Upper_Equals(type, Type_29_Upper)) e.Ident |= Ident_Extended;
-            const std::optional<int32_t> dimension = row.Required_Number("Dimension");
-            e.Dimension = uint8_t(dimension.value_or(8));
-            e.Flags = 0;
-            const std::optional<int32_t> time_out = row.Required_Number("TimeOut");
-            e.Time_Out = uint32_t(time_out.value_or(0));
-            e.Data_Offset = uint16_t(8 * index);
-            if (keep_records_) frame_table_[index] = e;
-            ++param_.Num_Rx_Frame;
-            if (listener_) listener_->Frame_Read({Direction::Receive, row, e, type, cob, dimension, time_out, false});
-        });
-    }
-
+    Read_Frame_List(receive_path, Direction::Receive, param_.Num_Rx_Frame);
     param_.Num_Tx_Frame = 0;
     param_.Addr_Tx_Frame = Frame_Table_Addr + uint32_t(Frame_Entry_Size) * param_.Num_Rx_Frame;
-    if (const std::optional<Xml_Document> doc = Load_List(transmit_path)) {
-        For_Each_Row(*doc, transmit_path, [&](const Row_View &row) {
-            const uint32_t index = param_.Num_Rx_Frame + param_.Num_Tx_Frame;
-            if (index >= uint32_t(Max_Frame_Records)) Too_Many(transmit_path, row, false);
-            Frame_Entry e;
-            const std::optional<int32_t> cob = row.Required_Number("CobID");
-            e.Ident = uint32_t(cob.value_or(0));
-            const QByteArrayView type = row.Required_Utf8("Type");
-            if (Ascii_Upper_Equals(type, Type_29_Upper)) e.Ident |= Ident_Extended;
-            const std::optional<int32_t> dimension = row.Required_Number("Dimension");
-            e.Dimension = uint8_t(dimension.value_or(8));
+    Read_Frame_List(transmit_path, Direction::Transmit, param_.Num_Tx_Frame);
+}
+
+void Configuration_Image::Read_Frame_List(const QString &path, Direction direction, uint32_t &count)
+{
+    const std::optional<Xml_Document> doc = Load_List(path);
+    if (!doc) return;
+    // Receive records come first in the table, transmit records after them.
+    const uint32_t first = direction == Direction::Receive ? 0 : param_.Num_Rx_Frame;
+    For_Each_Row(*doc, path, [&](const Row_View &row) {
+        const uint32_t index = first + count;
+        if (index >= uint32_t(Max_Frame_Records)) Too_Many(path, row, false);
+        Frame_Entry e;
+        const std::optional<int32_t> cob = row.Required_Number("CobID");
+        e.Ident = uint32_t(cob.value_or(0));
+        const QByteArrayView type = row.Required_Utf8("Type");
+        if (Ascii_Upper_Equals(type, Type_29_Upper)) e.Ident |= Ident_Extended;
+        const std::optional<int32_t> dimension = row.Required_Number("Dimension");
+        e.Dimension = uint8_t(dimension.value_or(8));
+        std::optional<int32_t> timer;
+        bool on_timer = false;
+        if (direction == Direction::Receive) {
+            timer = row.Required_Number("TimeOut");
+            e.Time_Out = uint32_t(timer.value_or(0));
+        } else {
             e.Flags = Frame_Flag_Transmit;
             if (Ascii_Upper_Equals(row.Required_Utf8("DataChange"), Yes_Upper)) e.Flags |= Frame_Flag_Data_Change;
-            e.Send_Timer = 0;
             // The period counts only for a frame sent on a timer; otherwise it is not read at all.
-            const bool on_timer = Ascii_Upper_Equals(row.Required_Utf8("OnTimer"), Yes_Upper);
-            std::optional<int32_t> send_timer;
+            on_timer = Ascii_Upper_Equals(row.Required_Utf8("OnTimer"), Yes_Upper);
             if (on_timer) {
-                send_timer = row.Required_Number("SendTimer");
-                e.Send_Timer = uint32_t(send_timer.value_or(0));
+                timer = row.Required_Number("SendTimer");
+                e.Send_Timer = uint32_t(timer.value_or(0));
             }
-            e.Data_Offset = uint16_t(8 * param_.Num_Tx_Frame);
-            if (keep_records_) frame_table_[index] = e;
-            ++param_.Num_Tx_Frame;
-            if (listener_) listener_->Frame_Read({Direction::Transmit, row, e, type, cob, dimension, send_timer, on_timer});
-        });
-    }
+        }
+        e.Data_Offset = uint16_t(8 * count);
+        if (keep_records_) frame_table_[index] = e;
+        ++count;
+        if (listener_) listener_->Frame_Read({direction, row, e, type, cob, dimension, timer, on_timer});
+    });
 }
 
 void Configuration_Image::Read_Define_CAN(const QString &receive_path, const QString &transmit_path)

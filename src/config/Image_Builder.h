@@ -106,6 +106,8 @@ private:
     void Read_Par_Gen(const QString &path);
     std::optional<Xml_Document> Load_List(const QString &path);
     void Read_CAN_Frames(const QString &receive_path, const QString &transmit_path);
+    // One direction's frame list into the table; count is that direction's frame count.
+    void Read_Frame_List(const QString &path, Direction direction, uint32_t &count);
     void Read_Define_CAN(const QString &receive_path, const QString &transmit_path);
     void Build_Bank1();
     void Build_Bank2();
