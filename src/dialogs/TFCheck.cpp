@@ -50,17 +50,9 @@ TFCheck::TFCheck(App_State &state, QWidget *parent) : QDialog(parent), state_(st
     connect(Btn_Go_On, &QPushButton::clicked, this, &QDialog::accept);
     connect(Btn_Go_Back, &QPushButton::clicked, this, &QDialog::reject);
 
-    auto *body = new QVBoxLayout;
-    body->setContentsMargins(12, 8, 12, 0);
-    body->setSpacing(6);
+    QVBoxLayout *body = Stack_Dialog(this, P_Title, P_Button, true);
     body->addWidget(L_Findings);
     body->addWidget(TB_Findings, 1);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(P_Title);
-    layout->addLayout(body, 1);
-    layout->addWidget(P_Button);
 
     Center_On_Screen(this);
     Set_Lang();

@@ -42,19 +42,9 @@ void TFNew_Project::FormCreate()
     Btn_OK->setAutoDefault(false);
     Btn_Cancel->setAutoDefault(false);
 
-    auto *body = new QVBoxLayout;
-    body->setContentsMargins(12, 8, 12, 4);
-    body->setSpacing(4);
+    QVBoxLayout *body = Stack_Dialog(this, P_Title, P_Button, false, 4);
     body->addWidget(Label1);
     body->addWidget(E_New_Proj);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(P_Title);
-    layout->addLayout(body);
-    layout->addStretch(1);
-    layout->addWidget(P_Button);
 
     connect(Btn_OK, &QPushButton::clicked, this, &TFNew_Project::Btn_OKClick);
     connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);

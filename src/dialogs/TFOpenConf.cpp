@@ -40,19 +40,10 @@ void TFOpenConf::FormCreate()
     // Enter anywhere in the dialog, the list included, means OK.
     Btn_OK->setDefault(true);
 
-    auto *body = new QVBoxLayout;
-    body->setContentsMargins(12, 8, 12, 0);
-    body->setSpacing(4);
+    // The list takes every pixel the window gains or loses.
+    QVBoxLayout *body = Stack_Dialog(this, P_Title, P_Button, true);
     body->addWidget(Label1);
     body->addWidget(ListBox1, 1);
-
-    // The list takes every pixel the window gains or loses.
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(P_Title);
-    layout->addLayout(body, 1);
-    layout->addWidget(P_Button);
 
     connect(Btn_OK, &QPushButton::clicked, this, &QDialog::accept);
     connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);

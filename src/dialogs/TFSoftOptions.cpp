@@ -89,21 +89,12 @@ void TFSoftOptions::Layout_Controls()
     middle->addWidget(PC_Options);
     top->addLayout(middle, 1);
 
-    P_Button = new QFrame(this);
-    P_Button->setObjectName(QStringLiteral("P_Button"));
-    auto *buttons = new QHBoxLayout(P_Button);
-    buttons->setContentsMargins(10, 4, 10, 10);
-    buttons->addStretch(1);
-    Btn_OK = new QPushButton(P_Button);
-    Btn_OK->setObjectName(QStringLiteral("Btn_OK"));
+    const Button_Panel panel = Make_Button_Panel(this);
+    P_Button = panel.P_Button;
+    Btn_OK = panel.Btn_OK;
+    Btn_Cancel = panel.Btn_Cancel;
     Btn_OK->setDefault(true);
-    Btn_Cancel = new QPushButton(P_Button);
-    Btn_Cancel->setObjectName(QStringLiteral("Btn_Cancel"));
     Btn_Cancel->setAutoDefault(false);
-    for (QPushButton *b : {Btn_OK, Btn_Cancel}) {
-        b->setMinimumWidth(90);
-        buttons->addWidget(b);
-    }
     top->addWidget(P_Button);
 
     connect(Btn_OK, &QPushButton::clicked, this, &TFSoftOptions::Btn_OKClick);

@@ -61,6 +61,21 @@ Button_Panel Make_Button_Panel(QWidget *parent)
     return b;
 }
 
+QVBoxLayout *Stack_Dialog(QWidget *dialog, QWidget *title, QWidget *buttons, bool body_stretches, int body_bottom)
+{
+    auto *body = new QVBoxLayout;
+    body->setContentsMargins(12, 8, 12, body_bottom);
+    body->setSpacing(4);
+    auto *layout = new QVBoxLayout(dialog);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(title);
+    layout->addLayout(body, body_stretches ? 1 : 0);
+    if (!body_stretches) layout->addStretch(1);
+    layout->addWidget(buttons);
+    return body;
+}
+
 void Center_On_Screen(QWidget *window)
 {
     if (const QScreen *screen = QGuiApplication::primaryScreen())

@@ -6,6 +6,7 @@
 class QFrame;
 class QLabel;
 class QPushButton;
+class QVBoxLayout;
 class QWidget;
 
 struct Title_Panel {
@@ -28,6 +29,13 @@ struct Button_Panel {
 };
 // OK and Cancel at the right; their texts come from the dialog's Set_Lang.
 Button_Panel Make_Button_Panel(QWidget *parent);
+
+// Lays out the usual dialog: the title panel on top, the body (the returned layout, for the
+// dialog to fill; 12 pixels left and right, 8 above, body_bottom below) and the button panel at
+// the bottom. A stretching body takes every pixel the window gains or loses; otherwise the
+// space goes between the body and the buttons.
+QVBoxLayout *Stack_Dialog(QWidget *dialog, QWidget *title, QWidget *buttons, bool body_stretches,
+                          int body_bottom = 0);
 
 // Places the window in the middle of the primary screen.
 void Center_On_Screen(QWidget *window);
