@@ -11,6 +11,7 @@
 #include "dialogs/TFOpenConf.h"
 #include "dialogs/TFParGen.h"
 #include "dialogs/TFSoftOptions.h"
+#include "widgets/Dialog_Panels.h"
 
 #include <QDialog>
 
@@ -31,6 +32,7 @@ void TFVariroduvieFirmWare::Create_Dialogs()
     windows_.DefineRecCAN = new TFDefineRecCAN(state_, this);
     windows_.DefineTransCAN = new TFDefineTransCAN(state_, this);
     windows_.Check = new TFCheck(state_, this);
+    for (QDialog *dialog : findChildren<QDialog *>(QString(), Qt::FindDirectChildrenOnly)) Keep_Centred(dialog);
 }
 
 int TFVariroduvieFirmWare::Show_Window(Window window)

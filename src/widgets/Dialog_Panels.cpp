@@ -1,5 +1,6 @@
 #include "widgets/Dialog_Panels.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -79,5 +80,30 @@ QVBoxLayout *Stack_Dialog(QWidget *dialog, QWidget *title, QWidget *buttons, boo
 void Center_On_Screen(QWidget *window)
 {
     if (const QScreen *screen = QGuiApplication::primaryScreen())
-        window->move(screen->availableGeometry().center() - window->rect().center());
+        // move() places the frame, so the frame's size is what is centred.
+        window->move(screen->availableGeometry().center() -
+                     QRect(QPoint(), window->frameGeometry().size()).center());
+}
+
+namespace {
+
+class Centre_On_Show : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // The show event comes before the window is mapped, with the layout's size settled.
+        if (event->type() == QEvent::Show && !event->spontaneous())
+            if (auto *window = qobject_cast<QWidget *>(watched)) Center_On_Screen(window);
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+}  // namespace
+
+void Keep_Centred(QWidget *window)
+{
+    if (!window || window->findChild<Centre_On_Show *>(QString(), Qt::FindDirectChildrenOnly)) return;
+    window->installEventFilter(new Centre_On_Show(window));
 }

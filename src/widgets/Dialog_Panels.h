@@ -39,3 +39,8 @@ QVBoxLayout *Stack_Dialog(QWidget *dialog, QWidget *title, QWidget *buttons, boo
 
 // Places the window in the middle of the primary screen.
 void Center_On_Screen(QWidget *window);
+
+// Centres the window at each of its showings, at the size it shows with. A dialog that is hidden
+// and shown again would otherwise come back where the window manager last put its frame, which
+// drifts by the title bar's height on some desktops.
+void Keep_Centred(QWidget *window);
