@@ -8,6 +8,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libpugixml-dev libcurl4-openssl-dev
           xvfb xauth fonts-dejavu-core ccache)
+# Qt's own texts (Yes, No, Cancel) in the user's language.
+packages+=(qt6-translations-l10n)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

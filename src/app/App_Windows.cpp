@@ -64,6 +64,7 @@ int TFVariroduvieFirmWare::Show_Window(Window window)
 
 void TFVariroduvieFirmWare::Change_Language()
 {
+    Apply_Qt_Translation();
     Set_Lang();
     // Then, in this order: TFNew_Project, TFOpenConf, TFSoftOptions, TFBootTCP, TFParGen,
     // TFReceiveCAN, TFTransmitCAN, TFDefineRecCAN, TFDefineTransCAN.

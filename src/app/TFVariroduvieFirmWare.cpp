@@ -5,6 +5,7 @@
 #include "dialogs/TFOpenConf.h"
 #include "config/Config_Check.h"
 #include "config/Image_Builder.h"
+#include "lang/Lang_Table.h"
 #include "lang/Version_Check.h"
 #include "lang/Version_Checker.h"
 #include "platform/Clock.h"
@@ -16,6 +17,11 @@
 #include "dialogs/TFCheck.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QPainter>
+#include <QPainterPath>
+#include <QShowEvent>
+#include <QTranslator>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QFrame>
@@ -61,18 +67,77 @@ TFVariroduvieFirmWare::TFVariroduvieFirmWare(App_State &state, Environment &env,
 
     try {
         Load_Language(state_.Lang_Table, state_.Dir_Language, state_.Language_Name);
-    } catch (const Lang_File_Error &) {
+    } catch (const Lang_File_Error &e) {
         // An unreadable language file leaves the English texts, which Load_Language put in
-        // place before it opened the file.
+        // place before it opened the file; the user hears why once the window shows.
+        start_language_error_ = QString::fromStdString(e.what());
     }
     if (state_.Lang_Table.size() != Lang_Default_Count) Load_Default_Language(state_.Lang_Table);
+    Apply_Qt_Translation();
 
     Reopen_Last_Project(state_);
     Set_Lang();
     Set_Files();
 }
 
-TFVariroduvieFirmWare::~TFVariroduvieFirmWare() = default;
+TFVariroduvieFirmWare::~TFVariroduvieFirmWare()
+{
+    if (qt_texts_) QCoreApplication::removeTranslator(qt_texts_.get());
+}
+
+void TFVariroduvieFirmWare::Apply_Qt_Translation()
+{
+    if (qt_texts_) {
+        QCoreApplication::removeTranslator(qt_texts_.get());
+        qt_texts_.reset();
+    }
+    const QString code = Qt_Translation_Code(state_.Lang_Table.Language);
+    if (code.isEmpty()) return;
+    auto translator = std::make_unique<QTranslator>();
+    // Where Qt's translations are not installed, Qt's texts simply stay English.
+    if (!translator->load(QStringLiteral("qtbase_") + code, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return;
+    QCoreApplication::installTranslator(translator.get());
+    qt_texts_ = std::move(translator);
+}
+
+void TFVariroduvieFirmWare::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (start_reported_ || start_language_error_.isEmpty()) return;
+    start_reported_ = true;
+    // After the window is on the screen, so that the box has a window to belong to.
+    QTimer::singleShot(0, this, [this] {
+        Message_Box::Error(this, state_.STR(STR_Language_Not_Read) + u'\n' + start_language_error_);
+    });
+}
+
+namespace {
+
+// A gear: the usual sign of settings, drawn so that it needs no icon theme.
+QIcon Gear_Icon(const QColor &color)
+{
+    QPixmap picture(64, 64);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(32, 32);
+    QPainterPath gear;
+    constexpr int Teeth = 8;
+    for (int i = 0; i < Teeth; ++i) {
+        QPainterPath tooth;
+        tooth.addRoundedRect(QRectF(-6, -30, 12, 14), 2, 2);
+        gear.addPath(QTransform().rotate(360.0 * i / Teeth).map(tooth));
+    }
+    gear.addEllipse(QPointF(0, 0), 21, 21);
+    QPainterPath hole;
+    hole.addEllipse(QPointF(0, 0), 9, 9);
+    painter.fillPath(gear.simplified().subtracted(hole), color);
+    painter.end();
+    return QIcon(picture);
+}
+
+}  // namespace
 
 void TFVariroduvieFirmWare::Layout_Controls()
 {
@@ -114,6 +179,7 @@ void TFVariroduvieFirmWare::Layout_Controls()
     };
     Btn_Info = icon_button("Btn_Info", 516, QStyle::SP_MessageBoxInformation);
     Btn_Opz = icon_button("Btn_Opz", 574, QStyle::SP_FileDialogDetailedView);
+    Btn_Opz->setIcon(Gear_Icon(palette().color(QPalette::WindowText)));
     Btn_Close = icon_button("Btn_Close", 632, QStyle::SP_DialogCloseButton);
 
     L_Begin = label("L_Begin", 16, 84);
@@ -213,7 +279,10 @@ void TFVariroduvieFirmWare::Set_Lang()
     Btn_Receive_COB->setText(s.STR(21));
     Btn_Transmit_COB->setText(s.STR(22));
     Btn_Define_Receive_COB->setText(s.STR(23));
+    // The two "Define COB" buttons read alike; a screen reader names the list each one maps.
+    Btn_Define_Receive_COB->setAccessibleName(s.STR(23) + QStringLiteral(" (") + s.STR(21) + u')');
     Btn_Define_Transmit_COB->setText(s.STR(24));
+    Btn_Define_Transmit_COB->setAccessibleName(s.STR(24) + QStringLiteral(" (") + s.STR(22) + u')');
     Show_Name_Conf();
 }
 
@@ -221,10 +290,14 @@ void TFVariroduvieFirmWare::Show_Name_Conf()
 {
     if (!state_.Project_Name.isEmpty()) {
         L_Name_Conf->setText(state_.STR(11));
-        L_Name_Conf_L2->setText(state_.Project_Name);
+        // A long name ends in "…" rather than being cut mid-letter; the whole name is the tip.
+        L_Name_Conf_L2->setText(L_Name_Conf_L2->fontMetrics().elidedText(state_.Project_Name, Qt::ElideRight,
+                                                                         L_Name_Conf_L2->width()));
+        L_Name_Conf_L2->setToolTip(state_.Project_Name);
     } else {
         L_Name_Conf->setText(state_.STR(9));
         L_Name_Conf_L2->setText(state_.STR(10));
+        L_Name_Conf_L2->setToolTip(QString());
     }
 }
 

@@ -6,11 +6,14 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QAbstractButton;
 class QFrame;
 class QLabel;
 class QPushButton;
 class QTimer;
+class QTranslator;
 class QToolButton;
 
 class Version_Checker;
@@ -79,13 +82,20 @@ public:
     QTimer *Update_Timer() const { return Timer_Update; }
     Version_Checker *Update_Checker() const { return Update_Check; }
 
+    // Why the language file of the settings could not be read at start ("" when it could);
+    // said once, after the window has shown.
+    const QString &Start_Language_Error() const { return start_language_error_; }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Layout_Controls();
     void Show_Name_Conf();
+    // Qt's own texts (Yes, No, ...) in the language the table shows, where Qt has them.
+    void Apply_Qt_Translation();
     void Update_Checked(bool newer);
     // Shows one of the dialogs modally and returns its result (Rejected while it does not exist).
     enum class Window { New_Project, OpenConf, About, SoftOptions, ParGen, ReceiveCAN, TransmitCAN, DefineRecCAN, DefineTransCAN, Check };
@@ -119,4 +129,7 @@ private:
     QFrame *Separator = nullptr;
     QTimer *Timer_Update = nullptr;
     Version_Checker *Update_Check = nullptr;
+    std::unique_ptr<QTranslator> qt_texts_;
+    QString start_language_error_;
+    bool start_reported_ = false;
 };

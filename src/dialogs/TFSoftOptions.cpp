@@ -374,6 +374,22 @@ void TFSoftOptions::LangClick(QObject *Sender)
         Message_Box::Error(this, state_.STR(STR_Language_Not_Read) + u'\n' + failure);
 }
 
+void TFSoftOptions::reject()
+{
+    if (Language_In_Use != state_.Language_Name) {
+        QString name = state_.Language_Name;
+        try {
+            Load_Language(state_.Lang_Table, state_.Dir_Language, name);
+        } catch (const Lang_File_Error &) {
+            // It was read at start or at its choice; if it cannot be read now, the English
+            // texts that Load_Language left are the honest fallback.
+        }
+        Language_In_Use = state_.Language_Name;
+        emit Language_Changed();
+    }
+    QDialog::reject();
+}
+
 void TFSoftOptions::Update_CheckBox()
 {
     if (CB_En_Con->isChecked()) {
@@ -414,6 +430,10 @@ void TFSoftOptions::Version_Checked(bool newer)
     if (newer) {
         LL_Check_Update->setTextFormat(Qt::RichText);
         LL_Check_Update->setText(Link_Html(state_.STR(52), Maker_Download_Url()));
+    } else if (Checker->Last_Verdict() == Version_Verdict::Unreachable) {
+        // "No update available" would be a guess: nobody answered.
+        LL_Check_Update->setTextFormat(Qt::PlainText);
+        LL_Check_Update->setText(state_.STR(STR_Version_Service_Unreachable));
     } else {
         LL_Check_Update->setTextFormat(Qt::PlainText);
         LL_Check_Update->setText(state_.STR(53));

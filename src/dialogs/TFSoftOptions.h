@@ -46,6 +46,11 @@ public:
 signals:
     void Language_Changed();
 
+public slots:
+    // Cancel, Escape and the close box: a language tried out meanwhile gives way to the one
+    // in use before, so that the windows and the next start agree.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;

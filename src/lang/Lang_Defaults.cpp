@@ -216,4 +216,5 @@ const char16_t *const Lang_Default_Texts[] = {
     u"Go on",  // STR208
     u"Go back",  // STR209
     u"The text holds a character that a configuration file cannot store (code %1).",  // STR210
+    u"The version service could not be reached.",  // STR211
 };

@@ -16,6 +16,7 @@ void Load_Default_Language(Lang_Table &table)
     table.Items.reserve(Lang_Default_Count);
     for (const char16_t *text : Lang_Default_Texts) table.Items.append(QString::fromUtf16(text));
     table.Lang_Count = Lang_Default_Count;
+    table.Language = QStringLiteral("English");
 }
 
 namespace {
@@ -111,9 +112,23 @@ void Load_Language(Lang_Table &table, const QString &dir_language, QString &lang
                         QFileInfo(QDir::cleanPath(dir_language)).absoluteFilePath();
     if (inside && QFileInfo(path).isFile()) {
         Read_Language_File(table, path);
+        table.Language = language_name;
         return;
     }
     language_name = QStringLiteral("English");
     const QString english = dir_language + QStringLiteral("/English.lng");
     if (QFileInfo(english).isFile()) Read_Language_File(table, english);
+}
+
+QString Qt_Translation_Code(const QString &language_name)
+{
+    // Language files are named by the language's own name; these are the shipped ones.
+    static const struct {
+        const char16_t *name;
+        const char *code;
+    } Codes[] = {{u"Deutsch", "de"}, {u"Espa\u00F1ol", "es"}, {u"Fran\u00E7ais", "fr"}, {u"Italiano", "it"}};
+    for (const auto &entry : Codes)
+        if (language_name.compare(QString::fromUtf16(entry.name), Qt::CaseInsensitive) == 0)
+            return QString::fromLatin1(entry.code);
+    return QString();
 }

@@ -32,6 +32,7 @@ enum Lang_Key : int {
     STR_Check_Go_On,
     STR_Check_Go_Back,
     STR_Text_Not_Storable,  // %1 the character's code (U+0001)
+    STR_Version_Service_Unreachable,
     Lang_Key_End
 };
 
@@ -42,6 +43,9 @@ extern const char16_t *const Lang_Default_Texts[Lang_Default_Count];
 struct Lang_Table {
     QStringList Items;
     int Lang_Count = 0;
+    // The language whose file filled the table last ("English" for the defaults alone), which
+    // may differ from the setting while the options dialog tries a language out.
+    QString Language;
 
     const QString &operator[](int i) const { return Items.at(i); }
     int size() const { return int(Items.size()); }
@@ -71,3 +75,8 @@ void Read_Language_File(Lang_Table &table, const QString &path);
 // becomes "English" and English.lng is read if present. Throws Lang_File_Error when the file
 // exists but cannot be read (the table then holds the defaults).
 void Load_Language(Lang_Table &table, const QString &dir_language, QString &language_name);
+
+// The code of the Qt translations (qtbase_<code>.qm) that go with a shipped language, so that
+// Qt's own texts (Yes, No, the standard buttons) follow it: "de" for Deutsch. Empty for English
+// and for languages Qt does not know by that name.
+QString Qt_Translation_Code(const QString &language_name);

@@ -44,17 +44,21 @@ bool Check_Version(Http_Get *http, const QString &sw_code, const QString &own_ve
     return Check_Version_At(http, Version_Service_Url(sw_code), own_version);
 }
 
-bool Check_Version_At(Http_Get *http, const QString &url, const QString &own_version)
+Version_Verdict Ask_Version_Service(Http_Get *http, const QString &url, const QString &own_version)
 {
-    if (!http) return false;
+    if (!http) return Version_Verdict::Unreachable;
     QString answer;
     try {
         answer = http->Get(url);
     } catch (const std::exception &) {
-        // The user is never bothered with an unreachable service: no answer, no update.
-        answer.clear();
+        return Version_Verdict::Unreachable;
     }
-    return Is_Newer_Version(answer, own_version);
+    return Is_Newer_Version(answer, own_version) ? Version_Verdict::Newer : Version_Verdict::None;
+}
+
+bool Check_Version_At(Http_Get *http, const QString &url, const QString &own_version)
+{
+    return Ask_Version_Service(http, url, own_version) == Version_Verdict::Newer;
 }
 
 QString Link_Html(const QString &text, const QString &url)

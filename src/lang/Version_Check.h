@@ -19,6 +19,14 @@ int32_t Conv_Version(const QString &Ver_str);
 // An empty answer and "VER. 0.000" (in any case, with any blanks around) mean none.
 bool Is_Newer_Version(const QString &answer, const QString &own_version);
 
+// What one request to the service found out.
+enum class Version_Verdict { None, Newer, Unreachable };
+
+// One request to the service: Newer when it names a version newer than own_version, None when
+// it answered with no newer one, Unreachable when there was no answer to judge (no connection,
+// time limit, an error status, no client).
+Version_Verdict Ask_Version_Service(Http_Get *http, const QString &url, const QString &own_version);
+
 // One request to the service; true when it reports a version newer than own_version. Any
 // failure of the request (no connection, time limit, an error status) counts as no newer
 // version and is not reported. A null client never finds one. It blocks until the client

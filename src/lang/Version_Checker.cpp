@@ -33,7 +33,7 @@ bool Version_Checker::Start(Http_Get *http, const QString &sw_code, const QStrin
     if (!http) {
         // Nothing to ask, but the verdict still comes the one way, after Start has returned.
         busy_ = true;
-        QMetaObject::invokeMethod(this, [this] { Deliver(false); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this] { Deliver(Version_Verdict::Unreachable); }, Qt::QueuedConnection);
         return true;
     }
 
@@ -43,15 +43,15 @@ bool Version_Checker::Start(Http_Get *http, const QString &sw_code, const QStrin
         // Detached: the program must be able to quit while a service keeps it waiting, and no
         // one ever needs to wait for this thread (see Link).
         std::thread([link = link_, http, url, own = own_version] {
-            bool newer = false;
+            Version_Verdict verdict = Version_Verdict::Unreachable;
             try {
-                newer = Check_Version_At(http, url, own);
+                verdict = Ask_Version_Service(http, url, own);
             } catch (...) {
                 // Whatever a client throws, it must not end the program from this thread.
             }
             std::lock_guard lock(link->mutex);
             if (Version_Checker *owner = link->owner)
-                QMetaObject::invokeMethod(owner, [owner, newer] { owner->Deliver(newer); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(owner, [owner, verdict] { owner->Deliver(verdict); }, Qt::QueuedConnection);
         }).detach();
     } catch (const std::system_error &) {
         // No thread to be had: nothing was asked, and the caller may try again later.
@@ -61,8 +61,9 @@ bool Version_Checker::Start(Http_Get *http, const QString &sw_code, const QStrin
     return true;
 }
 
-void Version_Checker::Deliver(bool newer)
+void Version_Checker::Deliver(Version_Verdict verdict)
 {
     busy_ = false;
-    emit Finished(newer);
+    last_verdict_ = verdict;
+    emit Finished(verdict == Version_Verdict::Newer);
 }

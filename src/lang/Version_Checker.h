@@ -1,6 +1,8 @@
 #pragma once
 // The version check without holding up the thread that asks: the request runs on a thread of
 // its own and the verdict comes back as a signal on the thread the checker lives in.
+#include "lang/Version_Check.h"
+
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -23,6 +25,9 @@ public:
     // client never finds a newer version.
     bool Start(Http_Get *http, const QString &sw_code, const QString &own_version);
     bool Busy() const { return busy_; }
+    // The whole verdict of the last request that finished: Finished carries only whether a
+    // newer version exists; this tells "none" from "could not ask".
+    Version_Verdict Last_Verdict() const { return last_verdict_; }
 
 signals:
     // The verdict of the request that Start began: true when the service names a newer
@@ -32,9 +37,10 @@ signals:
 
 private:
     struct Link;
-    void Deliver(bool newer);
+    void Deliver(Version_Verdict verdict);
 
     bool busy_ = false;
+    Version_Verdict last_verdict_ = Version_Verdict::None;
     // Shared with the request's thread, which may outlive the checker.
     std::shared_ptr<Link> link_;
 };

@@ -62,6 +62,9 @@ private slots:
     void start_program_waits_at_most_150_s();
     void start_program_runs_a_real_program();
     void unwritable_settings_are_reported_and_close_goes_on();
+    void unreadable_language_file_is_reported_once_after_showing();
+    void long_configuration_name_ends_in_an_ellipsis();
+    void look_alike_buttons_have_their_own_accessible_names();
 };
 
 void Tst_Main_Window::first_start_in_an_empty_folder()
@@ -433,3 +436,60 @@ void Tst_Main_Window::unwritable_settings_are_reported_and_close_goes_on()
 
 QTEST_MAIN(Tst_Main_Window)
 #include "tst_main_window.moc"
+
+void Tst_Main_Window::unreadable_language_file_is_reported_once_after_showing()
+{
+    Fixture f;
+    f.Write("Variroduvi.xml", Settings("", "127.0.0.1", "Deutsch", "0", "0"));
+    // Beyond the limit of a text file: it exists but is not read.
+    QFile big(f.Path("LANGUAGE/Deutsch.lng"));
+    QVERIFY(QDir(f.dir.path()).mkpath("LANGUAGE"));
+    QVERIFY(big.open(QIODevice::WriteOnly));
+    QVERIFY(big.resize(17 * 1024 * 1024));
+    big.close();
+
+    Message_Recorder messages;
+    f.Start();
+    QVERIFY(!f.window->Start_Language_Error().isEmpty());
+    QCOMPARE(f.Label("L_Begin"), QString("Begin"));
+    QCoreApplication::processEvents();
+    QVERIFY(messages.Errors.isEmpty());  // not before the window is there
+
+    f.window->show();
+    QTRY_COMPARE(messages.Errors.size(), 1);
+    QVERIFY(messages.Errors.first().startsWith("The language file could not be read.\n"));
+    QVERIFY(messages.Errors.first().contains("Deutsch.lng"));
+    f.window->hide();
+    f.window->show();
+    QCoreApplication::processEvents();
+    QCOMPARE(messages.Errors.size(), 1);
+}
+
+void Tst_Main_Window::long_configuration_name_ends_in_an_ellipsis()
+{
+    Fixture f;
+    f.Start();
+    const QString name = QString("Line_4_Conveyor_").repeated(6) + "End";
+    f.Open_Configuration(name);
+    f.Switch_Language("English");  // the texts, name included, are shown anew
+    auto *label = f.window->findChild<QLabel *>("L_Name_Conf_L2");
+    QVERIFY(label->text().endsWith(QChar(0x2026)));
+    QVERIFY(name.startsWith(label->text().chopped(1)));
+    QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+    QCOMPARE(label->toolTip(), name);
+
+    f.Open_Configuration("Short");
+    f.Switch_Language("English");
+    QCOMPARE(label->text(), QString("Short"));
+}
+
+void Tst_Main_Window::look_alike_buttons_have_their_own_accessible_names()
+{
+    Fixture f;
+    f.Start();
+    auto *receive = f.window->findChild<QPushButton *>("Btn_Define_Receive_COB");
+    auto *transmit = f.window->findChild<QPushButton *>("Btn_Define_Transmit_COB");
+    QCOMPARE(receive->text(), transmit->text());
+    QCOMPARE(receive->accessibleName(), QString("Define COB (Receive COB)"));
+    QCOMPARE(transmit->accessibleName(), QString("Define COB (Transmit COB)"));
+}

@@ -202,6 +202,10 @@ private slots:
         // The setting waits for OK.
         QCOMPARE(w.state.Language_Name, QStringLiteral("English"));
         QCOMPARE(w.options->In_Use(), language);
+        // Qt's own texts (the Yes and No of every question) follow where Qt ships them.
+        if (language != QLatin1String("English"))
+            QVERIFY2(QCoreApplication::translate("QPlatformTheme", "&Yes") != QLatin1String("&Yes"),
+                     "no Qt translation was loaded");
     }
 
     void no_changes_nothing_and_the_question_comes_for_the_same_language()
@@ -240,24 +244,45 @@ private slots:
         QCOMPARE(w.Shown_Names(), QStringList({"Lang13"}));
     }
 
-    void cancel_keeps_the_texts_but_not_the_setting()
+    void cancel_restores_the_language_in_use_data()
     {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("Cancel") << QStringLiteral("Cancel");
+        QTest::newRow("Escape") << QStringLiteral("Escape");
+        QTest::newRow("close box") << QStringLiteral("close box");
+    }
+    void cancel_restores_the_language_in_use()
+    {
+        QFETCH(QString, way);
         Workspace w({}, true);
         Message_Recorder recorder;
+        const QStringList english = w.state.Lang_Table.Items;
+        const QString yes = QCoreApplication::translate("QPlatformTheme", "&Yes");
         const int result = w.Through_Options_Button([&] {
-            Click(w.Name_Label(5));  // Italiano
-            Click(w.Get<QPushButton>("Btn_Cancel"));
+            Click(w.Name_Label(5));  // Italiano, tried out
+            QCOMPARE(w.main->findChild<QPushButton *>(QStringLiteral("Btn_New"))->text(),
+                     QStringLiteral("Nuova configurazione"));
+            QVERIFY(QCoreApplication::translate("QPlatformTheme", "&Yes") != yes);
+            if (way == QLatin1String("Cancel"))
+                Click(w.Get<QPushButton>("Btn_Cancel"));
+            else if (way == QLatin1String("Escape"))
+                QTest::keyClick(w.options, Qt::Key_Escape);
+            else
+                w.options->close();
         });
         QCOMPARE(result, int(QDialog::Rejected));
-        QCOMPARE(w.main->findChild<QPushButton *>(QStringLiteral("Btn_New"))->text(),
-                 QStringLiteral("Nuova configurazione"));
+        // The windows speak the language of the setting again, Qt's own buttons too, and
+        // nothing was written.
+        QCOMPARE(w.state.Lang_Table.Items, english);
+        QCOMPARE(w.main->findChild<QPushButton *>(QStringLiteral("Btn_New"))->text(), QStringLiteral("New Configuration"));
+        QCOMPARE(w.Get<QPushButton>("Btn_OK")->text(), english[50]);
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), yes);
         QCOMPARE(w.state.Language_Name, QStringLiteral("English"));
         QVERIFY(!QFile::exists(Settings_Path(w.state)));
 
-        // Shown again, the dialog starts from the setting, not from the texts on screen.
         w.Through_Options_Button([&] {
             QCOMPARE(w.options->In_Use(), QStringLiteral("English"));
-            QCOMPARE(w.Get<QLabel>("L_Sel_Lang")->text(), QStringLiteral("Lingua selezionata : English"));
+            QCOMPARE(w.Get<QLabel>("L_Sel_Lang")->text(), QStringLiteral("Selected Language : English"));
         });
     }
 
@@ -362,12 +387,19 @@ private slots:
         emit result->linkActivated(Maker_Download_Url());
         QCOMPARE(w.shell.Opened, QStringList({Maker_Download_Url()}));
 
-        w.http.Fail = true;
+        w.http.Answer = QStringLiteral("VER. 1.102");
         QVERIFY(check->isEnabled());
         Click(check);
         QVERIFY(answered.wait());
         QCOMPARE(result->textFormat(), Qt::PlainText);
         QCOMPARE(result->text(), QStringLiteral("No Update Available"));
+
+        // A service that cannot be asked has not said there is no update.
+        w.http.Fail = true;
+        Click(check);
+        QVERIFY(answered.wait());
+        QCOMPARE(result->textFormat(), Qt::PlainText);
+        QCOMPARE(result->text(), QStringLiteral("The version service could not be reached."));
 
         // Each showing starts without a result, on the language page.
         w.options->hide();
