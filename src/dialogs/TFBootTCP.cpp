@@ -44,7 +44,7 @@ constexpr int Cancel_Next_W = 80;
 constexpr int Button_Gap = 12;
 constexpr int Update_W = 200;
 constexpr int Read_Back_Indent = 20;
-constexpr int Result_H = 112;
+constexpr int Report_H = 100;
 
 const QColor Found_Colour(0, 128, 0);
 }  // namespace
@@ -132,11 +132,16 @@ void TFBootTCP::Layout_Controls()
     connect(CB_Firmware, &QCheckBox::toggled, this, &TFBootTCP::Update_Enabled_Options);
     connect(CB_Conf, &QCheckBox::toggled, this, &TFBootTCP::Update_Enabled_Options);
 
-    E_Update_Result = new QPlainTextEdit(this);
-    E_Update_Result->setObjectName(QStringLiteral("E_Update_Result"));
-    E_Update_Result->setReadOnly(true);
-    E_Update_Result->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    E_Update_Result->setVisible(false);
+    L_Update_Result = label("L_Update_Result", Margin, 0, 334, 16);
+    L_Update_Result->setWordWrap(true);
+    L_Update_Result->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    L_Update_Result->setVisible(false);
+    E_Update_Report = new QPlainTextEdit(this);
+    E_Update_Report->setObjectName(QStringLiteral("E_Update_Report"));
+    E_Update_Report->setReadOnly(true);
+    // Paths and report lines are long: they wrap anywhere rather than scroll sideways.
+    E_Update_Report->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    E_Update_Report->setVisible(false);
 
     connect(Btn_Ping, &QPushButton::clicked, this, &TFBootTCP::LbButton1Click);
     connect(Btn_Next, &QPushButton::clicked, this, &TFBootTCP::LbButton2Click);
@@ -207,15 +212,20 @@ void TFBootTCP::Arrange()
     Btn_Cancel->setGeometry(Btn_Next->x() - Button_Gap - cancel_w, buttons_y, cancel_w, Button_H);
     Btn_Update->setGeometry(width - Margin - update_w, Buttons_Y, update_w, Button_H);
     const int result_y = Buttons_Y + Button_H + Margin;
-    E_Update_Result->setGeometry(Margin, result_y, inner, Result_H);
+    const int result_h = std::max(16, L_Update_Result->heightForWidth(inner));
+    L_Update_Result->setGeometry(Margin, result_y, inner, result_h);
+    const int report_y = result_y + result_h + 4;
+    E_Update_Report->setGeometry(Margin, report_y, inner, Report_H);
 
     P_Title->resize(width, P_Title->height());
 
     int height = Base_Height;
     if (!options_phase_)
         height = std::max(height, buttons_y + Button_H + Base_Height - Buttons_Y - Button_H);
-    else if (!E_Update_Result->isHidden())
-        height = result_y + Result_H + Base_Height - Buttons_Y - Button_H;
+    else if (!E_Update_Report->isHidden())
+        height = report_y + Report_H + Base_Height - Buttons_Y - Button_H;
+    else if (!L_Update_Result->isHidden())
+        height = result_y + result_h + Base_Height - Buttons_Y - Button_H;
     const QSize size(width, height);
     if (minimumSize() != size || maximumSize() != size) setFixedSize(size);
 }
@@ -236,8 +246,10 @@ void TFBootTCP::FormShow()
     L_IP_Address->setText(state_.STR(58) + Device_Model);
     Esegui_Ping = false;
     address_changed_ = false;
-    E_Update_Result->clear();
-    E_Update_Result->setVisible(false);
+    L_Update_Result->clear();
+    E_Update_Report->clear();
+    L_Update_Result->setVisible(false);
+    E_Update_Report->setVisible(false);
     Arrange();
     E_IP1->setFocus(Qt::TabFocusReason);
     E_IP1->selectAll();
@@ -258,7 +270,8 @@ void TFBootTCP::Show_Address_Phase()
     options_phase_ = false;
     Show_Ping_Status(QString(), palette().color(QPalette::WindowText));
     for (QWidget *w : Option_Controls()) w->setVisible(false);
-    E_Update_Result->setVisible(false);
+    L_Update_Result->setVisible(false);
+    E_Update_Report->setVisible(false);
     for (QWidget *w : Address_Controls()) w->setVisible(true);
     Arrange();
 }
@@ -412,27 +425,32 @@ void TFBootTCP::Compile_XML_Parameter()
 
 QString TFBootTCP::Update_Report_Text() const
 {
-    return E_Update_Result->toPlainText();
+    QString text = L_Update_Result->text();
+    if (!E_Update_Report->isHidden()) text += u'\n' + E_Update_Report->toPlainText();
+    return text;
 }
 
-void TFBootTCP::Show_Update_Text(const QString &text, const QColor &color)
+void TFBootTCP::Show_Update_Text(const QString &verdict, const QColor &color, const QString &details)
 {
-    QPalette palette = E_Update_Result->palette();
-    palette.setColor(QPalette::Text, color);
-    E_Update_Result->setPalette(palette);
-    E_Update_Result->setPlainText(text);
-    E_Update_Result->setAccessibleName(text.section(u'\n', 0, 0));
-    if (E_Update_Result->isHidden()) {
-        E_Update_Result->setVisible(true);
-        Arrange();
-    }
+    QPalette palette = L_Update_Result->palette();
+    palette.setColor(QPalette::WindowText, color);
+    L_Update_Result->setPalette(palette);
+    L_Update_Result->setText(verdict);
+    L_Update_Result->setVisible(true);
+    E_Update_Report->setPlainText(details);
+    E_Update_Report->setAccessibleName(details.section(u'\n', 0, 0));
+    // The end of the report says how the updater saw it: that is the part kept in view.
+    E_Update_Report->moveCursor(QTextCursor::End);
+    E_Update_Report->setVisible(!details.isEmpty());
+    Arrange();
 }
 
 void TFBootTCP::Show_Update_Result(const Update_Result &result)
 {
     using V = Update_Result::Verdict;
     QString verdict;
-    QColor colour = palette().color(QPalette::Text);
+    QString details;
+    QColor colour = palette().color(QPalette::WindowText);
     bool failed = false;
     switch (result.verdict) {
     case V::Succeeded:
@@ -454,22 +472,22 @@ void TFBootTCP::Show_Update_Result(const Update_Result &result)
         verdict = state_.STR(STR_Update_Still_Running).arg(Program_Wait_Limit_Ms / 1000);
         break;
     case V::Not_Started:
-        verdict = state_.STR(STR_Update_Not_Started).arg(result.updater);
+        verdict = state_.STR(STR_Update_Not_Started);
+        details = result.updater;
         failed = true;
         break;
     }
     if (failed) colour = Qt::red;
 
-    QString text = verdict;
     if (result.report_tail) {
-        text += u'\n' + state_.STR(STR_Update_Report_Tail).arg(result.report_path);
-        for (const QString &line : *result.report_tail) text += u'\n' + line;
+        details = state_.STR(STR_Update_Report_Tail).arg(result.report_path);
+        for (const QString &line : *result.report_tail) details += u'\n' + line;
     } else if (result.verdict != V::Not_Started) {
-        text += u'\n' + state_.STR(STR_Update_No_Report).arg(result.report_path);
+        details = state_.STR(STR_Update_No_Report).arg(result.report_path);
     }
-    Show_Update_Text(text, colour);
+    Show_Update_Text(verdict, colour, details);
     // A failed update is said in a box too: the user may have looked away during the wait.
-    if (failed) Message_Box::Error(this, text);
+    if (failed) Message_Box::Error(this, Update_Report_Text());
 }
 
 void TFBootTCP::LbButton4Click()
@@ -496,7 +514,7 @@ void TFBootTCP::LbButton4Click()
 
     // The wait lasts as long as the updater works, up to its limit: the window keeps painting
     // and counts the seconds, so it never looks frozen.
-    const QColor waiting_colour = palette().color(QPalette::Text);
+    const QColor waiting_colour = palette().color(QPalette::WindowText);
     Show_Update_Text(state_.STR(STR_Update_Waiting).arg(0), waiting_colour);
     Set_Updating(true);
     qint64 shown = 0;

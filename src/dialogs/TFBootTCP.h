@@ -68,7 +68,8 @@ private:
     void Address_Edited();
     bool Before_Ping_Attempt(int attempt);
     void Show_Ping_Status(const QString &text, const QColor &color);
-    void Show_Update_Text(const QString &text, const QColor &color);
+    // The verdict (or the wait) in the result line, details below it in the report box.
+    void Show_Update_Text(const QString &verdict, const QColor &color, const QString &details = {});
     void Show_Update_Result(const Update_Result &result);
     QString Address_Text() const;
 
@@ -97,9 +98,10 @@ private:
     QCheckBox *CB_Conf = nullptr;
     QCheckBox *CB_Read_Conf = nullptr;
     QPushButton *Btn_Update = nullptr;
-    // What the updater came to: the wait while it runs, then its verdict and the last lines of
-    // its report.
-    QPlainTextEdit *E_Update_Result = nullptr;
+    // What the updater came to: the wait while it runs, then its verdict, and below it the
+    // last lines of its report.
+    QLabel *L_Update_Result = nullptr;
+    QPlainTextEdit *E_Update_Report = nullptr;
 
     // The job of the last "Execute update firmware"; rebuilt from nothing at every click.
     Xml_Document XML1;

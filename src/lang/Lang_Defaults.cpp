@@ -226,7 +226,7 @@ const char16_t *const Lang_Default_Texts[] = {
     u"The update failed: the updater was ended abnormally, without an exit code.",  // STR218
     u"The updater has ended, but whether the update succeeded cannot be learnt.",  // STR219
     u"The updater is still running after %1 s. It goes on by itself; this dialog no longer waits for it.",  // STR220
-    u"The updater %1 could not be started.",  // STR221
+    u"The updater could not be started:",  // STR221
     u"Last lines of its report %1:",  // STR222
     u"It left no new report in %1.",  // STR223
 };

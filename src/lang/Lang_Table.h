@@ -42,7 +42,7 @@ enum Lang_Key : int {
     STR_Update_Ended_Abnormally,
     STR_Update_Ended_Unknown,
     STR_Update_Still_Running,  // %1 the seconds waited
-    STR_Update_Not_Started,  // %1 the updater's path
+    STR_Update_Not_Started,
     STR_Update_Report_Tail,  // %1 the report's path
     STR_Update_No_Report,  // %1 the report's path
     Lang_Key_End
