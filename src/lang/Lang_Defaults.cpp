@@ -217,4 +217,17 @@ const char16_t *const Lang_Default_Texts[] = {
     u"Go back",  // STR209
     u"The text holds a character that a configuration file cannot store (code %1).",  // STR210
     u"The version service could not be reached.",  // STR211
+    u"Pinging… attempt %1 of %2",  // STR212
+    u"Ping stopped",  // STR213
+    u"The address has changed since the ping. Press \"%1\" to check the new address.",  // STR214
+    u"The firmware image %1 is missing or empty, so the updater would reject this update. Put the image there, or uncheck \"%2\" to write only the configuration.",  // STR215
+    u"Updating… %1 s",  // STR216
+    u"The updater reports success (exit code 0).",  // STR217
+    u"The update failed: the updater ended with exit code %1.",  // STR218
+    u"The update failed: the updater was ended abnormally, without an exit code.",  // STR219
+    u"The updater has ended, but whether the update succeeded cannot be learnt.",  // STR220
+    u"The updater is still running after %1 s. It goes on by itself; this dialog no longer waits for it.",  // STR221
+    u"The updater could not be started:",  // STR222
+    u"Last lines of its report %1:",  // STR223
+    u"It left no new report in %1.",  // STR224
 };

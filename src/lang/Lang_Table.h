@@ -33,6 +33,19 @@ enum Lang_Key : int {
     STR_Check_Go_Back,
     STR_Text_Not_Storable,  // %1 the character's code (U+0001)
     STR_Version_Service_Unreachable,
+    STR_Ping_Attempt,  // %1 the attempt's number, %2 the attempts a silent device gets
+    STR_Ping_Stopped,
+    STR_Address_Changed,  // %1 the Ping button's caption
+    STR_Firmware_Image_Missing,  // %1 the image's path, %2 the Firmware box's caption
+    STR_Update_Waiting,  // %1 the seconds waited so far
+    STR_Update_Succeeded,
+    STR_Update_Failed,  // %1 the exit code
+    STR_Update_Ended_Abnormally,
+    STR_Update_Ended_Unknown,
+    STR_Update_Still_Running,  // %1 the seconds waited
+    STR_Update_Not_Started,
+    STR_Update_Report_Tail,  // %1 the report's path
+    STR_Update_No_Report,  // %1 the report's path
     Lang_Key_End
 };
 

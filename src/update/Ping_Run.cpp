@@ -4,7 +4,8 @@
 #include "platform/IcmpEcho.h"
 
 Ping_Run_Result Run_Ping(Icmp_Echo &echo, Clock &clock, const QString &host,
-                         const std::function<void()> &process_events)
+                         const std::function<void()> &process_events,
+                         const std::function<bool(int attempt)> &before_attempt)
 {
     Ping_Run_Result result;
     try {
@@ -12,6 +13,10 @@ Ping_Run_Result Run_Ping(Icmp_Echo &echo, Clock &clock, const QString &host,
         const QByteArray payload = host.toUtf8();
         bool answered = false;
         for (;;) {
+            if (before_attempt && !before_attempt(result.attempts + 1)) {
+                result.outcome = Ping_Run_Result::Outcome::Stopped;
+                return result;
+            }
             // One attempt. The echo client is synchronous: it returns with the reply or after
             // its wait, so its answer is the attempt's status and nothing else is awaited.
             ++result.attempts;

@@ -7,11 +7,15 @@ public:
     bool Running() override
     {
         ++shell_.Polls;
-        return shell_.Keep_Running;
+        const bool running = shell_.Keep_Running || polls_++ < shell_.Running_Polls;
+        if (running && shell_.On_Poll) shell_.On_Poll();
+        return running;
     }
+    Exit_Status Exit() override { return shell_.Exit_As; }
 
 private:
     Fake_Shell &shell_;
+    int polls_ = 0;
 };
 }  // namespace
 
@@ -20,6 +24,7 @@ std::unique_ptr<Process_Handle> Fake_Shell::Start(const QString &program, const 
 {
     Started.append(program + u'|' + parameter + u'|' + (hidden ? u'1' : u'0'));
     if (Start_Fails) return nullptr;
+    if (On_Start) On_Start();
     return std::make_unique<Fake_Handle>(*this);
 }
 

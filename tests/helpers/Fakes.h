@@ -25,8 +25,10 @@ private:
     qint64 sleeps_ = 0;
 };
 
-// Opens nothing and starts nothing: it records the requests. Started programs report
-// "running" while Keep_Running is true.
+// Opens nothing and starts nothing: it records the requests. A started program reports
+// "running" while Keep_Running is true, or for its first Running_Polls polls; then it has ended
+// with Exit_As. On_Start runs as a program starts (to leave what a real one would leave, such as
+// its report), On_Poll at each poll while it runs.
 class Fake_Shell : public Shell {
 public:
     bool Open_Url(const QString &url) override
@@ -41,6 +43,10 @@ public:
     QStringList Started;  // "program|parameter|hidden"
     bool Start_Fails = false;
     bool Keep_Running = false;
+    int Running_Polls = 0;
+    Exit_Status Exit_As = Exit_Status::Exited(0);
+    std::function<void()> On_Start;
+    std::function<void()> On_Poll;
     int Polls = 0;
 };
 

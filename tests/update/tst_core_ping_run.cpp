@@ -17,6 +17,8 @@ private slots:
     void run_timing_data();
     void run_timing();
     void run_error_is_reported();
+    void attempts_are_told_and_a_run_can_be_stopped_data();
+    void attempts_are_told_and_a_run_can_be_stopped();
     void real_echo_of_loopback();
     void real_echo_rejects_what_is_no_address_data();
     void real_echo_rejects_what_is_no_address();
@@ -125,6 +127,49 @@ void Tst_Ping_Run::run_error_is_reported()
     QCOMPARE(result.outcome, Ping_Run_Result::Outcome::Error);
     QCOMPARE(result.error, QStringLiteral("no route to host"));
     QCOMPARE(echo.Calls, 2);
+}
+
+void Tst_Ping_Run::attempts_are_told_and_a_run_can_be_stopped_data()
+{
+    QTest::addColumn<QList<int>>("answered");
+    QTest::addColumn<int>("stop_before");  // 0: never stopped
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<int>("attempts");
+
+    using O = Ping_Run_Result::Outcome;
+    // The count a window shows a silent device is its true number of attempts.
+    QTest::newRow("silent device runs its count")
+        << QList<int>{} << 0 << int(O::Not_Found) << Ping_Silent_Attempts;
+    QTest::newRow("stopped before the fourth") << QList<int>{} << 4 << int(O::Stopped) << 3;
+    QTest::newRow("stopped before the first") << QList<int>{} << 1 << int(O::Stopped) << 0;
+    // A stop counts even after an answer: the user asked for it.
+    QTest::newRow("stopped after one answer") << QList<int>{1} << 2 << int(O::Stopped) << 1;
+}
+
+void Tst_Ping_Run::attempts_are_told_and_a_run_can_be_stopped()
+{
+    QFETCH(QList<int>, answered);
+    QFETCH(int, stop_before);
+    QFETCH(int, outcome);
+    QFETCH(int, attempts);
+
+    QCOMPARE(Ping_Silent_Attempts, 25);
+    Fake_Clock clock;
+    Fake_Echo echo(clock);
+    echo.Answering.clear();
+    echo.Answered_Attempts = answered;
+    QList<int> told;
+    const Ping_Run_Result result = Run_Ping(echo, clock, QStringLiteral("127.0.0.2"), {}, [&](int attempt) {
+        // Told before the request goes out.
+        told.append(attempt);
+        return attempt != stop_before;
+    });
+    QCOMPARE(int(result.outcome), outcome);
+    QCOMPARE(result.attempts, attempts);
+    QCOMPARE(echo.Calls, attempts);
+    QList<int> expected;
+    for (int i = 1; i <= (stop_before ? stop_before : attempts); ++i) expected.append(i);
+    QCOMPARE(told, expected);
 }
 
 void Tst_Ping_Run::real_echo_of_loopback()
