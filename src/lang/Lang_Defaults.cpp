@@ -216,4 +216,15 @@ const char16_t *const Lang_Default_Texts[] = {
     u"Go on",  // STR208
     u"Go back",  // STR209
     u"The text holds a character that a configuration file cannot store (code %1).",  // STR210
+    u"Error! The name of the new configuration is empty: type a name.",  // STR211
+    u"Error! The name holds only blanks: type a name that can be read.",  // STR212
+    u"Error! The name holds an invisible character (code %1), which a folder name must not hold.",  // STR213
+    u"Error! The name holds the character %1, which Windows does not allow in folder names: < > : \" / \\ | ? *",  // STR214
+    u"Error! The name begins with a blank, which Windows programs often lose from folder names.",  // STR215
+    u"Error! The name ends with a blank, which Windows drops from folder names.",  // STR216
+    u"Error! The name begins with a dot: such a folder is hidden and would not be listed.",  // STR217
+    u"Error! The name ends with a dot, which Windows drops from folder names.",  // STR218
+    u"Error! \"%1\" is the name of a Windows device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9), also with an extension.",  // STR219
+    u"Error! A configuration named \"%1\" already exists (letter case does not count).",  // STR220
+    u"Error! The folder %1 could not be created: %2",  // STR221
 };
