@@ -268,8 +268,9 @@ void Tst_Frame_List_Editors::main_window_opens_both_editors()
         const char *title;
         int columns;
     };
-    for (const Step &step : {Step{"Btn_Receive_COB", "TFReceiveCAN", "Receive CAN", Receive_Col::Count},
-                             Step{"Btn_Transmit_COB", "TFTransmitCAN", "Transmit CAN", Transmit_Col::Count}}) {
+    // The title names the configuration being edited.
+    for (const Step &step : {Step{"Btn_Receive_COB", "TFReceiveCAN", "Receive CAN \u2013 Line1", Receive_Col::Count},
+                             Step{"Btn_Transmit_COB", "TFTransmitCAN", "Transmit CAN \u2013 Line1", Transmit_Col::Count}}) {
         QString seen;
         int columns = 0;
         When_Modal([&] {
@@ -279,7 +280,7 @@ void Tst_Frame_List_Editors::main_window_opens_both_editors()
             modal->findChild<QPushButton *>("Btn_OK")->click();
         });
         ws_->Click(step.button);
-        QCOMPARE(seen, QString::fromLatin1(step.dialog) + "|" + step.title);
+        QCOMPARE(seen, QString::fromLatin1(step.dialog) + "|" + QString::fromUtf8(step.title));
         QCOMPARE(columns, step.columns);
     }
     // OK on the empty lists wrote both files: the root and no rows.
