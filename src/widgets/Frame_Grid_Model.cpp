@@ -225,6 +225,12 @@ bool Frame_Grid_Delegate::eventFilter(QObject *object, QEvent *event)
             if (auto *view = qobject_cast<Frame_Grid_View *>(parent())) view->Leave(Is_Forward_Tab(key));
             return true;
         }
+        // Shift+Tab may come as Tab with Shift held rather than as Backtab; either goes back.
+        if (editor && key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ShiftModifier)) {
+            emit commitData(editor);
+            emit closeEditor(editor, QAbstractItemDelegate::EditPreviousItem);
+            return true;
+        }
     }
     return QStyledItemDelegate::eventFilter(object, event);
 }
