@@ -167,6 +167,7 @@ bool TFFrame_List::FormShow()
         grid = Read_Frame_Grid(path, kind_.Dir);
     } catch (const Xml_Error &error) {
         model_->Set_Grid(Empty_Frame_Grid());
+        loaded_ = model_->Grid();
         stored_.clear();
         Message_Box::Error(parentWidget() ? parentWidget() : this,
                            state_.STR(STR_Frame_List_Not_Shown) + u'\n' + error.Text());

@@ -13,7 +13,6 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -153,6 +152,7 @@ void TFParGen::FormCreate()
     Center_On_Screen(this);
 
     Set_Lang();
+    loaded_ = Texts();
 }
 
 void TFParGen::Set_Lang()

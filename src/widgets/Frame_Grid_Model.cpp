@@ -173,7 +173,7 @@ protected:
                 const QModelIndex highlighted = view()->currentIndex();
                 if (highlighted.isValid()) setCurrentIndex(highlighted.row());
                 hidePopup();
-                emit Tabbed(Is_Forward_Tab(key), key->modifiers() & Qt::ControlModifier);
+                emit Tabbed(Is_Forward_Tab(key), key->modifiers().testFlag(Qt::ControlModifier));
                 return true;
             }
         }
