@@ -6,14 +6,20 @@
 #include "editing/Storable_Text.h"
 #include "widgets/Frame_Grid_Model.h"
 #include "widgets/Message_Box.h"
+#include "widgets/Mnemonics.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
+#include <QScrollBar>
+#include <QShowEvent>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -36,7 +42,7 @@ int Column_Width(Frame_Column_Kind kind)
 }  // namespace
 
 TFFrame_List::TFFrame_List(Direction direction, App_State &state, QWidget *parent)
-    : QDialog(parent), kind_(Frame_List_Of(direction)), state_(state)
+    : Editor_Dialog(state, parent), kind_(Frame_List_Of(direction)), state_(state)
 {
     Layout_Controls();
     resize(Client_W, Client_H);
@@ -57,7 +63,8 @@ void TFFrame_List::Layout_Controls()
     layout->addWidget(P_Title);
 
     model_ = new Frame_Grid_Model(kind_, this);
-    sga = new QTableView(this);
+    // Tab walks the fields of a row and then leaves for the buttons.
+    sga = new Frame_Grid_View(this);
     sga->setObjectName(QStringLiteral("sga"));
     sga->setModel(model_);
     sga->setItemDelegate(new Frame_Grid_Delegate(kind_, sga));
@@ -67,7 +74,6 @@ void TFFrame_List::Layout_Controls()
     // and keys typed meanwhile would be lost instead of starting the edit.
     sga->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                          QAbstractItemView::AnyKeyPressed);
-    sga->setTabKeyNavigation(true);
     sga->setWordWrap(false);
     sga->verticalHeader()->hide();
     sga->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -76,7 +82,6 @@ void TFFrame_List::Layout_Controls()
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setHighlightSections(false);
     header->setStretchLastSection(true);
-    for (int c = 0; c < kind_.Columns.size(); ++c) sga->setColumnWidth(c, Column_Width(kind_.Columns[c].Kind));
     layout->addWidget(sga, 1);
 
     // OK, Cancel, Delete Row, Insert Row, left to right.
@@ -93,14 +98,15 @@ void TFFrame_List::Layout_Controls()
         P_Button->layout()->addWidget(b);
     }
     for (QPushButton *b : {Btn_OK, Btn_Cancel, Btn_DelRow, Btn_InsRow}) {
-        // Enter belongs to the grid's cells: it must never press a button and save the list.
+        // Enter belongs to the grid's cells: it must never press a button and save the list. On
+        // a button that has the focus it presses that button (keyPressEvent).
         b->setAutoDefault(false);
         b->setDefault(false);
     }
     layout->addWidget(P_Button);
 
     connect(Btn_OK, &QPushButton::clicked, this, &TFFrame_List::Btn_OKClick);
-    connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Btn_Cancel, &QPushButton::clicked, this, &TFFrame_List::reject);
     connect(Btn_DelRow, &QPushButton::clicked, this, &TFFrame_List::Btn_DelRowClick);
     connect(Btn_InsRow, &QPushButton::clicked, this, &TFFrame_List::Btn_InsRowClick);
     connect(model_, &QAbstractItemModel::dataChanged, this, &TFFrame_List::Update_Buttons);
@@ -115,7 +121,7 @@ void TFFrame_List::Layout_Controls()
 void TFFrame_List::Set_Lang()
 {
     const App_State &s = state_;
-    setWindowTitle(s.STR(kind_.STR_Caption));
+    Set_Title_Base(s.STR(kind_.STR_Caption));
     L_SW_Desc->setText(s.STR(kind_.STR_Desc));
     sga->setAccessibleName(s.STR(kind_.STR_Desc));
     Btn_OK->setText(s.STR(kind_.STR_OK));
@@ -126,6 +132,25 @@ void TFFrame_List::Set_Lang()
     for (int c = 0; c < kind_.Columns.size(); ++c) titles.append(s.STR(kind_.STR_First_Title + c));
     model_->Set_Titles(titles);
     Update_Buttons();  // its tooltip is a text of the language too
+    Assign_Mnemonics(this);
+    Fit_Columns();
+}
+
+void TFFrame_List::Fit_Columns()
+{
+    QHeaderView *header = sga->horizontalHeader();
+    header->ensurePolished();
+    int columns_w = 0;
+    for (int c = 0; c < kind_.Columns.size(); ++c) {
+        const int w = std::max(Column_Width(kind_.Columns[c].Kind), header->sectionSizeHint(c));
+        sga->setColumnWidth(c, w);
+        columns_w += w;
+    }
+    // The English titles fit the dialog's own width; a longer language widens it, so that no
+    // title is cut and no column hides behind a scroll bar.
+    const int needed = columns_w + 2 * sga->frameWidth() + sga->verticalScrollBar()->sizeHint().width();
+    setMinimumWidth(needed > Client_W ? needed : 0);
+    resize(std::max(Client_W, needed), height());
 }
 
 int TFFrame_List::exec()
@@ -142,6 +167,7 @@ bool TFFrame_List::FormShow()
         grid = Read_Frame_Grid(path, kind_.Dir);
     } catch (const Xml_Error &error) {
         model_->Set_Grid(Empty_Frame_Grid());
+        loaded_ = model_->Grid();
         stored_.clear();
         Message_Box::Error(parentWidget() ? parentWidget() : this,
                            state_.STR(STR_Frame_List_Not_Shown) + u'\n' + error.Text());
@@ -150,10 +176,40 @@ bool TFFrame_List::FormShow()
     stored_.clear();
     for (const Frame_Row &row : grid)
         if (row.Stored_Index >= 0) stored_.append(row);
+    loaded_ = grid;
     model_->Set_Grid(std::move(grid));
     sga->setCurrentIndex(model_->index(0, Receive_Col::CobID));
     sga->scrollToTop();
     return true;
+}
+
+bool TFFrame_List::Has_Changes() const { return Frame_Grid_Changed(loaded_, model_->Grid()); }
+
+void TFFrame_List::reject()
+{
+    Commit_Open_Editor();
+    Editor_Dialog::reject();
+}
+
+void TFFrame_List::showEvent(QShowEvent *event)
+{
+    // Every showing starts in the first field of the first row (FormShow put the cursor there).
+    if (!event->spontaneous()) sga->setFocus(Qt::OtherFocusReason);
+    Editor_Dialog::showEvent(event);
+}
+
+void TFFrame_List::keyPressEvent(QKeyEvent *event)
+{
+    // The buttons are no default buttons (Enter in the grid must not save), so Enter on the
+    // button that has the focus would do nothing; it presses that button, as Space does.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && !(event->modifiers() & ~Qt::KeypadModifier)) {
+        if (auto *button = qobject_cast<QPushButton *>(focusWidget()); button && button->isEnabled()) {
+            button->click();
+            return;
+        }
+    }
+    Editor_Dialog::keyPressEvent(event);
 }
 
 int TFFrame_List::Current_Row() const

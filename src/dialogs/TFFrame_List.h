@@ -1,8 +1,7 @@
 #pragma once
 // The receive and transmit frame list editors: one dialog, told apart by its direction.
 #include "editing/Frame_List.h"
-
-#include <QDialog>
+#include "widgets/Editor_Dialog.h"
 
 struct App_State;
 class Frame_Grid_Model;
@@ -11,7 +10,7 @@ class QLabel;
 class QPushButton;
 class QTableView;
 
-class TFFrame_List : public QDialog {
+class TFFrame_List : public Editor_Dialog {
     Q_OBJECT
 public:
     TFFrame_List(Direction direction, App_State &state, QWidget *parent);
@@ -30,14 +29,28 @@ public:
     void Btn_InsRowClick();
     void Btn_DelRowClick();
 
+    // True while the grid holds a frame, a text or an order that the file does not.
+    bool Has_Changes() const override;
+
     const Frame_List_Kind &Kind() const { return kind_; }
     Frame_Grid_Model *Grid_Model() const { return model_; }
     QTableView *Grid_View() const { return sga; }
     // The grid row (1..250) of the focused cell, 0 when there is none.
     int Current_Row() const;
 
+public slots:
+    // A cell still being typed into counts before the question whether to throw work away.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void Layout_Controls();
+    // Every column title whole in the language in use; the dialog widens when they need more
+    // room than it has.
+    void Fit_Columns();
     void Update_Buttons();
     // An edit still open in a cell belongs to the grid before any button acts on it.
     void Commit_Open_Editor();
@@ -47,6 +60,8 @@ private:
     Frame_Grid_Model *model_ = nullptr;
     // The frames as the file held them at this showing, in file order.
     QList<Frame_Row> stored_;
+    // The grid as this showing loaded it.
+    Frame_Grid loaded_;
 
     QFrame *P_Title = nullptr;
     QLabel *L_SW_Code = nullptr;

@@ -3,6 +3,7 @@
 #include "widgets/Dialog_Panels.h"
 #include "workspace/Project_Folders.h"
 #include "widgets/Message_Box.h"
+#include "widgets/Mnemonics.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -64,6 +65,7 @@ void TFNew_Project::Set_Lang()
     E_New_Proj->setAccessibleName(state_.STR(27));
     Btn_OK->setText(state_.STR(28));
     Btn_Cancel->setText(state_.STR(29));
+    Assign_Mnemonics(this);
 }
 
 void TFNew_Project::showEvent(QShowEvent *event)
@@ -82,20 +84,13 @@ void TFNew_Project::E_New_ProjKeyPress() { Btn_OKClick(); }
 
 void TFNew_Project::Btn_OKClick()
 {
-    // The name is taken exactly as typed: blanks are part of a folder name.
+    // The name is taken exactly as typed: blanks are part of a folder name, so one at either end
+    // is refused rather than quietly removed.
     const QString name = E_New_Proj->text();
-    switch (Create_Project_Folder(state_.Dir_Projects, name)) {
-    case New_Project_Result::Empty_Name:
-        Message_Box::Error(this, state_.STR(32));
+    const New_Project_Outcome outcome = Create_Project_Folder(state_.Dir_Projects, name);
+    if (outcome.Result != New_Project_Result::Created) {
+        Message_Box::Error(this, New_Project_Message(state_.Lang_Table, outcome));
         return;
-    case New_Project_Result::Already_Exists:
-        Message_Box::Error(this, state_.STR(31));
-        return;
-    case New_Project_Result::Not_Valid:
-        Message_Box::Error(this, state_.STR(30));
-        return;
-    case New_Project_Result::Created:
-        break;
     }
     state_.Project_Name = name;
     state_.Dir_Project = Configuration_Folder(state_.Dir_Projects, name);

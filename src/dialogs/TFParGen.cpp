@@ -5,6 +5,7 @@
 #include "config/Project_Files.h"
 #include "editing/Par_Gen_Check.h"
 #include "widgets/Message_Box.h"
+#include "widgets/Mnemonics.h"
 #include "widgets/Octet_Row.h"
 #include "platform/XmlDocument.h"
 
@@ -12,11 +13,13 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
+
+#include <algorithm>
 
 namespace {
 
@@ -46,9 +49,18 @@ constexpr int Row_Label_Y[3] = {18, 64, 110};
 constexpr int Row_Edit_Y[3] = {38, 84, 132};
 constexpr int Port_Y = 164;
 
+// A label beside its field: the field starts Field_X in, or further right when the label's text
+// needs more room.
+constexpr int Side_Label_X = 16;
+constexpr int Side_Label_W = 76;
+constexpr int Field_X = 96;
+constexpr int Field_Gap = 4;
+constexpr int Heading_W = 200;
+constexpr int Label_H = 18;
+
 }  // namespace
 
-TFParGen::TFParGen(App_State &state, QWidget *parent) : QDialog(parent), state_(state)
+TFParGen::TFParGen(App_State &state, QWidget *parent) : Editor_Dialog(state, parent), state_(state)
 {
     FormCreate();
 }
@@ -93,7 +105,6 @@ void TFParGen::FormCreate()
         auto *octets = new Octet_Row(QLatin1String(prefix), Octet_W, Octet_Dot_W, GB_Modbus_TCP_Slave);
         octets->move(Octet_X, Row_Edit_Y[row]);
         for (int i = 0; i < 4; ++i) edits[i] = octets->Part(i);
-        connect(octets, &Octet_Row::Edited, this, &TFParGen::On_Change);
         return octets;
     };
     L_ModTCPs_IP = label(GB_Modbus_TCP_Slave, "L_ModTCPs_IP", 0, 0, 200);
@@ -126,9 +137,12 @@ void TFParGen::FormCreate()
         b->setFixedHeight(Client_H - row_top - Button_Panel_Top_Margin - Button_Panel_Bottom_Margin);
     Btn_OK->setDefault(true);
 
-    // Every edit and the baud rate mark the dialog as changed; the gateway box does not.
-    connect(CB_Baud_CAN, &QComboBox::currentIndexChanged, this, &TFParGen::On_Change);
-    connect(E_PORT, &QLineEdit::textChanged, this, &TFParGen::On_Change);
+    // Alt+letter on a heading goes to its first field.
+    L_CAN_Baud->setBuddy(CB_Baud_CAN);
+    L_ModTCPs_IP->setBuddy(E_IP[0]);
+    L_ModTCPs_SM->setBuddy(E_SM[0]);
+    L_ModTCPs_Port->setBuddy(E_PORT);
+
     for (QLineEdit *edit : {E_IP[0], E_IP[1], E_IP[2], E_IP[3], E_SM[0], E_SM[1], E_SM[2], E_SM[3], E_GAT[0],
                             E_GAT[1], E_GAT[2], E_GAT[3], E_PORT})
         Keep_Text_Storable(edit, state_.Lang_Table);
@@ -138,12 +152,13 @@ void TFParGen::FormCreate()
     Center_On_Screen(this);
 
     Set_Lang();
+    loaded_ = Texts();
 }
 
 void TFParGen::Set_Lang()
 {
     const App_State &s = state_;
-    setWindowTitle(s.STR(73));
+    Set_Title_Base(s.STR(73));
     L_SW_Desc->setText(s.STR(74));
     GB_CAN->setTitle(s.STR(77));
     L_CAN_Baud->setText(s.STR(78));
@@ -163,6 +178,24 @@ void TFParGen::Set_Lang()
         E_GAT[i]->setAccessibleName(QStringLiteral("%1 %2").arg(s.STR(82)).arg(i + 1));
     }
     E_PORT->setAccessibleName(s.STR(83));
+
+    Assign_Mnemonics(this);
+    Fit_Texts();
+}
+
+void TFParGen::Fit_Texts()
+{
+    auto beside = [](QLabel *label, QWidget *field) {
+        const int w = std::max(Side_Label_W, label->sizeHint().width());
+        label->resize(w, Label_H);
+        field->move(std::max(Field_X, Side_Label_X + w + Field_Gap), field->y());
+    };
+    beside(L_CAN_Baud, CB_Baud_CAN);
+    beside(L_ModTCPs_Port, E_PORT);
+    // The headings over the octet rows may take the whole width of their box.
+    const int widest = Box_W - Octet_X - Box_X;
+    for (QWidget *heading : std::initializer_list<QWidget *>{L_ModTCPs_IP, L_ModTCPs_SM, CB_ModTCPs_EN_GAT})
+        heading->resize(std::clamp(heading->sizeHint().width(), Heading_W, widest), heading->height());
 }
 
 bool TFParGen::FormShow()
@@ -175,8 +208,9 @@ bool TFParGen::FormShow()
         return false;
     }
     Show_Texts(Par_Gen_Merge_Defaults(stored));
-    // Filling the controls fired their change events.
-    Is_Change = false;
+    // As the controls show them: a stored gateway flag "true" shows unticked, and Cancel must
+    // not count that as a change.
+    loaded_ = Texts();
     return true;
 }
 
@@ -214,16 +248,13 @@ int TFParGen::exec()
     return QDialog::exec();
 }
 
-void TFParGen::On_Change() { Is_Change = true; }
+bool TFParGen::Has_Changes() const { return !Par_Gen_Same(Texts(), loaded_); }
 
-void TFParGen::keyPressEvent(QKeyEvent *event)
+void TFParGen::showEvent(QShowEvent *event)
 {
-    // Escape is the Cancel button (with its question), not a silent close.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        Btn_CancelClick();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    // Every showing starts at the first setting, not where the last one was left.
+    if (!event->spontaneous()) CB_Baud_CAN->setFocus(Qt::OtherFocusReason);
+    Editor_Dialog::showEvent(event);
 }
 
 bool TFParGen::Controllo_Dati()
@@ -248,8 +279,4 @@ void TFParGen::Btn_OKClick()
     accept();
 }
 
-void TFParGen::Btn_CancelClick()
-{
-    if (Is_Change && !Message_Box::Ask(this, state_.STR(97))) return;
-    reject();
-}
+void TFParGen::Btn_CancelClick() { reject(); }

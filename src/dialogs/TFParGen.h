@@ -4,8 +4,7 @@
 // only copy of the settings; every showing reloads them from the file.
 #include "workspace/App_State.h"
 #include "config/Config_Model.h"
-
-#include <QDialog>
+#include "widgets/Editor_Dialog.h"
 
 class QCheckBox;
 class QComboBox;
@@ -14,7 +13,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class TFParGen : public QDialog {
+class TFParGen : public Editor_Dialog {
     Q_OBJECT
 public:
     explicit TFParGen(App_State &state, QWidget *parent = nullptr);
@@ -29,22 +28,29 @@ public:
 
     bool Controllo_Dati();
     void Btn_OKClick();
+    // Closes with Cancel; asks first when something changed.
     void Btn_CancelClick();
 
-    bool Changed() const { return Is_Change; }
+    // True while a setting differs from what the showing loaded: a value typed and typed back,
+    // or the gateway box ticked twice, is no change.
+    bool Has_Changes() const override;
+    bool Changed() const { return Has_Changes(); }
     // The settings as the controls hold them, in the form the file receives.
     Par_Gen_Texts Texts() const;
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void FormCreate();
-    void On_Change();
     void Show_Texts(const Par_Gen_Texts &texts);
+    // Widens the labels to their texts in the language in use and moves the fields beside them
+    // along; the English texts fit the original places, which stay as they are.
+    void Fit_Texts();
 
     App_State &state_;
-    bool Is_Change = false;
+    // The settings as this showing loaded them.
+    Par_Gen_Texts loaded_;
 
     QLabel *L_SW_Code = nullptr;
     QLabel *L_SW_Desc = nullptr;

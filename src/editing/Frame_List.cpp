@@ -155,6 +155,22 @@ void Delete_Row(Frame_Grid &grid, int Num_Row)
     grid.back() = Frame_Row{};
 }
 
+bool Frame_Grid_Changed(const Frame_Grid &loaded, const Frame_Grid &grid)
+{
+    auto filled = [](const Frame_Grid &rows) {
+        QList<const Frame_Row *> filled_rows;
+        for (const Frame_Row &row : rows)
+            if (row != Frame_Row{}) filled_rows.append(&row);
+        return filled_rows;
+    };
+    const QList<const Frame_Row *> before = filled(loaded);
+    const QList<const Frame_Row *> now = filled(grid);
+    if (before.size() != now.size()) return true;
+    for (qsizetype i = 0; i < now.size(); ++i)
+        if (*before[i] != *now[i] || before[i]->Stored_Index != now[i]->Stored_Index) return true;
+    return false;
+}
+
 QList<Frame_Row> Pack_Entries(const Frame_Grid &grid)
 {
     QList<Frame_Row> entries;

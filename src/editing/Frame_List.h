@@ -104,6 +104,12 @@ bool Insert_Row(Frame_Grid &grid, int Num_Row);
 // Removes row Num_Row (1..250), moving the rows below it up and clearing row 250.
 void Delete_Row(Frame_Grid &grid, int Num_Row);
 
+// Whether grid holds something that loaded (the grid as the file gave it) does not: a text, a
+// frame moved to another place, or a frame deleted and typed in again (its mappings would go).
+// Rows without any text do not count, so an empty row opened and nothing typed, or a text typed
+// and taken back, is no change.
+bool Frame_Grid_Changed(const Frame_Grid &loaded, const Frame_Grid &grid);
+
 // The entries in grid order, empty rows skipped: what the file receives.
 QList<Frame_Row> Pack_Entries(const Frame_Grid &grid);
 

@@ -36,6 +36,13 @@ Par_Gen_Texts Par_Gen_Merge_Defaults(const Par_Gen_Fields<std::optional<QString>
     return texts;
 }
 
+bool Par_Gen_Same(const Par_Gen_Texts &a, const Par_Gen_Texts &b)
+{
+    for (int i = 0; i < 4; ++i)
+        if (a.IP[i] != b.IP[i] || a.SM[i] != b.SM[i] || a.GAT[i] != b.GAT[i]) return false;
+    return a.CAN_BAUDRATE == b.CAN_BAUDRATE && a.EN_GAT == b.EN_GAT && a.Port == b.Port;
+}
+
 int Par_Gen_Baud_Index(const QString &text)
 {
     return Int_Text::Str_To_Int_Def(text, Default_Baud_Code);

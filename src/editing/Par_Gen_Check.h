@@ -16,6 +16,10 @@ Par_Gen_Texts Par_Gen_Merge_Defaults(const Par_Gen_Fields<std::optional<QString>
 // (a code outside 0..8 selects nothing), Default_Baud_Code when the text does not convert.
 int Par_Gen_Baud_Index(const QString &text);
 
+// True when both hold the same text in every setting: what decides whether the dialog holds a
+// change that Cancel would throw away.
+bool Par_Gen_Same(const Par_Gen_Texts &a, const Par_Gen_Texts &b);
+
 // The gateway counts as enabled only for the exact text "1".
 bool Par_Gen_Gateway_On(const QString &en_gat);
 

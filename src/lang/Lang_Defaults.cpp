@@ -230,4 +230,15 @@ const char16_t *const Lang_Default_Texts[] = {
     u"The updater could not be started:",  // STR222
     u"Last lines of its report %1:",  // STR223
     u"It left no new report in %1.",  // STR224
+    u"Error! The name of the new configuration is empty: type a name.",  // STR225
+    u"Error! The name holds only blanks: type a name that can be read.",  // STR226
+    u"Error! The name holds an invisible character (code %1), which a folder name must not hold.",  // STR227
+    u"Error! The name holds the character %1, which Windows does not allow in folder names: < > : \" / \\ | ? *",  // STR228
+    u"Error! The name begins with a blank, which Windows programs often lose from folder names.",  // STR229
+    u"Error! The name ends with a blank, which Windows drops from folder names.",  // STR230
+    u"Error! The name begins with a dot: such a folder is hidden and would not be listed.",  // STR231
+    u"Error! The name ends with a dot, which Windows drops from folder names.",  // STR232
+    u"Error! \"%1\" is the name of a Windows device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9), also with an extension.",  // STR233
+    u"Error! A configuration named \"%1\" already exists (letter case does not count).",  // STR234
+    u"Error! The folder %1 could not be created: %2",  // STR235
 };

@@ -46,6 +46,17 @@ enum Lang_Key : int {
     STR_Update_Not_Started,
     STR_Update_Report_Tail,  // %1 the report's path
     STR_Update_No_Report,  // %1 the report's path
+    STR_New_Name_Empty,
+    STR_New_Name_Blanks_Only,
+    STR_New_Name_Control,  // %1 the character's code (U+0009)
+    STR_New_Name_Forbidden,  // %1 the character
+    STR_New_Name_Leading_Blank,
+    STR_New_Name_Trailing_Blank,
+    STR_New_Name_Leading_Dot,
+    STR_New_Name_Trailing_Dot,
+    STR_New_Name_Device,  // %1 the device name as typed
+    STR_New_Name_Exists,  // %1 the existing configuration's name
+    STR_New_Name_Not_Created,  // %1 the folder, %2 the system's reason
     Lang_Key_End
 };
 

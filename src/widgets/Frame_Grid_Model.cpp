@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QTimer>
 
+#include <algorithm>
+
 Frame_Grid_Model::Frame_Grid_Model(const Frame_List_Kind &kind, QObject *parent)
     : QAbstractTableModel(parent), kind_(kind), grid_(Empty_Frame_Grid())
 {
@@ -143,25 +145,94 @@ Frame_Column_Kind Frame_Grid_Delegate::Kind_Of(const QModelIndex &index) const
     return kind_.Columns[index.column()].Kind;
 }
 
+namespace {
+
+bool Is_Tab(const QKeyEvent *key) { return key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab; }
+
+bool Is_Forward_Tab(const QKeyEvent *key)
+{
+    return key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier);
+}
+
+// The Type cell's drop-down list. Tab in the open list takes the highlighted type and goes on
+// to the next field, as Tab does in every other cell.
+class Type_Combo : public QComboBox {
+    Q_OBJECT
+public:
+    explicit Type_Combo(QWidget *parent) : QComboBox(parent) { view()->installEventFilter(this); }
+
+signals:
+    void Tabbed(bool forward, bool leave);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == view() && event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (Is_Tab(key)) {
+                const QModelIndex highlighted = view()->currentIndex();
+                if (highlighted.isValid()) setCurrentIndex(highlighted.row());
+                hidePopup();
+                emit Tabbed(Is_Forward_Tab(key), key->modifiers().testFlag(Qt::ControlModifier));
+                return true;
+            }
+        }
+        return QComboBox::eventFilter(watched, event);
+    }
+};
+
+}  // namespace
+
 QWidget *Frame_Grid_Delegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                                            const QModelIndex &index) const
 {
     if (Kind_Of(index) != Frame_Column_Kind::Type)
         return QStyledItemDelegate::createEditor(parent, option, index);
 
-    auto *combo = new QComboBox(parent);
+    auto *combo = new Type_Combo(parent);
     combo->setObjectName(QStringLiteral("CB_Type"));
     combo->setAccessibleName(QStringLiteral("Type"));
     combo->addItems({Frame_Type_11, Frame_Type_29});
+    Frame_Grid_Delegate *self = const_cast<Frame_Grid_Delegate *>(this);
     // Picking an item is the whole edit: store it and leave the cell at once.
-    connect(combo, &QComboBox::activated, this, [this, combo](int) {
-        Frame_Grid_Delegate *self = const_cast<Frame_Grid_Delegate *>(this);
+    connect(combo, &QComboBox::activated, this, [self, combo](int) {
         emit self->commitData(combo);
         emit self->closeEditor(combo, QAbstractItemDelegate::NoHint);
+    });
+    connect(combo, &Type_Combo::Tabbed, this, [self, combo](bool forward, bool leave) {
+        emit self->commitData(combo);
+        if (leave) {
+            emit self->closeEditor(combo, QAbstractItemDelegate::NoHint);
+            if (auto *view = qobject_cast<Frame_Grid_View *>(self->parent())) view->Leave(forward);
+            return;
+        }
+        emit self->closeEditor(combo, forward ? QAbstractItemDelegate::EditNextItem
+                                              : QAbstractItemDelegate::EditPreviousItem);
     });
     // Open the list straight away: one action to pick the type.
     QTimer::singleShot(0, combo, &QComboBox::showPopup);
     return combo;
+}
+
+bool Frame_Grid_Delegate::eventFilter(QObject *object, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        auto *editor = qobject_cast<QWidget *>(object);
+        if (editor && Is_Tab(key) && (key->modifiers() & Qt::ControlModifier)) {
+            emit commitData(editor);
+            emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+            if (auto *view = qobject_cast<Frame_Grid_View *>(parent())) view->Leave(Is_Forward_Tab(key));
+            return true;
+        }
+        // Shift+Tab may come as Tab with Shift held rather than as Backtab; either goes back.
+        if (editor && key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ShiftModifier)) {
+            emit commitData(editor);
+            emit closeEditor(editor, QAbstractItemDelegate::EditPreviousItem);
+            return true;
+        }
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
 }
 
 void Frame_Grid_Delegate::setEditorData(QWidget *editor, const QModelIndex &index) const
@@ -261,3 +332,74 @@ bool Frame_Grid_Delegate::editorEvent(QEvent *event, QAbstractItemModel *model,
     const bool checked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
     return model->setData(index, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
 }
+
+Frame_Grid_View::Frame_Grid_View(QWidget *parent) : QTableView(parent)
+{
+    setTabKeyNavigation(true);
+}
+
+void Frame_Grid_View::Leave(bool forward)
+{
+    // Past the grid's own Tab handling, straight to the widget after (or before) it.
+    QAbstractScrollArea::focusNextPrevChild(forward);
+}
+
+QModelIndex Frame_Grid_View::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    if (!model()) return QModelIndex();
+    const QModelIndex current = currentIndex();
+    const int last = model()->columnCount() - 1;
+    switch (action) {
+    case MoveNext:
+        if (!current.isValid()) return model()->index(0, First_Field);
+        if (current.column() >= last) return QModelIndex();  // Tab leaves the grid
+        return current.siblingAtColumn(std::max(current.column() + 1, First_Field));
+    case MovePrevious:
+        if (!current.isValid()) return model()->index(0, last);
+        if (current.column() <= First_Field) return QModelIndex();  // Shift+Tab leaves the grid
+        return current.siblingAtColumn(current.column() - 1);
+    default: {
+        // The arrows, Home and End never stop on a row number either.
+        const QModelIndex index = QTableView::moveCursor(action, modifiers);
+        if (index.isValid() && index.column() < First_Field) return index.siblingAtColumn(First_Field);
+        return index;
+    }
+    }
+}
+
+void Frame_Grid_View::keyPressEvent(QKeyEvent *event)
+{
+    // Ctrl+Tab does not come through the focus chain: the grid would take it as a plain Tab.
+    if (Is_Tab(event) && (event->modifiers() & Qt::ControlModifier)) {
+        Leave(Is_Forward_Tab(event));
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void Frame_Grid_View::focusInEvent(QFocusEvent *event)
+{
+    // Coming back into the grid (by Tab, or after a click on a row number) puts the cursor on a
+    // field, never on a row number.
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && current.column() < First_Field)
+        selectionModel()->setCurrentIndex(current.siblingAtColumn(First_Field), QItemSelectionModel::ClearAndSelect);
+    QTableView::focusInEvent(event);
+}
+
+void Frame_Grid_View::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    // Tab in the last field's editor (Shift+Tab in the first) closes it and leaves the grid at
+    // once, as it does when no editor is open.
+    const bool next = hint == QAbstractItemDelegate::EditNextItem;
+    if ((next || hint == QAbstractItemDelegate::EditPreviousItem) &&
+        !moveCursor(next ? MoveNext : MovePrevious, Qt::NoModifier).isValid()) {
+        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        Leave(next);
+        return;
+    }
+    QTableView::closeEditor(editor, hint);
+}
+
+#include "Frame_Grid_Model.moc"

@@ -1,11 +1,13 @@
 #pragma once
-// The frame list grid: a table model over the 250 rows of Frame_List.h and the delegate that
-// gives the Type column its drop-down list and the flag columns their check boxes.
+// The frame list grid: a table model over the 250 rows of Frame_List.h, the delegate that
+// gives the Type column its drop-down list and the flag columns their check boxes, and the view
+// that the keyboard walks through.
 #include "editing/Frame_List.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <QStyledItemDelegate>
+#include <QTableView>
 
 class QAbstractItemView;
 
@@ -65,10 +67,36 @@ protected:
     bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
                      const QModelIndex &index) override;
 
+    // Ctrl+Tab leaves the grid from an open editor as well.
+    bool eventFilter(QObject *object, QEvent *event) override;
+
 private:
     Frame_Column_Kind Kind_Of(const QModelIndex &index) const;
     // The check box's square, centred in the cell.
     QRect Check_Rect(const QStyleOptionViewItem &option, const QModelIndex &index) const;
 
     const Frame_List_Kind &kind_;
+};
+
+// The grid as the keyboard walks it. Tab moves along the row's fields, never onto the row
+// numbers; from the last field of a row it leaves the grid for the buttons, and Shift+Tab from
+// the first field leaves it backwards, so the buttons are a key away wherever the user types.
+// Ctrl+Tab and Ctrl+Shift+Tab leave the grid from any cell. The arrows move between rows.
+class Frame_Grid_View : public QTableView {
+    Q_OBJECT
+public:
+    explicit Frame_Grid_View(QWidget *parent);
+
+    // Moves the focus to the next (or previous) control after the grid.
+    void Leave(bool forward);
+    // The first column the user types into.
+    static constexpr int First_Field = 1;
+
+protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+
+protected slots:
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
 };

@@ -1,4 +1,6 @@
 // Creating and listing configuration folders, without any window.
+#include "lang/Lang_Table.h"
+#include "workspace/App_State.h"
 #include "workspace/Project_Folders.h"
 
 #include <QDir>
@@ -35,13 +37,19 @@ void Make_File(const QString &path)
 }  // namespace
 
 Q_DECLARE_METATYPE(New_Project_Result)
+Q_DECLARE_METATYPE(Name_Rule)
 
 class Tst_Project_Folders : public QObject {
     Q_OBJECT
 private slots:
+    void new_name_rules_data();
+    void new_name_rules();
+    void stored_names_that_break_the_rules_still_open_data();
+    void stored_names_that_break_the_rules_still_open();
     void create_data();
     void create();
     void create_needs_projects_folder();
+    void messages_say_what_is_wrong();
     void listing();
     void listing_of_missing_folder_is_empty();
     void preselection_data();
@@ -57,7 +65,7 @@ void Tst_Project_Folders::create_data()
 
     using R = New_Project_Result;
     QTest::newRow("plain name") << QStringList{} << "Line1" << R::Created;
-    QTest::newRow("blanks kept as typed") << QStringList{} << " Line 1 " << R::Created;
+    QTest::newRow("blanks inside") << QStringList{} << "Line 1  A" << R::Created;
     QTest::newRow("letters of other alphabets") << QStringList{} << "Linie Ä ü 線路" << R::Created;
     QTest::newRow("dots inside") << QStringList{"Line1"} << "Line1.v2" << R::Created;
 
@@ -83,6 +91,11 @@ void Tst_Project_Folders::create_data()
     QTest::newRow("control character") << QStringList{} << "Line\t1" << R::Not_Valid;
     QTest::newRow("null character") << QStringList{} << QStringLiteral("Line1") + QChar(0) + "x"
                                     << R::Not_Valid;
+    // What Windows cannot hold is refused before the existing folders are looked at.
+    QTest::newRow("blank at the end, beside the same name") << QStringList{"Alpha"} << "Alpha "
+                                                            << R::Not_Valid;
+    QTest::newRow("device name") << QStringList{} << "aux" << R::Not_Valid;
+    QTest::newRow("blanks only") << QStringList{} << "   " << R::Not_Valid;
 }
 
 void Tst_Project_Folders::create()
@@ -99,7 +112,7 @@ void Tst_Project_Folders::create()
     Make_Folders(projects, existing);
     const QStringList before = Tree(tmp.path());
 
-    QCOMPARE(Create_Project_Folder(projects, name), result);
+    QCOMPARE(Create_Project_Folder(projects, name).Result, result);
 
     QStringList after = Tree(tmp.path());
     if (result == New_Project_Result::Created) {
@@ -117,15 +130,155 @@ void Tst_Project_Folders::create_needs_projects_folder()
 {
     QTemporaryDir tmp;
     const QString projects = tmp.path() + "/PROJECTS";
-    // No PROJECTS folder: only one level is ever made, so nothing appears.
-    QCOMPARE(Create_Project_Folder(projects, "Line1"), New_Project_Result::Not_Valid);
+    // No PROJECTS folder: only one level is ever made, so nothing appears. The name is fine;
+    // the system's reason says what is not.
+    New_Project_Outcome outcome = Create_Project_Folder(projects, "Line1");
+    QCOMPARE(outcome.Result, New_Project_Result::Not_Created);
+    QCOMPARE(outcome.Folder, QDir::toNativeSeparators(projects + "/Line1"));
+    QVERIFY(!outcome.Reason.isEmpty());
     QVERIFY(Tree(tmp.path()).isEmpty());
 
     // A file of the same name is in the way: the folder cannot be made.
     QVERIFY(QDir().mkpath(projects));
     Make_File(projects + "/Notes");
-    QCOMPARE(Create_Project_Folder(projects, "Notes"), New_Project_Result::Not_Valid);
+    outcome = Create_Project_Folder(projects, "Notes");
+    QCOMPARE(outcome.Result, New_Project_Result::Not_Created);
+    QVERIFY(!outcome.Reason.isEmpty());
     QCOMPARE(Tree(tmp.path()), QStringList({"PROJECTS", "PROJECTS/Notes"}));
+}
+
+void Tst_Project_Folders::new_name_rules_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<Name_Rule>("rule");
+    QTest::addColumn<QString>("part");  // the character or device name the message names
+
+    using R = Name_Rule;
+    auto ok = [](const char *row, const QString &name) { QTest::newRow(row) << name << false << R::Empty << QString(); };
+    auto no = [](const char *row, const QString &name, R rule, const QString &part = {}) {
+        QTest::newRow(row) << name << true << rule << part;
+    };
+    ok("plain", "Line1");
+    ok("blanks inside", "Line 1");
+    ok("other alphabets", "Linie Ä ü 線路");
+    ok("dot inside", "Line1.v2");
+    ok("device name inside a word", "CONSOLE");
+    ok("device name with a letter more", "COM10");
+    ok("device name after a letter", "xnul");
+    ok("device name not first", "line.nul");
+    ok("COM without a digit", "COM");
+    ok("LPT0 is no device", "LPT0");
+    ok("no-break space inside", QStringLiteral("Line 1"));
+    ok("soft hyphen is printable", QStringLiteral("Line­1"));
+
+    no("empty", "", R::Empty);
+    no("one blank", " ", R::Blanks_Only);
+    no("blanks", "   ", R::Blanks_Only);
+    no("no-break spaces", QStringLiteral(" 　"), R::Blanks_Only);
+    no("tab", "Line\t1", R::Control_Character, "U+0009");
+    no("tab alone", "\t", R::Control_Character, "U+0009");
+    no("line break", "Line\n", R::Control_Character, "U+000A");
+    no("null", QStringLiteral("A") + QChar(0), R::Control_Character, "U+0000");
+    no("escape", "A\x1B", R::Control_Character, "U+001B");
+    no("DEL", "A\x7F", R::Control_Character, "U+007F");
+    no("C1 first", QStringLiteral("A"), R::Control_Character, "U+0080");
+    no("C1 last", QStringLiteral("A"), R::Control_Character, "U+009F");
+    no("not a character", QStringLiteral("A￿"), R::Control_Character, "U+FFFF");
+    no("lone surrogate", QStringLiteral("A") + QChar(0xD800), R::Control_Character, "U+D800");
+    no("less than", "a<b", R::Forbidden_Character, "<");
+    no("greater than", "a>b", R::Forbidden_Character, ">");
+    no("colon", "C:x", R::Forbidden_Character, ":");
+    no("quote", "a\"b", R::Forbidden_Character, "\"");
+    no("slash", "Alpha/Sub", R::Forbidden_Character, "/");
+    no("backslash", "Alpha\\Sub", R::Forbidden_Character, "\\");
+    no("bar", "a|b", R::Forbidden_Character, "|");
+    no("question mark", "why?", R::Forbidden_Character, "?");
+    no("star", "a*", R::Forbidden_Character, "*");
+    no("climbs out", "../Outside", R::Forbidden_Character, "/");
+    no("leading blank", " Line1", R::Leading_Blank);
+    no("leading no-break space", QStringLiteral(" Line1"), R::Leading_Blank);
+    no("trailing blank", "Line1 ", R::Trailing_Blank);
+    no("blanks at both ends", " Line 1 ", R::Leading_Blank);
+    no("dot", ".", R::Leading_Dot);
+    no("dot dot", "..", R::Leading_Dot);
+    no("hidden", ".Line1", R::Leading_Dot);
+    no("trailing dot", "Line1.", R::Trailing_Dot);
+    no("trailing dots", "Line1..", R::Trailing_Dot);
+    no("CON", "CON", R::Device_Name, "CON");
+    no("con, lower case", "con", R::Device_Name, "con");
+    no("PRN", "Prn", R::Device_Name, "Prn");
+    no("AUX", "AUX", R::Device_Name, "AUX");
+    no("NUL with an extension", "nul.txt", R::Device_Name, "nul");
+    no("NUL with two extensions", "NUL.tar.gz", R::Device_Name, "NUL");
+    no("COM1 with an extension", "COM1.cfg", R::Device_Name, "COM1");
+    no("COM9", "com9", R::Device_Name, "com9");
+    no("LPT1", "LPT1", R::Device_Name, "LPT1");
+    no("LPT9", "lpt9", R::Device_Name, "lpt9");
+    no("COM superscript one", QStringLiteral("COM¹"), R::Device_Name, QStringLiteral("COM¹"));
+    no("device, blank before the extension", "NUL .txt", R::Device_Name, "NUL");
+}
+
+void Tst_Project_Folders::new_name_rules()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, refused);
+    QFETCH(Name_Rule, rule);
+    QFETCH(QString, part);
+    const std::optional<Name_Fault> fault = New_Name_Fault(name);
+    QCOMPARE(fault.has_value(), refused);
+    if (fault) QCOMPARE(*fault, (Name_Fault{rule, part}));
+    // Whatever the rules let through makes exactly one folder directly inside PROJECTS.
+    if (!fault) QVERIFY(Is_Plain_Folder_Name(name));
+}
+
+void Tst_Project_Folders::stored_names_that_break_the_rules_still_open_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("trailing blank") << "Line 1 ";
+    QTest::newRow("leading blank") << " Line 1";
+    QTest::newRow("trailing dot") << "Line1.";
+    QTest::newRow("device name") << "con";
+    QTest::newRow("colon") << "A:B";
+}
+
+void Tst_Project_Folders::stored_names_that_break_the_rules_still_open()
+{
+    // Folders made by an earlier version or by hand keep working: the rules are for new names.
+    QFETCH(QString, name);
+    QVERIFY(New_Name_Fault(name));
+    QTemporaryDir tmp;
+    App_State state;
+    Set_Workspace(state, tmp.path());
+    Make_Folders(state.Dir_Projects, {name});
+    QCOMPARE(List_Configurations(state.Dir_Projects), QStringList{name});
+    state.Project_Name = name;
+    Reopen_Last_Project(state);
+    QCOMPARE(state.Project_Name, name);
+    QCOMPARE(state.Dir_Project, Configuration_Folder(state.Dir_Projects, name));
+}
+
+void Tst_Project_Folders::messages_say_what_is_wrong()
+{
+    Lang_Table texts;
+    Load_Default_Language(texts);
+    QTemporaryDir tmp;
+    Make_Folders(tmp.path(), {"Alpha"});
+    auto message = [&](const QString &name) { return New_Project_Message(texts, Create_Project_Folder(tmp.path(), name)); };
+
+    QCOMPARE(message(""), QString("Error! The name of the new configuration is empty: type a name."));
+    QCOMPARE(message("  "), QString("Error! The name holds only blanks: type a name that can be read."));
+    QCOMPARE(message("a\x7F"), QString("Error! The name holds an invisible character (code U+007F), which a "
+                                       "folder name must not hold."));
+    QCOMPARE(message("a?"), QString("Error! The name holds the character ?, which Windows does not allow in "
+                                    "folder names: < > : \" / \\ | ? *"));
+    QCOMPARE(message("Nul.cfg"), QString("Error! \"Nul\" is the name of a Windows device (CON, PRN, AUX, NUL, "
+                                         "COM1 to COM9, LPT1 to LPT9), also with an extension."));
+    QCOMPARE(message("Line1 "), QString("Error! The name ends with a blank, which Windows drops from folder names."));
+    // The folder as it is spelled, when the name differs from it in letter case only.
+    QCOMPARE(message("ALPHA"), QString("Error! A configuration named \"Alpha\" already exists (letter case does "
+                                       "not count)."));
+    QCOMPARE(message("Created"), QString());
 }
 
 void Tst_Project_Folders::listing()

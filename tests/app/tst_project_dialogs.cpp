@@ -7,6 +7,7 @@
 #include "dialogs/TFNew_Project.h"
 #include "dialogs/TFOpenConf.h"
 #include "app/TFVariroduvieFirmWare.h"
+#include "widgets/Mnemonics.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -20,10 +21,16 @@
 
 namespace {
 
-const QString Err_Empty = QStringLiteral("Error! Name Project is not valid");  // STR32
-const QString Err_Exists =
-    QStringLiteral("Error! Name project is not valid because directory already exists");  // STR31
-const QString Err_Not_Valid = QStringLiteral("Error! Name project is not valid");  // STR30
+const QString Err_Empty = QStringLiteral("Error! The name of the new configuration is empty: type a name.");
+QString Err_Exists(const QString &existing)
+{
+    return "Error! A configuration named \"" + existing + "\" already exists (letter case does not count).";
+}
+QString Err_Character(const QString &c)
+{
+    return "Error! The name holds the character " + c +
+           ", which Windows does not allow in folder names: < > : \" / \\ | ? *";
+}
 
 // The shared workspace after start-up, with helpers for the configuration folders.
 struct Workspace : Test_Workspace {
@@ -86,6 +93,7 @@ private slots:
     void main_window_road();
     void main_window_cancel_changes_nothing();
     void main_window_open_with_empty_list();
+    void open_keeps_folders_the_new_rules_refuse();
     void language_change_reaches_dialogs();
 };
 
@@ -95,14 +103,25 @@ void Tst_Project_Dialogs::new_refuses_name_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("error");
 
+    // Each message says what is wrong with the name.
     QTest::newRow("empty") << QStringList{"Alpha"} << "" << Err_Empty;
-    QTest::newRow("exists") << QStringList{"Alpha"} << "Alpha" << Err_Exists;
-    QTest::newRow("exists in other case") << QStringList{"Alpha"} << "aLPHA" << Err_Exists;
-    QTest::newRow("below another configuration") << QStringList{"Alpha"} << "Alpha/bin"
-                                                 << Err_Not_Valid;
-    QTest::newRow("climbs out") << QStringList{"Alpha"} << "../MASTER" << Err_Not_Valid;
-    QTest::newRow("dot dot") << QStringList{"Alpha"} << ".." << Err_Not_Valid;
-    QTest::newRow("backslash") << QStringList{"Alpha"} << "A\\B" << Err_Not_Valid;
+    QTest::newRow("exists") << QStringList{"Alpha"} << "Alpha" << Err_Exists("Alpha");
+    QTest::newRow("exists in other case") << QStringList{"Alpha"} << "aLPHA" << Err_Exists("Alpha");
+    QTest::newRow("below another configuration") << QStringList{"Alpha"} << "Alpha/bin" << Err_Character("/");
+    QTest::newRow("climbs out") << QStringList{"Alpha"} << "../MASTER" << Err_Character("/");
+    QTest::newRow("dot dot") << QStringList{"Alpha"} << ".."
+                             << "Error! The name begins with a dot: such a folder is hidden and would not be listed.";
+    QTest::newRow("backslash") << QStringList{"Alpha"} << "A\\B" << Err_Character("\\");
+    QTest::newRow("colon") << QStringList{"Alpha"} << "Line:1" << Err_Character(":");
+    QTest::newRow("blanks only") << QStringList{"Alpha"} << "   "
+                                 << "Error! The name holds only blanks: type a name that can be read.";
+    QTest::newRow("trailing blank") << QStringList{"Alpha"} << "Line1 "
+                                    << "Error! The name ends with a blank, which Windows drops from folder names.";
+    QTest::newRow("trailing dot") << QStringList{"Alpha"} << "Line1."
+                                  << "Error! The name ends with a dot, which Windows drops from folder names.";
+    QTest::newRow("device name") << QStringList{"Alpha"} << "com1.cfg"
+                                 << "Error! \"com1\" is the name of a Windows device (CON, PRN, AUX, NUL, COM1 to "
+                                    "COM9, LPT1 to LPT9), also with an extension.";
 }
 
 void Tst_Project_Dialogs::new_refuses_name()
@@ -385,6 +404,28 @@ void Tst_Project_Dialogs::main_window_open_with_empty_list()
              QString("Use Step1 to open or create new configuration"));
 }
 
+void Tst_Project_Dialogs::open_keeps_folders_the_new_rules_refuse()
+{
+    // Folders of earlier versions, or made by hand, keep opening: the rules are for new names.
+    Workspace ws;
+    ws.Add({"Line 1.", "con", " Old "});
+    TFVariroduvieFirmWare &main_window = *ws.window;
+    Message_Recorder rec;
+    for (const QString name : {"Line 1.", "con", " Old "}) {
+        When_Modal([name] {
+            auto *list = Child<QListWidget>(Active_Modal(), "ListBox1");
+            const QList<QListWidgetItem *> found = list->findItems(name, Qt::MatchExactly);
+            if (!found.isEmpty()) list->setCurrentItem(found[0]);
+            QTest::mouseClick(Child<QPushButton>(Active_Modal(), "Btn_OK"), Qt::LeftButton);
+        });
+        QTest::mouseClick(Child<QPushButton>(&main_window, "Btn_Open"), Qt::LeftButton);
+        QCOMPARE(ws.state.Project_Name, name);
+        QCOMPARE(ws.state.Dir_Project, ws.Projects() + '/' + name);
+        QCOMPARE(Child<QLabel>(&main_window, "L_Name_Conf_L2")->text(), name);
+    }
+    QVERIFY(rec.Errors.isEmpty());
+}
+
 void Tst_Project_Dialogs::language_change_reaches_dialogs()
 {
     Workspace ws;
@@ -400,12 +441,13 @@ void Tst_Project_Dialogs::language_change_reaches_dialogs()
     QCOMPARE(Child<QLabel>(open_dlg, "Label1")->text(), QString("List of Avaliable Configurations"));
 
     for (int i = 25; i <= 37; ++i) state.Lang_Table.Items[i] = QStringLiteral("T%1").arg(i);
+    state.Lang_Table.Items[STR_New_Name_Empty] = QStringLiteral("T-empty");
     main_window.Change_Language();
     QCOMPARE(new_dlg->windowTitle(), QString("T25"));
     QCOMPARE(Child<QLabel>(new_dlg, "L_SW_Desc")->text(), QString("T26"));
-    QCOMPARE(Child<QLabel>(new_dlg, "Label1")->text(), QString("T27"));
-    QCOMPARE(Child<QPushButton>(new_dlg, "Btn_OK")->text(), QString("T28"));
-    QCOMPARE(Child<QPushButton>(new_dlg, "Btn_Cancel")->text(), QString("T29"));
+    QCOMPARE(Shown_Text(Child<QLabel>(new_dlg, "Label1")->text()), QString("T27"));
+    QCOMPARE(Shown_Text(Child<QPushButton>(new_dlg, "Btn_OK")->text()), QString("T28"));
+    QCOMPARE(Shown_Text(Child<QPushButton>(new_dlg, "Btn_Cancel")->text()), QString("T29"));
     QCOMPARE(open_dlg->windowTitle(), QString("T33"));
     QCOMPARE(Child<QLabel>(open_dlg, "L_SW_Desc")->text(), QString("T34"));
     QCOMPARE(Child<QLabel>(open_dlg, "Label1")->text(), QString("T35"));
@@ -416,7 +458,7 @@ void Tst_Project_Dialogs::language_change_reaches_dialogs()
     // The errors come from the table as it is now.
     new_dlg->show();
     QTest::keyClick(Child<QLineEdit>(new_dlg, "E_New_Proj"), Qt::Key_Return);
-    QCOMPARE(rec.Errors, QStringList{"T32"});
+    QCOMPARE(rec.Errors, QStringList{"T-empty"});
     new_dlg->reject();
 }
 

@@ -27,6 +27,8 @@ private slots:
     void read_grid_packs_file_rows_from_row_1();
     void read_grid_refuses_files_it_cannot_show_whole_data();
     void read_grid_refuses_files_it_cannot_show_whole();
+    void grid_changed_data();
+    void grid_changed();
 };
 
 namespace {
@@ -390,6 +392,56 @@ void Tst_Frame_List::read_grid_refuses_files_it_cannot_show_whole()
         QVERIFY2(error.Text().startsWith(path), qPrintable(error.Text()));
         QVERIFY2(error.Text().contains(reason), qPrintable(error.Text()));
     }
+}
+
+void Tst_Frame_List::grid_changed_data()
+{
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<bool>("changed");
+    QTest::newRow("nothing") << "none" << false;
+    QTest::newRow("typed and taken back") << "typed back" << false;
+    QTest::newRow("empty row opened") << "insert" << false;
+    QTest::newRow("empty row opened and deleted") << "insert delete" << false;
+    QTest::newRow("gap closed") << "close gap" << false;
+    QTest::newRow("mnemonic typed") << "mnemonic" << true;
+    QTest::newRow("text in an empty row") << "stray text" << true;
+    QTest::newRow("flag never clicked now unticked") << "flag" << true;
+    QTest::newRow("frame deleted") << "delete" << true;
+    QTest::newRow("frame deleted and typed again") << "retype" << true;
+}
+
+void Tst_Frame_List::grid_changed()
+{
+    QFETCH(QString, edit);
+    QFETCH(bool, changed);
+    // As loaded: frame 0 in row 1, an empty row, frame 1 in row 3.
+    Frame_Grid loaded = Empty_Frame_Grid();
+    loaded[0] = Tx("0x181", "8", A11, "", "Y", "100");
+    loaded[0].Stored_Index = 0;
+    loaded[2] = Tx("0x182", "2", A11, "Y", "", "");
+    loaded[2].Stored_Index = 1;
+    Frame_Grid grid = loaded;
+
+    if (edit == "typed back") {
+        grid[0].Dimension = "7";
+        grid[0].Dimension = "8";
+    }
+    if (edit.startsWith("insert")) QVERIFY(Insert_Row(grid, 1));
+    if (edit == "insert delete") Delete_Row(grid, 1);
+    if (edit == "close gap") Delete_Row(grid, 2);
+    if (edit == "mnemonic") grid[2].Mnemonic = "Motor";
+    if (edit == "stray text") grid[5].Mnemonic = "later";
+    if (edit == "flag") grid[0].DataChange = "N";
+    if (edit == "delete") Delete_Row(grid, 1);
+    if (edit == "retype") {
+        // The same texts, but in a new row: the mappings of the deleted frame would go.
+        const Frame_Row first = grid[0];
+        Delete_Row(grid, 1);
+        QVERIFY(Insert_Row(grid, 1));
+        grid[0] = first;
+        grid[0].Stored_Index = -1;
+    }
+    QCOMPARE(Frame_Grid_Changed(loaded, grid), changed);
 }
 
 QTEST_APPLESS_MAIN(Tst_Frame_List)

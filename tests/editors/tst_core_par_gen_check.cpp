@@ -11,6 +11,8 @@ private slots:
     void stored_texts_win_over_defaults();
     void baud_code_and_gateway_texts_data();
     void baud_code_and_gateway_texts();
+    void same_texts_data();
+    void same_texts();
 };
 
 // Field keys: IP1..IP4, SM1..SM4, GAT1..GAT4, PORT, EN_GAT.
@@ -110,6 +112,35 @@ void Tst_Par_Gen_Check::baud_code_and_gateway_texts()
     QFETCH(bool, gateway);
     QCOMPARE(Par_Gen_Baud_Index(text), baud);
     QCOMPARE(Par_Gen_Gateway_On(text), gateway);
+}
+
+void Tst_Par_Gen_Check::same_texts_data()
+{
+    // "KEY=text" changes to the defaults; whether the result still counts as the same settings.
+    QTest::addColumn<QStringList>("changes");
+    QTest::addColumn<bool>("same");
+    QTest::newRow("nothing") << QStringList{} << true;
+    QTest::newRow("same text again") << QStringList{"IP1=192"} << true;
+    QTest::newRow("baud rate") << QStringList{"CAN_BAUDRATE=6"} << false;
+    QTest::newRow("last IP part") << QStringList{"IP4=11"} << false;
+    QTest::newRow("last mask part") << QStringList{"SM4=1"} << false;
+    QTest::newRow("gateway flag") << QStringList{"EN_GAT=1"} << false;
+    QTest::newRow("last gateway part") << QStringList{"GAT4=2"} << false;
+    QTest::newRow("port") << QStringList{"Port=503"} << false;
+    QTest::newRow("a blank more") << QStringList{"Port=502 "} << false;
+}
+
+void Tst_Par_Gen_Check::same_texts()
+{
+    QFETCH(QStringList, changes);
+    QFETCH(bool, same);
+    Par_Gen_Texts t = Par_Gen_Defaults();
+    for (const QString &change : changes) {
+        const QString key = change.section('=', 0, 0);
+        (key == "CAN_BAUDRATE" ? t.CAN_BAUDRATE : Field(t, key)) = change.section('=', 1);
+    }
+    QCOMPARE(Par_Gen_Same(Par_Gen_Defaults(), t), same);
+    QCOMPARE(Par_Gen_Same(t, Par_Gen_Defaults()), same);
 }
 
 QTEST_GUILESS_MAIN(Tst_Par_Gen_Check)

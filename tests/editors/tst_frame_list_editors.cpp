@@ -8,6 +8,7 @@
 #include "widgets/Frame_Grid_Model.h"
 #include "dialogs/TFFrame_List.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
 #include <QComboBox>
@@ -29,6 +30,11 @@ private slots:
     void main_window_opens_both_editors();
     void pasted_unstorable_character_is_refused_data();
     void pasted_unstorable_character_is_refused();
+    void keyboard_alone_types_a_frame_and_saves();
+    void tab_walks_the_row_then_leaves_data();
+    void tab_walks_the_row_then_leaves();
+    void every_showing_starts_in_the_first_field();
+    void buttons_answer_their_letters();
 
 private:
     std::unique_ptr<Test_Workspace> ws_;
@@ -64,6 +70,43 @@ void Tick(TFFrame_List &dialog, int row, int column) { Click_Cell(dialog, row, c
 QPushButton *Button(QWidget &dialog, const char *name)
 {
     return dialog.findChild<QPushButton *>(QLatin1String(name));
+}
+
+// Where the keyboard is: the open list of a drop-down, or the focused control.
+QWidget *Key_Target()
+{
+    if (QWidget *popup = QApplication::activePopupWidget()) return popup->focusWidget() ? popup->focusWidget() : popup;
+    return QApplication::focusWidget();
+}
+
+void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QWidget *target = Key_Target();
+    QVERIFY(target);
+    QTest::keyClick(target, key, modifiers);
+}
+
+void Type(const QString &text)
+{
+    for (const QChar c : text) {
+        QWidget *target = Key_Target();
+        QVERIFY(target);
+        QTest::keyClick(target, c.toLatin1());
+    }
+}
+
+// The focused control's name, or for the grid the cell it is on ("sga 1,3"; "sga 1,3 editing"
+// while the cell's editor has the focus).
+QString Focus_Place(TFFrame_List &dialog)
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus) return QStringLiteral("(none)");
+    QTableView *grid = dialog.Grid_View();
+    const QModelIndex current = grid->currentIndex();
+    const QString cell = QStringLiteral("sga %1,%2").arg(current.row() + 1).arg(current.column());
+    if (focus == grid) return cell;
+    if (grid->isAncestorOf(focus)) return cell + QStringLiteral(" editing");
+    return focus->objectName();
 }
 
 QByteArray Receive_File(int rows)
@@ -268,8 +311,9 @@ void Tst_Frame_List_Editors::main_window_opens_both_editors()
         const char *title;
         int columns;
     };
-    for (const Step &step : {Step{"Btn_Receive_COB", "TFReceiveCAN", "Receive CAN", Receive_Col::Count},
-                             Step{"Btn_Transmit_COB", "TFTransmitCAN", "Transmit CAN", Transmit_Col::Count}}) {
+    // The title names the configuration being edited.
+    for (const Step &step : {Step{"Btn_Receive_COB", "TFReceiveCAN", "Receive CAN \u2013 Line1", Receive_Col::Count},
+                             Step{"Btn_Transmit_COB", "TFTransmitCAN", "Transmit CAN \u2013 Line1", Transmit_Col::Count}}) {
         QString seen;
         int columns = 0;
         When_Modal([&] {
@@ -279,7 +323,7 @@ void Tst_Frame_List_Editors::main_window_opens_both_editors()
             modal->findChild<QPushButton *>("Btn_OK")->click();
         });
         ws_->Click(step.button);
-        QCOMPARE(seen, QString::fromLatin1(step.dialog) + "|" + step.title);
+        QCOMPARE(seen, QString::fromLatin1(step.dialog) + "|" + QString::fromUtf8(step.title));
         QCOMPARE(columns, step.columns);
     }
     // OK on the empty lists wrote both files: the root and no rows.
@@ -330,6 +374,166 @@ void Tst_Frame_List_Editors::pasted_unstorable_character_is_refused()
     QCOMPARE(messages_->Errors.size(), 1);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(Read_All(state_->Files.CAN_Receive), stored);
+}
+
+void Tst_Frame_List_Editors::keyboard_alone_types_a_frame_and_saves()
+{
+    TFReceiveCAN dialog(*state_);
+    QVERIFY(dialog.FormShow());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QCOMPARE(Focus_Place(dialog), QStringLiteral("sga 1,1"));
+
+    // A frame typed field by field; Tab goes on to the next field with its editor open.
+    Type("0x181");
+    Press(Qt::Key_Tab);
+    QCOMPARE(Focus_Place(dialog), QStringLiteral("sga 1,2 editing"));
+    Type("8");
+    Press(Qt::Key_Tab);
+    // The type's list opens by itself; the arrow picks, Tab takes it and goes on.
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    Press(Qt::Key_Down);
+    Press(Qt::Key_Down);
+    Press(Qt::Key_Tab);
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+    QCOMPARE(Focus_Place(dialog), QStringLiteral("sga 1,4 editing"));
+    Type("1000");
+    Press(Qt::Key_Tab);
+    Type("Motor");
+    // Tab from the last field leaves the grid for OK, and Enter presses it.
+    Press(Qt::Key_Tab);
+    QCOMPARE(Focus_Place(dialog), QStringLiteral("Btn_OK"));
+    Press(Qt::Key_Return);
+
+    QCOMPARE(messages_->Errors, QStringList());
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(Read_All(state_->Files.CAN_Receive),
+             QByteArray("<ReceiveCAN><row CobID=\"0x181\" Dimension=\"8\" Type=\"CAN 2.0B 29 bits\" TimeOut=\"1000\" "
+                        "Mnemonic=\"Motor\"/></ReceiveCAN><!--SW_VERSION = 1.102-->"));
+}
+
+void Tst_Frame_List_Editors::tab_walks_the_row_then_leaves_data()
+{
+    QTest::addColumn<bool>("transmit");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<bool>("editing");  // the cell's editor is open when the key comes
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("lands");
+
+    const int tab = Qt::Key_Tab, none = Qt::NoModifier, shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier;
+    using R = QString;
+    QTest::newRow("Tab: next field") << false << 1 << 1 << false << tab << none << R("sga 1,2");
+    QTest::newRow("Tab from an editor: next field, edited") << false << 3 << 2 << true << tab << none
+                                                            << R("sga 3,3 editing");
+    QTest::newRow("Tab from the last field: OK") << false << 1 << 5 << false << tab << none << R("Btn_OK");
+    QTest::newRow("Tab from the last field of row 7: OK") << false << 7 << 5 << false << tab << none << R("Btn_OK");
+    QTest::newRow("Tab from the last field's editor: OK") << false << 2 << 5 << true << tab << none << R("Btn_OK");
+    QTest::newRow("Tab from the last row's last field: OK") << false << 250 << 5 << false << tab << none
+                                                            << R("Btn_OK");
+    QTest::newRow("Shift+Tab: field before") << false << 4 << 3 << false << tab << shift << R("sga 4,2");
+    QTest::newRow("Shift+Tab from the first field: the last button") << false << 1 << 1 << false << tab << shift
+                                                                     << R("Btn_InsRow");
+    QTest::newRow("Shift+Tab from the first field of row 9: the last button")
+        << false << 9 << 1 << false << tab << shift << R("Btn_InsRow");
+    QTest::newRow("Shift+Tab from the first field's editor") << false << 1 << 1 << true << tab << shift
+                                                             << R("Btn_InsRow");
+    QTest::newRow("Ctrl+Tab from the middle: OK") << false << 2 << 3 << false << tab << ctrl << R("Btn_OK");
+    QTest::newRow("Ctrl+Tab from an editor: OK") << false << 2 << 2 << true << tab << ctrl << R("Btn_OK");
+    QTest::newRow("Ctrl+Shift+Tab from the middle") << false << 2 << 3 << false << tab << (ctrl | shift)
+                                                    << R("Btn_InsRow");
+    QTest::newRow("Home stops at the first field") << false << 2 << 4 << false << int(Qt::Key_Home) << none
+                                                   << R("sga 2,1");
+    QTest::newRow("Left from the first field stays") << false << 2 << 1 << false << int(Qt::Key_Left) << none
+                                                     << R("sga 2,1");
+    QTest::newRow("transmit: Tab across the flags") << true << 1 << 4 << false << tab << none << R("sga 1,5");
+    QTest::newRow("transmit: Tab from the last field: OK") << true << 1 << 7 << false << tab << none
+                                                           << R("Btn_OK");
+}
+
+void Tst_Frame_List_Editors::tab_walks_the_row_then_leaves()
+{
+    QFETCH(bool, transmit);
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QFETCH(bool, editing);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, lands);
+    std::unique_ptr<TFFrame_List> dialog;
+    if (transmit)
+        dialog = std::make_unique<TFTransmitCAN>(*state_);
+    else
+        dialog = std::make_unique<TFReceiveCAN>(*state_);
+    QVERIFY(dialog->FormShow());
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    QTableView *grid = dialog->Grid_View();
+    const QModelIndex cell = Cell(*dialog, row, column);
+    grid->scrollTo(cell);
+    grid->setCurrentIndex(cell);
+    grid->setFocus();
+    if (editing) {
+        QTest::keyClick(grid, Qt::Key_F2);
+        QVERIFY(grid->indexWidget(cell));
+        QTest::keyClicks(grid->indexWidget(cell), "7");
+    }
+    Press(Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(Focus_Place(*dialog), lands);
+    // Whatever was typed into the cell left behind is kept.
+    if (editing) QVERIFY(dialog->Grid_Model()->Cell(row, column).endsWith(u'7'));
+}
+
+void Tst_Frame_List_Editors::every_showing_starts_in_the_first_field()
+{
+    Write_All(state_->Files.CAN_Receive, Receive_File(3));
+    TFReceiveCAN dialog(*state_);
+    for (int showing = 0; showing < 2; ++showing) {
+        QVERIFY(dialog.FormShow());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTRY_COMPARE(Focus_Place(dialog), QStringLiteral("sga 1,1"));
+        // Left somewhere else: a cell further down, then the Cancel button.
+        Click_Cell(dialog, 3, Receive_Col::TimeOut);
+        Button(dialog, "Btn_Cancel")->setFocus();
+        QTest::keyClick(Button(dialog, "Btn_Cancel"), Qt::Key_Escape);
+        QVERIFY(!dialog.isVisible());
+    }
+    QVERIFY(messages_->Questions.isEmpty());
+}
+
+void Tst_Frame_List_Editors::buttons_answer_their_letters()
+{
+    // Every button has a letter of its own, in every language, and Alt+letter presses it even
+    // while a cell is being typed into.
+    ws_->Copy_Shipped_Languages();
+    for (const QString &language : Test_Workspace::Shipped_Languages()) {
+        ws_->Switch_Language(language);
+        TFTransmitCAN dialog(*state_);
+        QSet<QChar> letters;
+        for (const char *name : {"Btn_OK", "Btn_Cancel", "Btn_DelRow", "Btn_InsRow"}) {
+            const QString text = Button(dialog, name)->text();
+            const qsizetype mark = text.indexOf(u'&');
+            QVERIFY2(mark >= 0 && mark + 1 < text.size(), qPrintable(language + ": " + text));
+            letters.insert(text[mark + 1].toLower());
+        }
+        QCOMPARE(letters.size(), 4);
+    }
+    ws_->Switch_Language(QStringLiteral("English"));
+    TFReceiveCAN dialog(*state_);
+    QVERIFY(dialog.FormShow());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QCOMPARE(Button(dialog, "Btn_InsRow")->text(), QStringLiteral("&Insert Row"));
+    // OK takes the cell still being typed, and its check finds the type missing.
+    Type("0x1");
+    QTest::keyClick(Key_Target(), Qt::Key_O, Qt::AltModifier);
+    QTRY_COMPARE(messages_->Errors, QStringList{"Error in row 1!! Type of CAN message must be selected"});
+    QCOMPARE(dialog.Grid_Model()->Cell(1, Receive_Col::CobID), QStringLiteral("0x1"));
+    QVERIFY(dialog.isVisible());
+    QVERIFY(!QFile::exists(state_->Files.CAN_Receive));
 }
 
 QTEST_MAIN(Tst_Frame_List_Editors)

@@ -6,6 +6,7 @@
 #include "config/Image_Builder.h"
 #include "config/Project_Files.h"
 #include "dialogs/TFParGen.h"
+#include "widgets/Mnemonics.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -36,7 +37,9 @@ private slots:
     void cancel_asks_only_after_a_change_data();
     void cancel_asks_only_after_a_change();
     void cancel_no_keeps_edits_and_reopening_shows_the_file();
-    void close_box_closes_without_asking();
+    void close_box_asks_like_cancel();
+    void opens_on_the_baud_rate_and_enter_is_ok();
+    void headings_take_the_keyboard_to_their_fields();
     void saved_defaults_give_the_device_header();
     void pasted_unstorable_character_is_undone();
 
@@ -134,10 +137,10 @@ void Tst_Par_Gen::controls_layout_and_texts()
     QCOMPARE(W<QLabel>("L_SW_Desc")->text(), QString("Set Communication Setting"));
     QCOMPARE(W<QGroupBox>("GB_CAN")->title(), QString(" CAN "));
     QCOMPARE(W<QGroupBox>("GB_Modbus_TCP_Slave")->title(), QString(" Modbus TCP Slave "));
-    QCOMPARE(W<QCheckBox>("CB_ModTCPs_EN_GAT")->text(), QString("GATEWAY"));
-    QCOMPARE(W<QLabel>("L_ModTCPs_Port")->text(), QString("Port"));
-    QCOMPARE(W<QPushButton>("Btn_OK")->text(), QString("OK"));
-    QCOMPARE(W<QPushButton>("Btn_Cancel")->text(), QString("Cancel"));
+    QCOMPARE(Shown_Text(W<QCheckBox>("CB_ModTCPs_EN_GAT")->text()), QString("GATEWAY"));
+    QCOMPARE(Shown_Text(W<QLabel>("L_ModTCPs_Port")->text()), QString("Port"));
+    QCOMPARE(Shown_Text(W<QPushButton>("Btn_OK")->text()), QString("OK"));
+    QCOMPARE(Shown_Text(W<QPushButton>("Btn_Cancel")->text()), QString("Cancel"));
 
     // Nothing is cut off or covered: the groups stand one above the other with the buttons
     // below them, all inside the dialog, which keeps its size.
@@ -352,11 +355,13 @@ void Tst_Par_Gen::cancel_asks_only_after_a_change_data()
     QTest::addColumn<QString>("action");
     QTest::addColumn<bool>("asks");
     QTest::newRow("nothing") << "none" << false;
-    QTest::newRow("gateway box only") << "gateway" << false;
+    QTest::newRow("gateway box only") << "gateway" << true;
+    QTest::newRow("gateway box ticked twice") << "gateway twice" << false;
     QTest::newRow("typing in an octet") << "octet" << true;
     QTest::newRow("typing in the port") << "port" << true;
     QTest::newRow("baud rate") << "baud" << true;
-    QTest::newRow("typed and taken back") << "undo" << true;
+    QTest::newRow("baud rate and back") << "baud back" << false;
+    QTest::newRow("typed and taken back") << "undo" << false;
     QTest::newRow("Escape after typing") << "escape" << true;
 }
 
@@ -367,13 +372,15 @@ void Tst_Par_Gen::cancel_asks_only_after_a_change()
     Write_File("<Par_Gen><MODBUS_TCP_SLAVE_IP1>11</MODBUS_TCP_SLAVE_IP1></Par_Gen>");
     const QByteArray before = File_Bytes();
     QVERIFY(Open());
-    if (action == "gateway") W<QCheckBox>("CB_ModTCPs_EN_GAT")->click();
+    if (action.startsWith("gateway")) W<QCheckBox>("CB_ModTCPs_EN_GAT")->click();
+    if (action == "gateway twice") W<QCheckBox>("CB_ModTCPs_EN_GAT")->click();
     if (action == "octet" || action == "escape") QTest::keyClicks(E("E_SM3"), "7");
     if (action == "port") QTest::keyClicks(E("E_PORT"), "0");
-    if (action == "baud") {
+    if (action.startsWith("baud")) {
         W("CB_Baud_CAN")->setFocus();
         QTest::keyClick(W("CB_Baud_CAN"), Qt::Key_Down);
     }
+    if (action == "baud back") QTest::keyClick(W("CB_Baud_CAN"), Qt::Key_Up);
     if (action == "undo") {
         QTest::keyClicks(E("E_IP1"), "1");
         QTest::keyClick(E("E_IP1"), Qt::Key_Backspace);
@@ -389,9 +396,10 @@ void Tst_Par_Gen::cancel_asks_only_after_a_change()
     QCOMPARE(dlg_->result(), int(QDialog::Rejected));
     QCOMPARE(File_Bytes(), before);
 
-    // Whatever was toggled or typed is gone at the next showing.
+    // Whatever was toggled or typed is gone at the next showing, and nothing counts as changed.
     QVERIFY(Open());
     QCOMPARE(Shown(), "5|11.168.0.10|255.255.255.0|0|192.168.0.1|502");
+    QVERIFY(!dlg_->Changed());
 }
 
 void Tst_Par_Gen::cancel_no_keeps_edits_and_reopening_shows_the_file()
@@ -414,15 +422,65 @@ void Tst_Par_Gen::cancel_no_keeps_edits_and_reopening_shows_the_file()
     QVERIFY(!dlg_->Changed());
 }
 
-void Tst_Par_Gen::close_box_closes_without_asking()
+void Tst_Par_Gen::close_box_asks_like_cancel()
 {
     QVERIFY(Open());
     QTest::keyClicks(E("E_IP3"), "5");
+    const QString typed = E("E_IP3")->text();
     QVERIFY(dlg_->Changed());
+    messages_->Answers = {false};
+    QVERIFY(!dlg_->close());
+    QVERIFY(dlg_->isVisible());
+    QCOMPARE(E("E_IP3")->text(), typed);
     QVERIFY(dlg_->close());
-    QVERIFY(messages_->Questions.isEmpty());
+    QCOMPARE(messages_->Questions,
+             QStringList(2, QStringLiteral("Do you want to exit without saving changes?")));
     QCOMPARE(dlg_->result(), int(QDialog::Rejected));
     QCOMPARE(File_Bytes(), QByteArray("(no file)"));
+}
+
+void Tst_Par_Gen::opens_on_the_baud_rate_and_enter_is_ok()
+{
+    // Every showing starts on the first setting, wherever the last one was left.
+    QVERIFY(Open());
+    QTRY_COMPARE(QApplication::focusWidget(), W("CB_Baud_CAN"));
+    E("E_PORT")->setFocus();
+    QTest::keyClick(E("E_PORT"), Qt::Key_Escape);
+    QVERIFY(!dlg_->isVisible());
+    QVERIFY(Open());
+    QTRY_COMPARE(QApplication::focusWidget(), W("CB_Baud_CAN"));
+
+    // Tab reaches every field in order, then the buttons; Enter anywhere is OK.
+    QStringList road;
+    for (int i = 0; i < 17; ++i) {
+        road << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(road, QStringList({"CB_Baud_CAN", "E_IP1", "E_IP2", "E_IP3", "E_IP4", "E_SM1", "E_SM2", "E_SM3",
+                                "E_SM4", "CB_ModTCPs_EN_GAT", "E_GAT1", "E_GAT2", "E_GAT3", "E_GAT4", "E_PORT",
+                                "Btn_OK", "Btn_Cancel"}));
+    E("E_PORT")->setFocus();
+    QTest::keyClick(E("E_PORT"), Qt::Key_Return);
+    QVERIFY(!dlg_->isVisible());
+    QCOMPARE(dlg_->result(), int(QDialog::Accepted));
+    QVERIFY(File_Bytes().startsWith("<Par_Gen>"));
+}
+
+void Tst_Par_Gen::headings_take_the_keyboard_to_their_fields()
+{
+    QVERIFY(Open());
+    struct Jump {
+        const char *heading;
+        const char *field;
+    };
+    for (const Jump &jump : {Jump{"L_CAN_Baud", "CB_Baud_CAN"}, Jump{"L_ModTCPs_IP", "E_IP1"},
+                             Jump{"L_ModTCPs_SM", "E_SM1"}, Jump{"L_ModTCPs_Port", "E_PORT"}}) {
+        const QString text = W<QLabel>(jump.heading)->text();
+        const qsizetype mark = text.indexOf(u'&');
+        QVERIFY2(mark >= 0 && mark + 1 < text.size(), jump.heading);
+        QTest::keyClick(dlg_.get(), text[mark + 1].toLower().toLatin1(), Qt::AltModifier);
+        QTRY_COMPARE(QApplication::focusWidget(), W(jump.field));
+    }
 }
 
 void Tst_Par_Gen::saved_defaults_give_the_device_header()

@@ -111,7 +111,9 @@ void Tst_Mappings_Follow_Frames::cancel_after_a_delete_writes_neither_file()
         QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("Btn_Cancel")), Qt::LeftButton);
     });
     ws.Click("Btn_Receive_COB");
-    QCOMPARE(messages.Questions.size(), 1);  // the row's deletion, nothing about mappings
+    // The row's deletion, then whether to throw that away; nothing about mappings.
+    QCOMPARE(messages.Questions, QStringList({"Are you sure to delete the Row number 1",
+                                              "Do you want to exit without saving changes?"}));
     QCOMPARE(Read_All(ws.state.Files.CAN_Receive), frames);
     QCOMPARE(Read_All(ws.state.Files.Define_CAN_Receive), mappings);
 }

@@ -1,0 +1,163 @@
+// The communication settings, the two frame lists and the new configuration dialog in each
+// shipped language: every label, button, group title and column title shows its whole text, and
+// in English the dialogs keep the places and sizes they were drawn with.
+#include "Test_Support.h"
+#include "Test_Workspace.h"
+#include "dialogs/TFFrame_List.h"
+#include "dialogs/TFNew_Project.h"
+#include "dialogs/TFParGen.h"
+#include "widgets/Mnemonics.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableView>
+#include <QtTest>
+
+namespace {
+
+// Every text of the dialog that its control shows only in part, as "name: text".
+QStringList Cut_Texts(QWidget *dialog)
+{
+    QStringList cut;
+    auto report = [&cut](const QWidget *w, const QString &text) { cut << w->objectName() + ": " + text; };
+    for (QWidget *w : dialog->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(dialog)) continue;
+        // A control that reaches past its parent is cut by it.
+        if (qobject_cast<QLabel *>(w) || qobject_cast<QAbstractButton *>(w)) {
+            if (!QRect(QPoint(), w->parentWidget()->size()).contains(w->geometry()))
+                report(w, QStringLiteral("beyond its parent"));
+        }
+        if (auto *l = qobject_cast<QLabel *>(w)) {
+            if (l->text().isEmpty()) continue;
+            if (l->wordWrap()) {
+                if (l->height() < l->heightForWidth(l->width())) report(w, l->text());
+            } else if (l->contentsRect().width() - 2 * l->margin() <
+                       l->fontMetrics().horizontalAdvance(Shown_Text(l->text()))) {
+                report(w, l->text());
+            }
+        } else if (auto *b = qobject_cast<QAbstractButton *>(w)) {
+            if (!b->text().isEmpty() && b->width() < b->sizeHint().width()) report(w, b->text());
+        } else if (auto *g = qobject_cast<QGroupBox *>(w)) {
+            if (g->width() < g->minimumSizeHint().width()) report(w, g->title());
+        } else if (auto *h = qobject_cast<QHeaderView *>(w); h && h->orientation() == Qt::Horizontal) {
+            for (int i = 0; i < h->count(); ++i)
+                if (h->sectionSize(i) < h->sectionSizeHint(i))
+                    report(w, h->model()->headerData(i, Qt::Horizontal).toString());
+        }
+    }
+    return cut;
+}
+
+struct Dialog_Case {
+    const char *name;
+    std::function<QDialog *(App_Windows &)> dialog;
+};
+
+const QList<Dialog_Case> &Dialogs()
+{
+    static const QList<Dialog_Case> dialogs{
+        {"TFParGen", [](App_Windows &w) -> QDialog * { return w.ParGen; }},
+        {"TFReceiveCAN", [](App_Windows &w) -> QDialog * { return w.ReceiveCAN; }},
+        {"TFTransmitCAN", [](App_Windows &w) -> QDialog * { return w.TransmitCAN; }},
+        {"TFNew_Project", [](App_Windows &w) -> QDialog * { return w.New_Project; }},
+    };
+    return dialogs;
+}
+
+// Shows the dialog as the main window does, without running it.
+void Show(QDialog *dialog)
+{
+    if (auto *settings = qobject_cast<TFParGen *>(dialog)) QVERIFY(settings->FormShow());
+    if (auto *frames = qobject_cast<TFFrame_List *>(dialog)) QVERIFY(frames->FormShow());
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+}
+
+template <class T = QWidget>
+T *Get(QWidget *dialog, const char *name)
+{
+    T *w = dialog->findChild<T *>(QLatin1String(name));
+    if (!w) qFatal("control %s not found", name);
+    return w;
+}
+
+}  // namespace
+
+class Tst_Editor_Texts_Fit : public QObject {
+    Q_OBJECT
+private slots:
+    void every_text_shows_whole_data();
+    void every_text_shows_whole();
+    void english_layout_is_unchanged();
+};
+
+void Tst_Editor_Texts_Fit::every_text_shows_whole_data()
+{
+    QTest::addColumn<int>("dialog");
+    QTest::addColumn<QString>("language");
+    for (int i = 0; i < Dialogs().size(); ++i)
+        for (const QString &language : Test_Workspace::Shipped_Languages())
+            QTest::addRow("%s, %s", Dialogs()[i].name, qPrintable(language)) << i << language;
+}
+
+void Tst_Editor_Texts_Fit::every_text_shows_whole()
+{
+    QFETCH(int, dialog);
+    QFETCH(QString, language);
+    Test_Workspace ws;
+    ws.Copy_Shipped_Languages();
+    ws.Start();
+    ws.Open_Configuration(QStringLiteral("Line 1"));
+    // From another language first: what a language change leaves behind must fit too.
+    ws.Switch_Language(language == QStringLiteral("Français") ? QStringLiteral("Deutsch") : QStringLiteral("Français"));
+    ws.Switch_Language(language);
+    QDialog *d = Dialogs()[dialog].dialog(ws.window->Windows());
+    Show(d);
+    const QStringList cut = Cut_Texts(d);
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("; "))));
+    d->hide();
+}
+
+void Tst_Editor_Texts_Fit::english_layout_is_unchanged()
+{
+    Test_Workspace ws;
+    ws.Copy_Shipped_Languages();
+    ws.Start();
+    ws.Open_Configuration(QStringLiteral("Line 1"));
+    ws.Switch_Language(QStringLiteral("Français"));
+    ws.Switch_Language(QStringLiteral("English"));
+    App_Windows &w = ws.window->Windows();
+
+    Show(w.ParGen);
+    QCOMPARE(w.ParGen->width(), 312);
+    QCOMPARE(Get(w.ParGen, "L_CAN_Baud")->geometry(), QRect(16, 24, 76, 18));
+    QCOMPARE(Get(w.ParGen, "CB_Baud_CAN")->geometry(), QRect(96, 20, 100, 24));
+    QCOMPARE(Get(w.ParGen, "L_ModTCPs_Port")->geometry(), QRect(16, 166, 76, 18));
+    QCOMPARE(Get(w.ParGen, "E_PORT")->geometry(), QRect(96, 164, 80, 22));
+    QCOMPARE(Get(w.ParGen, "L_ModTCPs_IP")->width(), 200);
+    QCOMPARE(Get(w.ParGen, "CB_ModTCPs_EN_GAT")->width(), 200);
+    w.ParGen->hide();
+
+    for (QDialog *d : {static_cast<QDialog *>(w.ReceiveCAN), static_cast<QDialog *>(w.TransmitCAN)}) {
+        Show(d);
+        QCOMPARE(d->size(), QSize(750, 337));
+        const QTableView *grid = Get<QTableView>(d, "sga");
+        // The columns as drawn, or as wide as their title when the font needs more (a column
+        // never grows for any other reason); the last column takes the rest.
+        const QList<int> drawn = d == w.ReceiveCAN ? QList<int>{40, 90, 90, 140, 90}
+                                                   : QList<int>{40, 90, 90, 140, 80, 80, 90};
+        QList<int> widths, expected;
+        for (int c = 0; c < drawn.size(); ++c) {
+            widths << grid->columnWidth(c);
+            expected << std::max(drawn[c], grid->horizontalHeader()->sectionSizeHint(c));
+        }
+        QCOMPARE(widths, expected);
+        d->hide();
+    }
+}
+
+QTEST_MAIN(Tst_Editor_Texts_Fit)
+#include "tst_editor_texts_fit.moc"
