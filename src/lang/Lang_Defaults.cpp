@@ -216,4 +216,6 @@ const char16_t *const Lang_Default_Texts[] = {
     u"Go on",  // STR208
     u"Go back",  // STR209
     u"The text holds a character that a configuration file cannot store (code %1).",  // STR210
+    u"Register %1 is already used by frame %2.",  // STR211
+    u"Send",  // STR212
 };

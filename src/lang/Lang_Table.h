@@ -32,6 +32,8 @@ enum Lang_Key : int {
     STR_Check_Go_On,
     STR_Check_Go_Back,
     STR_Text_Not_Storable,  // %1 the character's code (U+0001)
+    STR_Index_Used_By_Frame,  // %1 the register number, %2 the frame's Cob-ID as the frame list shows it
+    STR_Send_On_Write_Mark,
     Lang_Key_End
 };
 
