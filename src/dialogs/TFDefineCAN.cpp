@@ -45,8 +45,10 @@ constexpr int List_Buttons_Y = 412;
 constexpr int Button_H = 28;
 constexpr int Panel_Y = 450;
 constexpr int List_Button_Gap = 8;
-// A label may reach this close to the next column before its own column has to widen.
-constexpr int Label_Gap = 4;
+// How far a label may reach past its column into the gap after it before the column widens:
+// a text that needs a pixel more than drawn leaves the layout alone, a longer one does not
+// stick out beside the fields.
+constexpr int Label_Overhang = 4;
 // Where the transmit register lines show the send choice: after the widest usual line
 // ("65535; Byte 8; Byte 8;"), in dialog units as the frame list's column.
 constexpr int Send_Column_DLU = 75;
@@ -67,9 +69,9 @@ int Needed_Width(std::initializer_list<const QLabel *> labels)
     return width;
 }
 
-// A column keeps its drawn width while its labels fit into it and the gap after it; otherwise
-// it takes the width of its widest label.
-int Column_Width(int drawn, int room, int needed) { return needed <= room ? drawn : std::max(drawn, needed); }
+// A column keeps its drawn width while its labels fit into it and the overhang; otherwise it
+// takes the width of its widest label.
+int Column_Width(int drawn, int needed) { return needed <= drawn + Label_Overhang ? drawn : needed; }
 
 
 // Selects the list item at position value, or none when the list has no such item (a byte
@@ -215,14 +217,11 @@ void TFDefineCAN::Layout_Controls()
 
 void TFDefineCAN::Fit_Texts()
 {
-    const int frames_w = Column_Width(Frames_W, Regs_X - Label_Gap - Frames_X,
-                                      Needed_Width({L_CAN_Frame_Desc1, L_CAN_Frame_Desc2}));
-    const int regs_w =
-        Column_Width(Regs_W, Entry_X - Label_Gap - Regs_X, Needed_Width({L_Mod_Reg_Desc1, L_Mod_Reg_Desc2}));
-    int entry_w = Column_Width(Entry_W, Client_W - Label_Gap - Entry_X,
-                               Needed_Width({L_Mod_Ind_Desc1, L_Mod_Ind_Desc2, L_High_Part_Desc1,
-                                             L_High_Part_Desc2, L_Low_Part_Desc1, L_Low_Part_Desc2,
-                                             L_Send_on_Write}));
+    const int frames_w = Column_Width(Frames_W, Needed_Width({L_CAN_Frame_Desc1, L_CAN_Frame_Desc2}));
+    const int regs_w = Column_Width(Regs_W, Needed_Width({L_Mod_Reg_Desc1, L_Mod_Reg_Desc2}));
+    int entry_w = Column_Width(Entry_W, Needed_Width({L_Mod_Ind_Desc1, L_Mod_Ind_Desc2, L_High_Part_Desc1,
+                                                      L_High_Part_Desc2, L_Low_Part_Desc1, L_Low_Part_Desc2,
+                                                      L_Send_on_Write}));
     // The gaps between the columns and at the window's edges stay as drawn.
     const int regs_x = Frames_X + frames_w + (Regs_X - Frames_X - Frames_W);
     const int entry_x = regs_x + regs_w + (Entry_X - Regs_X - Regs_W);

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <algorithm>
@@ -190,6 +191,7 @@ private slots:
     void image_capacity_counts_the_other_direction();
     void leaving_asks_only_after_a_change_data();
     void leaving_asks_only_after_a_change();
+    void send_column_needs_no_scrolling();
     void in_use_message_names_the_frame_as_listed_data();
     void in_use_message_names_the_frame_as_listed();
     void keyboard_road_data();
@@ -661,6 +663,20 @@ void Tst_Define_CAN::leaving_asks_only_after_a_change()
     Click(d.get(), "Btn_Cancel");
     QVERIFY(!d->isVisible());
     QCOMPARE(messages.Questions.size(), asked ? 2 : 0);
+}
+
+void Tst_Define_CAN::send_column_needs_no_scrolling()
+{
+    Project p;
+    Message_Recorder messages;
+    TFDefineTransCAN d(p.State);
+    QVERIFY(Open(d));
+    Click_Line(&d, "LB_CAN_Frames", 1);
+    QCOMPARE(Lines(Regs(&d)), QStringList{"7; Byte 1; Byte 2;\tSend"});
+    // The list measures the line with the column it is drawn with, not a wider default.
+    Regs(&d)->doItemsLayout();
+    QCoreApplication::processEvents();
+    QCOMPARE(Regs(&d)->horizontalScrollBar()->maximum(), 0);
 }
 
 void Tst_Define_CAN::in_use_message_names_the_frame_as_listed_data()
