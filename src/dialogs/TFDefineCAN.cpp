@@ -7,7 +7,6 @@
 #include "widgets/Mnemonics.h"
 #include "widgets/Tab_Stop_Delegate.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QKeyEvent>
@@ -150,7 +149,8 @@ void TFDefineCAN::Layout_Controls()
     L_Mod_Reg_Desc1 = label("L_Mod_Reg_Desc1");
     L_Mod_Reg_Desc2 = label("L_Mod_Reg_Desc2");
     LB_Modbus_Regs = list("LB_Modbus_Regs");
-    if (dir_.Has_Send_on_Write()) LB_Modbus_Regs->setItemDelegate(new Tab_Stop_Delegate(LB_Modbus_Regs, Send_Column_DLU));
+    if (dir_.Has_Send_on_Write())
+        LB_Modbus_Regs->setItemDelegate(new Tab_Stop_Delegate(LB_Modbus_Regs, Send_Column_DLU));
     L_Mod_Reg_Desc1->setBuddy(LB_Modbus_Regs);
 
     L_Mod_Ind_Desc1 = label("L_Mod_Ind_Desc1");
