@@ -4,9 +4,9 @@
 #include "widgets/Dialog_Panels.h"
 #include "config/Project_Files.h"
 #include "widgets/Message_Box.h"
+#include "widgets/Mnemonics.h"
 #include "widgets/Tab_Stop_Delegate.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QKeyEvent>
@@ -14,8 +14,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
+
+#include <algorithm>
+#include <initializer_list>
 
 
 namespace {
@@ -24,6 +26,7 @@ constexpr int Client_W = 629;
 constexpr int Client_H = 496;
 
 // Three columns: frames, their registers, and the entry fields where a register is composed.
+// These are the sizes the English texts get; longer texts widen their column (Fit_Texts).
 constexpr int Frames_X = 16;
 constexpr int Frames_W = 172;
 constexpr int Regs_X = 198;
@@ -40,6 +43,34 @@ constexpr int Field_H = 24;
 constexpr int List_Buttons_Y = 412;
 constexpr int Button_H = 28;
 constexpr int Panel_Y = 450;
+constexpr int List_Button_Gap = 8;
+// How far a label may reach past its column into the gap after it before the column widens:
+// a text that needs a pixel more than drawn leaves the layout alone, a longer one does not
+// stick out beside the fields.
+constexpr int Label_Overhang = 4;
+// Where the transmit register lines show the send choice: after the widest usual line
+// ("65535; Byte 8; Byte 8;"), in dialog units as the frame list's column.
+constexpr int Send_Column_DLU = 75;
+
+// The width a label needs to show its whole text on one line.
+int Needed_Width(const QLabel *label)
+{
+    const int margins = label->width() - label->contentsRect().width() + 2 * label->margin();
+    return std::max(label->sizeHint().width(),
+                    label->fontMetrics().horizontalAdvance(Shown_Text(label->text())) + margins);
+}
+
+int Needed_Width(std::initializer_list<const QLabel *> labels)
+{
+    int width = 0;
+    for (const QLabel *label : labels)
+        if (label) width = std::max(width, Needed_Width(label));
+    return width;
+}
+
+// A column keeps its drawn width while its labels fit into it and the overhang; otherwise it
+// takes the width of its widest label.
+int Column_Width(int drawn, int needed) { return needed <= drawn + Label_Overhang ? drawn : needed; }
 
 
 // Selects the list item at position value, or none when the list has no such item (a byte
@@ -67,7 +98,7 @@ int Selected_Row(const QListWidget *list)
 }  // namespace
 
 TFDefineCAN::TFDefineCAN(App_State &state, const Mapping_Direction &direction, QWidget *parent)
-    : QDialog(parent), state_(state), dir_(direction)
+    : Editor_Dialog(state, parent), state_(state), dir_(direction)
 {
     setObjectName(dir_.Dir == Direction::Receive ? QStringLiteral("TFDefineRecCAN")
                                                  : QStringLiteral("TFDefineTransCAN"));
@@ -78,6 +109,7 @@ TFDefineCAN::TFDefineCAN(App_State &state, const Mapping_Direction &direction, Q
 
 void TFDefineCAN::Layout_Controls()
 {
+    // The controls are made here in the order Tab walks them; Fit_Texts places them.
     setFixedSize(Client_W, Client_H);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
@@ -86,72 +118,73 @@ void TFDefineCAN::Layout_Controls()
     P_Title = title.P_Title;
     L_SW_Code = title.L_SW_Code;
     L_SW_Desc = title.L_SW_Desc;
-    P_Title->setGeometry(0, 0, Client_W, Title_H);
 
-    auto label = [this](const char *name, int x, int y, int w) {
+    auto label = [this](const char *name) {
         auto *l = new QLabel(this);
         l->setObjectName(QLatin1String(name));
-        l->setGeometry(x, y, w, Label_H);
         return l;
     };
-    auto list = [this](const char *name, int x, int w) {
+    auto list = [this](const char *name) {
         auto *l = new QListWidget(this);
         l->setObjectName(QLatin1String(name));
-        l->setGeometry(x, List_Y, w, List_H);
         l->setSelectionMode(QAbstractItemView::SingleSelection);
-        l->setUniformItemSizes(true);
+        // Lines differ in length (a byte beyond the frame, the send column): each gets its own
+        // width, so that the longest can be scrolled to instead of being cut at the first one's.
+        l->setUniformItemSizes(false);
         return l;
     };
-    auto combo = [this](const char *name, int y) {
+    auto combo = [this](const char *name) {
         auto *c = new QComboBox(this);
         c->setObjectName(QLatin1String(name));
-        c->setGeometry(Entry_X, y, Entry_W, Field_H);
         return c;
     };
 
-    L_CAN_Frame_Desc1 = label("L_CAN_Frame_Desc1", Frames_X, Desc1_Y, Frames_W);
-    L_CAN_Frame_Desc2 = label("L_CAN_Frame_Desc2", Frames_X, Desc2_Y, Frames_W);
-    LB_CAN_Frames = list("LB_CAN_Frames", Frames_X, Frames_W);
+    L_CAN_Frame_Desc1 = label("L_CAN_Frame_Desc1");
+    L_CAN_Frame_Desc2 = label("L_CAN_Frame_Desc2");
+    LB_CAN_Frames = list("LB_CAN_Frames");
     // The dimension stands under its heading: a tab stop 65 dialog units from the left.
     LB_CAN_Frames->setItemDelegate(new Tab_Stop_Delegate(LB_CAN_Frames, 65));
+    L_CAN_Frame_Desc1->setBuddy(LB_CAN_Frames);
 
-    L_Mod_Reg_Desc1 = label("L_Mod_Reg_Desc1", Regs_X, Desc1_Y, Regs_W);
-    L_Mod_Reg_Desc2 = label("L_Mod_Reg_Desc2", Regs_X, Desc2_Y, Regs_W);
-    LB_Modbus_Regs = list("LB_Modbus_Regs", Regs_X, Regs_W);
+    L_Mod_Reg_Desc1 = label("L_Mod_Reg_Desc1");
+    L_Mod_Reg_Desc2 = label("L_Mod_Reg_Desc2");
+    LB_Modbus_Regs = list("LB_Modbus_Regs");
+    if (dir_.Has_Send_on_Write())
+        LB_Modbus_Regs->setItemDelegate(new Tab_Stop_Delegate(LB_Modbus_Regs, Send_Column_DLU));
+    L_Mod_Reg_Desc1->setBuddy(LB_Modbus_Regs);
 
-    L_Mod_Ind_Desc1 = label("L_Mod_Ind_Desc1", Entry_X, Desc1_Y, Entry_W);
-    L_Mod_Ind_Desc2 = label("L_Mod_Ind_Desc2", Entry_X, Desc2_Y, Entry_W);
+    L_Mod_Ind_Desc1 = label("L_Mod_Ind_Desc1");
+    L_Mod_Ind_Desc2 = label("L_Mod_Ind_Desc2");
     E_Index_Modbus = new QLineEdit(this);
     E_Index_Modbus->setObjectName(QStringLiteral("E_Index_Modbus"));
-    E_Index_Modbus->setGeometry(Entry_X, List_Y, Entry_W, Field_H);
+    L_Mod_Ind_Desc2->setBuddy(E_Index_Modbus);
     Keep_Text_Storable(E_Index_Modbus, state_.Lang_Table);
     QPalette green = E_Index_Modbus->palette();
     green.setColor(QPalette::Base, QColor(0xCC, 0xFF, 0xCC));
     green.setColor(QPalette::Text, Qt::black);
     E_Index_Modbus->setPalette(green);
 
-    L_High_Part_Desc1 = label("L_High_Part_Desc1", Entry_X, 146, Entry_W);
-    L_High_Part_Desc2 = label("L_High_Part_Desc2", Entry_X, 162, Entry_W);
-    CB_Byte_High_Part = combo("CB_Byte_High_Part", 180);
-    L_Low_Part_Desc1 = label("L_Low_Part_Desc1", Entry_X, 216, Entry_W);
-    L_Low_Part_Desc2 = label("L_Low_Part_Desc2", Entry_X, 232, Entry_W);
-    CB_Byte_Low_Part = combo("CB_Byte_Low_Part", 250);
+    L_High_Part_Desc1 = label("L_High_Part_Desc1");
+    L_High_Part_Desc2 = label("L_High_Part_Desc2");
+    CB_Byte_High_Part = combo("CB_Byte_High_Part");
+    L_High_Part_Desc1->setBuddy(CB_Byte_High_Part);
+    L_Low_Part_Desc1 = label("L_Low_Part_Desc1");
+    L_Low_Part_Desc2 = label("L_Low_Part_Desc2");
+    CB_Byte_Low_Part = combo("CB_Byte_Low_Part");
+    L_Low_Part_Desc1->setBuddy(CB_Byte_Low_Part);
     if (dir_.Has_Send_on_Write()) {
-        L_Send_on_Write = label("L_Send_on_Write", Entry_X, 294, Entry_W);
-        CB_SendJ1939_OnModWrite = combo("CB_SendJ1939_OnModWrite", 312);
+        L_Send_on_Write = label("L_Send_on_Write");
+        CB_SendJ1939_OnModWrite = combo("CB_SendJ1939_OnModWrite");
+        L_Send_on_Write->setBuddy(CB_SendJ1939_OnModWrite);
     }
 
-    auto button = [this](const char *name, int x, int y, int w) {
+    auto button = [this](const char *name) {
         auto *b = new QPushButton(this);
         b->setObjectName(QLatin1String(name));
-        b->setGeometry(x, y, w, Button_H);
         // No button presses itself on Enter from another control (see keyPressEvent).
         b->setAutoDefault(false);
         return b;
     };
-    // Five buttons across the width of the two lists and the entry column.
-    const int gap = 8;
-    const int w = (Client_W - 2 * Frames_X - 4 * gap) / 5;
     const struct {
         QPushButton *TFDefineCAN::*Field;
         const char *Name;
@@ -160,9 +193,9 @@ void TFDefineCAN::Layout_Controls()
                         {&TFDefineCAN::Btn_Delete, "Btn_Delete"},
                         {&TFDefineCAN::Btn_Copy, "Btn_Copy"},
                         {&TFDefineCAN::Btn_Paste, "Btn_Paste"}};
-    for (int i = 0; i < 5; ++i) {
-        QPushButton *b = button(list_buttons[i].Name, Frames_X + i * (w + gap), List_Buttons_Y, w);
-        this->*list_buttons[i].Field = b;
+    for (const auto &list_button : list_buttons) {
+        QPushButton *b = button(list_button.Name);
+        this->*list_button.Field = b;
         connect(b, &QPushButton::clicked, this, [this, b] { Btn_Click(b); });
     }
 
@@ -170,7 +203,6 @@ void TFDefineCAN::Layout_Controls()
     P_Button = panel.P_Button;
     Btn_OK = panel.Btn_OK;
     Btn_Cancel = panel.Btn_Cancel;
-    P_Button->setGeometry(0, Panel_Y, Client_W, Client_H - Panel_Y);
     for (QPushButton *b : {Btn_OK, Btn_Cancel}) b->setAutoDefault(false);
     connect(Btn_OK, &QPushButton::clicked, this, &TFDefineCAN::Btn_OKClick);
     connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -181,14 +213,70 @@ void TFDefineCAN::Layout_Controls()
     connect(LB_CAN_Frames, &QListWidget::itemClicked, this, &TFDefineCAN::LB_CAN_FramesClick);
     connect(LB_Modbus_Regs, &QListWidget::itemSelectionChanged, this, &TFDefineCAN::LB_Modbus_RegsClick);
     connect(LB_Modbus_Regs, &QListWidget::itemClicked, this, &TFDefineCAN::LB_Modbus_RegsClick);
+}
 
-    Center_On_Screen(this);
+void TFDefineCAN::Fit_Texts()
+{
+    const int frames_w = Column_Width(Frames_W, Needed_Width({L_CAN_Frame_Desc1, L_CAN_Frame_Desc2}));
+    const int regs_w = Column_Width(Regs_W, Needed_Width({L_Mod_Reg_Desc1, L_Mod_Reg_Desc2}));
+    int entry_w = Column_Width(Entry_W, Needed_Width({L_Mod_Ind_Desc1, L_Mod_Ind_Desc2, L_High_Part_Desc1,
+                                                      L_High_Part_Desc2, L_Low_Part_Desc1, L_Low_Part_Desc2,
+                                                      L_Send_on_Write}));
+    // The gaps between the columns and at the window's edges stay as drawn.
+    const int regs_x = Frames_X + frames_w + (Regs_X - Frames_X - Frames_W);
+    const int entry_x = regs_x + regs_w + (Entry_X - Regs_X - Regs_W);
+    const int right_margin = Client_W - Entry_X - Entry_W;
+
+    QList<QPushButton *> list_buttons{Btn_Create, Btn_Modify, Btn_Delete, Btn_Copy, Btn_Paste};
+    int button_w = 0;
+    for (QPushButton *b : list_buttons) button_w = std::max(button_w, b->sizeHint().width());
+    const int width = std::max({Client_W, entry_x + entry_w + right_margin,
+                                2 * Frames_X + 5 * button_w + 4 * List_Button_Gap, P_Title->sizeHint().width(),
+                                P_Button->sizeHint().width()});
+    // Room that the title or the buttons make goes to the entry column.
+    entry_w = width - right_margin - entry_x;
+
+    setFixedSize(width, Client_H);
+    P_Title->setGeometry(0, 0, width, Title_H);
+    P_Button->setGeometry(0, Panel_Y, width, Client_H - Panel_Y);
+
+    auto place_label = [](QLabel *label, int x, int y, int column_w) {
+        if (!label) return;
+        label->setGeometry(x, y, column_w, Label_H);
+        // A label a little longer than its column reaches into the gap after it.
+        label->resize(std::max(column_w, Needed_Width(label)), Label_H);
+    };
+    place_label(L_CAN_Frame_Desc1, Frames_X, Desc1_Y, frames_w);
+    place_label(L_CAN_Frame_Desc2, Frames_X, Desc2_Y, frames_w);
+    LB_CAN_Frames->setGeometry(Frames_X, List_Y, frames_w, List_H);
+    place_label(L_Mod_Reg_Desc1, regs_x, Desc1_Y, regs_w);
+    place_label(L_Mod_Reg_Desc2, regs_x, Desc2_Y, regs_w);
+    LB_Modbus_Regs->setGeometry(regs_x, List_Y, regs_w, List_H);
+
+    place_label(L_Mod_Ind_Desc1, entry_x, Desc1_Y, entry_w);
+    place_label(L_Mod_Ind_Desc2, entry_x, Desc2_Y, entry_w);
+    E_Index_Modbus->setGeometry(entry_x, List_Y, entry_w, Field_H);
+    place_label(L_High_Part_Desc1, entry_x, 146, entry_w);
+    place_label(L_High_Part_Desc2, entry_x, 162, entry_w);
+    CB_Byte_High_Part->setGeometry(entry_x, 180, entry_w, Field_H);
+    place_label(L_Low_Part_Desc1, entry_x, 216, entry_w);
+    place_label(L_Low_Part_Desc2, entry_x, 232, entry_w);
+    CB_Byte_Low_Part->setGeometry(entry_x, 250, entry_w, Field_H);
+    if (dir_.Has_Send_on_Write()) {
+        place_label(L_Send_on_Write, entry_x, 294, entry_w);
+        CB_SendJ1939_OnModWrite->setGeometry(entry_x, 312, entry_w, Field_H);
+    }
+
+    // Five buttons across the width of the two lists and the entry column.
+    const int w = (width - 2 * Frames_X - 4 * List_Button_Gap) / 5;
+    for (int i = 0; i < list_buttons.size(); ++i)
+        list_buttons[i]->setGeometry(Frames_X + i * (w + List_Button_Gap), List_Buttons_Y, w, Button_H);
 }
 
 void TFDefineCAN::Set_Lang()
 {
     const App_State &s = state_;
-    setWindowTitle(s.STR(dir_.Caption));
+    Set_Title_Base(s.STR(dir_.Caption));
     L_SW_Desc->setText(s.STR(dir_.SW_Desc));
     L_CAN_Frame_Desc1->setText(s.STR(dir_.Frame_Desc1));
     L_CAN_Frame_Desc2->setText(s.STR(dir_.Frame_Desc2));
@@ -220,6 +308,9 @@ void TFDefineCAN::Set_Lang()
     E_Index_Modbus->setAccessibleName(s.STR(dir_.Mod_Ind_Desc2));
     CB_Byte_High_Part->setAccessibleName(s.STR(dir_.High_Part_Desc1) + u' ' + s.STR(dir_.High_Part_Desc2));
     CB_Byte_Low_Part->setAccessibleName(s.STR(dir_.Low_Part_Desc1) + u' ' + s.STR(dir_.Low_Part_Desc2));
+
+    Fit_Texts();
+    Assign_Mnemonics(this);
 }
 
 int TFDefineCAN::exec()
@@ -264,6 +355,8 @@ bool TFDefineCAN::FormShow()
     Aggiorna_Lista_ModReg();
     Aggiorna_Green_Fields();
     Aggiorna_Lista_Byte();
+    // Each showing starts where the user starts: choosing a frame.
+    LB_CAN_Frames->setFocus(Qt::OtherFocusReason);
     return loaded;
 }
 
@@ -302,7 +395,9 @@ void TFDefineCAN::Aggiorna_Lista_ModReg()
     const QString &beyond = state_.STR(STR_Byte_Beyond_Frame);
     QStringList lines;
     for (const TMod_Reg &reg : list_.Lista_CAN_Frame[frame].Lista_Mod_Reg)
-        lines.append(Mod_Reg_Line(reg, none, byte, offered, beyond));
+        lines.append(dir_.Has_Send_on_Write()
+                         ? Mod_Reg_Line(reg, none, byte, offered, beyond, state_.STR(STR_Send_On_Write_Mark))
+                         : Mod_Reg_Line(reg, none, byte, offered, beyond));
     LB_Modbus_Regs->addItems(lines);
 }
 
@@ -391,7 +486,7 @@ Mod_Reg_Entry TFDefineCAN::Entry() const
     return entry;
 }
 
-void TFDefineCAN::Show_Result(Mapping_Result result)
+void TFDefineCAN::Show_Result(Mapping_Result result, const Mod_Reg_Entry &entry, int frame, int reg)
 {
     switch (result) {
     case Mapping_Result::Done:
@@ -402,9 +497,18 @@ void TFDefineCAN::Show_Result(Mapping_Result result)
     case Mapping_Result::Index_Out_Of_Range:
         Message_Box::Error(this, state_.STR(dir_.Error_Range));
         break;
-    case Mapping_Result::Index_In_Use:
-        Message_Box::Error(this, state_.STR(dir_.Error_In_Use));
+    case Mapping_Result::Index_In_Use: {
+        // Name the register's owner, so the user finds it without searching every frame.
+        QString text = state_.STR(dir_.Error_In_Use);
+        const std::optional<int32_t> value = Mod_Index_Value(entry.Ind_Mod);
+        if (const std::optional<Mod_Reg_Place> holder = value ? list_.Mod_Reg_in_Use(*value, frame, reg)
+                                                              : std::nullopt)
+            text += u'\n' + state_.STR(STR_Index_Used_By_Frame)
+                                .arg(*value)
+                                .arg(list_.Lista_CAN_Frame[holder->Frame].CobID);
+        Message_Box::Error(this, text);
         break;
+    }
     case Mapping_Result::Image_Full:
         Message_Box::Error(this, state_.STR(STR_Registers_Full).arg(Max_Map_Records) + u'\n' +
                                      state_.STR(STR_Registers_Full_Counts)
@@ -414,11 +518,18 @@ void TFDefineCAN::Show_Result(Mapping_Result result)
     }
 }
 
-void TFDefineCAN::Add_Mod_Reg() { Show_Result(list_.Add_Mod_Reg(Selected_Frame(), Entry())); }
+void TFDefineCAN::Add_Mod_Reg()
+{
+    const Mod_Reg_Entry entry = Entry();
+    Show_Result(list_.Add_Mod_Reg(Selected_Frame(), entry), entry);
+}
 
 void TFDefineCAN::Modify_Mod_Reg()
 {
-    Show_Result(list_.Modify_Mod_Reg(Selected_Frame(), Selected_Register(), Entry()));
+    const Mod_Reg_Entry entry = Entry();
+    const int frame = Selected_Frame();
+    const int reg = Selected_Register();
+    Show_Result(list_.Modify_Mod_Reg(frame, reg, entry), entry, frame, reg);
 }
 
 void TFDefineCAN::Delete_Mod_Reg()

@@ -4,8 +4,7 @@
 // both directions; TFDefineRecCAN and TFDefineTransCAN only pick the direction.
 #include "workspace/App_State.h"
 #include "editing/Mapping_List.h"
-
-#include <QDialog>
+#include "widgets/Editor_Dialog.h"
 
 class QAbstractButton;
 class QComboBox;
@@ -16,7 +15,7 @@ class QListWidget;
 class QPushButton;
 
 
-class TFDefineCAN : public QDialog {
+class TFDefineCAN : public Editor_Dialog {
     Q_OBJECT
 public:
     TFDefineCAN(App_State &state, const Mapping_Direction &direction, QWidget *parent = nullptr);
@@ -25,10 +24,14 @@ public:
     // the dialog stays hidden, so that OK can never overwrite mappings it did not load.
     int exec() override;
 
-    // Loads the frames and mappings and resets the lists; false (after showing the error) when a
-    // file is not well-formed or a row lacks an attribute.
+    // Loads the frames and mappings, resets the lists and puts the focus on the frame list;
+    // false (after showing the error) when a file is not well-formed or a row lacks an attribute.
     bool FormShow();
     void Set_Lang();
+
+    // The registers differ from the ones this showing loaded. What the entry fields hold is not
+    // part of it: OK does not save them either.
+    bool Has_Changes() const override { return list_.Has_Changes(); }
 
     void Aggiorna_Lista_Frame();
     void Aggiorna_Lista_ModReg();
@@ -58,13 +61,18 @@ protected:
 
 private:
     void Layout_Controls();
+    // Places the controls for the texts of the current language: every text gets the room it
+    // needs, and the English texts leave the layout at its drawn sizes.
+    void Fit_Texts();
     int Selected_Frame() const;
     int Selected_Register() const;
     // Bytes the selected frame offers (0 without a selection).
     int Offered_Selected() const;
     void Show_Byte_Choice(QComboBox *box, int32_t value);
     Mod_Reg_Entry Entry() const;
-    void Show_Result(Mapping_Result result);
+    // What Create or Modify reported; frame and reg are the register left out of the index
+    // check (-1, -1 for Create).
+    void Show_Result(Mapping_Result result, const Mod_Reg_Entry &entry = {}, int frame = -1, int reg = -1);
     int Other_Direction_Count() const;
 
     App_State &state_;

@@ -56,6 +56,14 @@ QString Mod_Reg_Line(const TMod_Reg &reg, const QString &none, const QString &by
            QStringLiteral("; ") + Byte_Text(reg.LoPart, none, byte, offered, beyond) + u';';
 }
 
+QString Mod_Reg_Line(const TMod_Reg &reg, const QString &none, const QString &byte, int offered,
+                     const QString &beyond, const QString &send)
+{
+    // Only a 1 makes the device send (see the image builder); any other value is no send.
+    const QString line = Mod_Reg_Line(reg, none, byte, offered, beyond);
+    return reg.Write == 1 ? line + u'\t' + send : line;
+}
+
 int Offered_Bytes(const TCAN_Frame &frame)
 {
     // A hand-edited frame list may claim more bytes than a CAN frame has; a register mapped onto
@@ -66,6 +74,7 @@ int Offered_Bytes(const TCAN_Frame &frame)
 void Mapping_List::Load(QList<TCAN_Frame> frames, int other_direction_count)
 {
     Lista_CAN_Frame = std::move(frames);
+    loaded_ = Lista_CAN_Frame;
     Other_Direction_Count = other_direction_count;
 }
 
@@ -76,17 +85,17 @@ int Mapping_List::Register_Count() const
     return count;
 }
 
-bool Mapping_List::Check_Mod_Reg_in_Use(int32_t ind_MR, int app_ind_J1939, int app_ind_MR) const
+std::optional<Mod_Reg_Place> Mapping_List::Mod_Reg_in_Use(int32_t ind_MR, int app_ind_J1939, int app_ind_MR) const
 {
     for (int f = 0; f < Lista_CAN_Frame.size(); ++f) {
         const QList<TMod_Reg> &regs = Lista_CAN_Frame[f].Lista_Mod_Reg;
         for (int r = 0; r < regs.size(); ++r) {
             if (Int_Text::Str_To_Int_Def(regs[r].Ind_Mod, -1) != ind_MR) continue;
             if (f == app_ind_J1939 && r == app_ind_MR) continue;
-            return true;
+            return Mod_Reg_Place{f, r};
         }
     }
-    return false;
+    return std::nullopt;
 }
 
 Mapping_Result Mapping_List::Check_Index(const QString &text, int frame, int reg) const

@@ -24,6 +24,11 @@ QString Mod_Reg_Line(const TMod_Reg &reg, const QString &none, const QString &by
 QString Byte_Text(int32_t part, const QString &none, const QString &byte, int offered, const QString &beyond);
 QString Mod_Reg_Line(const TMod_Reg &reg, const QString &none, const QString &byte, int offered,
                      const QString &beyond);
+// The transmit editor's line: the same, then a tab and send when a Modbus write of the register
+// sends the frame, so that the choice stands in a column of its own; nothing is added when it
+// does not.
+QString Mod_Reg_Line(const TMod_Reg &reg, const QString &none, const QString &byte, int offered,
+                     const QString &beyond, const QString &send);
 
 // How many data bytes the byte lists offer for a frame: its dimension, never more than a CAN
 // frame carries and never fewer than none.
@@ -36,6 +41,13 @@ struct Mod_Reg_Entry {
     std::optional<int32_t> HiPart;
     std::optional<int32_t> LoPart;
     std::optional<int32_t> Write;
+};
+
+// Where a register sits: its frame's position in the frame list and its own in that frame's.
+struct Mod_Reg_Place {
+    int Frame = -1;
+    int Reg = -1;
+    bool operator==(const Mod_Reg_Place &) const = default;
 };
 
 enum class Mapping_Result {
@@ -88,7 +100,17 @@ public:
 
     // True when a register other than the one at (app_ind_J1939, app_ind_MR) has an index whose
     // value is ind_MR; (-1, -1) leaves out none. Compared by value: 7 matches "007" and "$7".
-    bool Check_Mod_Reg_in_Use(int32_t ind_MR, int app_ind_J1939, int app_ind_MR) const;
+    bool Check_Mod_Reg_in_Use(int32_t ind_MR, int app_ind_J1939, int app_ind_MR) const
+    {
+        return Mod_Reg_in_Use(ind_MR, app_ind_J1939, app_ind_MR).has_value();
+    }
+    // The same question, answered with the first such register in list order.
+    std::optional<Mod_Reg_Place> Mod_Reg_in_Use(int32_t ind_MR, int app_ind_J1939, int app_ind_MR) const;
+
+    // True when the registers differ from the ones the last Load brought: what OK would write
+    // is not what the mapping file holds. Rows of the file that name no frame are not counted:
+    // no showing can hold them, and leaving without OK keeps them in the file.
+    bool Has_Changes() const { return Lista_CAN_Frame != loaded_; }
 
     // Appends a register to the frame. A byte or send choice without a value is stored as 0.
     Mapping_Result Add_Mod_Reg(int frame, const Mod_Reg_Entry &entry);
@@ -102,4 +124,6 @@ public:
 
 private:
     Mapping_Result Check_Index(const QString &text, int frame, int reg) const;
+
+    QList<TCAN_Frame> loaded_;
 };

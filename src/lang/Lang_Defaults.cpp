@@ -241,4 +241,6 @@ const char16_t *const Lang_Default_Texts[] = {
     u"Error! \"%1\" is the name of a Windows device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9), also with an extension.",  // STR233
     u"Error! A configuration named \"%1\" already exists (letter case does not count).",  // STR234
     u"Error! The folder %1 could not be created: %2",  // STR235
+    u"Register %1 is already used by frame %2.",  // STR236
+    u"Send",  // STR237
 };

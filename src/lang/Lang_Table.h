@@ -57,6 +57,8 @@ enum Lang_Key : int {
     STR_New_Name_Device,  // %1 the device name as typed
     STR_New_Name_Exists,  // %1 the existing configuration's name
     STR_New_Name_Not_Created,  // %1 the folder, %2 the system's reason
+    STR_Index_Used_By_Frame,  // %1 the register number, %2 the frame's Cob-ID as the frame list shows it
+    STR_Send_On_Write_Mark,
     Lang_Key_End
 };
 

@@ -12,7 +12,12 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
+    // As wide as the line is drawn, so the view scrolls as far as the longest line needs and no
+    // farther (the base class measures with its own tab stops).
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
 private:
+    qreal Tab_Distance(const QStyleOptionViewItem &option) const;
+
     int dialog_units_;
 };

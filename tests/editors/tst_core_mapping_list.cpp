@@ -1,5 +1,6 @@
 // The mapping editors' rules without a window: index range, uniqueness by value, the register
-// line, and what Create, Modify, Delete, Copy and Paste do to the frames.
+// line, what Create, Modify, Delete, Copy and Paste do to the frames, and when the frames differ
+// from what was loaded.
 #include "editing/Mapping_List.h"
 
 #include <QtTest>
@@ -20,6 +21,8 @@ private slots:
     void choices_without_selection();
     void copy_buffer_survives_a_reload();
     void image_capacity_counts_both_directions();
+    void changes_are_against_what_was_loaded_data();
+    void changes_are_against_what_was_loaded();
 };
 
 static TCAN_Frame Frame(const QString &cob_id, int num_byte, QList<TMod_Reg> regs = {})
@@ -78,6 +81,10 @@ void Tst_Mapping_List::in_use_is_by_value_across_frames()
     QVERIFY(list.Check_Mod_Reg_in_Use(0xA, 1, 0));
     // A text that does not convert blocks no index (its value counts as -1, never typed).
     QVERIFY(!list.Check_Mod_Reg_in_Use(0, -1, -1));
+    // Which register holds the index: the first in frame order, then register order.
+    QCOMPARE(list.Mod_Reg_in_Use(7, -1, -1), std::optional(Mod_Reg_Place{0, 1}));
+    QCOMPARE(list.Mod_Reg_in_Use(7, 0, 1), std::optional(Mod_Reg_Place{1, 0}));
+    QCOMPARE(list.Mod_Reg_in_Use(10, 0, 0), std::nullopt);
 
     QCOMPARE(list.Add_Mod_Reg(2, {"7", 0, 0, 0}), Mapping_Result::Index_In_Use);
     QCOMPARE(list.Add_Mod_Reg(2, {"0x0007", 0, 0, 0}), Mapping_Result::Index_In_Use);
@@ -128,6 +135,14 @@ void Tst_Mapping_List::lines()
     QCOMPARE(Mod_Reg_Line({"40", 1, 0, 0}, "None", "Byte "), QString("40; Byte 1; None;"));
     QCOMPARE(Mod_Reg_Line({"$FF", 0, 8, 1}, "Nessuno", "Byte "), QString("$FF; Nessuno; Byte 8;"));
     QCOMPARE(Frame_Line(Frame("0x181", 4)), QString("0x181\t4"));
+    // The transmit line: the send choice after a tab, only where a write sends the frame.
+    QCOMPARE(Mod_Reg_Line({"40", 1, 0, 1}, "None", "Byte ", 8, "%1 (beyond %2)", "Send"),
+             QString("40; Byte 1; None;\tSend"));
+    QCOMPARE(Mod_Reg_Line({"40", 1, 0, 0}, "None", "Byte ", 8, "%1 (beyond %2)", "Send"), QString("40; Byte 1; None;"));
+    QCOMPARE(Mod_Reg_Line({"41", 7, 0, 1}, "Nessuno", "Byte ", 4, "%1 (oltre %2)", "Invia"),
+             QString("41; Byte 7 (oltre 4); Nessuno;\tInvia"));
+    // Only a 1 makes the device send.
+    QCOMPARE(Mod_Reg_Line({"42", 0, 0, 2}, "None", "Byte ", 8, "%1 (beyond %2)", "Send"), QString("42; None; None;"));
     QCOMPARE(Offered_Bytes(Frame("1", 4)), 4);
     QCOMPARE(Offered_Bytes(Frame("1", 20)), 8);
     QCOMPARE(Offered_Bytes(Frame("1", -3)), 0);
@@ -205,6 +220,48 @@ void Tst_Mapping_List::image_capacity_counts_both_directions()
     QCOMPARE(list.Delete_Mod_Reg(0, 0), Mapping_Result::Done);
     QCOMPARE(list.Add_Mod_Reg(0, {"4", 0, 0, 0}), Mapping_Result::Done);
     QCOMPARE(list.Register_Count() + list.Other_Direction_Count, Max_Map_Records);
+}
+
+void Tst_Mapping_List::changes_are_against_what_was_loaded_data()
+{
+    // Steps, separated by "|": "add F INDEX HI LO WRITE", "mod F R INDEX HI LO WRITE", "del F R",
+    // "copy F R", "load" (the next showing reads the file again).
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<bool>("changed");
+    QTest::newRow("nothing") << "" << false;
+    QTest::newRow("refused create") << "add 0 10 1 1 0" << false;
+    QTest::newRow("copy") << "copy 0 0" << false;
+    QTest::newRow("create") << "add 1 30 1 2 0" << true;
+    QTest::newRow("create, delete") << "add 1 30 1 2 0|del 1 0" << false;
+    QTest::newRow("bytes") << "mod 0 1 $14 1 2 0" << true;
+    QTest::newRow("bytes and back") << "mod 0 1 $14 1 2 0|mod 0 1 $14 2 0 1" << false;
+    QTest::newRow("send choice") << "mod 0 1 $14 2 0 0" << true;
+    QTest::newRow("same value, spelt otherwise") << "mod 0 0 0xA 0 1 0" << true;
+    QTest::newRow("delete") << "del 0 0" << true;
+    QTest::newRow("delete, create the same") << "del 0 1|add 0 $14 2 0 1" << false;
+    // The file would hold the rows in another order.
+    QTest::newRow("delete, create the same at the end") << "del 0 0|add 0 10 0 1 0" << true;
+    QTest::newRow("reload after a change") << "add 1 30 1 2 0|load" << false;
+}
+
+void Tst_Mapping_List::changes_are_against_what_was_loaded()
+{
+    QFETCH(QString, steps);
+    QFETCH(bool, changed);
+    const QList<TCAN_Frame> file{Frame("1", 8, {{"10", 0, 1, 0}, {"$14", 2, 0, 1}}), Frame("2", 4)};
+    Mapping_List list;
+    list.Load(file, 0);
+    QVERIFY(!list.Has_Changes());
+    for (const QString &step : steps.split(u'|', Qt::SkipEmptyParts)) {
+        const QStringList w = step.split(u' ');
+        auto n = [&w](int i) { return w[i].toInt(); };
+        if (w[0] == "add") list.Add_Mod_Reg(n(1), {w[2], n(3), n(4), n(5)});
+        if (w[0] == "mod") QCOMPARE(list.Modify_Mod_Reg(n(1), n(2), {w[3], n(4), n(5), n(6)}), Mapping_Result::Done);
+        if (w[0] == "del") QCOMPARE(list.Delete_Mod_Reg(n(1), n(2)), Mapping_Result::Done);
+        if (w[0] == "copy") list.Copy_Mod_Reg(n(1), n(2));
+        if (w[0] == "load") list.Load(file, 0);
+    }
+    QCOMPARE(list.Has_Changes(), changed);
 }
 
 QTEST_APPLESS_MAIN(Tst_Mapping_List)

@@ -1,5 +1,6 @@
 // The register mapping editors driven as a user drives them: pick a frame, compose registers,
-// copy and paste, save, and the exact bytes of the mapping files. What every editor shares
+// copy and paste, save, and the exact bytes of the mapping files; leaving without OK, the
+// keyboard alone, and the texts of every shipped language. What every editor shares
 // (opening from the main window, unreadable file, failed save, Cancel, language) is in
 // tst_editor_contract.
 #include "Test_Support.h"
@@ -7,12 +8,20 @@
 
 #include "config/Project_Files.h"
 #include "dialogs/TFDefineCAN.h"
+#include "lang/Lang_Table.h"
+#include "widgets/Mnemonics.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
+
+#include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -101,6 +110,70 @@ bool Open(TFDefineCAN &dialog)
 const QStringList Eight_Bytes{"None", "Byte 1", "Byte 2", "Byte 3", "Byte 4",
                               "Byte 5", "Byte 6", "Byte 7", "Byte 8"};
 
+std::unique_ptr<TFDefineCAN> Make(App_State &state, bool transmit)
+{
+    if (transmit) return std::make_unique<TFDefineTransCAN>(state);
+    return std::make_unique<TFDefineRecCAN>(state);
+}
+
+// Loads a shipped language over the English defaults.
+void Use_Language(App_State &state, const QString &name)
+{
+    Load_Default_Language(state.Lang_Table);
+    if (name != "English")
+        Read_Language_File(state.Lang_Table, QStringLiteral(QCX_SHIPPED_LANGUAGE_DIR "/") + name + ".lng");
+}
+
+// A key as the user presses it: to the control that has the focus.
+void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QWidget *focus = QApplication::focusWidget();
+    QVERIFY2(focus, "no control has the focus");
+    QTest::keyClick(focus, Qt::Key(key), modifiers);
+}
+
+QString Focus_Name()
+{
+    const QWidget *focus = QApplication::focusWidget();
+    return focus ? focus->objectName() : QString("(none)");
+}
+
+// Every label, button and check box of the dialog whose text does not fit the room it has,
+// as "name: needs x, has y".
+QStringList Cut_Texts(QWidget *dialog)
+{
+    QStringList cut;
+    auto check = [&cut](const QWidget *w, int needs, int has, const char *what) {
+        if (needs > has) cut << QStringLiteral("%1: needs %2 %3, has %4").arg(w->objectName(), what).arg(needs).arg(has);
+    };
+    for (QWidget *w : dialog->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(dialog)) continue;
+        if (auto *l = qobject_cast<QLabel *>(w); l && !l->text().isEmpty()) {
+            if (l->wordWrap()) {
+                check(l, l->heightForWidth(l->width()), l->height(), "height");
+                continue;
+            }
+            const int margins = l->width() - l->contentsRect().width() + 2 * l->margin();
+            check(l, l->fontMetrics().horizontalAdvance(Shown_Text(l->text())) + margins, l->width(), "width");
+            check(l, l->sizeHint().width(), l->width(), "width");
+            check(l, l->sizeHint().height(), l->height(), "height");
+        } else if (auto *b = qobject_cast<QAbstractButton *>(w)) {
+            check(b, b->sizeHint().width(), b->width(), "width");
+            check(b, b->sizeHint().height(), b->height(), "height");
+        }
+    }
+    return cut;
+}
+
+// Where every named control of the dialog stands.
+QMap<QString, QRect> Geometries(QWidget *dialog)
+{
+    QMap<QString, QRect> where{{"window", QRect(QPoint(), dialog->size())}};
+    for (const QWidget *w : dialog->findChildren<QWidget *>())
+        if (!w->objectName().isEmpty() && !w->objectName().startsWith("qt_")) where[w->objectName()] = w->geometry();
+    return where;
+}
+
 }  // namespace
 
 class Tst_Define_CAN : public QObject {
@@ -116,6 +189,16 @@ private slots:
     void unreadable_files_keep_the_editor_closed();
     void no_frames_writes_an_empty_file();
     void image_capacity_counts_the_other_direction();
+    void leaving_asks_only_after_a_change_data();
+    void leaving_asks_only_after_a_change();
+    void send_column_needs_no_scrolling();
+    void in_use_message_names_the_frame_as_listed_data();
+    void in_use_message_names_the_frame_as_listed();
+    void keyboard_road_data();
+    void keyboard_road();
+    void texts_fit_in_every_language_data();
+    void texts_fit_in_every_language();
+    void english_layout_stays_as_drawn();
 };
 
 void Tst_Define_CAN::receive_road()
@@ -145,10 +228,11 @@ void Tst_Define_CAN::receive_road()
                                             "removed when you press OK"});
     QCOMPARE(Lines(Regs(&d)), (QStringList{"40; Byte 1; None;", "41; Byte 7 (beyond 4); Byte 2;"}));
 
-    // Create; 7 is refused because frame 2 already has "$7".
+    // Create; 7 is refused because frame 2 already has "$7", and the message names that frame.
     Type_Index(&d, "7");
     Click(&d, "Btn_Create");
-    QCOMPARE(messages.Errors, QStringList{"Error!! Index of Modbus Register is already used"});
+    QCOMPARE(messages.Errors, QStringList{"Error!! Index of Modbus Register is already used\n"
+                                          "Register 7 is already used by frame 385."});
     Type_Index(&d, "8");
     High(&d)->setCurrentIndex(2);
     Low(&d)->setCurrentIndex(3);
@@ -246,7 +330,7 @@ void Tst_Define_CAN::transmit_road()
     Message_Recorder messages;
     TFDefineTransCAN d(p.State);
     QVERIFY(Open(d));
-    QCOMPARE(d.windowTitle(), QString("Define Transmit CAN"));
+    QCOMPARE(d.windowTitle(), QString("Define Transmit CAN \u2013 Test"));
     QCOMPARE(Items(Send(&d)), (QStringList{"False", "True"}));
 
     Click_Line(&d, "LB_CAN_Frames", 0);
@@ -255,13 +339,14 @@ void Tst_Define_CAN::transmit_road()
     // The receive side's "$7" does not matter here; this direction's "7" does.
     Type_Index(&d, "$0007");
     Click(&d, "Btn_Create");
-    QCOMPARE(messages.Errors, QStringList{"Error!! Index of Modbus Register is already used"});
+    QCOMPARE(messages.Errors, QStringList{"Error!! Index of Modbus Register is already used\n"
+                                          "Register 7 is already used by frame 0x202."});
     Type_Index(&d, "8");
     High(&d)->setCurrentIndex(2);
     Low(&d)->setCurrentIndex(1);
     Send(&d)->setCurrentIndex(1);
     Click(&d, "Btn_Create");
-    QCOMPARE(Lines(Regs(&d)), QStringList{"8; Byte 2; Byte 1;"});  // the line does not show the send choice
+    QCOMPARE(Lines(Regs(&d)), QStringList{"8; Byte 2; Byte 1;\tSend"});  // the send choice in its column
 
     // The send choice is copied and pasted with the bytes.
     Click_Line(&d, "LB_CAN_Frames", 1);
@@ -275,11 +360,12 @@ void Tst_Define_CAN::transmit_road()
     Type_Index(&d, "12");
     Click(&d, "Btn_Create");
 
-    // Modify the first register's send choice back to False.
+    // Modify the first register's send choice back to False: its line loses the mark.
     Click_Line(&d, "LB_Modbus_Regs", 0);
     QCOMPARE(Send(&d)->currentIndex(), 1);
     Send(&d)->setCurrentIndex(0);
     Click(&d, "Btn_Modify");
+    QCOMPARE(Lines(Regs(&d)), (QStringList{"8; Byte 2; Byte 1;", "12; Byte 1; Byte 2;\tSend"}));
 
     Click(&d, "Btn_OK");
     QVERIFY(!d.isVisible());
@@ -366,7 +452,8 @@ void Tst_Define_CAN::modify_refuses_the_index_of_another_register_of_the_same_fr
         Type_Index(&d, index);
         Click(&d, "Btn_Modify");
         QCOMPARE(messages.Errors.size(), 1);
-        QCOMPARE(messages.Errors.takeFirst(), QString("Error!! Index of Modbus Register is already used"));
+        QCOMPARE(messages.Errors.takeFirst(), QString("Error!! Index of Modbus Register is already used\n"
+                                                      "Register 41 is already used by frame 0x181."));
         QCOMPARE(Lines(Regs(&d)), before);
     }
     // Its own index, even spelt otherwise, is no conflict.
@@ -484,6 +571,296 @@ void Tst_Define_CAN::image_capacity_counts_the_other_direction()
     QCOMPARE(messages.Errors.size(), 1);
     QVERIFY2(messages.Errors[0].contains("4096"), qPrintable(messages.Errors[0]));
     QCOMPARE(Regs(&d)->count(), 1);
+}
+
+void Tst_Define_CAN::leaving_asks_only_after_a_change_data()
+{
+    QTest::addColumn<bool>("transmit");
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<bool>("asked");
+    for (bool transmit : {false, true})
+        for (const char *way : {"Cancel", "Escape", "close box"})
+            for (const auto &[edit, asked] : {std::pair{"unchanged", false}, {"changed", true}, {"changed back", false}})
+                QTest::addRow("%s, %s, %s", transmit ? "transmit" : "receive", way, edit)
+                    << transmit << QString(way) << QString(edit) << asked;
+}
+
+void Tst_Define_CAN::leaving_asks_only_after_a_change()
+{
+    QFETCH(bool, transmit);
+    QFETCH(QString, way);
+    QFETCH(QString, edit);
+    QFETCH(bool, asked);
+    Project p;
+    const QByteArray receive_before = p.Read("Define_CAN_Receive.xml");
+    const QByteArray transmit_before = p.Read("Define_CAN_Transmit.xml");
+    Message_Recorder messages;
+    messages.Answers = {false, true};
+    const std::unique_ptr<TFDefineCAN> d = Make(p.State, transmit);
+    // The receive file has a row that names no frame: the opening warns, and that alone is no
+    // change (leaving keeps the row in the file; only OK would drop it).
+    QVERIFY(Open(*d));
+
+    // Receive: a register created (and deleted again); transmit: the send choice of a loaded
+    // register switched off (and on again).
+    if (transmit) {
+        Click_Line(d.get(), "LB_CAN_Frames", 1);
+        for (int send : {0, 1}) {
+            if (edit == "unchanged" || (send == 1 && edit == "changed")) break;
+            Click_Line(d.get(), "LB_Modbus_Regs", 0);
+            Send(d.get())->setCurrentIndex(send);
+            Click(d.get(), "Btn_Modify");
+        }
+    } else {
+        Click_Line(d.get(), "LB_CAN_Frames", 0);
+        if (edit != "unchanged") {
+            Type_Index(d.get(), "300");
+            Click(d.get(), "Btn_Create");
+        }
+        if (edit == "changed back") {
+            Click_Line(d.get(), "LB_Modbus_Regs", 2);
+            Click(d.get(), "Btn_Delete");
+        }
+    }
+    // Typed into the entry fields but never made a register: OK would not save it either.
+    Type_Index(d.get(), "301");
+    High(d.get())->setCurrentIndex(2);
+    QVERIFY(messages.Errors.isEmpty());
+
+    auto leave = [&] {
+        if (way == "Cancel") Click(d.get(), "Btn_Cancel");
+        else if (way == "Escape") QTest::keyClick(d->focusWidget() ? d->focusWidget() : d.get(), Qt::Key_Escape);
+        else d->close();
+    };
+    const QStringList frames = Lines(Get<QListWidget>(d.get(), "LB_CAN_Frames"));
+    const int frame = Get<QListWidget>(d.get(), "LB_CAN_Frames")->currentRow();
+    const QStringList regs = Lines(Regs(d.get()));
+    leave();
+    if (asked) {
+        // No: the dialog stays as it was.
+        QCOMPARE(messages.Questions, QStringList{"Do you want to exit without saving changes?"});
+        QVERIFY(d->isVisible());
+        QCOMPARE(Lines(Get<QListWidget>(d.get(), "LB_CAN_Frames")), frames);
+        QCOMPARE(Get<QListWidget>(d.get(), "LB_CAN_Frames")->currentRow(), frame);
+        QCOMPARE(Lines(Regs(d.get())), regs);
+        QCOMPARE(Get<QLineEdit>(d.get(), "E_Index_Modbus")->text(), QString("301"));
+        QVERIFY(d->Has_Changes());
+        // Yes: it closes.
+        leave();
+        QCOMPARE(messages.Questions.size(), 2);
+    } else {
+        QCOMPARE(messages.Questions, QStringList());
+    }
+    QVERIFY(!d->isVisible());
+    QCOMPARE(d->result(), int(QDialog::Rejected));
+    QCOMPARE(p.Read("Define_CAN_Receive.xml"), receive_before);
+    QCOMPARE(p.Read("Define_CAN_Transmit.xml"), transmit_before);
+
+    // The next showing starts from the files again: nothing to ask.
+    QVERIFY(Open(*d));
+    QVERIFY(!d->Has_Changes());
+    Click(d.get(), "Btn_Cancel");
+    QVERIFY(!d->isVisible());
+    QCOMPARE(messages.Questions.size(), asked ? 2 : 0);
+}
+
+void Tst_Define_CAN::send_column_needs_no_scrolling()
+{
+    Project p;
+    Message_Recorder messages;
+    TFDefineTransCAN d(p.State);
+    QVERIFY(Open(d));
+    Click_Line(&d, "LB_CAN_Frames", 1);
+    QCOMPARE(Lines(Regs(&d)), QStringList{"7; Byte 1; Byte 2;\tSend"});
+    // The list measures the line with the column it is drawn with, not a wider default.
+    Regs(&d)->doItemsLayout();
+    QCoreApplication::processEvents();
+    QCOMPARE(Regs(&d)->horizontalScrollBar()->maximum(), 0);
+}
+
+void Tst_Define_CAN::in_use_message_names_the_frame_as_listed_data()
+{
+    QTest::addColumn<bool>("transmit");
+    QTest::addColumn<int>("frame");  // where the user creates, or modifies the first register
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("index");
+    QTest::addColumn<QString>("detail");
+    QTest::newRow("another frame, spelt otherwise") << false << 0 << "Btn_Create" << "0x07"
+                                                    << "Register 7 is already used by frame 385.";
+    QTest::newRow("the same frame's other register") << false << 0 << "Btn_Modify" << "$29"
+                                                     << "Register 41 is already used by frame 0x181.";
+    QTest::newRow("identifier kept as the file spells it") << false << 2 << "Btn_Create" << "1000"
+                                                           << "Register 1000 is already used by frame $18FF0001.";
+    QTest::newRow("transmit") << true << 0 << "Btn_Create" << "7" << "Register 7 is already used by frame 0x202.";
+}
+
+void Tst_Define_CAN::in_use_message_names_the_frame_as_listed()
+{
+    QFETCH(bool, transmit);
+    QFETCH(int, frame);
+    QFETCH(QString, button);
+    QFETCH(QString, index);
+    QFETCH(QString, detail);
+    Project p;
+    Message_Recorder messages;
+    const std::unique_ptr<TFDefineCAN> d = Make(p.State, transmit);
+    QVERIFY(Open(*d));
+    // The frame "$18FF0001" gets register 1000 first.
+    Click_Line(d.get(), "LB_CAN_Frames", 1);
+    Type_Index(d.get(), "1000");
+    Click(d.get(), "Btn_Create");
+
+    Click_Line(d.get(), "LB_CAN_Frames", frame);
+    if (button == "Btn_Modify") Click_Line(d.get(), "LB_Modbus_Regs", 0);
+    const QStringList before = Lines(Regs(d.get()));
+    Type_Index(d.get(), index);
+    Click(d.get(), button.toLatin1().constData());
+    QCOMPARE(messages.Errors, QStringList("Error!! Index of Modbus Register is already used\n" + detail));
+    QCOMPARE(Lines(Regs(d.get())), before);
+    // The frame is named as its line in the frame list begins.
+    const QString named = detail.section("by frame ", 1).chopped(1);
+    const QStringList lines = Lines(Get<QListWidget>(d.get(), "LB_CAN_Frames"));
+    QVERIFY(std::any_of(lines.begin(), lines.end(), [&](const QString &line) { return line.startsWith(named + u'\t'); }));
+}
+
+void Tst_Define_CAN::keyboard_road_data()
+{
+    QTest::addColumn<bool>("transmit");
+    QTest::newRow("receive") << false;
+    QTest::newRow("transmit") << true;
+}
+
+void Tst_Define_CAN::keyboard_road()
+{
+    QFETCH(bool, transmit);
+    Project p;
+    Message_Recorder messages;
+    const std::unique_ptr<TFDefineCAN> d = Make(p.State, transmit);
+    QVERIFY(Open(*d));
+    QVERIFY(QTest::qWaitForWindowActive(d.get()));
+    auto *frames = Get<QListWidget>(d.get(), "LB_CAN_Frames");
+    QCOMPARE(Focus_Name(), QString("LB_CAN_Frames"));
+
+    // Choose a frame, compose a register, create it: keys only.
+    Key(Qt::Key_Down);
+    const int frame = frames->currentRow();
+    QVERIFY(frame >= 0);
+    QCOMPARE(frames->selectedItems().size(), 1);
+    const int regs_before = Regs(d.get())->count();
+    Key(Qt::Key_Tab);
+    QCOMPARE(Focus_Name(), QString("LB_Modbus_Regs"));
+    Key(Qt::Key_Tab);
+    QCOMPARE(Focus_Name(), QString("E_Index_Modbus"));
+    QTest::keyClicks(QApplication::focusWidget(), "300");
+    Key(Qt::Key_Tab);
+    QCOMPARE(Focus_Name(), QString("CB_Byte_High_Part"));
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Tab);
+    QCOMPARE(Focus_Name(), QString("CB_Byte_Low_Part"));
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Down);
+    if (transmit) {
+        Key(Qt::Key_Tab);
+        QCOMPARE(Focus_Name(), QString("CB_SendJ1939_OnModWrite"));
+        Key(Qt::Key_Down);
+    }
+    Key(Qt::Key_Tab);
+    QCOMPARE(Focus_Name(), QString("Btn_Create"));
+    Key(Qt::Key_Return);
+    QCOMPARE(Regs(d.get())->count(), regs_before + 1);
+    QCOMPARE(Lines(Regs(d.get())).last(),
+             transmit ? QString("300; Byte 1; Byte 2;\tSend") : QString("300; Byte 1; Byte 2;"));
+
+    // Tab reaches OK and Cancel after the list buttons.
+    QStringList walked;
+    for (int i = 0; i < 6; ++i) {
+        Key(Qt::Key_Tab);
+        walked << Focus_Name();
+    }
+    QCOMPARE(walked, (QStringList{"Btn_Modify", "Btn_Delete", "Btn_Copy", "Btn_Paste", "Btn_OK", "Btn_Cancel"}));
+
+    // OK by its Alt letter, from wherever the focus is.
+    const QString ok = Get<QPushButton>(d.get(), "Btn_OK")->text();
+    const qsizetype mark = ok.indexOf(u'&');
+    QVERIFY2(mark >= 0 && mark + 1 < ok.size(), qPrintable(ok));
+    Key(Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), ok[mark + 1].toLower().toLatin1(), Qt::AltModifier);
+    QTRY_VERIFY(!d->isVisible());
+    QCOMPARE(d->result(), int(QDialog::Accepted));
+    const QByteArray saved = p.Read(transmit ? "Define_CAN_Transmit.xml" : "Define_CAN_Receive.xml");
+    const QByteArray row = "<row Num_Frame=\"" + QByteArray::number(frame) +
+                           "\" Mod_Index=\"300\" Byte_HiPart=\"1\" Byte_LoPart=\"2\"" +
+                           (transmit ? " Send_on_Write=\"1\"/>" : "/>");
+    QVERIFY2(saved.contains(row), saved.constData());
+    QVERIFY(messages.Errors.isEmpty());
+
+    // The next showing starts at the frame list again, not at the control used last.
+    QVERIFY(Open(*d));
+    QVERIFY(QTest::qWaitForWindowActive(d.get()));
+    QCOMPARE(Focus_Name(), QString("LB_CAN_Frames"));
+    Key(Qt::Key_Escape);
+    QVERIFY(!d->isVisible());
+}
+
+void Tst_Define_CAN::texts_fit_in_every_language_data()
+{
+    QTest::addColumn<bool>("transmit");
+    QTest::addColumn<QString>("language");
+    for (bool transmit : {false, true})
+        for (const char *language : {"English", "Deutsch", "Español", "Français", "Italiano"})
+            QTest::addRow("%s, %s", transmit ? "transmit" : "receive", language) << transmit << QString(language);
+}
+
+void Tst_Define_CAN::texts_fit_in_every_language()
+{
+    QFETCH(bool, transmit);
+    QFETCH(QString, language);
+    Project p;
+    Use_Language(p.State, language);
+    Message_Recorder messages;
+    // Made in the language, and switched to it from another one.
+    const std::unique_ptr<TFDefineCAN> made = Make(p.State, transmit);
+    Use_Language(p.State, language == "Italiano" ? "Français" : "Italiano");
+    const std::unique_ptr<TFDefineCAN> switched = Make(p.State, transmit);
+    Use_Language(p.State, language);
+    switched->Set_Lang();
+    for (TFDefineCAN *d : {made.get(), switched.get()}) {
+        QVERIFY(Open(*d));
+        QCOMPARE(Cut_Texts(d), QStringList());
+        // Every control stays inside the window.
+        for (const QWidget *w : d->findChildren<QWidget *>())
+            if (w->parentWidget() == d && w->isVisibleTo(d))
+                QVERIFY2(d->rect().contains(w->geometry()), qPrintable(w->objectName()));
+        QCOMPARE(d->height(), 496);
+    }
+    QCOMPARE(Geometries(switched.get()), Geometries(made.get()));
+}
+
+void Tst_Define_CAN::english_layout_stays_as_drawn()
+{
+    Project p;
+    Message_Recorder messages;
+    for (bool transmit : {false, true}) {
+        Use_Language(p.State, "English");
+        const std::unique_ptr<TFDefineCAN> d = Make(p.State, transmit);
+        const QMap<QString, QRect> english = Geometries(d.get());
+        QCOMPARE(english["window"], QRect(0, 0, 629, 496));
+        QCOMPARE(english["LB_CAN_Frames"], QRect(16, 110, 172, 292));
+        QCOMPARE(english["LB_Modbus_Regs"], QRect(198, 110, 194, 292));
+        QCOMPARE(english["E_Index_Modbus"], QRect(404, 110, 209, 24));
+        QCOMPARE(english["CB_Byte_Low_Part"], QRect(404, 250, 209, 24));
+        QCOMPARE(english["Btn_Create"], QRect(16, 412, 113, 28));
+        QCOMPARE(english["Btn_Paste"], QRect(500, 412, 113, 28));
+
+        // A longer language widens the window; back in English all is where it was.
+        Use_Language(p.State, "Français");
+        d->Set_Lang();
+        QVERIFY(d->width() > 629);
+        Use_Language(p.State, "English");
+        d->Set_Lang();
+        QCOMPARE(Geometries(d.get()), english);
+    }
 }
 
 QTEST_MAIN(Tst_Define_CAN)
