@@ -216,4 +216,79 @@ const char16_t *const Lang_Default_Texts[] = {
     u"Go on",  // STR208
     u"Go back",  // STR209
     u"The text holds a character that a configuration file cannot store (code %1).",  // STR210
+    u"line %1, column %2",  // STR211
+    u"row %1",  // STR212
+    u"the attribute \"%1\" is missing",  // STR213
+    u"a document type declaration is not allowed",  // STR214
+    u"invalid UTF-8 byte 0x%1",  // STR215
+    u"incomplete UTF-8 sequence",  // STR216
+    u"invalid UTF-8 sequence",  // STR217
+    u"character %1 is not allowed in XML",  // STR218
+    u"cannot write the text: %1",  // STR219
+    u"Could not allocate memory",  // STR220
+    u"Internal error occurred",  // STR221
+    u"Could not determine tag type",  // STR222
+    u"Error parsing document declaration/processing instruction",  // STR223
+    u"Error parsing comment",  // STR224
+    u"Error parsing CDATA section",  // STR225
+    u"Error parsing document type declaration",  // STR226
+    u"Error parsing PCDATA section",  // STR227
+    u"Error parsing start element tag",  // STR228
+    u"Error parsing element attribute",  // STR229
+    u"Error parsing end element tag",  // STR230
+    u"Start-end tags mismatch",  // STR231
+    u"No document element found",  // STR232
+    u"the file holds %1 bytes, more than the limit of %2 bytes for a file of its kind",  // STR233
+    u"is a folder, not a regular file; it is not read",  // STR234
+    u"is a FIFO, not a regular file; it is not read",  // STR235
+    u"is a device, not a regular file; it is not read",  // STR236
+    u"is a socket, not a regular file; it is not read",  // STR237
+    u"is not a plain file, not a regular file; it is not read",  // STR238
+    u"is not a regular file; it is not read",  // STR239
+    u"is not a regular file",  // STR240
+    u"no file name",  // STR241
+    u"the folder %1 is a symbolic link; no file is written through a link, make it a real folder",  // STR242
+    u"the folder %1: %2",  // STR243
+    u"is a folder",  // STR244
+    u"No such file or directory",  // STR245
+    u"Permission denied",  // STR246
+    u"Operation not permitted",  // STR247
+    u"No space left on device",  // STR248
+    u"Disk quota exceeded",  // STR249
+    u"Read-only file system",  // STR250
+    u"Is a directory",  // STR251
+    u"Not a directory",  // STR252
+    u"Too many levels of symbolic links",  // STR253
+    u"File name too long",  // STR254
+    u"Input/output error",  // STR255
+    u"more than %1 frame records, receive and transmit together; the device image holds no more",  // STR256
+    u"more than %1 mapping records, receive and transmit together; the device image holds no more",  // STR257
+    u"no device images have been built",  // STR258
+    u"the folder cannot be created",  // STR259
+    u"the file holds %1 frames; a list holds at most %2",  // STR260
+    u"Cob-ID %1 lies outside the range of an 11-bit frame (0 to %2)",  // STR261
+    u"Cob-ID %1 lies outside the range of a 29-bit frame (0 to %2)",  // STR262
+    u"Type \"%1\" is neither \"%2\" nor \"%3\"; the device gets an 11-bit frame",  // STR263
+    u"Dimension %1 lies outside 1 to %2; the device gets %3",  // STR264
+    u"the same identifier %1 (%2) as row %3; the device cannot tell the two frames apart",  // STR265
+    u"the frame is sent on the timer, but Send Timer is 0 ms",  // STR266
+    u"Num_Frame \"%1\" is not a number",  // STR267
+    u"Num_Frame %1 is negative",  // STR268
+    u"Num_Frame %1 names no frame: %2 holds %3 (Num_Frame 0 to %4)",  // STR269
+    u"1 frame",  // STR270
+    u"%1 frames",  // STR271
+    u"%1; the build leaves the mapping out",  // STR272
+    u"Mod_Index %1 lies outside 0 to %2; the device gets register %3",  // STR273
+    u"identifier 0",  // STR274
+    u"0 (None)",  // STR275
+    u"both byte parts are None: register %1 takes nothing from frame %2",  // STR276
+    u"%1 %2 lies beyond the %3 data byte(s) of frame %4 (%5 row %6)",  // STR277
+    u"%1 \"%2\" is not a number; the device gets %3",  // STR278
+    u"register %1 is mapped already in row %2; a Modbus access reaches only one of them",  // STR279
+    u"TimeOut is 0, so the device never notices this frame missing, while %1 other receive frame(s) have a timeout",  // STR280
+    u"the frame is never sent: neither Data Change nor On Timer is set, and no register of %1 sends it on a Modbus write",  // STR281
+    u"there are no receive frames, so the build does not read this file",  // STR282
+    u"there are no transmit frames, so the build does not read this file",  // STR283
+    u"%1 and leaves the mapping out",  // STR284
+    u"%1 (nor could it: %2)",  // STR285
 };
