@@ -2,6 +2,7 @@
 
 #include "config/Image_Builder.h"
 #include "config/Project_Files.h"
+#include "platform/Core_Text.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -46,8 +47,6 @@ constexpr int32_t Fallback_Mod_Index = 100;
 QString Hex(uint32_t value) { return QStringLiteral("0x") + QString::number(value, 16).toUpper(); }
 
 int Index_Of(Direction d) { return d == Direction::Receive ? 0 : 1; }
-
-QString Direction_Word(Direction d) { return d == Direction::Receive ? QStringLiteral("receive") : QStringLiteral("transmit"); }
 
 // What the check keeps of one frame while the mapping rows come in.
 struct Frame_Info {
@@ -163,23 +162,23 @@ public:
         const bool extended = e.Ident & Ident_Extended;
 
         if (!r.CobID) {
-            Not_A_Number(file, row, r.Row, "CobID", QStringLiteral("identifier 0"));
+            Not_A_Number(file, row, r.Row, "CobID", Core_Text("identifier 0"));
         } else if (*r.CobID < 0 || *r.CobID > (extended ? Max_CobID_29 : Max_CobID_11)) {
             Warn(file, row, QStringLiteral("identifier-out-of-range"),
-                 QStringLiteral("Cob-ID %1 lies outside the range of %2 frame (0 to %3)")
-                     .arg(Text_Of(r.Row, "CobID"), extended ? QStringLiteral("a 29-bit") : QStringLiteral("an 11-bit"),
-                          Hex(uint32_t(extended ? Max_CobID_29 : Max_CobID_11))));
+                 (extended ? Core_Text("Cob-ID %1 lies outside the range of a 29-bit frame (0 to %2)")
+                           : Core_Text("Cob-ID %1 lies outside the range of an 11-bit frame (0 to %2)"))
+                     .arg(Text_Of(r.Row, "CobID"), Hex(uint32_t(extended ? Max_CobID_29 : Max_CobID_11))));
         }
         if (!extended && !Ascii_Upper_Equals(r.Type, Type_11_Upper))
             Warn(file, row, QStringLiteral("unknown-frame-type"),
-                 QStringLiteral("Type \"%1\" is neither \"%2\" nor \"%3\"; the device gets an 11-bit frame")
+                 Core_Text("Type \"%1\" is neither \"%2\" nor \"%3\"; the device gets an 11-bit frame")
                      .arg(Text_Of(r.Row, "Type"), Frame_Type_11, Frame_Type_29));
 
         if (!r.Dimension) {
             Not_A_Number(file, row, r.Row, "Dimension", QStringLiteral("8"));
         } else if (*r.Dimension < 1 || *r.Dimension > Max_Data_Bytes) {
             Warn(file, row, QStringLiteral("dimension-out-of-range"),
-                 QStringLiteral("Dimension %1 lies outside 1 to %2; the device gets %3")
+                 Core_Text("Dimension %1 lies outside 1 to %2; the device gets %3")
                      .arg(*r.Dimension)
                      .arg(Max_Data_Bytes)
                      .arg(e.Dimension));
@@ -187,7 +186,7 @@ public:
 
         if (const int first = idents_[d].Insert(e.Ident, row))
             Warn(file, row, QStringLiteral("duplicate-frame"),
-                 QStringLiteral("the same identifier %1 (%2) as row %3; the device cannot tell the two frames apart")
+                 Core_Text("the same identifier %1 (%2) as row %3; the device cannot tell the two frames apart")
                      .arg(Hex(e.Ident & ~Ident_Extended), extended ? QStringLiteral("29-bit") : QStringLiteral("11-bit"))
                      .arg(first));
 
@@ -197,7 +196,7 @@ public:
             if (!r.Timer) Not_A_Number(file, row, r.Row, "SendTimer", QStringLiteral("0"));
             if (e.Send_Timer == 0)
                 Warn(file, row, QStringLiteral("send-timer-zero"),
-                     QStringLiteral("the frame is sent on the timer, but Send Timer is 0 ms"));
+                     Core_Text("the frame is sent on the timer, but Send Timer is 0 ms"));
         }
 
         frames_[d].push_back({e.Ident, e.Time_Out, e.Dimension, e.Flags, r.On_Timer, 0, false});
@@ -212,16 +211,14 @@ public:
         if (!r.Entry) {
             QString why;
             if (!r.Num_Frame)
-                why = QStringLiteral("Num_Frame \"%1\" is not a number").arg(Text_Of(r.Row, "Num_Frame"));
+                why = Core_Text("Num_Frame \"%1\" is not a number").arg(Text_Of(r.Row, "Num_Frame"));
             else if (*r.Num_Frame < 0)
-                why = QStringLiteral("Num_Frame %1 is negative").arg(*r.Num_Frame);
+                why = Core_Text("Num_Frame %1 is negative").arg(*r.Num_Frame);
             else
-                why = QStringLiteral("Num_Frame %1 names no frame: %2 holds %3 (Num_Frame 0 to %4)")
-                          .arg(*r.Num_Frame)
-                          .arg(frame_name_[d])
-                          .arg(Frames_Text(int(frames.size())))
-                          .arg(int(frames.size()) - 1);
-            Warn(file, row, QStringLiteral("unplaced-mapping"), why + QStringLiteral("; the build leaves the mapping out"));
+                why = Core_Text("Num_Frame %1 names no frame: %2 holds %3 (Num_Frame 0 to %4)")
+                          .arg(QString::number(*r.Num_Frame), frame_name_[d], Frames_Text(int(frames.size())),
+                               QString::number(int(frames.size()) - 1));
+            Warn(file, row, QStringLiteral("unplaced-mapping"), Core_Text("%1; the build leaves the mapping out").arg(why));
             return;
         }
 
@@ -234,18 +231,18 @@ public:
             Not_A_Number(file, row, r.Row, "Mod_Index", QString::number(Fallback_Mod_Index));
         } else if (*r.Mod_Index < 0 || *r.Mod_Index > Max_Mod_Index) {
             Warn(file, row, QStringLiteral("register-out-of-range"),
-                 QStringLiteral("Mod_Index %1 lies outside 0 to %2; the device gets register %3")
+                 Core_Text("Mod_Index %1 lies outside 0 to %2; the device gets register %3")
                      .arg(*r.Mod_Index)
                      .arg(Max_Mod_Index)
                      .arg(m.Mod_Index));
         }
         Register_Seen(r.Dir, file, row, m.Mod_Index);
 
-        if (!r.Byte_HiPart) Not_A_Number(file, row, r.Row, "Byte_HiPart", QStringLiteral("0 (None)"));
-        if (!r.Byte_LoPart) Not_A_Number(file, row, r.Row, "Byte_LoPart", QStringLiteral("0 (None)"));
+        if (!r.Byte_HiPart) Not_A_Number(file, row, r.Row, "Byte_HiPart", Core_Text("0 (None)"));
+        if (!r.Byte_LoPart) Not_A_Number(file, row, r.Row, "Byte_LoPart", Core_Text("0 (None)"));
         if (m.Byte_HiPart == 0 && m.Byte_LoPart == 0) {
             Warn(file, row, QStringLiteral("mapping-without-bytes"),
-                 QStringLiteral("both byte parts are None: register %1 takes nothing from frame %2")
+                 Core_Text("both byte parts are None: register %1 takes nothing from frame %2")
                      .arg(m.Mod_Index)
                      .arg(m.Num_Frame));
         }
@@ -254,7 +251,7 @@ public:
         for (const auto &[name, part] : {std::pair{"Byte_HiPart", m.Byte_HiPart}, std::pair{"Byte_LoPart", m.Byte_LoPart}}) {
             if (part != 0 && part > bytes)
                 Warn(file, row, QStringLiteral("byte-beyond-dimension"),
-                     QStringLiteral("%1 %2 lies beyond the %3 data byte(s) of frame %4 (%5 row %6)")
+                     Core_Text("%1 %2 lies beyond the %3 data byte(s) of frame %4 (%5 row %6)")
                          .arg(QLatin1String(name))
                          .arg(part)
                          .arg(bytes)
@@ -272,9 +269,15 @@ private:
         return QString::fromUtf8(row.Optional_Utf8(name).value_or(QByteArrayView()));
     }
 
+    // The reason of an error with its place in the file, when it has one.
+    static QString Placed_Reason(const Xml_Error &e)
+    {
+        return e.Line > 0 ? Xml_Position_Text(e.Line, e.Column) + QStringLiteral(": ") + e.Reason : e.Reason;
+    }
+
     static QString Frames_Text(int n)
     {
-        return n == 1 ? QStringLiteral("1 frame") : QStringLiteral("%1 frames").arg(n);
+        return n == 1 ? Core_Text("1 frame") : Core_Text("%1 frames").arg(n);
     }
 
     void Add(Check_Severity severity, const QString &file, int row, const QString &code, const QString &message)
@@ -289,7 +292,7 @@ private:
     void Not_A_Number(const QString &file, int row, const Row_View &view, const char *name, const QString &gets)
     {
         Warn(file, row, QStringLiteral("not-a-number"),
-             QStringLiteral("%1 \"%2\" is not a number; the device gets %3")
+             Core_Text("%1 \"%2\" is not a number; the device gets %3")
                  .arg(QLatin1String(name), Text_Of(view, name), gets));
     }
 
@@ -301,13 +304,14 @@ private:
         } else if (const auto *r = dynamic_cast<const Row_Error *>(&e)) {
             Add(Check_Severity::Error, e.File, r->Row, QStringLiteral("missing-attribute"), r->What);
         } else if (e.Line > 0) {
-            Add(Check_Severity::Error, e.File, 0, QStringLiteral("malformed-file"),
-                QStringLiteral("line %1, column %2: %3").arg(e.Line).arg(e.Column).arg(e.Reason));
+            Add(Check_Severity::Error, e.File, 0, QStringLiteral("malformed-file"), Placed_Reason(e));
         } else {
             Add(Check_Severity::Error, e.File, 0, QStringLiteral("unreadable-file"), e.Reason);
         }
     }
 
+    // Info findings are listed by the command-line check alone (the check window shows the
+    // warnings), so their words stay English like the rest of its output.
     void File_Missing(const QString &path) override
     {
         QString what;
@@ -329,7 +333,7 @@ private:
         }
         if (const int first = registers_.Insert(reg, row))
             Warn(file, row, QStringLiteral("duplicate-register"),
-                 QStringLiteral("register %1 is mapped already in row %2; a Modbus access reaches only one of them")
+                 Core_Text("register %1 is mapped already in row %2; a Modbus access reaches only one of them")
                      .arg(reg)
                      .arg(first));
     }
@@ -348,8 +352,8 @@ private:
             for (size_t i = 0; i < rx.size(); ++i)
                 if (rx[i].Time_Out == 0)
                     Warn(paths_.CAN_Receive, int(i) + 1, QStringLiteral("receive-without-timeout"),
-                         QStringLiteral("TimeOut is 0, so the device never notices this frame missing, while %1 "
-                                        "other receive frame(s) have a timeout")
+                         Core_Text("TimeOut is 0, so the device never notices this frame missing, while %1 "
+                                   "other receive frame(s) have a timeout")
                              .arg(timed));
         }
 
@@ -358,8 +362,8 @@ private:
             const Frame_Info &f = tx[i];
             if (!(f.Flags & Frame_Flag_Data_Change) && !f.On_Timer && !f.Sent_On_Write)
                 Warn(paths_.CAN_Transmit, int(i) + 1, QStringLiteral("transmit-never-sent"),
-                     QStringLiteral("the frame is never sent: neither Data Change nor On Timer is set, and no "
-                                    "register of %1 sends it on a Modbus write")
+                     Core_Text("the frame is never sent: neither Data Change nor On Timer is set, and no "
+                               "register of %1 sends it on a Modbus write")
                          .arg(map_name_[1]));
         }
 
@@ -379,8 +383,9 @@ private:
     void Unread_Map_File(Direction dir)
     {
         const QString &path = paths_.Map_File(dir);
-        const QString why = QStringLiteral("there are no %1 frames, so the build does not read this file")
-                                .arg(Direction_Word(dir));
+        const QString why = dir == Direction::Receive
+                                ? Core_Text("there are no receive frames, so the build does not read this file")
+                                : Core_Text("there are no transmit frames, so the build does not read this file");
         try {
             const std::optional<Xml_Document> doc = Load_If_Exists(path);
             if (!doc) {
@@ -388,11 +393,11 @@ private:
                 return;
             }
             For_Each_Row(*doc, path, [&](const Row_View &row) {
-                Warn(path, row.Index() + 1, QStringLiteral("unplaced-mapping"), why + QStringLiteral(" and leaves the mapping out"));
+                Warn(path, row.Index() + 1, QStringLiteral("unplaced-mapping"),
+                     Core_Text("%1 and leaves the mapping out").arg(why));
             });
         } catch (const Xml_Error &e) {
-            Warn(path, 0, QStringLiteral("unplaced-mapping"),
-                 why + QStringLiteral(" (nor could it: %1)").arg(e.Line > 0 ? QStringLiteral("line %1, column %2: %3").arg(e.Line).arg(e.Column).arg(e.Reason) : e.Reason));
+            Warn(path, 0, QStringLiteral("unplaced-mapping"), Core_Text("%1 (nor could it: %2)").arg(why, Placed_Reason(e)));
         }
     }
 

@@ -1,6 +1,7 @@
 #include "config/Image_Builder.h"
 
 #include "config/Project_Files.h"
+#include "platform/Core_Text.h"
 #include "platform/IntText.h"
 
 #include <QDir>
@@ -30,12 +31,14 @@ constexpr QByteArrayView Yes_Upper("Y");
 
 [[noreturn]] void Too_Many(const QString &file, const Row_View &row, bool mappings)
 {
-    throw Capacity_Error(file, row.Index() + 1,
-                         QStringLiteral("more than %1 %2 records, receive and transmit together; "
-                                        "the device image holds no more")
-                             .arg(mappings ? Max_Map_Records : Max_Frame_Records)
-                             .arg(mappings ? QStringLiteral("mapping") : QStringLiteral("frame")),
-                         mappings);
+    const QString what =
+        mappings ? Core_Text("more than %1 mapping records, receive and transmit together; "
+                             "the device image holds no more")
+                       .arg(Max_Map_Records)
+                 : Core_Text("more than %1 frame records, receive and transmit together; "
+                             "the device image holds no more")
+                       .arg(Max_Frame_Records);
+    throw Capacity_Error(file, row.Index() + 1, what, mappings);
 }
 
 }  // namespace
@@ -251,10 +254,10 @@ void Configuration_Image::Save_Bin_Files(const Project_Paths &paths) const
 {
     const QString &bank1 = paths.Bank1;
     const QString &bank2 = paths.Bank2;
-    if (!built_) throw Xml_Error(bank1, 0, 0, QStringLiteral("no device images have been built"));
+    if (!built_) throw Xml_Error(bank1, 0, 0, Core_Text("no device images have been built"));
 
     const QString bin = QFileInfo(bank1).path();
-    if (!QDir().mkpath(bin)) throw Xml_Error(bin, 0, 0, QStringLiteral("the folder cannot be created"));
+    if (!QDir().mkpath(bin)) throw Xml_Error(bin, 0, 0, Core_Text("the folder cannot be created"));
 
     // The pair on disk always belongs together.
     Save_Files_Atomic({{bank1, Bank1_Image()}, {bank2, Bank2_Image()}});

@@ -1,5 +1,6 @@
 #include "config/Project_Files.h"
 
+#include "platform/Core_Text.h"
 #include "platform/IntText.h"
 
 #include <QFileInfo>
@@ -22,13 +23,13 @@ std::optional<Xml_Document> Load_If_Exists(const QString &path)
 }
 
 Row_Error::Row_Error(const QString &file, int row, const QString &what)
-    : Xml_Error(file, 0, 0, QStringLiteral("row %1: %2").arg(row).arg(what)), Row(row), What(what)
+    : Xml_Error(file, 0, 0, Core_Text("row %1").arg(row) + QStringLiteral(": ") + what), Row(row), What(what)
 {
 }
 
 void Row_View::Missing(const QString &name) const
 {
-    throw Row_Error(file_, index_ + 1, QStringLiteral("the attribute \"%1\" is missing").arg(name));
+    throw Row_Error(file_, index_ + 1, Core_Text("the attribute \"%1\" is missing").arg(name));
 }
 
 QString Row_View::Required(const QString &name) const

@@ -2,6 +2,7 @@
 
 #include "config/Project_Files.h"
 #include "lang/Lang_Table.h"
+#include "platform/Core_Text.h"
 #include "platform/IntText.h"
 
 #include <algorithm>
@@ -232,7 +233,7 @@ Frame_Grid Read_Frame_Grid(const QString &path, Direction direction)
     QList<Frame_Row> rows = Read_Frame_File(path, direction);
     if (rows.size() > Max_Frame_Entries)
         throw Xml_Error(path, 0, 0,
-                        QStringLiteral("the file holds %1 frames; a list holds at most %2")
+                        Core_Text("the file holds %1 frames; a list holds at most %2")
                             .arg(rows.size())
                             .arg(Max_Frame_Entries));
     rows.resize(Max_Frame_Entries);

@@ -243,4 +243,79 @@ const char16_t *const Lang_Default_Texts[] = {
     u"Error! The folder %1 could not be created: %2",  // STR235
     u"Register %1 is already used by frame %2.",  // STR236
     u"Send",  // STR237
+    u"line %1, column %2",  // STR238
+    u"row %1",  // STR239
+    u"the attribute \"%1\" is missing",  // STR240
+    u"a document type declaration is not allowed",  // STR241
+    u"invalid UTF-8 byte 0x%1",  // STR242
+    u"incomplete UTF-8 sequence",  // STR243
+    u"invalid UTF-8 sequence",  // STR244
+    u"character %1 is not allowed in XML",  // STR245
+    u"cannot write the text: %1",  // STR246
+    u"Could not allocate memory",  // STR247
+    u"Internal error occurred",  // STR248
+    u"Could not determine tag type",  // STR249
+    u"Error parsing document declaration/processing instruction",  // STR250
+    u"Error parsing comment",  // STR251
+    u"Error parsing CDATA section",  // STR252
+    u"Error parsing document type declaration",  // STR253
+    u"Error parsing PCDATA section",  // STR254
+    u"Error parsing start element tag",  // STR255
+    u"Error parsing element attribute",  // STR256
+    u"Error parsing end element tag",  // STR257
+    u"Start-end tags mismatch",  // STR258
+    u"No document element found",  // STR259
+    u"the file holds %1 bytes, more than the limit of %2 bytes for a file of its kind",  // STR260
+    u"is a folder, not a regular file; it is not read",  // STR261
+    u"is a FIFO, not a regular file; it is not read",  // STR262
+    u"is a device, not a regular file; it is not read",  // STR263
+    u"is a socket, not a regular file; it is not read",  // STR264
+    u"is not a plain file, not a regular file; it is not read",  // STR265
+    u"is not a regular file; it is not read",  // STR266
+    u"is not a regular file",  // STR267
+    u"no file name",  // STR268
+    u"the folder %1 is a symbolic link; no file is written through a link, make it a real folder",  // STR269
+    u"the folder %1: %2",  // STR270
+    u"is a folder",  // STR271
+    u"No such file or directory",  // STR272
+    u"Permission denied",  // STR273
+    u"Operation not permitted",  // STR274
+    u"No space left on device",  // STR275
+    u"Disk quota exceeded",  // STR276
+    u"Read-only file system",  // STR277
+    u"Is a directory",  // STR278
+    u"Not a directory",  // STR279
+    u"Too many levels of symbolic links",  // STR280
+    u"File name too long",  // STR281
+    u"Input/output error",  // STR282
+    u"more than %1 frame records, receive and transmit together; the device image holds no more",  // STR283
+    u"more than %1 mapping records, receive and transmit together; the device image holds no more",  // STR284
+    u"no device images have been built",  // STR285
+    u"the folder cannot be created",  // STR286
+    u"the file holds %1 frames; a list holds at most %2",  // STR287
+    u"Cob-ID %1 lies outside the range of an 11-bit frame (0 to %2)",  // STR288
+    u"Cob-ID %1 lies outside the range of a 29-bit frame (0 to %2)",  // STR289
+    u"Type \"%1\" is neither \"%2\" nor \"%3\"; the device gets an 11-bit frame",  // STR290
+    u"Dimension %1 lies outside 1 to %2; the device gets %3",  // STR291
+    u"the same identifier %1 (%2) as row %3; the device cannot tell the two frames apart",  // STR292
+    u"the frame is sent on the timer, but Send Timer is 0 ms",  // STR293
+    u"Num_Frame \"%1\" is not a number",  // STR294
+    u"Num_Frame %1 is negative",  // STR295
+    u"Num_Frame %1 names no frame: %2 holds %3 (Num_Frame 0 to %4)",  // STR296
+    u"1 frame",  // STR297
+    u"%1 frames",  // STR298
+    u"%1; the build leaves the mapping out",  // STR299
+    u"Mod_Index %1 lies outside 0 to %2; the device gets register %3",  // STR300
+    u"identifier 0",  // STR301
+    u"0 (None)",  // STR302
+    u"both byte parts are None: register %1 takes nothing from frame %2",  // STR303
+    u"%1 %2 lies beyond the %3 data byte(s) of frame %4 (%5 row %6)",  // STR304
+    u"%1 \"%2\" is not a number; the device gets %3",  // STR305
+    u"register %1 is mapped already in row %2; a Modbus access reaches only one of them",  // STR306
+    u"TimeOut is 0, so the device never notices this frame missing, while %1 other receive frame(s) have a timeout",  // STR307
+    u"the frame is never sent: neither Data Change nor On Timer is set, and no register of %1 sends it on a Modbus write",  // STR308
+    u"there are no receive frames, so the build does not read this file",  // STR309
+    u"there are no transmit frames, so the build does not read this file",  // STR310
+    u"%1 and leaves the mapping out",  // STR311
+    u"%1 (nor could it: %2)",  // STR312
 };

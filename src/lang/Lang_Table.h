@@ -59,6 +59,83 @@ enum Lang_Key : int {
     STR_New_Name_Not_Created,  // %1 the folder, %2 the system's reason
     STR_Index_Used_By_Frame,  // %1 the register number, %2 the frame's Cob-ID as the frame list shows it
     STR_Send_On_Write_Mark,
+    // The words of the core's own messages (file, XML, build and check), found by their English
+    // text through Lang_Translator.
+    STR_Msg_Line_Column,  // %1 the line, %2 the column
+    STR_Msg_Row,  // %1 the row, counting from 1
+    STR_Msg_Attribute_Missing,  // %1 the attribute's name
+    STR_Msg_Doctype_Not_Allowed,
+    STR_Msg_Utf8_Invalid_Byte,  // %1 the byte in hexadecimal
+    STR_Msg_Utf8_Incomplete,
+    STR_Msg_Utf8_Invalid,
+    STR_Msg_Char_Not_Allowed,  // %1 the character's code (U+0001)
+    STR_Msg_Cannot_Write_Text,  // %1 the reason
+    STR_Msg_Xml_Out_Of_Memory,
+    STR_Msg_Xml_Internal,
+    STR_Msg_Xml_Tag_Type,
+    STR_Msg_Xml_Bad_Pi,
+    STR_Msg_Xml_Bad_Comment,
+    STR_Msg_Xml_Bad_Cdata,
+    STR_Msg_Xml_Bad_Doctype,
+    STR_Msg_Xml_Bad_Pcdata,
+    STR_Msg_Xml_Bad_Start_Tag,
+    STR_Msg_Xml_Bad_Attribute,
+    STR_Msg_Xml_Bad_End_Tag,
+    STR_Msg_Xml_Tag_Mismatch,
+    STR_Msg_Xml_No_Root,
+    STR_Msg_File_Too_Long,  // %1 the file's size, %2 the limit
+    STR_Msg_Folder_Not_Read,
+    STR_Msg_Fifo_Not_Read,
+    STR_Msg_Device_Not_Read,
+    STR_Msg_Socket_Not_Read,
+    STR_Msg_Other_Not_Read,
+    STR_Msg_Not_Regular_Not_Read,
+    STR_Msg_Not_Regular,
+    STR_Msg_No_File_Name,
+    STR_Msg_Folder_Is_Link,  // %1 the folder
+    STR_Msg_Folder_Error,  // %1 the folder, %2 the system's reason
+    STR_Msg_Is_Folder,
+    STR_Msg_Sys_No_Entry,
+    STR_Msg_Sys_Access,
+    STR_Msg_Sys_Permission,
+    STR_Msg_Sys_No_Space,
+    STR_Msg_Sys_Quota,
+    STR_Msg_Sys_Read_Only,
+    STR_Msg_Sys_Is_Dir,
+    STR_Msg_Sys_Not_Dir,
+    STR_Msg_Sys_Loop,
+    STR_Msg_Sys_Name_Too_Long,
+    STR_Msg_Sys_IO,
+    STR_Msg_Too_Many_Frames,  // %1 the most the image holds
+    STR_Msg_Too_Many_Mappings,  // %1 the most the image holds
+    STR_Msg_No_Images_Built,
+    STR_Msg_Folder_Not_Created,
+    STR_Msg_Frame_List_Too_Long,  // %1 the frames in the file, %2 the most a list holds
+    STR_Msg_CobID_Range_11,  // %1 the Cob-ID as written, %2 the highest
+    STR_Msg_CobID_Range_29,  // %1 the Cob-ID as written, %2 the highest
+    STR_Msg_Unknown_Type,  // %1 the Type as written, %2 and %3 the two frame types
+    STR_Msg_Dimension_Range,  // %1 the Dimension, %2 the most, %3 what the device gets
+    STR_Msg_Duplicate_Frame,  // %1 the identifier, %2 "11-bit" or "29-bit", %3 the earlier row
+    STR_Msg_Send_Timer_Zero,
+    STR_Msg_Num_Frame_Not_Number,  // %1 the text as written
+    STR_Msg_Num_Frame_Negative,  // %1 the number
+    STR_Msg_Num_Frame_No_Frame,  // %1 the number, %2 the frame list's file, %3 its frames (STR_Msg_One_Frame, STR_Msg_Frames), %4 the highest Num_Frame
+    STR_Msg_One_Frame,
+    STR_Msg_Frames,  // %1 how many (never 1)
+    STR_Msg_Mapping_Left_Out,  // %1 why
+    STR_Msg_Register_Range,  // %1 Mod_Index, %2 the highest register, %3 the register the device gets
+    STR_Msg_Identifier_Zero,
+    STR_Msg_Zero_None,
+    STR_Msg_No_Bytes,  // %1 the register, %2 the frame
+    STR_Msg_Byte_Beyond,  // %1 Byte_HiPart or Byte_LoPart, %2 its value, %3 the frame's data bytes, %4 the frame, %5 the frame list's file, %6 the frame's row
+    STR_Msg_Not_A_Number,  // %1 the attribute, %2 its text, %3 what the device gets
+    STR_Msg_Duplicate_Register,  // %1 the register, %2 the earlier row
+    STR_Msg_No_Timeout,  // %1 how many
+    STR_Msg_Never_Sent,  // %1 the mapping file
+    STR_Msg_Receive_Map_Unread,
+    STR_Msg_Transmit_Map_Unread,
+    STR_Msg_And_Left_Out,  // %1 STR_Msg_Receive_Map_Unread or STR_Msg_Transmit_Map_Unread
+    STR_Msg_Nor_Could_It,  // %1 STR_Msg_Receive_Map_Unread or STR_Msg_Transmit_Map_Unread, %2 the reason
     Lang_Key_End
 };
 

@@ -1,5 +1,7 @@
 #include "platform/Safe_File.h"
 
+#include "platform/Core_Text.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -22,13 +24,35 @@ File_Access_Error::File_Access_Error(const QString &file, const QString &reason)
 {
 }
 
-QString System_Error_Text(int error_number) { return QString::fromLocal8Bit(std::strerror(error_number)); }
+QString System_Error_Text(int error_number)
+{
+    // The reasons a user meets with files have words of ours, so they follow the chosen
+    // language rather than the system's; their English is the system's own.
+    switch (error_number) {
+    case ENOENT: return Core_Text("No such file or directory");
+    case EACCES: return Core_Text("Permission denied");
+    case EPERM: return Core_Text("Operation not permitted");
+    case ENOSPC: return Core_Text("No space left on device");
+#ifdef EDQUOT
+    case EDQUOT: return Core_Text("Disk quota exceeded");
+#endif
+    case EROFS: return Core_Text("Read-only file system");
+    case EISDIR: return Core_Text("Is a directory");
+    case ENOTDIR: return Core_Text("Not a directory");
+#ifdef ELOOP
+    case ELOOP: return Core_Text("Too many levels of symbolic links");
+#endif
+    case ENAMETOOLONG: return Core_Text("File name too long");
+    case EIO: return Core_Text("Input/output error");
+    default: return QString::fromLocal8Bit(std::strerror(error_number));
+    }
+}
 
 namespace {
 
 QString Too_Long_Text(qint64 size, qint64 limit)
 {
-    return QStringLiteral("the file holds %1 bytes, more than the limit of %2 bytes for a file of its kind")
+    return Core_Text("the file holds %1 bytes, more than the limit of %2 bytes for a file of its kind")
         .arg(size)
         .arg(limit);
 }
@@ -39,18 +63,14 @@ QString Too_Long_Text(qint64 size, qint64 limit)
 
 namespace {
 
-QString Kind_Of(mode_t mode)
-{
-    if (S_ISDIR(mode)) return QStringLiteral("a folder");
-    if (S_ISFIFO(mode)) return QStringLiteral("a FIFO");
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("a device");
-    if (S_ISSOCK(mode)) return QStringLiteral("a socket");
-    return QStringLiteral("not a plain file");
-}
-
+// Whole sentences, one per kind, so that each language can say it its own way.
 QString Not_Regular_Text(mode_t mode)
 {
-    return QStringLiteral("is %1, not a regular file; it is not read").arg(Kind_Of(mode));
+    if (S_ISDIR(mode)) return Core_Text("is a folder, not a regular file; it is not read");
+    if (S_ISFIFO(mode)) return Core_Text("is a FIFO, not a regular file; it is not read");
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return Core_Text("is a device, not a regular file; it is not read");
+    if (S_ISSOCK(mode)) return Core_Text("is a socket, not a regular file; it is not read");
+    return Core_Text("is not a plain file, not a regular file; it is not read");
 }
 
 // Closes a descriptor when it leaves scope.
@@ -154,7 +174,7 @@ std::unique_ptr<Staged> Stage(const QString &path, const QByteArray &bytes)
     // Qt cannot hold uses relative paths, and the current folder's QString would not lead back.
     const QString folder = info.path();
     s->Name = QFile::encodeName(info.fileName());
-    if (s->Name.isEmpty()) throw File_Access_Error(path, QStringLiteral("no file name"));
+    if (s->Name.isEmpty()) throw File_Access_Error(path, Core_Text("no file name"));
 
     // The folder is opened without following a link in its last step, and every later step works
     // relative to that descriptor: the temporary file and the rename stay in the very folder
@@ -164,10 +184,10 @@ std::unique_ptr<Staged> Stage(const QString &path, const QByteArray &bytes)
         const int error = errno;
         struct stat lst {};
         if (::lstat(QFile::encodeName(folder).constData(), &lst) == 0 && S_ISLNK(lst.st_mode))
-            throw File_Access_Error(path, QStringLiteral("the folder %1 is a symbolic link; no file is written "
-                                                         "through a link, make it a real folder")
+            throw File_Access_Error(path, Core_Text("the folder %1 is a symbolic link; no file is written "
+                                                    "through a link, make it a real folder")
                                               .arg(folder));
-        throw File_Access_Error(path, QStringLiteral("the folder %1: %2").arg(folder, System_Error_Text(error)));
+        throw File_Access_Error(path, Core_Text("the folder %1: %2").arg(folder, System_Error_Text(error)));
     }
 
     // A file being replaced keeps its permissions; a new file (or one replacing a link) gets the
@@ -175,7 +195,7 @@ std::unique_ptr<Staged> Stage(const QString &path, const QByteArray &bytes)
     struct stat old {};
     mode_t mode = 0;
     if (::fstatat(s->Dir, s->Name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0) {
-        if (S_ISDIR(old.st_mode)) throw File_Access_Error(path, QStringLiteral("is a folder"));
+        if (S_ISDIR(old.st_mode)) throw File_Access_Error(path, Core_Text("is a folder"));
         if (S_ISREG(old.st_mode)) mode = old.st_mode & 07777;
     }
 
@@ -219,7 +239,7 @@ QByteArray Read_Regular_File(const QByteArray &native_path, const QString &shown
 {
     const QString path = QFile::decodeName(native_path);
     const QFileInfo info(path);
-    if (!info.isFile()) throw File_Access_Error(shown, QStringLiteral("is not a regular file; it is not read"));
+    if (!info.isFile()) throw File_Access_Error(shown, Core_Text("is not a regular file; it is not read"));
     if (info.size() > limit) throw File_Access_Error(shown, Too_Long_Text(info.size(), limit));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) throw File_Access_Error(shown, file.errorString());
@@ -232,7 +252,7 @@ QByteArray Read_Regular_File(const QByteArray &native_path, const QString &shown
 qint64 Regular_File_Size(const QString &path)
 {
     const QFileInfo info(path);
-    if (!info.isFile()) throw File_Access_Error(path, QStringLiteral("is not a regular file"));
+    if (!info.isFile()) throw File_Access_Error(path, Core_Text("is not a regular file"));
     return info.size();
 }
 

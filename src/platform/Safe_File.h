@@ -19,7 +19,8 @@ public:
 // hold: far above any real one, low enough that a bad file cannot take the memory.
 constexpr qint64 Text_File_Limit = qint64(16) * 1024 * 1024;
 
-// The system's own words for an error number ("No space left on device").
+// The reason for an error number ("No space left on device"): the reasons files commonly fail
+// with go through Core_Text, in the C library's English; any other is the system's own text.
 QString System_Error_Text(int error_number);
 
 // Reads a whole file that is, after following links, a regular file of at most limit bytes.

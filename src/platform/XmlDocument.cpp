@@ -1,5 +1,6 @@
 #include "platform/XmlDocument.h"
 
+#include "platform/Core_Text.h"
 #include "platform/Safe_File.h"
 
 #include <QXmlStreamReader>
@@ -67,16 +68,16 @@ Utf8_Fault First_Utf8_Fault(const char *data, size_t size)
             if (lead >= 0xC2 && lead <= 0xDF) length = 2, c = lead & 0x1F, min = 0x80;
             else if (lead >= 0xE0 && lead <= 0xEF) length = 3, c = lead & 0x0F, min = 0x800;
             else if (lead >= 0xF0 && lead <= 0xF4) length = 4, c = lead & 0x07, min = 0x10000;
-            else return {i, QStringLiteral("invalid UTF-8 byte 0x%1").arg(QString::number(lead, 16).toUpper())};
-            if (size - i < length) return {i, QStringLiteral("incomplete UTF-8 sequence")};
+            else return {i, Core_Text("invalid UTF-8 byte 0x%1").arg(QString::number(lead, 16).toUpper())};
+            if (size - i < length) return {i, Core_Text("incomplete UTF-8 sequence")};
             for (size_t k = 1; k < length; ++k) {
-                if ((b[i + k] & 0xC0) != 0x80) return {i, QStringLiteral("invalid UTF-8 sequence")};
+                if ((b[i + k] & 0xC0) != 0x80) return {i, Core_Text("invalid UTF-8 sequence")};
                 c = (c << 6) | (b[i + k] & 0x3F);
             }
             if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-                return {i, QStringLiteral("invalid UTF-8 sequence")};
+                return {i, Core_Text("invalid UTF-8 sequence")};
         }
-        if (!Is_Xml_Char(c)) return {i, QStringLiteral("character %1 is not allowed in XML").arg(Char_Code(c))};
+        if (!Is_Xml_Char(c)) return {i, Core_Text("character %1 is not allowed in XML").arg(Char_Code(c))};
         i += length;
     }
     return {};
@@ -115,7 +116,7 @@ void Check_Well_Formed(const QByteArray &bytes, const pugi::xml_document &doc, p
         qsizetype start = qMin<qsizetype>(qsizetype(n.offset_debug()), bytes.size());
         while (start > 0 && bytes[start] != '<') --start;
         const auto [line, column] = Position_At(bytes, size_t(start));
-        throw Xml_Error(file_name, line, column, QStringLiteral("a document type declaration is not allowed"));
+        throw Xml_Error(file_name, line, column, Core_Text("a document type declaration is not allowed"));
     }
     if (encoding == pugi::encoding_utf8) {
         const Utf8_Fault fault = First_Utf8_Fault(bytes.constData(), size_t(bytes.size()));
@@ -139,7 +140,7 @@ void Check_Storable(const pugi::xml_node &node, const QString &file_name)
     const auto check = [&](const char *text) {
         const Utf8_Fault fault = First_Utf8_Fault(text, std::strlen(text));
         if (!fault.Reason.isEmpty())
-            throw Xml_Error(file_name, 0, 0, QStringLiteral("cannot write the text: %1").arg(fault.Reason));
+            throw Xml_Error(file_name, 0, 0, Core_Text("cannot write the text: %1").arg(fault.Reason));
     };
     check(node.name());
     check(node.value());
@@ -165,10 +166,42 @@ std::optional<char32_t> First_Unstorable_Char(const QString &text)
     return std::nullopt;
 }
 
+QString Xml_Position_Text(int line, int column)
+{
+    return Core_Text("line %1, column %2").arg(line).arg(column);
+}
+
+QString Parser_Status_Text(int status)
+{
+    // pugixml describes its failures in English; these are its words for every status that
+    // parsing a buffer can end in.
+    switch (pugi::xml_parse_status(status)) {
+    case pugi::status_out_of_memory: return Core_Text("Could not allocate memory");
+    case pugi::status_internal_error: return Core_Text("Internal error occurred");
+    case pugi::status_unrecognized_tag: return Core_Text("Could not determine tag type");
+    case pugi::status_bad_pi: return Core_Text("Error parsing document declaration/processing instruction");
+    case pugi::status_bad_comment: return Core_Text("Error parsing comment");
+    case pugi::status_bad_cdata: return Core_Text("Error parsing CDATA section");
+    case pugi::status_bad_doctype: return Core_Text("Error parsing document type declaration");
+    case pugi::status_bad_pcdata: return Core_Text("Error parsing PCDATA section");
+    case pugi::status_bad_start_element: return Core_Text("Error parsing start element tag");
+    case pugi::status_bad_attribute: return Core_Text("Error parsing element attribute");
+    case pugi::status_bad_end_element: return Core_Text("Error parsing end element tag");
+    case pugi::status_end_element_mismatch: return Core_Text("Start-end tags mismatch");
+    case pugi::status_no_document_element: return Core_Text("No document element found");
+    default: break;
+    }
+    pugi::xml_parse_result result;
+    result.status = pugi::xml_parse_status(status);
+    return QString::fromUtf8(result.description());
+}
+
+// The file name and the reason are joined, not put through arg(): a "%2" in a folder's name
+// would otherwise take the line number's place.
 Xml_Error::Xml_Error(const QString &file, int line, int column, const QString &reason)
-    : std::runtime_error(To_Std(line > 0 ? QStringLiteral("%1: line %2, column %3: %4")
-                                               .arg(file).arg(line).arg(column).arg(reason)
-                                         : QStringLiteral("%1: %2").arg(file, reason))),
+    : std::runtime_error(To_Std(file + QStringLiteral(": ") +
+                                (line > 0 ? Xml_Position_Text(line, column) + QStringLiteral(": ") : QString()) +
+                                reason)),
       File(file), Line(line), Column(column), Reason(reason)
 {
 }
@@ -288,7 +321,7 @@ Xml_Document Xml_Document::Parse(const QByteArray &bytes, const QString &file_na
         d.doc_->load_buffer(bytes.constData(), size_t(bytes.size()), Parse_Options, pugi::encoding_auto);
     if (!r) {
         const auto [line, column] = Position_At(bytes, size_t(r.offset));
-        throw Xml_Error(file_name, line, column, QString::fromUtf8(r.description()));
+        throw Xml_Error(file_name, line, column, Parser_Status_Text(r.status));
     }
     Check_Well_Formed(bytes, *d.doc_, r.encoding, file_name);
     return d;

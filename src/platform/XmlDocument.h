@@ -24,9 +24,16 @@ public:
     int Line = 0;
     int Column = 0;
     QString Reason;
-    // "<file>: line L, column C: <reason>" (or "<file>: <reason>" without a position).
+    // "<file>: line L, column C: <reason>" (or "<file>: <reason>" without a position), in the
+    // language of the moment it was made (see Core_Text.h).
     QString Text() const;
 };
+
+// "line L, column C", as the messages name a place in a file.
+QString Xml_Position_Text(int line, int column);
+
+// The parser's reason for a pugi::xml_parse_status, through Core_Text.
+QString Parser_Status_Text(int status);
 
 class Xml_Node {
 public:
