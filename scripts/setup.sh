@@ -7,7 +7,7 @@ build_type=${2:-Release}
 top=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libpugixml-dev libcurl4-openssl-dev
-          xvfb xauth fonts-dejavu-core ccache)
+          xvfb xauth fonts-dejavu-core ccache qt6-serialbus-dev mbpoll)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
