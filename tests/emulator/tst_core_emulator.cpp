@@ -94,7 +94,12 @@ public:
     // Ends the program with a signal and returns its exit status (-1 for a crash).
     int Stop(int signal = SIGTERM)
     {
+#ifdef Q_OS_UNIX
         ::kill(pid_t(process_.processId()), signal);
+#else
+        Q_UNUSED(signal);
+        process_.terminate();
+#endif
         return Wait_Exit();
     }
     int Wait_Exit(int limit_ms = 10000)

@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr qint64 Max_Unread_Answers = 1 << 20;
+
 // A frame record's identifier as the user typed it into the frame list: 3 hex digits for an
 // 11-bit frame, 8 for a 29-bit one.
 QString Ident_Text(uint32_t ident)
@@ -309,6 +311,8 @@ void Emulator::New_Connection()
             socket->deleteLater();
             continue;
         }
+        // An answer goes out at once, not held back to be joined with the next one.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         Client &client = clients_[socket];
         client.Name = Endpoint(socket->peerAddress(), socket->peerPort());
         ++count_.Clients;
@@ -324,10 +328,18 @@ void Emulator::Client_Data(QTcpSocket *socket)
     if (it == clients_.end()) return;
     Client &client = *it;
     client.Reader.Append(socket->readAll());
-    while (std::optional<Mbap_Request> request = client.Reader.Next()) Answer(socket, client, *request);
-    if (client.Reader.Broken()) {
-        Event("client-dropped", QStringLiteral("%1: %2").arg(client.Name, client.Reader.Why_Broken()),
-              {{"client", client.Name}, {"reason", client.Reader.Why_Broken()}});
+    QString drop;
+    while (std::optional<Mbap_Request> request = client.Reader.Next()) {
+        Answer(socket, client, *request);
+        // A master that sends and never reads would have its answers pile up here without end.
+        if (socket->bytesToWrite() > Max_Unread_Answers) {
+            drop = QStringLiteral("more than %1 bytes of answers unread").arg(Max_Unread_Answers);
+            break;
+        }
+    }
+    if (drop.isEmpty() && client.Reader.Broken()) drop = client.Reader.Why_Broken();
+    if (!drop.isEmpty()) {
+        Event("client-dropped", QStringLiteral("%1: %2").arg(client.Name, drop), {{"client", client.Name}, {"reason", drop}});
         socket->abort();
     }
 }
