@@ -36,7 +36,7 @@ private slots:
     void a_new_pair_is_loaded_on_the_open_connection();
     void inconsistent_pairs_are_refused_data();
     void inconsistent_pairs_are_refused();
-    void a_port_it_cannot_bind_is_a_clear_error();
+    void a_port_or_bus_it_cannot_open_is_a_clear_error();
     void it_comes_back_when_the_bus_hub_goes();
     void can_commands_report_their_failures();
 };
@@ -479,7 +479,7 @@ void Tst_Emulator::inconsistent_pairs_are_refused()
     QVERIFY2(r.Err.contains(QStringLiteral("(%1 problem(s)): not run").arg(r.Err.count('\n') - 1)), qPrintable(r.Err));
 }
 
-void Tst_Emulator::a_port_it_cannot_bind_is_a_clear_error()
+void Tst_Emulator::a_port_or_bus_it_cannot_open_is_a_clear_error()
 {
     QTemporaryDir dir;
     const QString config = Compiled_Fixture(dir);
@@ -490,6 +490,12 @@ void Tst_Emulator::a_port_it_cannot_bind_is_a_clear_error()
     QCOMPARE(r.Exit, 1);
     QVERIFY2(r.Err.contains(QStringLiteral("cannot listen for Modbus TCP on 127.0.0.1:%1").arg(taken.serverPort())), qPrintable(r.Err));
     QVERIFY2(r.Err.contains("--listen 127.0.0.1:1502"), qPrintable(r.Err));
+
+    // An interface the plugin refuses is not quietly taken for another (can0).
+    const Program_Run bus = Run_Program(Emulator_Program, {"--listen", "127.0.0.1:0", "--can", "virtualcan:can7", config});
+    QCOMPARE(bus.Exit, 1);
+    QVERIFY2(bus.Err.contains("cannot open the CAN bus virtualcan:can7: Invalid interface"), qPrintable(bus.Err));
+    QVERIFY2(!bus.Out.contains("can-lost") && !bus.Out.contains("can-connected"), qPrintable(bus.Out));
 
     const Program_Run usage = Run_Program(Emulator_Program, {"--listen", "127.0.0.1", config});
     QCOMPARE(usage.Exit, 2);
@@ -532,7 +538,10 @@ void Tst_Emulator::can_commands_report_their_failures()
     }
     r = Cli({"can-send", "nosuchplugin:can0", "181#01"});
     QCOMPARE(r.Exit, 1);
-    QVERIFY2(r.Err.contains("no CAN plugin 'nosuchplugin'"), qPrintable(r.Err));
+    QVERIFY2(r.Err.contains("cannot open nosuchplugin:can0: no CAN plugin 'nosuchplugin'"), qPrintable(r.Err));
+    r = Cli({"can-dump", "virtualcan:can7", "--timeout", "100"});
+    QCOMPARE(r.Exit, 1);
+    QVERIFY2(r.Err.contains("cannot open virtualcan:can7: Invalid interface"), qPrintable(r.Err));
     // Fewer frames than asked for within the time.
     r = Cli({"can-dump", bus, "--count", "1", "--timeout", "200"});
     QCOMPARE(r.Exit, 1);

@@ -60,7 +60,7 @@ int Can_Send(const QStringList &args)
     Quiet_Can_Plugins();
     const bool others = Bus_Has_Others(*bus);
     std::unique_ptr<QCanBusDevice> device = Create_Can_Device(*bus, std::nullopt, &error);
-    if (!device) return Fail(command, error);
+    if (!device) return Fail(command, QStringLiteral("cannot open %1: %2").arg(bus->Text(), error));
 
     // The frame counts as sent once the device has let go of it: for the virtual bus, once the
     // hub has read it, which it has when it answers the goodbye that follows the frame on the
@@ -144,7 +144,7 @@ int Can_Dump(const QStringList &args)
     Event_Loop loop;
     Quiet_Can_Plugins();
     std::unique_ptr<QCanBusDevice> device = Create_Can_Device(*bus, std::nullopt, &error);
-    if (!device) return Fail(command, error);
+    if (!device) return Fail(command, QStringLiteral("cannot open %1: %2").arg(bus->Text(), error));
 
     qint64 seen = 0;
     int status = Exit_Done;

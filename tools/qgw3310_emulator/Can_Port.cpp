@@ -30,7 +30,13 @@ std::unique_ptr<QCanBusDevice> Create_Can_Device(const Can_Interface &bus, std::
     QString why;
     std::unique_ptr<QCanBusDevice> device(QCanBus::instance()->createDevice(bus.Plugin, bus.Name, &why));
     if (!device) {
-        if (error) *error = QStringLiteral("%1: %2").arg(bus.Text(), why);
+        if (error) *error = why;
+        return nullptr;
+    }
+    // A plugin may hand out a device for an interface it has already refused (the virtual bus
+    // would quietly use can0 for "can7"); its error says so.
+    if (device->error() != QCanBusDevice::NoError) {
+        if (error) *error = device->errorString();
         return nullptr;
     }
     // The virtual plugin refuses a configuration it does not take ("Invalid interface" shows

@@ -13,8 +13,8 @@
 void Quiet_Can_Plugins();
 
 // The device for a bus, not yet connected. bit_rate (bit/s) is set where the plugin takes one;
-// the virtual bus has none. nullptr, and the reason in *error, for a plugin that is not installed
-// or an interface it refuses.
+// the virtual bus has none. nullptr, and the reason in *error (without the bus's name), for a
+// plugin that is not installed or an interface it refuses.
 std::unique_ptr<QCanBusDevice> Create_Can_Device(const Can_Interface &bus, std::optional<uint32_t> bit_rate,
                                                  QString *error);
 

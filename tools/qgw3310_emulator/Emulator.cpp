@@ -204,25 +204,30 @@ bool Emulator::Open_Can(bool first)
         connect(device, &QCanBusDevice::stateChanged, this, &Emulator::Can_State);
         connect(device, &QCanBusDevice::framesReceived, this, &Emulator::Can_Frames);
         connect(device, &QCanBusDevice::errorOccurred, this, [this, device](QCanBusDevice::CanBusError e) {
-            if (e != QCanBusDevice::NoError && !stopping_)
+            if (e != QCanBusDevice::NoError && !stopping_ && !can_opening_)
                 Event("can-error", QStringLiteral("%1: %2").arg(options_.Can.Text(), device->errorString()),
                       {{"bus", options_.Can.Text()}, {"reason", device->errorString()}});
         });
-        if (device->connectDevice()) return true;
-        error = QStringLiteral("%1: %2").arg(options_.Can.Text(), device->errorString());
+        // What goes wrong inside connectDevice is told once, below, not also as a lost bus.
+        can_opening_ = true;
+        const bool opened = device->connectDevice();
+        can_opening_ = false;
+        if (opened) return true;
+        error = device->errorString();
     }
+    error = QStringLiteral("cannot open the CAN bus %1: %2").arg(options_.Can.Text(), error);
     if (first) {
-        Print_Error(QStringLiteral("cannot open the CAN bus %1").arg(error));
+        Print_Error(error);
         return false;
     }
-    Event("can-error", error, {{"bus", options_.Can.Text()}, {"reason", error}});
+    Event("can-error", QStringLiteral("%1; trying again").arg(error), {{"bus", options_.Can.Text()}, {"reason", error}});
     reconnect_.start(1000);
     return false;
 }
 
 void Emulator::Can_State(QCanBusDevice::CanBusDeviceState state)
 {
-    if (stopping_) return;
+    if (stopping_ || can_opening_) return;
     if (state == QCanBusDevice::ConnectedState) {
         can_connected_ = true;
         Event("can-connected", QStringLiteral("CAN %1").arg(options_.Can.Text()), {{"bus", options_.Can.Text()}});

@@ -88,6 +88,7 @@ private:
 
     std::unique_ptr<QCanBusDevice> can_;
     bool can_connected_ = false;
+    bool can_opening_ = false;  // inside connectDevice
     bool stopping_ = false;
     QTimer reconnect_;
     QTimer timer_;
