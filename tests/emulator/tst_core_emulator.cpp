@@ -342,7 +342,7 @@ void Tst_Emulator::unit_identifiers()
     }
     for (int unit : ignored) {
         const Program_Run r =
-            Run_Program(Mbpoll(), {"-m", "tcp", "-0", "-1", "-o", "0.3", "-p", QString::number(e.Port), "-a", QString::number(unit),
+            Run_Program(Mbpoll(), {"-m", "tcp", "-0", "-1", "-o", "0.1", "-p", QString::number(e.Port), "-a", QString::number(unit),
                                    "-t", "4", "-r", "10", "127.0.0.1"});
         QVERIFY2(r.Exit != 0 && (r.Out + r.Err).contains("timed out"), qPrintable(QString::number(unit) + ": " + r.Out + r.Err));
         QVERIFY(!e.Process->Wait_Line(QStringLiteral("a request for unit %1").arg(unit)).isEmpty());
