@@ -11,6 +11,8 @@ packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libpugixml-dev libcurl4-o
 # Qt's own texts (Yes, No, Cancel) in the user's language.
 packages+=(qt6-translations-l10n)
 missing=()
+# The emulator and CAN tools (Qt SerialBus), and the Modbus master the tests check them with.
+packages+=(qt6-serialbus-dev mbpoll)
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done

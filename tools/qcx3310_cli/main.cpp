@@ -1,6 +1,7 @@
 // qcx3310-cli: builds the device images of a configuration folder from a shell (the same bytes
-// as "Update Device"), checks a configuration before it is built, and lists what a pair of
-// images holds.
+// as "Update Device"), checks a configuration before it is built, lists what a pair of images
+// holds, and sends and watches CAN frames.
+#include "Can_Commands.h"
 #include "config/Config_Check.h"
 #include "config/Image_Builder.h"
 #include "config/Image_Decoder.h"
@@ -31,6 +32,8 @@ const char Usage_Text[] = R"(Usage:
   qcx3310-cli check [--json] CONFIG_DIR
   qcx3310-cli inspect [--json] CONFIG_DIR
   qcx3310-cli inspect [--json] BANK1_FILE BANK2_FILE
+  qcx3310-cli can-send INTERFACE ID#DATA
+  qcx3310-cli can-dump INTERFACE [--count N] [--timeout MS]
   qcx3310-cli --help
 )";
 
@@ -38,7 +41,7 @@ const char Help_Text[] = R"(
 Builds and reads the device images of a QCX3310 configuration: the files bank1.bin
 (general parameters and CAN frame records) and bank2.bin (register mapping records) that
 "Update Device" writes into the configuration's bin folder. Checks a configuration before
-it is built.
+it is built. Sends and watches CAN frames, for example those of qgw3310-emulator.
 
 Commands:
   compile CONFIG_DIR
@@ -73,6 +76,21 @@ Commands:
       (checksum, lengths, record counts, device addresses, fixed values, reserved bytes,
       flags, data offsets, frame numbers).
 
+  can-send INTERFACE ID#DATA
+      Puts one frame on the bus and ends once it is written. INTERFACE is a Qt CAN plugin and
+      its interface: virtualcan:can0 (the virtual bus that qgw3310-emulator uses by default),
+      socketcan:can0 (a real adapter), virtualcan:tcp://127.0.0.1:PORT/can0 (a virtual bus
+      of its own). The frame is written as can-utils' cansend takes it: 3 hex digits for an
+      11-bit identifier, 8 for a 29-bit one, then "#" and up to 8 data bytes in hex, dots
+      allowed between bytes: 181#0102030405060708, 18FF0001#11.22.33.44, 181#R (remote
+      request). A virtual bus lives as long as the program that started it: a frame sent while
+      no other program is on it reaches no one (said on standard error).
+
+  can-dump INTERFACE [--count N] [--timeout MS]
+      Prints each frame seen on the bus, one a line, in the syntax can-send takes. Says
+      "listening on INTERFACE" on standard error once frames will be seen. Ends after N
+      frames, or after MS milliseconds; with both, fewer than N frames in time is an error.
+
 Options:
   --json      with check and inspect: print the same listing as one JSON object
   -h, --help  print this text and exit
@@ -87,7 +105,9 @@ Exit status:
      records, receive and transmit together), or an image could not be written; inspect:
      an image could not be read or the pair does not hold together; any command: CONFIG_DIR
      is not a folder. A message on standard error names the file and, where there is one,
-     the line and column or the row (rows count from 1).
+     the line and column or the row (rows count from 1). can-send: the bus could not be
+     opened or the frame not written within 5 s; can-dump: the bus could not be opened or
+     went away, or fewer than N frames came within MS.
   2  the command line was not understood; the usage is printed on standard error
 )";
 
@@ -418,6 +438,10 @@ int main(int argc, char *argv[])
             return Exit_Done;
         }
     }
+
+    // The CAN commands take options of their own.
+    if (!args.isEmpty() && args[0] == QLatin1String("can-send")) return Can_Send(args.mid(1));
+    if (!args.isEmpty() && args[0] == QLatin1String("can-dump")) return Can_Dump(args.mid(1));
 
     QList<Arg_Path> words;
     bool json = false;

@@ -1,0 +1,554 @@
+// qgw3310-emulator run for real: images compiled by qcx3310-cli from a fixture configuration,
+// frames sent and caught with qcx3310-cli can-send and can-dump, registers read and written
+// with mbpoll, a Modbus master that no one here wrote. Every test starts its own emulator, which
+// starts a virtual CAN bus of its own on a free port. Waits end on the awaited line or a
+// deadline, never on a fixed sleep.
+#include "Emulator_Fixture.h"
+#include "Run_Program.h"
+#include "test_config.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include <csignal>
+
+class Tst_Emulator : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void a_frame_sets_the_mapped_registers();
+    void a_short_frame_is_logged_and_not_applied();
+    void a_write_sends_its_frame();
+    void a_send_timer_frame_comes_again_and_again();
+    void unmapped_addresses_and_receive_registers_answer_exception_02();
+    void unit_identifiers_data();
+    void unit_identifiers();
+    void a_silent_frame_becomes_stale_data();
+    void a_silent_frame_becomes_stale();
+    void a_new_pair_is_loaded_on_the_open_connection();
+    void inconsistent_pairs_are_refused_data();
+    void inconsistent_pairs_are_refused();
+    void a_port_or_bus_it_cannot_open_is_a_clear_error();
+    void it_comes_back_when_the_bus_hub_goes();
+    void can_commands_report_their_failures();
+};
+
+namespace {
+
+const QString Emulator_Program = QStringLiteral(QCX_WORKSPACE_DIR "/qgw3310-emulator");
+const QString Cli_Program = QStringLiteral(QCX_WORKSPACE_DIR "/qcx3310-cli");
+
+quint16 Free_Port()
+{
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0)) qFatal("no free port on 127.0.0.1");
+    return probe.serverPort();
+}
+
+// A program that runs beside the test; its output is read line by line as it comes.
+class Running {
+public:
+    Running(const QString &program, const QStringList &args)
+    {
+        process_.start(program, args);
+        if (!process_.waitForStarted(10000)) qFatal("cannot start %s", qPrintable(program));
+    }
+    ~Running()
+    {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(5000);
+        }
+    }
+
+    // The first line (of standard output, or of standard error) from the given one on that
+    // holds text; empty when none came within limit_ms.
+    QString Wait_Line(const QString &text, int limit_ms = 5000, bool error_channel = false)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        for (;;) {
+            Collect();
+            QStringList &lines = error_channel ? err_ : out_;
+            qsizetype &from = error_channel ? err_from_ : out_from_;
+            for (qsizetype i = from; i < lines.size(); ++i) {
+                if (lines[i].contains(text)) {
+                    from = i + 1;
+                    return lines[i];
+                }
+            }
+            if (waited.elapsed() >= limit_ms || process_.state() == QProcess::NotRunning) return {};
+            // Wakes at once for standard output; standard error is looked at every 20 ms.
+            process_.waitForReadyRead(20);
+        }
+    }
+
+    // Ends the program with a signal and returns its exit status (-1 for a crash).
+    int Stop(int signal = SIGTERM)
+    {
+#ifdef Q_OS_UNIX
+        ::kill(pid_t(process_.processId()), signal);
+#else
+        Q_UNUSED(signal);
+        process_.terminate();
+#endif
+        return Wait_Exit();
+    }
+    int Wait_Exit(int limit_ms = 10000)
+    {
+        if (!process_.waitForFinished(limit_ms)) return -2;
+        Collect();
+        return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
+    }
+    QString Out() { Collect(); return out_.join('\n'); }
+    QString Err() { Collect(); return err_.join('\n'); }
+
+private:
+    void Collect()
+    {
+        Split(process_.readAllStandardOutput(), out_partial_, out_);
+        Split(process_.readAllStandardError(), err_partial_, err_);
+    }
+    static void Split(const QByteArray &bytes, QByteArray &partial, QStringList &lines)
+    {
+        partial += bytes;
+        qsizetype nl;
+        while ((nl = partial.indexOf('\n')) >= 0) {
+            lines << QString::fromUtf8(partial.left(nl));
+            partial.remove(0, nl + 1);
+        }
+    }
+    QProcess process_;
+    QByteArray out_partial_, err_partial_;
+    QStringList out_, err_;
+    qsizetype out_from_ = 0, err_from_ = 0;
+};
+
+// An emulator on a free Modbus port and a virtual CAN bus of its own, ready for frames and
+// requests.
+struct Emulator_Run {
+    std::unique_ptr<Running> Process;
+    QString Bus;
+    quint16 Port = 0;
+};
+
+Emulator_Run Start_Emulator(const QString &config, const QStringList &options = {}, const QString &bus = {})
+{
+    Emulator_Run run;
+    run.Bus = bus.isEmpty() ? QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port()) : bus;
+    run.Process = std::make_unique<Running>(
+        Emulator_Program, QStringList{"--listen", "127.0.0.1:0", "--can", run.Bus} + options + QStringList{config});
+    const QString listening = run.Process->Wait_Line("listening");
+    const QRegularExpressionMatch m =
+        QRegularExpression(R"((?:on 127\.0\.0\.1:|"port":)(\d+))").match(listening);
+    if (m.hasMatch()) run.Port = quint16(m.captured(1).toUInt());
+    if (run.Port == 0 || run.Process->Wait_Line("can-connected").isEmpty()) {
+        qWarning("emulator did not come up:\n%s\n%s", qPrintable(run.Process->Out()), qPrintable(run.Process->Err()));
+        run.Port = 0;
+    }
+    return run;
+}
+
+QString Mbpoll()
+{
+    static const QString path = QStandardPaths::findExecutable(QStringLiteral("mbpoll"));
+    return path;
+}
+
+// mbpoll once against the emulator: "-t 3:hex" reads with 04, "-t 4:hex" with 03; values after
+// the host write with 06 (one) or 16 (several).
+Program_Run Poll(quint16 port, const QStringList &args)
+{
+    return Run_Program(Mbpoll(), QStringList{"-m", "tcp", "-0", "-1", "-o", "2", "-p", QString::number(port)} + args, 15000);
+}
+
+// The registers of an mbpoll read, "[10]: 0x0102" each.
+QMap<int, QString> Registers(const QString &out)
+{
+    QMap<int, QString> regs;
+    const QRegularExpression line(R"(^\[(\d+)\]:\s+(\S+))", QRegularExpression::MultilineOption);
+    for (auto it = line.globalMatch(out); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        regs.insert(m.captured(1).toInt(), m.captured(2));
+    }
+    return regs;
+}
+
+QString Read_Hex(quint16 port, const char *table, int reg, int count = 1)
+{
+    const Program_Run r = Poll(port, {"-t", QString::fromLatin1(table) + ":hex", "-r", QString::number(reg), "-c",
+                                      QString::number(count), "127.0.0.1"});
+    if (r.Exit != 0) return QStringLiteral("error: ") + r.Out + r.Err;
+    QStringList values;
+    for (const QString &v : Registers(r.Out)) values << v;
+    return values.join(' ');
+}
+
+Program_Run Cli(const QStringList &args, int limit_ms = 15000) { return Run_Program(Cli_Program, args, limit_ms); }
+
+QString Compiled_Fixture(const QTemporaryDir &dir, const QString &timer = QStringLiteral("0"))
+{
+    const QString config = dir.filePath("conf");
+    Write_Emulator_Fixture(config, timer);
+    const Program_Run r = Cli({"compile", config});
+    if (r.Exit != 0) qFatal("compile failed: %s", qPrintable(r.Err));
+    return config;
+}
+
+}  // namespace
+
+void Tst_Emulator::initTestCase()
+{
+    QVERIFY2(QFileInfo(Emulator_Program).isExecutable(), "qgw3310-emulator is not built");
+    // Not a skip: a machine without mbpoll cannot vouch for the Modbus side.
+    QVERIFY2(!Mbpoll().isEmpty(), "mbpoll is not installed (scripts/setup.sh installs it: apt-get install mbpoll)");
+}
+
+void Tst_Emulator::a_frame_sets_the_mapped_registers()
+{
+    QTemporaryDir dir;
+    const QString config = Compiled_Fixture(dir);
+    Emulator_Run e = Start_Emulator(config);
+    QVERIFY(e.Port);
+
+    Program_Run sent = Cli({"can-send", e.Bus, "181#0102030405060708"});
+    QCOMPARE(sent.Exit, 0);
+    QCOMPARE(sent.Err, QString());
+    QVERIFY2(e.Process->Wait_Line("frame-in 181#0102030405060708 -> receive frame 0: 10=0x0102 11=0x0008 20=0x0304") != QString(),
+             qPrintable(e.Process->Out()));
+    // 04 reads receive registers; 03 reads them too where no transmit mapping has the number.
+    QCOMPARE(Read_Hex(e.Port, "3", 10, 2), QString("0x0102 0x0008"));
+    QCOMPARE(Read_Hex(e.Port, "4", 10, 2), QString("0x0102 0x0008"));
+    // Register 20 is mapped both ways: 04 the received bytes 3 and 4, 03 the transmit buffer.
+    QCOMPARE(Read_Hex(e.Port, "3", 20), QString("0x0304"));
+    QCOMPARE(Read_Hex(e.Port, "4", 20), QString("0x0000"));
+
+    // A 29-bit frame, and an 11-bit frame of the same number as a 29-bit record.
+    QCOMPARE(Cli({"can-send", e.Bus, "18FF0010#11223344"}).Exit, 0);
+    QVERIFY(!e.Process->Wait_Line("frame-in 18FF0010#11223344 -> receive frame 1: 12=0x4433").isEmpty());
+    QCOMPARE(Cli({"can-send", e.Bus, "00000181#A1B2"}).Exit, 0);
+    QVERIFY(!e.Process->Wait_Line("frame-in 00000181#A1B2 -> receive frame 2: 13=0xA1B2").isEmpty());
+    QCOMPARE(Read_Hex(e.Port, "3", 10, 4), QString("0x0102 0x0008 0x4433 0xA1B2"));
+
+    QCOMPARE(e.Process->Stop(SIGINT), 0);
+    const QString summary = e.Process->Wait_Line("summary");
+    QVERIFY2(summary.contains("3 frames in (3 applied, 0 too short, 0 ignored)"), qPrintable(summary));
+    QVERIFY2(summary.contains("0 exceptions"), qPrintable(summary));
+}
+
+void Tst_Emulator::a_short_frame_is_logged_and_not_applied()
+{
+    QTemporaryDir dir;
+    Emulator_Run e = Start_Emulator(Compiled_Fixture(dir));
+    QVERIFY(e.Port);
+    QCOMPARE(Cli({"can-send", e.Bus, "181#0102030405060708"}).Exit, 0);
+    QVERIFY(!e.Process->Wait_Line("frame-in 181#").isEmpty());
+    QCOMPARE(Cli({"can-send", e.Bus, "181#FFFF"}).Exit, 0);
+    QVERIFY(!e.Process->Wait_Line("frame-short 181#FFFF: 2 of the 8 bytes of receive frame 0, not applied").isEmpty());
+    QCOMPARE(Cli({"can-send", e.Bus, "555#01"}).Exit, 0);
+    QVERIFY(!e.Process->Wait_Line("frame-ignored 555#01").isEmpty());
+    QCOMPARE(Read_Hex(e.Port, "3", 10), QString("0x0102"));
+    QCOMPARE(e.Process->Stop(), 0);
+    QVERIFY(e.Process->Wait_Line("summary").contains("3 frames in (1 applied, 1 too short, 1 ignored)"));
+}
+
+void Tst_Emulator::a_write_sends_its_frame()
+{
+    QTemporaryDir dir;
+    Emulator_Run e = Start_Emulator(Compiled_Fixture(dir));
+    QVERIFY(e.Port);
+    Running dump(Cli_Program, {"can-dump", e.Bus, "--count", "2", "--timeout", "10000"});
+    QVERIFY(!dump.Wait_Line("listening on", 5000, true).isEmpty());
+
+    // One value: 06 to register 20, sent on write with bytes 1 and 2.
+    Program_Run w = Poll(e.Port, {"-t", "4", "-r", "20", "127.0.0.1", "4660"});
+    QVERIFY2(w.Exit == 0, qPrintable(w.Out + w.Err));
+    QCOMPARE(dump.Wait_Line("#"), QString("201#12340000"));
+    QVERIFY(!e.Process->Wait_Line("frame-out transmit frame 0 -> 201#12340000 (send-on-write)").isEmpty());
+    // Two values (16) to 21 and 22: 21 has no send on write, 22's 29-bit frame sends on change.
+    w = Poll(e.Port, {"-t", "4", "-r", "21", "127.0.0.1", "43520", "258"});
+    QVERIFY2(w.Exit == 0, qPrintable(w.Out + w.Err));
+    QCOMPARE(dump.Wait_Line("#"), QString("18FF0001#0201"));
+    QCOMPARE(dump.Wait_Exit(), 0);
+    // The bytes a write set stay in the buffer and read back through 03.
+    QCOMPARE(Read_Hex(e.Port, "4", 20, 3), QString("0x1234 0xAA00 0x0102"));
+    QCOMPARE(e.Process->Stop(), 0);
+    QVERIFY(e.Process->Wait_Line("summary").contains("2 frames out (0 failed)"));
+}
+
+void Tst_Emulator::a_send_timer_frame_comes_again_and_again()
+{
+    QTemporaryDir dir;
+    Emulator_Run e = Start_Emulator(Compiled_Fixture(dir, "50"));
+    QVERIFY(e.Port);
+    QVERIFY(Poll(e.Port, {"-t", "4", "-r", "23", "127.0.0.1", "171"}).Exit == 0);
+    const Program_Run dump = Cli({"can-dump", e.Bus, "--count", "3", "--timeout", "5000"});
+    QCOMPARE(dump.Exit, 0);
+    QCOMPARE(dump.Out, QString("202#AB\n202#AB\n202#AB\n"));
+    QVERIFY(!e.Process->Wait_Line("frame-out transmit frame 2 -> 202#AB (timer)").isEmpty());
+}
+
+void Tst_Emulator::unmapped_addresses_and_receive_registers_answer_exception_02()
+{
+    QTemporaryDir dir;
+    Emulator_Run e = Start_Emulator(Compiled_Fixture(dir));
+    QVERIFY(e.Port);
+    const struct {
+        QStringList Args;
+        const char *Event;
+    } cases[] = {
+        {{"-t", "4", "-r", "14", "127.0.0.1"}, "function 03 at 14 count 1 answered exception 02"},
+        {{"-t", "3", "-r", "21", "127.0.0.1"}, "function 04 at 21 count 1 answered exception 02"},
+        {{"-t", "4", "-r", "9", "-c", "2", "127.0.0.1"}, "function 03 at 9 count 2 answered exception 02"},
+        {{"-t", "4", "-r", "10", "127.0.0.1", "1"}, "answered exception 02"},
+    };
+    for (const auto &c : cases) {
+        const Program_Run r = Poll(e.Port, c.Args);
+        QVERIFY2(r.Exit != 0 && (r.Out + r.Err).contains("Illegal data address"), qPrintable(c.Args.join(' ') + ": " + r.Out + r.Err));
+        QVERIFY2(!e.Process->Wait_Line(QString::fromLatin1(c.Event)).isEmpty(), qPrintable(e.Process->Out()));
+    }
+    // The refused write changed nothing.
+    QCOMPARE(Read_Hex(e.Port, "3", 10), QString("0x0000"));
+}
+
+void Tst_Emulator::unit_identifiers_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QList<int>>("answered");
+    QTest::addColumn<QList<int>>("ignored");
+    QTest::newRow("every unit") << QStringList{} << QList<int>{0, 1, 7, 255} << QList<int>{};
+    QTest::newRow("--unit 3") << QStringList{"--unit", "3"} << QList<int>{3} << QList<int>{1, 7};
+}
+
+void Tst_Emulator::unit_identifiers()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QList<int>, answered);
+    QFETCH(QList<int>, ignored);
+    QTemporaryDir dir;
+    Emulator_Run e = Start_Emulator(Compiled_Fixture(dir), options);
+    QVERIFY(e.Port);
+    for (int unit : answered) {
+        const Program_Run r = Poll(e.Port, {"-a", QString::number(unit), "-t", "4", "-r", "10", "127.0.0.1"});
+        QVERIFY2(r.Exit == 0, qPrintable(QString::number(unit) + ": " + r.Out + r.Err));
+    }
+    for (int unit : ignored) {
+        const Program_Run r =
+            Run_Program(Mbpoll(), {"-m", "tcp", "-0", "-1", "-o", "0.1", "-p", QString::number(e.Port), "-a", QString::number(unit),
+                                   "-t", "4", "-r", "10", "127.0.0.1"});
+        QVERIFY2(r.Exit != 0 && (r.Out + r.Err).contains("timed out"), qPrintable(QString::number(unit) + ": " + r.Out + r.Err));
+        QVERIFY(!e.Process->Wait_Line(QStringLiteral("a request for unit %1").arg(unit)).isEmpty());
+    }
+}
+
+void Tst_Emulator::a_silent_frame_becomes_stale_data()
+{
+    QTest::addColumn<QString>("policy");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("keep") << "keep" << "0x0A0B";
+    QTest::newRow("zero") << "zero" << "0x0000";
+}
+
+void Tst_Emulator::a_silent_frame_becomes_stale()
+{
+    QFETCH(QString, policy);
+    QFETCH(QString, after);
+    QTemporaryDir dir;
+    Emulator_Run e = Start_Emulator(Compiled_Fixture(dir), {"--on-timeout", policy, "--json"});
+    QVERIFY(e.Port);
+    // Frame 3 has a 150 ms timeout, counted from the start and from each frame.
+    QCOMPARE(Cli({"can-send", e.Bus, "300#0A0B"}).Exit, 0);
+    QVERIFY(!e.Process->Wait_Line("\"frame\":\"300#0A0B\"").isEmpty());
+    const QString line = e.Process->Wait_Line("\"event\":\"timeout\"", 5000);
+    QVERIFY2(!line.isEmpty(), qPrintable(e.Process->Out()));
+    const QJsonObject event = QJsonDocument::fromJson(line.toUtf8()).object();
+    QCOMPARE(event["record"].toInt(), 3);
+    QCOMPARE(event["ident"].toString(), QString("300"));
+    QCOMPARE(event["time_out"].toInt(), 150);
+    QCOMPARE(event["cleared"].toBool(), policy == "zero");
+    QCOMPARE(Read_Hex(e.Port, "3", 30), after);
+    // Every line is one JSON object with its event.
+    QCOMPARE(e.Process->Stop(), 0);
+    QVERIFY(!e.Process->Wait_Line("\"event\":\"summary\"").isEmpty());
+    for (const QString &l : e.Process->Out().split('\n'))
+        QVERIFY2(QJsonDocument::fromJson(l.toUtf8()).object().contains("event"), qPrintable(l));
+}
+
+void Tst_Emulator::a_new_pair_is_loaded_on_the_open_connection()
+{
+    QTemporaryDir dir;
+    const QString config = Compiled_Fixture(dir);
+    Emulator_Run e = Start_Emulator(config, {"--watch"});
+    QVERIFY(e.Port);
+
+    // A master that stays connected: 04, register 10, one register.
+    QTcpSocket master;
+    master.connectToHost(QHostAddress::LocalHost, e.Port);
+    QVERIFY(master.waitForConnected(5000));
+    QVERIFY(!e.Process->Wait_Line("client-connected").isEmpty());
+    quint16 transaction = 0;
+    auto read_10 = [&]() -> QByteArray {
+        QByteArray request = QByteArray::fromHex("000000000006010400" "0a0001");
+        request[0] = char(++transaction >> 8);
+        request[1] = char(transaction & 0xFF);
+        master.write(request);
+        QByteArray response;
+        while (response.size() < 11 && master.waitForReadyRead(5000)) response += master.readAll();
+        return response.mid(7).toHex();
+    };
+    QCOMPARE(Cli({"can-send", e.Bus, "181#0102030405060708"}).Exit, 0);
+    QVERIFY(!e.Process->Wait_Line("frame-in 181#").isEmpty());
+    QCOMPARE(read_10(), QByteArray("04020102"));
+
+    // An update: register 10 now takes bytes 2 and 1.
+    const Project_Paths p = Project_Paths_In(config);
+    QFile maps(p.Define_CAN_Receive);
+    QVERIFY(maps.open(QIODevice::ReadOnly));
+    const QByteArray text = maps.readAll().replace("Mod_Index=\"10\" Byte_HiPart=\"1\" Byte_LoPart=\"2\"",
+                                                   "Mod_Index=\"10\" Byte_HiPart=\"2\" Byte_LoPart=\"1\"");
+    maps.close();
+    Write_File(p.Define_CAN_Receive, text);
+    QCOMPARE(Cli({"compile", config}).Exit, 0);
+    QVERIFY2(!e.Process->Wait_Line("reload new pair").isEmpty(), qPrintable(e.Process->Out()));
+    // A fresh start of the new pair, on the same connection.
+    QCOMPARE(read_10(), QByteArray("04020000"));
+    QCOMPARE(Cli({"can-send", e.Bus, "181#0102030405060708"}).Exit, 0);
+    QVERIFY(!e.Process->Wait_Line("frame-in 181#0102030405060708 -> receive frame 0: 10=0x0201").isEmpty());
+    QCOMPARE(read_10(), QByteArray("04020201"));
+
+    // A damaged pair is reported and the loaded one keeps running.
+    QFile bank2(p.Bank2);
+    QVERIFY(bank2.open(QIODevice::WriteOnly | QIODevice::Append));
+    bank2.write(QByteArray(16, '\0'));
+    bank2.close();
+    QVERIFY(!e.Process->Wait_Line("reload-refused").isEmpty());
+    QVERIFY(!e.Process->Wait_Line("new pair refused: bank2: 12 mapping record(s), the header counts 6 + 5", 5000, true).isEmpty());
+    QCOMPARE(read_10(), QByteArray("04020201"));
+    QCOMPARE(master.state(), QAbstractSocket::ConnectedState);
+    QCOMPARE(e.Process->Stop(), 0);
+    QVERIFY(e.Process->Wait_Line("summary").contains("1 reloads (1 refused)"));
+}
+
+void Tst_Emulator::inconsistent_pairs_are_refused_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QStringList>("problems");
+    QTest::newRow("checksum") << "checksum" << QStringList{"checksum: "};
+    QTest::newRow("bank2 of another build") << "short bank2"
+                                            << QStringList{"bank2: 10 mapping record(s), the header counts 6 + 5"};
+    QTest::newRow("two problems") << "count"
+                                  << QStringList{"checksum: ", "bank1: 7 frame record(s), the header counts 5 + 3",
+                                                 "Addr_Tx_Frame: "};
+    QTest::newRow("bank1 missing") << "no bank1" << QStringList{"bank1.bin: "};
+    QTest::newRow("bank1 too short") << "tiny bank1" << QStringList{"too few for its 2048-byte header"};
+}
+
+void Tst_Emulator::inconsistent_pairs_are_refused()
+{
+    QFETCH(QString, damage);
+    QFETCH(QStringList, problems);
+    QTemporaryDir dir;
+    const QString config = Compiled_Fixture(dir);
+    const Project_Paths p = Project_Paths_In(config);
+    QFile f1(p.Bank1), f2(p.Bank2);
+    QVERIFY(f1.open(QIODevice::ReadOnly) && f2.open(QIODevice::ReadOnly));
+    QByteArray bank1 = f1.readAll(), bank2 = f2.readAll();
+    f1.close();
+    f2.close();
+    if (damage == "checksum") bank1[0x28] = char(bank1[0x28] + 1);
+    if (damage == "short bank2") bank2.chop(16);
+    if (damage == "count") bank1[0x1FC] = char(5);  // Num_Rx_Frame 4 -> 5
+    if (damage == "tiny bank1") bank1.truncate(100);
+    Write_File(p.Bank1, bank1);
+    Write_File(p.Bank2, bank2);
+    if (damage == "no bank1") QFile::remove(p.Bank1);
+
+    const Program_Run r = Run_Program(Emulator_Program, {"--listen", "127.0.0.1:0", "--can",
+                                                         QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port()), config});
+    QCOMPARE(r.Exit, 1);
+    QCOMPARE(r.Out, QString());
+    for (const QString &problem : problems) QVERIFY2(r.Err.contains(problem), qPrintable(r.Err));
+    QVERIFY2(r.Err.contains(QStringLiteral("(%1 problem(s)): not run").arg(r.Err.count('\n') - 1)), qPrintable(r.Err));
+}
+
+void Tst_Emulator::a_port_or_bus_it_cannot_open_is_a_clear_error()
+{
+    QTemporaryDir dir;
+    const QString config = Compiled_Fixture(dir);
+    QTcpServer taken;
+    QVERIFY(taken.listen(QHostAddress::LocalHost, 0));
+    const Program_Run r = Run_Program(Emulator_Program, {"--listen", QStringLiteral("127.0.0.1:%1").arg(taken.serverPort()), "--can",
+                                                         QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port()), config});
+    QCOMPARE(r.Exit, 1);
+    QVERIFY2(r.Err.contains(QStringLiteral("cannot listen for Modbus TCP on 127.0.0.1:%1").arg(taken.serverPort())), qPrintable(r.Err));
+    QVERIFY2(r.Err.contains("--listen 127.0.0.1:1502"), qPrintable(r.Err));
+
+    // An interface the plugin refuses is not quietly taken for another (can0).
+    const Program_Run bus = Run_Program(Emulator_Program, {"--listen", "127.0.0.1:0", "--can", "virtualcan:can7", config});
+    QCOMPARE(bus.Exit, 1);
+    QVERIFY2(bus.Err.contains("cannot open the CAN bus virtualcan:can7: Invalid interface"), qPrintable(bus.Err));
+    QVERIFY2(!bus.Out.contains("can-lost") && !bus.Out.contains("can-connected"), qPrintable(bus.Out));
+
+    const Program_Run usage = Run_Program(Emulator_Program, {"--listen", "127.0.0.1", config});
+    QCOMPARE(usage.Exit, 2);
+    QVERIFY(usage.Err.contains("--listen takes ADDRESS:PORT"));
+}
+
+void Tst_Emulator::it_comes_back_when_the_bus_hub_goes()
+{
+    // can-dump starts first and so holds the virtual bus's hub; when it ends, the bus ends for
+    // everyone on it. The emulator opens it again (now holding the hub itself).
+    QTemporaryDir dir;
+    const QString bus = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port());
+    auto hub = std::make_unique<Running>(Cli_Program, QStringList{"can-dump", bus});
+    QVERIFY(!hub->Wait_Line("listening on", 5000, true).isEmpty());
+    Emulator_Run e = Start_Emulator(Compiled_Fixture(dir), {}, bus);
+    QVERIFY(e.Port);
+    QCOMPARE(hub->Stop(), 0);
+    QVERIFY(!e.Process->Wait_Line("can-lost").isEmpty());
+    QVERIFY(!e.Process->Wait_Line("can-connected").isEmpty());
+    const Program_Run sent = Cli({"can-send", bus, "181#0102030405060708"});
+    QCOMPARE(sent.Exit, 0);
+    QCOMPARE(sent.Err, QString());
+    QVERIFY(!e.Process->Wait_Line("frame-in 181#").isEmpty());
+    QCOMPARE(Read_Hex(e.Port, "4", 10), QString("0x0102"));
+}
+
+void Tst_Emulator::can_commands_report_their_failures()
+{
+    const QString bus = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port());
+    // Alone on the bus: written, but no one got it, and the user is told so.
+    Program_Run r = Cli({"can-send", bus, "181#01"});
+    QCOMPARE(r.Exit, 0);
+    QVERIFY2(r.Err.contains("no other program was on the virtual bus"), qPrintable(r.Err));
+    // Words it does not take.
+    for (const QStringList &args : {QStringList{"can-send", bus, "181#012"}, QStringList{"can-send", "can0", "181#01"},
+                                    QStringList{"can-send", bus}, QStringList{"can-dump", bus, "--count", "0"},
+                                    QStringList{"can-dump", bus, "--count"}, QStringList{"can-dump", bus, "--every", "1"}}) {
+        r = Cli(args);
+        QVERIFY2(r.Exit == 2 && !r.Err.isEmpty(), qPrintable(args.join(' ') + ": " + r.Err));
+    }
+    r = Cli({"can-send", "nosuchplugin:can0", "181#01"});
+    QCOMPARE(r.Exit, 1);
+    QVERIFY2(r.Err.contains("cannot open nosuchplugin:can0: no CAN plugin 'nosuchplugin'"), qPrintable(r.Err));
+    r = Cli({"can-dump", "virtualcan:can7", "--timeout", "100"});
+    QCOMPARE(r.Exit, 1);
+    QVERIFY2(r.Err.contains("cannot open virtualcan:can7: Invalid interface"), qPrintable(r.Err));
+    // Fewer frames than asked for within the time.
+    r = Cli({"can-dump", bus, "--count", "1", "--timeout", "200"});
+    QCOMPARE(r.Exit, 1);
+    QVERIFY2(r.Err.contains("0 of 1 frames within 200 ms"), qPrintable(r.Err));
+    r = Cli({"can-dump", bus, "--timeout", "100"});
+    QCOMPARE(r.Exit, 0);
+}
+
+QTEST_GUILESS_MAIN(Tst_Emulator)
+#include "tst_core_emulator.moc"
