@@ -1,6 +1,7 @@
 // Program entry: the main window (which runs the start-up), then the dialogs, then the loop.
 #include "workspace/Environment.h"
 #include "app/TFVariroduvieFirmWare.h"
+#include "lang/Lang_Translator.h"
 #include "platform/Clock.h"
 #include "platform/Curl_Http_Get.h"
 #include "widgets/Desktop_Shell.h"
@@ -28,6 +29,9 @@ int main(int argc, char *argv[])
     env.http = &http;
 
     App_State state;
+    // The core's messages (file, build and check errors) in the language the table holds now.
+    Lang_Translator core_texts(state.Lang_Table);
+    QCoreApplication::installTranslator(&core_texts);
     TFVariroduvieFirmWare main_window(state, env, QCoreApplication::applicationDirPath());
     main_window.Create_Dialogs();
     main_window.show();
