@@ -1,0 +1,182 @@
+// Every window in every shipped language, offscreen: each label, button, check box, group title
+// and column title must be at least as wide as its text needs, so no translation is cut off.
+#include "Test_Support.h"
+#include "Test_Workspace.h"
+#include "app/TFVariroduvieFirmWare.h"
+#include "dialogs/TFAbout.h"
+#include "dialogs/TFBootTCP.h"
+#include "dialogs/TFCheck.h"
+#include "dialogs/TFDefineCAN.h"
+#include "dialogs/TFFrame_List.h"
+#include "dialogs/TFNew_Project.h"
+#include "dialogs/TFOpenConf.h"
+#include "dialogs/TFParGen.h"
+#include "dialogs/TFSoftOptions.h"
+#include "widgets/Mnemonics.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+QString Describe(const QWidget *w, const QString &text)
+{
+    const QString name = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
+    return name + QStringLiteral(" \"") + text + u'"';
+}
+
+// What each control shows and how wide (or, wrapped, how high) it must be for that.
+void Check_Control(QWidget *w, QStringList &cut)
+{
+    auto report = [&](const QString &text, int need, int have) {
+        cut.append(QStringLiteral("%1 needs %2 px, has %3").arg(Describe(w, text)).arg(need).arg(have));
+    };
+    if (auto *label = qobject_cast<QLabel *>(w)) {
+        if (label->text().isEmpty() || !label->pixmap().isNull()) return;
+        if (label->wordWrap()) {
+            const int need = label->heightForWidth(label->width());
+            if (need > label->height()) report(label->text(), need, label->height());
+            return;
+        }
+        const int need = label->minimumSizeHint().width();
+        if (need > label->width()) report(label->text(), need, label->width());
+        return;
+    }
+    if (auto *box = qobject_cast<QGroupBox *>(w)) {
+        if (box->title().isEmpty()) return;
+        const int need = box->fontMetrics().horizontalAdvance(Shown_Text(box->title())) + 16;
+        if (need > box->width()) report(box->title(), need, box->width());
+        return;
+    }
+    if (qobject_cast<QCheckBox *>(w) || qobject_cast<QRadioButton *>(w)) {
+        auto *button = static_cast<QAbstractButton *>(w);
+        if (button->text().isEmpty()) return;
+        const int need = button->sizeHint().width();
+        if (need > button->width()) report(button->text(), need, button->width());
+        return;
+    }
+    if (auto *button = qobject_cast<QPushButton *>(w)) {
+        if (button->text().isEmpty()) return;
+        // The text and the style's margins, as QPushButton's own size hint counts them; the hint
+        // itself adds a minimum width that says nothing about the text.
+        const QStyle *style = button->style();
+        int need = button->fontMetrics().horizontalAdvance(Shown_Text(button->text())) +
+                   style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
+                   2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+        if (!button->icon().isNull()) need += button->iconSize().width() + 4;
+        if (need > button->width()) report(button->text(), need, button->width());
+        return;
+    }
+    if (auto *header = qobject_cast<QHeaderView *>(w)) {
+        if (header->orientation() != Qt::Horizontal || !header->model()) return;
+        const int margin = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        for (int i = 0; i < header->count(); ++i) {
+            if (header->isSectionHidden(i)) continue;
+            const QString text = header->model()->headerData(i, Qt::Horizontal).toString();
+            const int need = header->fontMetrics().horizontalAdvance(text) + margin;
+            if (need > header->sectionSize(i)) report(text, need, header->sectionSize(i));
+        }
+    }
+}
+
+// The controls the user can see in window now.
+QStringList Cut_Texts(QWidget *window)
+{
+    QStringList cut;
+    for (QWidget *w : window->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(window)) continue;
+        Check_Control(w, cut);
+    }
+    return cut;
+}
+
+}  // namespace
+
+class Tst_Every_Language_Fits : public QObject {
+    Q_OBJECT
+
+private slots:
+    void every_window_fits_its_texts_data()
+    {
+        QTest::addColumn<QString>("language");
+        for (const QString &name : Test_Workspace::Shipped_Languages()) QTest::newRow(qPrintable(name)) << name;
+    }
+
+    void every_window_fits_its_texts()
+    {
+        QFETCH(QString, language);
+        Test_Workspace f;
+        f.Copy_Shipped_Languages();
+        f.Start();
+        f.Open_Configuration(QStringLiteral("Fit"), QStringLiteral("images/example"));
+        f.Switch_Language(language);
+        Message_Recorder messages;  // warnings on opening an editor are answered, not shown
+
+        QStringList cut;
+        auto look = [&](const QString &where, QWidget *window) {
+            window->show();
+            QCoreApplication::processEvents();
+            for (const QString &c : Cut_Texts(window)) cut.append(where + QStringLiteral(": ") + c);
+        };
+
+        look(QStringLiteral("main window"), f.window.get());
+        App_Windows &w = f.window->Windows();
+        const QList<QPair<QString, QDialog *>> dialogs = {
+            {"new configuration", (w.New_Project)},
+            {"open configuration", (w.OpenConf)},
+            {"About", (w.About)},
+            {"settings", (w.ParGen)},
+            {"receive frames", (w.ReceiveCAN)},
+            {"transmit frames", (w.TransmitCAN)},
+            {"receive mappings", (w.DefineRecCAN)},
+            {"transmit mappings", (w.DefineTransCAN)},
+        };
+        for (const auto &[where, dialog] : dialogs) {
+            look(where, dialog);
+            dialog->hide();
+        }
+
+        // Both pages of the options.
+        QDialog *options = w.SoftOptions;
+        auto *pages = options->findChild<QTabWidget *>(QStringLiteral("PC_Options"));
+        for (int page = 0; page < pages->count(); ++page) {
+            options->show();
+            pages->setCurrentIndex(page);
+            look(QStringLiteral("options page %1").arg(page + 1), options);
+        }
+        options->hide();
+
+        // The check window with a finding in it.
+        w.Check->Show_Findings({{Check_Severity::Warning, QStringLiteral("CAN_Receive.xml"), 1,
+                                 QStringLiteral("code"), QStringLiteral("A finding")}});
+        look(QStringLiteral("check"), w.Check);
+        w.Check->hide();
+
+        // The update dialog's two phases: the address, then (after a ping) the options.
+        f.state.Device_IP = QStringLiteral("127.0.0.1");
+        w.BootTCP->show();
+        look(QStringLiteral("update, address"), w.BootTCP);
+        w.BootTCP->LbButton1Click();
+        w.BootTCP->LbButton2Click();
+        look(QStringLiteral("update, options"), w.BootTCP);
+        w.BootTCP->hide();
+
+        for (const QString &c : cut) qWarning("%s", qPrintable(c));
+        QVERIFY2(cut.isEmpty(), qPrintable(QStringLiteral("%1 texts are cut off (listed above)").arg(cut.size())));
+    }
+};
+
+QTEST_MAIN(Tst_Every_Language_Fits)
+#include "tst_every_language_fits.moc"
