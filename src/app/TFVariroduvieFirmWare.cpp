@@ -1,5 +1,6 @@
 #include "app/TFVariroduvieFirmWare.h"
 #include "widgets/Dialog_Panels.h"
+#include "widgets/Mnemonics.h"
 
 #include "workspace/Project_Folders.h"
 #include "dialogs/TFOpenConf.h"
@@ -284,6 +285,7 @@ void TFVariroduvieFirmWare::Set_Lang()
     Btn_Define_Transmit_COB->setText(s.STR(24));
     Btn_Define_Transmit_COB->setAccessibleName(s.STR(24) + QStringLiteral(" (") + s.STR(22) + u')');
     Show_Name_Conf();
+    Assign_Mnemonics(this);
 }
 
 void TFVariroduvieFirmWare::Show_Name_Conf()

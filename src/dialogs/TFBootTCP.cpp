@@ -2,6 +2,7 @@
 
 #include "platform/Shell.h"
 #include "widgets/Dialog_Panels.h"
+#include "widgets/Mnemonics.h"
 #include "widgets/Message_Box.h"
 #include "widgets/Octet_Row.h"
 #include "update/Device_Address.h"
@@ -166,6 +167,7 @@ void TFBootTCP::Set_Lang()
     CB_Read_Conf->setText(s.STR(67));
     Btn_Update->setText(s.STR(68));
     LPing->setAccessibleDescription(s.STR(59));
+    Assign_Mnemonics(this);
     Arrange();
 }
 

@@ -1,6 +1,7 @@
 #include "dialogs/TFCheck.h"
 
 #include "widgets/Dialog_Panels.h"
+#include "widgets/Mnemonics.h"
 
 #include <QFileInfo>
 #include <QHeaderView>
@@ -69,6 +70,7 @@ void TFCheck::Set_Lang()
     TB_Findings->setAccessibleName(s.STR(STR_Check_Desc));
     Btn_Go_On->setText(s.STR(STR_Check_Go_On));
     Btn_Go_Back->setText(s.STR(STR_Check_Go_Back));
+    Assign_Mnemonics(this);
 }
 
 void TFCheck::Show_Findings(const QList<Check_Finding> &findings)

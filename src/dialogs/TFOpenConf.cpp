@@ -1,6 +1,7 @@
 #include "dialogs/TFOpenConf.h"
 
 #include "widgets/Dialog_Panels.h"
+#include "widgets/Mnemonics.h"
 #include "workspace/Project_Folders.h"
 
 #include <QGuiApplication>
@@ -67,6 +68,7 @@ void TFOpenConf::Set_Lang()
     ListBox1->setAccessibleName(state_.STR(35));
     Btn_OK->setText(state_.STR(36));
     Btn_Cancel->setText(state_.STR(37));
+    Assign_Mnemonics(this);
 }
 
 void TFOpenConf::Load_Existing_Configuration() { SL_ = List_Configurations(state_.Dir_Projects); }

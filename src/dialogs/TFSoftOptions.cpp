@@ -6,6 +6,7 @@
 #include "lang/Version_Check.h"
 #include "lang/Version_Checker.h"
 #include "widgets/Dialog_Panels.h"
+#include "widgets/Mnemonics.h"
 #include "widgets/Message_Box.h"
 #include "platform/Shell.h"
 #include "platform/Web_Host.h"
@@ -241,6 +242,7 @@ void TFSoftOptions::Set_Lang()
         Update_Lang_Page(Show_Page);
     else
         L_Page_Lang->setText(Lang_Page_Label(s.STR(43), 1, s.STR(44), 1));
+    Assign_Mnemonics(this);
 }
 
 void TFSoftOptions::showEvent(QShowEvent *event)

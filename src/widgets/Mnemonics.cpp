@@ -57,7 +57,10 @@ void Assign_Mnemonics(QWidget *window)
 {
     if (!window) return;
     QSet<QChar> taken;
-    const QList<QWidget *> widgets = window->findChildren<QWidget *>();
+    // Only the window's own controls: the main window is the parent of every dialog, and each
+    // dialog picks its letters for itself.
+    QList<QWidget *> widgets = window->findChildren<QWidget *>();
+    widgets.removeIf([window](const QWidget *w) { return w->window() != window; });
     // Marks that the texts bring along are honoured first, so that no choice here takes them.
     for (QWidget *w : widgets) {
         QString text;

@@ -6,9 +6,9 @@
 
 class QWidget;
 
-// Marks one free letter in the text of every push button, check box and radio button under
-// window (in creation order) and of every label with a buddy. A text that already carries a
-// mark keeps it. Texts without a free letter stay unmarked.
+// Marks one free letter in the text of every push button, check box and radio button of
+// window (in creation order; not those of windows inside it) and of every label with a buddy.
+// A text that already carries a mark keeps it. Texts without a free letter stay unmarked.
 void Assign_Mnemonics(QWidget *window);
 
 // The text as shown, without mnemonic marks ("&&" is one "&").

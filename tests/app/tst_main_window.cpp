@@ -10,6 +10,7 @@
 #include "Test_Support.h"
 #include "Test_Workspace.h"
 #include "test_config.h"
+#include "widgets/Mnemonics.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -246,7 +247,7 @@ void Tst_Main_Window::language_change_reapplies_texts()
     f.Switch_Language("Italiano");
     QCOMPARE(f.Label("L_Step_1"), QString("Passo 1"));
     QCOMPARE(f.Label("L_Name_Conf"), QString("Nessuna Configurazione Aperta "));
-    QCOMPARE(f.window->findChild<QPushButton *>("Btn_New")->text(), QString("Nuova Configurazione"));
+    QCOMPARE(Shown_Text(f.window->findChild<QPushButton *>("Btn_New")->text()), QString("Nuova Configurazione"));
     QCOMPARE(f.window->findChild<QToolButton *>("Btn_Close")->toolTip(), QString("Chiudi"));
     QCOMPARE(f.window->windowTitle(), QString("Norvale - Configurator QCX3310 - CAN / Modbus TCP Slave "));
     QCOMPARE(f.Label("L_SW_Code"), QString("QCX3310"));
@@ -489,7 +490,7 @@ void Tst_Main_Window::look_alike_buttons_have_their_own_accessible_names()
     f.Start();
     auto *receive = f.window->findChild<QPushButton *>("Btn_Define_Receive_COB");
     auto *transmit = f.window->findChild<QPushButton *>("Btn_Define_Transmit_COB");
-    QCOMPARE(receive->text(), transmit->text());
+    QCOMPARE(Shown_Text(receive->text()), Shown_Text(transmit->text()));
     QCOMPARE(receive->accessibleName(), QString("Define COB (Receive COB)"));
     QCOMPARE(transmit->accessibleName(), QString("Define COB (Transmit COB)"));
 }

@@ -436,24 +436,24 @@ void Tst_Project_Dialogs::language_change_reaches_dialogs()
     auto *open_dlg = main_window.findChild<TFOpenConf *>();
     QVERIFY(new_dlg && open_dlg);
     QCOMPARE(new_dlg->windowTitle(), QString("Create New Configuration"));
-    QCOMPARE(Child<QLabel>(new_dlg, "L_SW_Code")->text(), QString("QCX3310"));
+    QCOMPARE(Shown_Text(Child<QLabel>(new_dlg, "L_SW_Code")->text()), QString("QCX3310"));
     QCOMPARE(open_dlg->windowTitle(), QString("Open Configuration"));
-    QCOMPARE(Child<QLabel>(open_dlg, "Label1")->text(), QString("List of Avaliable Configurations"));
+    QCOMPARE(Shown_Text(Child<QLabel>(open_dlg, "Label1")->text()), QString("List of Avaliable Configurations"));
 
     for (int i = 25; i <= 37; ++i) state.Lang_Table.Items[i] = QStringLiteral("T%1").arg(i);
     state.Lang_Table.Items[STR_New_Name_Empty] = QStringLiteral("T-empty");
     main_window.Change_Language();
     QCOMPARE(new_dlg->windowTitle(), QString("T25"));
-    QCOMPARE(Child<QLabel>(new_dlg, "L_SW_Desc")->text(), QString("T26"));
-    QCOMPARE(Shown_Text(Child<QLabel>(new_dlg, "Label1")->text()), QString("T27"));
-    QCOMPARE(Shown_Text(Child<QPushButton>(new_dlg, "Btn_OK")->text()), QString("T28"));
-    QCOMPARE(Shown_Text(Child<QPushButton>(new_dlg, "Btn_Cancel")->text()), QString("T29"));
+    QCOMPARE(Shown_Text(Child<QLabel>(new_dlg, "L_SW_Desc")->text()), QString("T26"));
+    QCOMPARE(Shown_Text(Shown_Text(Child<QLabel>(new_dlg, "Label1")->text())), QString("T27"));
+    QCOMPARE(Shown_Text(Shown_Text(Child<QPushButton>(new_dlg, "Btn_OK")->text())), QString("T28"));
+    QCOMPARE(Shown_Text(Shown_Text(Child<QPushButton>(new_dlg, "Btn_Cancel")->text())), QString("T29"));
     QCOMPARE(open_dlg->windowTitle(), QString("T33"));
-    QCOMPARE(Child<QLabel>(open_dlg, "L_SW_Desc")->text(), QString("T34"));
-    QCOMPARE(Child<QLabel>(open_dlg, "Label1")->text(), QString("T35"));
-    QCOMPARE(Child<QPushButton>(open_dlg, "Btn_OK")->text(), QString("T36"));
-    QCOMPARE(Child<QPushButton>(open_dlg, "Btn_Cancel")->text(), QString("T37"));
-    QCOMPARE(Child<QLabel>(open_dlg, "L_SW_Code")->text(), QString("QCX3310"));
+    QCOMPARE(Shown_Text(Child<QLabel>(open_dlg, "L_SW_Desc")->text()), QString("T34"));
+    QCOMPARE(Shown_Text(Child<QLabel>(open_dlg, "Label1")->text()), QString("T35"));
+    QCOMPARE(Shown_Text(Child<QPushButton>(open_dlg, "Btn_OK")->text()), QString("T36"));
+    QCOMPARE(Shown_Text(Child<QPushButton>(open_dlg, "Btn_Cancel")->text()), QString("T37"));
+    QCOMPARE(Shown_Text(Child<QLabel>(open_dlg, "L_SW_Code")->text()), QString("QCX3310"));
 
     // The errors come from the table as it is now.
     new_dlg->show();

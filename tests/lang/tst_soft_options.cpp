@@ -15,6 +15,7 @@
 #include "platform/Shell.h"
 #include "platform/Web_Host.h"
 #include "test_config.h"
+#include "widgets/Mnemonics.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -191,11 +192,11 @@ private slots:
         Load_Language(expected, w.dir.path() + QStringLiteral("/LANGUAGE"), name);
         QCOMPARE(w.state.Lang_Table.Items, expected.Items);
         // The main window and this dialog speak it at once.
-        QCOMPARE(w.main->findChild<QPushButton *>(QStringLiteral("Btn_New"))->text(), expected[15]);
+        QCOMPARE(Shown_Text(w.main->findChild<QPushButton *>(QStringLiteral("Btn_New"))->text()), expected[15]);
         QCOMPARE(w.main->findChild<QLabel *>(QStringLiteral("L_Name_Conf"))->text(), expected[9]);
         QCOMPARE(w.options->windowTitle(), expected[38]);
-        QCOMPARE(w.Get<QPushButton>("Btn_OK")->text(), expected[50]);
-        QCOMPARE(w.Get<QCheckBox>("CB_Update")->text(), expected[48]);
+        QCOMPARE(Shown_Text(w.Get<QPushButton>("Btn_OK")->text()), expected[50]);
+        QCOMPARE(Shown_Text(w.Get<QCheckBox>("CB_Update")->text()), expected[48]);
         QCOMPARE(w.Get<QTabWidget>("PC_Options")->tabText(1), expected[41]);
         QCOMPARE(w.Get<QLabel>("L_Sel_Lang")->text(), expected[42] + language);
         QCOMPARE(w.Get<QLabel>("L_Page_Lang")->text(), expected[43] + "1" + expected[44] + "1");
@@ -260,7 +261,7 @@ private slots:
         const QString yes = QCoreApplication::translate("QPlatformTheme", "&Yes");
         const int result = w.Through_Options_Button([&] {
             Click(w.Name_Label(5));  // Italiano, tried out
-            QCOMPARE(w.main->findChild<QPushButton *>(QStringLiteral("Btn_New"))->text(),
+            QCOMPARE(Shown_Text(w.main->findChild<QPushButton *>(QStringLiteral("Btn_New"))->text()),
                      QStringLiteral("Nuova configurazione"));
             QVERIFY(QCoreApplication::translate("QPlatformTheme", "&Yes") != yes);
             if (way == QLatin1String("Cancel"))
@@ -274,8 +275,8 @@ private slots:
         // The windows speak the language of the setting again, Qt's own buttons too, and
         // nothing was written.
         QCOMPARE(w.state.Lang_Table.Items, english);
-        QCOMPARE(w.main->findChild<QPushButton *>(QStringLiteral("Btn_New"))->text(), QStringLiteral("New Configuration"));
-        QCOMPARE(w.Get<QPushButton>("Btn_OK")->text(), english[50]);
+        QCOMPARE(Shown_Text(w.main->findChild<QPushButton *>(QStringLiteral("Btn_New"))->text()), QStringLiteral("New Configuration"));
+        QCOMPARE(Shown_Text(w.Get<QPushButton>("Btn_OK")->text()), english[50]);
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), yes);
         QCOMPARE(w.state.Language_Name, QStringLiteral("English"));
         QVERIFY(!QFile::exists(Settings_Path(w.state)));
@@ -315,7 +316,7 @@ private slots:
         Environment next_env;
         TFVariroduvieFirmWare next(next_state, next_env, w.dir.path());
         QCOMPARE(next_state.Language_Name, QStringLiteral("Deutsch"));
-        QCOMPARE(next.findChild<QPushButton *>(QStringLiteral("Btn_New"))->text(), QStringLiteral("Neue Konfiguration"));
+        QCOMPARE(Shown_Text(next.findChild<QPushButton *>(QStringLiteral("Btn_New"))->text()), QStringLiteral("Neue Konfiguration"));
         QVERIFY(next.Update_Timer()->isActive());
     }
 

@@ -13,6 +13,7 @@
 #include "test_config.h"
 #include "dialogs/TFBootTCP.h"
 #include "update/Update_Job.h"
+#include "widgets/Mnemonics.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -239,7 +240,7 @@ void Tst_Update_Dialog::ping_outcome()
         for (const char *name : {"L_Options", "CB_Firmware", "CB_Read_Firm", "CB_Conf",
                                  "CB_Read_Conf", "Btn_Update"})
             QVERIFY2(Get<QWidget>(name)->isVisible(), name);
-        QCOMPARE(Get<QPushButton>("Btn_Update")->text(), QStringLiteral("Execute update firmware"));
+        QCOMPARE(Shown_Text(Get<QPushButton>("Btn_Update")->text()), QStringLiteral("Execute update firmware"));
     } else {
         QCOMPARE(messages_->Errors, QStringList{QStringLiteral("Device not found in network")});
         QVERIFY(Get<QWidget>("Btn_Ping")->isVisible());
@@ -350,8 +351,8 @@ void Tst_Update_Dialog::language_change_reaches_the_dialog()
     ws_->state.Lang_Table.Items[68] = QStringLiteral("Esegui");
     ws_->window->Change_Language();
     QCOMPARE(dialog_->windowTitle(), QStringLiteral("Aggiornamento"));
-    QCOMPARE(Get<QPushButton>("Btn_Ping")->text(), QStringLiteral("Verifica"));
-    QCOMPARE(Get<QPushButton>("Btn_Update")->text(), QStringLiteral("Esegui"));
+    QCOMPARE(Shown_Text(Get<QPushButton>("Btn_Ping")->text()), QStringLiteral("Verifica"));
+    QCOMPARE(Shown_Text(Get<QPushButton>("Btn_Update")->text()), QStringLiteral("Esegui"));
     // The prompt follows at the next showing.
     QCOMPARE(Get<QLabel>("L_IP_Address")->text(), QStringLiteral("Insert the IP Address of  QGW3310"));
     Show_Dialog();
