@@ -247,6 +247,8 @@ void TFVariroduvieFirmWare::Layout_Controls()
     connect(Update_Check, &Version_Checker::Finished, this, &TFVariroduvieFirmWare::Update_Checked);
 
     Center_On_Screen(this);
+    // The keyboard starts where the work starts.
+    Btn_New->setFocus();
 }
 
 void TFVariroduvieFirmWare::Arm_Update_Timer()

@@ -285,6 +285,9 @@ void TFBootTCP::Show_Options_Phase()
     for (QWidget *w : Option_Controls()) w->setVisible(true);
     Update_Enabled_Options();
     Arrange();
+    // Enter on the focused "Execute" runs it, as on any button a keyboard user has reached;
+    // the button stops being the default as soon as the focus leaves it.
+    Btn_Update->setAutoDefault(true);
     Btn_Update->setFocus();
 }
 
@@ -413,10 +416,14 @@ void TFBootTCP::Set_Updating(bool updating)
 {
     updating_ = updating;
     Update_Enabled_Options();
-    if (updating)
+    if (updating) {
         QApplication::setOverrideCursor(Qt::BusyCursor);
-    else
+    } else {
         QApplication::restoreOverrideCursor();
+        // The wait disabled the focused button, which left the keyboard nowhere; it returns to
+        // the button that can start the next run.
+        if (!focusWidget() || !focusWidget()->isEnabled()) Btn_Update->setFocus();
+    }
 }
 
 void TFBootTCP::Compile_XML_Parameter()

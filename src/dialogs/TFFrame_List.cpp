@@ -44,6 +44,7 @@ int Column_Width(Frame_Column_Kind kind)
 TFFrame_List::TFFrame_List(Direction direction, App_State &state, QWidget *parent)
     : Editor_Dialog(state, parent), kind_(Frame_List_Of(direction)), state_(state)
 {
+    setObjectName(direction == Direction::Receive ? QStringLiteral("TFReceiveCAN") : QStringLiteral("TFTransmitCAN"));
     Layout_Controls();
     resize(Client_W, Client_H);
     Set_Lang();
