@@ -6,6 +6,7 @@
 #include "widgets/Dialog_Panels.h"
 #include "widgets/Mnemonics.h"
 
+#include <QAbstractItemDelegate>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -76,7 +77,13 @@ TFMonitor::TFMonitor(App_State &state, Clock *clock, QWidget *parent)
                                   QAbstractItemView::AnyKeyPressed);
     TB_Registers->verticalHeader()->hide();
     TB_Registers->horizontalHeader()->setStretchLastSection(true);
-    connect(TB_Registers, &QTableWidget::itemChanged, this, &TFMonitor::Item_Changed);
+    // The edit's end, not a changed cell: typing the value a register holds already writes it
+    // again, which is how a frame sent on write is sent once more.
+    connect(TB_Registers->itemDelegate(), &QAbstractItemDelegate::commitData, this, [this](QWidget *editor) {
+        auto *line = qobject_cast<QLineEdit *>(editor);
+        if (!line) return;
+        Cell_Edited(TB_Registers->itemAt(editor->geometry().center()), line->text());
+    });
 
     L_Status = new QLabel(this);
     L_Status->setObjectName(QStringLiteral("L_Status"));
@@ -125,6 +132,7 @@ TFMonitor::TFMonitor(App_State &state, Clock *clock, QWidget *parent)
     poll_timer_->setObjectName(QStringLiteral("Timer_Poll"));
     connect(poll_timer_, &QTimer::timeout, this, &TFMonitor::Poll);
     retry_timer_ = new QTimer(this);
+    retry_timer_->setObjectName(QStringLiteral("Timer_Retry"));
     retry_timer_->setSingleShot(true);
     connect(retry_timer_, &QTimer::timeout, this, &TFMonitor::Start_Connection);
     connect_timer_ = new QTimer(this);
@@ -166,12 +174,10 @@ void TFMonitor::Set_Lang()
                                              s.STR(109), s.STR(STR_Monitor_Col_Bytes), s.STR(STR_Monitor_Col_Decimal),
                                              s.STR(STR_Monitor_Col_Hex), s.STR(STR_Monitor_Col_Unchanged)});
     TB_Registers->setAccessibleName(s.STR(STR_Monitor_Device));
-    filling_ = true;
     for (int row = 0; row < TB_Registers->rowCount() && row < config_.Rows.size(); ++row) {
         TB_Registers->item(row, Col_Direction)->setText(
             s.STR(config_.Rows[row].Dir == Direction::Receive ? STR_Monitor_Receive : STR_Monitor_Transmit));
     }
-    filling_ = false;
     TB_Registers->resizeColumnsToContents();
     // The state in the new language; an error stays as it was said until the next one.
     if (!status_is_error_) State_Changed(client_->state());
@@ -211,7 +217,6 @@ void TFMonitor::Show_Monitor()
 
 void TFMonitor::Fill_Table()
 {
-    filling_ = true;
     TB_Registers->setRowCount(0);
     TB_Registers->setRowCount(int(config_.Rows.size()));
     for (int row = 0; row < config_.Rows.size(); ++row) {
@@ -235,14 +240,12 @@ void TFMonitor::Fill_Table()
         cell(Col_Hex, QString(), transmit);
         cell(Col_Unchanged, QString(), false);
     }
-    filling_ = false;
     TB_Registers->resizeColumnsToContents();
 }
 
 void TFMonitor::Refresh_Values()
 {
     const qint64 now = clock_.Now_Ms();
-    filling_ = true;
     for (int row = 0; row < config_.Rows.size() && row < TB_Registers->rowCount(); ++row) {
         const Monitor_Row &r = config_.Rows[row];
         const std::optional<uint16_t> value = values_.Value(r.Dir, r.Register);
@@ -252,7 +255,6 @@ void TFMonitor::Refresh_Values()
         TB_Registers->item(row, Col_Hex)->setText(value ? Monitor_Hex_Text(*value) : QString());
         TB_Registers->item(row, Col_Unchanged)->setText(unchanged ? Monitor_Seconds_Text(*unchanged) : QString());
     }
-    filling_ = false;
 }
 
 void TFMonitor::Btn_ConnectClick()
@@ -390,14 +392,13 @@ void TFMonitor::Read_Finished(QModbusReply *reply, const Monitor_Read &read, qui
     Refresh_Values();
 }
 
-void TFMonitor::Item_Changed(QTableWidgetItem *item)
+void TFMonitor::Cell_Edited(QTableWidgetItem *item, const QString &text)
 {
-    if (filling_ || !item) return;
+    if (!item) return;
     const int row = item->row();
     if (row < 0 || row >= config_.Rows.size()) return;
     const Monitor_Row &r = config_.Rows[row];
     if (r.Dir != Direction::Transmit || (item->column() != Col_Decimal && item->column() != Col_Hex)) return;
-    const QString text = item->text();
     const std::optional<uint16_t> value = Parse_Register_Value(text);
     // What was typed leaves the cell either way: it shows what the device holds.
     QTimer::singleShot(0, this, &TFMonitor::Refresh_Values);

@@ -61,7 +61,7 @@ private:
     void Connection_Failed(const QString &reason);
     void Poll();
     void Read_Finished(QModbusReply *reply, const Monitor_Read &read, quint64 generation);
-    void Item_Changed(QTableWidgetItem *item);
+    void Cell_Edited(QTableWidgetItem *item, const QString &text);
     void Write_Register(uint16_t reg, uint16_t value);
     void Show_Status(const QString &text, bool error);
 
@@ -95,7 +95,6 @@ private:
     quint16 port_ = 0;
     int in_flight_ = 0;                // reads of the current round not yet answered
     quint64 generation_ = 0;           // answers of an earlier connection are dropped
-    bool filling_ = false;             // the table is written by the program, not the user
     int retry_ms_ = 1000;
     QString last_reason_;
     bool status_is_error_ = false;
