@@ -16,6 +16,7 @@
 #include <QModbusTcpClient>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -62,7 +63,9 @@ TFMonitor::TFMonitor(App_State &state, Clock *clock, QWidget *parent)
     L_Period = label("L_Period", SE_Period);
     Btn_Connect = new QPushButton(this);
     Btn_Connect->setObjectName(QStringLiteral("Btn_Connect"));
-    Btn_Connect->setDefault(true);
+    // Enter is not the button's: in the address it connects (below), elsewhere it must not
+    // toggle a running connection off by surprise.
+    Btn_Connect->setAutoDefault(false);
     connect(Btn_Connect, &QPushButton::clicked, this, &TFMonitor::Btn_ConnectClick);
     // Enter in the address connects, as the button beside it would.
     connect(E_IP, &QLineEdit::returnPressed, this, [this] {
@@ -76,7 +79,8 @@ TFMonitor::TFMonitor(App_State &state, Clock *clock, QWidget *parent)
     TB_Registers->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                                   QAbstractItemView::AnyKeyPressed);
     TB_Registers->verticalHeader()->hide();
-    TB_Registers->horizontalHeader()->setStretchLastSection(true);
+    // The mnemonic is the one free text: it takes the width the numbers leave.
+    TB_Registers->horizontalHeader()->setStretchLastSection(false);
     // The edit's end, not a changed cell: typing the value a register holds already writes it
     // again, which is how a frame sent on write is sent once more.
     connect(TB_Registers->itemDelegate(), &QAbstractItemDelegate::commitData, this, [this](QWidget *editor) {
@@ -178,7 +182,7 @@ void TFMonitor::Set_Lang()
         TB_Registers->item(row, Col_Direction)->setText(
             s.STR(config_.Rows[row].Dir == Direction::Receive ? STR_Monitor_Receive : STR_Monitor_Transmit));
     }
-    TB_Registers->resizeColumnsToContents();
+    Fit_Columns();
     // The state in the new language; an error stays as it was said until the next one.
     if (!status_is_error_) State_Changed(client_->state());
     Assign_Mnemonics(this);
@@ -240,7 +244,24 @@ void TFMonitor::Fill_Table()
         cell(Col_Hex, QString(), transmit);
         cell(Col_Unchanged, QString(), false);
     }
+    Fit_Columns();
+}
+
+void TFMonitor::Fit_Columns()
+{
     TB_Registers->resizeColumnsToContents();
+    TB_Registers->horizontalHeader()->setSectionResizeMode(Col_Mnemonic, QHeaderView::Stretch);
+    // The value columns are empty until the first answer: room for the widest value now, so
+    // that the columns do not jump (nor cut a value) when the answers come.
+    const QFontMetrics metrics(TB_Registers->font());
+    const int margin = 2 * TB_Registers->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+    const QList<std::pair<int, QString>> widest = {{Col_Decimal, QStringLiteral("65535")},
+                                                   {Col_Hex, QStringLiteral("0xFFFF")},
+                                                   {Col_Unchanged, QStringLiteral("99999.9")}};
+    for (const auto &[column, text] : widest) {
+        const int need = metrics.horizontalAdvance(text) + margin;
+        if (TB_Registers->columnWidth(column) < need) TB_Registers->setColumnWidth(column, need);
+    }
 }
 
 void TFMonitor::Refresh_Values()

@@ -54,6 +54,7 @@ protected:
 
 private:
     void Fill_Table();
+    void Fit_Columns();
     void Refresh_Values();
     void Start_Connection();
     void Stop_Connection();
