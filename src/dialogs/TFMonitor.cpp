@@ -184,7 +184,7 @@ void TFMonitor::Set_Lang()
     }
     Fit_Columns();
     // The state in the new language; an error stays as it was said until the next one.
-    if (!status_is_error_) State_Changed(client_->state());
+    if (!status_is_error_) Show_State();
     Assign_Mnemonics(this);
 }
 
@@ -194,26 +194,32 @@ bool TFMonitor::Connected() const { return client_->state() == QModbusDevice::Co
 
 void TFMonitor::Show_Monitor()
 {
+    // The configuration is read at every press, so mappings edited (or another configuration
+    // opened) while the window stays open show at once; a running connection goes on with
+    // them. The address and port are filled only for a window that was closed: what the user
+    // typed into an open one stays.
+    config_ = {};
+    QString error;
+    try {
+        config_ = Read_Monitor_Configuration(state_.Files);
+    } catch (const Xml_Error &e) {
+        error = state_.STR(STR_Monitor_Not_Read).arg(QString::fromStdString(e.what()));
+    }
     if (!isVisible()) {
         E_IP->setText(state_.Device_IP);
-        config_ = {};
-        QString error;
-        try {
-            config_ = Read_Monitor_Configuration(state_.Files);
-        } catch (const Xml_Error &e) {
-            error = state_.STR(STR_Monitor_Not_Read).arg(QString::fromStdString(e.what()));
-        }
         SE_Port->setValue(config_.Port == 0 ? 502 : config_.Port);
-        plan_ = Plan_Monitor_Reads(config_.Rows);
-        values_.Clear();
-        Fill_Table();
-        if (!error.isEmpty())
-            Show_Status(error, true);
-        else if (config_.Rows.isEmpty())
-            Show_Status(state_.STR(STR_Monitor_No_Registers), true);
-        else
-            Show_Status(state_.STR(STR_Monitor_Disconnected), false);
     }
+    plan_ = Plan_Monitor_Reads(config_.Rows);
+    values_.Clear();
+    ++generation_;  // answers to the old plan's reads belong to other rows
+    in_flight_ = 0;
+    Fill_Table();
+    if (!error.isEmpty())
+        Show_Status(error, true);
+    else if (config_.Rows.isEmpty())
+        Show_Status(state_.STR(STR_Monitor_No_Registers), true);
+    else
+        Show_State();
     show();
     raise();
     activateWindow();
@@ -329,16 +335,32 @@ void TFMonitor::Stop_Connection()
     Show_Status(state_.STR(STR_Monitor_Disconnected), false);
 }
 
-void TFMonitor::State_Changed(QModbusDevice::State state)
+void TFMonitor::Show_State()
 {
     const App_State &s = state_;
-    switch (state) {
+    switch (client_->state()) {
     case QModbusDevice::ConnectingState:
         Show_Status(s.STR(STR_Monitor_Connecting).arg(host_).arg(port_), false);
         break;
     case QModbusDevice::ConnectedState:
-        connect_timer_->stop();
         Show_Status(s.STR(STR_Monitor_Connected).arg(host_).arg(port_), false);
+        break;
+    case QModbusDevice::ClosingState:
+    case QModbusDevice::UnconnectedState:
+        Show_Status(s.STR(STR_Monitor_Disconnected), false);
+        break;
+    }
+}
+
+void TFMonitor::State_Changed(QModbusDevice::State state)
+{
+    switch (state) {
+    case QModbusDevice::ConnectingState:
+        Show_State();
+        break;
+    case QModbusDevice::ConnectedState:
+        connect_timer_->stop();
+        Show_State();
         poll_timer_->start(SE_Period->value());
         Poll();
         break;
@@ -352,7 +374,7 @@ void TFMonitor::State_Changed(QModbusDevice::State state)
         if (wanted_)
             Connection_Failed(last_reason_.isEmpty() ? client_->errorString() : last_reason_);
         else if (!status_is_error_)
-            Show_Status(s.STR(STR_Monitor_Disconnected), false);
+            Show_State();
         break;
     }
 }
@@ -420,7 +442,8 @@ void TFMonitor::Cell_Edited(QTableWidgetItem *item, const QString &text)
     if (row < 0 || row >= config_.Rows.size()) return;
     const Monitor_Row &r = config_.Rows[row];
     if (r.Dir != Direction::Transmit || (item->column() != Col_Decimal && item->column() != Col_Hex)) return;
-    const std::optional<uint16_t> value = Parse_Register_Value(text);
+    // In the hexadecimal column bare digits are hexadecimal, as the column shows them.
+    const std::optional<uint16_t> value = Parse_Register_Value(text, item->column() == Col_Hex);
     // What was typed leaves the cell either way: it shows what the device holds.
     QTimer::singleShot(0, this, &TFMonitor::Refresh_Values);
     if (!value) {

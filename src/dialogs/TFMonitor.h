@@ -30,8 +30,9 @@ public:
     ~TFMonitor() override;
 
     void Set_Lang();
-    // Reads the open configuration afresh, fills the address and the port, and shows the
-    // window (brought to the front when it is open already). Connecting is the user's step.
+    // Reads the open configuration afresh and shows the window (brought to the front when it
+    // is open already); a closed window gets the address and port of the configuration.
+    // Connecting is the user's step.
     void Show_Monitor();
 
     // Connects to the address and port in the window, and keeps reconnecting until the user
@@ -59,6 +60,8 @@ private:
     void Start_Connection();
     void Stop_Connection();
     void State_Changed(QModbusDevice::State state);
+    // The connection's state in the status line.
+    void Show_State();
     void Connection_Failed(const QString &reason);
     void Poll();
     void Read_Finished(QModbusReply *reply, const Monitor_Read &read, quint64 generation);

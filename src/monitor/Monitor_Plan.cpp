@@ -148,17 +148,19 @@ QString Monitor_Seconds_Text(qint64 ms)
     return QString::number(double(std::max<qint64>(0, ms) / 100) / 10.0, 'f', 1);
 }
 
-std::optional<uint16_t> Parse_Register_Value(const QString &text)
+std::optional<uint16_t> Parse_Register_Value(const QString &text, bool hex)
 {
-    const QString t = text.trimmed();
+    QString t = text.trimmed();
     if (t.isEmpty()) return std::nullopt;
     bool ok = false;
     uint value = 0;
-    if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
-        if (t.size() == 2) return std::nullopt;
-        for (const QChar c : t.mid(2))
+    const bool prefixed = t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
+    if (prefixed || hex) {
+        if (prefixed) t = t.mid(2);
+        if (t.isEmpty()) return std::nullopt;
+        for (const QChar c : t)
             if (!(c >= u'0' && c <= u'9') && !(c.toLower() >= u'a' && c.toLower() <= u'f')) return std::nullopt;
-        value = t.mid(2).toUInt(&ok, 16);
+        value = t.toUInt(&ok, 16);
     } else {
         // Digits only: no sign, no blanks inside, no other base.
         for (const QChar c : t)

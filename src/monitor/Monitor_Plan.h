@@ -88,6 +88,7 @@ QString Monitor_Bytes_Text(uint16_t hi, uint16_t lo);
 QString Monitor_Hex_Text(uint16_t value);
 QString Monitor_Seconds_Text(qint64 ms);
 
-// A value the user typed for a register: decimal, or hexadecimal with 0x; surrounding blanks
-// are ignored. No value for anything else or for a number outside 0 to 65535.
-std::optional<uint16_t> Parse_Register_Value(const QString &text);
+// A value the user typed for a register: decimal (hexadecimal when hex is set), or hexadecimal
+// with 0x; surrounding blanks are ignored. No value for anything else or for a number outside
+// 0 to 65535.
+std::optional<uint16_t> Parse_Register_Value(const QString &text, bool hex = false);

@@ -207,30 +207,40 @@ void Tst_Monitor_Plan::values_remember_when_they_last_changed()
 void Tst_Monitor_Plan::typed_values_data()
 {
     QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("hex");   // typed into the hexadecimal column
     QTest::addColumn<int>("value");  // -1: refused
-    QTest::newRow("decimal") << "4660" << 4660;
-    QTest::newRow("blanks around") << "  12 " << 12;
-    QTest::newRow("zero") << "0" << 0;
-    QTest::newRow("largest") << "65535" << 65535;
-    QTest::newRow("too large") << "65536" << -1;
-    QTest::newRow("hex") << "0x1234" << 0x1234;
-    QTest::newRow("hex upper prefix and digits") << "0XABcd" << 0xABCD;
-    QTest::newRow("hex too large") << "0x10000" << -1;
-    QTest::newRow("bare prefix") << "0x" << -1;
-    QTest::newRow("negative") << "-1" << -1;
-    QTest::newRow("plus sign") << "+5" << -1;
-    QTest::newRow("hex sign") << "0x+5" << -1;
-    QTest::newRow("blank inside") << "1 2" << -1;
-    QTest::newRow("empty") << "" << -1;
-    QTest::newRow("letters") << "abc" << -1;
-    QTest::newRow("other digits") << QString::fromUtf8("\u0661\u0662") << -1;
+    QTest::newRow("decimal") << "4660" << false << 4660;
+    QTest::newRow("blanks around") << "  12 " << false << 12;
+    QTest::newRow("zero") << "0" << false << 0;
+    QTest::newRow("largest") << "65535" << false << 65535;
+    QTest::newRow("too large") << "65536" << false << -1;
+    QTest::newRow("hex") << "0x1234" << false << 0x1234;
+    QTest::newRow("hex upper prefix and digits") << "0XABcd" << false << 0xABCD;
+    QTest::newRow("hex too large") << "0x10000" << false << -1;
+    QTest::newRow("bare prefix") << "0x" << false << -1;
+    QTest::newRow("hex digits in the decimal column") << "BEEF" << false << -1;
+    QTest::newRow("bare digits in the hex column") << "1234" << true << 0x1234;
+    QTest::newRow("hex digits in the hex column") << "beef" << true << 0xBEEF;
+    QTest::newRow("prefixed in the hex column") << "0x00FF" << true << 0xFF;
+    QTest::newRow("leading zeros in the hex column") << "0000FFFF" << true << 0xFFFF;
+    QTest::newRow("too large in the hex column") << "10000" << true << -1;
+    QTest::newRow("not hex in the hex column") << "12G" << true << -1;
+    QTest::newRow("negative") << "-1" << false << -1;
+    QTest::newRow("plus sign") << "+5" << false << -1;
+    QTest::newRow("hex sign") << "0x+5" << false << -1;
+    QTest::newRow("blank inside") << "1 2" << false << -1;
+    QTest::newRow("empty") << "" << false << -1;
+    QTest::newRow("empty in the hex column") << " " << true << -1;
+    QTest::newRow("letters") << "xyz" << false << -1;
+    QTest::newRow("other digits") << QString::fromUtf8("\u0661\u0662") << false << -1;
 }
 
 void Tst_Monitor_Plan::typed_values()
 {
     QFETCH(QString, text);
+    QFETCH(bool, hex);
     QFETCH(int, value);
-    const std::optional<uint16_t> parsed = Parse_Register_Value(text);
+    const std::optional<uint16_t> parsed = Parse_Register_Value(text, hex);
     QCOMPARE(parsed ? int(*parsed) : -1, value);
 }
 

@@ -156,7 +156,7 @@ void Tst_Monitor_Window::the_step_needs_an_open_configuration()
     QVERIFY(!f.window->Windows().Monitor->isVisible());
 
     // The language change reaches the window and the button.
-    f.Open_Configuration("Empty");
+    const QString config = f.Open_Configuration("Empty");
     f.Click("Btn_Monitor");
     TFMonitor *monitor = f.window->Windows().Monitor;
     QVERIFY(monitor->isVisible());
@@ -167,6 +167,18 @@ void Tst_Monitor_Window::the_step_needs_an_open_configuration()
     QCOMPARE(button->text(), QString("Gerät beobachten"));
     QCOMPARE(monitor->findChild<QPushButton *>("Btn_Connect")->text().remove(u'&'), QString("Verbinden"));
     QCOMPARE(monitor->Table()->horizontalHeaderItem(TFMonitor::Col_Register)->text(), QString("Register"));
+
+    // Mappings made while the window stays open show at the next press of the step; what the
+    // user typed into the open window stays.
+    auto *ip = monitor->findChild<QLineEdit *>("E_IP");
+    ip->clear();
+    QTest::keyClicks(ip, "127.0.0.2");
+    Write_Emulator_Fixture(config, QStringLiteral("0"));
+    f.Click("Btn_Monitor");
+    QCOMPARE(monitor->Table()->rowCount(), 11);
+    QCOMPARE(Cell(monitor, Direction::Transmit, 24, TFMonitor::Col_Direction), QString("Senden"));
+    QCOMPARE(ip->text(), QString("127.0.0.2"));
+    QCOMPARE(monitor->Status_Text(), QString("Nicht verbunden"));
     monitor->close();
 }
 
@@ -233,6 +245,13 @@ void Tst_Monitor_Window::registers_live_written_and_reconnected()
     Type_Into_Cell(table, table->model()->index(Row_Of(monitor, Direction::Transmit, 22), TFMonitor::Col_Hex), "0xBEEF");
     QVERIFY(!emulator->Wait_Line("function 06 register 22 = 0xBEEF").isEmpty());
     QTRY_COMPARE(Cell(monitor, Direction::Transmit, 22, TFMonitor::Col_Decimal), QString("48879"));
+    // Bare digits in the hexadecimal column are hexadecimal, as the column shows them.
+    Type_Into_Cell(table, table->model()->index(Row_Of(monitor, Direction::Transmit, 22), TFMonitor::Col_Hex), "1234");
+    QVERIFY(!emulator->Wait_Line("function 06 register 22 = 0x1234").isEmpty());
+    // The value the register holds already, typed again, is written again: that is how a frame
+    // sent on write goes out once more.
+    Type_Into_Cell(table, table->model()->index(Row_Of(monitor, Direction::Transmit, 22), TFMonitor::Col_Hex), "1234");
+    QVERIFY(!emulator->Wait_Line("function 06 register 22 = 0x1234").isEmpty());
 
     // The device goes away: the window says so and keeps trying, without blocking anything.
     emulator.reset();
