@@ -143,7 +143,7 @@ TFMonitor::TFMonitor(App_State &state, Clock *clock, QWidget *parent)
     connect_timer_->setSingleShot(true);
     connect(connect_timer_, &QTimer::timeout, this, [this] {
         if (client_->state() == QModbusDevice::ConnectingState) {
-            last_reason_ = QStringLiteral("timeout");
+            last_reason_ = state_.STR(STR_Monitor_No_Answer).arg(Connect_Limit_Ms / 1000);
             client_->disconnectDevice();
         }
     });
@@ -501,8 +501,9 @@ void TFMonitor::closeEvent(QCloseEvent *event)
 
 void TFMonitor::hideEvent(QHideEvent *event)
 {
-    // However the window goes (closed, Escape, hidden by the program), it stops asking the device.
-    if (wanted_ || client_->state() != QModbusDevice::UnconnectedState) {
+    // However the window goes (closed, Escape, hidden by the program), it stops asking the
+    // device. Minimised is not gone: the window system's own hide keeps the connection.
+    if (!event->spontaneous() && (wanted_ || client_->state() != QModbusDevice::UnconnectedState)) {
         wanted_ = false;
         Stop_Connection();
         Set_Lang();

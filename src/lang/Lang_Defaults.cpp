@@ -342,4 +342,5 @@ const char16_t *const Lang_Default_Texts[] = {
     u"%1 is not an IP address",  // STR334
     u"The configuration could not be read: %1",  // STR335
     u"The configuration maps no Modbus registers",  // STR336
+    u"no answer within %1 s",  // STR337
 };

@@ -160,6 +160,7 @@ enum Lang_Key : int {
     STR_Monitor_Bad_Address,  // %1 the text typed
     STR_Monitor_Not_Read,  // %1 the reason
     STR_Monitor_No_Registers,
+    STR_Monitor_No_Answer,  // %1 the seconds waited
     Lang_Key_End
 };
 
