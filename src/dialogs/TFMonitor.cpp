@@ -395,12 +395,14 @@ void TFMonitor::Poll()
     // it answers.
     if (in_flight_ > 0) return;
     const quint64 generation = generation_;
+    round_failed_ = false;
     for (const Monitor_Read &read : plan_) {
         const QModbusDataUnit unit(read.Function == Monitor_Read_Input ? QModbusDataUnit::InputRegisters
                                                                        : QModbusDataUnit::HoldingRegisters,
                                    read.Start, read.Count);
         QModbusReply *reply = client_->sendReadRequest(unit, Unit_Id);
         if (!reply) {
+            round_failed_ = true;
             Show_Status(state_.STR(STR_Monitor_Read_Failed).arg(read.Start).arg(read.Start + read.Count - 1).arg(client_->errorString()), true);
             continue;
         }
@@ -419,18 +421,21 @@ void TFMonitor::Read_Finished(QModbusReply *reply, const Monitor_Read &read, qui
     if (generation != generation_) return;  // from a connection that has ended since
     if (in_flight_ > 0) --in_flight_;
     if (reply->error() != QModbusDevice::NoError) {
+        round_failed_ = true;
         Show_Status(state_.STR(STR_Monitor_Read_Failed).arg(read.Start).arg(read.Start + read.Count - 1).arg(reply->errorString()), true);
         return;
     }
     const QModbusDataUnit unit = reply->result();
     const QList<quint16> values = unit.values();
     if (!values_.Apply(read, QList<uint16_t>(values.begin(), values.end()), clock_.Now_Ms())) {
+        round_failed_ = true;
         Show_Status(state_.STR(STR_Monitor_Read_Failed).arg(read.Start).arg(read.Start + read.Count - 1)
                         .arg(QStringLiteral("%1 / %2").arg(values.size()).arg(read.Count)), true);
         return;
     }
-    // A whole round answered after an error: the line says the connection again.
-    if (in_flight_ == 0 && status_is_error_ && Connected())
+    // A whole round answered without an error after one: the line says the connection again.
+    // A round with an error keeps it on the line, however its other reads went.
+    if (in_flight_ == 0 && !round_failed_ && status_is_error_ && Connected())
         Show_Status(state_.STR(STR_Monitor_Connected).arg(host_).arg(port_), false);
     Refresh_Values();
 }

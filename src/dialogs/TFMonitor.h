@@ -98,6 +98,7 @@ private:
     QString host_;
     quint16 port_ = 0;
     int in_flight_ = 0;                // reads of the current round not yet answered
+    bool round_failed_ = false;        // a read of the current round failed
     quint64 generation_ = 0;           // answers of an earlier connection are dropped
     int retry_ms_ = 1000;
     QString last_reason_;

@@ -131,6 +131,7 @@ private slots:
     void the_step_needs_an_open_configuration();
     void registers_live_written_and_reconnected();
     void a_value_that_is_no_register_value_is_not_written();
+    void a_register_the_device_lacks_is_reported();
     void closing_stops_the_polling();
 };
 
@@ -313,6 +314,43 @@ void Tst_Monitor_Window::a_value_that_is_no_register_value_is_not_written()
     QTest::mouseClick(monitor->findChild<QPushButton *>("Btn_Connect"), Qt::LeftButton);
     QCOMPARE(monitor->Status_Text(), QString("127.0.0.300 is not an IP address"));
     QVERIFY(!monitor->Connected());
+    monitor->close();
+}
+
+void Tst_Monitor_Window::a_register_the_device_lacks_is_reported()
+{
+    Test_Workspace f;
+    f.Start();
+    const QString config = f.Open_Configuration("Changed");
+    Write_Emulator_Fixture(config, QStringLiteral("0"));
+    Build_Device_Images(f.state.Files);
+    const QString bus = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port());
+    quint16 port = 0;
+    std::unique_ptr<Program> emulator = Start_Emulator(config, bus, port);
+    QVERIFY(emulator);
+    f.state.Device_IP = QStringLiteral("127.0.0.1");
+    f.Click("Btn_Monitor");
+    TFMonitor *monitor = f.window->Windows().Monitor;
+    Type_Number(monitor->findChild<QSpinBox *>("SE_Port"), port);
+    Type_Number(monitor->findChild<QSpinBox *>("SE_Period"), 100);
+    QTest::mouseClick(monitor->findChild<QPushButton *>("Btn_Connect"), Qt::LeftButton);
+    QTRY_COMPARE(Cell(monitor, Direction::Receive, 30, TFMonitor::Col_Hex), QString("0x0000"));
+
+    // A mapping added since the last update: the device answers its read with an exception,
+    // which the status line names, while the other registers go on being read.
+    QFile maps(f.state.Files.Define_CAN_Receive);
+    QVERIFY(maps.open(QIODevice::ReadOnly));
+    QByteArray rows = maps.readAll();
+    maps.close();
+    rows.replace("</DefineRecJ1939>", Map_Row("3", "40").toUtf8() + "</DefineRecJ1939>");
+    Write_File(f.state.Files.Define_CAN_Receive, rows);
+    f.Click("Btn_Monitor");
+    QVERIFY(monitor->Connected());
+    QTRY_VERIFY2(monitor->Status_Text().startsWith("Reading registers 40 to 40 failed: "), qPrintable(monitor->Status_Text()));
+    QVERIFY(!emulator->Wait_Line("function 04 at 40 count 1 answered exception 02").isEmpty());
+    QCOMPARE(Run_Cli({"can-send", bus, "300#BEEF"}).Exit, 0);
+    QTRY_COMPARE(Cell(monitor, Direction::Receive, 30, TFMonitor::Col_Hex), QString("0xBEEF"));
+    QCOMPARE(Cell(monitor, Direction::Receive, 40, TFMonitor::Col_Hex), QString());
     monitor->close();
 }
 
