@@ -7,6 +7,7 @@
 #include "dialogs/TFCheck.h"
 #include "dialogs/TFDefineCAN.h"
 #include "dialogs/TFFrame_List.h"
+#include "dialogs/TFMonitor.h"
 #include "dialogs/TFNew_Project.h"
 #include "dialogs/TFOpenConf.h"
 #include "dialogs/TFParGen.h"
@@ -32,6 +33,7 @@ void TFVariroduvieFirmWare::Create_Dialogs()
     windows_.DefineRecCAN = new TFDefineRecCAN(state_, this);
     windows_.DefineTransCAN = new TFDefineTransCAN(state_, this);
     windows_.Check = new TFCheck(state_, this);
+    windows_.Monitor = new TFMonitor(state_, env_.clock, this);
     for (QDialog *dialog : findChildren<QDialog *>(QString(), Qt::FindDirectChildrenOnly)) Keep_Centred(dialog);
 }
 
@@ -78,4 +80,5 @@ void TFVariroduvieFirmWare::Change_Language()
     if (windows_.DefineRecCAN) windows_.DefineRecCAN->Set_Lang();
     if (windows_.DefineTransCAN) windows_.DefineTransCAN->Set_Lang();
     if (windows_.Check) windows_.Check->Set_Lang();
+    if (windows_.Monitor) windows_.Monitor->Set_Lang();
 }

@@ -16,6 +16,7 @@
 #include "platform/XmlDocument.h"
 #include "dialogs/TFBootTCP.h"
 #include "dialogs/TFCheck.h"
+#include "dialogs/TFMonitor.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -43,6 +44,10 @@ constexpr int Button_H = 36;
 constexpr int Col1_X = 80;
 constexpr int Col2_X = 258;
 constexpr int Row_Top[5] = {112, 156, 200, 244, 288};
+// Step 6 watches the device rather than shaping the configuration: it sits below the separator
+// that closes Steps 1 to 5, as far below it as the separator is below Step 5.
+constexpr int Separator_Y = Row_Top[4] + 51;
+constexpr int Monitor_Top = Separator_Y + (Separator_Y - (Row_Top[4] + Button_H));
 }  // namespace
 
 TFVariroduvieFirmWare::TFVariroduvieFirmWare(App_State &state, Environment &env,
@@ -200,16 +205,16 @@ void TFVariroduvieFirmWare::Layout_Controls()
     L_Name_Conf_L2->setFont(bold);
 
     for (int i = 1; i <= 8; ++i) {
-        const int top = i <= 5 ? Row_Top[i - 1] + 16 : Row_Top[4] + 16 + 44 * (i - 5);
+        const int top = i <= 5 ? Row_Top[i - 1] + 16 : i == 6 ? Monitor_Top + 16 : Monitor_Top + 16 + 44 * (i - 6);
         L_Step[i] = label(QStringLiteral("L_Step_%1").arg(i).toLatin1().constData(), 16, top);
         L_Step[i]->resize(62, 16);
-        L_Step[i]->setVisible(i <= 5);
+        L_Step[i]->setVisible(i <= 6);
     }
 
     auto step_button = [this](const char *name, int x, int row) {
         auto *b = new QPushButton(this);
         b->setObjectName(QLatin1String(name));
-        b->setGeometry(x, Row_Top[row], Button_W, Button_H);
+        b->setGeometry(x, row < 5 ? Row_Top[row] : Monitor_Top, Button_W, Button_H);
         connect(b, &QPushButton::clicked, this, [this, b] { Btn_Click(b); });
         return b;
     };
@@ -221,6 +226,7 @@ void TFVariroduvieFirmWare::Layout_Controls()
     Btn_Transmit_COB = step_button("Btn_Transmit_COB", Col1_X, 3);
     Btn_Define_Transmit_COB = step_button("Btn_Define_Transmit_COB", Col2_X, 3);
     Btn_CreateBin = step_button("Btn_CreateBin", Col1_X, 4);
+    Btn_Monitor = step_button("Btn_Monitor", Col1_X, 5);
 
     L_Norvale = label("L_Norvale", 565, Row_Top[4] + 16);
     L_Norvale->setText(Web_Host());
@@ -237,7 +243,7 @@ void TFVariroduvieFirmWare::Layout_Controls()
     Separator->setObjectName(QStringLiteral("Separator"));
     Separator->setFrameShape(QFrame::HLine);
     Separator->setFrameShadow(QFrame::Plain);
-    Separator->setGeometry(10, Row_Top[4] + 51, 674, 1);
+    Separator->setGeometry(10, Separator_Y, 674, 1);
 
     Timer_Update = new QTimer(this);
     Timer_Update->setObjectName(QStringLiteral("Timer_Update"));
@@ -278,6 +284,7 @@ void TFVariroduvieFirmWare::Set_Lang()
     Btn_New->setText(s.STR(15));
     Btn_Open->setText(s.STR(16));
     Btn_CreateBin->setText(s.STR(17));
+    Btn_Monitor->setText(s.STR(STR_Monitor_Device));
     Btn_Prm_Gen->setText(s.STR(20));
     Btn_Receive_COB->setText(s.STR(21));
     Btn_Transmit_COB->setText(s.STR(22));
@@ -367,6 +374,8 @@ void TFVariroduvieFirmWare::Btn_Click(QAbstractButton *Sender)
         Show_Window(Window::DefineTransCAN);
     } else if (Sender == Btn_CreateBin) {
         Update_Device();
+    } else if (Sender == Btn_Monitor) {
+        Monitor_Device();
     }
 }
 
@@ -415,6 +424,11 @@ void TFVariroduvieFirmWare::Update_Device()
     // Then the update dialog (device address, ping, update options); its result changes
     // nothing here.
     Show_Modal(windows_.BootTCP);
+}
+
+void TFVariroduvieFirmWare::Monitor_Device()
+{
+    if (windows_.Monitor) windows_.Monitor->Show_Monitor();
 }
 
 void TFVariroduvieFirmWare::Timer_UpdateTimer()

@@ -29,6 +29,7 @@ class TFTransmitCAN;
 class TFDefineRecCAN;
 class TFDefineTransCAN;
 class TFCheck;
+class TFMonitor;
 
 // The dialogs, created once after the main window and alive until the program ends.
 struct App_Windows {
@@ -43,6 +44,7 @@ struct App_Windows {
     TFDefineRecCAN *DefineRecCAN = nullptr;
     TFDefineTransCAN *DefineTransCAN = nullptr;
     TFCheck *Check = nullptr;  // the findings before an update
+    TFMonitor *Monitor = nullptr;  // the live registers; not modal
 };
 
 class TFVariroduvieFirmWare : public QWidget {
@@ -66,6 +68,8 @@ public:
     void Create_New_Project();
     void Open_Project();
     void Update_Device();
+    // Opens the register monitor beside the main window (it stays open while the user works on).
+    void Monitor_Device();
     // Stops the countdown and asks the version service off the window's thread; the answer
     // (Update_Checked) shows or hides the link and starts the next countdown.
     void Timer_UpdateTimer();
@@ -125,6 +129,7 @@ private:
     QPushButton *Btn_Transmit_COB = nullptr;
     QPushButton *Btn_Define_Transmit_COB = nullptr;
     QPushButton *Btn_CreateBin = nullptr;
+    QPushButton *Btn_Monitor = nullptr;
     QLabel *L_Norvale = nullptr;
     QFrame *Separator = nullptr;
     QTimer *Timer_Update = nullptr;

@@ -318,4 +318,29 @@ const char16_t *const Lang_Default_Texts[] = {
     u"there are no transmit frames, so the build does not read this file",  // STR310
     u"%1 and leaves the mapping out",  // STR311
     u"%1 (nor could it: %2)",  // STR312
+    u"Monitor Device",  // STR313
+    u"Poll every (ms)",  // STR314
+    u"Connect",  // STR315
+    u"Disconnect",  // STR316
+    u"Close",  // STR317
+    u"Direction",  // STR318
+    u"Register",  // STR319
+    u"Bytes (high/low)",  // STR320
+    u"Decimal",  // STR321
+    u"Hex",  // STR322
+    u"Unchanged for (s)",  // STR323
+    u"Receive",  // STR324
+    u"Transmit",  // STR325
+    u"Disconnected",  // STR326
+    u"Connecting to %1 port %2 ...",  // STR327
+    u"Connected to %1 port %2",  // STR328
+    u"Not connected (%1); next try in %2 s",  // STR329
+    u"Reading registers %1 to %2 failed: %3",  // STR330
+    u"Writing %2 to register %1 failed: %3",  // STR331
+    u"Register %1 set to %2",  // STR332
+    u"%1 is no register value: type 0 to 65535, or 0x0000 to 0xFFFF",  // STR333
+    u"%1 is not an IP address",  // STR334
+    u"The configuration could not be read: %1",  // STR335
+    u"The configuration maps no Modbus registers",  // STR336
+    u"no answer within %1 s",  // STR337
 };

@@ -136,6 +136,31 @@ enum Lang_Key : int {
     STR_Msg_Transmit_Map_Unread,
     STR_Msg_And_Left_Out,  // %1 STR_Msg_Receive_Map_Unread or STR_Msg_Transmit_Map_Unread
     STR_Msg_Nor_Could_It,  // %1 STR_Msg_Receive_Map_Unread or STR_Msg_Transmit_Map_Unread, %2 the reason
+    STR_Monitor_Device,
+    STR_Monitor_Period,
+    STR_Monitor_Connect,
+    STR_Monitor_Disconnect,
+    STR_Monitor_Close,
+    STR_Monitor_Col_Direction,
+    STR_Monitor_Col_Register,
+    STR_Monitor_Col_Bytes,
+    STR_Monitor_Col_Decimal,
+    STR_Monitor_Col_Hex,
+    STR_Monitor_Col_Unchanged,
+    STR_Monitor_Receive,
+    STR_Monitor_Transmit,
+    STR_Monitor_Disconnected,
+    STR_Monitor_Connecting,  // %1 the address, %2 the port
+    STR_Monitor_Connected,  // %1 the address, %2 the port
+    STR_Monitor_Retrying,  // %1 the reason, %2 the seconds until the next try
+    STR_Monitor_Read_Failed,  // %1 the first register, %2 the last, %3 the reason
+    STR_Monitor_Write_Failed,  // %1 the register, %2 the value, %3 the reason
+    STR_Monitor_Written,  // %1 the register, %2 the value
+    STR_Monitor_Bad_Value,  // %1 the text typed
+    STR_Monitor_Bad_Address,  // %1 the text typed
+    STR_Monitor_Not_Read,  // %1 the reason
+    STR_Monitor_No_Registers,
+    STR_Monitor_No_Answer,  // %1 the seconds waited
     Lang_Key_End
 };
 

@@ -8,6 +8,7 @@
 #include "dialogs/TFCheck.h"
 #include "dialogs/TFDefineCAN.h"
 #include "dialogs/TFFrame_List.h"
+#include "dialogs/TFMonitor.h"
 #include "dialogs/TFNew_Project.h"
 #include "dialogs/TFOpenConf.h"
 #include "dialogs/TFParGen.h"
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTabWidget>
@@ -172,6 +174,17 @@ private slots:
         w.BootTCP->LbButton2Click();
         look(QStringLiteral("update, options"), w.BootTCP);
         w.BootTCP->hide();
+
+        // The monitor with the configuration's registers, not connected and asked to connect (the
+        // button then reads "Disconnect"); the address is this machine's, never a device's.
+        f.state.Device_IP = QStringLiteral("127.0.0.1");
+        w.Monitor->Show_Monitor();
+        look(QStringLiteral("monitor"), w.Monitor);
+        auto *monitor_port = w.Monitor->findChild<QSpinBox *>(QStringLiteral("SE_Port"));
+        monitor_port->setValue(9);  // the discard port: nothing listens, so it stays unconnected
+        w.Monitor->Btn_ConnectClick();
+        look(QStringLiteral("monitor, connecting"), w.Monitor);
+        w.Monitor->close();
 
         for (const QString &c : cut) qWarning("%s", qPrintable(c));
         QVERIFY2(cut.isEmpty(), qPrintable(QStringLiteral("%1 texts are cut off (listed above)").arg(cut.size())));

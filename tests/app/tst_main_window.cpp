@@ -88,7 +88,10 @@ void Tst_Main_Window::first_start_in_an_empty_folder()
     QCOMPARE(f.window->findChild<QPushButton *>("Btn_CreateBin")->geometry(), QRect(80, 288, 170, 36));
     QCOMPARE(f.window->findChild<QPushButton *>("Btn_Define_Transmit_COB")->geometry(), QRect(258, 244, 170, 36));
     QCOMPARE(f.window->findChild<QToolButton *>("Btn_Close")->geometry(), QRect(632, 8, 50, 50));
-    QVERIFY(f.window->findChild<QLabel *>("L_Step_6")->isHidden());
+    // Step 6 (the register monitor) shows; Steps 7 and 8 stay hidden.
+    QVERIFY(!f.window->findChild<QLabel *>("L_Step_6")->isHidden());
+    QVERIFY(f.window->findChild<QLabel *>("L_Step_7")->isHidden());
+    QVERIFY(f.window->findChild<QLabel *>("L_Step_8")->isHidden());
 
     f.window->close();
     QCOMPARE(f.Read("Variroduvi.xml"), Default_Settings);

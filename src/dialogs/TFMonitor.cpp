@@ -1,0 +1,517 @@
+#include "dialogs/TFMonitor.h"
+
+#include "platform/IntText.h"
+#include "platform/XmlDocument.h"
+#include "update/Device_Address.h"
+#include "widgets/Dialog_Panels.h"
+#include "widgets/Mnemonics.h"
+
+#include <QAbstractItemDelegate>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QModbusReply>
+#include <QModbusTcpClient>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStyle>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int Default_Period_Ms = 500;
+constexpr int Connect_Limit_Ms = 3000;   // a device that does not answer the connection at all
+constexpr int Reply_Limit_Ms = 1000;     // one request's answer
+constexpr int Unit_Id = 1;               // the converter answers any unit; 1 is the usual one
+}  // namespace
+
+TFMonitor::TFMonitor(App_State &state, Clock *clock, QWidget *parent)
+    : QDialog(parent), state_(state), clock_(clock ? *clock : own_clock_)
+{
+    setObjectName(QStringLiteral("TFMonitor"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint);
+    setModal(false);
+    resize(900, 520);
+
+    const Title_Panel title = Make_Title_Panel(this, state_.SW_Code);
+    P_Title = title.P_Title;
+    L_SW_Code = title.L_SW_Code;
+    L_SW_Desc = title.L_SW_Desc;
+
+    auto label = [this](const char *name, QWidget *buddy) {
+        auto *l = new QLabel(this);
+        l->setObjectName(QLatin1String(name));
+        l->setBuddy(buddy);
+        return l;
+    };
+    E_IP = new QLineEdit(this);
+    E_IP->setObjectName(QStringLiteral("E_IP"));
+    E_IP->setMinimumWidth(140);
+    L_IP = label("L_IP", E_IP);
+    SE_Port = new QSpinBox(this);
+    SE_Port->setObjectName(QStringLiteral("SE_Port"));
+    SE_Port->setRange(1, 65535);
+    L_Port = label("L_Port", SE_Port);
+    SE_Period = new QSpinBox(this);
+    SE_Period->setObjectName(QStringLiteral("SE_Period"));
+    SE_Period->setRange(50, 60000);
+    SE_Period->setSingleStep(100);
+    SE_Period->setValue(Default_Period_Ms);
+    L_Period = label("L_Period", SE_Period);
+    Btn_Connect = new QPushButton(this);
+    Btn_Connect->setObjectName(QStringLiteral("Btn_Connect"));
+    // Enter is not the button's: in the address it connects (below), elsewhere it must not
+    // toggle a running connection off by surprise.
+    Btn_Connect->setAutoDefault(false);
+    connect(Btn_Connect, &QPushButton::clicked, this, &TFMonitor::Btn_ConnectClick);
+    // Enter in the address connects, as the button beside it would.
+    connect(E_IP, &QLineEdit::returnPressed, this, [this] {
+        if (!wanted_) Btn_ConnectClick();
+    });
+
+    TB_Registers = new QTableWidget(0, Col_Count, this);
+    TB_Registers->setObjectName(QStringLiteral("TB_Registers"));
+    TB_Registers->setSelectionBehavior(QAbstractItemView::SelectItems);
+    TB_Registers->setSelectionMode(QAbstractItemView::SingleSelection);
+    TB_Registers->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                  QAbstractItemView::AnyKeyPressed);
+    TB_Registers->verticalHeader()->hide();
+    // The mnemonic is the one free text: it takes the width the numbers leave.
+    TB_Registers->horizontalHeader()->setStretchLastSection(false);
+    // The edit's end, not a changed cell: typing the value a register holds already writes it
+    // again, which is how a frame sent on write is sent once more.
+    connect(TB_Registers->itemDelegate(), &QAbstractItemDelegate::commitData, this, [this](QWidget *editor) {
+        auto *line = qobject_cast<QLineEdit *>(editor);
+        if (!line) return;
+        Cell_Edited(TB_Registers->itemAt(editor->geometry().center()), line->text());
+    });
+
+    L_Status = new QLabel(this);
+    L_Status->setObjectName(QStringLiteral("L_Status"));
+    L_Status->setFrameShape(QFrame::StyledPanel);
+    L_Status->setWordWrap(true);
+    L_Status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Btn_Close = new QPushButton(this);
+    Btn_Close->setObjectName(QStringLiteral("Btn_Close"));
+    Btn_Close->setAutoDefault(false);
+    connect(Btn_Close, &QPushButton::clicked, this, &QDialog::close);
+
+    auto *bottom = new QFrame(this);
+    bottom->setObjectName(QStringLiteral("P_Button"));
+    auto *bottom_row = new QHBoxLayout(bottom);
+    bottom_row->setContentsMargins(12, 6, 12, 8);
+    bottom_row->addWidget(L_Status, 1);
+    bottom_row->addWidget(Btn_Close);
+
+    QVBoxLayout *body = Stack_Dialog(this, P_Title, bottom, true);
+    auto *connection = new QHBoxLayout;
+    connection->addWidget(L_IP);
+    connection->addWidget(E_IP);
+    connection->addSpacing(12);
+    connection->addWidget(L_Port);
+    connection->addWidget(SE_Port);
+    connection->addSpacing(12);
+    connection->addWidget(L_Period);
+    connection->addWidget(SE_Period);
+    connection->addSpacing(12);
+    connection->addWidget(Btn_Connect);
+    connection->addStretch(1);
+    body->addLayout(connection);
+    body->addWidget(TB_Registers, 1);
+
+    client_ = new QModbusTcpClient(this);
+    client_->setTimeout(Reply_Limit_Ms);
+    client_->setNumberOfRetries(0);
+    connect(client_, &QModbusClient::stateChanged, this, &TFMonitor::State_Changed);
+    connect(client_, &QModbusClient::errorOccurred, this, [this](QModbusDevice::Error error) {
+        if (error == QModbusDevice::NoError) return;
+        // Said with the retry when the connection ends; a failed request says it itself.
+        last_reason_ = client_->errorString();
+    });
+
+    poll_timer_ = new QTimer(this);
+    poll_timer_->setObjectName(QStringLiteral("Timer_Poll"));
+    connect(poll_timer_, &QTimer::timeout, this, &TFMonitor::Poll);
+    retry_timer_ = new QTimer(this);
+    retry_timer_->setObjectName(QStringLiteral("Timer_Retry"));
+    retry_timer_->setSingleShot(true);
+    connect(retry_timer_, &QTimer::timeout, this, &TFMonitor::Start_Connection);
+    connect_timer_ = new QTimer(this);
+    connect_timer_->setSingleShot(true);
+    connect(connect_timer_, &QTimer::timeout, this, [this] {
+        if (client_->state() == QModbusDevice::ConnectingState) {
+            last_reason_ = state_.STR(STR_Monitor_No_Answer).arg(Connect_Limit_Ms / 1000);
+            client_->disconnectDevice();
+        }
+    });
+    connect(SE_Period, &QSpinBox::valueChanged, this, [this](int ms) { poll_timer_->setInterval(ms); });
+
+    Center_On_Screen(this);
+    Set_Lang();
+}
+
+TFMonitor::~TFMonitor()
+{
+    wanted_ = false;
+    // The client must not report a state change into a half-destroyed window.
+    client_->disconnect(this);
+    client_->disconnectDevice();
+}
+
+void TFMonitor::Set_Lang()
+{
+    const App_State &s = state_;
+    setWindowTitle(s.STR(STR_Monitor_Device));
+    L_SW_Desc->setText(s.STR(STR_Monitor_Device));
+    L_IP->setText(s.STR(80));
+    E_IP->setAccessibleName(s.STR(80));
+    L_Port->setText(s.STR(83));
+    SE_Port->setAccessibleName(s.STR(83));
+    L_Period->setText(s.STR(STR_Monitor_Period));
+    SE_Period->setAccessibleName(s.STR(STR_Monitor_Period));
+    Btn_Connect->setText(s.STR(wanted_ ? STR_Monitor_Disconnect : STR_Monitor_Connect));
+    Btn_Close->setText(s.STR(STR_Monitor_Close));
+    TB_Registers->setHorizontalHeaderLabels({s.STR(STR_Monitor_Col_Direction), s.STR(STR_Monitor_Col_Register), s.STR(105),
+                                             s.STR(109), s.STR(STR_Monitor_Col_Bytes), s.STR(STR_Monitor_Col_Decimal),
+                                             s.STR(STR_Monitor_Col_Hex), s.STR(STR_Monitor_Col_Unchanged)});
+    TB_Registers->setAccessibleName(s.STR(STR_Monitor_Device));
+    for (int row = 0; row < TB_Registers->rowCount() && row < config_.Rows.size(); ++row) {
+        TB_Registers->item(row, Col_Direction)->setText(
+            s.STR(config_.Rows[row].Dir == Direction::Receive ? STR_Monitor_Receive : STR_Monitor_Transmit));
+    }
+    Fit_Columns();
+    // The state in the new language; an error stays as it was said until the next one.
+    if (!status_is_error_) Show_State();
+    Assign_Mnemonics(this);
+}
+
+QString TFMonitor::Status_Text() const { return L_Status->text(); }
+
+bool TFMonitor::Connected() const { return client_->state() == QModbusDevice::ConnectedState; }
+
+void TFMonitor::Show_Monitor()
+{
+    // The configuration is read at every press, so mappings edited (or another configuration
+    // opened) while the window stays open show at once; a running connection goes on with
+    // them. The address and port are filled only for a window that was closed: what the user
+    // typed into an open one stays.
+    config_ = {};
+    QString error;
+    try {
+        config_ = Read_Monitor_Configuration(state_.Files);
+    } catch (const Xml_Error &e) {
+        error = state_.STR(STR_Monitor_Not_Read).arg(QString::fromStdString(e.what()));
+    }
+    if (!isVisible()) {
+        E_IP->setText(state_.Device_IP);
+        SE_Port->setValue(config_.Port == 0 ? 502 : config_.Port);
+    }
+    plan_ = Plan_Monitor_Reads(config_.Rows);
+    values_.Clear();
+    ++generation_;  // answers to the old plan's reads belong to other rows
+    in_flight_ = 0;
+    Fill_Table();
+    if (!error.isEmpty())
+        Show_Status(error, true);
+    else if (config_.Rows.isEmpty())
+        Show_Status(state_.STR(STR_Monitor_No_Registers), true);
+    else
+        Show_State();
+    show();
+    raise();
+    activateWindow();
+}
+
+void TFMonitor::Fill_Table()
+{
+    TB_Registers->setRowCount(0);
+    TB_Registers->setRowCount(int(config_.Rows.size()));
+    for (int row = 0; row < config_.Rows.size(); ++row) {
+        const Monitor_Row &r = config_.Rows[row];
+        const bool transmit = r.Dir == Direction::Transmit;
+        auto cell = [&](int column, const QString &text, bool editable) {
+            auto *item = new QTableWidgetItem(text);
+            Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+            if (editable) flags |= Qt::ItemIsEditable;
+            item->setFlags(flags);
+            if (column == Col_Register || column == Col_Decimal || column == Col_Hex || column == Col_Unchanged)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            TB_Registers->setItem(row, column, item);
+        };
+        cell(Col_Direction, state_.STR(transmit ? STR_Monitor_Transmit : STR_Monitor_Receive), false);
+        cell(Col_Register, QString::number(r.Register), false);
+        cell(Col_Cob_ID, Monitor_Ident_Text(r.Ident), false);
+        cell(Col_Mnemonic, r.Mnemonic, false);
+        cell(Col_Bytes, Monitor_Bytes_Text(r.Hi, r.Lo), false);
+        cell(Col_Decimal, QString(), transmit);
+        cell(Col_Hex, QString(), transmit);
+        cell(Col_Unchanged, QString(), false);
+    }
+    Fit_Columns();
+}
+
+void TFMonitor::Fit_Columns()
+{
+    TB_Registers->resizeColumnsToContents();
+    TB_Registers->horizontalHeader()->setSectionResizeMode(Col_Mnemonic, QHeaderView::Stretch);
+    // The value columns are empty until the first answer: room for the widest value now, so
+    // that the columns do not jump (nor cut a value) when the answers come.
+    const QFontMetrics metrics(TB_Registers->font());
+    const int margin = 2 * TB_Registers->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+    const QList<std::pair<int, QString>> widest = {{Col_Decimal, QStringLiteral("65535")},
+                                                   {Col_Hex, QStringLiteral("0xFFFF")},
+                                                   {Col_Unchanged, QStringLiteral("99999.9")}};
+    for (const auto &[column, text] : widest) {
+        const int need = metrics.horizontalAdvance(text) + margin;
+        if (TB_Registers->columnWidth(column) < need) TB_Registers->setColumnWidth(column, need);
+    }
+}
+
+void TFMonitor::Refresh_Values()
+{
+    const qint64 now = clock_.Now_Ms();
+    for (int row = 0; row < config_.Rows.size() && row < TB_Registers->rowCount(); ++row) {
+        const Monitor_Row &r = config_.Rows[row];
+        const std::optional<uint16_t> value = values_.Value(r.Dir, r.Register);
+        const std::optional<qint64> unchanged = values_.Unchanged_Ms(r.Dir, r.Register, now);
+        // A cell the user is typing into keeps its editor; its text is set when the edit ends.
+        TB_Registers->item(row, Col_Decimal)->setText(value ? QString::number(*value) : QString());
+        TB_Registers->item(row, Col_Hex)->setText(value ? Monitor_Hex_Text(*value) : QString());
+        TB_Registers->item(row, Col_Unchanged)->setText(unchanged ? Monitor_Seconds_Text(*unchanged) : QString());
+    }
+}
+
+void TFMonitor::Btn_ConnectClick()
+{
+    if (wanted_) {
+        wanted_ = false;
+        Stop_Connection();
+        Set_Lang();
+        return;
+    }
+    QString ip[4];
+    const QString address = E_IP->text().trimmed();
+    if (!Valid_IP(address, ip[0], ip[1], ip[2], ip[3])) {
+        Show_Status(state_.STR(STR_Monitor_Bad_Address).arg(E_IP->text()), true);
+        E_IP->setFocus();
+        return;
+    }
+    // The address as the device's numbers say it, so "010" is ten wherever it is typed.
+    QStringList parts;
+    for (const QString &p : ip) parts << QString::number(Int_Text::Str_To_Int_Def(p, 0));
+    host_ = parts.join(u'.');
+    port_ = quint16(SE_Port->value());
+    wanted_ = true;
+    Btn_Connect->setText(state_.STR(STR_Monitor_Disconnect));
+    Assign_Mnemonics(this);
+    Start_Connection();
+}
+
+void TFMonitor::Start_Connection()
+{
+    if (!wanted_) return;
+    if (client_->state() != QModbusDevice::UnconnectedState) return;
+    ++generation_;
+    in_flight_ = 0;
+    last_reason_.clear();
+    client_->setConnectionParameter(QModbusDevice::NetworkAddressParameter, host_);
+    client_->setConnectionParameter(QModbusDevice::NetworkPortParameter, int(port_));
+    connect_timer_->start(Connect_Limit_Ms);
+    if (!client_->connectDevice()) Connection_Failed(client_->errorString());
+}
+
+void TFMonitor::Stop_Connection()
+{
+    retry_timer_->stop();
+    poll_timer_->stop();
+    connect_timer_->stop();
+    ++generation_;
+    in_flight_ = 0;
+    if (client_->state() != QModbusDevice::UnconnectedState) client_->disconnectDevice();
+    status_is_error_ = false;
+    Show_Status(state_.STR(STR_Monitor_Disconnected), false);
+}
+
+void TFMonitor::Show_State()
+{
+    const App_State &s = state_;
+    switch (client_->state()) {
+    case QModbusDevice::ConnectingState:
+        Show_Status(s.STR(STR_Monitor_Connecting).arg(host_).arg(port_), false);
+        break;
+    case QModbusDevice::ConnectedState:
+        Show_Status(s.STR(STR_Monitor_Connected).arg(host_).arg(port_), false);
+        break;
+    case QModbusDevice::ClosingState:
+    case QModbusDevice::UnconnectedState:
+        Show_Status(s.STR(STR_Monitor_Disconnected), false);
+        break;
+    }
+}
+
+void TFMonitor::State_Changed(QModbusDevice::State state)
+{
+    switch (state) {
+    case QModbusDevice::ConnectingState:
+        Show_State();
+        break;
+    case QModbusDevice::ConnectedState:
+        connect_timer_->stop();
+        Show_State();
+        poll_timer_->start(SE_Period->value());
+        Poll();
+        break;
+    case QModbusDevice::ClosingState:
+        break;
+    case QModbusDevice::UnconnectedState:
+        poll_timer_->stop();
+        connect_timer_->stop();
+        ++generation_;
+        in_flight_ = 0;
+        if (wanted_)
+            Connection_Failed(last_reason_.isEmpty() ? client_->errorString() : last_reason_);
+        else if (!status_is_error_)
+            Show_State();
+        break;
+    }
+}
+
+void TFMonitor::Connection_Failed(const QString &reason)
+{
+    if (!wanted_) return;
+    const QString why = reason.isEmpty() ? state_.STR(STR_Monitor_Disconnected) : reason;
+    Show_Status(state_.STR(STR_Monitor_Retrying).arg(why, Monitor_Seconds_Text(retry_ms_)), true);
+    retry_timer_->start(retry_ms_);
+}
+
+void TFMonitor::Poll()
+{
+    Refresh_Values();  // the "unchanged for" column moves on between answers too
+    if (!Connected()) return;
+    // A round still waiting for answers is not doubled: a slow device is asked no faster than
+    // it answers.
+    if (in_flight_ > 0) return;
+    const quint64 generation = generation_;
+    round_failed_ = false;
+    for (const Monitor_Read &read : plan_) {
+        const QModbusDataUnit unit(read.Function == Monitor_Read_Input ? QModbusDataUnit::InputRegisters
+                                                                       : QModbusDataUnit::HoldingRegisters,
+                                   read.Start, read.Count);
+        QModbusReply *reply = client_->sendReadRequest(unit, Unit_Id);
+        if (!reply) {
+            round_failed_ = true;
+            Show_Status(state_.STR(STR_Monitor_Read_Failed).arg(read.Start).arg(read.Start + read.Count - 1).arg(client_->errorString()), true);
+            continue;
+        }
+        ++in_flight_;
+        if (reply->isFinished()) {
+            Read_Finished(reply, read, generation);
+        } else {
+            connect(reply, &QModbusReply::finished, this, [this, reply, read, generation] { Read_Finished(reply, read, generation); });
+        }
+    }
+}
+
+void TFMonitor::Read_Finished(QModbusReply *reply, const Monitor_Read &read, quint64 generation)
+{
+    reply->deleteLater();
+    if (generation != generation_) return;  // from a connection that has ended since
+    if (in_flight_ > 0) --in_flight_;
+    if (reply->error() != QModbusDevice::NoError) {
+        round_failed_ = true;
+        Show_Status(state_.STR(STR_Monitor_Read_Failed).arg(read.Start).arg(read.Start + read.Count - 1).arg(reply->errorString()), true);
+        return;
+    }
+    const QModbusDataUnit unit = reply->result();
+    const QList<quint16> values = unit.values();
+    if (!values_.Apply(read, QList<uint16_t>(values.begin(), values.end()), clock_.Now_Ms())) {
+        round_failed_ = true;
+        Show_Status(state_.STR(STR_Monitor_Read_Failed).arg(read.Start).arg(read.Start + read.Count - 1)
+                        .arg(QStringLiteral("%1 / %2").arg(values.size()).arg(read.Count)), true);
+        return;
+    }
+    // A whole round answered without an error after one: the line says the connection again.
+    // A round with an error keeps it on the line, however its other reads went.
+    if (in_flight_ == 0 && !round_failed_ && status_is_error_ && Connected())
+        Show_Status(state_.STR(STR_Monitor_Connected).arg(host_).arg(port_), false);
+    Refresh_Values();
+}
+
+void TFMonitor::Cell_Edited(QTableWidgetItem *item, const QString &text)
+{
+    if (!item) return;
+    const int row = item->row();
+    if (row < 0 || row >= config_.Rows.size()) return;
+    const Monitor_Row &r = config_.Rows[row];
+    if (r.Dir != Direction::Transmit || (item->column() != Col_Decimal && item->column() != Col_Hex)) return;
+    // In the hexadecimal column bare digits are hexadecimal, as the column shows them.
+    const std::optional<uint16_t> value = Parse_Register_Value(text, item->column() == Col_Hex);
+    // What was typed leaves the cell either way: it shows what the device holds.
+    QTimer::singleShot(0, this, &TFMonitor::Refresh_Values);
+    if (!value) {
+        Show_Status(state_.STR(STR_Monitor_Bad_Value).arg(text), true);
+        return;
+    }
+    Write_Register(r.Register, *value);
+}
+
+void TFMonitor::Write_Register(uint16_t reg, uint16_t value)
+{
+    const App_State &s = state_;
+    if (!Connected()) {
+        Show_Status(s.STR(STR_Monitor_Write_Failed).arg(reg).arg(value).arg(s.STR(STR_Monitor_Disconnected)), true);
+        return;
+    }
+    // Function code 06: one register, exactly as the converter takes a single value.
+    const QModbusRequest request(QModbusRequest::WriteSingleRegister, quint16(reg), quint16(value));
+    QModbusReply *reply = client_->sendRawRequest(request, Unit_Id);
+    if (!reply) {
+        Show_Status(s.STR(STR_Monitor_Write_Failed).arg(reg).arg(value).arg(client_->errorString()), true);
+        return;
+    }
+    auto finished = [this, reply, reg, value] {
+        reply->deleteLater();
+        const App_State &s = state_;
+        if (reply->error() != QModbusDevice::NoError) {
+            Show_Status(s.STR(STR_Monitor_Write_Failed).arg(reg).arg(value).arg(reply->errorString()), true);
+        } else {
+            values_.Set(Direction::Transmit, reg, value, clock_.Now_Ms());
+            Show_Status(s.STR(STR_Monitor_Written).arg(reg).arg(value), false);
+        }
+        Refresh_Values();
+    };
+    if (reply->isFinished())
+        finished();
+    else
+        connect(reply, &QModbusReply::finished, this, finished);
+}
+
+void TFMonitor::Show_Status(const QString &text, bool error)
+{
+    status_is_error_ = error;
+    L_Status->setText(text);
+    L_Status->setStyleSheet(error ? QStringLiteral("color: #b00000;") : QString());
+}
+
+void TFMonitor::closeEvent(QCloseEvent *event)
+{
+    wanted_ = false;
+    Stop_Connection();
+    Set_Lang();
+    QDialog::closeEvent(event);
+}
+
+void TFMonitor::hideEvent(QHideEvent *event)
+{
+    // However the window goes (closed, Escape, hidden by the program), it stops asking the
+    // device. Minimised is not gone: the window system's own hide keeps the connection.
+    if (!event->spontaneous() && (wanted_ || client_->state() != QModbusDevice::UnconnectedState)) {
+        wanted_ = false;
+        Stop_Connection();
+        Set_Lang();
+    }
+    QDialog::hideEvent(event);
+}

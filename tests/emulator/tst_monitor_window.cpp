@@ -1,0 +1,390 @@
+// The register monitor against the emulator, offscreen, as a user drives it: the sixth step
+// opens it beside the main window, values the bus brings appear, a value typed into a transmit
+// register reaches the bus, a device that goes away shows as not connected, and one that comes
+// back is found again. Each test runs its own emulator on a virtual CAN bus of its own; every
+// wait ends on what it waits for or on a deadline.
+#include "Emulator_Fixture.h"
+#include "Run_Program.h"
+#include "Test_Support.h"
+#include "Test_Workspace.h"
+#include "app/TFVariroduvieFirmWare.h"
+#include "config/Image_Builder.h"
+#include "dialogs/TFMonitor.h"
+#include "lang/Lang_Table.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTcpServer>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+const QString Emulator_Program = QStringLiteral(QCX_WORKSPACE_DIR "/qgw3310-emulator");
+
+quint16 Free_Port()
+{
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0)) qFatal("no free port on 127.0.0.1");
+    return probe.serverPort();
+}
+
+// A program beside the test whose output lines are looked through as they come. Waiting goes
+// through the event loop, so the window under test keeps working meanwhile.
+class Program {
+public:
+    Program(const QString &program, const QStringList &args)
+    {
+        process_.start(program, args);
+        if (!process_.waitForStarted(10000)) qFatal("cannot start %s", qPrintable(program));
+    }
+    ~Program() { Stop(); }
+    void Stop()
+    {
+        if (process_.state() == QProcess::NotRunning) return;
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+    // The first line from the last one found on that holds text; empty after limit_ms.
+    QString Wait_Line(const QString &text, bool error_channel = false, int limit_ms = 10000)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        for (;;) {
+            lines_ += QString::fromUtf8(process_.readAllStandardOutput());
+            errors_ += QString::fromUtf8(process_.readAllStandardError());
+            const QString &all = error_channel ? errors_ : lines_;
+            qsizetype &from = error_channel ? errors_from_ : lines_from_;
+            const qsizetype at = all.indexOf(text, from);
+            if (at >= 0) {
+                const qsizetype start = all.lastIndexOf(u'\n', at) + 1;
+                const qsizetype end = all.indexOf(u'\n', at);
+                from = end < 0 ? all.size() : end;
+                return all.mid(start, end < 0 ? -1 : end - start);
+            }
+            if (waited.elapsed() >= limit_ms || process_.state() == QProcess::NotRunning) return {};
+            QTest::qWait(10);
+        }
+    }
+    QString Everything() const { return lines_ + errors_; }
+
+private:
+    QProcess process_;
+    QString lines_, errors_;
+    qsizetype lines_from_ = 0, errors_from_ = 0;
+};
+
+// The emulator on 127.0.0.1:port (0: any free one) and the given bus; null when it did not
+// come up.
+std::unique_ptr<Program> Start_Emulator(const QString &config, const QString &bus, quint16 &port)
+{
+    auto e = std::make_unique<Program>(
+        Emulator_Program, QStringList{"--listen", QStringLiteral("127.0.0.1:%1").arg(port), "--can", bus, config});
+    const QRegularExpressionMatch m = QRegularExpression(R"(on 127\.0\.0\.1:(\d+))").match(e->Wait_Line("listening"));
+    if (!m.hasMatch() || e->Wait_Line("can-connected").isEmpty()) {
+        qWarning("emulator did not come up:\n%s", qPrintable(e->Everything()));
+        return nullptr;
+    }
+    port = quint16(m.captured(1).toUInt());
+    return e;
+}
+
+// The row of a register of one direction.
+int Row_Of(TFMonitor *monitor, Direction dir, int reg)
+{
+    const QList<Monitor_Row> &rows = monitor->Rows();
+    for (int i = 0; i < rows.size(); ++i)
+        if (rows[i].Dir == dir && rows[i].Register == reg) return i;
+    return -1;
+}
+
+QString Cell(TFMonitor *monitor, Direction dir, int reg, int column)
+{
+    const int row = Row_Of(monitor, dir, reg);
+    QTableWidgetItem *item = row < 0 ? nullptr : monitor->Table()->item(row, column);
+    return item ? item->text() : QStringLiteral("<no row>");
+}
+
+// Replaces a spin box's value by typing, as a user does.
+void Type_Number(QSpinBox *box, int value)
+{
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, QString::number(value));
+    QTest::keyClick(box, Qt::Key_Tab);
+    QCOMPARE(box->value(), value);
+}
+
+}  // namespace
+
+class Tst_Monitor_Window : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void the_step_needs_an_open_configuration();
+    void registers_live_written_and_reconnected();
+    void a_value_that_is_no_register_value_is_not_written();
+    void a_register_the_device_lacks_is_reported();
+    void closing_stops_the_polling();
+};
+
+void Tst_Monitor_Window::initTestCase()
+{
+    QVERIFY2(QFileInfo(Emulator_Program).isExecutable(), "qgw3310-emulator is not built");
+}
+
+void Tst_Monitor_Window::the_step_needs_an_open_configuration()
+{
+    Test_Workspace f;
+    f.Copy_Shipped_Languages();
+    f.Start();
+    Message_Recorder messages;
+    auto *button = f.window->findChild<QPushButton *>("Btn_Monitor");
+    QVERIFY(button);
+    QCOMPARE(button->text(), QString("Monitor Device"));
+    // Under Update Device, below the separator that closes Steps 1 to 5.
+    QCOMPARE(button->geometry(), QRect(80, 354, 170, 36));
+    QVERIFY(f.window->findChild<QLabel *>("L_Step_6")->isVisibleTo(f.window.get()));
+    f.Click("Btn_Monitor");
+    QCOMPARE(messages.Errors, QStringList{"Error! Project not Valid"});
+    QVERIFY(!f.window->Windows().Monitor->isVisible());
+
+    // The language change reaches the window and the button.
+    const QString config = f.Open_Configuration("Empty");
+    f.Click("Btn_Monitor");
+    TFMonitor *monitor = f.window->Windows().Monitor;
+    QVERIFY(monitor->isVisible());
+    QVERIFY(!monitor->isModal());
+    QCOMPARE(monitor->Status_Text(), QString("The configuration maps no Modbus registers"));
+    f.Switch_Language("Deutsch");
+    QCOMPARE(monitor->windowTitle(), QString("Gerät beobachten"));
+    QCOMPARE(button->text(), QString("Gerät beobachten"));
+    QCOMPARE(monitor->findChild<QPushButton *>("Btn_Connect")->text().remove(u'&'), QString("Verbinden"));
+    QCOMPARE(monitor->Table()->horizontalHeaderItem(TFMonitor::Col_Register)->text(), QString("Register"));
+
+    // Mappings made while the window stays open show at the next press of the step; what the
+    // user typed into the open window stays.
+    auto *ip = monitor->findChild<QLineEdit *>("E_IP");
+    ip->clear();
+    QTest::keyClicks(ip, "127.0.0.2");
+    Write_Emulator_Fixture(config, QStringLiteral("0"));
+    f.Click("Btn_Monitor");
+    QCOMPARE(monitor->Table()->rowCount(), 11);
+    QCOMPARE(Cell(monitor, Direction::Transmit, 24, TFMonitor::Col_Direction), QString("Senden"));
+    QCOMPARE(ip->text(), QString("127.0.0.2"));
+    QCOMPARE(monitor->Status_Text(), QString("Nicht verbunden"));
+    monitor->close();
+}
+
+void Tst_Monitor_Window::registers_live_written_and_reconnected()
+{
+    Test_Workspace f;
+    f.Start();
+    Message_Recorder messages;
+    const QString config = f.Open_Configuration("Live");
+    Write_Emulator_Fixture(config, QStringLiteral("0"));  // no frame on a timer: the bus carries only what a write sends
+    Build_Device_Images(f.state.Files);
+    const QString bus = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port());
+    quint16 port = 0;
+    std::unique_ptr<Program> emulator = Start_Emulator(config, bus, port);
+    QVERIFY(emulator);
+
+    f.state.Device_IP = QStringLiteral("127.0.0.1");
+    f.Click("Btn_Monitor");
+    TFMonitor *monitor = f.window->Windows().Monitor;
+    QVERIFY(monitor->isVisible());
+    QCOMPARE(monitor->findChild<QLineEdit *>("E_IP")->text(), QString("127.0.0.1"));
+    // The configuration has no settings file, so the port is the image's default.
+    auto *port_box = monitor->findChild<QSpinBox *>("SE_Port");
+    QCOMPARE(port_box->value(), 10001);
+    QCOMPARE(monitor->findChild<QSpinBox *>("SE_Period")->value(), 500);
+    QCOMPARE(monitor->Table()->rowCount(), 11);
+    QCOMPARE(Cell(monitor, Direction::Receive, 13, TFMonitor::Col_Cob_ID), QString("0x00000181"));
+    QCOMPARE(Cell(monitor, Direction::Receive, 11, TFMonitor::Col_Bytes), QString("-/8"));
+    QCOMPARE(Cell(monitor, Direction::Transmit, 20, TFMonitor::Col_Direction), QString("Transmit"));
+
+    Type_Number(port_box, port);
+    Type_Number(monitor->findChild<QSpinBox *>("SE_Period"), 100);
+    monitor->Set_Retry_Ms(100);
+    QTest::mouseClick(monitor->findChild<QPushButton *>("Btn_Connect"), Qt::LeftButton);
+    QTRY_VERIFY(monitor->Connected());
+    QTRY_COMPARE(monitor->Status_Text(), QStringLiteral("Connected to 127.0.0.1 port %1").arg(port));
+    QTRY_COMPARE(Cell(monitor, Direction::Receive, 10, TFMonitor::Col_Hex), QString("0x0000"));
+
+    // A frame from the bus: its registers show it, and their time starts anew.
+    f.clock.Advance(5000);
+    QCOMPARE(Run_Cli({"can-send", bus, "181#0102030405060708"}).Exit, 0);
+    QTRY_COMPARE(Cell(monitor, Direction::Receive, 10, TFMonitor::Col_Hex), QString("0x0102"));
+    QCOMPARE(Cell(monitor, Direction::Receive, 10, TFMonitor::Col_Decimal), QString("258"));
+    QTRY_COMPARE(Cell(monitor, Direction::Receive, 20, TFMonitor::Col_Hex), QString("0x0304"));
+    QCOMPARE(Cell(monitor, Direction::Receive, 10, TFMonitor::Col_Unchanged), QString("0.0"));
+    // Register 13, whose frame did not come, has been the same since the first read.
+    QTRY_COMPARE(Cell(monitor, Direction::Receive, 13, TFMonitor::Col_Unchanged), QString("5.0"));
+    f.clock.Advance(2500);
+    QTRY_COMPARE(Cell(monitor, Direction::Receive, 10, TFMonitor::Col_Unchanged), QString("2.5"));
+    // Register 20 of the transmit side is the buffer, not the received bytes.
+    QCOMPARE(Cell(monitor, Direction::Transmit, 20, TFMonitor::Col_Hex), QString("0x0000"));
+
+    // A value typed into a transmit register: one 06 request, and its frame goes out.
+    Program dump(QStringLiteral(QCX_WORKSPACE_DIR "/qcx3310-cli"), {"can-dump", bus, "--count", "1", "--timeout", "10000"});
+    QVERIFY(!dump.Wait_Line("listening on", true).isEmpty());
+    const int row = Row_Of(monitor, Direction::Transmit, 20);
+    QTableWidget *table = monitor->Table();
+    Type_Into_Cell(table, table->model()->index(row, TFMonitor::Col_Decimal), "4660");
+    QCOMPARE(dump.Wait_Line("#"), QString("201#12340000"));
+    QVERIFY(!emulator->Wait_Line("function 06 register 20 = 0x1234").isEmpty());
+    QTRY_COMPARE(monitor->Status_Text(), QString("Register 20 set to 4660"));
+    QTRY_COMPARE(Cell(monitor, Direction::Transmit, 20, TFMonitor::Col_Hex), QString("0x1234"));
+    // In hexadecimal, in the hexadecimal column.
+    Type_Into_Cell(table, table->model()->index(Row_Of(monitor, Direction::Transmit, 22), TFMonitor::Col_Hex), "0xBEEF");
+    QVERIFY(!emulator->Wait_Line("function 06 register 22 = 0xBEEF").isEmpty());
+    QTRY_COMPARE(Cell(monitor, Direction::Transmit, 22, TFMonitor::Col_Decimal), QString("48879"));
+    // Bare digits in the hexadecimal column are hexadecimal, as the column shows them.
+    Type_Into_Cell(table, table->model()->index(Row_Of(monitor, Direction::Transmit, 22), TFMonitor::Col_Hex), "1234");
+    QVERIFY(!emulator->Wait_Line("function 06 register 22 = 0x1234").isEmpty());
+    // The value the register holds already, typed again, is written again: that is how a frame
+    // sent on write goes out once more.
+    Type_Into_Cell(table, table->model()->index(Row_Of(monitor, Direction::Transmit, 22), TFMonitor::Col_Hex), "1234");
+    QVERIFY(!emulator->Wait_Line("function 06 register 22 = 0x1234").isEmpty());
+
+    // The device goes away: the window says so and keeps trying, without blocking anything.
+    emulator.reset();
+    QTRY_VERIFY(!monitor->Connected());
+    QTRY_VERIFY2(monitor->Status_Text().startsWith("Not connected"), qPrintable(monitor->Status_Text()));
+    QVERIFY(monitor->isVisible());
+    // A register typed into meanwhile is not written, and the line says why.
+    Type_Into_Cell(table, table->model()->index(row, TFMonitor::Col_Decimal), "1");
+    QCOMPARE(monitor->Status_Text(), QString("Writing 1 to register 20 failed: Disconnected"));
+
+    // It comes back (empty, as a restarted device is) on the same port: found again, read again.
+    emulator = Start_Emulator(config, bus, port);
+    QVERIFY(emulator);
+    QTRY_VERIFY_WITH_TIMEOUT(monitor->Connected(), 10000);
+    QTRY_COMPARE(Cell(monitor, Direction::Transmit, 20, TFMonitor::Col_Hex), QString("0x0000"));
+    QTRY_COMPARE(Cell(monitor, Direction::Receive, 10, TFMonitor::Col_Hex), QString("0x0000"));
+    QTRY_COMPARE(monitor->Status_Text(), QStringLiteral("Connected to 127.0.0.1 port %1").arg(port));
+    QVERIFY(messages.Errors.isEmpty());
+    monitor->close();
+}
+
+void Tst_Monitor_Window::a_value_that_is_no_register_value_is_not_written()
+{
+    Test_Workspace f;
+    f.Start();
+    const QString config = f.Open_Configuration("Typed");
+    Write_Emulator_Fixture(config, QStringLiteral("0"));  // no frame on a timer: the bus carries only what a write sends
+    Build_Device_Images(f.state.Files);
+    quint16 port = 0;
+    std::unique_ptr<Program> emulator = Start_Emulator(config, QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port()), port);
+    QVERIFY(emulator);
+    f.state.Device_IP = QStringLiteral("127.0.0.1");
+    f.Click("Btn_Monitor");
+    TFMonitor *monitor = f.window->Windows().Monitor;
+    Type_Number(monitor->findChild<QSpinBox *>("SE_Port"), port);
+    QTest::mouseClick(monitor->findChild<QPushButton *>("Btn_Connect"), Qt::LeftButton);
+    QTRY_COMPARE(Cell(monitor, Direction::Transmit, 21, TFMonitor::Col_Hex), QString("0x0000"));
+
+    QTableWidget *table = monitor->Table();
+    const int row = Row_Of(monitor, Direction::Transmit, 21);
+    for (const QString &text : {QString("70000"), QString("-3"), QString("x12")}) {
+        Type_Into_Cell(table, table->model()->index(row, TFMonitor::Col_Decimal), text);
+        QCOMPARE(monitor->Status_Text(), text + QString(" is no register value: type 0 to 65535, or 0x0000 to 0xFFFF"));
+        // The cell shows what the device holds again, not the refused text.
+        QTRY_COMPARE(Cell(monitor, Direction::Transmit, 21, TFMonitor::Col_Decimal), QString("0"));
+    }
+    // A receive register takes no value at all.
+    const int rx_row = Row_Of(monitor, Direction::Receive, 10);
+    QVERIFY(!(table->item(rx_row, TFMonitor::Col_Decimal)->flags() & Qt::ItemIsEditable));
+    // The first write the device sees is the next valid one.
+    Type_Into_Cell(table, table->model()->index(row, TFMonitor::Col_Decimal), "7");
+    QCOMPARE(emulator->Wait_Line("function 06").section(": ", 1), QString("function 06 register 21 = 0x0007"));
+    // An address that is none: nothing is tried.
+    QTest::mouseClick(monitor->findChild<QPushButton *>("Btn_Connect"), Qt::LeftButton);  // disconnects
+    QTRY_VERIFY(!monitor->Connected());
+    auto *ip = monitor->findChild<QLineEdit *>("E_IP");
+    ip->clear();
+    QTest::keyClicks(ip, "127.0.0.300");
+    QTest::mouseClick(monitor->findChild<QPushButton *>("Btn_Connect"), Qt::LeftButton);
+    QCOMPARE(monitor->Status_Text(), QString("127.0.0.300 is not an IP address"));
+    QVERIFY(!monitor->Connected());
+    monitor->close();
+}
+
+void Tst_Monitor_Window::a_register_the_device_lacks_is_reported()
+{
+    Test_Workspace f;
+    f.Start();
+    const QString config = f.Open_Configuration("Changed");
+    Write_Emulator_Fixture(config, QStringLiteral("0"));
+    Build_Device_Images(f.state.Files);
+    const QString bus = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port());
+    quint16 port = 0;
+    std::unique_ptr<Program> emulator = Start_Emulator(config, bus, port);
+    QVERIFY(emulator);
+    f.state.Device_IP = QStringLiteral("127.0.0.1");
+    f.Click("Btn_Monitor");
+    TFMonitor *monitor = f.window->Windows().Monitor;
+    Type_Number(monitor->findChild<QSpinBox *>("SE_Port"), port);
+    Type_Number(monitor->findChild<QSpinBox *>("SE_Period"), 100);
+    QTest::mouseClick(monitor->findChild<QPushButton *>("Btn_Connect"), Qt::LeftButton);
+    QTRY_COMPARE(Cell(monitor, Direction::Receive, 30, TFMonitor::Col_Hex), QString("0x0000"));
+
+    // A mapping added since the last update: the device answers its read with an exception,
+    // which the status line names, while the other registers go on being read.
+    QFile maps(f.state.Files.Define_CAN_Receive);
+    QVERIFY(maps.open(QIODevice::ReadOnly));
+    QByteArray rows = maps.readAll();
+    maps.close();
+    rows.replace("</DefineRecJ1939>", Map_Row("3", "40").toUtf8() + "</DefineRecJ1939>");
+    Write_File(f.state.Files.Define_CAN_Receive, rows);
+    f.Click("Btn_Monitor");
+    QVERIFY(monitor->Connected());
+    QTRY_VERIFY2(monitor->Status_Text().startsWith("Reading registers 40 to 40 failed: "), qPrintable(monitor->Status_Text()));
+    QVERIFY(!emulator->Wait_Line("function 04 at 40 count 1 answered exception 02").isEmpty());
+    QCOMPARE(Run_Cli({"can-send", bus, "300#BEEF"}).Exit, 0);
+    QTRY_COMPARE(Cell(monitor, Direction::Receive, 30, TFMonitor::Col_Hex), QString("0xBEEF"));
+    QCOMPARE(Cell(monitor, Direction::Receive, 40, TFMonitor::Col_Hex), QString());
+    monitor->close();
+}
+
+void Tst_Monitor_Window::closing_stops_the_polling()
+{
+    Test_Workspace f;
+    f.Start();
+    const QString config = f.Open_Configuration("Closed");
+    Write_Emulator_Fixture(config, QStringLiteral("0"));  // no frame on a timer: the bus carries only what a write sends
+    Build_Device_Images(f.state.Files);
+    quint16 port = 0;
+    std::unique_ptr<Program> emulator = Start_Emulator(config, QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port()), port);
+    QVERIFY(emulator);
+    f.state.Device_IP = QStringLiteral("127.0.0.1");
+    f.Click("Btn_Monitor");
+    TFMonitor *monitor = f.window->Windows().Monitor;
+    Type_Number(monitor->findChild<QSpinBox *>("SE_Port"), port);
+    QTest::mouseClick(monitor->findChild<QPushButton *>("Btn_Connect"), Qt::LeftButton);
+    QTRY_VERIFY(monitor->Connected());
+    QVERIFY(!emulator->Wait_Line("client-connected").isEmpty());
+
+    QTest::mouseClick(monitor->findChild<QPushButton *>("Btn_Close"), Qt::LeftButton);
+    QVERIFY(!monitor->isVisible());
+    QTRY_VERIFY(!monitor->Connected());
+    QVERIFY(!monitor->findChild<QTimer *>("Timer_Poll")->isActive());
+    QVERIFY(!monitor->findChild<QTimer *>("Timer_Retry")->isActive());
+    // The device sees the connection end.
+    QVERIFY(!emulator->Wait_Line("client-disconnected").isEmpty());
+    // Shown again, it waits for the user to connect.
+    f.Click("Btn_Monitor");
+    QCOMPARE(monitor->Status_Text(), QString("Disconnected"));
+    QCOMPARE(monitor->findChild<QPushButton *>("Btn_Connect")->text().remove(u'&'), QString("Connect"));
+    monitor->close();
+}
+
+QTEST_MAIN(Tst_Monitor_Window)
+#include "tst_monitor_window.moc"
