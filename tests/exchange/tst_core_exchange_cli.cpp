@@ -3,6 +3,8 @@
 #include "config/Config_Check.h"
 #include "config/Project_Files.h"
 #include "config/Project_Paths.h"
+#include "exchange/Register_Map.h"
+#include "workspace/App_State.h"
 #include "Run_Program.h"
 #include "test_config.h"
 
@@ -20,6 +22,7 @@ private slots:
     void sheets_round_trip_through_the_files();
     void bad_sheet_takes_nothing_unless_asked();
     void frames_sheet_keeps_mappings_with_their_frames();
+    void export_map();
     void usage_errors_data();
     void usage_errors();
 };
@@ -215,6 +218,23 @@ void Tst_Exchange_Cli::frames_sheet_keeps_mappings_with_their_frames()
     QCOMPARE(after[1].Lista_Mod_Reg, before[1].Lista_Mod_Reg);
 }
 
+void Tst_Exchange_Cli::export_map()
+{
+    QTemporaryDir dir;
+    const QString conf = dir.filePath("Bench");
+    QDir().mkpath(conf);
+    QCOMPARE(Run_Cli({"import-dbc", conf, Vehicle, "--receive", "Motor_Daten", "--transmit", "Diagnose"}).Exit, 0);
+    for (const char *format : {"csv", "html"}) {
+        const QString out = dir.filePath(QStringLiteral("map.%1").arg(format));
+        const Program_Run r = Run_Cli({"export-map", conf, "--format", format, "-o", out});
+        QVERIFY2(r.Exit == 0, qPrintable(Describe(r)));
+        QVERIFY2(r.Out.contains("5 register(s)"), qPrintable(r.Out));
+        // The date is the day of the run; compared with the same day's document.
+        const Register_Map map = Read_Register_Map(Project_Paths_In(conf), "Bench", QDate::currentDate(), SW_Version_Text);
+        QCOMPARE(Read(out), QByteArray(format == QByteArray("csv") ? Register_Map_Csv(map) : Register_Map_Html(map)));
+    }
+}
+
 void Tst_Exchange_Cli::usage_errors_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -226,6 +246,8 @@ void Tst_Exchange_Cli::usage_errors_data()
     QTest::newRow("export of something else") << QStringList{"export", "registers", ".", "--direction", "receive", "-o", "x.csv"};
     QTest::newRow("export without -o") << QStringList{"export", "frames", ".", "--direction", "receive"};
     QTest::newRow("import, direction misspelt") << QStringList{"import", "frames", ".", "--direction", "rx", "x.csv"};
+    QTest::newRow("export-map as pdf") << QStringList{"export-map", ".", "--format", "pdf", "-o", "x.pdf"};
+    QTest::newRow("export-map without -o") << QStringList{"export-map", ".", "--format", "csv"};
     QTest::newRow("import, unknown option") << QStringList{"import", "frames", ".", "--direction", "receive", "x.csv", "--all"};
 }
 

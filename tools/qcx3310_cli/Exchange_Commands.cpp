@@ -5,8 +5,10 @@
 #include "editing/Frame_List.h"
 #include "exchange/Csv_Lists.h"
 #include "exchange/Dbc_Import.h"
+#include "exchange/Register_Map.h"
 #include "platform/IntText.h"
 #include "platform/Safe_File.h"
+#include "workspace/App_State.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -344,6 +346,28 @@ int Import_List(const QStringList &args)
         Print(stdout, report);
     } catch (const File_Access_Error &e) {
         return Fail(QString::fromUtf8(e.what()));
+    } catch (const Xml_Error &e) {
+        return Fail(Native(e.Text()));
+    }
+    return Exit_Done;
+}
+
+int Export_Map(const QStringList &args)
+{
+    const Parsed p = Parse(args, {"--format", "-o"}, {});
+    if (!p.Error.isEmpty()) return Usage_Error(p.Error);
+    if (p.Words.size() != 1) return Usage_Error(QStringLiteral("export-map takes a configuration folder"));
+    const QString format = p.Values.value("--format");
+    if (format != u"csv" && format != u"html") return Usage_Error(QStringLiteral("export-map needs --format csv or --format html"));
+    if (p.Values.value("-o").isEmpty()) return Usage_Error(QStringLiteral("export-map needs -o FILE"));
+    const QString dir = QDir::cleanPath(p.Words[0]);
+    if (!Is_Folder(dir)) return Fail(QStringLiteral("%1: no such configuration folder").arg(Native(p.Words[0])));
+    const QString out = p.Values["-o"];
+    try {
+        const Register_Map map = Read_Register_Map(Project_Paths_In(dir), QFileInfo(QFileInfo(dir).absoluteFilePath()).fileName(),
+                                                   QDate::currentDate(), SW_Version_Text);
+        Save_File_Atomic(out, format == u"csv" ? Register_Map_Csv(map) : Register_Map_Html(map));
+        Print(stdout, QStringLiteral("%1: %2 register(s)\n").arg(Native(out)).arg(map.Lines.size()));
     } catch (const Xml_Error &e) {
         return Fail(Native(e.Text()));
     }

@@ -7,3 +7,4 @@
 int Import_Dbc(const QStringList &args);
 int Export_List(const QStringList &args);
 int Import_List(const QStringList &args);
+int Export_Map(const QStringList &args);

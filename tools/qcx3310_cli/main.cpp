@@ -41,6 +41,7 @@ const char Usage_Text[] = R"(Usage:
   qcx3310-cli export frames|mappings CONFIG_DIR --direction receive|transmit -o FILE.csv
   qcx3310-cli import frames|mappings CONFIG_DIR --direction receive|transmit FILE.csv
                      [--take-good-lines]
+  qcx3310-cli export-map CONFIG_DIR --format csv|html -o FILE
   qcx3310-cli --help
 )";
 
@@ -125,6 +126,13 @@ Commands:
       as FILE:LINE: REASON on standard error and nothing is taken, unless --take-good-lines
       is given. Frames that stay keep their mappings; those of frames no longer in the list
       go with them.
+
+  export-map CONFIG_DIR --format csv|html -o FILE
+      Writes the register map for the Modbus side: the configuration's name, the converter's
+      address and port, the CAN bit rate, the date and this program's version, then one line
+      per register (receive first, each direction by register number): direction, register,
+      access (read, or read/write for transmit registers), the frame's CobID, Type and
+      Mnemonic, high and low byte, send on write.
 
 Options:
   --json      with check and inspect: print the same listing as one JSON object
@@ -483,6 +491,7 @@ int main(int argc, char *argv[])
     if (!args.isEmpty() && args[0] == QLatin1String("import-dbc")) return Import_Dbc(args.mid(1));
     if (!args.isEmpty() && args[0] == QLatin1String("export")) return Export_List(args.mid(1));
     if (!args.isEmpty() && args[0] == QLatin1String("import")) return Import_List(args.mid(1));
+    if (!args.isEmpty() && args[0] == QLatin1String("export-map")) return Export_Map(args.mid(1));
 
     QList<Arg_Path> words;
     bool json = false;

@@ -1,0 +1,139 @@
+#include "exchange/Register_Map.h"
+
+#include "config/Project_Files.h"
+#include "editing/Mapping_List.h"
+
+#include <algorithm>
+
+namespace {
+
+QStringList Columns()
+{
+    return {"Direction", "Register", "Access", "CobID", "Type", "Mnemonic", "High byte", "Low byte", "Send on write"};
+}
+
+QString Byte_Name(int32_t part) { return part == 0 ? QStringLiteral("-") : QStringLiteral("Byte %1").arg(part); }
+
+QStringList Cells(const Register_Map_Line &l)
+{
+    return {l.Dir == Direction::Receive ? QStringLiteral("receive") : QStringLiteral("transmit"),
+            l.Register,
+            Register_Access(l.Dir),
+            l.CobID,
+            l.Type,
+            l.Mnemonic,
+            Byte_Name(l.HiPart),
+            Byte_Name(l.LoPart),
+            l.Dir == Direction::Transmit ? (l.Send_On_Write ? QStringLiteral("yes") : QStringLiteral("no")) : QString()};
+}
+
+QList<std::pair<QString, QString>> Header(const Register_Map &m)
+{
+    return {{"Configuration", m.Configuration},
+            {"Converter address", m.Address},
+            {"Modbus TCP port", m.Port},
+            {"CAN bit rate", m.Bit_Rate},
+            {"Date", m.Date.toString(Qt::ISODate)},
+            {"Program version", m.Program_Version}};
+}
+
+QString Csv_Field(const QString &field)
+{
+    bool quote = false;
+    for (const QChar c : field) quote = quote || c == u',' || c == u';' || c == u'"' || c == u'\r' || c == u'\n';
+    if (!quote) return field;
+    return QLatin1Char('"') + QString(field).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+}
+
+QString Csv_Line(const QStringList &fields)
+{
+    QStringList q;
+    for (const QString &f : fields) q << Csv_Field(f);
+    return q.join(QLatin1Char(',')) + QLatin1String("\r\n");
+}
+
+}  // namespace
+
+QString Register_Access(Direction direction)
+{
+    return direction == Direction::Receive ? QStringLiteral("read") : QStringLiteral("read/write");
+}
+
+Register_Map Read_Register_Map(const Project_Paths &paths, const QString &dir_name, const QDate &date,
+                               const QString &program_version)
+{
+    Register_Map map;
+    map.Configuration = dir_name;
+    map.Date = date;
+    map.Program_Version = program_version;
+    // A missing setting shows what the settings dialog would show.
+    const Par_Gen_Fields<std::optional<QString>> par = Read_Par_Gen_File(paths.ParGen);
+    const char *ip_default[4] = {"192", "168", "0", "10"};
+    QStringList ip;
+    for (int i = 0; i < 4; ++i) ip << par.IP[i].value_or(QLatin1String(ip_default[i]));
+    map.Address = ip.join(QLatin1Char('.'));
+    map.Port = par.Port.value_or(QStringLiteral("502"));
+    const QString code_text = par.CAN_BAUDRATE.value_or(QString());
+    bool ok = false;
+    const int code = code_text.toInt(&ok);
+    map.Bit_Rate = ok && code >= 0 && code < int(Baud_Rates.size()) ? QLatin1String(Baud_Rates[size_t(code)].Label)
+                                                                    : QLatin1String(Baud_Rates[Default_Baud_Code].Label);
+
+    for (const Direction d : {Direction::Receive, Direction::Transmit}) {
+        const QList<Frame_Row> rows = Read_Frame_File(paths.Frame_File(d), d);
+        const QList<TCAN_Frame> frames = Read_Mapping_Files(paths.Frame_File(d), paths.Map_File(d), d);
+        QList<Register_Map_Line> lines;
+        for (int f = 0; f < frames.size() && f < rows.size(); ++f)
+            for (const TMod_Reg &reg : frames[f].Lista_Mod_Reg) {
+                Register_Map_Line l;
+                l.Dir = d;
+                l.Register = reg.Ind_Mod;
+                l.Register_Value = Mod_Index_Value(reg.Ind_Mod).value_or(-1);
+                l.CobID = rows[f].CobID;
+                l.Type = rows[f].Type;
+                l.Mnemonic = rows[f].Mnemonic;
+                l.HiPart = reg.HiPart;
+                l.LoPart = reg.LoPart;
+                l.Send_On_Write = d == Direction::Transmit && reg.Write == 1;
+                lines.append(l);
+            }
+        std::stable_sort(lines.begin(), lines.end(), [](const Register_Map_Line &a, const Register_Map_Line &b) {
+            return a.Register_Value < b.Register_Value;
+        });
+        map.Lines += lines;
+    }
+    return map;
+}
+
+QByteArray Register_Map_Csv(const Register_Map &map)
+{
+    QString text;
+    for (const auto &[name, value] : Header(map)) text += Csv_Line({name, value});
+    text += QLatin1String("\r\n");
+    text += Csv_Line(Columns());
+    for (const Register_Map_Line &l : map.Lines) text += Csv_Line(Cells(l));
+    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+}
+
+QByteArray Register_Map_Html(const Register_Map &map)
+{
+    const auto esc = [](const QString &s) { return s.toHtmlEscaped(); };
+    QString h;
+    h += QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">\n<title>Register map: %1</title>\n")
+             .arg(esc(map.Configuration));
+    h += QStringLiteral("<style>body{font-family:sans-serif}table{border-collapse:collapse}"
+                        "td,th{border:1px solid #999;padding:2px 6px;text-align:left}</style>\n</head><body>\n");
+    h += QStringLiteral("<h1>Register map: %1</h1>\n<table class=\"header\">\n").arg(esc(map.Configuration));
+    for (const auto &[name, value] : Header(map))
+        h += QStringLiteral("<tr><th>%1</th><td>%2</td></tr>\n").arg(esc(name), esc(value));
+    h += QStringLiteral("</table>\n<p></p>\n<table class=\"registers\">\n<tr>");
+    for (const QString &c : Columns()) h += QStringLiteral("<th>%1</th>").arg(esc(c));
+    h += QStringLiteral("</tr>\n");
+    for (const Register_Map_Line &l : map.Lines) {
+        h += QStringLiteral("<tr>");
+        for (const QString &c : Cells(l)) h += QStringLiteral("<td>%1</td>").arg(esc(c));
+        h += QStringLiteral("</tr>\n");
+    }
+    h += QStringLiteral("</table>\n</body></html>\n");
+    return h.toUtf8();
+}
