@@ -256,8 +256,9 @@ private:
 
     Dbc_Message *Message_By_Id(int64_t id, const Token &at)
     {
-        for (Dbc_Message &m : db_.Messages)
-            if (m.Raw_Id == uint32_t(id)) return &m;
+        // Large databases name thousands of messages in comments and attributes: look them up.
+        const auto it = by_id_.constFind(uint32_t(id));
+        if (it != by_id_.constEnd()) return &db_.Messages[*it];
         Fail(QStringLiteral("no message has the identifier %1").arg(id), &at);
     }
     Dbc_Signal *Signal_By_Name(Dbc_Message &m, const QString &name, const Token &at)
@@ -271,14 +272,15 @@ private:
     {
         Dbc_Message m;
         m.Line = tok_.Line;
+        const Token id_at = tok_;
         m.Raw_Id = uint32_t(Expect_Integer("a message identifier", 0, 0xFFFFFFFFLL));
         m.Name = Expect_Ident("a message name");
         Expect_Punct(':');
         m.Length = int(Expect_Integer("a message length", 0, 64));
         m.Sender = Expect_Ident("a sending node");
-        for (const Dbc_Message &other : db_.Messages)
-            if (other.Raw_Id == m.Raw_Id)
-                throw Dbc_Error(file_, m.Line, 5, QStringLiteral("the identifier %1 is given twice").arg(m.Raw_Id));
+        if (by_id_.contains(m.Raw_Id))
+            Fail(QStringLiteral("the identifier %1 is given twice").arg(m.Raw_Id), &id_at);
+        by_id_.insert(m.Raw_Id, int(db_.Messages.size()));
         db_.Messages.append(m);
     }
 
@@ -495,6 +497,7 @@ private:
     QString file_;
     Token tok_;
     Dbc_Database db_;
+    QHash<uint32_t, int> by_id_;  // message identifier -> its place in db_.Messages
 };
 
 }  // namespace
