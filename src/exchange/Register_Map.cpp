@@ -1,5 +1,6 @@
 #include "exchange/Register_Map.h"
 
+#include "config/Image_Builder.h"
 #include "config/Project_Files.h"
 #include "editing/Mapping_List.h"
 
@@ -66,18 +67,17 @@ Register_Map Read_Register_Map(const Project_Paths &paths, const QString &dir_na
     map.Configuration = dir_name;
     map.Date = date;
     map.Program_Version = program_version;
-    // A missing setting shows what the settings dialog would show.
-    const Par_Gen_Fields<std::optional<QString>> par = Read_Par_Gen_File(paths.ParGen);
-    const char *ip_default[4] = {"192", "168", "0", "10"};
-    QStringList ip;
-    for (int i = 0; i < 4; ++i) ip << par.IP[i].value_or(QLatin1String(ip_default[i]));
-    map.Address = ip.join(QLatin1Char('.'));
-    map.Port = par.Port.value_or(QStringLiteral("502"));
-    const QString code_text = par.CAN_BAUDRATE.value_or(QString());
-    bool ok = false;
-    const int code = code_text.toInt(&ok);
-    map.Bit_Rate = ok && code >= 0 && code < int(Baud_Rates.size()) ? QLatin1String(Baud_Rates[size_t(code)].Label)
-                                                                    : QLatin1String(Baud_Rates[Default_Baud_Code].Label);
+    // The header tells what the device gets, so it is taken from a build of the images: a
+    // missing settings file leaves the device's own address, a text that does not convert
+    // the build's fallback.
+    Configuration_Image image;
+    image.Compile_Bin(paths);
+    const Bank1_Header &h = image.Param();
+    map.Address = QStringLiteral("%1.%2.%3.%4").arg(h.TCP_IP[0]).arg(h.TCP_IP[1]).arg(h.TCP_IP[2]).arg(h.TCP_IP[3]);
+    map.Port = QString::number(h.TCP_Port);
+    map.Bit_Rate = QStringLiteral("%1 bit/s").arg(h.CAN_Baud);
+    for (const Baud_Rate &rate : Baud_Rates)
+        if (uint32_t(rate.Bit_Per_S) == h.CAN_Baud) map.Bit_Rate = QLatin1String(rate.Label);
 
     for (const Direction d : {Direction::Receive, Direction::Transmit}) {
         const QList<Frame_Row> rows = Read_Frame_File(paths.Frame_File(d), d);

@@ -25,7 +25,7 @@ struct Register_Map_Line {
 
 struct Register_Map {
     QString Configuration;  // the folder's name
-    QString Address;        // "192.168.0.10"
+    QString Address;        // "192.168.0.10", as the device gets it
     QString Port;
     QString Bit_Rate;       // "250K"
     QDate Date;
@@ -33,7 +33,9 @@ struct Register_Map {
     QList<Register_Map_Line> Lines;  // receive first, each direction by register number
 };
 
-// Reads the configuration in paths (dir_name names it) as the editors do; throws Xml_Error.
+// Reads the configuration in paths (dir_name names it): the registers as the editors show them,
+// the converter's address, port and bit rate as the device images carry them. Throws Xml_Error
+// for a configuration that cannot be read or built.
 Register_Map Read_Register_Map(const Project_Paths &paths, const QString &dir_name, const QDate &date,
                                const QString &program_version);
 

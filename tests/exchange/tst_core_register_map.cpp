@@ -11,7 +11,7 @@ class Tst_Register_Map : public QObject {
     Q_OBJECT
 private slots:
     void lines_and_header();
-    void missing_settings_show_the_defaults();
+    void missing_settings_show_what_the_device_gets();
     void csv_and_html();
 };
 
@@ -49,13 +49,21 @@ void Tst_Register_Map::lines_and_header()
                                  "read/write 3 0x201 0/1 0", "read/write 7 0x201 1/2 1"}));
 }
 
-void Tst_Register_Map::missing_settings_show_the_defaults()
+void Tst_Register_Map::missing_settings_show_what_the_device_gets()
 {
+    // Without a settings file the device keeps its own address; a setting that does not convert
+    // is the build's fallback, not the text.
     QTemporaryDir dir;
     const Register_Map map = Read_Register_Map(Project_Paths_In(dir.path()), "leer", QDate(2026, 1, 2), "1.102");
-    QCOMPARE(map.Address, QStringLiteral("192.168.0.10"));
-    QCOMPARE(map.Port, QStringLiteral("502"));
-    QCOMPARE(map.Bit_Rate, QStringLiteral("250K"));
+    QCOMPARE(map.Address, QStringLiteral("192.168.2.205"));
+    QCOMPARE(map.Port, QStringLiteral("10001"));
+    QCOMPARE(map.Bit_Rate, QStringLiteral("125K"));
+    Write_Par_Gen_File(Project_Paths_In(dir.path()).ParGen,
+                       Par_Gen_Texts{"x", {"10", "0x14", "zwei", "3"}, {"255", "255", "255", "0"}, "0", {"1", "1", "1", "1"}, "$1F7"});
+    const Register_Map set = Read_Register_Map(Project_Paths_In(dir.path()), "leer", QDate(2026, 1, 2), "1.102");
+    QCOMPARE(set.Address, QStringLiteral("10.20.0.3"));
+    QCOMPARE(set.Port, QStringLiteral("503"));
+    QCOMPARE(set.Bit_Rate, QStringLiteral("250K"));
     QVERIFY(map.Lines.isEmpty());
 }
 
