@@ -10,11 +10,6 @@
 
 namespace {
 
-struct Csv_Record {
-    int Line = 0;
-    QStringList Fields;
-};
-
 QString Quoted(const QString &field)
 {
     static const QString special = QStringLiteral(",;\"\r\n");
@@ -107,7 +102,7 @@ QList<Csv_Record> Records(const QString &text, QList<Csv_Fault> &faults)
 // The records of a sheet after its header; a wrong header is a fault of line 1 and gives none.
 QList<Csv_Record> Body(const QByteArray &bytes, const QStringList &columns, QList<Csv_Fault> &faults)
 {
-    QList<Csv_Record> records = Records(Decode_Dbc_Bytes(bytes), faults);
+    QList<Csv_Record> records = Read_Csv_Records(bytes, faults);
     if (records.isEmpty()) {
         if (faults.isEmpty()) faults.append({1, QStringLiteral("the header row is missing")});
         return {};
@@ -162,6 +157,13 @@ QString Rule_Text(Direction direction, Frame_Rule rule)
 bool Check_Text(const QString &text) { return text.isEmpty() || text.compare(u"Y", Qt::CaseInsensitive) == 0 || text.compare(u"N", Qt::CaseInsensitive) == 0; }
 
 }  // namespace
+
+QList<Csv_Record> Read_Csv_Records(const QByteArray &bytes, QList<Csv_Fault> &faults)
+{
+    return Records(Decode_Dbc_Bytes(bytes), faults);
+}
+
+QByteArray Write_Csv(const QStringList &header, const QList<QStringList> &lines) { return Sheet(header, lines); }
 
 QStringList Frame_Csv_Columns(Direction direction)
 {

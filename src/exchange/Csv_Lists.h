@@ -20,6 +20,17 @@ struct Csv_Fault {
     bool operator==(const Csv_Fault &) const = default;
 };
 
+// A sheet's records after decoding (UTF-8 with or without a mark, else Windows-1252) and
+// splitting (separator from the first row); a record that cannot be read ends the list with a
+// fault. Blank lines are no records.
+struct Csv_Record {
+    int Line = 0;
+    QStringList Fields;
+};
+QList<Csv_Record> Read_Csv_Records(const QByteArray &bytes, QList<Csv_Fault> &faults);
+// A sheet as the lists are written: mark, header, comma-separated lines, quotes where needed.
+QByteArray Write_Csv(const QStringList &header, const QList<QStringList> &lines);
+
 // The header rows, by the attribute names of the configuration files.
 QStringList Frame_Csv_Columns(Direction direction);
 QStringList Mapping_Csv_Columns(Direction direction);

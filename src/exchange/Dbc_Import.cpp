@@ -181,7 +181,8 @@ Signal_Import Import_Dbc_Signals(const QList<TCAN_Frame> &frames, const QList<Fr
             }
             for (int i = 0; i < parts.size(); ++i) {
                 out.Frames[frame].Lista_Mod_Reg.append(TMod_Reg{QString::number(numbers[i]), parts[i].first, parts[i].second, 0});
-                out.Taken.append({m.Name, s.Name, frame, numbers[i], i});
+                out.Taken.append({m.Name, s.Name, frame, numbers[i], i, int(parts.size()), parts[i].first,
+                                  parts[i].second, s.Unit, s.Factor, s.Offset});
                 ++count;
             }
             next = numbers.last() + 1;

@@ -54,6 +54,12 @@ struct Imported_Register {
     int Frame = -1;          // its frame's number in the direction's list
     int32_t Register = 0;
     int Part = 0;            // 0: the whole signal or its high word; 1: a 32-bit signal's low word
+    int Parts = 1;           // 2 for a 32-bit signal
+    int32_t HiPart = 0;
+    int32_t LoPart = 0;
+    QString Unit;
+    double Factor = 1;
+    double Offset = 0;
 };
 
 struct Signal_Import {

@@ -3,21 +3,24 @@
 #include "config/Image_Builder.h"
 #include "config/Project_Files.h"
 #include "editing/Mapping_List.h"
+#include "exchange/Signal_Notes.h"
 
 #include <algorithm>
 
 namespace {
 
-QStringList Columns()
+QStringList Columns(const Register_Map &m)
 {
-    return {"Direction", "Register", "Access", "CobID", "Type", "Mnemonic", "High byte", "Low byte", "Send on write"};
+    QStringList c{"Direction", "Register", "Access", "CobID", "Type", "Mnemonic", "High byte", "Low byte", "Send on write"};
+    if (m.Has_Signals) c << QStringList{"Signal", "Unit", "Factor", "Offset"};
+    return c;
 }
 
 QString Byte_Name(int32_t part) { return part == 0 ? QStringLiteral("-") : QStringLiteral("Byte %1").arg(part); }
 
-QStringList Cells(const Register_Map_Line &l)
+QStringList Cells(const Register_Map &m, const Register_Map_Line &l)
 {
-    return {l.Dir == Direction::Receive ? QStringLiteral("receive") : QStringLiteral("transmit"),
+    QStringList c{l.Dir == Direction::Receive ? QStringLiteral("receive") : QStringLiteral("transmit"),
             l.Register,
             Register_Access(l.Dir),
             l.CobID,
@@ -26,6 +29,8 @@ QStringList Cells(const Register_Map_Line &l)
             Byte_Name(l.HiPart),
             Byte_Name(l.LoPart),
             l.Dir == Direction::Transmit ? (l.Send_On_Write ? QStringLiteral("yes") : QStringLiteral("no")) : QString()};
+    if (m.Has_Signals) c << QStringList{l.Signal, l.Unit, l.Factor, l.Offset};
+    return c;
 }
 
 QList<std::pair<QString, QString>> Header(const Register_Map &m)
@@ -79,6 +84,7 @@ Register_Map Read_Register_Map(const Project_Paths &paths, const QString &dir_na
     for (const Baud_Rate &rate : Baud_Rates)
         if (uint32_t(rate.Bit_Per_S) == h.CAN_Baud) map.Bit_Rate = QLatin1String(rate.Label);
 
+    const QList<Signal_Note> notes = Read_Signal_Notes(Signal_Notes_Path(paths));
     for (const Direction d : {Direction::Receive, Direction::Transmit}) {
         const QList<Frame_Row> rows = Read_Frame_File(paths.Frame_File(d), d);
         const QList<TCAN_Frame> frames = Read_Mapping_Files(paths.Frame_File(d), paths.Map_File(d), d);
@@ -95,6 +101,13 @@ Register_Map Read_Register_Map(const Project_Paths &paths, const QString &dir_na
                 l.HiPart = reg.HiPart;
                 l.LoPart = reg.LoPart;
                 l.Send_On_Write = d == Direction::Transmit && reg.Write == 1;
+                if (const Signal_Note *n = Find_Signal_Note(notes, d, reg.Ind_Mod, l.CobID, l.Type, l.HiPart, l.LoPart)) {
+                    l.Signal = n->Message + QLatin1Char('.') + n->Signal;
+                    l.Unit = n->Unit;
+                    l.Factor = n->Factor;
+                    l.Offset = n->Offset;
+                    map.Has_Signals = true;
+                }
                 lines.append(l);
             }
         std::stable_sort(lines.begin(), lines.end(), [](const Register_Map_Line &a, const Register_Map_Line &b) {
@@ -110,8 +123,8 @@ QByteArray Register_Map_Csv(const Register_Map &map)
     QString text;
     for (const auto &[name, value] : Header(map)) text += Csv_Line({name, value});
     text += QLatin1String("\r\n");
-    text += Csv_Line(Columns());
-    for (const Register_Map_Line &l : map.Lines) text += Csv_Line(Cells(l));
+    text += Csv_Line(Columns(map));
+    for (const Register_Map_Line &l : map.Lines) text += Csv_Line(Cells(map, l));
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
 }
 
@@ -127,11 +140,11 @@ QByteArray Register_Map_Html(const Register_Map &map)
     for (const auto &[name, value] : Header(map))
         h += QStringLiteral("<tr><th>%1</th><td>%2</td></tr>\n").arg(esc(name), esc(value));
     h += QStringLiteral("</table>\n<p></p>\n<table class=\"registers\">\n<tr>");
-    for (const QString &c : Columns()) h += QStringLiteral("<th>%1</th>").arg(esc(c));
+    for (const QString &c : Columns(map)) h += QStringLiteral("<th>%1</th>").arg(esc(c));
     h += QStringLiteral("</tr>\n");
     for (const Register_Map_Line &l : map.Lines) {
         h += QStringLiteral("<tr>");
-        for (const QString &c : Cells(l)) h += QStringLiteral("<td>%1</td>").arg(esc(c));
+        for (const QString &c : Cells(map, l)) h += QStringLiteral("<td>%1</td>").arg(esc(c));
         h += QStringLiteral("</tr>\n");
     }
     h += QStringLiteral("</table>\n</body></html>\n");

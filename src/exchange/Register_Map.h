@@ -21,6 +21,11 @@ struct Register_Map_Line {
     int32_t HiPart = 0;
     int32_t LoPart = 0;
     bool Send_On_Write = false;
+    // From the CAN database the register was imported from (see Signal_Notes.h), when known.
+    QString Signal;
+    QString Unit;
+    QString Factor;
+    QString Offset;
 };
 
 struct Register_Map {
@@ -31,6 +36,7 @@ struct Register_Map {
     QDate Date;
     QString Program_Version;
     QList<Register_Map_Line> Lines;  // receive first, each direction by register number
+    bool Has_Signals = false;        // some line has a signal: the documents show those columns
 };
 
 // Reads the configuration in paths (dir_name names it): the registers as the editors show them,

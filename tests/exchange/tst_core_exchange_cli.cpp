@@ -233,6 +233,11 @@ void Tst_Exchange_Cli::export_map()
         const Register_Map map = Read_Register_Map(Project_Paths_In(conf), "Bench", QDate::currentDate(), SW_Version_Text);
         QCOMPARE(Read(out), QByteArray(format == QByteArray("csv") ? Register_Map_Csv(map) : Register_Map_Html(map)));
     }
+    // The signals the database named stand beside their registers.
+    const QString csv = QString::fromUtf8(Read(dir.filePath("map.csv")));
+    QVERIFY2(csv.contains(",Byte 2,Byte 1,,Motor_Daten.Drehzahl,U/min,0.125,0\r\n"), qPrintable(csv));
+    QVERIFY2(csv.contains(",Byte 6,Byte 5,,Motor_Daten.Leistung (low word),kW,0.001,0\r\n"), qPrintable(csv));
+    QVERIFY2(csv.contains(QString::fromUtf8(",-,Byte 3,,Motor_Daten.Temperatur,°C,1,-40\r\n")), qPrintable(csv));
 }
 
 void Tst_Exchange_Cli::usage_errors_data()

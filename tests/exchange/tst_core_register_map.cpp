@@ -3,6 +3,8 @@
 // direction, and texts of the user reach CSV and HTML without breaking either.
 #include "config/Project_Files.h"
 #include "exchange/Register_Map.h"
+#include "exchange/Signal_Notes.h"
+#include "platform/XmlDocument.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -13,6 +15,7 @@ private slots:
     void lines_and_header();
     void missing_settings_show_what_the_device_gets();
     void csv_and_html();
+    void signals_stand_beside_their_registers_while_they_hold();
 };
 
 namespace {
@@ -83,6 +86,33 @@ void Tst_Register_Map::csv_and_html()
     QVERIFY(html.contains("<td>Motor, &lt;links&gt; &amp; &quot;rechts&quot;</td>"));
     QVERIFY(html.contains("<title>Register map: Prüfstand</title>"));
     QCOMPARE(html.count("<tr><td>"), 5);
+}
+
+void Tst_Register_Map::signals_stand_beside_their_registers_while_they_hold()
+{
+    QTemporaryDir dir;
+    const Project_Paths p = Sample(dir);
+    const QList<Signal_Note> notes{
+        {Direction::Receive, "385", "CAN 2.0A 11 BITS", 3, 0, 3, "Motor", "Temperatur", QString::fromUtf8("°C, roh"), "1", "-40"},
+        {Direction::Transmit, "0x201", Frame_Type_11, 7, 1, 2, "Anzeige", "Wert", "", "0.5", "0"},
+        // The same register number on another frame: not this register's signal.
+        {Direction::Transmit, "0x201", Frame_Type_29, 3, 0, 1, "Andere", "X", "", "1", "0"}};
+    Save_File_Atomic(Signal_Notes_Path(p), Signal_Notes_Bytes(notes));
+    QCOMPARE(Read_Signal_Notes(Signal_Notes_Path(p)), notes);
+
+    Register_Map map = Read_Register_Map(p, "x", QDate(2026, 12, 10), "1.102");
+    QVERIFY(map.Has_Signals);
+    QStringList signal_names;
+    for (const Register_Map_Line &l : map.Lines) signal_names << l.Signal + QLatin1Char('|') + l.Unit;
+    QCOMPARE(signal_names, (QStringList{QString::fromUtf8("Motor.Temperatur|°C, roh"), "|", "|", "|", "Anzeige.Wert|"}));
+    QVERIFY(QString::fromUtf8(Register_Map_Csv(map)).contains(QString::fromUtf8(",Motor.Temperatur,\"°C, roh\",1,-40\r\n")));
+
+    // Remapped in the editor to other bytes: the database no longer describes the register.
+    Write_Map_File(p.Define_CAN_Receive, Direction::Receive,
+                   {TCAN_Frame{"0x181", 8, {{"0x20", 1, 2, 0}, {"3", 0, 4, 0}}}, TCAN_Frame{"0x18FF0001", 4, {}}});
+    map = Read_Register_Map(p, "x", QDate(2026, 12, 10), "1.102");
+    QCOMPARE(map.Lines[0].Signal, QString());
+    QCOMPARE(map.Lines.last().Signal, QStringLiteral("Anzeige.Wert"));
 }
 
 QTEST_APPLESS_MAIN(Tst_Register_Map)

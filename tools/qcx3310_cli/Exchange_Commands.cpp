@@ -6,6 +6,7 @@
 #include "exchange/Csv_Lists.h"
 #include "exchange/Dbc_Import.h"
 #include "exchange/Register_Map.h"
+#include "exchange/Signal_Notes.h"
 #include "platform/IntText.h"
 #include "platform/Safe_File.h"
 #include "workspace/App_State.h"
@@ -123,6 +124,7 @@ std::optional<QList<Dbc_Message>> Chosen(const Dbc_Database &db, const QString &
 
 struct Direction_Import {
     QList<std::pair<QString, QByteArray>> Files;
+    QList<Signal_Note> Notes;
     int Register_Total = 0;
     QString Report;
 };
@@ -181,17 +183,15 @@ Direction_Import Import_Direction(const Project_Paths &paths, Direction d, const
     for (int i = 0; i < fi.Added.size(); ++i)
         rep += QStringLiteral("  frame row %1: %2\n").arg(fi.Added_Rows[i]).arg(fi.Added[i]);
     for (const Imported_Register &r : si.Taken) {
-        const TCAN_Frame &f = si.Frames[r.Frame];
-        for (const TMod_Reg &reg : f.Lista_Mod_Reg)
-            if (reg.Ind_Mod == QString::number(r.Register)) {
-                rep += QStringLiteral("  register %1: %2.%3%4 (high byte %5, low byte %6)\n")
-                           .arg(r.Register)
-                           .arg(r.Message, r.Signal)
-                           .arg(r.Part == 0 ? QString() : QStringLiteral(" low word"))
-                           .arg(reg.HiPart)
-                           .arg(reg.LoPart);
-                break;
-            }
+        const QString word = r.Parts == 1 ? QString() : r.Part == 0 ? QStringLiteral(" (high word)") : QStringLiteral(" (low word)");
+        rep += QStringLiteral("  register %1: %2.%3%4 (high byte %5, low byte %6)\n")
+                   .arg(r.Register)
+                   .arg(r.Message, r.Signal, word)
+                   .arg(r.HiPart)
+                   .arg(r.LoPart);
+        out.Notes.append({d, save.Entries[r.Frame].CobID, save.Entries[r.Frame].Type, r.Register, r.HiPart, r.LoPart,
+                          r.Message, r.Signal + word, r.Unit, QString::number(r.Factor, 'g', 15),
+                          QString::number(r.Offset, 'g', 15)});
     }
     for (const Import_Note &n : skipped)
         rep += QStringLiteral("  skipped %1:%2: %3: %4\n").arg(Native(dbc_file)).arg(n.Line).arg(n.Name, n.Reason);
@@ -235,6 +235,7 @@ int Import_Dbc(const QStringList &args)
 
         const Project_Paths paths = Project_Paths_In(dir);
         QList<std::pair<QString, QByteArray>> files;
+        QList<Signal_Note> notes = Read_Signal_Notes(Signal_Notes_Path(paths));
         QString report;
         int receive_total = Count_Map_File_Rows(paths.Define_CAN_Receive);
         if (receive) {
@@ -243,13 +244,17 @@ int Import_Dbc(const QStringList &args)
             files += r.Files;
             report += r.Report;
             receive_total = r.Register_Total;
+            notes = Merge_Signal_Notes(notes, r.Notes);
         }
         if (transmit) {
             const Direction_Import t =
                 Import_Direction(paths, Direction::Transmit, *transmit, first_register, factor, receive_total, dbc_file);
             files += t.Files;
             report += t.Report;
+            notes = Merge_Signal_Notes(notes, t.Notes);
         }
+        // The signals' names, units and scaling, for the register map.
+        files.append({Signal_Notes_Path(paths), Signal_Notes_Bytes(notes)});
         // The frame lists and their mappings change together or not at all.
         Save_Files_Atomic(files);
         Print(stdout, report);

@@ -113,7 +113,8 @@ Commands:
       numbers start at --first-register (default 0) and pass over those in use. Other and
       multiplexed signals are skipped, as is whatever the 4096 registers of the device do not
       hold. Every skipped item is listed with its line in the database. The frame and mapping
-      files are written together at the end, or none.
+      files are written together at the end, or none, with CAN_Signals.csv: each register's
+      signal name, unit, factor and offset, for export-map.
 
   export frames|mappings CONFIG_DIR --direction receive|transmit -o FILE.csv
       Writes the frame list or the mappings of a direction as CSV: UTF-8 with a byte-order
@@ -132,7 +133,8 @@ Commands:
       address and port, the CAN bit rate, the date and this program's version, then one line
       per register (receive first, each direction by register number): direction, register,
       access (read, or read/write for transmit registers), the frame's CobID, Type and
-      Mnemonic, high and low byte, send on write.
+      Mnemonic, high and low byte, send on write; and for registers that import-dbc made and
+      that still sit on the same frame and bytes, the signal's name, unit, factor and offset.
 
 Options:
   --json      with check and inspect: print the same listing as one JSON object
