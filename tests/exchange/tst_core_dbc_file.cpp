@@ -45,7 +45,8 @@ void Tst_Dbc_File::vehicle_messages()
     QCOMPARE(db.Nodes, (QStringList{"Motor", "Getriebe", "Anzeige"}));
     QStringList names;
     for (const Dbc_Message &m : db.Messages) names << m.Name;
-    QCOMPARE(names, (QStringList{"Motor_Daten", "Getriebe_Status", "Diagnose", "Rohdaten_FD", "Anzeige_Leer"}));
+    QCOMPARE(names, (QStringList{"Motor_Daten", "Getriebe_Status", "Diagnose", "Rohdaten_FD", "Anzeige_Leer",
+                                 "VECTOR__INDEPENDENT_SIG_MSG"}));
 
     const Dbc_Message &motor = db.Messages[0];
     QCOMPARE(motor.Identifier(), 0x100u);
@@ -68,6 +69,12 @@ void Tst_Dbc_File::vehicle_messages()
     QVERIFY(fd.Not_Importable_Reason().contains("64"));
     QVERIFY(db.Messages[4].Signals.isEmpty());
     QCOMPARE(db.Messages[4].Sender, QStringLiteral("Vector__XXX"));
+    // The message of no bytes where some tools keep signals that belong to no frame: read, its
+    // signals kept, never imported.
+    const Dbc_Message &loose = db.Messages[5];
+    QCOMPARE(loose.Length, 0);
+    QCOMPARE(loose.Signals.size(), 1);
+    QVERIFY(!loose.Importable());
 }
 
 void Tst_Dbc_File::vehicle_signals_data()
