@@ -16,6 +16,7 @@ private slots:
     void bad_frame_lines();
     void bad_mapping_lines_data();
     void bad_mapping_lines();
+    void at_most_250_frames();
     void mappings_find_frames_by_value_and_type();
     void stored_frames_are_followed();
 };
@@ -225,6 +226,15 @@ void Tst_Csv_Lists::bad_mapping_lines()
     const Mapping_Csv_Read r = Read_Mapping_Csv(Direction::Transmit, sheet, frames, rows, other);
     Compare_Faults(r.Faults, faults);
     QTEST(r.Taken, "good");
+}
+
+void Tst_Csv_Lists::at_most_250_frames()
+{
+    QByteArray sheet = "CobID,Dimension,Type,TimeOut,Mnemonic\n";
+    for (int i = 0; i <= Max_Frame_Entries; ++i) sheet += QByteArray::number(i) + ",8,CAN 2.0A 11 bits,0,\n";
+    const Frame_Csv_Read r = Read_Frame_Csv(Direction::Receive, sheet);
+    QCOMPARE(r.Rows.size(), Max_Frame_Entries);
+    Compare_Faults(r.Faults, {"252: at most 250"});
 }
 
 void Tst_Csv_Lists::mappings_find_frames_by_value_and_type()

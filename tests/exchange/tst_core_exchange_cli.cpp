@@ -23,6 +23,7 @@ private slots:
     void bad_sheet_takes_nothing_unless_asked();
     void frames_sheet_keeps_mappings_with_their_frames();
     void export_map();
+    void missing_folder_is_an_error();
     void usage_errors_data();
     void usage_errors();
 };
@@ -254,6 +255,18 @@ void Tst_Exchange_Cli::usage_errors_data()
     QTest::newRow("export-map as pdf") << QStringList{"export-map", ".", "--format", "pdf", "-o", "x.pdf"};
     QTest::newRow("export-map without -o") << QStringList{"export-map", ".", "--format", "csv"};
     QTest::newRow("import, unknown option") << QStringList{"import", "frames", ".", "--direction", "receive", "x.csv", "--all"};
+}
+
+void Tst_Exchange_Cli::missing_folder_is_an_error()
+{
+    // Not a usage error: a folder that is not there.
+    for (const QStringList &args : {QStringList{"export", "frames", "/nonexistent/conf", "--direction", "receive", "-o", "x.csv"},
+                                    QStringList{"import-dbc", "/nonexistent/conf", Vehicle, "--receive", "Diagnose"},
+                                    QStringList{"export-map", "/nonexistent/conf", "--format", "csv", "-o", "x.csv"}}) {
+        const Program_Run r = Run_Cli(args);
+        QCOMPARE(r.Exit, 1);
+        QVERIFY2(r.Err.contains("no such configuration folder"), qPrintable(r.Err));
+    }
 }
 
 void Tst_Exchange_Cli::usage_errors()
