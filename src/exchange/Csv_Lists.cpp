@@ -100,8 +100,9 @@ QList<Csv_Record> Records(const QString &text, QList<Csv_Fault> &faults)
 }
 
 // The records of a sheet after its header; a wrong header is a fault of line 1 and gives none.
-QList<Csv_Record> Body(const QByteArray &bytes, const QStringList &columns, QList<Csv_Fault> &faults)
+QList<Csv_Record> Body(const QByteArray &bytes, const QStringList &columns, QList<Csv_Fault> &faults, bool &header_ok)
 {
+    header_ok = false;
     QList<Csv_Record> records = Read_Csv_Records(bytes, faults);
     if (records.isEmpty()) {
         if (faults.isEmpty()) faults.append({1, QStringLiteral("the header row is missing")});
@@ -114,6 +115,7 @@ QList<Csv_Record> Body(const QByteArray &bytes, const QStringList &columns, QLis
         return {};
     }
     records.removeFirst();
+    header_ok = true;
     return records;
 }
 
@@ -205,7 +207,7 @@ Frame_Csv_Read Read_Frame_Csv(Direction direction, const QByteArray &bytes)
 {
     Frame_Csv_Read out;
     const QStringList columns = Frame_Csv_Columns(direction);
-    for (const Csv_Record &r : Body(bytes, columns, out.Faults)) {
+    for (const Csv_Record &r : Body(bytes, columns, out.Faults, out.Header_Ok)) {
         if (Column_Count_Fault(r, int(columns.size()), out.Faults)) continue;
         const QStringList &f = r.Fields;
         Frame_Row row;
@@ -286,7 +288,7 @@ Mapping_Csv_Read Read_Mapping_Csv(Direction direction, const QByteArray &bytes, 
     QHash<int32_t, int> used;  // register index value -> line
     int count = other_direction_count;
     const QStringList columns = Mapping_Csv_Columns(direction);
-    for (const Csv_Record &r : Body(bytes, columns, out.Faults)) {
+    for (const Csv_Record &r : Body(bytes, columns, out.Faults, out.Header_Ok)) {
         if (Column_Count_Fault(r, int(columns.size()), out.Faults)) continue;
         const QStringList &f = r.Fields;
         int frame = by_text.value(f[0] + QChar(0) + f[1], -1);

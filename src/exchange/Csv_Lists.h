@@ -42,6 +42,9 @@ QByteArray Mapping_List_Csv(Direction direction, const QList<TCAN_Frame> &frames
 struct Frame_Csv_Read {
     QList<Frame_Row> Rows;  // the good lines, in file order
     QList<Csv_Fault> Faults;
+    // False when the file has not the header of such a sheet (another list, the other
+    // direction, no sheet at all): then there are no good lines to take either.
+    bool Header_Ok = false;
 };
 // Each line is checked as the frame list editor checks a row; at most Max_Frame_Entries rows.
 Frame_Csv_Read Read_Frame_Csv(Direction direction, const QByteArray &bytes);
@@ -55,6 +58,7 @@ struct Mapping_Csv_Read {
     QList<TCAN_Frame> Frames;  // the frames given, each holding the registers of the good lines
     int Taken = 0;
     QList<Csv_Fault> Faults;
+    bool Header_Ok = false;  // as for frame sheets
 };
 // Reads the registers of a mapping sheet onto frames (the mapping list's frames; the registers
 // they hold are replaced), rows being the frame list entries under them. A line fails for a frame

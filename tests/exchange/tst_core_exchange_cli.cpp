@@ -190,6 +190,18 @@ void Tst_Exchange_Cli::bad_sheet_takes_nothing_unless_asked()
     QVERIFY2(r.Err.contains("t.csv:3: ") && r.Err.contains("t.csv:4: ") && r.Err.contains("nothing taken"), qPrintable(r.Err));
     QCOMPARE(Snapshot(conf), before);
 
+    // A sheet of another kind has no good lines: the list is not emptied.
+    const QString frames_csv = dir.filePath("f.csv");
+    QCOMPARE(Run_Cli({"export", "frames", conf, "--direction", "transmit", "-o", frames_csv}).Exit, 0);
+    for (const char *what : {"mappings", "frames"}) {
+        const Program_Run other = Run_Cli({"import", what, conf, "--direction", "receive", frames_csv, "--take-good-lines"});
+        QCOMPARE(other.Exit, 1);
+        QVERIFY2(other.Err.contains("not a sheet of receive"), qPrintable(other.Err));
+    }
+    const Program_Run wrong = Run_Cli({"import", "mappings", conf, "--direction", "transmit", frames_csv, "--take-good-lines"});
+    QCOMPARE(wrong.Exit, 1);
+    QCOMPARE(Snapshot(conf), before);
+
     const Program_Run good = Run_Cli({"import", "mappings", conf, "--direction", "transmit", csv, "--take-good-lines"});
     QVERIFY2(good.Exit == 0, qPrintable(Describe(good)));
     QVERIFY(good.Err.contains("t.csv:3: "));

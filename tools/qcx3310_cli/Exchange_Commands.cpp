@@ -319,11 +319,13 @@ int Import_List(const QStringList &args)
     try {
         const QByteArray bytes = Read_Regular_File(sheet_path, Text_File_Limit);
         QList<Csv_Fault> faults;
+        bool header_ok = false;
         QString report;
         std::function<void()> commit;
         if (p.Words[0] == u"frames") {
             Frame_Csv_Read r = Read_Frame_Csv(*d, bytes);
             faults = r.Faults;
+            header_ok = r.Header_Ok;
             const QList<Frame_Row> stored = Read_Frame_File(paths.Frame_File(*d), *d);
             Follow_Stored_Frames(r.Rows, stored);
             Frame_Grid grid = Empty_Frame_Grid();
@@ -339,12 +341,15 @@ int Import_List(const QStringList &args)
             const Mapping_Csv_Read r =
                 Read_Mapping_Csv(*d, bytes, frames, rows, Count_Map_File_Rows(paths.Map_File(other)));
             faults = r.Faults;
+            header_ok = r.Header_Ok;
             report = QStringLiteral("%1 %2 register(s) taken\n").arg(Direction_Name(*d)).arg(r.Taken);
             const QList<TCAN_Frame> result = r.Frames;
             commit = [result, d, paths]() { Write_Map_File(paths.Map_File(*d), *d, result); };
         }
         for (const Csv_Fault &f : faults)
             Print(stderr, QStringLiteral("%1:%2: %3\n").arg(Native(sheet_path)).arg(f.Line).arg(f.Reason));
+        // A file that is not such a sheet has no good lines: taking none would empty the list.
+        if (!header_ok) return Fail(QStringLiteral("%1: not a sheet of %2 %3: nothing taken").arg(Native(sheet_path), Direction_Name(*d), p.Words[0]));
         if (!faults.isEmpty() && !take_good)
             return Fail(QStringLiteral("%1 bad line(s): nothing taken (--take-good-lines takes the others)").arg(faults.size()));
         commit();
