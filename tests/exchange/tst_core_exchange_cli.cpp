@@ -106,6 +106,10 @@ void Tst_Exchange_Cli::import_dbc_fills_both_directions()
 
 void Tst_Exchange_Cli::import_dbc_twice_adds_nothing()
 {
+    QTemporaryDir other;
+    QCOMPARE(Run_Cli({"import-dbc", other.path(), Vehicle, "--receive", "Motor_Daten", "--timeout-factor", "5"}).Exit, 0);
+    QCOMPARE(Read_Frame_File(Project_Paths_In(other.path()).CAN_Receive, Direction::Receive)[0].TimeOut, QStringLiteral("50"));
+
     QTemporaryDir dir;
     const QStringList args{"import-dbc", dir.path(), Vehicle, "--receive", "Motor_Daten", "--transmit", "Getriebe_Status"};
     QCOMPARE(Run_Cli(args).Exit, 0);
