@@ -1,7 +1,9 @@
 // qcx3310-cli: builds the device images of a configuration folder from a shell (the same bytes
 // as "Update Device"), checks a configuration before it is built, lists what a pair of images
-// holds, and sends and watches CAN frames.
+// holds, sends and watches CAN frames, and brings frames in from a CAN database and lists in and
+// out of spreadsheets.
 #include "Can_Commands.h"
+#include "Exchange_Commands.h"
 #include "config/Config_Check.h"
 #include "config/Image_Builder.h"
 #include "config/Image_Decoder.h"
@@ -34,6 +36,12 @@ const char Usage_Text[] = R"(Usage:
   qcx3310-cli inspect [--json] BANK1_FILE BANK2_FILE
   qcx3310-cli can-send INTERFACE ID#DATA
   qcx3310-cli can-dump INTERFACE [--count N] [--timeout MS]
+  qcx3310-cli import-dbc CONFIG_DIR FILE.dbc [--receive NAMES] [--transmit NAMES]
+                         [--first-register N] [--timeout-factor N]
+  qcx3310-cli export frames|mappings CONFIG_DIR --direction receive|transmit -o FILE.csv
+  qcx3310-cli import frames|mappings CONFIG_DIR --direction receive|transmit FILE.csv
+                     [--take-good-lines]
+  qcx3310-cli export-map CONFIG_DIR --format csv|html -o FILE
   qcx3310-cli --help
 )";
 
@@ -91,6 +99,43 @@ Commands:
       "listening on INTERFACE" on standard error once frames will be seen. Ends after N
       frames, or after MS milliseconds; with both, fewer than N frames in time is an error.
 
+  import-dbc CONFIG_DIR FILE.dbc [--receive NAMES] [--transmit NAMES]
+             [--first-register N] [--timeout-factor N]
+      Adds messages of a CAN database to the receive and transmit frame lists and maps their
+      signals to registers. NAMES: message names or identifiers (decimal, or hexadecimal
+      after 0x), separated by commas. Each message fills the first empty row: Cob-ID in
+      hexadecimal, Dimension its length, Type by its identifier, Mnemonic its name; receive
+      frames get a TimeOut of the cycle time (GenMsgCycleTime) times N (default 3; 0 without
+      a cycle time), transmit frames are sent on the timer every cycle time. A message the
+      list already holds (same identifier and type), a message of more than 8 bytes (CAN FD)
+      and one beyond the 250 rows are skipped. Signals of 8 or 16 bits that fill whole bytes
+      become one register, byte-aligned 32-bit signals two (high word first); register
+      numbers start at --first-register (default 0) and pass over those in use. Other and
+      multiplexed signals are skipped, as is whatever the 4096 registers of the device do not
+      hold. Every skipped item is listed with its line in the database. The frame and mapping
+      files are written together at the end, or none, with CAN_Signals.csv: each register's
+      signal name, unit, factor and offset, for export-map.
+
+  export frames|mappings CONFIG_DIR --direction receive|transmit -o FILE.csv
+      Writes the frame list or the mappings of a direction as CSV: UTF-8 with a byte-order
+      mark, a header row of the files' attribute names, commas, quotes where needed. Mappings
+      name their frame by CobID and Type.
+
+  import frames|mappings CONFIG_DIR --direction receive|transmit FILE.csv [--take-good-lines]
+      Replaces the frame list or the mappings of a direction by a sheet as export writes it
+      (comma or semicolon). Each line is checked as the editors check; a bad line is listed
+      as FILE:LINE: REASON on standard error and nothing is taken, unless --take-good-lines
+      is given. Frames that stay keep their mappings; those of frames no longer in the list
+      go with them.
+
+  export-map CONFIG_DIR --format csv|html -o FILE
+      Writes the register map for the Modbus side: the configuration's name, the converter's
+      address and port, the CAN bit rate, the date and this program's version, then one line
+      per register (receive first, each direction by register number): direction, register,
+      access (read, or read/write for transmit registers), the frame's CobID, Type and
+      Mnemonic, high and low byte, send on write; and for registers that import-dbc made and
+      that still sit on the same frame and bytes, the signal's name, unit, factor and offset.
+
 Options:
   --json      with check and inspect: print the same listing as one JSON object
   -h, --help  print this text and exit
@@ -107,7 +152,10 @@ Exit status:
      is not a folder. A message on standard error names the file and, where there is one,
      the line and column or the row (rows count from 1). can-send: the bus could not be
      opened or the frame not written within 5 s; can-dump: the bus could not be opened or
-     went away, or fewer than N frames came within MS.
+     went away, or fewer than N frames came within MS. import-dbc: the database could not be
+     read or has a syntax error (its line and column are named), a name is not in it, or a
+     configuration file could not be read or written; import: a line of the sheet is bad
+     (without --take-good-lines), or a file could not be read or written.
   2  the command line was not understood; the usage is printed on standard error
 )";
 
@@ -439,9 +487,13 @@ int main(int argc, char *argv[])
         }
     }
 
-    // The CAN commands take options of their own.
+    // The CAN and exchange commands take options of their own.
     if (!args.isEmpty() && args[0] == QLatin1String("can-send")) return Can_Send(args.mid(1));
     if (!args.isEmpty() && args[0] == QLatin1String("can-dump")) return Can_Dump(args.mid(1));
+    if (!args.isEmpty() && args[0] == QLatin1String("import-dbc")) return Import_Dbc(args.mid(1));
+    if (!args.isEmpty() && args[0] == QLatin1String("export")) return Export_List(args.mid(1));
+    if (!args.isEmpty() && args[0] == QLatin1String("import")) return Import_List(args.mid(1));
+    if (!args.isEmpty() && args[0] == QLatin1String("export-map")) return Export_Map(args.mid(1));
 
     QList<Arg_Path> words;
     bool json = false;

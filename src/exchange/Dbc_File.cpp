@@ -1,0 +1,558 @@
+#include "exchange/Dbc_File.h"
+
+#include "lang/Lang_Table.h"
+#include "platform/Safe_File.h"
+
+#include <QStringDecoder>
+#include <QSet>
+#include <cmath>
+
+namespace {
+
+enum class Tok { End, Ident, Number, String, Punct };
+
+struct Token {
+    Tok Kind = Tok::End;
+    QString Text;      // identifier, number as written, string without quotes and escapes, punctuation
+    int Line = 0;
+    int Column = 0;
+    bool Line_Start = false;  // the first token on its line
+};
+
+// Splits the text into tokens, keeping where each stands.
+class Lexer {
+public:
+    Lexer(const QString &text, const QString &file) : s_(text), file_(file) {}
+
+    Token Next()
+    {
+        bool line_start = at_line_start_;
+        for (;;) {
+            if (i_ >= s_.size()) return Token{Tok::End, QString(), line_, Column(), true};
+            const QChar c = s_[i_];
+            if (c == u'\n') {
+                Advance();
+                line_start = true;
+            } else if (c == u'\r' || c == u' ' || c == u'\t' || c == u'\f' || c == u'\v') {
+                Advance();
+            } else if (c == u'/' && i_ + 1 < s_.size() && s_[i_ + 1] == u'/') {
+                // Some tools leave a comment line in their output.
+                while (i_ < s_.size() && s_[i_] != u'\n') Advance();
+            } else {
+                break;
+            }
+        }
+        at_line_start_ = false;
+        Token t;
+        t.Line = line_;
+        t.Column = Column();
+        t.Line_Start = line_start;
+        const QChar c = s_[i_];
+        if (c.isLetter() || c == u'_') {
+            t.Kind = Tok::Ident;
+            const qsizetype from = i_;
+            while (i_ < s_.size() && (s_[i_].isLetterOrNumber() || s_[i_] == u'_')) Advance();
+            t.Text = s_.mid(from, i_ - from);
+        } else if (c.isDigit() || ((c == u'-' || c == u'+' || c == u'.') && i_ + 1 < s_.size() &&
+                                   (s_[i_ + 1].isDigit() || (s_[i_ + 1] == u'.' && c != u'.')))) {
+            t.Kind = Tok::Number;
+            const qsizetype from = i_;
+            Advance();
+            while (i_ < s_.size()) {
+                const QChar d = s_[i_];
+                if (d.isLetterOrNumber() || d == u'.') {
+                    Advance();
+                } else if ((d == u'+' || d == u'-') && (s_[i_ - 1] == u'e' || s_[i_ - 1] == u'E') &&
+                           !s_.mid(from, i_ - from).startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
+                    Advance();
+                } else {
+                    break;
+                }
+            }
+            t.Text = s_.mid(from, i_ - from);
+        } else if (c == u'"') {
+            t.Kind = Tok::String;
+            Advance();
+            QString text;
+            for (;;) {
+                if (i_ >= s_.size()) throw Dbc_Error(file_, t.Line, t.Column, QStringLiteral("a text in quotes is not closed"));
+                const QChar d = s_[i_];
+                if (d == u'\\' && i_ + 1 < s_.size() && (s_[i_ + 1] == u'"' || s_[i_ + 1] == u'\\')) {
+                    text += s_[i_ + 1];
+                    Advance();
+                    Advance();
+                } else if (d == u'"') {
+                    Advance();
+                    break;
+                } else {
+                    if (d != u'\r') text += d;  // a CR LF inside a comment is one line end
+                    Advance();
+                }
+            }
+            t.Text = text;
+        } else {
+            t.Kind = Tok::Punct;
+            t.Text = c;
+            Advance();
+        }
+        return t;
+    }
+
+private:
+    void Advance()
+    {
+        if (s_[i_] == u'\n') {
+            ++line_;
+            line_from_ = i_ + 1;
+            at_line_start_ = true;
+        }
+        ++i_;
+    }
+    int Column() const { return int(i_ - line_from_) + 1; }
+
+    const QString &s_;
+    const QString &file_;
+    qsizetype i_ = 0;
+    qsizetype line_from_ = 0;
+    int line_ = 1;
+    bool at_line_start_ = true;
+};
+
+// The statements a database may hold. A statement begins with one of these at the start of a
+// line; the reader skips those it does not use up to their end.
+const QSet<QString> &Keywords()
+{
+    static const QSet<QString> set{
+        "VERSION", "NS_", "BS_", "BU_", "BO_", "SG_", "EV_", "CM_", "BA_DEF_", "BA_DEF_DEF_", "BA_",
+        "VAL_", "VAL_TABLE_", "BO_TX_BU_", "SIG_VALTYPE_", "SIG_GROUP_", "SG_MUL_VAL_", "BA_DEF_REL_",
+        "BA_DEF_DEF_REL_", "BA_REL_", "BA_SGTYPE_", "BA_DEF_SGTYPE_", "SGTYPE_", "SGTYPE_VAL_",
+        "SIG_TYPE_REF_", "ENVVAR_DATA_", "EV_DATA_", "CAT_DEF_", "CAT_", "FILTER", "SIGTYPE_VALTYPE_",
+        "NS_DESC_", "BU_SG_REL_", "BU_EV_REL_", "BU_BO_REL_"};
+    return set;
+}
+
+// A word that begins a statement: one the reader knows, or one that looks like one (upper-case
+// letters, digits and underscores), which newer tools may add and which is read past.
+bool Is_Statement_Word(const QString &word)
+{
+    if (Keywords().contains(word)) return true;
+    if (word.isEmpty() || !word[0].isUpper()) return false;
+    for (const QChar c : word)
+        if (!(c.isUpper() || c.isDigit() || c == u'_') || c.unicode() > 127) return false;
+    return word.contains(u'_');
+}
+
+class Parser {
+public:
+    Parser(const QString &text, const QString &file) : lex_(text, file), file_(file) { Take(); }
+
+    Dbc_Database Run()
+    {
+        while (tok_.Kind != Tok::End) {
+            if (tok_.Kind != Tok::Ident || !Is_Statement_Word(tok_.Text))
+                Fail(QStringLiteral("'%1' does not begin a statement").arg(tok_.Text));
+            const QString kw = Take().Text;
+            if (kw == u"VERSION") {
+                db_.Version = Expect_String();
+            } else if (kw == u"NS_") {
+                Expect_Punct(':');
+                // The list of new symbols: indented names, one a line.
+                while (tok_.Kind == Tok::Ident && !(tok_.Line_Start && tok_.Column == 1)) Take();
+            } else if (kw == u"BS_") {
+                Expect_Punct(':');
+                Skip_Rest_Of_Line();
+            } else if (kw == u"BU_") {
+                Expect_Punct(':');
+                while (tok_.Kind == Tok::Ident && !tok_.Line_Start) db_.Nodes << Take().Text;
+            } else if (kw == u"BO_") {
+                Read_Message();
+            } else if (kw == u"SG_") {
+                Read_Signal();
+            } else if (kw == u"CM_") {
+                Read_Comment();
+            } else if (kw == u"BA_DEF_") {
+                Read_Attribute_Def();
+            } else if (kw == u"BA_DEF_DEF_") {
+                Read_Attribute_Default();
+            } else if (kw == u"BA_") {
+                Read_Attribute();
+            } else if (kw == u"VAL_") {
+                Read_Values();
+            } else {
+                Skip_Statement();
+            }
+        }
+        Apply_Cycle_Times();
+        return db_;
+    }
+
+private:
+    [[noreturn]] void Fail(const QString &reason, const Token *at = nullptr) const
+    {
+        const Token &t = at ? *at : tok_;
+        throw Dbc_Error(file_, t.Line, t.Column,
+                        t.Kind == Tok::End ? reason + QStringLiteral(" (the file ends here)") : reason);
+    }
+
+    Token Take()
+    {
+        Token t = tok_;
+        tok_ = lex_.Next();
+        return t;
+    }
+
+    bool Is_Punct(char c) const { return tok_.Kind == Tok::Punct && tok_.Text == QLatin1Char(c); }
+    void Expect_Punct(char c)
+    {
+        if (!Is_Punct(c)) Fail(QStringLiteral("'%1' expected").arg(QLatin1Char(c)));
+        Take();
+    }
+    QString Expect_Ident(const char *what)
+    {
+        if (tok_.Kind != Tok::Ident) Fail(QStringLiteral("%1 expected").arg(QLatin1String(what)));
+        return Take().Text;
+    }
+    QString Expect_String()
+    {
+        if (tok_.Kind != Tok::String) Fail(QStringLiteral("a text in quotes expected"));
+        return Take().Text;
+    }
+    double Expect_Number(const char *what)
+    {
+        if (tok_.Kind != Tok::Number) Fail(QStringLiteral("%1 expected").arg(QLatin1String(what)));
+        bool ok = false;
+        const double v = tok_.Text.toDouble(&ok);
+        if (!ok || !std::isfinite(v)) Fail(QStringLiteral("'%1' is not a number").arg(tok_.Text));
+        Take();
+        return v;
+    }
+    int64_t Expect_Integer(const char *what, int64_t low, int64_t high)
+    {
+        if (tok_.Kind != Tok::Number) Fail(QStringLiteral("%1 expected").arg(QLatin1String(what)));
+        bool ok = false;
+        const qlonglong v = tok_.Text.toLongLong(&ok);
+        if (!ok) Fail(QStringLiteral("'%1' is not a whole number").arg(tok_.Text));
+        if (v < low || v > high)
+            Fail(QStringLiteral("%1 %2 lies outside %3..%4").arg(QLatin1String(what), tok_.Text).arg(low).arg(high));
+        Take();
+        return v;
+    }
+    void Expect_Semicolon() { Expect_Punct(';'); }
+
+    void Skip_Rest_Of_Line()
+    {
+        while (tok_.Kind != Tok::End && !tok_.Line_Start) Take();
+    }
+    // A statement the configurator has no use for: up to its semicolon, or up to the next
+    // statement for those written without one.
+    void Skip_Statement()
+    {
+        while (tok_.Kind != Tok::End) {
+            if (tok_.Line_Start && tok_.Kind == Tok::Ident && Is_Statement_Word(tok_.Text)) return;
+            const Token t = Take();
+            if (t.Kind == Tok::Punct && t.Text == u";") return;
+        }
+    }
+
+    Dbc_Message *Message_By_Id(int64_t id, const Token &at)
+    {
+        // Large databases name thousands of messages in comments and attributes: look them up.
+        const auto it = by_id_.constFind(uint32_t(id));
+        if (it != by_id_.constEnd()) return &db_.Messages[*it];
+        Fail(QStringLiteral("no message has the identifier %1").arg(id), &at);
+    }
+    Dbc_Signal *Signal_By_Name(Dbc_Message &m, const QString &name, const Token &at)
+    {
+        for (Dbc_Signal &s : m.Signals)
+            if (s.Name == name) return &s;
+        Fail(QStringLiteral("message %1 has no signal %2").arg(m.Name, name), &at);
+    }
+
+    void Read_Message()
+    {
+        Dbc_Message m;
+        m.Line = tok_.Line;
+        const Token id_at = tok_;
+        m.Raw_Id = uint32_t(Expect_Integer("a message identifier", 0, 0xFFFFFFFFLL));
+        m.Name = Expect_Ident("a message name");
+        Expect_Punct(':');
+        m.Length = int(Expect_Integer("a message length", 0, 64));
+        m.Sender = Expect_Ident("a sending node");
+        if (by_id_.contains(m.Raw_Id))
+            Fail(QStringLiteral("the identifier %1 is given twice").arg(m.Raw_Id), &id_at);
+        by_id_.insert(m.Raw_Id, int(db_.Messages.size()));
+        db_.Messages.append(m);
+    }
+
+    void Read_Signal()
+    {
+        const Token at = tok_;
+        if (db_.Messages.isEmpty()) Fail(QStringLiteral("a signal before any message"), &at);
+        Dbc_Signal s;
+        s.Line = tok_.Line;
+        s.Name = Expect_Ident("a signal name");
+        if (tok_.Kind == Tok::Ident) {
+            // M: the multiplexer; mN: present while the multiplexer holds N; mNM: both.
+            const Token mux = Take();
+            QString text = mux.Text;
+            if (text == u"M") {
+                s.Is_Multiplexer = true;
+            } else if (text.startsWith(u'm') && text.size() > 1) {
+                if (text.endsWith(u'M')) {
+                    s.Is_Multiplexer = true;
+                    text.chop(1);
+                }
+                bool ok = false;
+                s.Mux_Value = text.mid(1).toLongLong(&ok);
+                if (!ok) Fail(QStringLiteral("'%1' is no multiplexer mark").arg(mux.Text), &mux);
+            } else {
+                Fail(QStringLiteral("'%1' is no multiplexer mark").arg(mux.Text), &mux);
+            }
+        }
+        Expect_Punct(':');
+        s.Start_Bit = int(Expect_Integer("a start bit", 0, 511));
+        Expect_Punct('|');
+        s.Length = int(Expect_Integer("a signal length", 1, 512));
+        Expect_Punct('@');
+        const int64_t o = Expect_Integer("a byte order (0 or 1)", 0, 1);
+        s.Little_Endian = o == 1;
+        if (Is_Punct('+') || Is_Punct('-')) {
+            s.Is_Signed = Take().Text == u"-";
+        } else {
+            Fail(QStringLiteral("'+' or '-' expected"));
+        }
+        Expect_Punct('(');
+        s.Factor = Expect_Number("a factor");
+        Expect_Punct(',');
+        s.Offset = Expect_Number("an offset");
+        Expect_Punct(')');
+        Expect_Punct('[');
+        s.Minimum = Expect_Number("a minimum");
+        Expect_Punct('|');
+        s.Maximum = Expect_Number("a maximum");
+        Expect_Punct(']');
+        s.Unit = Expect_String();
+        while (tok_.Kind == Tok::Ident && !tok_.Line_Start) {
+            s.Receivers << Take().Text;
+            if (Is_Punct(',') && !tok_.Line_Start) Take();
+        }
+        Dbc_Message &m = db_.Messages.last();
+        // A signal must lie inside its message. A message of no bytes holds signals that belong to
+        // no frame (some tools keep unplaced signals so); those are kept as they are.
+        if (m.Length > 0 && Last_Bit(s) >= m.Length * 8)
+            Fail(QStringLiteral("signal %1 lies outside the %2 bytes of message %3").arg(s.Name).arg(m.Length).arg(m.Name), &at);
+        m.Signals.append(s);
+    }
+    // The last bit a signal takes, counting the message's bits one after another from the first
+    // byte. A little-endian signal starts at its least significant bit and runs upwards; a
+    // big-endian one starts at its most significant bit (bit 7 of a byte is its first) and runs
+    // on into the next bytes.
+    static int Last_Bit(const Dbc_Signal &s)
+    {
+        if (s.Little_Endian) return s.Start_Bit + s.Length - 1;
+        return (s.Start_Bit / 8) * 8 + (7 - s.Start_Bit % 8) + s.Length - 1;
+    }
+
+    void Read_Comment()
+    {
+        if (tok_.Kind == Tok::String) {
+            db_.Comment = Take().Text;
+        } else {
+            const Token kind = tok_;
+            const QString object = Expect_Ident("BU_, BO_, SG_, EV_ or a text in quotes");
+            if (object == u"BO_") {
+                const Token at = tok_;
+                const int64_t id = Expect_Integer("a message identifier", 0, 0xFFFFFFFFLL);
+                Dbc_Message *m = Message_By_Id(id, at);
+                m->Comment = Expect_String();
+            } else if (object == u"SG_") {
+                const Token at = tok_;
+                const int64_t id = Expect_Integer("a message identifier", 0, 0xFFFFFFFFLL);
+                Dbc_Message *m = Message_By_Id(id, at);
+                const Token name_at = tok_;
+                const QString name = Expect_Ident("a signal name");
+                Signal_By_Name(*m, name, name_at)->Comment = Expect_String();
+            } else if (object == u"BU_" || object == u"EV_") {
+                Expect_Ident("a name");
+                Expect_String();
+            } else {
+                Fail(QStringLiteral("BU_, BO_, SG_, EV_ or a text in quotes expected"), &kind);
+            }
+        }
+        Expect_Semicolon();
+    }
+
+    void Read_Attribute_Def()
+    {
+        Dbc_Attribute_Def def;
+        if (tok_.Kind == Tok::Ident) {
+            def.Object = Take().Text;
+            if (def.Object != u"BU_" && def.Object != u"BO_" && def.Object != u"SG_" && def.Object != u"EV_")
+                Fail(QStringLiteral("BU_, BO_, SG_ or EV_ expected"));
+        }
+        def.Name = Expect_String();
+        const Token type_at = tok_;
+        def.Type = Expect_Ident("an attribute type");
+        if (def.Type == u"INT" || def.Type == u"HEX" || def.Type == u"FLOAT") {
+            def.Minimum = Expect_Number("a minimum");
+            def.Maximum = Expect_Number("a maximum");
+        } else if (def.Type == u"ENUM") {
+            if (tok_.Kind == Tok::String) {
+                def.Enum_Values << Take().Text;
+                while (Is_Punct(',')) {
+                    Take();
+                    def.Enum_Values << Expect_String();
+                }
+            }
+        } else if (def.Type != u"STRING") {
+            Fail(QStringLiteral("unknown attribute type '%1'").arg(def.Type), &type_at);
+        }
+        Expect_Semicolon();
+        db_.Attribute_Defs.append(def);
+    }
+
+    QString Value_Text()
+    {
+        if (tok_.Kind == Tok::String || tok_.Kind == Tok::Number) return Take().Text;
+        Fail(QStringLiteral("a value expected"));
+    }
+
+    void Read_Attribute_Default()
+    {
+        const Token at = tok_;
+        const QString name = Expect_String();
+        const QString value = Value_Text();
+        Expect_Semicolon();
+        for (Dbc_Attribute_Def &def : db_.Attribute_Defs)
+            if (def.Name == name) {
+                def.Default = value;
+                return;
+            }
+        Fail(QStringLiteral("attribute \"%1\" is not defined").arg(name), &at);
+    }
+
+    void Read_Attribute()
+    {
+        const QString name = Expect_String();
+        if (tok_.Kind == Tok::Ident) {
+            const Token kind = tok_;
+            const QString object = Take().Text;
+            if (object == u"BO_") {
+                const Token at = tok_;
+                Dbc_Message *m = Message_By_Id(Expect_Integer("a message identifier", 0, 0xFFFFFFFFLL), at);
+                m->Attributes.insert(name, Value_Text());
+            } else if (object == u"SG_") {
+                const Token at = tok_;
+                Dbc_Message *m = Message_By_Id(Expect_Integer("a message identifier", 0, 0xFFFFFFFFLL), at);
+                const Token name_at = tok_;
+                Signal_By_Name(*m, Expect_Ident("a signal name"), name_at);
+                Value_Text();
+            } else if (object == u"BU_" || object == u"EV_") {
+                Expect_Ident("a name");
+                Value_Text();
+            } else {
+                Fail(QStringLiteral("BU_, BO_, SG_ or EV_ expected"), &kind);
+            }
+        } else {
+            Value_Text();
+        }
+        Expect_Semicolon();
+    }
+
+    void Read_Values()
+    {
+        if (tok_.Kind != Tok::Number) {
+            // The values of an environment variable.
+            Skip_Statement();
+            return;
+        }
+        const Token at = tok_;
+        Dbc_Message *m = Message_By_Id(Expect_Integer("a message identifier", 0, 0xFFFFFFFFLL), at);
+        const Token name_at = tok_;
+        Dbc_Signal *s = Signal_By_Name(*m, Expect_Ident("a signal name"), name_at);
+        QList<std::pair<int64_t, QString>> values;
+        while (tok_.Kind == Tok::Number) {
+            const Token v = tok_;
+            const double value = Expect_Number("a value");
+            if (value != std::floor(value)) Fail(QStringLiteral("'%1' is not a whole number").arg(v.Text), &v);
+            values.append({int64_t(value), Expect_String()});
+        }
+        Expect_Semicolon();
+        s->Values = values;
+    }
+
+    void Apply_Cycle_Times()
+    {
+        const QString name = QStringLiteral("GenMsgCycleTime");
+        QString fallback;
+        for (const Dbc_Attribute_Def &def : db_.Attribute_Defs)
+            if (def.Name == name && def.Default) fallback = *def.Default;
+        for (Dbc_Message &m : db_.Messages) {
+            const double v = m.Attributes.value(name, fallback).toDouble();
+            m.Cycle_Time = v > 0 && v <= 100000000 ? int(v) : 0;
+        }
+    }
+
+    Lexer lex_;
+    QString file_;
+    Token tok_;
+    Dbc_Database db_;
+    QHash<uint32_t, int> by_id_;  // message identifier -> its place in db_.Messages
+};
+
+}  // namespace
+
+QString Dbc_Message::Not_Importable_Reason() const
+{
+    if (Length > 8) return QStringLiteral("%1 data bytes: a CAN FD frame, the converter carries at most 8").arg(Length);
+    if (Length < 1) return QStringLiteral("no data bytes");
+    if (!Extended() && Identifier() > 0x7FF) return QStringLiteral("an 11-bit identifier above 0x7FF");
+    if (Extended() && Identifier() > 0x1FFFFFFF) return QStringLiteral("no CAN identifier");
+    return QString();
+}
+
+const Dbc_Message *Dbc_Database::Find(const QString &name) const
+{
+    for (const Dbc_Message &m : Messages)
+        if (m.Name == name) return &m;
+    return nullptr;
+}
+
+Dbc_Error::Dbc_Error(QString file, int line, int column, QString reason)
+    : std::runtime_error(reason.toStdString()), File(std::move(file)), Line(line), Column(column), Reason(std::move(reason))
+{
+}
+
+QString Dbc_Error::Text() const
+{
+    QString place = Line > 0 ? QStringLiteral("line %1, column %2: ").arg(Line).arg(Column) : QString();
+    return (File.isEmpty() ? QString() : File + QStringLiteral(": ")) + place + Reason;
+}
+
+Dbc_Database Parse_Dbc(const QString &text, const QString &file)
+{
+    return Parser(text, file).Run();
+}
+
+QString Decode_Dbc_Bytes(const QByteArray &bytes)
+{
+    // A file without a byte-order mark that is valid UTF-8 all through is taken as UTF-8: newer
+    // tools write that, and Windows-1252 text with accents is never valid UTF-8 in practice.
+    if (!bytes.startsWith("\xEF\xBB\xBF") && !bytes.startsWith("\xFF\xFE") && !bytes.startsWith("\xFE\xFF")) {
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        const QString text = utf8(bytes);
+        if (!utf8.hasError()) return text;
+    }
+    return Decode_Language_Bytes(bytes);
+}
+
+Dbc_Database Read_Dbc_File(const QString &path)
+{
+    QByteArray bytes;
+    try {
+        bytes = Read_Regular_File(path, Text_File_Limit * 4);
+    } catch (const File_Access_Error &e) {
+        throw Dbc_Error(path, 0, 0, e.Reason);
+    }
+    return Parse_Dbc(Decode_Dbc_Bytes(bytes), path);
+}

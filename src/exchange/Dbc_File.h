@@ -1,0 +1,97 @@
+#pragma once
+// The CAN database text format (.dbc), as far as the configurator needs it: the messages with
+// their signals, comments, attributes (the cycle time above all) and value tables. Everything
+// else a database may hold (environment variables, signal groups, relations) is read past.
+// The reader is strict about what it takes: a statement it knows but cannot read stops it with
+// the line and column of the fault, so an import never rests on a half-understood file.
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+
+// Bit 31 of a message identifier marks a 29-bit (extended) identifier.
+constexpr uint32_t Dbc_Extended_Flag = 0x80000000u;
+
+struct Dbc_Signal {
+    QString Name;
+    // Multiplexing: the multiplexer switch itself, or a signal present only while the switch
+    // holds Mux_Value.
+    bool Is_Multiplexer = false;
+    std::optional<int64_t> Mux_Value;
+    int Start_Bit = 0;
+    int Length = 0;
+    bool Little_Endian = true;  // @1 (Intel); @0 is big-endian (Motorola)
+    bool Is_Signed = false;
+    double Factor = 1;
+    double Offset = 0;
+    double Minimum = 0;
+    double Maximum = 0;
+    QString Unit;
+    QStringList Receivers;
+    QString Comment;
+    QList<std::pair<int64_t, QString>> Values;  // VAL_ table, in file order
+    int Line = 0;
+};
+
+struct Dbc_Message {
+    uint32_t Raw_Id = 0;  // as written, bit 31 included
+    QString Name;
+    int Length = 0;       // data bytes
+    QString Sender;
+    QList<Dbc_Signal> Signals;
+    QString Comment;
+    QHash<QString, QString> Attributes;  // BA_ values given for this message, as written
+    int Cycle_Time = 0;                  // GenMsgCycleTime (its default where not given); 0: none
+    int Line = 0;
+
+    bool Extended() const { return Raw_Id & Dbc_Extended_Flag; }
+    uint32_t Identifier() const { return Raw_Id & ~Dbc_Extended_Flag; }
+    // A frame of the converter carries at most 8 bytes: longer (CAN FD) messages are read and
+    // listed, never imported.
+    bool Importable() const { return Not_Importable_Reason().isEmpty(); }
+    // Why a message cannot be imported, empty when it can.
+    QString Not_Importable_Reason() const;
+};
+
+struct Dbc_Attribute_Def {
+    QString Object;  // "" (the database), "BU_", "BO_", "SG_" or "EV_"
+    QString Name;
+    QString Type;    // INT, HEX, FLOAT, STRING or ENUM
+    double Minimum = 0;
+    double Maximum = 0;
+    QStringList Enum_Values;
+    std::optional<QString> Default;  // BA_DEF_DEF_
+};
+
+struct Dbc_Database {
+    QString Version;
+    QStringList Nodes;  // BU_
+    QList<Dbc_Message> Messages;
+    QString Comment;    // CM_ without an object
+    QList<Dbc_Attribute_Def> Attribute_Defs;
+
+    const Dbc_Message *Find(const QString &name) const;
+};
+
+// A fault in a database: where (line and column, counting from 1) and what.
+class Dbc_Error : public std::runtime_error {
+public:
+    Dbc_Error(QString file, int line, int column, QString reason);
+    QString File;
+    int Line = 0;
+    int Column = 0;
+    QString Reason;
+    // "<file>: line L, column C: <reason>" (without a file: "line L, column C: <reason>").
+    QString Text() const;
+};
+
+// Reads a database from its text. CR LF and LF line ends are both taken.
+Dbc_Database Parse_Dbc(const QString &text, const QString &file = QString());
+// Decodes a database file's bytes: with a byte-order mark as it says, otherwise Windows-1252,
+// the code page CAN tools write these files in.
+QString Decode_Dbc_Bytes(const QByteArray &bytes);
+// Reads the file at path; throws Dbc_Error naming it (also when it cannot be read).
+Dbc_Database Read_Dbc_File(const QString &path);

@@ -1,0 +1,80 @@
+#pragma once
+// What a CAN database gives a configuration: chosen messages become rows of a frame list, their
+// signals registers of the mapping list. Plain functions over the editors' own data, so that the
+// editors and qcx3310-cli fill their lists alike and every rule of the editors holds for what
+// an import adds.
+#include "config/Config_Model.h"
+#include "editing/Frame_List.h"
+#include "exchange/Dbc_File.h"
+
+#include <QList>
+#include <QString>
+
+// Something an import left out, and why. Line is the line of the database (or of the sheet)
+// that holds it, 0 where there is none.
+struct Import_Note {
+    QString Name;
+    int Line = 0;
+    QString Reason;
+    bool operator==(const Import_Note &) const = default;
+};
+
+// The receive time-out of an imported frame is its cycle time times this, unless told otherwise.
+constexpr int Default_Timeout_Factor = 3;
+
+struct Frame_Import {
+    Frame_Grid Grid;          // the grid with the new rows
+    QStringList Added;        // the names of the messages taken, in grid order
+    QList<int> Added_Rows;    // their grid rows (1..250)
+    QList<Import_Note> Skipped;
+};
+
+// The frame row a message gives: Cob-ID in hexadecimal ("0x181", "0x18FF0001"), Dimension its
+// length, Type by its identifier's format, Mnemonic its name. Transmit: sent on the timer every
+// cycle time when it has one, otherwise when its data changes. Receive: the time-out is the cycle time times
+// timeout_factor, 0 without a cycle time.
+Frame_Row Dbc_Frame_Row(const Dbc_Message &message, Direction direction, int timeout_factor = Default_Timeout_Factor);
+
+// Puts the messages into the empty rows of grid, from the first empty one down. A message that
+// cannot be a frame of the converter, whose identifier and type the grid (or an earlier message)
+// already holds, whose time-out would be too long, or for which no row is left, is skipped with
+// its reason.
+Frame_Import Import_Dbc_Frames(const Frame_Grid &grid, Direction direction, const QList<Dbc_Message> &messages,
+                               int timeout_factor = Default_Timeout_Factor);
+
+// The data bytes (numbered from 1, as the mapping editors number them) that a signal of a byte
+// order and size fills, one register a pair: {high, low}, high word first. None for a signal
+// that does not fill whole bytes or is not 8, 16 or 32 bits long; why is then set.
+QList<std::pair<int32_t, int32_t>> Signal_Registers(const Dbc_Signal &signal, QString *why = nullptr);
+
+// A register an import made, for the report (and the register map).
+struct Imported_Register {
+    QString Message;
+    QString Signal;
+    int Frame = -1;          // its frame's number in the direction's list
+    int32_t Register = 0;
+    int Part = 0;            // 0: the whole signal or its high word; 1: a 32-bit signal's low word
+    int Parts = 1;           // 2 for a 32-bit signal
+    int32_t HiPart = 0;
+    int32_t LoPart = 0;
+    QString Unit;
+    double Factor = 1;
+    double Offset = 0;
+};
+
+struct Signal_Import {
+    QList<TCAN_Frame> Frames;  // the mapping list with the new registers
+    QList<Imported_Register> Taken;
+    QList<Import_Note> Skipped;
+};
+
+// Maps the signals of messages onto registers of the frames that carry them. rows are the
+// direction's frame list entries, frames the mapping list over the same rows (one per row, in
+// order). A message is found by its identifier's value and type. Register numbers start at
+// first_register and pass over those in use in this direction; a 32-bit signal takes two
+// registers or none. The device holds Max_Map_Records registers for both directions together:
+// other_direction_count are the other direction's. Multiplexed signals share their bytes with
+// others and are skipped, as is every signal that does not fill whole bytes.
+Signal_Import Import_Dbc_Signals(const QList<TCAN_Frame> &frames, const QList<Frame_Row> &rows,
+                                 const QList<Dbc_Message> &messages, int32_t first_register,
+                                 int other_direction_count);
