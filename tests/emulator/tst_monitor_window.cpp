@@ -3,6 +3,7 @@
 // register reaches the bus, a device that goes away shows as not connected, and one that comes
 // back is found again. Each test runs its own emulator on a virtual CAN bus of its own; every
 // wait ends on what it waits for or on a deadline.
+#include "widgets/Mnemonics.h"
 #include "Emulator_Fixture.h"
 #include "Run_Program.h"
 #include "Test_Support.h"
@@ -148,7 +149,7 @@ void Tst_Monitor_Window::the_step_needs_an_open_configuration()
     Message_Recorder messages;
     auto *button = f.window->findChild<QPushButton *>("Btn_Monitor");
     QVERIFY(button);
-    QCOMPARE(button->text(), QString("Monitor Device"));
+    QCOMPARE(Shown_Text(button->text()), QString("Monitor Device"));
     // Under Update Device, below the separator that closes Steps 1 to 5.
     QCOMPARE(button->geometry(), QRect(80, 354, 170, 36));
     QVERIFY(f.window->findChild<QLabel *>("L_Step_6")->isVisibleTo(f.window.get()));
@@ -165,7 +166,7 @@ void Tst_Monitor_Window::the_step_needs_an_open_configuration()
     QCOMPARE(monitor->Status_Text(), QString("The configuration maps no Modbus registers"));
     f.Switch_Language("Deutsch");
     QCOMPARE(monitor->windowTitle(), QString("Gerät beobachten"));
-    QCOMPARE(button->text(), QString("Gerät beobachten"));
+    QCOMPARE(Shown_Text(button->text()), QString("Gerät beobachten"));
     QCOMPARE(monitor->findChild<QPushButton *>("Btn_Connect")->text().remove(u'&'), QString("Verbinden"));
     QCOMPARE(monitor->Table()->horizontalHeaderItem(TFMonitor::Col_Register)->text(), QString("Register"));
 
