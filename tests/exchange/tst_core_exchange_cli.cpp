@@ -1,5 +1,6 @@
 // qcx3310-cli's import-dbc, export and import run for real on temporary configuration folders:
 // what they write is what the editors read and the build takes, and a failure changes no file.
+#include "File_Bytes.h"
 #include "config/Config_Check.h"
 #include "config/Project_Files.h"
 #include "config/Project_Paths.h"
@@ -31,19 +32,6 @@ private slots:
 namespace {
 
 const QString Vehicle = QStringLiteral(QCX_TEST_DATA_DIR "/dbc/vehicle.dbc");
-
-QByteArray Read(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void Write(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
-    f.write(bytes);
-}
 
 QStringList Config_Files(const QString &dir)
 {

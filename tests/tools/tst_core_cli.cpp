@@ -1,5 +1,6 @@
 // qcx3310-cli run for real: compile gives the images of "Update Device", inspect lists them,
 // and every error leaves the bank files as they were, with a message and the right exit status.
+#include "File_Bytes.h"
 #include "config/Image_Builder.h"
 #include "Run_Program.h"
 #include "test_config.h"
@@ -38,19 +39,6 @@ QString Fixture_Copy(const QTemporaryDir &dir, const QString &name = QStringLite
     const QDir from(QStringLiteral(QCX_TEST_DATA_DIR "/images/") + name);
     for (const QString &f : from.entryList(QDir::Files)) QFile::copy(from.filePath(f), to + '/' + f);
     return to;
-}
-
-QByteArray Read(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void Write(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
-    f.write(bytes);
 }
 
 }  // namespace
