@@ -2,6 +2,7 @@
 // and column title must be at least as wide as its text needs, so no translation is cut off.
 #include "Test_Support.h"
 #include "Test_Workspace.h"
+#include "Text_Fit.h"
 #include "app/TFVariroduvieFirmWare.h"
 #include "dialogs/TFAbout.h"
 #include "dialogs/TFBootTCP.h"
@@ -32,77 +33,6 @@
 #include <QtTest>
 
 namespace {
-
-QString Describe(const QWidget *w, const QString &text)
-{
-    const QString name = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
-    return name + QStringLiteral(" \"") + text + u'"';
-}
-
-// What each control shows and how wide (or, wrapped, how high) it must be for that.
-void Check_Control(QWidget *w, QStringList &cut)
-{
-    auto report = [&](const QString &text, int need, int have) {
-        cut.append(QStringLiteral("%1 needs %2 px, has %3").arg(Describe(w, text)).arg(need).arg(have));
-    };
-    if (auto *label = qobject_cast<QLabel *>(w)) {
-        if (label->text().isEmpty() || !label->pixmap().isNull()) return;
-        if (label->wordWrap()) {
-            const int need = label->heightForWidth(label->width());
-            if (need > label->height()) report(label->text(), need, label->height());
-            return;
-        }
-        const int need = label->minimumSizeHint().width();
-        if (need > label->width()) report(label->text(), need, label->width());
-        return;
-    }
-    if (auto *box = qobject_cast<QGroupBox *>(w)) {
-        if (box->title().isEmpty()) return;
-        const int need = box->fontMetrics().horizontalAdvance(Shown_Text(box->title())) + 16;
-        if (need > box->width()) report(box->title(), need, box->width());
-        return;
-    }
-    if (qobject_cast<QCheckBox *>(w) || qobject_cast<QRadioButton *>(w)) {
-        auto *button = static_cast<QAbstractButton *>(w);
-        if (button->text().isEmpty()) return;
-        const int need = button->sizeHint().width();
-        if (need > button->width()) report(button->text(), need, button->width());
-        return;
-    }
-    if (auto *button = qobject_cast<QPushButton *>(w)) {
-        if (button->text().isEmpty()) return;
-        // The text and the style's margins, as QPushButton's own size hint counts them; the hint
-        // itself adds a minimum width that says nothing about the text.
-        const QStyle *style = button->style();
-        int need = button->fontMetrics().horizontalAdvance(Shown_Text(button->text())) +
-                   style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
-                   2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
-        if (!button->icon().isNull()) need += button->iconSize().width() + 4;
-        if (need > button->width()) report(button->text(), need, button->width());
-        return;
-    }
-    if (auto *header = qobject_cast<QHeaderView *>(w)) {
-        if (header->orientation() != Qt::Horizontal || !header->model()) return;
-        const int margin = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
-        for (int i = 0; i < header->count(); ++i) {
-            if (header->isSectionHidden(i)) continue;
-            const QString text = header->model()->headerData(i, Qt::Horizontal).toString();
-            const int need = header->fontMetrics().horizontalAdvance(text) + margin;
-            if (need > header->sectionSize(i)) report(text, need, header->sectionSize(i));
-        }
-    }
-}
-
-// The controls the user can see in window now.
-QStringList Cut_Texts(QWidget *window)
-{
-    QStringList cut;
-    for (QWidget *w : window->findChildren<QWidget *>()) {
-        if (!w->isVisibleTo(window)) continue;
-        Check_Control(w, cut);
-    }
-    return cut;
-}
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 // (opening from the main window, unreadable file, failed save, Cancel, language) is in
 // tst_editor_contract.
 #include "Test_Support.h"
+#include "Text_Fit.h"
 #include "test_config.h"
 
 #include "config/Project_Files.h"
@@ -136,33 +137,6 @@ QString Focus_Name()
 {
     const QWidget *focus = QApplication::focusWidget();
     return focus ? focus->objectName() : QString("(none)");
-}
-
-// Every label, button and check box of the dialog whose text does not fit the room it has,
-// as "name: needs x, has y".
-QStringList Cut_Texts(QWidget *dialog)
-{
-    QStringList cut;
-    auto check = [&cut](const QWidget *w, int needs, int has, const char *what) {
-        if (needs > has) cut << QStringLiteral("%1: needs %2 %3, has %4").arg(w->objectName(), what).arg(needs).arg(has);
-    };
-    for (QWidget *w : dialog->findChildren<QWidget *>()) {
-        if (!w->isVisibleTo(dialog)) continue;
-        if (auto *l = qobject_cast<QLabel *>(w); l && !l->text().isEmpty()) {
-            if (l->wordWrap()) {
-                check(l, l->heightForWidth(l->width()), l->height(), "height");
-                continue;
-            }
-            const int margins = l->width() - l->contentsRect().width() + 2 * l->margin();
-            check(l, l->fontMetrics().horizontalAdvance(Shown_Text(l->text())) + margins, l->width(), "width");
-            check(l, l->sizeHint().width(), l->width(), "width");
-            check(l, l->sizeHint().height(), l->height(), "height");
-        } else if (auto *b = qobject_cast<QAbstractButton *>(w)) {
-            check(b, b->sizeHint().width(), b->width(), "width");
-            check(b, b->sizeHint().height(), b->height(), "height");
-        }
-    }
-    return cut;
 }
 
 // Where every named control of the dialog stands.

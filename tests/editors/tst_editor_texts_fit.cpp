@@ -3,6 +3,7 @@
 // in English the dialogs keep the places and sizes they were drawn with.
 #include "Test_Support.h"
 #include "Test_Workspace.h"
+#include "Text_Fit.h"
 #include "dialogs/TFFrame_List.h"
 #include "dialogs/TFNew_Project.h"
 #include "dialogs/TFParGen.h"
@@ -17,39 +18,6 @@
 #include <QtTest>
 
 namespace {
-
-// Every text of the dialog that its control shows only in part, as "name: text".
-QStringList Cut_Texts(QWidget *dialog)
-{
-    QStringList cut;
-    auto report = [&cut](const QWidget *w, const QString &text) { cut << w->objectName() + ": " + text; };
-    for (QWidget *w : dialog->findChildren<QWidget *>()) {
-        if (!w->isVisibleTo(dialog)) continue;
-        // A control that reaches past its parent is cut by it.
-        if (qobject_cast<QLabel *>(w) || qobject_cast<QAbstractButton *>(w)) {
-            if (!QRect(QPoint(), w->parentWidget()->size()).contains(w->geometry()))
-                report(w, QStringLiteral("beyond its parent"));
-        }
-        if (auto *l = qobject_cast<QLabel *>(w)) {
-            if (l->text().isEmpty()) continue;
-            if (l->wordWrap()) {
-                if (l->height() < l->heightForWidth(l->width())) report(w, l->text());
-            } else if (l->contentsRect().width() - 2 * l->margin() <
-                       l->fontMetrics().horizontalAdvance(Shown_Text(l->text()))) {
-                report(w, l->text());
-            }
-        } else if (auto *b = qobject_cast<QAbstractButton *>(w)) {
-            if (!b->text().isEmpty() && b->width() < b->sizeHint().width()) report(w, b->text());
-        } else if (auto *g = qobject_cast<QGroupBox *>(w)) {
-            if (g->width() < g->minimumSizeHint().width()) report(w, g->title());
-        } else if (auto *h = qobject_cast<QHeaderView *>(w); h && h->orientation() == Qt::Horizontal) {
-            for (int i = 0; i < h->count(); ++i)
-                if (h->sectionSize(i) < h->sectionSizeHint(i))
-                    report(w, h->model()->headerData(i, Qt::Horizontal).toString());
-        }
-    }
-    return cut;
-}
 
 struct Dialog_Case {
     const char *name;
