@@ -336,8 +336,8 @@ void Tst_Keyboard_Road::new_configuration_to_update_with_keys_alone()
              f.Read(road + "Define_CAN_Receive.xml").constData());
     QCOMPARE(Read_Par_Gen_File(f.Path(road + "ParGen.xml")).CAN_BAUDRATE.value_or("<missing>"),
              QString::number(bit_rate));
-    QVERIFY(!f.Read(road + "bin/bank1.bin").isEmpty());
-    QVERIFY(!f.Read(road + "bin/bank2.bin").isEmpty());
+    for (const char *image : {"bin/bank1.bin", "bin/bank2.bin"})
+        QVERIFY2(QFileInfo(f.Path(road + image)).size() > 0, image);
     QCOMPARE(f.shell.Started.size(), 1);
     QVERIFY2(f.Read("Ethernet_Update.xml").contains("127.0.0.1"), f.Read("Ethernet_Update.xml").constData());
 }

@@ -1,5 +1,6 @@
 // The device images: exact bytes for known configurations, the reading rules the build applies
 // to every value, its errors, its capacity, and the writing of the bank files.
+#include "File_Bytes.h"
 #include "config/Image_Builder.h"
 #include "config/Image_Decoder.h"
 #include "config/Project_Files.h"
@@ -34,22 +35,9 @@ using Files = QMap<QString, QByteArray>;
 
 QByteArray Hex(const char *text) { return QByteArray::fromHex(QByteArray(text).replace(' ', "")); }
 
-void Write_File(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) qFatal("cannot write %s", qPrintable(path));
-}
-
-QByteArray Read_File(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return "<missing>";
-    return f.readAll();
-}
-
 void Put_Files(const QString &dir, const Files &files)
 {
-    for (auto it = files.begin(); it != files.end(); ++it) Write_File(dir + '/' + it.key(), it.value());
+    for (auto it = files.begin(); it != files.end(); ++it) Write_All(dir + '/' + it.key(), it.value());
 }
 
 void Copy_Fixture(const QString &name, const QString &to)
@@ -149,8 +137,8 @@ void Tst_Image_Builder::known_configurations()
     // The same bytes on disk, an empty bank2.bin included; saving again changes nothing.
     image.Save_Bin_Files(Project_Paths_In(dir.path()));
     image.Save_Bin_Files(Project_Paths_In(dir.path()));
-    QCOMPARE(Read_File(dir.filePath("bin/bank1.bin")), bank1);
-    QCOMPARE(Read_File(dir.filePath("bin/bank2.bin")), bank2);
+    QCOMPARE(Read_All(dir.filePath("bin/bank1.bin")), bank1);
+    QCOMPARE(Read_All(dir.filePath("bin/bank2.bin")), bank2);
 }
 
 void Tst_Image_Builder::a_build_keeps_nothing_of_the_one_before()
@@ -164,7 +152,7 @@ void Tst_Image_Builder::a_build_keeps_nothing_of_the_one_before()
     QCOMPARE(image.Bank2_Len(), 0);
 
     // A failed build holds no images, so the earlier ones cannot be saved by mistake.
-    Write_File(empty.filePath("CAN_Receive.xml"), "<ReceiveCAN><row");
+    Write_All(empty.filePath("CAN_Receive.xml"), "<ReceiveCAN><row");
     QVERIFY_THROWS_EXCEPTION(Xml_Error, image.Compile_Bin(Project_Paths_In(empty.path())));
     QVERIFY(!image.Built());
     QVERIFY_THROWS_EXCEPTION(Xml_Error, image.Save_Bin_Files(Project_Paths_In(empty.path())));
@@ -383,16 +371,16 @@ void Tst_Image_Builder::capacity_limits()
     QTemporaryDir dir;
     QString rows;
     for (int i = 0; i < rx_frames; ++i) rows += Rx_Row(QString::number(i));
-    Write_File(dir.filePath("CAN_Receive.xml"), Rx(rows));
+    Write_All(dir.filePath("CAN_Receive.xml"), Rx(rows));
     rows.clear();
     for (int i = 0; i < tx_frames; ++i) rows += Tx_Row(QString::number(i));
-    Write_File(dir.filePath("CAN_Transmit.xml"), Tx(rows));
+    Write_All(dir.filePath("CAN_Transmit.xml"), Tx(rows));
     rows.clear();
     for (int i = 0; i < rx_maps; ++i) rows += Map_Row("0", QString::number(i));
-    Write_File(dir.filePath("Define_CAN_Receive.xml"), Rx_Maps(rows));
+    Write_All(dir.filePath("Define_CAN_Receive.xml"), Rx_Maps(rows));
     rows.clear();
     for (int i = 0; i < tx_maps; ++i) rows += Map_Row("0", QString::number(i));
-    Write_File(dir.filePath("Define_CAN_Transmit.xml"), Tx_Maps(rows));
+    Write_All(dir.filePath("Define_CAN_Transmit.xml"), Tx_Maps(rows));
 
     Configuration_Image image;
     try {
@@ -433,8 +421,8 @@ void Tst_Image_Builder::save_creates_bin_and_writes_exact_files()
     Copy_Fixture("example", project);
     const Configuration_Image image = Compile(project);
     image.Save_Bin_Files(Project_Paths_In(project));
-    QCOMPARE(Read_File(Project_Paths_In(project).Bank1), image.Bank1_Image());
-    QCOMPARE(Read_File(Project_Paths_In(project).Bank2), image.Bank2_Image());
+    QCOMPARE(Read_All(Project_Paths_In(project).Bank1), image.Bank1_Image());
+    QCOMPARE(Read_All(Project_Paths_In(project).Bank2), image.Bank2_Image());
     QCOMPARE(QDir(project + "/bin").entryList(QDir::Files | QDir::Hidden),
              (QStringList{"bank1.bin", "bank2.bin"}));
 }
@@ -447,7 +435,7 @@ void Tst_Image_Builder::save_failure_leaves_earlier_pair()
 
     // bank2.bin cannot be replaced (a folder stands in its place): bank1.bin keeps its old bytes.
     QDir().mkpath(dir.filePath("bin/bank2.bin"));
-    Write_File(dir.filePath("bin/bank1.bin"), "old");
+    Write_All(dir.filePath("bin/bank1.bin"), "old");
     try {
         image.Save_Bin_Files(Project_Paths_In(dir.path()));
         QFAIL("saved");
@@ -455,12 +443,12 @@ void Tst_Image_Builder::save_failure_leaves_earlier_pair()
         QCOMPARE(e.File, Project_Paths_In(dir.path()).Bank2);
         QVERIFY2(!e.Reason.isEmpty(), qPrintable(e.Text()));
     }
-    QCOMPARE(Read_File(dir.filePath("bin/bank1.bin")), QByteArray("old"));
+    QCOMPARE(Read_All(dir.filePath("bin/bank1.bin")), QByteArray("old"));
     QCOMPARE(QDir(dir.filePath("bin")).entryList(QDir::Files | QDir::Hidden), QStringList{"bank1.bin"});
 
     // A file where the bin folder belongs.
     QTemporaryDir other;
-    Write_File(other.filePath("bin"), "");
+    Write_All(other.filePath("bin"), "");
     QVERIFY_THROWS_EXCEPTION(Xml_Error, image.Save_Bin_Files(Project_Paths_In(other.path())));
 }
 

@@ -2,6 +2,7 @@
 // away rewrites the direction's mapping file in the same save, so that each mapping still names
 // its own frame; the mappings of deleted frames go with them; both files change together or
 // not at all.
+#include "File_Bytes.h"
 #include "config/Project_Files.h"
 #include "editing/Frame_List.h"
 #include "lang/Lang_Table.h"
@@ -13,19 +14,6 @@
 #include <QtTest>
 
 namespace {
-
-QByteArray Read_All(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void Write_All(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // Four receive frames, A to D, stored as frames 0 to 3.
 const QByteArray Frames =

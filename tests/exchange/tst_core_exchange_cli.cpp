@@ -42,7 +42,7 @@ QStringList Config_Files(const QString &dir)
 QList<QByteArray> Snapshot(const QString &dir)
 {
     QList<QByteArray> out;
-    for (const QString &f : Config_Files(dir)) out << Read(f);
+    for (const QString &f : Config_Files(dir)) out << Read_All(f);
     return out;
 }
 
@@ -129,7 +129,7 @@ void Tst_Exchange_Cli::import_dbc_refusals_change_nothing()
     const QList<QByteArray> before = Snapshot(conf);
     if (args[0] == u"BAD") {
         args[0] = dir.filePath("bad.dbc");
-        Write(args[0], "VERSION \"\"\r\n\r\nBO_ 1 A: 8 X\r\n SG_ S : 0|8@3+ (1,0) [0|1] \"\" X\r\n");
+        Write_All(args[0], "VERSION \"\"\r\n\r\nBO_ 1 A: 8 X\r\n SG_ S : 0|8@3+ (1,0) [0|1] \"\" X\r\n");
         message = "bad.dbc: line 4, column 14";
     }
     const Program_Run r = Run_Cli(QStringList{"import-dbc", conf} + args);
@@ -158,7 +158,7 @@ void Tst_Exchange_Cli::sheets_round_trip_through_the_files()
             const QString csv = dir.filePath(QStringLiteral("%1_%2.csv").arg(d, what));
             const Program_Run out = Run_Cli({"export", what, conf, "--direction", d, "-o", csv});
             QVERIFY2(out.Exit == 0, qPrintable(Describe(out)));
-            QVERIFY(Read(csv).startsWith("\xEF\xBB\xBF" "CobID,"));
+            QVERIFY(Read_All(csv).startsWith("\xEF\xBB\xBF" "CobID,"));
             // Frames first: the mappings name them.
             const Program_Run in = Run_Cli({"import", what, copy, "--direction", d, csv});
             QVERIFY2(in.Exit == 0, qPrintable(Describe(in)));
@@ -173,7 +173,7 @@ void Tst_Exchange_Cli::bad_sheet_takes_nothing_unless_asked()
     QCOMPARE(Run_Cli({"import-dbc", conf, Vehicle, "--transmit", "Motor_Daten"}).Exit, 0);
     const QList<QByteArray> before = Snapshot(conf);
     const QString csv = dir.filePath("t.csv");
-    Write(csv, "CobID;Type;Mod_Index;Byte_HiPart;Byte_LoPart;Send_on_Write\r\n"
+    Write_All(csv, "CobID;Type;Mod_Index;Byte_HiPart;Byte_LoPart;Send_on_Write\r\n"
                "0x100;CAN 2.0A 11 bits;7;1;2;1\r\n"
                "0x101;CAN 2.0A 11 bits;8;1;2;0\r\n"
                "0x100;CAN 2.0A 11 bits;9;1;9;0\r\n");
@@ -211,7 +211,7 @@ void Tst_Exchange_Cli::frames_sheet_keeps_mappings_with_their_frames()
     const QList<TCAN_Frame> before = Read_Mapping_Files(p.CAN_Receive, p.Define_CAN_Receive, Direction::Receive);
     // The sheet turns the list around and leaves Motor_Daten out.
     const QString csv = dir.filePath("r.csv");
-    Write(csv, "CobID,Dimension,Type,TimeOut,Mnemonic\n"
+    Write_All(csv, "CobID,Dimension,Type,TimeOut,Mnemonic\n"
                "1024,8,CAN 2.0A 11 bits,0,Diagnose\n"
                "0x18ff0001,8,CAN 2.0B 29 bits,300,Getriebe_Status\n");
     const Program_Run r = Run_Cli({"import", "frames", conf, "--direction", "receive", csv});
@@ -236,10 +236,10 @@ void Tst_Exchange_Cli::export_map()
         QVERIFY2(r.Out.contains("5 register(s)"), qPrintable(r.Out));
         // The date is the day of the run; compared with the same day's document.
         const Register_Map map = Read_Register_Map(Project_Paths_In(conf), "Bench", QDate::currentDate(), SW_Version_Text);
-        QCOMPARE(Read(out), QByteArray(format == QByteArray("csv") ? Register_Map_Csv(map) : Register_Map_Html(map)));
+        QCOMPARE(Read_All(out), QByteArray(format == QByteArray("csv") ? Register_Map_Csv(map) : Register_Map_Html(map)));
     }
     // The signals the database named stand beside their registers.
-    const QString csv = QString::fromUtf8(Read(dir.filePath("map.csv")));
+    const QString csv = QString::fromUtf8(Read_All(dir.filePath("map.csv")));
     QVERIFY2(csv.contains(",Byte 2,Byte 1,,Motor_Daten.Drehzahl,U/min,0.125,0\r\n"), qPrintable(csv));
     QVERIFY2(csv.contains(",Byte 6,Byte 5,,Motor_Daten.Leistung (low word),kW,0.001,0\r\n"), qPrintable(csv));
     QVERIFY2(csv.contains(QString::fromUtf8(",-,Byte 3,,Motor_Daten.Temperatur,°C,1,-40\r\n")), qPrintable(csv));

@@ -3,6 +3,7 @@
 // seed. Every input must give a result or the reader's own error (Dbc_Error; sheet faults),
 // never another exception or a crash, and a sheet's good rows must pass the editors' checks.
 // QCX_FUZZ_ROUNDS sets the number of rounds (5,000 by default).
+#include "File_Bytes.h"
 #include "editing/Frame_List.h"
 #include "editing/Mapping_List.h"
 #include "exchange/Csv_Lists.h"
@@ -57,18 +58,12 @@ QByteArray Mutate(QByteArray bytes, QRandomGenerator &random)
 
 int Rounds() { return qEnvironmentVariableIntValue("QCX_FUZZ_ROUNDS") > 0 ? qEnvironmentVariableIntValue("QCX_FUZZ_ROUNDS") : 5000; }
 
-QByteArray Read(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 }  // namespace
 
 void Tst_Exchange_Fuzz::databases()
 {
-    const QList<QByteArray> seeds{Read(QStringLiteral(QCX_TEST_DATA_DIR "/dbc/vehicle.dbc")),
-                                  Read(QStringLiteral(QCX_TEST_DATA_DIR "/dbc/no_nodes.dbc"))};
+    const QList<QByteArray> seeds{Read_All(QStringLiteral(QCX_TEST_DATA_DIR "/dbc/vehicle.dbc")),
+                                  Read_All(QStringLiteral(QCX_TEST_DATA_DIR "/dbc/no_nodes.dbc"))};
     QVERIFY(!seeds[0].isEmpty());
     QRandomGenerator random(3310);
     int read = 0;

@@ -10,19 +10,6 @@
 #include <QTest>
 #include <QToolButton>
 
-QByteArray Read_All(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void Write_All(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path + ": " + file.errorString()));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 QString Test_Data(const QString &relative) { return QStringLiteral(QCX_TEST_DATA_DIR "/") + relative; }
 
 QStringList Test_Workspace::Shipped_Languages()

@@ -3,6 +3,7 @@
 // global state, fakes for the outside world, and the main window with its dialogs. Files are
 // prepared before Start (settings, languages) or after it (configurations).
 #include "Fakes.h"
+#include "File_Bytes.h"
 #include "app/TFVariroduvieFirmWare.h"
 #include "workspace/App_State.h"
 #include "workspace/Environment.h"
@@ -12,10 +13,6 @@
 #include <QTemporaryDir>
 #include <memory>
 
-// The whole contents of a file; empty when it cannot be read.
-QByteArray Read_All(const QString &path);
-// Writes bytes as the whole file; the test fails when it cannot.
-void Write_All(const QString &path, const QByteArray &bytes);
 
 class Test_Workspace {
 public:

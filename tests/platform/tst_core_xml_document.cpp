@@ -1,26 +1,10 @@
 // The XML layer: exact output, error positions, and the reading rules every file relies on.
+#include "File_Bytes.h"
 #include "platform/XmlDocument.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-void Write_Bytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray Read_Bytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-}  // namespace
 
 class Tst_Xml_Document : public QObject {
     Q_OBJECT
@@ -114,7 +98,7 @@ void Tst_Xml_Document::not_well_formed_input_is_refused()
     // Load and Parse take the same road; Load is what every reader of a file calls.
     QTemporaryDir dir;
     const QString path = dir.filePath("CAN_Receive.xml");
-    Write_Bytes(path, bytes);
+    Write_All(path, bytes);
     try {
         Xml_Document::Load(path);
         QFAIL("no error");
@@ -168,7 +152,7 @@ void Tst_Xml_Document::writer_refuses_unstorable_text()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("CAN_Receive.xml");
-    Write_Bytes(path, "old");
+    Write_All(path, "old");
     for (int where = 0; where < 2; ++where) {
         Xml_Document doc;
         Xml_Node row = doc.Append_Root("ReceiveCAN").Append_Child("row");
@@ -185,7 +169,7 @@ void Tst_Xml_Document::writer_refuses_unstorable_text()
         }
         QVERIFY_THROWS_EXCEPTION(Xml_Error, doc.To_Bytes());
     }
-    QCOMPARE(Read_Bytes(path), QByteArray("old"));
+    QCOMPARE(Read_All(path), QByteArray("old"));
     // What the writer does write, the reader reads back.
     Xml_Document doc;
     doc.Append_Root("R").Set_Attribute("a", "\t\n\r<\"&");

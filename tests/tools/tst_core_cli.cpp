@@ -55,9 +55,9 @@ void Tst_Cli::compile_then_inspect()
     // Byte for byte what the configurator builds from the same files.
     Configuration_Image image;
     image.Compile_Bin(Project_Paths_In(conf));
-    QCOMPARE(Read(conf + "/bin/bank1.bin"), image.Bank1_Image());
-    QCOMPARE(Read(conf + "/bin/bank2.bin"), image.Bank2_Image());
-    QCOMPARE(Read(conf + "/bin/bank1.bin").mid(0x7FC, 4), QByteArray::fromHex("FC100000"));
+    QCOMPARE(Read_All(conf + "/bin/bank1.bin"), image.Bank1_Image());
+    QCOMPARE(Read_All(conf + "/bin/bank2.bin"), image.Bank2_Image());
+    QCOMPARE(Read_All(conf + "/bin/bank1.bin").mid(0x7FC, 4), QByteArray::fromHex("FC100000"));
 
     for (const QStringList &args : {QStringList{"inspect", conf},
                                     QStringList{"inspect", "--", conf + "/bin/bank1.bin", conf + "/bin/bank2.bin"}}) {
@@ -86,8 +86,8 @@ void Tst_Cli::declarations_before_the_roots_compile_the_same()
     QVERIFY2(r.Out.contains("1 receive and 1 transmit frame records"), qPrintable(r.Out));
     QVERIFY2(r.Out.contains("1 receive and 1 transmit mapping records"), qPrintable(r.Out));
     QCOMPARE(Cli({"compile", plain}).Exit, 0);
-    QCOMPARE(Read(declared + "/bin/bank1.bin"), Read(plain + "/bin/bank1.bin"));
-    QCOMPARE(Read(declared + "/bin/bank2.bin"), Read(plain + "/bin/bank2.bin"));
+    QCOMPARE(Read_All(declared + "/bin/bank1.bin"), Read_All(plain + "/bin/bank1.bin"));
+    QCOMPARE(Read_All(declared + "/bin/bank2.bin"), Read_All(plain + "/bin/bank2.bin"));
 }
 
 void Tst_Cli::inspect_json()
@@ -156,19 +156,19 @@ void Tst_Cli::errors_change_no_bank_file()
     QTemporaryDir dir;
     const QString conf = Fixture_Copy(dir);
     QDir().mkpath(conf + "/bin");
-    Write(conf + "/bin/bank1.bin", "earlier bank1");
+    Write_All(conf + "/bin/bank1.bin", "earlier bank1");
     if (file == "bin/bank2.bin") {
         QDir().mkpath(conf + '/' + file);  // a folder where the image belongs
     } else {
-        Write(conf + "/bin/bank2.bin", "earlier bank2");
-        Write(conf + '/' + file, content);
+        Write_All(conf + "/bin/bank2.bin", "earlier bank2");
+        Write_All(conf + '/' + file, content);
     }
     const Run r = Cli({"compile", conf});
     QCOMPARE(r.Exit, 1);
     QVERIFY2(r.Err.startsWith("qcx3310-cli: " + conf + '/' + message), qPrintable(r.Err));
     QCOMPARE(r.Out, QString());
-    QCOMPARE(Read(conf + "/bin/bank1.bin"), QByteArray("earlier bank1"));
-    if (file != "bin/bank2.bin") QCOMPARE(Read(conf + "/bin/bank2.bin"), QByteArray("earlier bank2"));
+    QCOMPARE(Read_All(conf + "/bin/bank1.bin"), QByteArray("earlier bank1"));
+    if (file != "bin/bank2.bin") QCOMPARE(Read_All(conf + "/bin/bank2.bin"), QByteArray("earlier bank2"));
     QCOMPARE(QDir(conf + "/bin").entryList(QDir::Files | QDir::Hidden).size(), file == "bin/bank2.bin" ? 1 : 2);
 }
 
@@ -197,10 +197,10 @@ void Tst_Cli::inspect_reports_damaged_images()
     const QString conf = Fixture_Copy(dir);
     QCOMPARE(Cli({"compile", conf}).Exit, 0);
     const QString path = conf + QString("/bin/bank%1.bin").arg(bank);
-    QByteArray bytes = Read(path);
+    QByteArray bytes = Read_All(path);
     if (offset < 0) bytes.truncate(value);
     else bytes[offset] = char(value);
-    Write(path, bytes);
+    Write_All(path, bytes);
 
     const Run r = Cli({"inspect", conf});
     QCOMPARE(r.Exit, 1);

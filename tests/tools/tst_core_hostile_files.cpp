@@ -1,6 +1,7 @@
 // Folders from others, through the real entry points: links where files are written, a FIFO,
 // a device and over-long files where files are read. Every case must end promptly with a message
 // naming the problem, and no file outside the folder may change or appear.
+#include "File_Bytes.h"
 #include "config/Image_Builder.h"
 #include "editing/Frame_List.h"
 #include "platform/Safe_File.h"
@@ -32,18 +33,6 @@ enum Entry { Cli_Compile, Cli_Inspect, Settings_Read, Settings_Write, Frame_Grid
 enum Hostile { Link_Outside, Dangling_Link, Folder_Link, Fifo, Dev_Zero, Long_File };
 
 const QByteArray Outside_Bytes("bytes of a file outside the configuration\n");
-
-QByteArray Read_All(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-bool Write_All(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 using Run = Program_Run;
 // A regressed reader that blocks on a FIFO must fail the test, not hang the suite.
@@ -176,7 +165,7 @@ void Tst_Hostile_Files::hostile_file()
     const QString target = outside + "/target";
     const QString absent = outside + "/absent";
     QVERIFY(QDir().mkpath(outside));
-    QVERIFY(Write_All(target, Outside_Bytes));
+    Write_All(target, Outside_Bytes);
 
     // A workspace: the updater and its job, the firmware, and a configuration with its images.
     const Update_Folders folders{root + "/MASTER", root + "/PROJECTS/Line1"};
@@ -186,7 +175,7 @@ void Tst_Hostile_Files::hostile_file()
     for (const QString &f : fixture.entryList(QDir::Files))
         QVERIFY(QFile::copy(fixture.filePath(f), folders.Dir_Project + '/' + f));
     Build_Device_Images(Project_Paths_In(folders.Dir_Project));
-    QVERIFY(Write_All(Firmware_Image_Path(folders.Dir_Master), QByteArray(4096, '\x11')));
+    Write_All(Firmware_Image_Path(folders.Dir_Master), QByteArray(4096, '\x11'));
     if (entry == Updater) {
         QVERIFY(QFile::copy(Updater_Path(QStringLiteral(QCX_WORKSPACE_DIR)), Updater_Path(root)));
         QFile::setPermissions(Updater_Path(root), QFile::permissions(Updater_Path(root)) | QFile::ExeOwner);
@@ -284,7 +273,7 @@ void Tst_Hostile_Files::write_failure_names_the_system_reason()
     // must carry the system's words, and the old file must stay whole with no temporary left.
     QTemporaryDir tmp;
     const QString path = tmp.filePath(QStringLiteral("ParGen.xml"));
-    QVERIFY(Write_All(path, "<old/>"));
+    Write_All(path, "<old/>");
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit old_limit{};
     QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old_limit), 0);

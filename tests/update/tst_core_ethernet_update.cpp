@@ -1,6 +1,7 @@
 // The stand-in updater, run for real from a copy in a temporary folder: a job as the
 // configurator writes it passes and is reported line by line; every kind of fault in the job
 // or its images is rejected with its reason.
+#include "File_Bytes.h"
 #include "test_config.h"
 #include "update/Update_Job.h"
 
@@ -11,19 +12,6 @@
 #include <QtTest>
 
 namespace {
-
-QByteArray Read_All(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return file.readAll();
-}
-
-bool Write_All(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // A bank1 image: a header whose checksum holds, then frame records that the checksum does not
 // cover (their bytes are not zero, so a sum over them would differ).
@@ -90,9 +78,9 @@ void Tst_Ethernet_Update::init()
     folders_ = {Canonical(QStringLiteral("MASTER")), Canonical(QStringLiteral("PROJECTS/Line1"))};
     QVERIFY(QDir().mkpath(folders_.Dir_Master));
     QVERIFY(QDir().mkpath(folders_.Dir_Project + QStringLiteral("/bin")));
-    QVERIFY(Write_All(Firmware_Image_Path(folders_.Dir_Master), QByteArray(4096, '\x11')));
-    QVERIFY(Write_All(Bank1_Image_Path(folders_.Dir_Project), Bank1_Image(3)));
-    QVERIFY(Write_All(Bank2_Image_Path(folders_.Dir_Project), QByteArray(16 * 5, '\x22')));
+    Write_All(Firmware_Image_Path(folders_.Dir_Master), QByteArray(4096, '\x11'));
+    Write_All(Bank1_Image_Path(folders_.Dir_Project), Bank1_Image(3));
+    Write_All(Bank2_Image_Path(folders_.Dir_Project), QByteArray(16 * 5, '\x22'));
 }
 
 QString Tst_Ethernet_Update::Canonical(const QString &relative) const
@@ -247,13 +235,13 @@ void Tst_Ethernet_Update::faulty_job_is_rejected()
     case Bad_Checksum: {
         QByteArray image = Bank1_Image(3);
         image[0x100] = char(image[0x100] + 1);
-        QVERIFY(Write_All(bank1, image));
+        Write_All(bank1, image);
         break;
     }
-    case Bank1_Partial_Record: QVERIFY(Write_All(bank1, Bank1_Image(3) + QByteArray(5, '\0'))); break;
-    case Bank2_Partial_Record: QVERIFY(Write_All(bank2, QByteArray(17, '\0'))); break;
+    case Bank1_Partial_Record: Write_All(bank1, Bank1_Image(3) + QByteArray(5, '\0')); break;
+    case Bank2_Partial_Record: Write_All(bank2, QByteArray(17, '\0')); break;
     }
-    if (damage != No_Job) QVERIFY(Write_All(job_path, job));
+    if (damage != No_Job) Write_All(job_path, job);
 
     QString log;
     QCOMPARE(Run_Updater(&log), 1);

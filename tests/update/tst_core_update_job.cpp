@@ -1,5 +1,6 @@
 // The update job file: its exact bytes for every choice of options, a fresh file at each
 // write, and a write that cannot happen.
+#include "File_Bytes.h"
 #include "Job_Fixture.h"
 #include "update/Update_Job.h"
 
@@ -9,13 +10,6 @@
 #include <QtTest>
 
 namespace {
-
-QByteArray Read_All(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return file.readAll();
-}
 
 const QString Workspace = QStringLiteral("/ws");
 const Update_Folders Folders{Workspace + "/MASTER", Workspace + "/PROJECTS/Line 1"};
