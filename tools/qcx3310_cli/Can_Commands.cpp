@@ -1,3 +1,4 @@
+#include "Command_Line.h"
 #include "Can_Commands.h"
 
 #include "Can_Port.h"
@@ -109,32 +110,18 @@ int Can_Send(const QStringList &args)
 int Can_Dump(const QStringList &args)
 {
     const QString command = QStringLiteral("can-dump");
-    QStringList words;
+    const Command_Line line = Read_Command_Line(args, {QStringLiteral("--count"), QStringLiteral("--timeout")});
+    if (!line.Error.isEmpty()) return Usage(command, line.Error);
+    const QStringList &words = line.Words;
     std::optional<qint64> count;
     std::optional<qint64> timeout;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        QString arg = args[i];
-        if (arg != QLatin1String("--count") && arg != QLatin1String("--timeout") && !arg.startsWith(QLatin1String("--count=")) &&
-            !arg.startsWith(QLatin1String("--timeout="))) {
-            if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) return Usage(command, QStringLiteral("unknown option '%1'").arg(arg));
-            words << arg;
-            continue;
-        }
-        QString value;
-        const qsizetype eq = arg.indexOf(QLatin1Char('='));
-        if (eq > 0) {
-            value = arg.mid(eq + 1);
-            arg = arg.left(eq);
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-        } else {
-            return Usage(command, QStringLiteral("%1 needs a value").arg(arg));
-        }
+    for (auto it = line.Values.cbegin(); it != line.Values.cend(); ++it) {
+        const bool is_count = it.key() == QLatin1String("--count");
         bool ok = false;
-        const qint64 n = value.toLongLong(&ok, 10);
-        if (!ok || n < 1 || n > (arg == QLatin1String("--count") ? qint64(1) << 40 : qint64(INT_MAX)))
-            return Usage(command, QStringLiteral("%1 takes a positive number, not '%2'").arg(arg, value));
-        (arg == QLatin1String("--count") ? count : timeout) = n;
+        const qint64 n = it.value().toLongLong(&ok, 10);
+        if (!ok || n < 1 || n > (is_count ? qint64(1) << 40 : qint64(INT_MAX)))
+            return Usage(command, QStringLiteral("%1 takes a positive number, not '%2'").arg(it.key(), it.value()));
+        (is_count ? count : timeout) = n;
     }
     if (words.size() != 1) return Usage(command, QStringLiteral("takes one INTERFACE, for example virtualcan:can0"));
     QString error;

@@ -1,3 +1,4 @@
+#include "Command_Line.h"
 #include "Exchange_Commands.h"
 
 #include "config/Project_Files.h"
@@ -41,45 +42,6 @@ int Fail(const QString &why)
 QString Native(const QString &path) { return QDir::toNativeSeparators(path); }
 
 QString Direction_Name(Direction d) { return d == Direction::Receive ? QStringLiteral("receive") : QStringLiteral("transmit"); }
-
-// The words of a command line: plain words in order, and the options' values. Options in
-// with_value take the next word; flags stand alone.
-struct Parsed {
-    QStringList Words;
-    QHash<QString, QString> Values;
-    QSet<QString> Flags;
-    QString Error;
-};
-
-Parsed Parse(const QStringList &args, const QStringList &with_value, const QStringList &flags)
-{
-    Parsed p;
-    bool paths_only = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &a = args[i];
-        if (!paths_only && a == QLatin1String("--")) {
-            paths_only = true;
-        } else if (!paths_only && with_value.contains(a)) {
-            if (i + 1 >= args.size()) {
-                p.Error = QStringLiteral("%1 needs a value").arg(a);
-                return p;
-            }
-            if (p.Values.contains(a)) {
-                p.Error = QStringLiteral("%1 is given twice").arg(a);
-                return p;
-            }
-            p.Values.insert(a, args[++i]);
-        } else if (!paths_only && flags.contains(a)) {
-            p.Flags.insert(a);
-        } else if (!paths_only && a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            p.Error = QStringLiteral("unknown option '%1'").arg(a);
-            return p;
-        } else {
-            p.Words << a;
-        }
-    }
-    return p;
-}
 
 std::optional<Direction> Direction_Of(const QString &text)
 {
@@ -204,7 +166,7 @@ Direction_Import Import_Direction(const Project_Paths &paths, Direction d, const
 
 int Import_Dbc(const QStringList &args)
 {
-    const Parsed p = Parse(args, {"--receive", "--transmit", "--first-register", "--timeout-factor"}, {});
+    const Command_Line p = Read_Command_Line(args, {"--receive", "--transmit", "--first-register", "--timeout-factor"}, {});
     if (!p.Error.isEmpty()) return Usage_Error(p.Error);
     if (p.Words.size() != 2) return Usage_Error(QStringLiteral("import-dbc takes a configuration folder and a database file"));
     if (!p.Values.contains("--receive") && !p.Values.contains("--transmit"))
@@ -270,7 +232,7 @@ int Import_Dbc(const QStringList &args)
 
 int Export_List(const QStringList &args)
 {
-    const Parsed p = Parse(args, {"--direction", "-o"}, {});
+    const Command_Line p = Read_Command_Line(args, {"--direction", "-o"}, {});
     if (!p.Error.isEmpty()) return Usage_Error(p.Error);
     if (p.Words.size() != 2 || (p.Words[0] != u"frames" && p.Words[0] != u"mappings"))
         return Usage_Error(QStringLiteral("export takes 'frames' or 'mappings' and a configuration folder"));
@@ -304,7 +266,7 @@ int Export_List(const QStringList &args)
 
 int Import_List(const QStringList &args)
 {
-    const Parsed p = Parse(args, {"--direction"}, {"--take-good-lines"});
+    const Command_Line p = Read_Command_Line(args, {"--direction"}, {"--take-good-lines"});
     if (!p.Error.isEmpty()) return Usage_Error(p.Error);
     if (p.Words.size() != 3 || (p.Words[0] != u"frames" && p.Words[0] != u"mappings"))
         return Usage_Error(QStringLiteral("import takes 'frames' or 'mappings', a configuration folder and a CSV file"));
@@ -364,7 +326,7 @@ int Import_List(const QStringList &args)
 
 int Export_Map(const QStringList &args)
 {
-    const Parsed p = Parse(args, {"--format", "-o"}, {});
+    const Command_Line p = Read_Command_Line(args, {"--format", "-o"}, {});
     if (!p.Error.isEmpty()) return Usage_Error(p.Error);
     if (p.Words.size() != 1) return Usage_Error(QStringLiteral("export-map takes a configuration folder"));
     const QString format = p.Values.value("--format");

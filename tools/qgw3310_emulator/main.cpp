@@ -1,6 +1,7 @@
 // qgw3310-emulator: the converter on this machine. It loads a pair of device images, answers
 // Modbus TCP masters from the registers they map and exchanges the mapped CAN frames, so that a
 // configuration can be tried without the device.
+#include "Command_Line.h"
 #include "Can_Port.h"
 #include "Emulator.h"
 #include "Quit_Signals.h"
@@ -117,65 +118,45 @@ int main(int argc, char *argv[])
         }
     }
 
+    const Command_Line line =
+        Read_Command_Line(args, {QStringLiteral("--listen"), QStringLiteral("--can"), QStringLiteral("--unit"),
+                                 QStringLiteral("--on-timeout")},
+                          {QStringLiteral("--watch"), QStringLiteral("--json")});
+    if (!line.Error.isEmpty()) return Usage_Error(line.Error);
+    const QStringList &paths = line.Words;
     Emulator_Options options;
-    QStringList paths;
-    bool paths_only = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        QString arg = args[i];
-        if (paths_only || !arg.startsWith(QLatin1Char('-')) || arg.size() == 1) {
-            paths << arg;
-            continue;
-        }
-        if (arg == QLatin1String("--")) {
-            paths_only = true;
-            continue;
-        }
-        if (arg == QLatin1String("--watch")) {
-            options.Watch = true;
-            continue;
-        }
-        if (arg == QLatin1String("--json")) {
-            options.Json = true;
-            continue;
-        }
-        // Options with a value: "--name value" or "--name=value".
-        QString value;
-        const qsizetype eq = arg.indexOf(QLatin1Char('='));
-        if (eq > 0) {
-            value = arg.mid(eq + 1);
-            arg = arg.left(eq);
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-        } else {
-            return Usage_Error(QStringLiteral("%1 needs a value").arg(arg));
-        }
-        if (arg == QLatin1String("--listen")) {
-            QHostAddress address;
-            quint16 port = 0;
-            if (!Parse_Listen(value, address, port))
-                return Usage_Error(QStringLiteral("--listen takes ADDRESS:PORT, for example 127.0.0.1:1502, not '%1'").arg(value));
-            options.Listen_Address = address;
-            options.Listen_Port = port;
-        } else if (arg == QLatin1String("--can")) {
-            QString error;
-            const std::optional<Can_Interface> bus = Parse_Can_Interface(value, &error);
-            if (!bus) return Usage_Error(error);
-            options.Can = *bus;
-        } else if (arg == QLatin1String("--unit")) {
-            bool ok = false;
-            const uint unit = value.toUInt(&ok, 10);
-            if (!ok || unit > 255) return Usage_Error(QStringLiteral("--unit takes 0 to 255, not '%1'").arg(value));
-            options.Unit = uint8_t(unit);
-        } else if (arg == QLatin1String("--on-timeout")) {
-            if (value == QLatin1String("keep"))
-                options.Timeout_Policy = On_Timeout::Keep;
-            else if (value == QLatin1String("zero"))
-                options.Timeout_Policy = On_Timeout::Zero;
-            else
-                return Usage_Error(QStringLiteral("--on-timeout takes keep or zero, not '%1'").arg(value));
-        } else {
-            return Usage_Error(QStringLiteral("unknown option '%1'").arg(arg));
-        }
+    options.Watch = line.Flags.contains(QStringLiteral("--watch"));
+    options.Json = line.Flags.contains(QStringLiteral("--json"));
+    if (line.Values.contains(QStringLiteral("--listen"))) {
+        const QString value = line.Values.value(QStringLiteral("--listen"));
+        QHostAddress address;
+        quint16 port = 0;
+        if (!Parse_Listen(value, address, port))
+            return Usage_Error(QStringLiteral("--listen takes ADDRESS:PORT, for example 127.0.0.1:1502, not '%1'").arg(value));
+        options.Listen_Address = address;
+        options.Listen_Port = port;
+    }
+    if (line.Values.contains(QStringLiteral("--can"))) {
+        QString error;
+        const std::optional<Can_Interface> bus = Parse_Can_Interface(line.Values.value(QStringLiteral("--can")), &error);
+        if (!bus) return Usage_Error(error);
+        options.Can = *bus;
+    }
+    if (line.Values.contains(QStringLiteral("--unit"))) {
+        const QString value = line.Values.value(QStringLiteral("--unit"));
+        bool ok = false;
+        const uint unit = value.toUInt(&ok, 10);
+        if (!ok || unit > 255) return Usage_Error(QStringLiteral("--unit takes 0 to 255, not '%1'").arg(value));
+        options.Unit = uint8_t(unit);
+    }
+    if (line.Values.contains(QStringLiteral("--on-timeout"))) {
+        const QString value = line.Values.value(QStringLiteral("--on-timeout"));
+        if (value == QLatin1String("keep"))
+            options.Timeout_Policy = On_Timeout::Keep;
+        else if (value == QLatin1String("zero"))
+            options.Timeout_Policy = On_Timeout::Zero;
+        else
+            return Usage_Error(QStringLiteral("--on-timeout takes keep or zero, not '%1'").arg(value));
     }
 
     if (paths.size() == 1) {
