@@ -60,8 +60,9 @@ enum Lang_Key : int {
     STR_Index_Used_By_Frame,  // %1 the register number, %2 the frame's Cob-ID as the frame list shows it
     STR_Send_On_Write_Mark,
     // The words of the core's own messages (file, XML, build and check), found by their English
-    // text through Lang_Translator.
+    // text through Lang_Translator: every key from STR_Msg_First to STR_Msg_Last, and only those.
     STR_Msg_Line_Column,  // %1 the line, %2 the column
+    STR_Msg_First = STR_Msg_Line_Column,
     STR_Msg_Row,  // %1 the row, counting from 1
     STR_Msg_Attribute_Missing,  // %1 the attribute's name
     STR_Msg_Doctype_Not_Allowed,
@@ -136,6 +137,7 @@ enum Lang_Key : int {
     STR_Msg_Transmit_Map_Unread,
     STR_Msg_And_Left_Out,  // %1 STR_Msg_Receive_Map_Unread or STR_Msg_Transmit_Map_Unread
     STR_Msg_Nor_Could_It,  // %1 STR_Msg_Receive_Map_Unread or STR_Msg_Transmit_Map_Unread, %2 the reason
+    STR_Msg_Last = STR_Msg_Nor_Could_It,
     STR_Monitor_Device,
     STR_Monitor_Period,
     STR_Monitor_Connect,
