@@ -123,6 +123,39 @@ void Type_Number(QSpinBox *box, int value)
     QCOMPARE(box->value(), value);
 }
 
+// A configuration whose images run in an emulator of its own (on a bus of its own), and the
+// monitor opened on it by the sixth step: what most tests here start from.
+struct Live_Monitor {
+    Test_Workspace f;
+    QString config;
+    QString bus = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port());
+    quint16 port = 0;
+    std::unique_ptr<Program> emulator;
+    TFMonitor *monitor = nullptr;
+
+    // False when the emulator did not come up.
+    bool Open(const QString &name)
+    {
+        f.Start();
+        config = f.Open_Configuration(name);
+        Write_Emulator_Fixture(config, QStringLiteral("0"));  // no frame on a timer: the bus carries only what a write sends
+        Build_Device_Images(f.state.Files);
+        emulator = Start_Emulator(config, bus, port);
+        if (!emulator) return false;
+        f.state.Device_IP = QStringLiteral("127.0.0.1");
+        f.Click("Btn_Monitor");
+        monitor = f.window->Windows().Monitor;
+        return true;
+    }
+    // The emulator's port typed in (and a reading period, when given), then Connect.
+    void Connect(int period_ms = 0)
+    {
+        Type_Number(monitor->findChild<QSpinBox *>("SE_Port"), port);
+        if (period_ms > 0) Type_Number(monitor->findChild<QSpinBox *>("SE_Period"), period_ms);
+        QTest::mouseClick(monitor->findChild<QPushButton *>("Btn_Connect"), Qt::LeftButton);
+    }
+};
+
 }  // namespace
 
 class Tst_Monitor_Window : public QObject {
@@ -186,20 +219,15 @@ void Tst_Monitor_Window::the_step_needs_an_open_configuration()
 
 void Tst_Monitor_Window::registers_live_written_and_reconnected()
 {
-    Test_Workspace f;
-    f.Start();
+    Live_Monitor live;
     Message_Recorder messages;
-    const QString config = f.Open_Configuration("Live");
-    Write_Emulator_Fixture(config, QStringLiteral("0"));  // no frame on a timer: the bus carries only what a write sends
-    Build_Device_Images(f.state.Files);
-    const QString bus = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port());
-    quint16 port = 0;
-    std::unique_ptr<Program> emulator = Start_Emulator(config, bus, port);
-    QVERIFY(emulator);
-
-    f.state.Device_IP = QStringLiteral("127.0.0.1");
-    f.Click("Btn_Monitor");
-    TFMonitor *monitor = f.window->Windows().Monitor;
+    QVERIFY(live.Open("Live"));
+    const QString &config = live.config;
+    const QString &bus = live.bus;
+    quint16 &port = live.port;
+    std::unique_ptr<Program> &emulator = live.emulator;
+    Test_Workspace &f = live.f;
+    TFMonitor *monitor = live.monitor;
     QVERIFY(monitor->isVisible());
     QCOMPARE(monitor->findChild<QLineEdit *>("E_IP")->text(), QString("127.0.0.1"));
     // The configuration has no settings file, so the port is the image's default.
@@ -277,19 +305,11 @@ void Tst_Monitor_Window::registers_live_written_and_reconnected()
 
 void Tst_Monitor_Window::a_value_that_is_no_register_value_is_not_written()
 {
-    Test_Workspace f;
-    f.Start();
-    const QString config = f.Open_Configuration("Typed");
-    Write_Emulator_Fixture(config, QStringLiteral("0"));  // no frame on a timer: the bus carries only what a write sends
-    Build_Device_Images(f.state.Files);
-    quint16 port = 0;
-    std::unique_ptr<Program> emulator = Start_Emulator(config, QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port()), port);
-    QVERIFY(emulator);
-    f.state.Device_IP = QStringLiteral("127.0.0.1");
-    f.Click("Btn_Monitor");
-    TFMonitor *monitor = f.window->Windows().Monitor;
-    Type_Number(monitor->findChild<QSpinBox *>("SE_Port"), port);
-    QTest::mouseClick(monitor->findChild<QPushButton *>("Btn_Connect"), Qt::LeftButton);
+    Live_Monitor live;
+    QVERIFY(live.Open("Typed"));
+    TFMonitor *monitor = live.monitor;
+    const std::unique_ptr<Program> &emulator = live.emulator;
+    live.Connect();
     QTRY_COMPARE(Cell(monitor, Direction::Transmit, 21, TFMonitor::Col_Hex), QString("0x0000"));
 
     QTableWidget *table = monitor->Table();
@@ -320,21 +340,13 @@ void Tst_Monitor_Window::a_value_that_is_no_register_value_is_not_written()
 
 void Tst_Monitor_Window::a_register_the_device_lacks_is_reported()
 {
-    Test_Workspace f;
-    f.Start();
-    const QString config = f.Open_Configuration("Changed");
-    Write_Emulator_Fixture(config, QStringLiteral("0"));
-    Build_Device_Images(f.state.Files);
-    const QString bus = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port());
-    quint16 port = 0;
-    std::unique_ptr<Program> emulator = Start_Emulator(config, bus, port);
-    QVERIFY(emulator);
-    f.state.Device_IP = QStringLiteral("127.0.0.1");
-    f.Click("Btn_Monitor");
-    TFMonitor *monitor = f.window->Windows().Monitor;
-    Type_Number(monitor->findChild<QSpinBox *>("SE_Port"), port);
-    Type_Number(monitor->findChild<QSpinBox *>("SE_Period"), 100);
-    QTest::mouseClick(monitor->findChild<QPushButton *>("Btn_Connect"), Qt::LeftButton);
+    Live_Monitor live;
+    QVERIFY(live.Open("Changed"));
+    Test_Workspace &f = live.f;
+    TFMonitor *monitor = live.monitor;
+    const std::unique_ptr<Program> &emulator = live.emulator;
+    const QString &bus = live.bus;
+    live.Connect(100);
     QTRY_COMPARE(Cell(monitor, Direction::Receive, 30, TFMonitor::Col_Hex), QString("0x0000"));
 
     // A mapping added since the last update: the device answers its read with an exception,
@@ -357,19 +369,12 @@ void Tst_Monitor_Window::a_register_the_device_lacks_is_reported()
 
 void Tst_Monitor_Window::closing_stops_the_polling()
 {
-    Test_Workspace f;
-    f.Start();
-    const QString config = f.Open_Configuration("Closed");
-    Write_Emulator_Fixture(config, QStringLiteral("0"));  // no frame on a timer: the bus carries only what a write sends
-    Build_Device_Images(f.state.Files);
-    quint16 port = 0;
-    std::unique_ptr<Program> emulator = Start_Emulator(config, QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port()), port);
-    QVERIFY(emulator);
-    f.state.Device_IP = QStringLiteral("127.0.0.1");
-    f.Click("Btn_Monitor");
-    TFMonitor *monitor = f.window->Windows().Monitor;
-    Type_Number(monitor->findChild<QSpinBox *>("SE_Port"), port);
-    QTest::mouseClick(monitor->findChild<QPushButton *>("Btn_Connect"), Qt::LeftButton);
+    Live_Monitor live;
+    QVERIFY(live.Open("Closed"));
+    Test_Workspace &f = live.f;
+    TFMonitor *monitor = live.monitor;
+    const std::unique_ptr<Program> &emulator = live.emulator;
+    live.Connect();
     QTRY_VERIFY(monitor->Connected());
     QVERIFY(!emulator->Wait_Line("client-connected").isEmpty());
 
