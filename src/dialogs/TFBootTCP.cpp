@@ -23,7 +23,6 @@
 
 namespace {
 const QString Device_Model = QStringLiteral(" QGW3310");
-const QString Dialog_Desc = QStringLiteral("Update Device from Ethernet (UDP)");
 
 // Rows of the two phases; the options take the place of the address controls.
 constexpr int Margin = 8;
@@ -86,7 +85,6 @@ void TFBootTCP::Layout_Controls()
     P_Title = title.P_Title;
     L_SW_Code = title.L_SW_Code;
     L_SW_Desc = title.L_SW_Desc;
-    L_SW_Desc->setText(Dialog_Desc);
 
     // Address phase.
     L_IP_Address = label("L_IP_Address", Margin, Prompt_Y, 334, 16);
@@ -156,6 +154,7 @@ void TFBootTCP::Set_Lang()
 {
     const App_State &s = state_;
     setWindowTitle(s.STR(57));
+    L_SW_Desc->setText(s.STR(STR_Update_Dialog_Desc));
     L_Ping->setText(s.STR(59));
     Btn_Ping->setText(s.STR(60));
     Btn_Cancel->setText(s.STR(61));

@@ -343,4 +343,5 @@ const char16_t *const Lang_Default_Texts[] = {
     u"The configuration could not be read: %1",  // STR335
     u"The configuration maps no Modbus registers",  // STR336
     u"no answer within %1 s",  // STR337
+    u"Update Device from Ethernet (UDP)",  // STR338
 };

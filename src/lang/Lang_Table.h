@@ -163,6 +163,7 @@ enum Lang_Key : int {
     STR_Monitor_Not_Read,  // %1 the reason
     STR_Monitor_No_Registers,
     STR_Monitor_No_Answer,  // %1 the seconds waited
+    STR_Update_Dialog_Desc,
     Lang_Key_End
 };
 
