@@ -8,6 +8,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libpugixml-dev libcurl4-openssl-dev
           xvfb xauth fonts-dejavu-core ccache)
+# The tests read the register map's PDF back with another program's reader (pdftotext).
+packages+=(poppler-utils)
 # Qt's own texts (Yes, No, Cancel) in the user's language.
 packages+=(qt6-translations-l10n)
 missing=()

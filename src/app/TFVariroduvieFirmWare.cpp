@@ -17,6 +17,8 @@
 #include "dialogs/TFBootTCP.h"
 #include "dialogs/TFCheck.h"
 #include "dialogs/TFMonitor.h"
+#include "documents/Register_Map_Pdf.h"
+#include "exchange/Register_Map.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -25,7 +27,10 @@
 #include <QShowEvent>
 #include <QTranslator>
 #include <QCloseEvent>
+#include <QDate>
 #include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
@@ -50,11 +55,24 @@ constexpr int Separator_Y = Row_Top[4] + 51;
 constexpr int Monitor_Top = Separator_Y + (Separator_Y - (Row_Top[4] + Button_H));
 }  // namespace
 
+namespace {
+
+const QString Map_Filter_Csv = QStringLiteral("CSV (*.csv)");
+const QString Map_Filter_Html = QStringLiteral("HTML (*.html)");
+const QString Map_Filter_Pdf = QStringLiteral("PDF (*.pdf)");
+
+}  // namespace
+
 TFVariroduvieFirmWare::TFVariroduvieFirmWare(App_State &state, Environment &env,
                                              const QString &dir_exe, QWidget *parent)
     : QWidget(parent), state_(state), env_(env)
 {
     setObjectName(QStringLiteral("TFVariroduvieFirmWare"));
+    Ask_Map_Path = [](QWidget *parent, const QString &suggested, QString *filter) {
+        return QFileDialog::getSaveFileName(parent, QString(), suggested,
+                                            QStringList{Map_Filter_Pdf, Map_Filter_Html, Map_Filter_Csv}.join(QStringLiteral(";;")),
+                                            filter);
+    };
 
     // Start-up, in its fixed order.
     state_.Lang_Table = {};
@@ -226,6 +244,7 @@ void TFVariroduvieFirmWare::Layout_Controls()
     Btn_Transmit_COB = step_button("Btn_Transmit_COB", Col1_X, 3);
     Btn_Define_Transmit_COB = step_button("Btn_Define_Transmit_COB", Col2_X, 3);
     Btn_CreateBin = step_button("Btn_CreateBin", Col1_X, 4);
+    Btn_Register_Map = step_button("Btn_Register_Map", Col2_X, 4);
     Btn_Monitor = step_button("Btn_Monitor", Col1_X, 5);
 
     L_Norvale = label("L_Norvale", 565, Row_Top[4] + 16);
@@ -284,6 +303,7 @@ void TFVariroduvieFirmWare::Set_Lang()
     Btn_New->setText(s.STR(15));
     Btn_Open->setText(s.STR(16));
     Btn_CreateBin->setText(s.STR(17));
+    Btn_Register_Map->setText(s.STR(STR_Register_Map));
     Btn_Monitor->setText(s.STR(STR_Monitor_Device));
     Btn_Prm_Gen->setText(s.STR(20));
     Btn_Receive_COB->setText(s.STR(21));
@@ -374,6 +394,8 @@ void TFVariroduvieFirmWare::Btn_Click(QAbstractButton *Sender)
         Show_Window(Window::DefineTransCAN);
     } else if (Sender == Btn_CreateBin) {
         Update_Device();
+    } else if (Sender == Btn_Register_Map) {
+        Export_Register_Map();
     } else if (Sender == Btn_Monitor) {
         Monitor_Device();
     }
@@ -424,6 +446,31 @@ void TFVariroduvieFirmWare::Update_Device()
     // Then the update dialog (device address, ping, update options); its result changes
     // nothing here.
     Show_Modal(windows_.BootTCP);
+}
+
+void TFVariroduvieFirmWare::Export_Register_Map()
+{
+    const QString suggested = state_.Dir_Project + QStringLiteral("/") + state_.Project_Name + QStringLiteral(" register map.pdf");
+    QString filter = Map_Filter_Pdf;
+    QString path = Ask_Map_Path ? Ask_Map_Path(this, suggested, &filter) : QString();
+    if (path.isEmpty()) return;
+    // The extension says the format; a name without one takes the filter's, and its extension.
+    QString format = QFileInfo(path).suffix().toLower();
+    if (format == u"htm") format = QStringLiteral("html");
+    if (format != u"csv" && format != u"html" && format != u"pdf") {
+        format = filter == Map_Filter_Csv ? QStringLiteral("csv") : filter == Map_Filter_Html ? QStringLiteral("html") : QStringLiteral("pdf");
+        path += u'.' + format;
+    }
+    try {
+        const Register_Map map =
+            Read_Register_Map(state_.Files, state_.Project_Name, QDate::currentDate(), SW_Version_Text);
+        Save_File_Atomic(path, format == u"csv"    ? Register_Map_Csv(map)
+                               : format == u"html" ? Register_Map_Html(map)
+                                                   : Register_Map_Pdf(map));
+        Message_Box::Information(this, state_.STR(STR_Register_Map_Written).arg(QDir::toNativeSeparators(path)).arg(map.Lines.size()));
+    } catch (const Xml_Error &e) {
+        Message_Box::Error(this, state_.STR(STR_Register_Map_Not_Written) + u'\n' + e.Text());
+    }
 }
 
 void TFVariroduvieFirmWare::Monitor_Device()

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class QAbstractButton;
@@ -68,6 +69,12 @@ public:
     void Create_New_Project();
     void Open_Project();
     void Update_Device();
+    // Writes the open configuration's register map for the Modbus side, as CSV, HTML or PDF (by
+    // the file's extension, else by the chosen filter), where the user says.
+    void Export_Register_Map();
+    // Asks where the register map goes: the path, or empty when the user cancels; *filter is
+    // the filter chosen. A test puts its own answer here.
+    std::function<QString(QWidget *parent, const QString &suggested, QString *filter)> Ask_Map_Path;
     // Opens the register monitor beside the main window (it stays open while the user works on).
     void Monitor_Device();
     // Stops the countdown and asks the version service off the window's thread; the answer
@@ -129,6 +136,7 @@ private:
     QPushButton *Btn_Transmit_COB = nullptr;
     QPushButton *Btn_Define_Transmit_COB = nullptr;
     QPushButton *Btn_CreateBin = nullptr;
+    QPushButton *Btn_Register_Map = nullptr;
     QPushButton *Btn_Monitor = nullptr;
     QLabel *L_Norvale = nullptr;
     QFrame *Separator = nullptr;

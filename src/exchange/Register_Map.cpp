@@ -139,9 +139,10 @@ QByteArray Register_Map_Html(const Register_Map &map)
     h += QStringLiteral("<h1>Register map: %1</h1>\n<table class=\"header\">\n").arg(esc(map.Configuration));
     for (const auto &[name, value] : Header(map))
         h += QStringLiteral("<tr><th>%1</th><td>%2</td></tr>\n").arg(esc(name), esc(value));
-    h += QStringLiteral("</table>\n<p></p>\n<table class=\"registers\">\n<tr>");
+    // The column titles as the table's head, so that a printed map repeats them on every page.
+    h += QStringLiteral("</table>\n<p></p>\n<table class=\"registers\">\n<thead><tr>");
     for (const QString &c : Columns(map)) h += QStringLiteral("<th>%1</th>").arg(esc(c));
-    h += QStringLiteral("</tr>\n");
+    h += QStringLiteral("</tr></thead>\n");
     for (const Register_Map_Line &l : map.Lines) {
         h += QStringLiteral("<tr>");
         for (const QString &c : Cells(map, l)) h += QStringLiteral("<td>%1</td>").arg(esc(c));

@@ -344,4 +344,7 @@ const char16_t *const Lang_Default_Texts[] = {
     u"The configuration maps no Modbus registers",  // STR336
     u"no answer within %1 s",  // STR337
     u"Update Device from Ethernet (UDP)",  // STR338
+    u"Register Map…",  // STR339
+    u"The register map could not be written:",  // STR340
+    u"Register map written to %1 (%2 registers).",  // STR341
 };

@@ -164,6 +164,9 @@ enum Lang_Key : int {
     STR_Monitor_No_Registers,
     STR_Monitor_No_Answer,  // %1 the seconds waited
     STR_Update_Dialog_Desc,
+    STR_Register_Map,
+    STR_Register_Map_Not_Written,
+    STR_Register_Map_Written,  // %1 the file, %2 how many registers
     Lang_Key_End
 };
 

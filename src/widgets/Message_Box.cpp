@@ -35,3 +35,12 @@ bool Message_Box::Ask(QWidget *parent, const QString &text)
     return QMessageBox::question(parent, Box_Title(), text, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
 }
+
+void Message_Box::Information(QWidget *parent, const QString &text)
+{
+    if (Installed) {
+        Installed->Information(parent, text);
+        return;
+    }
+    QMessageBox::information(parent, Box_Title(), text, QMessageBox::Ok);
+}

@@ -14,6 +14,8 @@ public:
     static void Warning(QWidget *parent, const QString &text);
     // Modal question: question icon, Yes and No; true on Yes.
     static bool Ask(QWidget *parent, const QString &text);
+    // Modal note that something asked for is done: information icon, one OK button.
+    static void Information(QWidget *parent, const QString &text);
 
     class Handler {
     public:
@@ -22,6 +24,8 @@ public:
         virtual bool Ask(QWidget *parent, const QString &text) = 0;
         // Recorded among the errors unless a handler tells them apart.
         virtual void Warning(QWidget *parent, const QString &text) { Error(parent, text); }
+        // Shown nowhere unless a handler keeps them.
+        virtual void Information(QWidget *, const QString &) {}
     };
     // Routes every box to handler; nullptr restores the real boxes.
     static void Install(Handler *handler);

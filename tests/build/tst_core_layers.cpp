@@ -3,7 +3,8 @@
 // allowed arrows), and nothing of the core reaches for a Qt module with windows in it. The
 // include roots already stop most upward includes at compile time; this test also catches
 // what include paths cannot: "../" paths, Qt headers reached through Qt's own include root,
-// and the tools, which must stay on the core.
+// and the tools, which must stay below the windows (the core, and the drawing layers that use
+// Qt Gui for documents but no widgets).
 #include "test_config.h"
 
 #include <QDir>
@@ -22,6 +23,7 @@ struct Layers {
     QStringList Order;                 // as declared, lowest first
     QHash<QString, QSet<QString>> Below;  // every layer a layer may include, itself included
     QSet<QString> Windows;             // layers with Qt Widgets somewhere below them
+    QSet<QString> Drawing;             // layers with Qt Gui but no Qt Widgets below them
 };
 
 // Reads the qcx_layer(<name> LINKS ...) lines and closes the arrows over the links.
@@ -31,7 +33,7 @@ Layers Read_Layers(const QString &cmake_file)
     if (!file.open(QIODevice::ReadOnly)) return {};
     Layers layers;
     QHash<QString, QStringList> links;
-    QSet<QString> widgets;
+    QSet<QString> widgets, gui;
     const QRegularExpression line(QStringLiteral(R"(^qcx_layer\((\w+)\s+LINKS\s+([^)]*)\))"),
                                   QRegularExpression::MultilineOption);
     for (auto it = line.globalMatch(QString::fromUtf8(file.readAll())); it.hasNext();) {
@@ -40,18 +42,24 @@ Layers Read_Layers(const QString &cmake_file)
         layers.Order.append(name);
         for (const QString &link : m.captured(2).split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
             if (link.startsWith(QLatin1String("qcx_"))) links[name].append(link.mid(4));
-            if (link == QLatin1String("Qt6::Widgets") || link == QLatin1String("Qt6::Gui")) widgets.insert(name);
+            if (link == QLatin1String("Qt6::Widgets")) widgets.insert(name);
+            if (link == QLatin1String("Qt6::Gui")) gui.insert(name);
         }
     }
     for (const QString &name : layers.Order) {
         QSet<QString> below{name};
         bool windows = widgets.contains(name);
+        bool drawing = gui.contains(name);
         for (const QString &link : links.value(name)) {
             below.unite(layers.Below.value(link));  // declared before, so already closed
             windows = windows || layers.Windows.contains(link);
+            drawing = drawing || layers.Drawing.contains(link);
         }
         layers.Below.insert(name, below);
-        if (windows) layers.Windows.insert(name);
+        if (windows)
+            layers.Windows.insert(name);
+        else if (drawing)
+            layers.Drawing.insert(name);
     }
     return layers;
 }
@@ -107,7 +115,9 @@ QStringList Check_File(const QString &file, const QString &layer, const Layers &
         faults.append(QStringLiteral("%1:%2: %3 %4").arg(QDir(QStringLiteral(QCX_SOURCE_DIR)).relativeFilePath(file))
                           .arg(inc.Line).arg(inc.Text, why));
     };
-    const bool core = core_only || !layers.Windows.contains(layer);
+    // Tools may draw (Qt Gui) but not make windows; so may the drawing layers. The core does neither.
+    const bool windows = !core_only && layers.Windows.contains(layer);
+    const bool drawing = core_only || layers.Drawing.contains(layer);
     for (const Include &inc : Includes_Of(file)) {
         if (inc.Text.contains(QLatin1String(".."))) {
             fault(inc, QStringLiteral("leaves its folder by a relative path"));
@@ -118,10 +128,11 @@ QStringList Check_File(const QString &file, const QString &layer, const Layers &
             if (!layers.Below.contains(folder)) continue;  // not one of ours (a test's helper)
             const bool ok = core_only ? !layers.Windows.contains(folder) : allowed.contains(folder);
             if (!ok) fault(inc, QStringLiteral("points up from %1").arg(core_only ? QStringLiteral("a core tool") : layer));
-        } else if (!inc.Quoted && core) {
+        } else if (!inc.Quoted && !windows) {
             const QString module = Qt_Module_Of(inc.Text);
-            if (module == QLatin1String("QtGui") || module == QLatin1String("QtWidgets"))
-                fault(inc, QStringLiteral("is a window header in the core"));
+            if (module == QLatin1String("QtWidgets") || (module == QLatin1String("QtGui") && !drawing))
+                fault(inc, QStringLiteral("is a window header in %1")
+                               .arg(core_only ? QStringLiteral("a tool") : drawing ? QStringLiteral("a drawing layer") : QStringLiteral("the core")));
         }
     }
     return faults;
@@ -150,6 +161,9 @@ void Tst_Layers::the_declared_layers_are_read()
     QVERIFY(!layers.Below[QStringLiteral("config")].contains(QStringLiteral("workspace")));
     QVERIFY(layers.Windows.contains(QStringLiteral("dialogs")));
     QVERIFY(!layers.Windows.contains(QStringLiteral("update")));
+    QVERIFY(layers.Drawing.contains(QStringLiteral("documents")));
+    QVERIFY(!layers.Drawing.contains(QStringLiteral("exchange")));
+    QVERIFY(!layers.Drawing.contains(QStringLiteral("dialogs")));
 }
 
 void Tst_Layers::checker_finds_planted_faults_data()
@@ -168,6 +182,12 @@ void Tst_Layers::checker_finds_planted_faults_data()
     QTest::newRow("dialog includes a widget") << "dialogs" << QByteArray("#include \"widgets/Octet_Row.h\"\n#include <QWidget>\n") << false;
     QTest::newRow("tool includes a dialog") << "" << QByteArray("#include \"dialogs/TFParGen.h\"\n") << true;
     QTest::newRow("tool includes the builder") << "" << QByteArray("#include \"config/Image_Builder.h\"\n") << false;
+    QTest::newRow("tool includes a document") << "" << QByteArray("#include \"documents/Register_Map_Pdf.h\"\n") << false;
+    QTest::newRow("tool draws") << "" << QByteArray("#include <QGuiApplication>\n") << false;
+    QTest::newRow("tool makes a window") << "" << QByteArray("#include <QWidget>\n") << true;
+    QTest::newRow("drawing layer draws") << "documents" << QByteArray("#include <QPdfWriter>\n") << false;
+    QTest::newRow("drawing layer makes a window") << "documents" << QByteArray("#include <QtWidgets/QLabel>\n") << true;
+    QTest::newRow("drawing layer includes a dialog") << "documents" << QByteArray("#include \"dialogs/TFParGen.h\"\n") << true;
 }
 
 void Tst_Layers::checker_finds_planted_faults()
@@ -193,7 +213,7 @@ void Tst_Layers::every_include_points_down()
         for (const QString &file : Sources_Under(QStringLiteral(QCX_SOURCE_DIR "/src/") + layer))
             faults += Check_File(file, layer, layers, false);
     }
-    // The command-line tools build on the core alone.
+    // The command-line tools build on the core and the drawing layers, never on windows.
     for (const QString &file : Sources_Under(QStringLiteral(QCX_SOURCE_DIR "/tools")))
         faults += Check_File(file, QString(), layers, true);
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));

@@ -10,6 +10,7 @@
 #include "test_config.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -243,6 +244,23 @@ void Tst_Exchange_Cli::export_map()
     QVERIFY2(csv.contains(",Byte 2,Byte 1,,Motor_Daten.Drehzahl,U/min,0.125,0\r\n"), qPrintable(csv));
     QVERIFY2(csv.contains(",Byte 6,Byte 5,,Motor_Daten.Leistung (low word),kW,0.001,0\r\n"), qPrintable(csv));
     QVERIFY2(csv.contains(QString::fromUtf8(",-,Byte 3,,Motor_Daten.Temperatur,°C,1,-40\r\n")), qPrintable(csv));
+
+    // PDF, the format told by the file's name, on a machine without a display: a document that
+    // another program reads the registers from.
+    const QString pdf = dir.filePath("map.pdf");
+    const Program_Run r = Run_Program(QStringLiteral(QCX_WORKSPACE_DIR "/qcx3310-cli"), {"export-map", conf, "-o", pdf}, 60000,
+                                      {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"});
+    QVERIFY2(r.Exit == 0, qPrintable(Describe(r)));
+    QVERIFY(Read_All(pdf).startsWith("%PDF-"));
+    const QString text = Pdf_Text(pdf);
+    if (text.isNull()) QSKIP("pdftotext (poppler-utils) is not installed");
+    const Register_Map map = Read_Register_Map(Project_Paths_In(conf), "Bench", QDate::currentDate(), SW_Version_Text);
+    QVERIFY(!map.Lines.isEmpty());
+    for (const Register_Map_Line &line : map.Lines)
+        QVERIFY2(QRegularExpression(QStringLiteral("\\b%1\\b").arg(line.Register)).match(text).hasMatch(),
+                 qPrintable(line.Register + " is not in:\n" + text));
+    QVERIFY2(text.contains("Motor_Daten.Drehzahl"), qPrintable(text));
+    QVERIFY2(text.contains("Bench") && text.contains("1.102"), qPrintable(text));
 }
 
 void Tst_Exchange_Cli::usage_errors_data()
@@ -256,7 +274,8 @@ void Tst_Exchange_Cli::usage_errors_data()
     QTest::newRow("export of something else") << QStringList{"export", "registers", ".", "--direction", "receive", "-o", "x.csv"};
     QTest::newRow("export without -o") << QStringList{"export", "frames", ".", "--direction", "receive"};
     QTest::newRow("import, direction misspelt") << QStringList{"import", "frames", ".", "--direction", "rx", "x.csv"};
-    QTest::newRow("export-map as pdf") << QStringList{"export-map", ".", "--format", "pdf", "-o", "x.pdf"};
+    QTest::newRow("export-map as docx") << QStringList{"export-map", ".", "--format", "docx", "-o", "x.docx"};
+    QTest::newRow("export-map, format unknown by name") << QStringList{"export-map", ".", "-o", "x.txt"};
     QTest::newRow("export-map without -o") << QStringList{"export-map", ".", "--format", "csv"};
     QTest::newRow("import, unknown option") << QStringList{"import", "frames", ".", "--direction", "receive", "x.csv", "--all"};
 }

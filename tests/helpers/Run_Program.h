@@ -13,9 +13,16 @@ struct Program_Run {
 
 // A program that blocks (on a FIFO, say) must fail the test, not hang the suite: it is killed
 // after limit_ms.
-inline Program_Run Run_Program(const QString &program, const QStringList &args, int limit_ms = 60000)
+// unset names variables of the test's environment the program does not get.
+inline Program_Run Run_Program(const QString &program, const QStringList &args, int limit_ms = 60000,
+                               const QStringList &unset = {})
 {
     QProcess p;
+    if (!unset.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString &name : unset) env.remove(name);
+        p.setProcessEnvironment(env);
+    }
     p.start(program, args);
     if (!p.waitForFinished(limit_ms)) {
         p.kill();
@@ -28,3 +35,12 @@ inline Program_Run Run_Program(const QString &program, const QStringList &args, 
 
 // qcx3310-cli from the build's workspace.
 inline Program_Run Run_Cli(const QStringList &args) { return Run_Program(QStringLiteral(QCX_WORKSPACE_DIR "/qcx3310-cli"), args); }
+
+// The text of a PDF as pdftotext reads it (one program no one here wrote, from poppler-utils);
+// a null string when pdftotext is not installed.
+inline QString Pdf_Text(const QString &pdf)
+{
+    const Program_Run r = Run_Program(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    if (r.Exit < 0 || (r.Exit != 0 && r.Out.isEmpty() && r.Err.isEmpty())) return QString();
+    return r.Exit == 0 ? r.Out : QStringLiteral("pdftotext failed: ") + r.Err;
+}

@@ -17,6 +17,7 @@ public:
 
     void Error(QWidget *, const QString &text) override { Errors.append(text); }
     void Warning(QWidget *, const QString &text) override { Warnings.append(text); }
+    void Information(QWidget *, const QString &text) override { Notes.append(text); }
     bool Ask(QWidget *, const QString &text) override
     {
         Questions.append(text);
@@ -25,6 +26,7 @@ public:
 
     QStringList Errors;
     QStringList Warnings;
+    QStringList Notes;
     QStringList Questions;
     QList<bool> Answers;
 };

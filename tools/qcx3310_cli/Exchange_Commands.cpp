@@ -1,4 +1,5 @@
 #include "Command_Line.h"
+#include "documents/Register_Map_Pdf.h"
 #include "Exchange_Commands.h"
 
 #include "config/Project_Files.h"
@@ -13,6 +14,7 @@
 #include "workspace/App_State.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
@@ -329,16 +331,30 @@ int Export_Map(const QStringList &args)
     const Command_Line p = Read_Command_Line(args, {"--format", "-o"}, {});
     if (!p.Error.isEmpty()) return Usage_Error(p.Error);
     if (p.Words.size() != 1) return Usage_Error(QStringLiteral("export-map takes a configuration folder"));
-    const QString format = p.Values.value("--format");
-    if (format != u"csv" && format != u"html") return Usage_Error(QStringLiteral("export-map needs --format csv or --format html"));
     if (p.Values.value("-o").isEmpty()) return Usage_Error(QStringLiteral("export-map needs -o FILE"));
+    const QString out = p.Values["-o"];
+    // The format as told, or else by the file's extension.
+    const QString format = p.Values.contains("--format") ? p.Values.value("--format") : QFileInfo(out).suffix().toLower();
+    if (format != u"csv" && format != u"html" && format != u"pdf")
+        return Usage_Error(QStringLiteral("export-map needs --format csv, html or pdf (or a FILE ending in one of them)"));
     const QString dir = QDir::cleanPath(p.Words[0]);
     if (!Is_Folder(dir)) return Fail(QStringLiteral("%1: no such configuration folder").arg(Native(p.Words[0])));
-    const QString out = p.Values["-o"];
     try {
         const Register_Map map = Read_Register_Map(Project_Paths_In(dir), QFileInfo(QFileInfo(dir).absoluteFilePath()).fileName(),
                                                    QDate::currentDate(), SW_Version_Text);
-        Save_File_Atomic(out, format == u"csv" ? Register_Map_Csv(map) : Register_Map_Html(map));
+        QByteArray bytes;
+        if (format == u"pdf") {
+            // Fonts and the PDF writer need Qt Gui, also on a machine without a display.
+            Use_Offscreen_Without_Display();
+            static int argc = 1;
+            static char name[] = "qcx3310-cli";
+            static char *argv[] = {name, nullptr};
+            QGuiApplication app(argc, argv);
+            bytes = Register_Map_Pdf(map);
+        } else {
+            bytes = format == u"csv" ? Register_Map_Csv(map) : Register_Map_Html(map);
+        }
+        Save_File_Atomic(out, bytes);
         Print(stdout, QStringLiteral("%1: %2 register(s)\n").arg(Native(out)).arg(map.Lines.size()));
     } catch (const Xml_Error &e) {
         return Fail(Native(e.Text()));

@@ -41,7 +41,7 @@ const char Usage_Text[] = R"(Usage:
   qcx3310-cli export frames|mappings CONFIG_DIR --direction receive|transmit -o FILE.csv
   qcx3310-cli import frames|mappings CONFIG_DIR --direction receive|transmit FILE.csv
                      [--take-good-lines]
-  qcx3310-cli export-map CONFIG_DIR --format csv|html -o FILE
+  qcx3310-cli export-map CONFIG_DIR [--format csv|html|pdf] -o FILE
   qcx3310-cli --help
 )";
 
@@ -128,13 +128,15 @@ Commands:
       is given. Frames that stay keep their mappings; those of frames no longer in the list
       go with them.
 
-  export-map CONFIG_DIR --format csv|html -o FILE
+  export-map CONFIG_DIR [--format csv|html|pdf] -o FILE
       Writes the register map for the Modbus side: the configuration's name, the converter's
       address and port, the CAN bit rate, the date and this program's version, then one line
       per register (receive first, each direction by register number): direction, register,
       access (read, or read/write for transmit registers), the frame's CobID, Type and
       Mnemonic, high and low byte, send on write; and for registers that import-dbc made and
       that still sit on the same frame and bytes, the signal's name, unit, factor and offset.
+      Without --format, FILE's extension (.csv, .html, .pdf) says the format. The PDF is an
+      A4 page in landscape per part of the table, its column titles repeated on each page.
 
 Options:
   --json      with check and inspect: print the same listing as one JSON object
