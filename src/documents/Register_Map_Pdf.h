@@ -1,6 +1,7 @@
 #pragma once
-// The register map as a printable PDF (A4), made from the same HTML document that Register_Map_Html
-// writes, so that the three formats never say different things. Needs Qt Gui (fonts and the PDF
+// The register map as a printable PDF (A4 landscape): the header, then the table with its column
+// titles on every page, from the same header, titles and cells as the CSV and HTML documents, so
+// that the three formats never say different things. Needs Qt Gui (fonts and the PDF
 // writer): a program that calls it runs a QGuiApplication; without a display the "offscreen"
 // platform serves (see Use_Offscreen_Without_Display).
 #include "exchange/Register_Map.h"

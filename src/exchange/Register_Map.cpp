@@ -9,39 +9,6 @@
 
 namespace {
 
-QStringList Columns(const Register_Map &m)
-{
-    QStringList c{"Direction", "Register", "Access", "CobID", "Type", "Mnemonic", "High byte", "Low byte", "Send on write"};
-    if (m.Has_Signals) c << QStringList{"Signal", "Unit", "Factor", "Offset"};
-    return c;
-}
-
-QString Byte_Name(int32_t part) { return part == 0 ? QStringLiteral("-") : QStringLiteral("Byte %1").arg(part); }
-
-QStringList Cells(const Register_Map &m, const Register_Map_Line &l)
-{
-    QStringList c{l.Dir == Direction::Receive ? QStringLiteral("receive") : QStringLiteral("transmit"),
-            l.Register,
-            Register_Access(l.Dir),
-            l.CobID,
-            l.Type,
-            l.Mnemonic,
-            Byte_Name(l.HiPart),
-            Byte_Name(l.LoPart),
-            l.Dir == Direction::Transmit ? (l.Send_On_Write ? QStringLiteral("yes") : QStringLiteral("no")) : QString()};
-    if (m.Has_Signals) c << QStringList{l.Signal, l.Unit, l.Factor, l.Offset};
-    return c;
-}
-
-QList<std::pair<QString, QString>> Header(const Register_Map &m)
-{
-    return {{"Configuration", m.Configuration},
-            {"Converter address", m.Address},
-            {"Modbus TCP port", m.Port},
-            {"CAN bit rate", m.Bit_Rate},
-            {"Date", m.Date.toString(Qt::ISODate)},
-            {"Program version", m.Program_Version}};
-}
 
 QString Csv_Field(const QString &field)
 {
@@ -59,6 +26,40 @@ QString Csv_Line(const QStringList &fields)
 }
 
 }  // namespace
+
+QStringList Register_Map_Columns(const Register_Map &m)
+{
+    QStringList c{"Direction", "Register", "Access", "CobID", "Type", "Mnemonic", "High byte", "Low byte", "Send on write"};
+    if (m.Has_Signals) c << QStringList{"Signal", "Unit", "Factor", "Offset"};
+    return c;
+}
+
+static QString Byte_Name(int32_t part) { return part == 0 ? QStringLiteral("-") : QStringLiteral("Byte %1").arg(part); }
+
+QStringList Register_Map_Cells(const Register_Map &m, const Register_Map_Line &l)
+{
+    QStringList c{l.Dir == Direction::Receive ? QStringLiteral("receive") : QStringLiteral("transmit"),
+            l.Register,
+            Register_Access(l.Dir),
+            l.CobID,
+            l.Type,
+            l.Mnemonic,
+            Byte_Name(l.HiPart),
+            Byte_Name(l.LoPart),
+            l.Dir == Direction::Transmit ? (l.Send_On_Write ? QStringLiteral("yes") : QStringLiteral("no")) : QString()};
+    if (m.Has_Signals) c << QStringList{l.Signal, l.Unit, l.Factor, l.Offset};
+    return c;
+}
+
+QList<std::pair<QString, QString>> Register_Map_Header(const Register_Map &m)
+{
+    return {{"Configuration", m.Configuration},
+            {"Converter address", m.Address},
+            {"Modbus TCP port", m.Port},
+            {"CAN bit rate", m.Bit_Rate},
+            {"Date", m.Date.toString(Qt::ISODate)},
+            {"Program version", m.Program_Version}};
+}
 
 QString Register_Access(Direction direction)
 {
@@ -121,10 +122,10 @@ Register_Map Read_Register_Map(const Project_Paths &paths, const QString &dir_na
 QByteArray Register_Map_Csv(const Register_Map &map)
 {
     QString text;
-    for (const auto &[name, value] : Header(map)) text += Csv_Line({name, value});
+    for (const auto &[name, value] : Register_Map_Header(map)) text += Csv_Line({name, value});
     text += QLatin1String("\r\n");
-    text += Csv_Line(Columns(map));
-    for (const Register_Map_Line &l : map.Lines) text += Csv_Line(Cells(map, l));
+    text += Csv_Line(Register_Map_Columns(map));
+    for (const Register_Map_Line &l : map.Lines) text += Csv_Line(Register_Map_Cells(map, l));
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
 }
 
@@ -137,15 +138,15 @@ QByteArray Register_Map_Html(const Register_Map &map)
     h += QStringLiteral("<style>body{font-family:sans-serif}table{border-collapse:collapse}"
                         "td,th{border:1px solid #999;padding:2px 6px;text-align:left}</style>\n</head><body>\n");
     h += QStringLiteral("<h1>Register map: %1</h1>\n<table class=\"header\">\n").arg(esc(map.Configuration));
-    for (const auto &[name, value] : Header(map))
+    for (const auto &[name, value] : Register_Map_Header(map))
         h += QStringLiteral("<tr><th>%1</th><td>%2</td></tr>\n").arg(esc(name), esc(value));
     // The column titles as the table's head, so that a printed map repeats them on every page.
     h += QStringLiteral("</table>\n<p></p>\n<table class=\"registers\">\n<thead><tr>");
-    for (const QString &c : Columns(map)) h += QStringLiteral("<th>%1</th>").arg(esc(c));
+    for (const QString &c : Register_Map_Columns(map)) h += QStringLiteral("<th>%1</th>").arg(esc(c));
     h += QStringLiteral("</tr></thead>\n");
     for (const Register_Map_Line &l : map.Lines) {
         h += QStringLiteral("<tr>");
-        for (const QString &c : Cells(map, l)) h += QStringLiteral("<td>%1</td>").arg(esc(c));
+        for (const QString &c : Register_Map_Cells(map, l)) h += QStringLiteral("<td>%1</td>").arg(esc(c));
         h += QStringLiteral("</tr>\n");
     }
     h += QStringLiteral("</table>\n</body></html>\n");

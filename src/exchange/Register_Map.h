@@ -10,6 +10,8 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
+#include <utility>
 
 struct Register_Map_Line {
     Direction Dir = Direction::Receive;
@@ -49,5 +51,10 @@ Register_Map Read_Register_Map(const Project_Paths &paths, const QString &dir_na
 // transmitted frame.
 QString Register_Access(Direction direction);
 
+// The pieces every format shows: the header's names and values, the column titles, and the
+// cells of one line, as text.
+QList<std::pair<QString, QString>> Register_Map_Header(const Register_Map &map);
+QStringList Register_Map_Columns(const Register_Map &map);
+QStringList Register_Map_Cells(const Register_Map &map, const Register_Map_Line &line);
 QByteArray Register_Map_Csv(const Register_Map &map);
 QByteArray Register_Map_Html(const Register_Map &map);
