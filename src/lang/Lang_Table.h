@@ -207,6 +207,10 @@ void Read_Language_File(Lang_Table &table, const QString &path);
 // exists but cannot be read (the table then holds the defaults).
 void Load_Language(Lang_Table &table, const QString &dir_language, QString &language_name);
 
+// The same over several folders: the language is read from the first folder that holds it
+// (the user's folder before the shipped one), English likewise when it is found nowhere.
+void Load_Language(Lang_Table &table, const QStringList &dirs_language, QString &language_name);
+
 // The code of the Qt translations (qtbase_<code>.qm) that go with a shipped language, so that
 // Qt's own texts (Yes, No, the standard buttons) follow it: "de" for Deutsch. Empty for English
 // and for languages Qt does not know by that name.
