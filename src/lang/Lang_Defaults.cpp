@@ -344,4 +344,5 @@ const char16_t *const Lang_Default_Texts[] = {
     u"The configuration maps no Modbus registers",  // STR336
     u"no answer within %1 s",  // STR337
     u"Update Device from Ethernet (UDP)",  // STR338
+    u"Workspace folder:",  // STR339
 };

@@ -164,6 +164,7 @@ enum Lang_Key : int {
     STR_Monitor_No_Registers,
     STR_Monitor_No_Answer,  // %1 the seconds waited
     STR_Update_Dialog_Desc,
+    STR_About_Workspace,  // the title of the workspace folder in the About box
     Lang_Key_End
 };
 
