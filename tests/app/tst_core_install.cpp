@@ -149,7 +149,7 @@ void Tst_Install::user_language_overrides_shipped()
         f.write("\xEF\xBB\xBFSTR1 = Mein eigener Text\r\n");
     }
     const QStringList names = Create_Lang_List(Language_Folders(state));
-    for (const char *name : {"English.lng", "Deutsch.lng", "Espa\xC3\xB1ol.lng", "Fran\xC3\xA7ais.lng", "Italiano.lng"})
+    for (const char *name : {"English.lng", "Deutsch.lng", "Espa\xC3\xB1ol.lng", "Fran\xC3\xA7" "ais.lng", "Italiano.lng"})
         QVERIFY2(names.count(QString::fromUtf8(name)) == 1, name);
 
     QString name = QStringLiteral("Deutsch");
