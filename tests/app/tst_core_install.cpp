@@ -14,6 +14,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -69,6 +70,7 @@ private slots:
     void installed_layout();
     void programs_use_the_home_not_the_prefix();
     void user_language_overrides_shipped();
+    void desktop_files_are_valid();
 
 private:
     QTemporaryDir tmp_;
@@ -162,6 +164,31 @@ void Tst_Install::user_language_overrides_shipped()
     QCOMPARE(name, QStringLiteral("Italiano"));
     QVERIFY(state.Lang_Table[1] != QStringLiteral("Mein eigener Text"));
     QFile::remove(user_deutsch);
+}
+
+void Tst_Install::desktop_files_are_valid()
+{
+    // The checkers come from desktop-file-utils and appstream; where they are missing there is
+    // nothing to ask.
+    const struct {
+        const char *tool;
+        QStringList args;
+    } checks[] = {
+        {"desktop-file-validate", {prefix_ + "/share/applications/com.norvale.qcx3310.desktop"}},
+        {"appstreamcli", {"validate", "--no-net", prefix_ + "/share/metainfo/com.norvale.qcx3310.metainfo.xml"}},
+    };
+    int ran = 0;
+    for (const auto &check : checks) {
+        const QString tool = QStandardPaths::findExecutable(QLatin1String(check.tool));
+        if (tool.isEmpty()) continue;
+        ++ran;
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(tool, check.args);
+        QVERIFY(p.waitForFinished(60000));
+        QVERIFY2(p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0, p.readAll().constData());
+    }
+    if (ran == 0) QSKIP("neither desktop-file-validate nor appstreamcli is installed");
 }
 
 QTEST_GUILESS_MAIN(Tst_Install)
