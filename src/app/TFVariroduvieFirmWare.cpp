@@ -65,6 +65,12 @@ const QString Map_Filter_Pdf = QStringLiteral("PDF (*.pdf)");
 
 TFVariroduvieFirmWare::TFVariroduvieFirmWare(App_State &state, Environment &env,
                                              const QString &dir_exe, QWidget *parent)
+    : TFVariroduvieFirmWare(state, env, Portable_Workspace(dir_exe), parent)
+{
+}
+
+TFVariroduvieFirmWare::TFVariroduvieFirmWare(App_State &state, Environment &env,
+                                             const Workspace_Places &places, QWidget *parent)
     : QWidget(parent), state_(state), env_(env)
 {
     setObjectName(QStringLiteral("TFVariroduvieFirmWare"));
@@ -77,7 +83,7 @@ TFVariroduvieFirmWare::TFVariroduvieFirmWare(App_State &state, Environment &env,
     // Start-up, in its fixed order.
     state_.Lang_Table = {};
     Layout_Controls();
-    Set_Workspace(state_, dir_exe);
+    Set_Workspace(state_, places);
     state_.Project_Name.clear();
     Read_Settings(state_);
     Arm_Update_Timer();
@@ -90,7 +96,7 @@ TFVariroduvieFirmWare::TFVariroduvieFirmWare(App_State &state, Environment &env,
     L_SW_Desc->setText(state_.SW_Desc);
 
     try {
-        Load_Language(state_.Lang_Table, state_.Dir_Language, state_.Language_Name);
+        Load_Language(state_.Lang_Table, Language_Folders(state_), state_.Language_Name);
     } catch (const Lang_File_Error &e) {
         // An unreadable language file leaves the English texts, which Load_Language put in
         // place before it opened the file; the user hears why once the window shows.

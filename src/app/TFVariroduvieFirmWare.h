@@ -55,6 +55,9 @@ public:
     // configuration, texts and file paths. The dialogs come after, with Create_Dialogs.
     TFVariroduvieFirmWare(App_State &state, Environment &env, const QString &dir_exe,
                           QWidget *parent = nullptr);
+    // The same with the workspace Choose_Workspace picked (an installed program).
+    TFVariroduvieFirmWare(App_State &state, Environment &env, const Workspace_Places &places,
+                          QWidget *parent = nullptr);
     ~TFVariroduvieFirmWare() override;
 
     // Creates the dialogs in their fixed order (each applies its texts at creation).

@@ -1,5 +1,6 @@
 // Program entry: the main window (which runs the start-up), then the dialogs, then the loop.
 #include "workspace/Environment.h"
+#include "workspace/Workspace_Choice.h"
 #include "app/TFVariroduvieFirmWare.h"
 #include "lang/Lang_Translator.h"
 #include "platform/Clock.h"
@@ -8,6 +9,7 @@
 #include "platform/Real_Icmp_Echo.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QTimer>
 
 int main(int argc, char *argv[])
@@ -32,7 +34,12 @@ int main(int argc, char *argv[])
     // The core's messages (file, build and check errors) in the language the table holds now.
     Lang_Translator core_texts(state.Lang_Table);
     QCoreApplication::installTranslator(&core_texts);
-    TFVariroduvieFirmWare main_window(state, env, QCoreApplication::applicationDirPath());
+    // The program's folder is the workspace, unless the program is installed: then the
+    // user's data folder is.
+    const Workspace_Places places = Choose_Workspace(Read_Workspace_Facts(
+        QCoreApplication::applicationDirPath(),
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
+    TFVariroduvieFirmWare main_window(state, env, places);
     main_window.Create_Dialogs();
     main_window.show();
 

@@ -4,6 +4,7 @@
 #include "platform/Shell.h"
 #include "platform/Web_Host.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -17,7 +18,8 @@ static void Init_Resources() { Q_INIT_RESOURCE(resources); }
 
 namespace {
 constexpr int Client_W = 406;
-constexpr int Client_H = 148;
+constexpr int Client_H = 190;
+constexpr int Workspace_Y = 116;
 constexpr int Text_X = 104;
 constexpr int Value_X = 214;
 }  // namespace
@@ -56,7 +58,11 @@ void TFAbout::FormCreate()
     Label12 = label("Label12", QString(), Value_X, 92);
     for (QLabel *value : {Label9, Label10, Label12}) value->setFont(bold);
 
-    Label4 = label("Label4", Web_Host(), 12, 121);
+    L_Workspace = label("L_Workspace", QString(), 12, Workspace_Y);
+    L_Workspace_Dir = label("L_Workspace_Dir", QString(), 12, Workspace_Y + 18);
+    L_Workspace_Dir->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    Label4 = label("Label4", Web_Host(), 12, Client_H - 12 - 21);
     Label4->resize(280, 16);
     Label4->setCursor(Qt::PointingHandCursor);
     Label4->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
@@ -94,6 +100,11 @@ void TFAbout::FormShow()
     Label9->setText(SW_Code_Text);
     Label10->setText(SW_Version_Text);
     Label12->setText(QStringLiteral("QDM3310"));
+    L_Workspace->setText(state_.STR(STR_About_Workspace));
+    const QString dir = QDir::toNativeSeparators(state_.Dir_Exe);
+    L_Workspace_Dir->setText(
+        L_Workspace_Dir->fontMetrics().elidedText(dir, Qt::ElideMiddle, L_Workspace_Dir->width()));
+    L_Workspace_Dir->setToolTip(dir);
     setFixedSize(Client_W, Client_H);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The About box: which software this is (code, version, manual) and the way to the maker's
-// home page. Its texts are fixed English texts: a language change leaves it alone.
+// home page, and where the program keeps its work. Its texts are fixed English texts, except
+// the workspace folder's title, which follows the language.
 #include "workspace/App_State.h"
 #include "workspace/Environment.h"
 
@@ -38,5 +39,7 @@ private:
     QLabel *Label12 = nullptr;
     QLabel *Label4 = nullptr;
     QLabel *Image2 = nullptr;
+    QLabel *L_Workspace = nullptr;       // the title
+    QLabel *L_Workspace_Dir = nullptr;   // the folder, shortened in the middle when too long
     QPushButton *LbButton1 = nullptr;
 };

@@ -526,7 +526,7 @@ void TFBootTCP::LbButton4Click()
     Show_Update_Text(state_.STR(STR_Update_Waiting).arg(0), waiting_colour);
     Set_Updating(true);
     qint64 shown = 0;
-    const Update_Result result = Run_Updater(*env_.shell, *env_.clock, state_.Dir_Exe, [&](qint64 waited) {
+    const Update_Result result = Run_Updater(*env_.shell, *env_.clock, Updater_Folder(state_), state_.Dir_Exe, [&](qint64 waited) {
         if (waited / 1000 != shown) {
             shown = waited / 1000;
             Show_Update_Text(state_.STR(STR_Update_Waiting).arg(shown), waiting_colour);

@@ -264,7 +264,7 @@ void TFSoftOptions::FormShow()
 
 void TFSoftOptions::Create_Lang_List()
 {
-    SL_Languages = ::Create_Lang_List(state_.Dir_Language);
+    SL_Languages = ::Create_Lang_List(Language_Folders(state_));
     list_built_ = true;
     Show_Page = 1;
     Update_Lang_Page(1);
@@ -296,7 +296,7 @@ void TFSoftOptions::Show_Flag(int slot, const QString &name)
 {
     QLabel *flag = I_L[slot];
     // A flag that cannot be read is passed over like a missing one.
-    for (const QString &path : Lang_Flag_Candidates(state_.Dir_Language, name)) {
+    for (const QString &path : Lang_Flag_Candidates(Language_Folders(state_), name)) {
         const QPixmap picture = Load_Flag(path);
         if (picture.isNull()) continue;
         flag->setPixmap(picture);
@@ -362,7 +362,7 @@ void TFSoftOptions::LangClick(QObject *Sender)
     state_.Language_Name = name;
     QString failure;
     try {
-        Load_Language(state_.Lang_Table, state_.Dir_Language, state_.Language_Name);
+        Load_Language(state_.Lang_Table, Language_Folders(state_), state_.Language_Name);
     } catch (const Lang_File_Error &error) {
         // The table holds the English texts by now; they are applied below like any language.
         failure = QString::fromStdString(error.what());
@@ -381,7 +381,7 @@ void TFSoftOptions::reject()
     if (Language_In_Use != state_.Language_Name) {
         QString name = state_.Language_Name;
         try {
-            Load_Language(state_.Lang_Table, state_.Dir_Language, name);
+            Load_Language(state_.Lang_Table, Language_Folders(state_), name);
         } catch (const Lang_File_Error &) {
             // It was read at start or at its choice; if it cannot be read now, the English
             // texts that Load_Language left are the honest fallback.

@@ -347,4 +347,5 @@ const char16_t *const Lang_Default_Texts[] = {
     u"Register Map…",  // STR339
     u"The register map could not be written:",  // STR340
     u"Register map written to %1 (%2 registers).",  // STR341
+    u"Workspace folder:",  // STR342
 };

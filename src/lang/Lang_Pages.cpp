@@ -25,6 +25,19 @@ QStringList Create_Lang_List(const QString &dir_language)
     return names;
 }
 
+QStringList Create_Lang_List(const QStringList &dirs_language)
+{
+    QStringList names;
+    for (const QString &dir : dirs_language)
+        for (const QString &name : Create_Lang_List(dir))
+            if (!names.contains(name)) names.append(name);
+    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
+        const int folded = QString::compare(a, b, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : a < b;
+    });
+    return names;
+}
+
 QString Lang_Name_Of(const QString &file_name) { return file_name.chopped(4); }
 
 int Lang_Page_Count(int n) { return n > 0 ? (n + Lang_Slots_Per_Page - 1) / Lang_Slots_Per_Page : 0; }
@@ -57,4 +70,18 @@ QStringList Lang_Flag_Candidates(const QString &dir_language, const QString &nam
         if (QFileInfo(path).isFile()) files.append(path);
     }
     return files;
+}
+
+QStringList Lang_Flag_Candidates(const QStringList &dirs_language, const QString &name)
+{
+    QStringList own, fallback;
+    for (const QString &dir : dirs_language) {
+        for (const QString &path : Lang_Flag_Candidates(dir, name)) {
+            if (path.endsWith(QStringLiteral("/DefaultFlag.bmp")) && name != QLatin1String("DefaultFlag"))
+                fallback.append(path);
+            else
+                own.append(path);
+        }
+    }
+    return own + fallback;
 }

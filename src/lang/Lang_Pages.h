@@ -10,6 +10,10 @@ constexpr int Lang_Slots_Per_Page = 6;
 // sorted without regard to case. An unreadable or missing folder gives an empty list.
 QStringList Create_Lang_List(const QString &dir_language);
 
+// The same over several folders (the user's first, then the shipped one): each name once,
+// sorted the same way.
+QStringList Create_Lang_List(const QStringList &dirs_language);
+
 // The language a list entry names: the file name without its last four characters.
 QString Lang_Name_Of(const QString &file_name);
 
@@ -33,3 +37,7 @@ QString Lang_Page_Label(const QString &page_text, int page, const QString &of_te
 // The flag pictures to try for a language, in order: <name>.bmp, then DefaultFlag.bmp, each
 // only when the file exists.
 QStringList Lang_Flag_Candidates(const QString &dir_language, const QString &name);
+
+// The same over several folders: <name>.bmp of each folder in turn, then DefaultFlag.bmp of
+// each, so a language's own flag anywhere beats a default flag.
+QStringList Lang_Flag_Candidates(const QStringList &dirs_language, const QString &name);

@@ -120,6 +120,24 @@ void Load_Language(Lang_Table &table, const QString &dir_language, QString &lang
     if (QFileInfo(english).isFile()) Read_Language_File(table, english);
 }
 
+void Load_Language(Lang_Table &table, const QStringList &dirs_language, QString &language_name)
+{
+    const auto holder = [&dirs_language](const QString &name) -> QString {
+        for (const QString &dir : dirs_language) {
+            const QString path = dir + QLatin1Char('/') + name + QStringLiteral(".lng");
+            if (QFileInfo(QDir::cleanPath(path)).absolutePath() ==
+                    QFileInfo(QDir::cleanPath(dir)).absoluteFilePath() &&
+                QFileInfo(path).isFile())
+                return dir;
+        }
+        return QString();
+    };
+    QString dir = holder(language_name);
+    if (dir.isEmpty()) dir = holder(QStringLiteral("English"));
+    if (dir.isEmpty() && !dirs_language.isEmpty()) dir = dirs_language.first();
+    Load_Language(table, dir, language_name);
+}
+
 QString Qt_Translation_Code(const QString &language_name)
 {
     // Language files are named by the language's own name; these are the shipped ones.

@@ -167,6 +167,7 @@ enum Lang_Key : int {
     STR_Register_Map,
     STR_Register_Map_Not_Written,
     STR_Register_Map_Written,  // %1 the file, %2 how many registers
+    STR_About_Workspace,  // the title of the workspace folder in the About box
     Lang_Key_End
 };
 
@@ -209,6 +210,10 @@ void Read_Language_File(Lang_Table &table, const QString &path);
 // becomes "English" and English.lng is read if present. Throws Lang_File_Error when the file
 // exists but cannot be read (the table then holds the defaults).
 void Load_Language(Lang_Table &table, const QString &dir_language, QString &language_name);
+
+// The same over several folders: the language is read from the first folder that holds it
+// (the user's folder before the shipped one), English likewise when it is found nowhere.
+void Load_Language(Lang_Table &table, const QStringList &dirs_language, QString &language_name);
 
 // The code of the Qt translations (qtbase_<code>.qm) that go with a shipped language, so that
 // Qt's own texts (Yes, No, the standard buttons) follow it: "de" for Deutsch. Empty for English

@@ -93,12 +93,23 @@ std::optional<QStringList> Fresh_Report_Tail(const QString &path, const Report_M
 Update_Result Run_Updater(Shell &shell, Clock &clock, const QString &dir_exe,
                           const Wait_Watcher &waiting, qint64 limit_ms)
 {
+    return Run_Updater(shell, clock, dir_exe, dir_exe, waiting, limit_ms);
+}
+
+Update_Result Run_Updater(Shell &shell, Clock &clock, const QString &dir_updater,
+                          const QString &dir_workspace, const Wait_Watcher &waiting, qint64 limit_ms)
+{
     Update_Result result;
-    result.updater = Updater_Path(dir_exe);
-    result.report_path = Update_Report_Path(dir_exe);
+    result.updater = Updater_Path(dir_updater);
+    result.report_path = Update_Report_Path(dir_workspace);
     const Report_Mark before = Mark_Report(result.report_path);
 
-    const Program_Result run = Run_And_Wait(shell, clock, result.updater, QString(), false, limit_ms, waiting);
+    // The parameter text is split like a command line: the folder goes in double quotes, so
+    // blanks in it are kept.
+    const QString parameter = QDir::cleanPath(dir_updater) == QDir::cleanPath(dir_workspace)
+                                  ? QString()
+                                  : u'"' + QDir::toNativeSeparators(dir_workspace) + u'"';
+    const Program_Result run = Run_And_Wait(shell, clock, result.updater, parameter, false, limit_ms, waiting);
     using V = Update_Result::Verdict;
     switch (run.outcome) {
     case Program_Result::Outcome::Not_Started:

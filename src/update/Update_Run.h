@@ -64,3 +64,10 @@ struct Update_Result {
 Update_Result Run_Updater(Shell &shell, Clock &clock, const QString &dir_exe,
                           const Wait_Watcher &waiting = {},
                           qint64 limit_ms = Program_Wait_Limit_Ms);
+
+// The same for an updater kept apart from the workspace (an installed program): the updater
+// in dir_updater is given dir_workspace, where the job lies and the report goes, as its one
+// argument. With both folders the same it is started without arguments, as above.
+Update_Result Run_Updater(Shell &shell, Clock &clock, const QString &dir_updater,
+                          const QString &dir_workspace, const Wait_Watcher &waiting = {},
+                          qint64 limit_ms = Program_Wait_Limit_Ms);

@@ -15,6 +15,27 @@ void Set_Workspace(App_State &state, const QString &dir_exe)
     QDir().mkdir(state.Dir_Projects);
     state.Dir_Language = state.Dir_Exe + QStringLiteral("/LANGUAGE");
     QDir().mkdir(state.Dir_Language);
+    state.Dir_Shipped_Language.clear();
+    state.Dir_Updater = state.Dir_Exe;
+}
+
+void Set_Workspace(App_State &state, const Workspace_Places &places)
+{
+    // The user's data folder may not exist before the first start.
+    if (places.Installed) QDir().mkpath(places.Dir_Workspace);
+    Set_Workspace(state, places.Dir_Workspace);
+    state.Dir_Shipped_Language = places.Dir_Shipped_Language;
+    state.Dir_Updater = places.Dir_Updater;
+}
+
+QStringList Language_Folders(const App_State &state)
+{
+    return Language_Folders(state.Dir_Language, state.Dir_Shipped_Language);
+}
+
+QString Updater_Folder(const App_State &state)
+{
+    return state.Dir_Updater.isEmpty() ? state.Dir_Exe : state.Dir_Updater;
 }
 
 void Set_Files(App_State &state) { state.Files = Project_Paths_In(state.Dir_Project); }

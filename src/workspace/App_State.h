@@ -3,6 +3,7 @@
 // window. Paths never end in a separator.
 #include "config/Project_Paths.h"
 #include "lang/Lang_Table.h"
+#include "workspace/Workspace_Choice.h"
 
 #include <QString>
 
@@ -10,9 +11,16 @@ struct App_State {
     QString Project_Name;  // empty exactly when Dir_Project is empty
     QString Dir_Project;
     QString Dir_Projects;
+    // The workspace: the program's own folder, or the user's data folder when the program is
+    // installed (Choose_Workspace). Settings, the update job and its report live here.
     QString Dir_Exe;
     QString Dir_Master;
     QString Dir_Language;
+    // The shipped languages when they live apart from Dir_Language (an installed program);
+    // a file of the same name in Dir_Language wins. Empty otherwise.
+    QString Dir_Shipped_Language;
+    // The updater's folder; empty means Dir_Exe.
+    QString Dir_Updater;
 
     QString SW_Title;
     QString SW_Code;
@@ -39,8 +47,19 @@ inline const QString SW_Desc_Text = QStringLiteral("CAN / Modbus TCP Slave - Con
 inline const QString SW_Version_Text = QStringLiteral("1.102");
 
 // Sets the workspace folders from dir_exe and creates MASTER, PROJECTS and LANGUAGE when
-// missing (a folder that cannot be created is ignored).
+// missing (a folder that cannot be created is ignored). The updater is looked up in dir_exe
+// and LANGUAGE is the only language folder.
 void Set_Workspace(App_State &state, const QString &dir_exe);
+
+// The same for the places Choose_Workspace picked; the workspace folder itself is created
+// when missing.
+void Set_Workspace(App_State &state, const Workspace_Places &places);
+
+// The language folders, the one whose file wins first.
+QStringList Language_Folders(const App_State &state);
+
+// The folder the updater is started from.
+QString Updater_Folder(const App_State &state);
 
 // Derives the configuration's paths from Dir_Project.
 void Set_Files(App_State &state);

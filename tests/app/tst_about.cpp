@@ -7,6 +7,7 @@
 #include "app/TFVariroduvieFirmWare.h"
 #include "platform/Web_Host.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -27,6 +28,7 @@ class Tst_About : public QObject {
     Q_OBJECT
 private slots:
     void texts_and_size();
+    void long_workspace_folder_is_shortened();
     void link_and_picture_open_home_page();
     void from_main_window();
 };
@@ -35,6 +37,8 @@ void Tst_About::texts_and_size()
 {
     App_State state;
     state.SW_Desc = SW_Desc_Text;
+    Load_Default_Language(state.Lang_Table);
+    state.Dir_Exe = QStringLiteral("/home/user/.local/share/QCX3310");
     Environment env;
     TFAbout about(state, env);
     QCOMPARE(about.windowTitle(), QString("About..."));
@@ -49,12 +53,14 @@ void Tst_About::texts_and_size()
     QCOMPARE(Text(&about, "Label8"), QString("Document Code :"));
     QCOMPARE(Text(&about, "Label12"), QString("QDM3310"));
     QCOMPARE(Text(&about, "Label4"), Web_Host());
+    QCOMPARE(Text(&about, "L_Workspace"), QString("Workspace folder:"));
+    QCOMPARE(Text(&about, "L_Workspace_Dir"), QDir::toNativeSeparators(state.Dir_Exe));
     auto *image = about.findChild<QLabel *>("Image2");
     QVERIFY(image && !image->pixmap().isNull());
     QVERIFY(image->hasScaledContents());
 
     // Fixed size, every text inside it.
-    QCOMPARE(about.size(), QSize(406, 148));
+    QCOMPARE(about.size(), QSize(406, 190));
     QCOMPARE(about.minimumSize(), about.maximumSize());
     for (QWidget *child : about.findChildren<QWidget *>()) {
         if (auto *l = qobject_cast<QLabel *>(child); l && !l->text().isEmpty())
@@ -69,7 +75,7 @@ void Tst_About::texts_and_size()
     state.SW_Desc = QStringLiteral("Another description");
     about.show();
     QCOMPARE(Text(&about, "Label2"), QString("Another description"));
-    QCOMPARE(about.size(), QSize(406, 148));
+    QCOMPARE(about.size(), QSize(406, 190));
 
     // The close box ends it too.
     about.close();
@@ -77,9 +83,27 @@ void Tst_About::texts_and_size()
     QCOMPARE(about.result(), int(QDialog::Rejected));
 }
 
+void Tst_About::long_workspace_folder_is_shortened()
+{
+    App_State state;
+    Load_Default_Language(state.Lang_Table);
+    state.Dir_Exe = QStringLiteral("/home/") + QString(300, u'x') + QStringLiteral("/QCX3310");
+    Environment env;
+    TFAbout about(state, env);
+    about.show();
+    auto *dir = about.findChild<QLabel *>("L_Workspace_Dir");
+    QVERIFY(dir);
+    // Both ends stay readable; the whole folder is in the tooltip.
+    QVERIFY(dir->text().startsWith(QStringLiteral("/home/")));
+    QVERIFY(dir->text().endsWith(QStringLiteral("/QCX3310")));
+    QVERIFY(dir->fontMetrics().horizontalAdvance(dir->text()) <= dir->width());
+    QCOMPARE(dir->toolTip(), state.Dir_Exe);
+}
+
 void Tst_About::link_and_picture_open_home_page()
 {
     App_State state;
+    Load_Default_Language(state.Lang_Table);
     Fake_Shell shell;
     Environment env;
     env.shell = &shell;
@@ -108,23 +132,27 @@ void Tst_About::from_main_window()
     TFVariroduvieFirmWare &main_window = *ws.window;
     Message_Recorder rec;
 
-    // A language change leaves the About box's texts alone.
+    // A language change leaves the About box's texts alone, except the workspace's title.
     for (int i = 0; i < state.Lang_Table.size(); ++i) state.Lang_Table.Items[i] = "X";
     main_window.Change_Language();
 
-    QString code, desc;
+    QString code, desc, workspace_title, workspace;
     QSize size;
     When_Modal([&] {
         QWidget *about = Active_Modal();
         code = Text(about, "Label9");
         desc = Text(about, "Label2");
+        workspace_title = Text(about, "L_Workspace");
+        workspace = Text(about, "L_Workspace_Dir");
         size = about->size();
         QTest::mouseClick(about->findChild<QPushButton *>("LbButton1"), Qt::LeftButton);
     });
     QTest::mouseClick(main_window.findChild<QToolButton *>("Btn_Info"), Qt::LeftButton);
     QCOMPARE(code, QString("QCX3310"));
     QCOMPARE(desc, QString("CAN / Modbus TCP Slave - Converter"));
-    QCOMPARE(size, QSize(406, 148));
+    QCOMPARE(workspace_title, QString("X"));
+    QCOMPARE(workspace, QDir::toNativeSeparators(state.Dir_Exe));
+    QCOMPARE(size, QSize(406, 190));
     QVERIFY(rec.Errors.isEmpty());
     QVERIFY(shell.Opened.isEmpty());
 }

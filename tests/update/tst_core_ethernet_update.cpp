@@ -4,6 +4,7 @@
 #include "File_Bytes.h"
 #include "test_config.h"
 #include "update/Update_Job.h"
+#include "update/Update_Run.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,6 +53,7 @@ QByteArray Replace_Nth(QByteArray bytes, const QByteArray &from, const QByteArra
 class Tst_Ethernet_Update : public QObject {
     Q_OBJECT
 private slots:
+    void job_in_the_folder_given();
     void init();
     void valid_job_is_reported();
     void empty_job_is_valid();
@@ -96,6 +98,24 @@ int Tst_Ethernet_Update::Run_Updater(QString *log)
     if (!process.waitForFinished(30000)) return -1;
     *log = QString::fromUtf8(Read_All(dir_->filePath(QStringLiteral("Ethernet_Update.log"))));
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+void Tst_Ethernet_Update::job_in_the_folder_given()
+{
+    // An installed updater lives apart from the workspace: it takes the job from the folder it
+    // is given and writes its report there, not beside itself.
+    const QString workspace = Canonical(QStringLiteral("my workspace"));
+    QVERIFY(QDir().mkpath(workspace));
+    Write_Update_Job(Update_Job_Path(workspace), QStringLiteral("127.0.0.1"), {true, true, true, false},
+                     folders_);
+    QProcess process;
+    process.start(Updater_Path(dir_->path()), {workspace});
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), 0);
+    const QString log = QString::fromUtf8(Read_All(Update_Report_Path(workspace)));
+    QVERIFY2(log.contains(QStringLiteral("Job: ") + Update_Job_Path(workspace)), qPrintable(log));
+    QVERIFY2(log.contains(QStringLiteral("Verdict: valid job with 3 operation(s)")), qPrintable(log));
+    QVERIFY(!QFileInfo::exists(dir_->filePath(QStringLiteral("Ethernet_Update.log"))));
 }
 
 void Tst_Ethernet_Update::valid_job_is_reported()

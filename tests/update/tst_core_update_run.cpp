@@ -29,6 +29,7 @@ private slots:
     void report_of_this_run_only_data();
     void report_of_this_run_only();
     void report_tail_of_a_long_report();
+    void updater_apart_from_the_workspace();
     void unusable_firmware_image_data();
     void unusable_firmware_image();
 
@@ -154,6 +155,29 @@ void Tst_Update_Run::report_of_this_run_only()
         QVERIFY(result.report_tail);
         QCOMPARE(*result.report_tail, tail);
     }
+}
+
+void Tst_Update_Run::updater_apart_from_the_workspace()
+{
+    // An installed updater: started from its own folder, told the workspace (blanks and all),
+    // and its report read from the workspace.
+    const QString updater_dir = dir_->path() + QStringLiteral("/libexec/qcx3310");
+    const QString workspace = dir_->path() + QStringLiteral("/my data");
+    QVERIFY(QDir().mkpath(workspace));
+    Fake_Clock clock;
+    Fake_Shell shell;
+    shell.On_Start = [&] { Write(Update_Report_Path(workspace), "Verdict: valid job\n"); };
+    const Update_Result result = Run_Updater(shell, clock, updater_dir, workspace);
+    QCOMPARE(shell.Started, QStringList{Updater_Path(updater_dir) + QStringLiteral("|\"") +
+                                        QDir::toNativeSeparators(workspace) + QStringLiteral("\"|0")});
+    QCOMPARE(result.report_path, Update_Report_Path(workspace));
+    QVERIFY(result.report_tail);
+    QCOMPARE(*result.report_tail, QStringList{"Verdict: valid job"});
+
+    // Both in one folder: no argument, as a portable program always did.
+    shell.Started.clear();
+    Run_Updater(shell, clock, workspace, workspace);
+    QCOMPARE(shell.Started, QStringList{Updater_Path(workspace) + QStringLiteral("||0")});
 }
 
 void Tst_Update_Run::report_tail_of_a_long_report()

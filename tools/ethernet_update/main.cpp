@@ -1,5 +1,6 @@
 // Stand-in for the device updater. The configurator writes Ethernet_Update.xml beside this
-// program and starts it without arguments. It checks the job as the updater must take it,
+// program and starts it without arguments (an installed configurator writes it into the
+// user's workspace and passes that folder as the one argument; job and log are then there). It checks the job as the updater must take it,
 // checks the images it names, and writes what a transfer would do into Ethernet_Update.log
 // beside itself. It never sends anything to the network.
 //
@@ -30,7 +31,10 @@ void Write_Log(const QString &path, const QStringList &lines)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QString dir = QCoreApplication::applicationDirPath();
+    // An installed updater is given the folder of the job (the user's workspace); otherwise
+    // the job lies beside it.
+    const QStringList args = QCoreApplication::arguments();
+    const QString dir = args.size() > 1 ? args.at(1) : QCoreApplication::applicationDirPath();
     const QString job_path = QDir::toNativeSeparators(dir + QStringLiteral("/Ethernet_Update.xml"));
     const QString log_path = QDir::toNativeSeparators(dir + QStringLiteral("/Ethernet_Update.log"));
 
