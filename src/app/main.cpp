@@ -1,4 +1,5 @@
-// Program entry: the main window (which runs the start-up), then the dialogs, then the loop.
+// Program entry: the main window (which runs the start-up), then the loop. The dialogs are
+// built when first needed, so that the start does not wait for windows that may never open.
 #include "workspace/Environment.h"
 #include "app/TFVariroduvieFirmWare.h"
 #include "lang/Lang_Translator.h"
@@ -33,7 +34,6 @@ int main(int argc, char *argv[])
     Lang_Translator core_texts(state.Lang_Table);
     QCoreApplication::installTranslator(&core_texts);
     TFVariroduvieFirmWare main_window(state, env, QCoreApplication::applicationDirPath());
-    main_window.Create_Dialogs();
     main_window.show();
 
     // For the start-up benchmark: leave as soon as the window has been shown.
