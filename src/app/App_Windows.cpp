@@ -1,5 +1,5 @@
-// The window registry: the dialogs' creation in the fixed order, showing them, and the
-// language change that reaches every window. Each dialog class joins here, and only here.
+// The window registry: the dialogs' creation (each when first needed, or all in the fixed
+// order), showing them, and the language change that reaches every window built so far. Each dialog class joins here, and only here.
 #include "app/TFVariroduvieFirmWare.h"
 
 #include "dialogs/TFAbout.h"
@@ -20,25 +20,70 @@ void TFVariroduvieFirmWare::Create_Dialogs()
 {
     // Order: new configuration, open configuration, update, About, options, communication
     // settings, receive and transmit frame lists, receive and transmit mappings.
-    windows_.New_Project = new TFNew_Project(state_, this);
-    windows_.OpenConf = new TFOpenConf(state_, this);
-    windows_.BootTCP = new TFBootTCP(state_, env_, this);
-    windows_.About = new TFAbout(state_, env_, this);
-    windows_.SoftOptions = new TFSoftOptions(state_, env_, this);
-    connect(windows_.SoftOptions, &TFSoftOptions::Language_Changed, this,
-            &TFVariroduvieFirmWare::Change_Language);
-    windows_.ParGen = new TFParGen(state_, this);
-    windows_.ReceiveCAN = new TFReceiveCAN(state_, this);
-    windows_.TransmitCAN = new TFTransmitCAN(state_, this);
-    windows_.DefineRecCAN = new TFDefineRecCAN(state_, this);
-    windows_.DefineTransCAN = new TFDefineTransCAN(state_, this);
-    windows_.Check = new TFCheck(state_, this);
-    windows_.Monitor = new TFMonitor(state_, env_.clock, this);
-    for (QDialog *dialog : findChildren<QDialog *>(QString(), Qt::FindDirectChildrenOnly)) Keep_Centred(dialog);
+    for (Window window : {Window::New_Project, Window::OpenConf, Window::BootTCP, Window::About, Window::SoftOptions,
+                          Window::ParGen, Window::ReceiveCAN, Window::TransmitCAN, Window::DefineRecCAN,
+                          Window::DefineTransCAN, Window::Check, Window::Monitor})
+        Create_Dialog(window);
+}
+
+void TFVariroduvieFirmWare::Create_Dialog(Window window)
+{
+    // Each dialog applies the texts of the language in force when it is built; a later change
+    // reaches it through Change_Language.
+    QDialog *created = nullptr;
+    auto make = [&created](auto *&slot, auto &&build) {
+        if (slot) return;
+        slot = build();
+        created = slot;
+    };
+    switch (window) {
+    case Window::New_Project:
+        make(windows_.New_Project, [this] { return new TFNew_Project(state_, this); });
+        break;
+    case Window::OpenConf:
+        make(windows_.OpenConf, [this] { return new TFOpenConf(state_, this); });
+        break;
+    case Window::BootTCP:
+        make(windows_.BootTCP, [this] { return new TFBootTCP(state_, env_, this); });
+        break;
+    case Window::About:
+        make(windows_.About, [this] { return new TFAbout(state_, env_, this); });
+        break;
+    case Window::SoftOptions:
+        make(windows_.SoftOptions, [this] {
+            auto *options = new TFSoftOptions(state_, env_, this);
+            connect(options, &TFSoftOptions::Language_Changed, this, &TFVariroduvieFirmWare::Change_Language);
+            return options;
+        });
+        break;
+    case Window::ParGen:
+        make(windows_.ParGen, [this] { return new TFParGen(state_, this); });
+        break;
+    case Window::ReceiveCAN:
+        make(windows_.ReceiveCAN, [this] { return new TFReceiveCAN(state_, this); });
+        break;
+    case Window::TransmitCAN:
+        make(windows_.TransmitCAN, [this] { return new TFTransmitCAN(state_, this); });
+        break;
+    case Window::DefineRecCAN:
+        make(windows_.DefineRecCAN, [this] { return new TFDefineRecCAN(state_, this); });
+        break;
+    case Window::DefineTransCAN:
+        make(windows_.DefineTransCAN, [this] { return new TFDefineTransCAN(state_, this); });
+        break;
+    case Window::Check:
+        make(windows_.Check, [this] { return new TFCheck(state_, this); });
+        break;
+    case Window::Monitor:
+        make(windows_.Monitor, [this] { return new TFMonitor(state_, env_.clock, this); });
+        break;
+    }
+    if (created) Keep_Centred(created);
 }
 
 int TFVariroduvieFirmWare::Show_Window(Window window)
 {
+    Create_Dialog(window);
     switch (window) {
     case Window::New_Project:
         return Show_Modal(windows_.New_Project);
@@ -60,6 +105,10 @@ int TFVariroduvieFirmWare::Show_Window(Window window)
         return Show_Modal(windows_.DefineTransCAN);
     case Window::Check:
         return Show_Modal(windows_.Check);
+    case Window::BootTCP:
+        return Show_Modal(windows_.BootTCP);
+    case Window::Monitor:
+        break;  // not modal: Monitor_Device
     }
     return QDialog::Rejected;
 }

@@ -434,6 +434,7 @@ void TFVariroduvieFirmWare::Update_Device()
     const QList<Check_Finding> findings = Check_Configuration(state_.Files);
     const Check_Summary summary = Summarize(findings);
     if (summary.Errors == 0 && summary.Warnings > 0) {
+        Create_Dialog(Window::Check);
         windows_.Check->Show_Findings(findings);
         if (Show_Window(Window::Check) != QDialog::Accepted) return;
     }
@@ -451,7 +452,7 @@ void TFVariroduvieFirmWare::Update_Device()
 
     // Then the update dialog (device address, ping, update options); its result changes
     // nothing here.
-    Show_Modal(windows_.BootTCP);
+    Show_Window(Window::BootTCP);
 }
 
 void TFVariroduvieFirmWare::Export_Register_Map()
@@ -481,7 +482,8 @@ void TFVariroduvieFirmWare::Export_Register_Map()
 
 void TFVariroduvieFirmWare::Monitor_Device()
 {
-    if (windows_.Monitor) windows_.Monitor->Show_Monitor();
+    Create_Dialog(Window::Monitor);
+    windows_.Monitor->Show_Monitor();
 }
 
 void TFVariroduvieFirmWare::Timer_UpdateTimer()

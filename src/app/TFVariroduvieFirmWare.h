@@ -32,7 +32,8 @@ class TFDefineTransCAN;
 class TFCheck;
 class TFMonitor;
 
-// The dialogs, created once after the main window and alive until the program ends.
+// The dialogs, each created when it is first needed (or all at once by Create_Dialogs) and alive
+// until the program ends; nullptr until then.
 struct App_Windows {
     TFNew_Project *New_Project = nullptr;
     TFOpenConf *OpenConf = nullptr;
@@ -52,7 +53,7 @@ class TFVariroduvieFirmWare : public QWidget {
     Q_OBJECT
 public:
     // Runs the whole start-up: workspace folders in dir_exe, settings, language, last
-    // configuration, texts and file paths. The dialogs come after, with Create_Dialogs.
+    // configuration, texts and file paths. The dialogs come later, each when first needed.
     TFVariroduvieFirmWare(App_State &state, Environment &env, const QString &dir_exe,
                           QWidget *parent = nullptr);
     // The same with the workspace Choose_Workspace picked (an installed program).
@@ -60,7 +61,8 @@ public:
                           QWidget *parent = nullptr);
     ~TFVariroduvieFirmWare() override;
 
-    // Creates the dialogs in their fixed order (each applies its texts at creation).
+    // Creates the dialogs not created yet, in their fixed order (each applies the texts of the
+    // language in force at its creation). The program leaves it to first use.
     void Create_Dialogs();
 
     void Set_Lang();
@@ -111,8 +113,11 @@ private:
     // Qt's own texts (Yes, No, ...) in the language the table shows, where Qt has them.
     void Apply_Qt_Translation();
     void Update_Checked(bool newer);
-    // Shows one of the dialogs modally and returns its result (Rejected while it does not exist).
-    enum class Window { New_Project, OpenConf, About, SoftOptions, ParGen, ReceiveCAN, TransmitCAN, DefineRecCAN, DefineTransCAN, Check };
+    enum class Window { New_Project, OpenConf, BootTCP, About, SoftOptions, ParGen, ReceiveCAN, TransmitCAN,
+                        DefineRecCAN, DefineTransCAN, Check, Monitor };
+    // Builds the dialog unless it exists: centred at each showing, its signals connected.
+    void Create_Dialog(Window window);
+    // Shows one of the modal dialogs (built first if need be) and returns its result.
     int Show_Window(Window window);
     static int Show_Modal(class QDialog *dialog);
 

@@ -1,4 +1,5 @@
-// Program entry: the main window (which runs the start-up), then the dialogs, then the loop.
+// Program entry: the main window (which runs the start-up), then the loop. The dialogs are
+// built when first needed, so that the start does not wait for windows that may never open.
 #include "workspace/Environment.h"
 #include "workspace/Workspace_Choice.h"
 #include "app/TFVariroduvieFirmWare.h"
@@ -40,7 +41,6 @@ int main(int argc, char *argv[])
         QCoreApplication::applicationDirPath(),
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
     TFVariroduvieFirmWare main_window(state, env, places);
-    main_window.Create_Dialogs();
     main_window.show();
 
     // For the start-up benchmark: leave as soon as the window has been shown.

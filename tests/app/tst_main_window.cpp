@@ -12,13 +12,25 @@
 #include "test_config.h"
 #include "widgets/Mnemonics.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QMap>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -66,6 +78,7 @@ private slots:
     void unreadable_language_file_is_reported_once_after_showing();
     void long_configuration_name_ends_in_an_ellipsis();
     void look_alike_buttons_have_their_own_accessible_names();
+    void dialogs_are_built_on_first_use_in_the_language_in_force();
 };
 
 void Tst_Main_Window::first_start_in_an_empty_folder()
@@ -496,4 +509,113 @@ void Tst_Main_Window::look_alike_buttons_have_their_own_accessible_names()
     QCOMPARE(Shown_Text(receive->text()), Shown_Text(transmit->text()));
     QCOMPARE(receive->accessibleName(), QString("Define COB (Receive COB)"));
     QCOMPARE(transmit->accessibleName(), QString("Define COB (Transmit COB)"));
+}
+
+namespace {
+
+// What a window shows: its title, whether it stands in the middle of the screen, and the texts
+// of its labels, buttons, groups, tabs and column titles.
+QStringList Shown_Texts(QWidget *window)
+{
+    const QPoint off = window->frameGeometry().center() - window->screen()->availableGeometry().center();
+    const bool centred = std::abs(off.x()) <= 4 && std::abs(off.y()) <= 4;  // the frame's width
+    QStringList texts{window->windowTitle(), centred ? QStringLiteral("centred") : QStringLiteral("not centred")};
+    for (QWidget *w : window->findChildren<QWidget *>()) {
+        if (auto *label = qobject_cast<QLabel *>(w)) {
+            texts << label->text();
+        } else if (auto *button = qobject_cast<QAbstractButton *>(w)) {
+            texts << button->text() << button->toolTip();
+        } else if (auto *group = qobject_cast<QGroupBox *>(w)) {
+            texts << group->title();
+        } else if (auto *tabs = qobject_cast<QTabWidget *>(w)) {
+            for (int i = 0; i < tabs->count(); ++i) texts << tabs->tabText(i);
+        } else if (auto *table = qobject_cast<QTableWidget *>(w)) {
+            for (int i = 0; i < table->columnCount(); ++i)
+                if (QTableWidgetItem *title = table->horizontalHeaderItem(i)) texts << title->text();
+        }
+    }
+    return texts;
+}
+
+// Opens every dialog through its button on the main window, as the user does, and returns what
+// each showed, by its name. The modal ones are closed again at once; the findings before an
+// update are confirmed, so that the update dialog follows.
+QMap<QString, QStringList> Open_Every_Dialog(Test_Workspace &f)
+{
+    QMap<QString, QStringList> shown;
+    std::function<void()> take = [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        shown[dialog->objectName()] = Shown_Texts(dialog);
+        if (dialog->objectName() == QLatin1String("TFCheck")) {
+            QTimer::singleShot(0, take);
+            dialog->accept();
+        } else {
+            dialog->reject();
+        }
+    };
+    Message_Recorder messages;
+    for (const char *button : {"Btn_New", "Btn_Open", "Btn_Info", "Btn_Opz", "Btn_Prm_Gen", "Btn_Receive_COB",
+                               "Btn_Transmit_COB", "Btn_Define_Receive_COB", "Btn_Define_Transmit_COB",
+                               "Btn_CreateBin"}) {
+        QTimer::singleShot(0, take);
+        f.Click(button);
+    }
+    f.Click("Btn_Monitor");  // not modal: it stays open beside the main window
+    for (QDialog *dialog : f.window->findChildren<QDialog *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (dialog->isVisible() && !shown.contains(dialog->objectName())) {
+            shown[dialog->objectName()] = Shown_Texts(dialog);
+            dialog->hide();
+        }
+    }
+    return shown;
+}
+
+}  // namespace
+
+void Tst_Main_Window::dialogs_are_built_on_first_use_in_the_language_in_force()
+{
+    // As before: every dialog built at start, then told of the change of language. The
+    // configuration builds with a warning, so that the update shows the findings first.
+    Fixture eager;
+    eager.Copy_Shipped_Languages();
+    eager.Start(Fixture::Dialogs::All);
+    eager.Open_Configuration(QStringLiteral("First"), QStringLiteral("check/transmit-never-sent"));
+    eager.Switch_Language(QStringLiteral("Deutsch"));
+
+    // As the program does: nothing built at start, each dialog at its first opening, after
+    // the change.
+    Fixture lazy;
+    lazy.Copy_Shipped_Languages();
+    lazy.Start(Fixture::Dialogs::On_First_Use);
+    auto dialogs = [&lazy] { return lazy.window->findChildren<QDialog *>(QString(), Qt::FindDirectChildrenOnly); };
+    QVERIFY(dialogs().isEmpty());
+    lazy.Open_Configuration(QStringLiteral("First"), QStringLiteral("check/transmit-never-sent"));
+    lazy.Switch_Language(QStringLiteral("Deutsch"));
+    QVERIFY(dialogs().isEmpty());
+
+    // The About box names each workspace's own folder: compared as one placeholder.
+    auto same_folder = [](QMap<QString, QStringList> texts, const QString &folder) {
+        for (QStringList &list : texts) list.replaceInStrings(folder, QStringLiteral("<workspace>"));
+        return texts;
+    };
+    const QMap<QString, QStringList> expected = same_folder(Open_Every_Dialog(eager), eager.dir.path());
+    const QMap<QString, QStringList> got = same_folder(Open_Every_Dialog(lazy), lazy.dir.path());
+    QCOMPARE(got.keys(), QStringList({"TFAbout", "TFBootTCP", "TFCheck", "TFDefineRecCAN", "TFDefineTransCAN",
+                                      "TFMonitor", "TFNew_Project", "TFOpenConf", "TFParGen", "TFReceiveCAN",
+                                      "TFSoftOptions", "TFTransmitCAN"}));
+    for (const QString &name : got.keys()) {
+        const QStringList &want = expected.value(name);
+        const QStringList &have = got.value(name);
+        for (int i = 0; i < std::max(want.size(), have.size()); ++i)
+            QVERIFY2(want.value(i) == have.value(i), qPrintable(name + ": " + have.value(i) + " instead of " + want.value(i)));
+    }
+    // German indeed, not the English the dialogs' texts start from.
+    QCOMPARE(got["TFSoftOptions"].first(), QString("Software-Optionen"));
+
+    // Each is built once: a second round opens the same windows.
+    const QList<QDialog *> built = dialogs();
+    QCOMPARE(built.size(), got.size());
+    QCOMPARE(same_folder(Open_Every_Dialog(lazy), lazy.dir.path()), got);
+    QCOMPARE(dialogs(), built);
 }

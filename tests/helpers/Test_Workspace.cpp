@@ -22,10 +22,10 @@ Test_Workspace::Test_Workspace() { QVERIFY(dir.isValid()); }
 // The window goes first: it holds the state and the environment by reference.
 Test_Workspace::~Test_Workspace() { window.reset(); }
 
-void Test_Workspace::Start()
+void Test_Workspace::Start(Dialogs dialogs)
 {
     window = std::make_unique<TFVariroduvieFirmWare>(state, env, dir.path());
-    window->Create_Dialogs();
+    if (dialogs == Dialogs::All) window->Create_Dialogs();
 }
 
 void Test_Workspace::Copy_Shipped_Languages()

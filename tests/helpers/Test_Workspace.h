@@ -24,8 +24,10 @@ public:
     Test_Workspace(const Test_Workspace &) = delete;
     Test_Workspace &operator=(const Test_Workspace &) = delete;
 
-    // Runs the start-up in the folder and creates the dialogs.
-    void Start();
+    // Runs the start-up in the folder and creates every dialog at once (tests reach them through
+    // Windows()), or leaves each to its first use as the program does.
+    enum class Dialogs { All, On_First_Use };
+    void Start(Dialogs dialogs = Dialogs::All);
 
     // Copies the shipped language files and flags (and the default flag) into LANGUAGE.
     void Copy_Shipped_Languages();

@@ -122,6 +122,33 @@ private slots:
         QVERIFY(!Check_Version(nullptr, Code, Own));
     }
 
+    // libcurl is loaded at the first request; where it cannot be, each request fails with the
+    // reason (and the check says "no update"), and the service is never asked.
+    void missing_library_is_a_failed_request_data()
+    {
+        QTest::addColumn<QString>("library");
+        QTest::newRow("no such file") << "libqcx-no-such-http.so.4";
+        QTest::newRow("a library without curl") << "libm.so.6";
+    }
+    void missing_library_is_a_failed_request()
+    {
+        QFETCH(QString, library);
+        Local_Http_Server server({200, "VER. 1.103", false});
+        qputenv("QCX3310_WEB_HOST", server.Host().toUtf8());
+        Curl_Http_Get http(library.toStdString());
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            try {
+                http.Get(Version_Service_Url(Code));
+                QFAIL("a request without libcurl succeeded");
+            } catch (const Http_Error &e) {
+                QVERIFY2(QString::fromUtf8(e.what()).startsWith(Http_No_Library_Text), e.what());
+            }
+        }
+        QVERIFY(!Check_Version(&http, Code, Own));
+        QCOMPARE(server.Requests().size(), 0);
+        http.Shut_Down();
+    }
+
     // A service that takes the request and never answers must not hold the program: the
     // request ends at the time limit and counts as no update.
     void stalled_service_hits_the_time_limit()
