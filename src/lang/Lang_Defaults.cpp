@@ -344,4 +344,15 @@ const char16_t *const Lang_Default_Texts[] = {
     u"The configuration maps no Modbus registers",  // STR336
     u"no answer within %1 s",  // STR337
     u"Update Device from Ethernet (UDP)",  // STR338
+    u"Export CSV…",  // STR339
+    u"Import CSV…",  // STR340
+    u"CSV sheets (*.csv)",  // STR341
+    u"The sheet was not read: %1",  // STR342
+    u"The sheet was not written: %1",  // STR343
+    u"%1 is not a sheet of this list: nothing taken",  // STR344
+    u"Import report",  // STR345
+    u"%1 line(s) cannot be taken. Nothing is taken unless you choose to take the good lines.",  // STR346
+    u"Line %1: %2",  // STR347
+    u"Take the good lines",  // STR348
+    u"Take nothing",  // STR349
 };
