@@ -1,12 +1,12 @@
 #pragma once
 // The receive and transmit frame list editors: one dialog, told apart by its direction.
 #include "editing/Frame_List.h"
+#include "exchange/Csv_Lists.h"
 #include "widgets/Editor_Dialog.h"
 
 #include <functional>
 
 struct App_State;
-struct Csv_Fault;
 class Frame_Grid_Model;
 class QFrame;
 class QLabel;

@@ -1,11 +1,12 @@
 #pragma once
 // What an import from a sheet could not take, line by line, with the choice to take the good
 // lines anyway or nothing at all.
+#include "exchange/Csv_Lists.h"
+
 #include <QDialog>
 #include <QList>
 
 struct App_State;
-struct Csv_Fault;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
