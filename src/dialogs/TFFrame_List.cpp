@@ -1,6 +1,10 @@
 #include "dialogs/TFFrame_List.h"
 
 #include "workspace/App_State.h"
+#include "dialogs/TFImport_Report.h"
+#include "exchange/Csv_Lists.h"
+#include "platform/Safe_File.h"
+#include "platform/XmlDocument.h"
 #include "widgets/Dialog_Panels.h"
 #include "config/Project_Files.h"
 #include "editing/Storable_Text.h"
@@ -8,6 +12,8 @@
 #include "widgets/Message_Box.h"
 #include "widgets/Mnemonics.h"
 
+#include <QDir>
+#include <QFileDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -94,11 +100,15 @@ void TFFrame_List::Layout_Controls()
     Btn_DelRow->setObjectName(QStringLiteral("Btn_DelRow"));
     Btn_InsRow = new QPushButton(P_Button);
     Btn_InsRow->setObjectName(QStringLiteral("Btn_InsRow"));
-    for (QPushButton *b : {Btn_DelRow, Btn_InsRow}) {
+    Btn_Export_Csv = new QPushButton(P_Button);
+    Btn_Export_Csv->setObjectName(QStringLiteral("Btn_Export_Csv"));
+    Btn_Import_Csv = new QPushButton(P_Button);
+    Btn_Import_Csv->setObjectName(QStringLiteral("Btn_Import_Csv"));
+    for (QPushButton *b : {Btn_DelRow, Btn_InsRow, Btn_Export_Csv, Btn_Import_Csv}) {
         b->setMinimumWidth(Button_W);
         P_Button->layout()->addWidget(b);
     }
-    for (QPushButton *b : {Btn_OK, Btn_Cancel, Btn_DelRow, Btn_InsRow}) {
+    for (QPushButton *b : {Btn_OK, Btn_Cancel, Btn_DelRow, Btn_InsRow, Btn_Export_Csv, Btn_Import_Csv}) {
         // Enter belongs to the grid's cells: it must never press a button and save the list. On
         // a button that has the focus it presses that button (keyPressEvent).
         b->setAutoDefault(false);
@@ -110,6 +120,16 @@ void TFFrame_List::Layout_Controls()
     connect(Btn_Cancel, &QPushButton::clicked, this, &TFFrame_List::reject);
     connect(Btn_DelRow, &QPushButton::clicked, this, &TFFrame_List::Btn_DelRowClick);
     connect(Btn_InsRow, &QPushButton::clicked, this, &TFFrame_List::Btn_InsRowClick);
+    connect(Btn_Export_Csv, &QPushButton::clicked, this, &TFFrame_List::Btn_Export_CsvClick);
+    connect(Btn_Import_Csv, &QPushButton::clicked, this, &TFFrame_List::Btn_Import_CsvClick);
+    Ask_Path = [this](bool save) {
+        const QString filter = state_.STR(STR_Csv_Filter);
+        return save ? QFileDialog::getSaveFileName(this, state_.STR(STR_Csv_Export), QString(), filter)
+                    : QFileDialog::getOpenFileName(this, state_.STR(STR_Csv_Import), QString(), filter);
+    };
+    Ask_Take_Good_Lines = [this](const QList<Csv_Fault> &faults) {
+        return TFImport_Report::Ask_Take_Good_Lines(state_, faults, this);
+    };
     connect(model_, &QAbstractItemModel::dataChanged, this, &TFFrame_List::Update_Buttons);
     connect(model_, &QAbstractItemModel::modelReset, this, &TFFrame_List::Update_Buttons);
     // Queued: the box must not open while the grid is still closing the cell's editor.
@@ -129,6 +149,8 @@ void TFFrame_List::Set_Lang()
     Btn_Cancel->setText(s.STR(kind_.STR_Cancel));
     Btn_DelRow->setText(s.STR(kind_.STR_DelRow));
     Btn_InsRow->setText(s.STR(kind_.STR_InsRow));
+    Btn_Export_Csv->setText(s.STR(STR_Csv_Export));
+    Btn_Import_Csv->setText(s.STR(STR_Csv_Import));
     QStringList titles;
     for (int c = 0; c < kind_.Columns.size(); ++c) titles.append(s.STR(kind_.STR_First_Title + c));
     model_->Set_Titles(titles);
@@ -282,4 +304,46 @@ void TFFrame_List::Btn_DelRowClick()
     if (row <= 0) return;
     if (!Message_Box::Ask(this, Delete_Question(kind_, state_.Lang_Table, row))) return;
     model_->Delete_Row(row);
+}
+
+void TFFrame_List::Btn_Export_CsvClick()
+{
+    Commit_Open_Editor();
+    const QString path = Ask_Path ? Ask_Path(true) : QString();
+    if (path.isEmpty()) return;
+    try {
+        Save_File_Atomic(path, Frame_List_Csv(kind_.Dir, Pack_Entries(model_->Grid())));
+    } catch (const Xml_Error &error) {
+        Message_Box::Error(this, state_.STR(STR_Csv_Not_Written).arg(error.Text()));
+    }
+}
+
+void TFFrame_List::Btn_Import_CsvClick()
+{
+    Commit_Open_Editor();
+    const QString path = Ask_Path ? Ask_Path(false) : QString();
+    if (path.isEmpty()) return;
+    QByteArray bytes;
+    try {
+        bytes = Read_Regular_File(path, Text_File_Limit);
+    } catch (const File_Access_Error &error) {
+        Message_Box::Error(this, state_.STR(STR_Csv_Not_Read).arg(QString::fromUtf8(error.what())));
+        return;
+    }
+    Frame_Csv_Read read = Read_Frame_Csv(kind_.Dir, bytes);
+    // Another list or the other direction has no good lines: taking none would empty the grid.
+    if (!read.Header_Ok) {
+        Message_Box::Error(this, state_.STR(STR_Csv_Wrong_Header).arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    if (!read.Faults.isEmpty() && !(Ask_Take_Good_Lines && Ask_Take_Good_Lines(read.Faults))) return;
+    // The stored frames are in file order, each knowing its number in the file.
+    Follow_Stored_Frames(read.Rows, stored_);
+    for (Frame_Row &row : read.Rows)
+        if (row.Stored_Index >= 0) row.Stored_Index = stored_[row.Stored_Index].Stored_Index;
+    Frame_Grid grid = Empty_Frame_Grid();
+    for (int i = 0; i < read.Rows.size() && i < grid.size(); ++i) grid[i] = read.Rows[i];
+    model_->Set_Grid(std::move(grid));
+    sga->setCurrentIndex(model_->index(0, Receive_Col::CobID));
+    sga->scrollToTop();
 }

@@ -1,7 +1,10 @@
 #pragma once
 // The receive and transmit frame list editors: one dialog, told apart by its direction.
 #include "editing/Frame_List.h"
+#include "exchange/Csv_Lists.h"
 #include "widgets/Editor_Dialog.h"
+
+#include <functional>
 
 struct App_State;
 class Frame_Grid_Model;
@@ -28,6 +31,18 @@ public:
     void Btn_OKClick();
     void Btn_InsRowClick();
     void Btn_DelRowClick();
+    // Writes the grid as it stands to a sheet.
+    void Btn_Export_CsvClick();
+    // Replaces the grid's rows with a sheet's; frames that were in the file keep their numbers,
+    // so that OK moves their mappings with them. Nothing is saved before OK.
+    void Btn_Import_CsvClick();
+
+    // Where a sheet is written (save true) or read from; empty when the user cancels. A file
+    // dialog unless a test puts its own answer here.
+    std::function<QString(bool save)> Ask_Path;
+    // Whether to take the good lines of a sheet with faults: the import report unless a test
+    // answers.
+    std::function<bool(const QList<Csv_Fault> &faults)> Ask_Take_Good_Lines;
 
     // True while the grid holds a frame, a text or an order that the file does not.
     bool Has_Changes() const override;
@@ -72,6 +87,8 @@ private:
     QPushButton *Btn_Cancel = nullptr;
     QPushButton *Btn_DelRow = nullptr;
     QPushButton *Btn_InsRow = nullptr;
+    QPushButton *Btn_Export_Csv = nullptr;
+    QPushButton *Btn_Import_Csv = nullptr;
 };
 
 class TFReceiveCAN : public TFFrame_List {

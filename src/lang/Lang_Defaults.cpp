@@ -348,4 +348,15 @@ const char16_t *const Lang_Default_Texts[] = {
     u"The register map could not be written:",  // STR340
     u"Register map written to %1 (%2 registers).",  // STR341
     u"Workspace folder:",  // STR342
+    u"Export CSV…",  // STR343
+    u"Import CSV…",  // STR344
+    u"CSV sheets (*.csv)",  // STR345
+    u"The sheet was not read: %1",  // STR346
+    u"The sheet was not written: %1",  // STR347
+    u"%1 is not a sheet of this list: nothing taken",  // STR348
+    u"Import report",  // STR349
+    u"%1 line(s) cannot be taken. Nothing is taken unless you choose to take the good lines.",  // STR350
+    u"Line %1: %2",  // STR351
+    u"Take the good lines",  // STR352
+    u"Take nothing",  // STR353
 };

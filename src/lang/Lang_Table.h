@@ -168,6 +168,17 @@ enum Lang_Key : int {
     STR_Register_Map_Not_Written,
     STR_Register_Map_Written,  // %1 the file, %2 how many registers
     STR_About_Workspace,  // the title of the workspace folder in the About box
+    STR_Csv_Export,
+    STR_Csv_Import,
+    STR_Csv_Filter,
+    STR_Csv_Not_Read,  // %1 the reason
+    STR_Csv_Not_Written,  // %1 the reason
+    STR_Csv_Wrong_Header,  // %1 the file
+    STR_Csv_Report_Title,
+    STR_Csv_Bad_Lines,  // %1 the number of lines
+    STR_Csv_Line,  // %1 the line, %2 the reason
+    STR_Csv_Take_Good,
+    STR_Csv_Take_None,
     Lang_Key_End
 };
 

@@ -9,6 +9,8 @@
 #include "dialogs/TFCheck.h"
 #include "dialogs/TFDefineCAN.h"
 #include "dialogs/TFFrame_List.h"
+#include "dialogs/TFImport_Report.h"
+#include "exchange/Csv_Lists.h"
 #include "dialogs/TFMonitor.h"
 #include "dialogs/TFNew_Project.h"
 #include "dialogs/TFOpenConf.h"
@@ -79,6 +81,11 @@ private slots:
             look(where, dialog);
             dialog->hide();
         }
+
+        // The report of a sheet import with faults.
+        TFImport_Report report(f.state, {{3, QStringLiteral("a fault")}, {7, QStringLiteral("another")}}, f.window.get());
+        look(QStringLiteral("import report"), &report);
+        report.hide();
 
         // Both pages of the options.
         QDialog *options = w.SoftOptions;

@@ -7,6 +7,7 @@
 #include "config/Project_Files.h"
 #include "widgets/Frame_Grid_Model.h"
 #include "dialogs/TFFrame_List.h"
+#include "exchange/Csv_Lists.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -35,6 +36,9 @@ private slots:
     void tab_walks_the_row_then_leaves();
     void every_showing_starts_in_the_first_field();
     void buttons_answer_their_letters();
+    void csv_export_then_import_gives_the_same_grid();
+    void csv_sheet_with_faults_or_another_header_data();
+    void csv_sheet_with_faults_or_another_header();
 
 private:
     std::unique_ptr<Test_Workspace> ws_;
@@ -435,15 +439,15 @@ void Tst_Frame_List_Editors::tab_walks_the_row_then_leaves_data()
                                                             << R("Btn_OK");
     QTest::newRow("Shift+Tab: field before") << false << 4 << 3 << false << tab << shift << R("sga 4,2");
     QTest::newRow("Shift+Tab from the first field: the last button") << false << 1 << 1 << false << tab << shift
-                                                                     << R("Btn_InsRow");
+                                                                     << R("Btn_Import_Csv");
     QTest::newRow("Shift+Tab from the first field of row 9: the last button")
-        << false << 9 << 1 << false << tab << shift << R("Btn_InsRow");
+        << false << 9 << 1 << false << tab << shift << R("Btn_Import_Csv");
     QTest::newRow("Shift+Tab from the first field's editor") << false << 1 << 1 << true << tab << shift
-                                                             << R("Btn_InsRow");
+                                                             << R("Btn_Import_Csv");
     QTest::newRow("Ctrl+Tab from the middle: OK") << false << 2 << 3 << false << tab << ctrl << R("Btn_OK");
     QTest::newRow("Ctrl+Tab from an editor: OK") << false << 2 << 2 << true << tab << ctrl << R("Btn_OK");
     QTest::newRow("Ctrl+Shift+Tab from the middle") << false << 2 << 3 << false << tab << (ctrl | shift)
-                                                    << R("Btn_InsRow");
+                                                    << R("Btn_Import_Csv");
     QTest::newRow("Home stops at the first field") << false << 2 << 4 << false << int(Qt::Key_Home) << none
                                                    << R("sga 2,1");
     QTest::newRow("Left from the first field stays") << false << 2 << 1 << false << int(Qt::Key_Left) << none
@@ -513,13 +517,13 @@ void Tst_Frame_List_Editors::buttons_answer_their_letters()
         ws_->Switch_Language(language);
         TFTransmitCAN dialog(*state_);
         QSet<QChar> letters;
-        for (const char *name : {"Btn_OK", "Btn_Cancel", "Btn_DelRow", "Btn_InsRow"}) {
+        for (const char *name : {"Btn_OK", "Btn_Cancel", "Btn_DelRow", "Btn_InsRow", "Btn_Export_Csv", "Btn_Import_Csv"}) {
             const QString text = Button(dialog, name)->text();
             const qsizetype mark = text.indexOf(u'&');
             QVERIFY2(mark >= 0 && mark + 1 < text.size(), qPrintable(language + ": " + text));
             letters.insert(text[mark + 1].toLower());
         }
-        QCOMPARE(letters.size(), 4);
+        QCOMPARE(letters.size(), 6);
     }
     ws_->Switch_Language(QStringLiteral("English"));
     TFReceiveCAN dialog(*state_);
@@ -534,6 +538,91 @@ void Tst_Frame_List_Editors::buttons_answer_their_letters()
     QCOMPARE(dialog.Grid_Model()->Cell(1, Receive_Col::CobID), QStringLiteral("0x1"));
     QVERIFY(dialog.isVisible());
     QVERIFY(!QFile::exists(state_->Files.CAN_Receive));
+}
+
+void Tst_Frame_List_Editors::csv_export_then_import_gives_the_same_grid()
+{
+    const QString sheet = ws_->Path(QStringLiteral("frames.csv"));
+    {
+        TFReceiveCAN dialog(*state_);
+        QVERIFY(dialog.FormShow());
+        Frame_Grid_Model *model = dialog.Grid_Model();
+        const QStringList rows[] = {{"0x181", "8", Frame_Type_11, "1000", "Motor; \"left\""},
+                                    {"0x1FFFF", "4", Frame_Type_29, "0", "a,b"},
+                                    {"386", "2", Frame_Type_11, "50", ""}};
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < rows[r].size(); ++c)
+                QVERIFY(model->setData(Cell(dialog, r + 1, Receive_Col::CobID + c), rows[r][c]));
+        dialog.Btn_OKClick();
+        QCOMPARE(messages_->Errors.join(u'|'), QString());
+    }
+    const QByteArray file = Read_All(state_->Files.CAN_Receive);
+
+    TFReceiveCAN dialog(*state_);
+    QVERIFY(dialog.FormShow());
+    const Frame_Grid loaded = dialog.Grid_Model()->Grid();
+    dialog.Ask_Path = [&](bool) { return sheet; };
+    dialog.Btn_Export_CsvClick();
+    QVERIFY(QFile::exists(sheet));
+
+    // The grid changed since; the sheet brings back what it showed, each frame under its old
+    // number, so that OK keeps the mappings with their frames.
+    dialog.Grid_Model()->Delete_Row(1);
+    QVERIFY(dialog.Has_Changes());
+    dialog.Btn_Import_CsvClick();
+    QCOMPARE(messages_->Errors, QStringList{});
+    const Frame_Grid grid = dialog.Grid_Model()->Grid();
+    QCOMPARE(grid, loaded);
+    for (int i = 0; i < 3; ++i) QCOMPARE(grid[i].Stored_Index, loaded[i].Stored_Index);
+    QVERIFY(!dialog.Has_Changes());
+    // Nothing is written before OK.
+    dialog.reject();
+    QCOMPARE(Read_All(state_->Files.CAN_Receive), file);
+}
+
+void Tst_Frame_List_Editors::csv_sheet_with_faults_or_another_header_data()
+{
+    QTest::addColumn<int>("direction");  // of the sheet's header
+    QTest::addColumn<bool>("take_good");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<QString>("row1");  // the grid's first Cob-ID afterwards
+    QTest::newRow("bad line: nothing taken") << int(Direction::Receive) << false << true << "";
+    QTest::newRow("bad line: good lines taken") << int(Direction::Receive) << true << true << "0x181";
+    QTest::newRow("transmit sheet refused") << int(Direction::Transmit) << true << false << "";
+}
+
+void Tst_Frame_List_Editors::csv_sheet_with_faults_or_another_header()
+{
+    QFETCH(int, direction);
+    QFETCH(bool, take_good);
+    QFETCH(bool, asked);
+    QFETCH(QString, row1);
+    const Direction d = Direction(direction);
+    const QString sheet = ws_->Path(QStringLiteral("frames.csv"));
+    // Line 1 is the header; line 3 has a length no frame can have.
+    const QList<QStringList> lines =
+        d == Direction::Receive
+            ? QList<QStringList>{{"0x181", "8", Frame_Type_11, "1000", "good"}, {"0x182", "20", Frame_Type_11, "", "bad"}}
+            : QList<QStringList>{{"0x181", "8", Frame_Type_11, "0", "1", "100", "other list"}};
+    Write_All(sheet, Write_Csv(Frame_Csv_Columns(d), lines));
+
+    TFReceiveCAN dialog(*state_);
+    QVERIFY(dialog.FormShow());
+    dialog.Ask_Path = [&](bool) { return sheet; };
+    QList<int> fault_lines;
+    bool was_asked = false;
+    dialog.Ask_Take_Good_Lines = [&](const QList<Csv_Fault> &faults) {
+        was_asked = true;
+        for (const Csv_Fault &f : faults) fault_lines.append(f.Line);
+        return take_good;
+    };
+    dialog.Btn_Import_CsvClick();
+    QCOMPARE(was_asked, asked);
+    if (asked) QCOMPARE(fault_lines, QList<int>{3});
+    QCOMPARE(messages_->Errors.size(), d == Direction::Receive ? 0 : 1);
+    if (d != Direction::Receive) QVERIFY(messages_->Errors[0].contains(QStringLiteral("is not a sheet of this list")));
+    QCOMPARE(dialog.Grid_Model()->Cell(1, Receive_Col::CobID), row1);
+    QCOMPARE(dialog.Grid_Model()->Cell(2, Receive_Col::CobID), QString());
 }
 
 QTEST_MAIN(Tst_Frame_List_Editors)
