@@ -81,36 +81,30 @@ void TFVariroduvieFirmWare::Create_Dialog(Window window)
     if (created) Keep_Centred(created);
 }
 
+QDialog *TFVariroduvieFirmWare::Dialog_Of(Window window) const
+{
+    switch (window) {
+    case Window::New_Project: return windows_.New_Project;
+    case Window::OpenConf: return windows_.OpenConf;
+    case Window::BootTCP: return windows_.BootTCP;
+    case Window::About: return windows_.About;
+    case Window::SoftOptions: return windows_.SoftOptions;
+    case Window::ParGen: return windows_.ParGen;
+    case Window::ReceiveCAN: return windows_.ReceiveCAN;
+    case Window::TransmitCAN: return windows_.TransmitCAN;
+    case Window::DefineRecCAN: return windows_.DefineRecCAN;
+    case Window::DefineTransCAN: return windows_.DefineTransCAN;
+    case Window::Check: return windows_.Check;
+    case Window::Monitor: return windows_.Monitor;
+    }
+    return nullptr;
+}
+
 int TFVariroduvieFirmWare::Show_Window(Window window)
 {
+    if (window == Window::Monitor) return QDialog::Rejected;  // not modal: Monitor_Device
     Create_Dialog(window);
-    switch (window) {
-    case Window::New_Project:
-        return Show_Modal(windows_.New_Project);
-    case Window::OpenConf:
-        return Show_Modal(windows_.OpenConf);
-    case Window::About:
-        return Show_Modal(windows_.About);
-    case Window::SoftOptions:
-        return Show_Modal(windows_.SoftOptions);
-    case Window::ReceiveCAN:
-        return Show_Modal(windows_.ReceiveCAN);
-    case Window::TransmitCAN:
-        return Show_Modal(windows_.TransmitCAN);
-    case Window::ParGen:
-        return Show_Modal(windows_.ParGen);
-    case Window::DefineRecCAN:
-        return Show_Modal(windows_.DefineRecCAN);
-    case Window::DefineTransCAN:
-        return Show_Modal(windows_.DefineTransCAN);
-    case Window::Check:
-        return Show_Modal(windows_.Check);
-    case Window::BootTCP:
-        return Show_Modal(windows_.BootTCP);
-    case Window::Monitor:
-        break;  // not modal: Monitor_Device
-    }
-    return QDialog::Rejected;
+    return Show_Modal(Dialog_Of(window));
 }
 
 void TFVariroduvieFirmWare::Change_Language()

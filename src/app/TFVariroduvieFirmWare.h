@@ -119,6 +119,8 @@ private:
     void Create_Dialog(Window window);
     // Shows one of the modal dialogs (built first if need be) and returns its result.
     int Show_Window(Window window);
+    // The dialog of window, null while it has not been built.
+    class QDialog *Dialog_Of(Window window) const;
     static int Show_Modal(class QDialog *dialog);
 
     App_State &state_;
