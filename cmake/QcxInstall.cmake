@@ -2,18 +2,20 @@
 #
 #   bin/qcx3310, bin/qcx3310-cli, bin/qgw3310-emulator
 #   libexec/qcx3310/Ethernet_Update       the updater, started by the configurator only
+#   lib/qcx3310/qcx3310_modbus.so         the monitor's Modbus client, loaded when it connects
 #   share/qcx3310/LANGUAGE/               the shipped languages and flags
 #   share/applications, share/icons/hicolor/scalable/apps, share/metainfo
 #
 # The installed configurator recognises this shape (bin with share/qcx3310 beside it) and keeps
-# its work in the user's data folder; see Choose_Workspace. The updater's place relative to the
-# prefix is fixed there too (Installed_Updater_Dir), so libexec is not taken from
-# CMAKE_INSTALL_LIBEXECDIR.
+# its work in the user's data folder; see Choose_Workspace. The places of the updater and of the
+# modules relative to the prefix are fixed there too (Installed_Updater_Dir, Installed_Module_Dir),
+# so they are not taken from CMAKE_INSTALL_LIBEXECDIR and CMAKE_INSTALL_LIBDIR.
 include(GNUInstallDirs)
 
 set(QCX_APP_ID com.norvale.qcx3310)
 install(TARGETS qcx3310 qcx3310-cli qgw3310-emulator RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS Ethernet_Update RUNTIME DESTINATION libexec/qcx3310)
+install(TARGETS qcx3310_modbus LIBRARY DESTINATION lib/qcx3310)
 file(GLOB QCX_SHIPPED_LANGUAGES CONFIGURE_DEPENDS
   "${PROJECT_SOURCE_DIR}/resources/LANGUAGE/*.lng" "${PROJECT_SOURCE_DIR}/resources/LANGUAGE/*.bmp")
 install(FILES ${QCX_SHIPPED_LANGUAGES} DESTINATION ${CMAKE_INSTALL_DATADIR}/qcx3310/LANGUAGE)

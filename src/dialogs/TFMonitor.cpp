@@ -12,8 +12,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QModbusReply>
-#include <QModbusTcpClient>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStyle>
@@ -122,16 +120,6 @@ TFMonitor::TFMonitor(App_State &state, Clock *clock, QWidget *parent)
     body->addLayout(connection);
     body->addWidget(TB_Registers, 1);
 
-    client_ = new QModbusTcpClient(this);
-    client_->setTimeout(Reply_Limit_Ms);
-    client_->setNumberOfRetries(0);
-    connect(client_, &QModbusClient::stateChanged, this, &TFMonitor::State_Changed);
-    connect(client_, &QModbusClient::errorOccurred, this, [this](QModbusDevice::Error error) {
-        if (error == QModbusDevice::NoError) return;
-        // Said with the retry when the connection ends; a failed request says it itself.
-        last_reason_ = client_->errorString();
-    });
-
     poll_timer_ = new QTimer(this);
     poll_timer_->setObjectName(QStringLiteral("Timer_Poll"));
     connect(poll_timer_, &QTimer::timeout, this, &TFMonitor::Poll);
@@ -142,9 +130,9 @@ TFMonitor::TFMonitor(App_State &state, Clock *clock, QWidget *parent)
     connect_timer_ = new QTimer(this);
     connect_timer_->setSingleShot(true);
     connect(connect_timer_, &QTimer::timeout, this, [this] {
-        if (client_->state() == QModbusDevice::ConnectingState) {
+        if (Link_State() == Modbus_Link::State::Connecting) {
             last_reason_ = state_.STR(STR_Monitor_No_Answer).arg(Connect_Limit_Ms / 1000);
-            client_->disconnectDevice();
+            link_->Disconnect();
         }
     });
     connect(SE_Period, &QSpinBox::valueChanged, this, [this](int ms) { poll_timer_->setInterval(ms); });
@@ -156,9 +144,12 @@ TFMonitor::TFMonitor(App_State &state, Clock *clock, QWidget *parent)
 TFMonitor::~TFMonitor()
 {
     wanted_ = false;
-    // The client must not report a state change into a half-destroyed window.
-    client_->disconnect(this);
-    client_->disconnectDevice();
+    // The link must not report a state change into a half-destroyed window.
+    if (link_) {
+        link_->On_State = nullptr;
+        link_->On_Error = nullptr;
+        link_.reset();
+    }
 }
 
 void TFMonitor::Set_Lang()
@@ -190,7 +181,12 @@ void TFMonitor::Set_Lang()
 
 QString TFMonitor::Status_Text() const { return L_Status->text(); }
 
-bool TFMonitor::Connected() const { return client_->state() == QModbusDevice::ConnectedState; }
+Modbus_Link::State TFMonitor::Link_State() const
+{
+    return link_ ? link_->Link_State() : Modbus_Link::State::Unconnected;
+}
+
+bool TFMonitor::Connected() const { return Link_State() == Modbus_Link::State::Connected; }
 
 void TFMonitor::Show_Monitor()
 {
@@ -313,14 +309,27 @@ void TFMonitor::Btn_ConnectClick()
 void TFMonitor::Start_Connection()
 {
     if (!wanted_) return;
-    if (client_->state() != QModbusDevice::UnconnectedState) return;
+    if (Link_State() != Modbus_Link::State::Unconnected) return;
+    if (!link_) {
+        QString why;
+        link_ = Load_Modbus_Link({Module_Folder(state_)}, Reply_Limit_Ms, &why);
+        if (!link_) {
+            // Trying again would find the same: the user is told what is missing, and stays
+            // disconnected.
+            wanted_ = false;
+            Set_Lang();
+            Show_Status(state_.STR(STR_Monitor_No_Client).arg(why), true);
+            return;
+        }
+        link_->On_State = [this](Modbus_Link::State state) { State_Changed(state); };
+        // Said with the retry when the connection ends; a failed request says it itself.
+        link_->On_Error = [this](const QString &error) { last_reason_ = error; };
+    }
     ++generation_;
     in_flight_ = 0;
     last_reason_.clear();
-    client_->setConnectionParameter(QModbusDevice::NetworkAddressParameter, host_);
-    client_->setConnectionParameter(QModbusDevice::NetworkPortParameter, int(port_));
     connect_timer_->start(Connect_Limit_Ms);
-    if (!client_->connectDevice()) Connection_Failed(client_->errorString());
+    if (!link_->Connect_To(host_, port_)) Connection_Failed(link_->Error_Text());
 }
 
 void TFMonitor::Stop_Connection()
@@ -330,7 +339,7 @@ void TFMonitor::Stop_Connection()
     connect_timer_->stop();
     ++generation_;
     in_flight_ = 0;
-    if (client_->state() != QModbusDevice::UnconnectedState) client_->disconnectDevice();
+    if (link_) link_->Disconnect();
     status_is_error_ = false;
     Show_Status(state_.STR(STR_Monitor_Disconnected), false);
 }
@@ -338,41 +347,41 @@ void TFMonitor::Stop_Connection()
 void TFMonitor::Show_State()
 {
     const App_State &s = state_;
-    switch (client_->state()) {
-    case QModbusDevice::ConnectingState:
+    switch (Link_State()) {
+    case Modbus_Link::State::Connecting:
         Show_Status(s.STR(STR_Monitor_Connecting).arg(host_).arg(port_), false);
         break;
-    case QModbusDevice::ConnectedState:
+    case Modbus_Link::State::Connected:
         Show_Status(s.STR(STR_Monitor_Connected).arg(host_).arg(port_), false);
         break;
-    case QModbusDevice::ClosingState:
-    case QModbusDevice::UnconnectedState:
+    case Modbus_Link::State::Closing:
+    case Modbus_Link::State::Unconnected:
         Show_Status(s.STR(STR_Monitor_Disconnected), false);
         break;
     }
 }
 
-void TFMonitor::State_Changed(QModbusDevice::State state)
+void TFMonitor::State_Changed(Modbus_Link::State state)
 {
     switch (state) {
-    case QModbusDevice::ConnectingState:
+    case Modbus_Link::State::Connecting:
         Show_State();
         break;
-    case QModbusDevice::ConnectedState:
+    case Modbus_Link::State::Connected:
         connect_timer_->stop();
         Show_State();
         poll_timer_->start(SE_Period->value());
         Poll();
         break;
-    case QModbusDevice::ClosingState:
+    case Modbus_Link::State::Closing:
         break;
-    case QModbusDevice::UnconnectedState:
+    case Modbus_Link::State::Unconnected:
         poll_timer_->stop();
         connect_timer_->stop();
         ++generation_;
         in_flight_ = 0;
         if (wanted_)
-            Connection_Failed(last_reason_.isEmpty() ? client_->errorString() : last_reason_);
+            Connection_Failed(last_reason_.isEmpty() ? link_->Error_Text() : last_reason_);
         else if (!status_is_error_)
             Show_State();
         break;
@@ -397,37 +406,30 @@ void TFMonitor::Poll()
     const quint64 generation = generation_;
     round_failed_ = false;
     for (const Monitor_Read &read : plan_) {
-        const QModbusDataUnit unit(read.Function == Monitor_Read_Input ? QModbusDataUnit::InputRegisters
-                                                                       : QModbusDataUnit::HoldingRegisters,
-                                   read.Start, read.Count);
-        QModbusReply *reply = client_->sendReadRequest(unit, Unit_Id);
-        if (!reply) {
-            round_failed_ = true;
-            Show_Status(state_.STR(STR_Monitor_Read_Failed).arg(read.Start).arg(read.Start + read.Count - 1).arg(client_->errorString()), true);
-            continue;
-        }
+        // Counted before it is sent: an answer may come at once.
         ++in_flight_;
-        if (reply->isFinished()) {
-            Read_Finished(reply, read, generation);
-        } else {
-            connect(reply, &QModbusReply::finished, this, [this, reply, read, generation] { Read_Finished(reply, read, generation); });
+        const bool sent = link_->Read_Registers(
+            read.Function == Monitor_Read_Input ? 4 : 3, Unit_Id, uint16_t(read.Start), uint16_t(read.Count),
+            [this, read, generation](const Modbus_Link::Answer &answer) { Read_Finished(answer, read, generation); });
+        if (!sent) {
+            --in_flight_;
+            round_failed_ = true;
+            Show_Status(state_.STR(STR_Monitor_Read_Failed).arg(read.Start).arg(read.Start + read.Count - 1).arg(link_->Error_Text()), true);
         }
     }
 }
 
-void TFMonitor::Read_Finished(QModbusReply *reply, const Monitor_Read &read, quint64 generation)
+void TFMonitor::Read_Finished(const Modbus_Link::Answer &answer, const Monitor_Read &read, quint64 generation)
 {
-    reply->deleteLater();
     if (generation != generation_) return;  // from a connection that has ended since
     if (in_flight_ > 0) --in_flight_;
-    if (reply->error() != QModbusDevice::NoError) {
+    if (!answer.Error.isEmpty()) {
         round_failed_ = true;
-        Show_Status(state_.STR(STR_Monitor_Read_Failed).arg(read.Start).arg(read.Start + read.Count - 1).arg(reply->errorString()), true);
+        Show_Status(state_.STR(STR_Monitor_Read_Failed).arg(read.Start).arg(read.Start + read.Count - 1).arg(answer.Error), true);
         return;
     }
-    const QModbusDataUnit unit = reply->result();
-    const QList<quint16> values = unit.values();
-    if (!values_.Apply(read, QList<uint16_t>(values.begin(), values.end()), clock_.Now_Ms())) {
+    const QList<uint16_t> &values = answer.Values;
+    if (!values_.Apply(read, values, clock_.Now_Ms())) {
         round_failed_ = true;
         Show_Status(state_.STR(STR_Monitor_Read_Failed).arg(read.Start).arg(read.Start + read.Count - 1)
                         .arg(QStringLiteral("%1 / %2").arg(values.size()).arg(read.Count)), true);
@@ -465,28 +467,18 @@ void TFMonitor::Write_Register(uint16_t reg, uint16_t value)
         Show_Status(s.STR(STR_Monitor_Write_Failed).arg(reg).arg(value).arg(s.STR(STR_Monitor_Disconnected)), true);
         return;
     }
-    // Function code 06: one register, exactly as the converter takes a single value.
-    const QModbusRequest request(QModbusRequest::WriteSingleRegister, quint16(reg), quint16(value));
-    QModbusReply *reply = client_->sendRawRequest(request, Unit_Id);
-    if (!reply) {
-        Show_Status(s.STR(STR_Monitor_Write_Failed).arg(reg).arg(value).arg(client_->errorString()), true);
-        return;
-    }
-    auto finished = [this, reply, reg, value] {
-        reply->deleteLater();
+    auto finished = [this, reg, value](const Modbus_Link::Answer &answer) {
         const App_State &s = state_;
-        if (reply->error() != QModbusDevice::NoError) {
-            Show_Status(s.STR(STR_Monitor_Write_Failed).arg(reg).arg(value).arg(reply->errorString()), true);
+        if (!answer.Error.isEmpty()) {
+            Show_Status(s.STR(STR_Monitor_Write_Failed).arg(reg).arg(value).arg(answer.Error), true);
         } else {
             values_.Set(Direction::Transmit, reg, value, clock_.Now_Ms());
             Show_Status(s.STR(STR_Monitor_Written).arg(reg).arg(value), false);
         }
         Refresh_Values();
     };
-    if (reply->isFinished())
-        finished();
-    else
-        connect(reply, &QModbusReply::finished, this, finished);
+    if (!link_->Write_Register(Unit_Id, reg, value, finished))
+        Show_Status(s.STR(STR_Monitor_Write_Failed).arg(reg).arg(value).arg(link_->Error_Text()), true);
 }
 
 void TFMonitor::Show_Status(const QString &text, bool error)
@@ -508,7 +500,7 @@ void TFMonitor::hideEvent(QHideEvent *event)
 {
     // However the window goes (closed, Escape, hidden by the program), it stops asking the
     // device. Minimised is not gone: the window system's own hide keeps the connection.
-    if (!event->spontaneous() && (wanted_ || client_->state() != QModbusDevice::UnconnectedState)) {
+    if (!event->spontaneous() && (wanted_ || Link_State() != Modbus_Link::State::Unconnected)) {
         wanted_ = false;
         Stop_Connection();
         Set_Lang();

@@ -4,18 +4,18 @@
 // A transmit register takes a new value typed into its row (function code 06). The window is
 // not modal: the user keeps working in the others while it polls, and nothing it does waits
 // on the network.
+#include "monitor/Modbus_Link.h"
 #include "monitor/Monitor_Plan.h"
 #include "platform/Clock.h"
 #include "workspace/App_State.h"
 
 #include <QDialog>
-#include <QModbusDevice>
+
+#include <memory>
 
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QModbusReply;
-class QModbusTcpClient;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
@@ -59,12 +59,13 @@ private:
     void Refresh_Values();
     void Start_Connection();
     void Stop_Connection();
-    void State_Changed(QModbusDevice::State state);
+    void State_Changed(Modbus_Link::State state);
+    Modbus_Link::State Link_State() const;
     // The connection's state in the status line.
     void Show_State();
     void Connection_Failed(const QString &reason);
     void Poll();
-    void Read_Finished(QModbusReply *reply, const Monitor_Read &read, quint64 generation);
+    void Read_Finished(const Modbus_Link::Answer &answer, const Monitor_Read &read, quint64 generation);
     void Cell_Edited(QTableWidgetItem *item, const QString &text);
     void Write_Register(uint16_t reg, uint16_t value);
     void Show_Status(const QString &text, bool error);
@@ -90,7 +91,8 @@ private:
     QLabel *L_Status = nullptr;
     QPushButton *Btn_Close = nullptr;
 
-    QModbusTcpClient *client_ = nullptr;
+    // Made at the first connection; its module is loaded then.
+    std::unique_ptr<Modbus_Link> link_;
     QTimer *poll_timer_ = nullptr;
     QTimer *retry_timer_ = nullptr;
     QTimer *connect_timer_ = nullptr;  // a connection attempt that hangs is given up

@@ -359,4 +359,5 @@ const char16_t *const Lang_Default_Texts[] = {
     u"Line %1: %2",  // STR351
     u"Take the good lines",  // STR352
     u"Take nothing",  // STR353
+    u"The Modbus client could not be loaded: %1",  // STR354
 };

@@ -179,6 +179,7 @@ enum Lang_Key : int {
     STR_Csv_Line,  // %1 the line, %2 the reason
     STR_Csv_Take_Good,
     STR_Csv_Take_None,
+    STR_Monitor_No_Client,  // %1 the loader's reason
     Lang_Key_End
 };
 

@@ -17,6 +17,7 @@ void Set_Workspace(App_State &state, const QString &dir_exe)
     QDir().mkdir(state.Dir_Language);
     state.Dir_Shipped_Language.clear();
     state.Dir_Updater = state.Dir_Exe;
+    state.Dir_Modules = state.Dir_Exe;
 }
 
 void Set_Workspace(App_State &state, const Workspace_Places &places)
@@ -26,6 +27,7 @@ void Set_Workspace(App_State &state, const Workspace_Places &places)
     Set_Workspace(state, places.Dir_Workspace);
     state.Dir_Shipped_Language = places.Dir_Shipped_Language;
     state.Dir_Updater = places.Dir_Updater;
+    state.Dir_Modules = places.Dir_Modules;
 }
 
 QStringList Language_Folders(const App_State &state)
@@ -36,6 +38,11 @@ QStringList Language_Folders(const App_State &state)
 QString Updater_Folder(const App_State &state)
 {
     return state.Dir_Updater.isEmpty() ? state.Dir_Exe : state.Dir_Updater;
+}
+
+QString Module_Folder(const App_State &state)
+{
+    return state.Dir_Modules.isEmpty() ? state.Dir_Exe : state.Dir_Modules;
 }
 
 void Set_Files(App_State &state) { state.Files = Project_Paths_In(state.Dir_Project); }

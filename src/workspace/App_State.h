@@ -21,6 +21,8 @@ struct App_State {
     QString Dir_Shipped_Language;
     // The updater's folder; empty means Dir_Exe.
     QString Dir_Updater;
+    // The folder of the modules loaded at run time; empty means Dir_Exe.
+    QString Dir_Modules;
 
     QString SW_Title;
     QString SW_Code;
@@ -60,6 +62,8 @@ QStringList Language_Folders(const App_State &state);
 
 // The folder the updater is started from.
 QString Updater_Folder(const App_State &state);
+// Where the modules loaded at run time are looked for.
+QString Module_Folder(const App_State &state);
 
 // Derives the configuration's paths from Dir_Project.
 void Set_Files(App_State &state);

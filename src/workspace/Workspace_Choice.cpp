@@ -16,10 +16,13 @@ Workspace_Places Choose_Workspace(const Workspace_Facts &facts)
         places.Dir_Shipped_Language = prefix + u'/' + QString::fromUtf16(Installed_Data_Dir) +
                                       QStringLiteral("/LANGUAGE");
         places.Dir_Updater = prefix + u'/' + QString::fromUtf16(Installed_Updater_Dir);
+        places.Dir_Modules = prefix + u'/' + QString::fromUtf16(Installed_Module_Dir);
     } else {
-        // A read-only copy of the whole folder: its languages and updater are where they were.
+        // A read-only copy of the whole folder: its languages, updater and modules are where
+        // they were.
         if (installed) places.Dir_Shipped_Language = program + QStringLiteral("/LANGUAGE");
         places.Dir_Updater = program;
+        places.Dir_Modules = program;
     }
     return places;
 }

@@ -24,13 +24,16 @@ struct Workspace_Places {
     QString Dir_Shipped_Language;
     // The folder of the updater Ethernet_Update.
     QString Dir_Updater;
+    // The folder of the modules loaded at run time (the monitor's Modbus client).
+    QString Dir_Modules;
     bool operator==(const Workspace_Places &) const = default;
 };
 
-// Installed programs keep their data in share/qcx3310 and the updater in libexec/qcx3310,
-// both relative to the folder that holds bin.
+// Installed programs keep their data in share/qcx3310, the updater in libexec/qcx3310 and the
+// modules in lib/qcx3310, each relative to the folder that holds bin.
 inline constexpr char16_t Installed_Data_Dir[] = u"share/qcx3310";
 inline constexpr char16_t Installed_Updater_Dir[] = u"libexec/qcx3310";
+inline constexpr char16_t Installed_Module_Dir[] = u"lib/qcx3310";
 
 // The choice itself; paths come back cleaned and without a trailing separator. A program that
 // counts as installed but has no user data folder to go to keeps its own folder.

@@ -6,6 +6,7 @@
 
 #include "lang/Lang_Pages.h"
 #include "lang/Lang_Table.h"
+#include "monitor/Modbus_Link.h"
 #include "workspace/App_State.h"
 #include "workspace/Workspace_Choice.h"
 
@@ -70,6 +71,7 @@ private slots:
     void installed_layout();
     void programs_use_the_home_not_the_prefix();
     void user_language_overrides_shipped();
+    void network_libraries_wait_for_the_monitor();
     void desktop_files_are_valid();
 
 private:
@@ -99,6 +101,7 @@ void Tst_Install::installed_layout()
 {
     for (const char *path :
          {"bin/qcx3310", "bin/qcx3310-cli", "bin/qgw3310-emulator", "libexec/qcx3310/Ethernet_Update",
+          "lib/qcx3310/qcx3310_modbus.so",
           "share/qcx3310/LANGUAGE/English.lng", "share/qcx3310/LANGUAGE/Deutsch.lng",
           "share/qcx3310/LANGUAGE/Italiano.lng", "share/applications/com.norvale.qcx3310.desktop",
           "share/icons/hicolor/scalable/apps/com.norvale.qcx3310.svg",
@@ -130,6 +133,32 @@ void Tst_Install::programs_use_the_home_not_the_prefix()
     QVERIFY2(cli.code == 0, cli.err.constData());
 
     QCOMPARE(Snapshot(prefix_), before);
+}
+
+void Tst_Install::network_libraries_wait_for_the_monitor()
+{
+    // The installed program does not link the Modbus client's libraries, nor libcurl: they are
+    // loaded when first needed.
+    const QString readelf = QStandardPaths::findExecutable(QStringLiteral("readelf"));
+    if (readelf.isEmpty()) QSKIP("readelf is not installed");
+    QProcess p;
+    p.start(readelf, {"-d", prefix_ + "/bin/qcx3310"});
+    QVERIFY(p.waitForFinished(30000));
+    const QByteArray dynamic = p.readAllStandardOutput();
+    QVERIFY2(dynamic.contains("libQt6Widgets"), dynamic.constData());
+    for (const char *library : {"libQt6SerialBus", "libQt6Network", "libcurl"})
+        QVERIFY2(!dynamic.contains(library), library);
+
+    // The installed module is found where the installed program looks, and makes a link.
+    const Workspace_Places places = Choose_Workspace(Read_Workspace_Facts(prefix_ + "/bin", data_home_ + "/QCX3310"));
+    QCOMPARE(places.Dir_Modules, prefix_ + "/lib/qcx3310");
+    QString why;
+    std::unique_ptr<Modbus_Link> link = Load_Modbus_Link({places.Dir_Modules}, 1000, &why);
+    QVERIFY2(link, qPrintable(why));
+    QCOMPARE(link->Link_State(), Modbus_Link::State::Unconnected);
+    // A folder without it: nothing from the system's library path is taken instead.
+    QVERIFY(!Load_Modbus_Link({prefix_ + "/bin"}, 1000, &why));
+    QVERIFY2(why.contains("qcx3310_modbus") && why.contains(prefix_ + "/bin"), qPrintable(why));
 }
 
 void Tst_Install::user_language_overrides_shipped()

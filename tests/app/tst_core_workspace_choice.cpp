@@ -44,24 +44,24 @@ void Tst_Workspace_Choice::choice_data()
     const QString home = QStringLiteral("/home/u/.local/share/QCX3310");
     // {program folder, writable, share/qcx3310 beside, user data folder}
     QTest::newRow("build folder") << Workspace_Facts{"/src/build/workspace", true, false, home}
-                                  << Workspace_Places{false, "/src/build/workspace", "", "/src/build/workspace"};
+                                  << Workspace_Places{false, "/src/build/workspace", "", "/src/build/workspace", "/src/build/workspace"};
     QTest::newRow("writable copy, trailing separator")
         << Workspace_Facts{"/media/stick/qcx/", true, false, home}
-        << Workspace_Places{false, "/media/stick/qcx", "", "/media/stick/qcx"};
+        << Workspace_Places{false, "/media/stick/qcx", "", "/media/stick/qcx", "/media/stick/qcx"};
     QTest::newRow("installed under /usr")
         << Workspace_Facts{"/usr/bin", false, true, home}
-        << Workspace_Places{true, home, "/usr/share/qcx3310/LANGUAGE", "/usr/libexec/qcx3310"};
+        << Workspace_Places{true, home, "/usr/share/qcx3310/LANGUAGE", "/usr/libexec/qcx3310", "/usr/lib/qcx3310"};
     // Root may write everywhere: the shape alone says "installed".
     QTest::newRow("installed, run by root")
         << Workspace_Facts{"/usr/local/bin", true, true, "/root/.local/share/QCX3310"}
         << Workspace_Places{true, "/root/.local/share/QCX3310", "/usr/local/share/qcx3310/LANGUAGE",
-                            "/usr/local/libexec/qcx3310"};
+                            "/usr/local/libexec/qcx3310", "/usr/local/lib/qcx3310"};
     QTest::newRow("read-only copy of the folder")
         << Workspace_Facts{"/opt/qcx", false, false, home}
-        << Workspace_Places{true, home, "/opt/qcx/LANGUAGE", "/opt/qcx"};
+        << Workspace_Places{true, home, "/opt/qcx/LANGUAGE", "/opt/qcx", "/opt/qcx"};
     QTest::newRow("installed, no user data folder")
         << Workspace_Facts{"/usr/bin", false, true, ""}
-        << Workspace_Places{false, "/usr/bin", "/usr/share/qcx3310/LANGUAGE", "/usr/libexec/qcx3310"};
+        << Workspace_Places{false, "/usr/bin", "/usr/share/qcx3310/LANGUAGE", "/usr/libexec/qcx3310", "/usr/lib/qcx3310"};
 }
 
 void Tst_Workspace_Choice::choice()
@@ -73,6 +73,7 @@ void Tst_Workspace_Choice::choice()
     QCOMPARE(got.Dir_Workspace, places.Dir_Workspace);
     QCOMPARE(got.Dir_Shipped_Language, places.Dir_Shipped_Language);
     QCOMPARE(got.Dir_Updater, places.Dir_Updater);
+    QCOMPARE(got.Dir_Modules, places.Dir_Modules);
 }
 
 void Tst_Workspace_Choice::facts_from_the_folders()

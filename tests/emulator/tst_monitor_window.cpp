@@ -137,6 +137,8 @@ struct Live_Monitor {
     bool Open(const QString &name)
     {
         f.Start();
+        // The Modbus client module as built, beside the program.
+        f.state.Dir_Modules = QStringLiteral(QCX_WORKSPACE_DIR);
         config = f.Open_Configuration(name);
         Write_Emulator_Fixture(config, QStringLiteral("0"));  // no frame on a timer: the bus carries only what a write sends
         Build_Device_Images(f.state.Files);
@@ -167,6 +169,7 @@ private slots:
     void a_value_that_is_no_register_value_is_not_written();
     void a_register_the_device_lacks_is_reported();
     void closing_stops_the_polling();
+    void a_missing_client_module_is_named();
 };
 
 void Tst_Monitor_Window::initTestCase()
@@ -389,6 +392,29 @@ void Tst_Monitor_Window::closing_stops_the_polling()
     f.Click("Btn_Monitor");
     QCOMPARE(monitor->Status_Text(), QString("Disconnected"));
     QCOMPARE(monitor->findChild<QPushButton *>("Btn_Connect")->text().remove(u'&'), QString("Connect"));
+    monitor->close();
+}
+
+void Tst_Monitor_Window::a_missing_client_module_is_named()
+{
+    // A workspace without the module (as a program copied without it): Connect says what is
+    // missing and where it was looked for, and does not keep retrying.
+    Test_Workspace f;
+    f.Start();
+    f.Open_Configuration(QStringLiteral("NoClient"));
+    f.state.Device_IP = QStringLiteral("127.0.0.1");
+    f.Click("Btn_Monitor");
+    TFMonitor *monitor = f.window->Windows().Monitor;
+    QVERIFY(monitor);
+    auto *connect = monitor->findChild<QPushButton *>("Btn_Connect");
+    const QString connect_text = connect->text();
+    QTest::mouseClick(connect, Qt::LeftButton);
+    QVERIFY2(monitor->Status_Text().contains(QLatin1String("qcx3310_modbus")) &&
+                 monitor->Status_Text().contains(QDir::toNativeSeparators(f.state.Dir_Exe)),
+             qPrintable(monitor->Status_Text()));
+    QCOMPARE(connect->text(), connect_text);
+    QVERIFY(!monitor->findChild<QTimer *>("Timer_Retry")->isActive());
+    QVERIFY(!monitor->Connected());
     monitor->close();
 }
 
