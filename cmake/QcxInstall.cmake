@@ -4,7 +4,7 @@
 #   libexec/qcx3310/Ethernet_Update       the updater, started by the configurator only
 #   lib/qcx3310/qcx3310_modbus.so         the monitor's Modbus client, loaded when it connects
 #   share/qcx3310/LANGUAGE/               the shipped languages and flags
-#   share/applications, share/icons/hicolor/scalable/apps, share/metainfo
+#   share/applications, share/icons/hicolor/{scalable,NxN}/apps, share/metainfo
 #
 # The installed configurator recognises this shape (bin with share/qcx3310 beside it) and keeps
 # its work in the user's data folder; see Choose_Workspace. The places of the updater and of the
@@ -23,6 +23,12 @@ install(FILES "${PROJECT_SOURCE_DIR}/resources/desktop/${QCX_APP_ID}.desktop"
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES "${PROJECT_SOURCE_DIR}/resources/desktop/${QCX_APP_ID}.svg"
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# Pictures in the usual sizes for menus and docks that draw no SVG (made from the SVG).
+foreach(size 16 24 32 48 64 128 256)
+  install(FILES "${PROJECT_SOURCE_DIR}/resources/desktop/icons/${size}.png"
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME ${QCX_APP_ID}.png)
+endforeach()
 install(FILES "${PROJECT_SOURCE_DIR}/resources/desktop/${QCX_APP_ID}.metainfo.xml"
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 

@@ -197,20 +197,20 @@ void TFVariroduvieFirmWare::Layout_Controls()
     LL_Update->hide();
     connect(LL_Update, &QLabel::linkActivated, this, &TFVariroduvieFirmWare::LL_UpdateLinkClick);
 
-    auto icon_button = [this](const char *name, int x, QStyle::StandardPixmap icon) {
+    auto icon_button = [this](const char *name, int x, const QIcon &icon) {
         auto *b = new QToolButton(this);
         b->setObjectName(QLatin1String(name));
         b->setGeometry(x, 8, 50, 50);
-        b->setIcon(style()->standardIcon(icon));
+        b->setIcon(icon);
         b->setIconSize(QSize(32, 32));
         b->setAutoRaise(true);
         connect(b, &QToolButton::clicked, this, [this, b] { Btn_Click(b); });
         return b;
     };
-    Btn_Info = icon_button("Btn_Info", 516, QStyle::SP_MessageBoxInformation);
-    Btn_Opz = icon_button("Btn_Opz", 574, QStyle::SP_FileDialogDetailedView);
-    Btn_Opz->setIcon(Gear_Icon(palette().color(QPalette::WindowText)));
-    Btn_Close = icon_button("Btn_Close", 632, QStyle::SP_DialogCloseButton);
+    // Each style icon decodes its pictures in every size when it is made: only the two shown.
+    Btn_Info = icon_button("Btn_Info", 516, style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    Btn_Opz = icon_button("Btn_Opz", 574, Gear_Icon(palette().color(QPalette::WindowText)));
+    Btn_Close = icon_button("Btn_Close", 632, style()->standardIcon(QStyle::SP_DialogCloseButton));
 
     L_Begin = label("L_Begin", 16, 84);
     L_Begin->resize(62, 16);

@@ -18,6 +18,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QCX3310"));
     QApplication::setApplicationVersion(QStringLiteral("1.102"));
+    // Docks and task bars match the window to its menu entry, and so to the installed icon, by
+    // this name (and by the window class, StartupWMClass in the entry). The window sets no icon
+    // of its own: decoding its pictures would cost the start more than the whole language file.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.norvale.qcx3310"));
     // The main window's close ends the program even while hidden dialogs exist.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -105,6 +105,8 @@ void Tst_Install::installed_layout()
           "share/qcx3310/LANGUAGE/English.lng", "share/qcx3310/LANGUAGE/Deutsch.lng",
           "share/qcx3310/LANGUAGE/Italiano.lng", "share/applications/com.norvale.qcx3310.desktop",
           "share/icons/hicolor/scalable/apps/com.norvale.qcx3310.svg",
+          "share/icons/hicolor/48x48/apps/com.norvale.qcx3310.png",
+          "share/icons/hicolor/256x256/apps/com.norvale.qcx3310.png",
           "share/metainfo/com.norvale.qcx3310.metainfo.xml"})
         QVERIFY2(QFileInfo(prefix_ + '/' + QLatin1String(path)).isFile(), path);
     // Nothing of the workspace is installed: it is made per user.
