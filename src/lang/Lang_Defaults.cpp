@@ -359,4 +359,31 @@ const char16_t *const Lang_Default_Texts[] = {
     u"Line %1: %2",  // STR351
     u"Take the good lines",  // STR352
     u"Take nothing",  // STR353
+    u"Import CAN database…",  // STR354
+    u"CAN databases (*.dbc)",  // STR355
+    u"The CAN database was not read: %1",  // STR356
+    u"Messages of the CAN database",  // STR357
+    u"Filter:",  // STR358
+    u"Select all",  // STR359
+    u"Select none",  // STR360
+    u"TimeOut = cycle time ×",  // STR361
+    u"First register:",  // STR362
+    u"Message",  // STR363
+    u"Identifier",  // STR364
+    u"Bytes",  // STR365
+    u"Cycle (ms)",  // STR366
+    u"Sender",  // STR367
+    u"Note",  // STR368
+    u"Import",  // STR369
+    u"Cancel",  // STR370
+    u"Cannot be imported: %1",  // STR371
+    u"%1 holds no message of this list's frames",  // STR372
+    u"Import signals…",  // STR373
+    u"Close",  // STR374
+    u"%1 frame(s) taken, %2 left out.",  // STR375
+    u"%1 register(s) taken, %2 left out.",  // STR376
+    u"Frame row %1: %2",  // STR377
+    u"Register %1: %2 (high byte %3, low byte %4)",  // STR378
+    u"Left out, line %1: %2",  // STR379
+    u"Left out, line %1: %2: %3",  // STR380
 };
