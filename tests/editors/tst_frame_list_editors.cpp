@@ -617,9 +617,20 @@ void Tst_Frame_List_Editors::csv_sheet_with_faults_or_another_header()
         for (const Csv_Fault &f : faults) fault_lines.append(f.Line);
         return take_good;
     };
+    QList<Import_Summary> reports;
+    dialog.Show_Report = [&](const Import_Summary &summary) { reports.append(summary); };
     dialog.Btn_Import_CsvClick();
     QCOMPARE(was_asked, asked);
     if (asked) QCOMPARE(fault_lines, QList<int>{3});
+    // What was taken and what was left out is reported once the grid holds the sheet.
+    if (row1.isEmpty()) {
+        QCOMPARE(reports.size(), 0);
+    } else {
+        QCOMPARE(reports.size(), 1);
+        QCOMPARE(reports[0].Summary, QStringLiteral("1 frame(s) taken, 1 left out."));
+        QCOMPARE(reports[0].Lines.value(0), QStringLiteral("Frame row 1: 0x181 good"));
+        QVERIFY2(reports[0].Lines.value(1).startsWith(QStringLiteral("Left out, line 3: ")), qPrintable(reports[0].Lines.value(1)));
+    }
     QCOMPARE(messages_->Errors.size(), d == Direction::Receive ? 0 : 1);
     if (d != Direction::Receive) QVERIFY(messages_->Errors[0].contains(QStringLiteral("is not a sheet of this list")));
     QCOMPARE(dialog.Grid_Model()->Cell(1, Receive_Col::CobID), row1);
