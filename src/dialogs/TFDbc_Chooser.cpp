@@ -6,6 +6,9 @@
 #include "workspace/App_State.h"
 
 #include <QDialogButtonBox>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QScrollBar>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -15,11 +18,14 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 enum Column { Col_Name, Col_Identifier, Col_Length, Col_Cycle, Col_Sender, Col_Note, Column_Count };
 
 constexpr int Max_Timeout_Factor = 1000;
+constexpr int Min_Width = 640;
 
 }  // namespace
 
@@ -104,7 +110,7 @@ void TFDbc_Chooser::Layout_Controls()
     connect(Btn_Select_None, &QPushButton::clicked, this, &TFDbc_Chooser::Select_None);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    resize(640, 420);
+    resize(Min_Width, 420);
 }
 
 void TFDbc_Chooser::Fill_Rows()
@@ -152,6 +158,23 @@ void TFDbc_Chooser::Set_Lang()
     Btn_Take->setText(s.STR(STR_Dbc_Take));
     Btn_Cancel->setText(s.STR(STR_Dbc_Cancel));
     Assign_Mnemonics(this);
+    Fit_Columns();
+}
+
+void TFDbc_Chooser::Fit_Columns()
+{
+    // Wide enough to show every column, the reasons included, without scrolling sideways (as far
+    // as the screen allows).
+    QHeaderView *header = TW_Messages->horizontalHeader();
+    header->resizeSections(QHeaderView::ResizeToContents);
+    int columns_w = 0;
+    for (int c = 0; c < Column_Count; ++c) columns_w += header->sectionSize(c);
+    const QMargins margins = layout()->contentsMargins();
+    const int needed = columns_w + 2 * TW_Messages->frameWidth() + TW_Messages->verticalScrollBar()->sizeHint().width() +
+                       margins.left() + margins.right();
+    int limit = needed;
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) limit = screen->availableGeometry().width() * 9 / 10;
+    resize(std::clamp(needed, Min_Width, std::max(Min_Width, limit)), height());
 }
 
 QList<Dbc_Message> TFDbc_Chooser::Chosen() const

@@ -56,6 +56,7 @@ public:
 private:
     void Layout_Controls();
     void Fill_Rows();
+    void Fit_Columns();
     void Set_Shown_Checks(bool checked);
     int Row_Of(const QString &name) const;
 
