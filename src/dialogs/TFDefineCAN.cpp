@@ -1,6 +1,10 @@
 #include "dialogs/TFDefineCAN.h"
 
 #include "widgets/Storable_Edit.h"
+#include "dialogs/TFDbc_Chooser.h"
+#include "dialogs/TFImport_Report.h"
+#include "exchange/Dbc_Import.h"
+#include "platform/Safe_File.h"
 #include "widgets/Dialog_Panels.h"
 #include "config/Project_Files.h"
 #include "widgets/Message_Box.h"
@@ -8,8 +12,11 @@
 #include "widgets/Tab_Stop_Delegate.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -203,9 +210,35 @@ void TFDefineCAN::Layout_Controls()
     P_Button = panel.P_Button;
     Btn_OK = panel.Btn_OK;
     Btn_Cancel = panel.Btn_Cancel;
-    for (QPushButton *b : {Btn_OK, Btn_Cancel}) b->setAutoDefault(false);
+    // The sheets' buttons follow OK and Cancel in the bottom row, in the order Tab walks them.
+    Btn_Export_Csv = new QPushButton(P_Button);
+    Btn_Export_Csv->setObjectName(QStringLiteral("Btn_Export_Csv"));
+    Btn_Import_Csv = new QPushButton(P_Button);
+    Btn_Import_Csv->setObjectName(QStringLiteral("Btn_Import_Csv"));
+    Btn_Import_Signals = new QPushButton(P_Button);
+    Btn_Import_Signals->setObjectName(QStringLiteral("Btn_Import_Signals"));
+    for (QPushButton *b : {Btn_Export_Csv, Btn_Import_Csv, Btn_Import_Signals}) P_Button->layout()->addWidget(b);
+    for (QPushButton *b : {Btn_OK, Btn_Cancel, Btn_Export_Csv, Btn_Import_Csv, Btn_Import_Signals})
+        b->setAutoDefault(false);
     connect(Btn_OK, &QPushButton::clicked, this, &TFDefineCAN::Btn_OKClick);
     connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Btn_Export_Csv, &QPushButton::clicked, this, &TFDefineCAN::Btn_Export_CsvClick);
+    connect(Btn_Import_Csv, &QPushButton::clicked, this, &TFDefineCAN::Btn_Import_CsvClick);
+    connect(Btn_Import_Signals, &QPushButton::clicked, this, &TFDefineCAN::Btn_Import_SignalsClick);
+    Ask_Dbc_Path = [this]() {
+        return QFileDialog::getOpenFileName(this, state_.STR(STR_Import_Signals), QString(),
+                                            state_.STR(STR_Dbc_File_Filter));
+    };
+    Run_Chooser = [](TFDbc_Chooser &chooser) { return chooser.exec() == QDialog::Accepted; };
+    Ask_Path = [this](bool save) {
+        const QString filter = state_.STR(STR_Csv_Filter);
+        return save ? QFileDialog::getSaveFileName(this, state_.STR(STR_Csv_Export), QString(), filter)
+                    : QFileDialog::getOpenFileName(this, state_.STR(STR_Csv_Import), QString(), filter);
+    };
+    Ask_Take_Good_Lines = [this](const QList<Csv_Fault> &faults) {
+        return TFImport_Report::Ask_Take_Good_Lines(state_, faults, this);
+    };
+    Show_Report = [this](const Import_Summary &summary) { TFImport_Report::Show_Done(state_, summary, this); };
 
     // A click on a line, also on the line already selected, and every change of the selection
     // by keyboard run the handler; running it twice for one click is harmless.
@@ -302,6 +335,9 @@ void TFDefineCAN::Set_Lang()
     Btn_Paste->setText(s.STR(dir_.Paste));
     Btn_OK->setText(s.STR(dir_.OK));
     Btn_Cancel->setText(s.STR(dir_.Cancel));
+    Btn_Export_Csv->setText(s.STR(STR_Csv_Export));
+    Btn_Import_Csv->setText(s.STR(STR_Csv_Import));
+    Btn_Import_Signals->setText(s.STR(STR_Import_Signals));
 
     LB_CAN_Frames->setAccessibleName(s.STR(dir_.Frame_Desc1));
     LB_Modbus_Regs->setAccessibleName(s.STR(dir_.Mod_Reg_Desc1));
@@ -345,6 +381,19 @@ bool TFDefineCAN::FormShow()
         Message_Box::Error(isVisible() ? this : parentWidget(), e.Text());
         frames.clear();
         loaded = false;
+    }
+    // The sheets name frames by their identifier and type, which only the frame list holds.
+    rows_.clear();
+    rows_error_.clear();
+    new_notes_.clear();
+    if (loaded) {
+        try {
+            rows_ = Read_Frame_File(state_.Files.Frame_File(dir_.Dir), dir_.Dir);
+        } catch (const Xml_Error &e) {
+            rows_error_ = e.Text();
+        }
+        if (rows_error_.isEmpty() && rows_.size() != frames.size())
+            rows_error_ = QDir::toNativeSeparators(state_.Files.Frame_File(dir_.Dir));
     }
     // Rows that name no frame cannot be shown, and OK writes what is shown: say so now, not
     // after they are gone.
@@ -568,13 +617,108 @@ void TFDefineCAN::Btn_OKClick()
         if (rows > 0 && !Message_Box::Ask(this, state_.STR(STR_Wipe_Mappings_Question).arg(rows))) return;
     }
     try {
-        Write_Map_File(map_path, dir_.Dir, list_.Lista_CAN_Frame);
+        if (new_notes_.isEmpty()) {
+            Write_Map_File(map_path, dir_.Dir, list_.Lista_CAN_Frame);
+        } else {
+            // The notes of imported registers join those of the file beside the configuration;
+            // both files change together or not at all.
+            const QString notes_path = Signal_Notes_Path(state_.Files);
+            const QList<Signal_Note> notes = Merge_Signal_Notes(Read_Signal_Notes(notes_path), new_notes_);
+            Save_Files_Atomic({{map_path, Map_File_Bytes(dir_.Dir, list_.Lista_CAN_Frame, map_path)},
+                               {notes_path, Signal_Notes_Bytes(notes)}});
+            new_notes_.clear();
+        }
     } catch (const Xml_Error &e) {
         // Nothing is lost: the dialog stays open with the user's mappings.
         Message_Box::Error(this, e.Text());
         return;
     }
     accept();
+}
+
+bool TFDefineCAN::Have_Rows()
+{
+    if (rows_error_.isEmpty()) return true;
+    Message_Box::Error(this, rows_error_);
+    return false;
+}
+
+void TFDefineCAN::Show_Imported()
+{
+    const int frame = Selected_Frame();
+    Aggiorna_Lista_Frame();
+    if (frame >= 0) LB_CAN_Frames->setCurrentRow(frame);
+    Aggiorna_Lista_ModReg();
+    Aggiorna_Green_Fields();
+    Aggiorna_Lista_Byte();
+}
+
+void TFDefineCAN::Btn_Export_CsvClick()
+{
+    if (!Have_Rows()) return;
+    const QString path = Ask_Path ? Ask_Path(true) : QString();
+    if (path.isEmpty()) return;
+    try {
+        Save_File_Atomic(path, Mapping_List_Csv(dir_.Dir, list_.Lista_CAN_Frame, rows_));
+    } catch (const Xml_Error &error) {
+        Message_Box::Error(this, state_.STR(STR_Csv_Not_Written).arg(error.Text()));
+    }
+}
+
+void TFDefineCAN::Btn_Import_CsvClick()
+{
+    if (!Have_Rows()) return;
+    const QString path = Ask_Path ? Ask_Path(false) : QString();
+    if (path.isEmpty()) return;
+    QByteArray bytes;
+    try {
+        bytes = Read_Regular_File(path, Text_File_Limit);
+    } catch (const File_Access_Error &error) {
+        Message_Box::Error(this, state_.STR(STR_Csv_Not_Read).arg(QString::fromUtf8(error.what())));
+        return;
+    }
+    const Mapping_Csv_Read read =
+        Read_Mapping_Csv(dir_.Dir, bytes, list_.Lista_CAN_Frame, rows_, list_.Other_Direction_Count);
+    // Another list or the other direction has no good lines: taking none would empty the lists.
+    if (!read.Header_Ok) {
+        Message_Box::Error(this, state_.STR(STR_Csv_Wrong_Header).arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    if (!read.Faults.isEmpty() && !(Ask_Take_Good_Lines && Ask_Take_Good_Lines(read.Faults))) return;
+    list_.Lista_CAN_Frame = read.Frames;
+    Show_Imported();
+    if (Show_Report) Show_Report(Mapping_Csv_Summary(state_.Lang_Table, read.Frames, rows_, read.Faults));
+}
+
+void TFDefineCAN::Btn_Import_SignalsClick()
+{
+    if (!Have_Rows()) return;
+    const QString path = Ask_Dbc_Path ? Ask_Dbc_Path() : QString();
+    if (path.isEmpty()) return;
+    Dbc_Database db;
+    try {
+        db = Read_Dbc_File(path);
+    } catch (const Dbc_Error &error) {
+        Message_Box::Error(this, state_.STR(STR_Dbc_Not_Read).arg(QDir::toNativeSeparators(error.Text())));
+        return;
+    }
+    // Only messages whose frame this direction's list holds have bytes to map.
+    const QList<Dbc_Message> messages = Messages_Of_Frames(db.Messages, rows_);
+    if (messages.isEmpty()) {
+        Message_Box::Error(this, state_.STR(STR_Dbc_No_Messages_Of_List).arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    TFDbc_Chooser chooser(state_, TFDbc_Chooser::Mode::Signals, messages, Lowest_Unused_Register(list_.Lista_CAN_Frame),
+                          this);
+    if (!Run_Chooser || !Run_Chooser(chooser)) return;
+    const QList<Dbc_Message> chosen = chooser.Chosen();
+    if (chosen.isEmpty()) return;
+    const Signal_Import import = Import_Dbc_Signals_To_Unmapped(list_.Lista_CAN_Frame, rows_, chosen, chooser.Value(),
+                                                                list_.Other_Direction_Count);
+    list_.Lista_CAN_Frame = import.Frames;
+    new_notes_ = Merge_Signal_Notes(new_notes_, Imported_Signal_Notes(dir_.Dir, import.Taken, rows_));
+    Show_Imported();
+    if (Show_Report) Show_Report(Signal_Import_Summary(state_.Lang_Table, import));
 }
 
 void TFDefineCAN::keyPressEvent(QKeyEvent *event)

@@ -4,7 +4,12 @@
 // both directions; TFDefineRecCAN and TFDefineTransCAN only pick the direction.
 #include "workspace/App_State.h"
 #include "editing/Mapping_List.h"
+#include "exchange/Csv_Lists.h"
+#include "exchange/Import_Summary.h"
+#include "exchange/Signal_Notes.h"
 #include "widgets/Editor_Dialog.h"
+
+#include <functional>
 
 class QAbstractButton;
 class QComboBox;
@@ -13,6 +18,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class TFDbc_Chooser;
 
 
 class TFDefineCAN : public Editor_Dialog {
@@ -42,6 +48,29 @@ public:
     void LB_Modbus_RegsClick();
     void Btn_Click(QAbstractButton *Sender);
     void Btn_OKClick();
+    // Writes the registers as the lists hold them now to a sheet.
+    void Btn_Export_CsvClick();
+    // Replaces the registers with a sheet's. Nothing is saved before OK.
+    void Btn_Import_CsvClick();
+    // Maps the signals of the messages the user chooses from a CAN database onto registers of
+    // the frames that carry them (frames without registers only). OK then also keeps what the
+    // database says about each new register (name, unit, scaling) in the signal notes.
+    void Btn_Import_SignalsClick();
+
+    // Where a sheet is written (save true) or read from; empty when the user cancels. A file
+    // dialog unless a test puts its own answer here.
+    std::function<QString(bool save)> Ask_Path;
+    // Whether to take the good lines of a sheet with faults: the import report unless a test
+    // answers.
+    std::function<bool(const QList<Csv_Fault> &faults)> Ask_Take_Good_Lines;
+    // The CAN database to import from; empty when the user cancels. A file dialog unless a
+    // test puts its own answer here.
+    std::function<QString()> Ask_Dbc_Path;
+    // Runs the chooser of the database's messages; true when the user chose to import. The
+    // dialog itself unless a test ticks the messages.
+    std::function<bool(TFDbc_Chooser &chooser)> Run_Chooser;
+    // Shows what a completed import took and left out: the import report unless a test looks.
+    std::function<void(const Import_Summary &summary)> Show_Report;
 
     void Add_Mod_Reg();
     void Modify_Mod_Reg();
@@ -74,11 +103,22 @@ private:
     // check (-1, -1 for Create).
     void Show_Result(Mapping_Result result, const Mod_Reg_Entry &entry = {}, int frame = -1, int reg = -1);
     int Other_Direction_Count() const;
+    // The frame list entries under the frames, for the sheets; false after an error box when
+    // the frame list could not be read whole at this showing.
+    bool Have_Rows();
+    // Shows the lists after an import replaced the registers.
+    void Show_Imported();
 
     App_State &state_;
     const Mapping_Direction &dir_;
     Mapping_List list_;
     int unplaced_ = 0;  // mapping rows of the file that name no frame, at this showing
+    // The frame list entries, one per frame, as this showing read them; rows_error_ says why
+    // they could not be read.
+    QList<Frame_Row> rows_;
+    QString rows_error_;
+    // The notes of the registers that imports made at this showing; OK writes them.
+    QList<Signal_Note> new_notes_;
 
     QFrame *P_Title = nullptr;
     QLabel *L_SW_Code = nullptr;
@@ -108,6 +148,9 @@ private:
     QFrame *P_Button = nullptr;
     QPushButton *Btn_OK = nullptr;
     QPushButton *Btn_Cancel = nullptr;
+    QPushButton *Btn_Export_Csv = nullptr;
+    QPushButton *Btn_Import_Csv = nullptr;
+    QPushButton *Btn_Import_Signals = nullptr;
 };
 
 class TFDefineRecCAN : public TFDefineCAN {

@@ -1,7 +1,9 @@
 #include "dialogs/TFFrame_List.h"
 
 #include "workspace/App_State.h"
+#include "dialogs/TFDbc_Chooser.h"
 #include "dialogs/TFImport_Report.h"
+#include "exchange/Dbc_Import.h"
 #include "exchange/Csv_Lists.h"
 #include "platform/Safe_File.h"
 #include "platform/XmlDocument.h"
@@ -104,11 +106,13 @@ void TFFrame_List::Layout_Controls()
     Btn_Export_Csv->setObjectName(QStringLiteral("Btn_Export_Csv"));
     Btn_Import_Csv = new QPushButton(P_Button);
     Btn_Import_Csv->setObjectName(QStringLiteral("Btn_Import_Csv"));
-    for (QPushButton *b : {Btn_DelRow, Btn_InsRow, Btn_Export_Csv, Btn_Import_Csv}) {
+    Btn_Import_Dbc = new QPushButton(P_Button);
+    Btn_Import_Dbc->setObjectName(QStringLiteral("Btn_Import_Dbc"));
+    for (QPushButton *b : {Btn_DelRow, Btn_InsRow, Btn_Export_Csv, Btn_Import_Csv, Btn_Import_Dbc}) {
         b->setMinimumWidth(Button_W);
         P_Button->layout()->addWidget(b);
     }
-    for (QPushButton *b : {Btn_OK, Btn_Cancel, Btn_DelRow, Btn_InsRow, Btn_Export_Csv, Btn_Import_Csv}) {
+    for (QPushButton *b : {Btn_OK, Btn_Cancel, Btn_DelRow, Btn_InsRow, Btn_Export_Csv, Btn_Import_Csv, Btn_Import_Dbc}) {
         // Enter belongs to the grid's cells: it must never press a button and save the list. On
         // a button that has the focus it presses that button (keyPressEvent).
         b->setAutoDefault(false);
@@ -122,6 +126,11 @@ void TFFrame_List::Layout_Controls()
     connect(Btn_InsRow, &QPushButton::clicked, this, &TFFrame_List::Btn_InsRowClick);
     connect(Btn_Export_Csv, &QPushButton::clicked, this, &TFFrame_List::Btn_Export_CsvClick);
     connect(Btn_Import_Csv, &QPushButton::clicked, this, &TFFrame_List::Btn_Import_CsvClick);
+    connect(Btn_Import_Dbc, &QPushButton::clicked, this, &TFFrame_List::Btn_Import_DbcClick);
+    Ask_Dbc_Path = [this]() {
+        return QFileDialog::getOpenFileName(this, state_.STR(STR_Dbc_Import), QString(), state_.STR(STR_Dbc_File_Filter));
+    };
+    Run_Chooser = [](TFDbc_Chooser &chooser) { return chooser.exec() == QDialog::Accepted; };
     Ask_Path = [this](bool save) {
         const QString filter = state_.STR(STR_Csv_Filter);
         return save ? QFileDialog::getSaveFileName(this, state_.STR(STR_Csv_Export), QString(), filter)
@@ -130,6 +139,7 @@ void TFFrame_List::Layout_Controls()
     Ask_Take_Good_Lines = [this](const QList<Csv_Fault> &faults) {
         return TFImport_Report::Ask_Take_Good_Lines(state_, faults, this);
     };
+    Show_Report = [this](const Import_Summary &summary) { TFImport_Report::Show_Done(state_, summary, this); };
     connect(model_, &QAbstractItemModel::dataChanged, this, &TFFrame_List::Update_Buttons);
     connect(model_, &QAbstractItemModel::modelReset, this, &TFFrame_List::Update_Buttons);
     // Queued: the box must not open while the grid is still closing the cell's editor.
@@ -151,6 +161,7 @@ void TFFrame_List::Set_Lang()
     Btn_InsRow->setText(s.STR(kind_.STR_InsRow));
     Btn_Export_Csv->setText(s.STR(STR_Csv_Export));
     Btn_Import_Csv->setText(s.STR(STR_Csv_Import));
+    Btn_Import_Dbc->setText(s.STR(STR_Dbc_Import));
     QStringList titles;
     for (int c = 0; c < kind_.Columns.size(); ++c) titles.append(s.STR(kind_.STR_First_Title + c));
     model_->Set_Titles(titles);
@@ -171,7 +182,9 @@ void TFFrame_List::Fit_Columns()
     }
     // The English titles fit the dialog's own width; a longer language widens it, so that no
     // title is cut and no column hides behind a scroll bar.
-    const int needed = columns_w + 2 * sga->frameWidth() + sga->verticalScrollBar()->sizeHint().width();
+    // The buttons below keep the width their texts need too.
+    const int needed = std::max(columns_w + 2 * sga->frameWidth() + sga->verticalScrollBar()->sizeHint().width(),
+                                P_Button->sizeHint().width());
     setMinimumWidth(needed > Client_W ? needed : 0);
     resize(std::max(Client_W, needed), height());
 }
@@ -346,4 +359,34 @@ void TFFrame_List::Btn_Import_CsvClick()
     model_->Set_Grid(std::move(grid));
     sga->setCurrentIndex(model_->index(0, Receive_Col::CobID));
     sga->scrollToTop();
+    if (Show_Report) Show_Report(Frame_Csv_Summary(state_.Lang_Table, read.Rows, read.Faults));
+}
+
+void TFFrame_List::Btn_Import_DbcClick()
+{
+    Commit_Open_Editor();
+    const QString path = Ask_Dbc_Path ? Ask_Dbc_Path() : QString();
+    if (path.isEmpty()) return;
+    Dbc_Database db;
+    try {
+        db = Read_Dbc_File(path);
+    } catch (const Dbc_Error &error) {
+        Message_Box::Error(this, state_.STR(STR_Dbc_Not_Read).arg(QDir::toNativeSeparators(error.Text())));
+        return;
+    }
+    TFDbc_Chooser chooser(state_,
+                          kind_.Dir == Direction::Receive ? TFDbc_Chooser::Mode::Receive_Frames
+                                                          : TFDbc_Chooser::Mode::Transmit_Frames,
+                          db.Messages, Default_Timeout_Factor, this);
+    if (!Run_Chooser || !Run_Chooser(chooser)) return;
+    const QList<Dbc_Message> chosen = chooser.Chosen();
+    if (chosen.isEmpty()) return;
+    const Frame_Import import = Import_Dbc_Frames(model_->Grid(), kind_.Dir, chosen, chooser.Value());
+    model_->Set_Grid(import.Grid);
+    if (!import.Added_Rows.isEmpty()) {
+        const QModelIndex first = model_->index(import.Added_Rows.first() - 1, Receive_Col::CobID);
+        sga->setCurrentIndex(first);
+        sga->scrollTo(first);
+    }
+    if (Show_Report) Show_Report(Frame_Import_Summary(state_.Lang_Table, import));
 }

@@ -11,7 +11,20 @@
 #include <QVBoxLayout>
 
 TFImport_Report::TFImport_Report(App_State &state, const QList<Csv_Fault> &faults, QWidget *parent)
-    : QDialog(parent), state_(state), faults_(faults)
+    : QDialog(parent), state_(state), faults_(faults), choice_(true)
+{
+    Layout_Controls(true);
+    Set_Lang();
+}
+
+TFImport_Report::TFImport_Report(App_State &state, const Import_Summary &summary, QWidget *parent)
+    : QDialog(parent), state_(state), summary_(summary)
+{
+    Layout_Controls(false);
+    Set_Lang();
+}
+
+void TFImport_Report::Layout_Controls(bool choice)
 {
     setObjectName(QStringLiteral("TFImport_Report"));
     setModal(true);
@@ -27,29 +40,37 @@ TFImport_Report::TFImport_Report(App_State &state, const QList<Csv_Fault> &fault
     M_Lines->setLineWrapMode(QPlainTextEdit::NoWrap);
     layout->addWidget(M_Lines, 1);
     auto *buttons = new QDialogButtonBox(this);
-    Btn_Take_Good = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
-    Btn_Take_Good->setObjectName(QStringLiteral("Btn_Take_Good"));
-    Btn_Take_None = buttons->addButton(QString(), QDialogButtonBox::RejectRole);
-    Btn_Take_None->setObjectName(QStringLiteral("Btn_Take_None"));
-    // Taking part of a sheet is a choice, never what Enter does by itself.
-    Btn_Take_Good->setAutoDefault(false);
-    Btn_Take_None->setDefault(true);
+    if (choice) {
+        Btn_Take_Good = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
+        Btn_Take_Good->setObjectName(QStringLiteral("Btn_Take_Good"));
+        Btn_Take_None = buttons->addButton(QString(), QDialogButtonBox::RejectRole);
+        Btn_Take_None->setObjectName(QStringLiteral("Btn_Take_None"));
+        // Taking part of a sheet is a choice, never what Enter does by itself.
+        Btn_Take_Good->setAutoDefault(false);
+        Btn_Take_None->setDefault(true);
+    } else {
+        Btn_Close = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
+        Btn_Close->setObjectName(QStringLiteral("Btn_Close"));
+        Btn_Close->setDefault(true);
+    }
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     resize(520, 320);
-    Set_Lang();
 }
 
 void TFImport_Report::Set_Lang()
 {
     setWindowTitle(state_.STR(STR_Csv_Report_Title));
-    L_Summary->setText(state_.STR(STR_Csv_Bad_Lines).arg(faults_.size()));
-    QStringList lines;
-    for (const Csv_Fault &f : faults_) lines.append(state_.STR(STR_Csv_Line).arg(f.Line).arg(f.Reason));
-    M_Lines->setPlainText(lines.join(u'\n'));
-    Btn_Take_Good->setText(state_.STR(STR_Csv_Take_Good));
-    Btn_Take_None->setText(state_.STR(STR_Csv_Take_None));
+    const Import_Summary shown = choice_ ? Csv_Fault_Summary(state_.Lang_Table, faults_) : summary_;
+    L_Summary->setText(shown.Summary);
+    M_Lines->setPlainText(shown.Lines.join(u'\n'));
+    if (choice_) {
+        Btn_Take_Good->setText(state_.STR(STR_Csv_Take_Good));
+        Btn_Take_None->setText(state_.STR(STR_Csv_Take_None));
+    } else {
+        Btn_Close->setText(state_.STR(STR_Import_Close));
+    }
     Assign_Mnemonics(this);
 }
 
@@ -57,4 +78,12 @@ bool TFImport_Report::Ask_Take_Good_Lines(App_State &state, const QList<Csv_Faul
 {
     TFImport_Report report(state, faults, parent);
     return report.exec() == QDialog::Accepted;
+}
+
+TFImport_Report *TFImport_Report::Show_Done(App_State &state, const Import_Summary &summary, QWidget *parent)
+{
+    auto *report = new TFImport_Report(state, summary, parent);
+    report->setAttribute(Qt::WA_DeleteOnClose);
+    report->open();
+    return report;
 }

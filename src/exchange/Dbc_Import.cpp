@@ -34,7 +34,7 @@ bool Blank(const Frame_Row &row) { return row == Frame_Row{}; }
 Frame_Row Dbc_Frame_Row(const Dbc_Message &message, Direction direction, int timeout_factor)
 {
     Frame_Row row;
-    row.CobID = QStringLiteral("0x") + QString::number(message.Identifier(), 16).toUpper();
+    row.CobID = Dbc_Identifier_Text(message);
     row.Dimension = QString::number(message.Length);
     row.Type = message.Extended() ? Frame_Type_29 : Frame_Type_11;
     row.Mnemonic = message.Name;
@@ -188,5 +188,79 @@ Signal_Import Import_Dbc_Signals(const QList<TCAN_Frame> &frames, const QList<Fr
             next = numbers.last() + 1;
         }
     }
+    return out;
+}
+
+Signal_Import Import_Dbc_Signals_To_Unmapped(const QList<TCAN_Frame> &frames, const QList<Frame_Row> &rows,
+                                             const QList<Dbc_Message> &messages, int32_t first_register,
+                                             int other_direction_count)
+{
+    QList<Dbc_Message> to_map;
+    QList<Import_Note> skipped;
+    for (const Dbc_Message &m : messages) {
+        bool mapped = false;
+        for (int i = 0; i < rows.size() && i < frames.size(); ++i) {
+            const std::optional<Frame_Key> key = Key_Of(rows[i]);
+            if (key && *key == Key_Of(m)) {
+                mapped = !frames[i].Lista_Mod_Reg.isEmpty();
+                break;
+            }
+        }
+        if (mapped)
+            skipped.append({m.Name, m.Line, QStringLiteral("its frame has registers already; signals not mapped")});
+        else
+            to_map.append(m);
+    }
+    Signal_Import out = Import_Dbc_Signals(frames, rows, to_map, first_register, other_direction_count);
+    out.Skipped = skipped + out.Skipped;
+    return out;
+}
+
+QList<Signal_Note> Imported_Signal_Notes(Direction direction, const QList<Imported_Register> &taken,
+                                         const QList<Frame_Row> &rows)
+{
+    QList<Signal_Note> notes;
+    for (const Imported_Register &r : taken) {
+        if (r.Frame < 0 || r.Frame >= rows.size()) continue;
+        const QString word = r.Parts == 1   ? QString()
+                             : r.Part == 0 ? QStringLiteral(" (high word)")
+                                           : QStringLiteral(" (low word)");
+        notes.append({direction, rows[r.Frame].CobID, rows[r.Frame].Type, r.Register, r.HiPart, r.LoPart, r.Message,
+                      r.Signal + word, r.Unit, QString::number(r.Factor, 'g', 15), QString::number(r.Offset, 'g', 15)});
+    }
+    return notes;
+}
+
+int32_t Lowest_Unused_Register(const QList<TCAN_Frame> &frames)
+{
+    QSet<int32_t> used;
+    for (const TCAN_Frame &f : frames)
+        for (const TMod_Reg &r : f.Lista_Mod_Reg)
+            if (const std::optional<int32_t> v = Mod_Index_Value(r.Ind_Mod)) used.insert(*v);
+    for (int32_t n = 0; n <= Max_Mod_Index; ++n)
+        if (!used.contains(n)) return n;
+    return 0;
+}
+
+QString Dbc_Identifier_Text(const Dbc_Message &message)
+{
+    return QStringLiteral("0x") + QString::number(message.Identifier(), 16).toUpper();
+}
+
+bool Dbc_Message_Matches(const Dbc_Message &message, const QString &filter)
+{
+    const QString f = filter.trimmed();
+    if (f.isEmpty()) return true;
+    return message.Name.contains(f, Qt::CaseInsensitive) || Dbc_Identifier_Text(message).contains(f, Qt::CaseInsensitive);
+}
+
+QList<Dbc_Message> Messages_Of_Frames(const QList<Dbc_Message> &messages, const QList<Frame_Row> &rows)
+{
+    QSet<Frame_Key> present;
+    for (const Frame_Row &row : rows)
+        if (const std::optional<Frame_Key> key = Key_Of(row)) present.insert(*key);
+    QList<Dbc_Message> out;
+    for (const Dbc_Message &m : messages)
+        if (present.contains(Key_Of(m))) out.append(m);
     return out;
 }

@@ -6,6 +6,7 @@
 #include "config/Config_Model.h"
 #include "editing/Frame_List.h"
 #include "exchange/Dbc_File.h"
+#include "exchange/Signal_Notes.h"
 
 #include <QList>
 #include <QString>
@@ -78,3 +79,28 @@ struct Signal_Import {
 Signal_Import Import_Dbc_Signals(const QList<TCAN_Frame> &frames, const QList<Frame_Row> &rows,
                                  const QList<Dbc_Message> &messages, int32_t first_register,
                                  int other_direction_count);
+
+// The same for the messages whose frame holds no register yet: a message whose frame has
+// registers is skipped with its reason, so that importing a message twice maps nothing twice.
+Signal_Import Import_Dbc_Signals_To_Unmapped(const QList<TCAN_Frame> &frames, const QList<Frame_Row> &rows,
+                                             const QList<Dbc_Message> &messages, int32_t first_register,
+                                             int other_direction_count);
+
+// The notes (see Signal_Notes.h) of the registers an import made; rows are the frame list
+// entries the registers' frame numbers count in. A 32-bit signal's two registers are told
+// apart as "(high word)" and "(low word)".
+QList<Signal_Note> Imported_Signal_Notes(Direction direction, const QList<Imported_Register> &taken,
+                                         const QList<Frame_Row> &rows);
+
+// The lowest register number (0..65535) that no register of frames uses; 0 when all are used.
+int32_t Lowest_Unused_Register(const QList<TCAN_Frame> &frames);
+
+// A message's identifier as the frame lists write it: "0x181", "0x18FF0001".
+QString Dbc_Identifier_Text(const Dbc_Message &message);
+
+// Whether a message is one a filter text names: its name or identifier text contains the
+// filter (either case; blanks around it do not count). An empty filter names every message.
+bool Dbc_Message_Matches(const Dbc_Message &message, const QString &filter);
+
+// The messages (in database order) that frames of rows carry: same identifier value and type.
+QList<Dbc_Message> Messages_Of_Frames(const QList<Dbc_Message> &messages, const QList<Frame_Row> &rows);

@@ -360,4 +360,31 @@ const char16_t *const Lang_Default_Texts[] = {
     u"Take the good lines",  // STR352
     u"Take nothing",  // STR353
     u"The Modbus client could not be loaded: %1",  // STR354
+    u"Import CAN database…",  // STR355
+    u"CAN databases (*.dbc)",  // STR356
+    u"The CAN database was not read: %1",  // STR357
+    u"Messages of the CAN database",  // STR358
+    u"Filter:",  // STR359
+    u"Select all",  // STR360
+    u"Select none",  // STR361
+    u"TimeOut = cycle time ×",  // STR362
+    u"First register:",  // STR363
+    u"Message",  // STR364
+    u"Identifier",  // STR365
+    u"Bytes",  // STR366
+    u"Cycle (ms)",  // STR367
+    u"Sender",  // STR368
+    u"Note",  // STR369
+    u"Import",  // STR370
+    u"Cancel",  // STR371
+    u"Cannot be imported: %1",  // STR372
+    u"%1 holds no message of this list's frames",  // STR373
+    u"Import signals…",  // STR374
+    u"Close",  // STR375
+    u"%1 frame(s) taken, %2 left out.",  // STR376
+    u"%1 register(s) taken, %2 left out.",  // STR377
+    u"Frame row %1: %2",  // STR378
+    u"Register %1: %2 (high byte %3, low byte %4)",  // STR379
+    u"Left out, line %1: %2",  // STR380
+    u"Left out, line %1: %2: %3",  // STR381
 };

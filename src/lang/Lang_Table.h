@@ -180,6 +180,33 @@ enum Lang_Key : int {
     STR_Csv_Take_Good,
     STR_Csv_Take_None,
     STR_Monitor_No_Client,  // %1 the loader's reason
+    STR_Dbc_Import,
+    STR_Dbc_File_Filter,
+    STR_Dbc_Not_Read,  // %1 the file, line, column and reason
+    STR_Dbc_Chooser_Title,
+    STR_Dbc_Filter,
+    STR_Dbc_Select_All,
+    STR_Dbc_Select_None,
+    STR_Dbc_Timeout_Factor,
+    STR_Dbc_First_Register,
+    STR_Dbc_Col_Message,
+    STR_Dbc_Col_Identifier,
+    STR_Dbc_Col_Length,
+    STR_Dbc_Col_Cycle,
+    STR_Dbc_Col_Sender,
+    STR_Dbc_Col_Note,
+    STR_Dbc_Take,
+    STR_Dbc_Cancel,
+    STR_Dbc_Not_Importable,  // %1 the reason
+    STR_Dbc_No_Messages_Of_List,  // %1 the file
+    STR_Import_Signals,
+    STR_Import_Close,
+    STR_Import_Frames_Taken,  // %1 taken, %2 left out
+    STR_Import_Registers_Taken,  // %1 taken, %2 left out
+    STR_Import_Frame_Row,  // %1 the row, %2 the frame
+    STR_Import_Register,  // %1 the register, %2 what fills it, %3 high byte, %4 low byte
+    STR_Import_Left_Out_Line,  // %1 the line, %2 the reason
+    STR_Import_Left_Out_Named,  // %1 the line, %2 the name, %3 the reason
     Lang_Key_End
 };
 

@@ -7,6 +7,7 @@
 #include "dialogs/TFAbout.h"
 #include "dialogs/TFBootTCP.h"
 #include "dialogs/TFCheck.h"
+#include "dialogs/TFDbc_Chooser.h"
 #include "dialogs/TFDefineCAN.h"
 #include "dialogs/TFFrame_List.h"
 #include "dialogs/TFImport_Report.h"
@@ -17,6 +18,7 @@
 #include "dialogs/TFParGen.h"
 #include "dialogs/TFSoftOptions.h"
 #include "widgets/Mnemonics.h"
+#include "test_config.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -86,6 +88,22 @@ private slots:
         TFImport_Report report(f.state, {{3, QStringLiteral("a fault")}, {7, QStringLiteral("another")}}, f.window.get());
         look(QStringLiteral("import report"), &report);
         report.hide();
+        // The report of a completed import, which only closes.
+        TFImport_Report done(f.state, Import_Summary{QStringLiteral("2 frame(s) taken, 0 left out."), {QStringLiteral("Frame row 1: A")}},
+                             f.window.get());
+        look(QStringLiteral("import report, done"), &done);
+        done.hide();
+
+        // The chooser of a CAN database's messages, with the time-out factor and with the first
+        // register.
+        const QList<Dbc_Message> database = Read_Dbc_File(QStringLiteral(QCX_TEST_DATA_DIR "/dbc/vehicle.dbc")).Messages;
+        for (const auto mode : {TFDbc_Chooser::Mode::Receive_Frames, TFDbc_Chooser::Mode::Signals}) {
+            TFDbc_Chooser chooser(f.state, mode, database, 3, f.window.get());
+            look(mode == TFDbc_Chooser::Mode::Signals ? QStringLiteral("database messages, signals")
+                                                      : QStringLiteral("database messages, frames"),
+                 &chooser);
+            chooser.hide();
+        }
 
         // Both pages of the options.
         QDialog *options = w.SoftOptions;

@@ -439,15 +439,15 @@ void Tst_Frame_List_Editors::tab_walks_the_row_then_leaves_data()
                                                             << R("Btn_OK");
     QTest::newRow("Shift+Tab: field before") << false << 4 << 3 << false << tab << shift << R("sga 4,2");
     QTest::newRow("Shift+Tab from the first field: the last button") << false << 1 << 1 << false << tab << shift
-                                                                     << R("Btn_Import_Csv");
+                                                                     << R("Btn_Import_Dbc");
     QTest::newRow("Shift+Tab from the first field of row 9: the last button")
-        << false << 9 << 1 << false << tab << shift << R("Btn_Import_Csv");
+        << false << 9 << 1 << false << tab << shift << R("Btn_Import_Dbc");
     QTest::newRow("Shift+Tab from the first field's editor") << false << 1 << 1 << true << tab << shift
-                                                             << R("Btn_Import_Csv");
+                                                             << R("Btn_Import_Dbc");
     QTest::newRow("Ctrl+Tab from the middle: OK") << false << 2 << 3 << false << tab << ctrl << R("Btn_OK");
     QTest::newRow("Ctrl+Tab from an editor: OK") << false << 2 << 2 << true << tab << ctrl << R("Btn_OK");
     QTest::newRow("Ctrl+Shift+Tab from the middle") << false << 2 << 3 << false << tab << (ctrl | shift)
-                                                    << R("Btn_Import_Csv");
+                                                    << R("Btn_Import_Dbc");
     QTest::newRow("Home stops at the first field") << false << 2 << 4 << false << int(Qt::Key_Home) << none
                                                    << R("sga 2,1");
     QTest::newRow("Left from the first field stays") << false << 2 << 1 << false << int(Qt::Key_Left) << none
@@ -517,13 +517,14 @@ void Tst_Frame_List_Editors::buttons_answer_their_letters()
         ws_->Switch_Language(language);
         TFTransmitCAN dialog(*state_);
         QSet<QChar> letters;
-        for (const char *name : {"Btn_OK", "Btn_Cancel", "Btn_DelRow", "Btn_InsRow", "Btn_Export_Csv", "Btn_Import_Csv"}) {
+        for (const char *name :
+             {"Btn_OK", "Btn_Cancel", "Btn_DelRow", "Btn_InsRow", "Btn_Export_Csv", "Btn_Import_Csv", "Btn_Import_Dbc"}) {
             const QString text = Button(dialog, name)->text();
             const qsizetype mark = text.indexOf(u'&');
             QVERIFY2(mark >= 0 && mark + 1 < text.size(), qPrintable(language + ": " + text));
             letters.insert(text[mark + 1].toLower());
         }
-        QCOMPARE(letters.size(), 6);
+        QCOMPARE(letters.size(), 7);
     }
     ws_->Switch_Language(QStringLiteral("English"));
     TFReceiveCAN dialog(*state_);
@@ -616,9 +617,20 @@ void Tst_Frame_List_Editors::csv_sheet_with_faults_or_another_header()
         for (const Csv_Fault &f : faults) fault_lines.append(f.Line);
         return take_good;
     };
+    QList<Import_Summary> reports;
+    dialog.Show_Report = [&](const Import_Summary &summary) { reports.append(summary); };
     dialog.Btn_Import_CsvClick();
     QCOMPARE(was_asked, asked);
     if (asked) QCOMPARE(fault_lines, QList<int>{3});
+    // What was taken and what was left out is reported once the grid holds the sheet.
+    if (row1.isEmpty()) {
+        QCOMPARE(reports.size(), 0);
+    } else {
+        QCOMPARE(reports.size(), 1);
+        QCOMPARE(reports[0].Summary, QStringLiteral("1 frame(s) taken, 1 left out."));
+        QCOMPARE(reports[0].Lines.value(0), QStringLiteral("Frame row 1: 0x181 good"));
+        QVERIFY2(reports[0].Lines.value(1).startsWith(QStringLiteral("Left out, line 3: ")), qPrintable(reports[0].Lines.value(1)));
+    }
     QCOMPARE(messages_->Errors.size(), d == Direction::Receive ? 0 : 1);
     if (d != Direction::Receive) QVERIFY(messages_->Errors[0].contains(QStringLiteral("is not a sheet of this list")));
     QCOMPARE(dialog.Grid_Model()->Cell(1, Receive_Col::CobID), row1);

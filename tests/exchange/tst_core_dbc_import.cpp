@@ -23,6 +23,7 @@ private slots:
     void register_limits_data();
     void register_limits();
     void signal_beyond_a_shorter_frame();
+    void a_second_import_maps_nothing_twice();
 };
 
 namespace {
@@ -240,6 +241,41 @@ void Tst_Dbc_Import::signal_beyond_a_shorter_frame()
     // The same number as an 11-bit frame is another frame.
     const Signal_Import other = Import_Dbc_Signals({TCAN_Frame{"0x10", 8, {}}}, {Row("0x10", Frame_Type_11)}, {m}, 0, 0);
     QCOMPARE(Skipped(other.Skipped), QStringList{"M"});
+}
+
+void Tst_Dbc_Import::a_second_import_maps_nothing_twice()
+{
+    // Frame 0x10 (11 bits) has a register already; 0x10 with 29 bits has none.
+    const QList<Frame_Row> rows{Row("0x10", Frame_Type_11), Row("$10", Frame_Type_29)};
+    const QList<TCAN_Frame> frames{TCAN_Frame{"0x10", 8, {TMod_Reg{"$1", 1, 2, 0}, TMod_Reg{"0", 3, 4, 0}}},
+                                   TCAN_Frame{"$10", 8, {}}};
+    // The lowest number no register uses, by value.
+    QCOMPARE(Lowest_Unused_Register(frames), 2);
+    QCOMPARE(Lowest_Unused_Register({}), 0);
+
+    Dbc_Message standard = Message(0x10, 8, 0, "Standard");
+    standard.Signals = {Signal(0, 16, true, "A")};
+    Dbc_Message extended = Message(0x80000010, 8, 0, "Extended");
+    extended.Signals = {Signal(0, 32, true, "Energy")};
+    extended.Signals[0].Unit = "kWh";
+    extended.Signals[0].Factor = 0.125;
+    const Dbc_Message elsewhere = Message(0x30, 8, 0, "Elsewhere");
+    // Only the messages of the list's frames are offered, by identifier and type.
+    QCOMPARE(Messages_Of_Frames({standard, elsewhere, extended}, rows).size(), 2);
+    QCOMPARE(Messages_Of_Frames({elsewhere}, rows).size(), 0);
+
+    const Signal_Import first = Import_Dbc_Signals_To_Unmapped(frames, rows, {standard, extended}, 2, 0);
+    QCOMPARE(Lines(first), (QStringList{"0x10 $1:1/2", "0x10 0:3/4", "$10 2:4/3", "$10 3:2/1"}));
+    QCOMPARE(Skipped(first.Skipped), QStringList{"Standard"});
+    const Signal_Import again = Import_Dbc_Signals_To_Unmapped(first.Frames, rows, {standard, extended}, 2, 0);
+    QCOMPARE(again.Frames, first.Frames);
+    QCOMPARE(Skipped(again.Skipped), (QStringList{"Standard", "Extended"}));
+
+    // The notes name the frame as the list writes it, and each word of a 32-bit signal.
+    const QList<Signal_Note> notes = Imported_Signal_Notes(Direction::Receive, first.Taken, rows);
+    QCOMPARE(notes, (QList<Signal_Note>{
+                        {Direction::Receive, "$10", Frame_Type_29, 2, 4, 3, "Extended", "Energy (high word)", "kWh", "0.125", "0"},
+                        {Direction::Receive, "$10", Frame_Type_29, 3, 2, 1, "Extended", "Energy (low word)", "kWh", "0.125", "0"}}));
 }
 
 QTEST_APPLESS_MAIN(Tst_Dbc_Import)

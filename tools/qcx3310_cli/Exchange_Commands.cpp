@@ -153,10 +153,8 @@ Direction_Import Import_Direction(const Project_Paths &paths, Direction d, const
                    .arg(r.Message, r.Signal, word)
                    .arg(r.HiPart)
                    .arg(r.LoPart);
-        out.Notes.append({d, save.Entries[r.Frame].CobID, save.Entries[r.Frame].Type, r.Register, r.HiPart, r.LoPart,
-                          r.Message, r.Signal + word, r.Unit, QString::number(r.Factor, 'g', 15),
-                          QString::number(r.Offset, 'g', 15)});
     }
+    out.Notes = Imported_Signal_Notes(d, si.Taken, save.Entries);
     for (const Import_Note &n : skipped)
         rep += QStringLiteral("  skipped %1:%2: %3: %4\n").arg(Native(dbc_file)).arg(n.Line).arg(n.Name, n.Reason);
     if (unplaced > 0)
