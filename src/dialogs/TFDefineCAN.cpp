@@ -623,7 +623,7 @@ void TFDefineCAN::Btn_OKClick()
             // The notes of imported registers join those of the file beside the configuration;
             // both files change together or not at all.
             const QString notes_path = Signal_Notes_Path(state_.Files);
-            const QList<Signal_Note> notes = Merge_Signal_Notes(Read_Signal_Notes(notes_path), new_notes_);
+            const QList<Signal_Note> notes = Merge_Signal_Notes(Read_Signal_Notes_To_Rewrite(notes_path), new_notes_);
             Save_Files_Atomic({{map_path, Map_File_Bytes(dir_.Dir, list_.Lista_CAN_Frame, map_path)},
                                {notes_path, Signal_Notes_Bytes(notes)}});
             new_notes_.clear();

@@ -5,6 +5,7 @@
 #include "exchange/Csv_Lists.h"
 #include "platform/IntText.h"
 #include "platform/Safe_File.h"
+#include "platform/XmlDocument.h"
 
 #include <QFileInfo>
 
@@ -30,31 +31,36 @@ QString Signal_Notes_Path(const Project_Paths &paths)
     return QFileInfo(paths.ParGen).path() + QStringLiteral("/CAN_Signals.csv");
 }
 
-QList<Signal_Note> Read_Signal_Notes(const QString &path)
+namespace {
+
+// The notes of a sheet's bytes; a line that is no note is named in faults.
+QList<Signal_Note> Parse_Signal_Notes(const QByteArray &bytes, QList<Csv_Fault> &faults)
 {
     QList<Signal_Note> notes;
-    if (!QFileInfo::exists(path)) return notes;
-    QByteArray bytes;
-    try {
-        bytes = Read_Regular_File(path, Text_File_Limit);
-    } catch (const File_Access_Error &) {
-        return notes;
-    }
-    QList<Csv_Fault> faults;
     QList<Csv_Record> records = Read_Csv_Records(bytes, faults);
     if (records.isEmpty()) return notes;
-    records.removeFirst();  // the header
+    if (records.first().Fields != Columns) faults.append({records.first().Line, QStringLiteral("not the header of a signal sheet")});
+    records.removeFirst();
     for (const Csv_Record &r : records) {
         const QStringList &f = r.Fields;
-        if (f.size() != Columns.size()) continue;
+        if (f.size() != Columns.size()) {
+            faults.append({r.Line, QStringLiteral("%1 fields instead of %2").arg(f.size()).arg(Columns.size())});
+            continue;
+        }
         Signal_Note n;
         if (f[0] == u"receive") n.Dir = Direction::Receive;
         else if (f[0] == u"transmit") n.Dir = Direction::Transmit;
-        else continue;
+        else {
+            faults.append({r.Line, QStringLiteral("direction \"%1\" is neither receive nor transmit").arg(f[0])});
+            continue;
+        }
         const std::optional<int32_t> reg = Mod_Index_Value(f[3]);
         const std::optional<int32_t> hi = Int_Text::Str_To_Int(f[4]);
         const std::optional<int32_t> lo = Int_Text::Str_To_Int(f[5]);
-        if (!reg || !hi || !lo) continue;
+        if (!reg || !hi || !lo) {
+            faults.append({r.Line, QStringLiteral("register or byte is no number")});
+            continue;
+        }
         n.CobID = f[1];
         n.Type = f[2];
         n.Register = *reg;
@@ -67,6 +73,39 @@ QList<Signal_Note> Read_Signal_Notes(const QString &path)
         n.Offset = f[10];
         notes.append(n);
     }
+    return notes;
+}
+
+}  // namespace
+
+QList<Signal_Note> Read_Signal_Notes(const QString &path)
+{
+    if (!QFileInfo::exists(path)) return {};
+    QByteArray bytes;
+    try {
+        bytes = Read_Regular_File(path, Text_File_Limit);
+    } catch (const File_Access_Error &) {
+        return {};
+    }
+    QList<Csv_Fault> faults;
+    return Parse_Signal_Notes(bytes, faults);
+}
+
+QList<Signal_Note> Read_Signal_Notes_To_Rewrite(const QString &path)
+{
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) return {};
+    QByteArray bytes;
+    try {
+        bytes = Read_Regular_File(path, Text_File_Limit);
+    } catch (const File_Access_Error &error) {
+        throw Xml_Error(path, 0, 0, error.Reason);
+    }
+    QList<Csv_Fault> faults;
+    QList<Signal_Note> notes = Parse_Signal_Notes(bytes, faults);
+    // Rewriting would drop what cannot be read: the user is told where, and the file stays.
+    if (!faults.isEmpty())
+        throw Xml_Error(path, faults.first().Line, 1,
+                        faults.first().Reason + QStringLiteral("; saving would drop this line, so nothing is saved"));
     return notes;
 }
 

@@ -32,6 +32,10 @@ QString Signal_Notes_Path(const Project_Paths &paths);
 // The notes of a file; a missing file has none, and a line that cannot be read is passed over:
 // the notes only comment on the configuration.
 QList<Signal_Note> Read_Signal_Notes(const QString &path);
+// The notes of a file about to be rewritten with more: a missing file has none, but a file that
+// cannot be read, or holds a line that is no note, throws Xml_Error naming the file and the line,
+// so that nothing in it is lost by the rewrite.
+QList<Signal_Note> Read_Signal_Notes_To_Rewrite(const QString &path);
 QByteArray Signal_Notes_Bytes(const QList<Signal_Note> &notes);
 
 // The notes after an import of one direction: those of the registers it made replace any earlier

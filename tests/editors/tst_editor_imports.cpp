@@ -442,6 +442,20 @@ void Tst_Editor_Imports::signals_then_ok_write_the_mappings_and_their_notes()
     QTest::mouseClick(Get<QPushButton>(&editor, "Btn_Modify"), Qt::LeftButton);
     QCOMPARE(Get<QListWidget>(&editor, "LB_Modbus_Regs")->item(1)->text(), QString("1; Byte 4; Byte 3;"));
 
+    // A notes file with a line that is no note would lose that line in the rewrite: OK says
+    // where, and neither file changes; once mended, OK saves.
+    const QByteArray good_notes = Read_All(notes_path);
+    const QByteArray map_before = Read_All(p.State.Files.Define_CAN_Receive);
+    Write_All(notes_path, good_notes + "receive,0x181,typed by hand\r\n");
+    editor.Btn_OKClick();
+    QCOMPARE(messages.Errors.size(), 1);
+    QVERIFY2(messages.Errors.first().contains("CAN_Signals.csv") && messages.Errors.first().contains("3"),
+             qPrintable(messages.Errors.first()));
+    QVERIFY(editor.isVisible());
+    QCOMPARE(Read_All(p.State.Files.Define_CAN_Receive), map_before);
+    messages.Errors.clear();
+    Write_All(notes_path, good_notes);
+
     editor.Btn_OKClick();
     QCOMPARE(messages.Errors.join(u'|'), QString());
     QVERIFY(!editor.isVisible());

@@ -16,6 +16,8 @@ private slots:
     void missing_settings_show_what_the_device_gets();
     void csv_and_html();
     void signals_stand_beside_their_registers_while_they_hold();
+    void notes_that_cannot_be_read_are_not_rewritten_data();
+    void notes_that_cannot_be_read_are_not_rewritten();
 };
 
 namespace {
@@ -113,6 +115,49 @@ void Tst_Register_Map::signals_stand_beside_their_registers_while_they_hold()
     map = Read_Register_Map(p, "x", QDate(2026, 12, 10), "1.102");
     QCOMPARE(map.Lines[0].Signal, QString());
     QCOMPARE(map.Lines.last().Signal, QStringLiteral("Anzeige.Wert"));
+}
+
+void Tst_Register_Map::notes_that_cannot_be_read_are_not_rewritten_data()
+{
+    QTest::addColumn<QByteArray>("bytes");   // null: a folder stands where the file would be
+    QTest::addColumn<int>("fault_line");     // -1: read as it stands
+    const QByteArray header = "Direction,CobID,Type,Mod_Index,Byte_HiPart,Byte_LoPart,Message,Signal,Unit,Factor,Offset\r\n";
+    const QByteArray good = "receive,0x181,CAN 2.0A 11 bits,3,0,3,Motor,Temp,C,1,-40\r\n";
+    QTest::newRow("good") << header + good + good << -1;
+    QTest::newRow("empty file") << QByteArray("") << -1;
+    QTest::newRow("a line short of a field") << header + good + "receive,0x181,CAN 2.0A 11 bits,3,0,3,Motor,Temp,C,1\r\n" << 3;
+    QTest::newRow("a direction of neither") << header + "both,0x181,x,3,0,3,M,S,U,1,0\r\n" + good << 2;
+    QTest::newRow("a register that is no number") << header + good + "receive,0x181,x,three,0,3,M,S,U,1,0\r\n" << 3;
+    QTest::newRow("another sheet's header") << QByteArray("CobID,Dimension\r\n") + good << 1;
+    QTest::newRow("a folder in its place") << QByteArray() << 0;
+}
+
+void Tst_Register_Map::notes_that_cannot_be_read_are_not_rewritten()
+{
+    // An import rewrites the notes with its own added: a note it cannot read would be lost, so
+    // the rewrite is refused with the file and line; the register map still shows what it can.
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, fault_line);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("CAN_Signals.csv");
+    if (bytes.isNull()) {
+        QVERIFY(QDir().mkdir(path));
+    } else {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    const qsizetype lenient = Read_Signal_Notes(path).size();
+    try {
+        const QList<Signal_Note> notes = Read_Signal_Notes_To_Rewrite(path);
+        QVERIFY2(fault_line < 0, "read although it cannot be rewritten whole");
+        QCOMPARE(notes.size(), lenient);
+    } catch (const Xml_Error &e) {
+        QVERIFY2(fault_line >= 0, qPrintable(e.Text()));
+        QCOMPARE(e.File, path);
+        QCOMPARE(e.Line, fault_line);
+    }
+    QVERIFY(Read_Signal_Notes_To_Rewrite(dir.filePath("none.csv")).isEmpty());
 }
 
 QTEST_APPLESS_MAIN(Tst_Register_Map)

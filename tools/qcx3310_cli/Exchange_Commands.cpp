@@ -197,7 +197,7 @@ int Import_Dbc(const QStringList &args)
 
         const Project_Paths paths = Project_Paths_In(dir);
         QList<std::pair<QString, QByteArray>> files;
-        QList<Signal_Note> notes = Read_Signal_Notes(Signal_Notes_Path(paths));
+        QList<Signal_Note> notes = Read_Signal_Notes_To_Rewrite(Signal_Notes_Path(paths));
         QString report;
         int receive_total = Count_Map_File_Rows(paths.Define_CAN_Receive);
         if (receive) {
