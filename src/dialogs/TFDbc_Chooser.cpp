@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -35,6 +36,7 @@ TFDbc_Chooser::TFDbc_Chooser(App_State &state, Mode mode, const QList<Dbc_Messag
 {
     Layout_Controls();
     Fill_Rows();
+    Update_Take();
     Set_Value(value);
     Set_Lang();
 }
@@ -108,6 +110,9 @@ void TFDbc_Chooser::Layout_Controls()
     connect(E_Filter, &QLineEdit::textChanged, this, &TFDbc_Chooser::Set_Filter);
     connect(Btn_Select_All, &QPushButton::clicked, this, &TFDbc_Chooser::Select_All);
     connect(Btn_Select_None, &QPushButton::clicked, this, &TFDbc_Chooser::Select_None);
+    connect(TW_Messages, &QTableWidget::itemChanged, this, [this](QTableWidgetItem *item) {
+        if (item->column() == Col_Name) Update_Take();
+    });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     resize(Min_Width, 420);
@@ -115,6 +120,7 @@ void TFDbc_Chooser::Layout_Controls()
 
 void TFDbc_Chooser::Fill_Rows()
 {
+    const QSignalBlocker blocker(TW_Messages);  // rows half made are no choice to count
     TW_Messages->setRowCount(int(messages_.size()));
     for (int r = 0; r < messages_.size(); ++r) {
         const Dbc_Message &m = messages_[r];
@@ -208,9 +214,24 @@ void TFDbc_Chooser::Set_Filter(const QString &text)
 
 void TFDbc_Chooser::Set_Shown_Checks(bool checked)
 {
-    for (int r = 0; r < messages_.size(); ++r)
-        if (!TW_Messages->isRowHidden(r) && messages_[r].Importable())
-            TW_Messages->item(r, Col_Name)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    {
+        const QSignalBlocker blocker(TW_Messages);  // one update of the button, not one a row
+        for (int r = 0; r < messages_.size(); ++r)
+            if (!TW_Messages->isRowHidden(r) && messages_[r].Importable())
+                TW_Messages->item(r, Col_Name)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    }
+    TW_Messages->viewport()->update();
+    Update_Take();
+}
+
+void TFDbc_Chooser::Update_Take()
+{
+    // Importing nothing would close the window without a word: the button waits for a choice.
+    bool any = false;
+    for (int r = 0; r < messages_.size() && !any; ++r)
+        if (const QTableWidgetItem *item = TW_Messages->item(r, Col_Name))
+            any = messages_[r].Importable() && item->checkState() == Qt::Checked;
+    Btn_Take->setEnabled(any);
 }
 
 void TFDbc_Chooser::Select_All() { Set_Shown_Checks(true); }
@@ -219,9 +240,14 @@ void TFDbc_Chooser::Select_None() { Set_Shown_Checks(false); }
 
 void TFDbc_Chooser::Check_Names(const QStringList &names)
 {
-    for (int r = 0; r < messages_.size(); ++r)
-        if (messages_[r].Importable())
-            TW_Messages->item(r, Col_Name)->setCheckState(names.contains(messages_[r].Name) ? Qt::Checked : Qt::Unchecked);
+    {
+        const QSignalBlocker blocker(TW_Messages);
+        for (int r = 0; r < messages_.size(); ++r)
+            if (messages_[r].Importable())
+                TW_Messages->item(r, Col_Name)->setCheckState(names.contains(messages_[r].Name) ? Qt::Checked : Qt::Unchecked);
+    }
+    TW_Messages->viewport()->update();
+    Update_Take();
 }
 
 QStringList TFDbc_Chooser::Listed_Names() const

@@ -58,6 +58,8 @@ private:
     void Fill_Rows();
     void Fit_Columns();
     void Set_Shown_Checks(bool checked);
+    // Import is offered once a message is ticked.
+    void Update_Take();
     int Row_Of(const QString &name) const;
 
     App_State &state_;

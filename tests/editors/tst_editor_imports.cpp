@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QtTest>
 
 #include <memory>
@@ -557,6 +558,16 @@ void Tst_Editor_Imports::new_buttons_have_letters_and_tab_stops()
     TFDbc_Chooser chooser(p.State, TFDbc_Chooser::Mode::Receive_Frames, database, 3);
     chooser.show();
     QVERIFY(QTest::qWaitForWindowActive(&chooser));
+    // Import waits for a choice (it would close the window and take nothing); Space in the list
+    // ticks the message of the current row.
+    auto *take = Get<QPushButton>(&chooser, "Btn_Take");
+    QVERIFY(!take->isEnabled());
+    auto *list = Get<QTableWidget>(&chooser, "TW_Messages");
+    list->setFocus();
+    list->setCurrentCell(0, 0);
+    QTest::keyClick(list, Qt::Key_Space);
+    QCOMPARE(chooser.Chosen_Names(), QStringList{"Motor_Daten"});
+    QVERIFY(take->isEnabled());
     Get<QWidget>(&chooser, "E_Filter")->setFocus();
     QCOMPARE(Tab_Walk(6), (QStringList{"Btn_Select_All", "Btn_Select_None", "TW_Messages", "SE_Timeout_Factor",
                                        "Btn_Take", "Btn_Cancel"}));
