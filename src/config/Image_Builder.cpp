@@ -148,22 +148,30 @@ class Plain_Row {
 public:
     Plain_Row(const Plain_Xml::Rows &rows, const QString &file, int index) : rows_(rows), file_(file), index_(index) {}
     int Index() const { return index_; }
-    QByteArrayView Required_Utf8(const char *name) const
+    // The names are the build's literals, their length known where they are written.
+    template <size_t N>
+    QByteArrayView Required_Utf8(const char (&name)[N]) const
     {
-        const std::optional<QByteArrayView> value = rows_.Value(index_, name);
+        const std::optional<QByteArrayView> value = rows_.Value(index_, QByteArrayView(name, N - 1), &hint_);
         if (!value) Throw_Missing_Attribute(file_, index_, QString::fromUtf8(name));
         return *value;
     }
-    std::optional<int32_t> Required_Number(const char *name) const
+    template <size_t N>
+    std::optional<int32_t> Required_Number(const char (&name)[N]) const
     {
         return Int_Text::Str_To_Int_Utf8(Required_Utf8(name));
     }
-    std::optional<QByteArrayView> Optional_Utf8(const char *name) const { return rows_.Value(index_, name); }
+    template <size_t N>
+    std::optional<QByteArrayView> Optional_Utf8(const char (&name)[N]) const
+    {
+        return rows_.Value(index_, QByteArrayView(name, N - 1), &hint_);
+    }
 
 private:
     const Plain_Xml::Rows &rows_;
     const QString &file_;
     int index_;
+    mutable uint32_t hint_ = 0;
 };
 
 }  // namespace

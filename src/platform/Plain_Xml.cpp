@@ -13,8 +13,8 @@ enum : Byte {
     Name_Start = 1,   // A-Z a-z _
     Name_Char = 2,    // the above, 0-9 . -
     Blank = 4,        // space, tab, line feed, carriage return
-    Plain_Value = 8,  // stands for itself in a quoted value: ASCII ' ' to '~' but for < & " '
-    Plain_Text = 16,  // stands for itself in text: ASCII ' ' to '~' but for < & ]
+    Plain_Value = 8,  // stands for itself in a quoted value: ASCII ' ' to '~' but for < > & " '
+    Plain_Text = 16,  // stands for itself in text: ASCII ' ' to '~' but for < > & ]
 };
 
 constexpr std::array<Byte, 256> Make_Classes()
@@ -27,8 +27,8 @@ constexpr std::array<Byte, 256> Make_Classes()
         if ((c >= '0' && c <= '9') || c == '.' || c == '-') k |= Name_Char;
         if (c == ' ' || c == '\t' || c == '\n' || c == '\r') k |= Blank;
         if (c >= 0x20 && c <= 0x7E) {
-            if (c != '<' && c != '&' && c != '"' && c != '\'') k |= Plain_Value;
-            if (c != '<' && c != '&' && c != ']') k |= Plain_Text;
+            if (c != '<' && c != '>' && c != '&' && c != '"' && c != '\'') k |= Plain_Value;
+            if (c != '<' && c != '>' && c != '&' && c != ']') k |= Plain_Text;
         }
         t[size_t(c)] = k;
     }
@@ -38,6 +38,13 @@ constexpr std::array<Byte, 256> Make_Classes()
 constexpr std::array<Byte, 256> Classes = Make_Classes();
 
 inline bool Is(Byte c, Byte kind) { return (Classes[c] & kind) != 0; }
+
+// Past a run of bytes of a kind.
+inline const Byte *Skip_Run(const Byte *p, const Byte *end, Byte kind)
+{
+    while (p != end && Is(*p, kind)) ++p;
+    return p;
+}
 
 // The length of the character at p outside ASCII when it is valid UTF-8 (the rules of the
 // document's own check) and one that plain XML allows; 0 otherwise.
@@ -85,11 +92,49 @@ size_t Reference(const Byte *p, const Byte *end, char *decoded)
     return 0;
 }
 
+// Two names of the same length; most names that differ do so in their first eight bytes.
+inline bool Same_Bytes(const Byte *a, const Byte *b, size_t length)
+{
+    if (length >= 8) {
+        if (length > 16) return std::memcmp(a, b, length) == 0;
+        // The first eight and the last eight bytes (they overlap below sixteen).
+        uint64_t a0, b0, a1, b1;
+        std::memcpy(&a0, a, 8);
+        std::memcpy(&b0, b, 8);
+        std::memcpy(&a1, a + length - 8, 8);
+        std::memcpy(&b1, b + length - 8, 8);
+        return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+    }
+    if (length >= 4) {
+        uint32_t a0, b0, a1, b1;
+        std::memcpy(&a0, a, 4);
+        std::memcpy(&b0, b, 4);
+        std::memcpy(&a1, a + length - 4, 4);
+        std::memcpy(&b1, b + length - 4, 4);
+        return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+    }
+    for (size_t i = 0; i < length; ++i)
+        if (a[i] != b[i]) return false;
+    return true;
+}
+
 struct Span {
     const Byte *Text;
     size_t Length;
-    bool operator==(const Span &o) const { return Length == o.Length && std::memcmp(Text, o.Text, Length) == 0; }
+    bool operator==(const Span &o) const { return Length == o.Length && Same_Bytes(Text, o.Text, Length); }
 };
+
+// The name at p is known (a name ends where no name character follows).
+inline bool Same_Name_At(const Byte *p, const Byte *end, const Span &known)
+{
+    const size_t n = known.Length;
+    return n != 0 && size_t(end - p) > n && Same_Bytes(p, known.Text, n) && !Is(p[n], Name_Char);
+}
+
+inline uint64_t Hash_Bit(const Span &name)
+{
+    return uint64_t(1) << ((name.Length * 7 + name.Text[0] + name.Text[name.Length - 1] * 3) & 63);
+}
 
 }  // namespace
 
@@ -103,10 +148,7 @@ private:
     {
         return size_t(end_ - p_) >= length && std::memcmp(p_, text, length) == 0;
     }
-    void Skip_Blanks()
-    {
-        while (p_ != end_ && Is(*p_, Blank)) ++p_;
-    }
+    void Skip_Blanks() { p_ = Skip_Run(p_, end_, Blank); }
     bool Name(Span &name);
     bool Comment();
     bool Misc();
@@ -115,19 +157,27 @@ private:
     bool Text(bool &blank);
     void Decode(const Byte *from, const Byte *to);
 
+    static constexpr int Max_Attributes = 32;
     const Byte *const begin_;
     const Byte *p_;
     const Byte *const end_;
     Rows *const rows_;
+    // The names of the element before: its own and its attributes' (in names_[current_ ^ 1]).
+    Span element_before_{nullptr, 0};
+    Span names_[2][Max_Attributes];
+    int current_ = 0;
+    int count_before_ = 0;
 };
 
-bool Scanner::Name(Span &name)
+inline bool Scanner::Name(Span &name)
 {
     const Byte *start = p_;
-    if (p_ == end_ || !Is(*p_, Name_Start)) return false;
-    ++p_;
-    while (p_ != end_ && Is(*p_, Name_Char)) ++p_;
-    name = {start, size_t(p_ - start)};
+    const Byte *p = p_;
+    const Byte *const end = end_;
+    if (p == end || !Is(*p, Name_Start)) return false;
+    p = Skip_Run(p + 1, end, Name_Char);
+    p_ = p;
+    name = {start, size_t(p - start)};
     // Names from "xml" on are reserved (xmlns among them); such a file takes the full road.
     return !(name.Length >= 3 && (start[0] | 0x20) == 'x' && (start[1] | 0x20) == 'm' && (start[2] | 0x20) == 'l');
 }
@@ -171,16 +221,16 @@ bool Scanner::Misc()
 }
 
 // p_ after the opening quote: up to and past the closing one.
-bool Scanner::Value(Byte quote, bool &decode)
+inline bool Scanner::Value(Byte quote, bool &decode)
 {
     while (p_ != end_) {
         const Byte c = *p_;
         if (Is(c, Plain_Value)) {
-            ++p_;
+            p_ = Skip_Run(p_ + 1, end_, Plain_Value);
         } else if (c == quote) {
             ++p_;
             return true;
-        } else if (c == '"' || c == '\'') {
+        } else if (c == '"' || c == '\'' || c == '>') {
             ++p_;
         } else if (c == '\t' || c == '\n' || c == '\r') {
             decode = true;
@@ -213,6 +263,8 @@ bool Scanner::Text(bool &blank)
         }
         blank = false;
         if (Is(c, Plain_Text)) {
+            p_ = Skip_Run(p_ + 1, end_, Plain_Text);
+        } else if (c == '>') {
             ++p_;
         } else if (c == ']') {
             if (end_ - p_ >= 3 && p_[1] == ']' && p_[2] == '>') return false;
@@ -260,46 +312,85 @@ void Scanner::Decode(const Byte *from, const Byte *to)
 // p_ at '<' of a start tag: past its '>' or "/>". open tells which.
 bool Scanner::Start_Tag(bool row, bool &open, Span &name)
 {
-    ++p_;
-    if (!Name(name)) return false;
-    constexpr int Max_Attributes = 32;
-    Span names[Max_Attributes];
+    const Byte *p = p_ + 1;
+    const Byte *const end = end_;
+    // Rows repeat their element and attribute names: a name that is the one in the same place
+    // of the element before needs no scan of its characters, and names that all stand as before
+    // (where they were found to differ) need no comparison with each other.
+    if (Same_Name_At(p, end, element_before_)) {
+        name = {p, element_before_.Length};
+        p += name.Length;
+    } else {
+        p_ = p;
+        if (!Name(name)) return false;
+        p = p_;
+        element_before_ = name;
+    }
+    Span *names = names_[current_];
+    const Span *before = names_[current_ ^ 1];
+    const int count_before = count_before_;
     int count = 0;
+    bool as_before = true;
+    // A bit per small hash of the names so far: a name whose bit is clear is new without
+    // comparing it with each earlier one.
+    uint64_t seen = 0;
     for (;;) {
-        const Byte *before = p_;
-        Skip_Blanks();
-        if (p_ == end_) return false;
-        if (*p_ == '>') {
-            ++p_;
+        const Byte *start = p;
+        while (p != end && Is(*p, Blank)) ++p;
+        if (p == end) return false;
+        if (*p == '>') {
+            ++p;
             open = true;
             break;
         }
-        if (*p_ == '/') {
-            if (end_ - p_ < 2 || p_[1] != '>') return false;
-            p_ += 2;
+        if (*p == '/') {
+            if (end - p < 2 || p[1] != '>') return false;
+            p += 2;
             open = false;
             break;
         }
-        if (p_ == before || count == Max_Attributes) return false;  // attributes stand apart
+        if (p == start || count == Max_Attributes) return false;  // attributes stand apart
         Span attribute;
-        if (!Name(attribute)) return false;
-        for (int i = 0; i < count; ++i)
-            if (names[i] == attribute) return false;
+        if (as_before && count < count_before && Same_Name_At(p, end, before[count])) {
+            attribute = {p, before[count].Length};
+            p += attribute.Length;
+        } else {
+            if (as_before) {
+                as_before = false;
+                for (int i = 0; i < count; ++i) seen |= Hash_Bit(names[i]);
+            }
+            p_ = p;
+            if (!Name(attribute)) return false;
+            p = p_;
+            const uint64_t bit = Hash_Bit(attribute);
+            if (seen & bit) {
+                for (int i = 0; i < count; ++i)
+                    if (names[i] == attribute) return false;
+            }
+            seen |= bit;
+        }
         names[count++] = attribute;
-        Skip_Blanks();
-        if (p_ == end_ || *p_ != '=') return false;
-        ++p_;
-        Skip_Blanks();
-        if (p_ == end_ || (*p_ != '"' && *p_ != '\'')) return false;
-        const Byte quote = *p_++;
-        const Byte *value = p_;
+        while (p != end && Is(*p, Blank)) ++p;
+        if (p == end || *p != '=') return false;
+        ++p;
+        while (p != end && Is(*p, Blank)) ++p;
+        if (p == end || (*p != '"' && *p != '\'')) return false;
+        const Byte quote = *p++;
+        const Byte *value = p;
+        while (p != end && Is(*p, Plain_Value)) ++p;
         bool decode = false;
-        if (!Value(quote, decode)) return false;
+        if (p != end && *p == quote) {
+            ++p;
+        } else {
+            p_ = p;
+            if (!Value(quote, decode)) return false;
+            p = p_;
+        }
         if (row) {
             Rows::Attribute a{};
             a.Name = uint32_t(attribute.Text - begin_);
             a.Name_Len = uint32_t(attribute.Length);
-            const Byte *value_end = p_ - 1;
+            const Byte *value_end = p - 1;
             if (decode) {
                 a.Value = uint32_t(rows_->decoded_.size());
                 Decode(value, value_end);
@@ -313,6 +404,9 @@ bool Scanner::Start_Tag(bool row, bool &open, Span &name)
             rows_->attributes_.push_back(a);
         }
     }
+    p_ = p;
+    current_ ^= 1;
+    count_before_ = count;
     if (row) rows_->first_.push_back(uint32_t(rows_->attributes_.size()));
     return true;
 }
@@ -393,17 +487,6 @@ void Rows::Start(const char *base, qsizetype size)
     first_.reserve(size_t(size / 90) + 1);
     decoded_.clear();
     other_children_ = false;
-}
-
-std::optional<QByteArrayView> Rows::Value(int row, QByteArrayView name) const
-{
-    const Attribute *a = attributes_.data() + first_[size_t(row)];
-    const Attribute *end = attributes_.data() + first_[size_t(row) + 1];
-    for (; a != end; ++a) {
-        if (a->Name_Len == uint32_t(name.size()) && std::memcmp(base_ + a->Name, name.data(), a->Name_Len) == 0)
-            return QByteArrayView((a->Decoded ? decoded_.data() : base_) + a->Value, qsizetype(a->Value_Len));
-    }
-    return std::nullopt;
 }
 
 bool Scan(QByteArrayView bytes, Rows *rows)

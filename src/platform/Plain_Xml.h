@@ -18,6 +18,7 @@
 #include <QByteArrayView>
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,8 +35,23 @@ public:
     // document would list among its rows but that are not elements.
     bool Other_Children() const { return other_children_; }
     // The value of the row's attribute with this name; no value when it has none. Valid while
-    // the scanned bytes and this object are unchanged.
-    std::optional<QByteArrayView> Value(int row, QByteArrayView name) const;
+    // the scanned bytes and this object are unchanged. hint, when given, carries where the last
+    // find in the row was, so that asking in file order finds each at once.
+    std::optional<QByteArrayView> Value(int row, QByteArrayView name, uint32_t *hint = nullptr) const
+    {
+        const uint32_t first = first_[size_t(row)];
+        const uint32_t count = first_[size_t(row) + 1] - first;
+        uint32_t k = hint && *hint < count ? *hint : 0;
+        for (uint32_t n = 0; n < count; ++n) {
+            const Attribute &a = attributes_[first + k];
+            if (a.Name_Len == uint32_t(name.size()) && std::memcmp(base_ + a.Name, name.data(), a.Name_Len) == 0) {
+                if (hint) *hint = k + 1;
+                return QByteArrayView((a.Decoded ? decoded_.data() : base_) + a.Value, qsizetype(a.Value_Len));
+            }
+            k = k + 1 == count ? 0 : k + 1;
+        }
+        return std::nullopt;
+    }
 
 private:
     friend bool Scan(QByteArrayView bytes, Rows *rows);
