@@ -370,11 +370,15 @@ bool Scanner::Start_Tag(bool row, bool &open, Span &name)
             seen |= bit;
         }
         names[count++] = attribute;
-        while (p != end && Is(*p, Blank)) ++p;
-        if (p == end || *p != '=') return false;
-        ++p;
-        while (p != end && Is(*p, Blank)) ++p;
-        if (p == end || (*p != '"' && *p != '\'')) return false;
+        if (end - p >= 2 && p[0] == '=' && p[1] == '"') {
+            ++p;  // the usual name="value"
+        } else {
+            while (p != end && Is(*p, Blank)) ++p;
+            if (p == end || *p != '=') return false;
+            ++p;
+            while (p != end && Is(*p, Blank)) ++p;
+            if (p == end || (*p != '"' && *p != '\'')) return false;
+        }
         const Byte quote = *p++;
         const Byte *value = p;
         while (p != end && Is(*p, Plain_Value)) ++p;

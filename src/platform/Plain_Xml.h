@@ -44,7 +44,8 @@ public:
         uint32_t k = hint && *hint < count ? *hint : 0;
         for (uint32_t n = 0; n < count; ++n) {
             const Attribute &a = attributes_[first + k];
-            if (a.Name_Len == uint32_t(name.size()) && std::memcmp(base_ + a.Name, name.data(), a.Name_Len) == 0) {
+            // The length compared is the name's: for a literal name a constant, compared inline.
+            if (a.Name_Len == uint32_t(name.size()) && std::memcmp(base_ + a.Name, name.data(), size_t(name.size())) == 0) {
                 if (hint) *hint = k + 1;
                 return QByteArrayView((a.Decoded ? decoded_.data() : base_) + a.Value, qsizetype(a.Value_Len));
             }
