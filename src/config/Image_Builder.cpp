@@ -143,6 +143,17 @@ void Configuration_Image::Read_CAN_Frames(const QString &receive_path, const QSt
 
 namespace {
 
+// A converted number as the plain reader's rows give it, read like a std::optional<int32_t>.
+// GCC builds an optional<int32_t> in memory in two pieces and reads it back whole, which stalls
+// the processor at every value of a large file; two plain fields it keeps in registers.
+struct Plain_Number {
+    int32_t Value = 0;
+    bool Ok = false;
+    explicit operator bool() const { return Ok; }
+    int32_t operator*() const { return Value; }
+    int32_t value_or(int32_t fallback) const { return Ok ? Value : fallback; }
+};
+
 // A row as the plain reader gives it (see Plain_Xml.h), read like a Row_View.
 class Plain_Row {
 public:
@@ -157,9 +168,11 @@ public:
         return *value;
     }
     template <size_t N>
-    std::optional<int32_t> Required_Number(const char (&name)[N]) const
+    Plain_Number Required_Number(const char (&name)[N]) const
     {
-        return Int_Text::Str_To_Int_Utf8(Required_Utf8(name));
+        Plain_Number number;
+        number.Ok = Int_Text::Str_To_Int_Utf8(Required_Utf8(name), number.Value);
+        return number;
     }
     template <size_t N>
     std::optional<QByteArrayView> Optional_Utf8(const char (&name)[N]) const
@@ -206,13 +219,13 @@ void Configuration_Image::Take_Frame_Row(const QString &path, Direction directio
     const uint32_t index = first + count;
     if (index >= uint32_t(Max_Frame_Records)) Too_Many(path, row.Index(), false);
     Frame_Entry e;
-    const std::optional<int32_t> cob = row.Required_Number("CobID");
+    const auto cob = row.Required_Number("CobID");
     e.Ident = uint32_t(cob.value_or(0));
     const QByteArrayView type = row.Required_Utf8("Type");
     if (Ascii_Upper_Equals(type, Type_29_Upper)) e.Ident |= Ident_Extended;
-    const std::optional<int32_t> dimension = row.Required_Number("Dimension");
+    const auto dimension = row.Required_Number("Dimension");
     e.Dimension = uint8_t(dimension.value_or(8));
-    std::optional<int32_t> timer;
+    decltype(row.Required_Number("TimeOut")) timer{};
     bool on_timer = false;
     if (direction == Direction::Receive) {
         timer = row.Required_Number("TimeOut");
@@ -247,7 +260,7 @@ void Configuration_Image::Take_Map_Row(const QString &path, Direction direction,
                                        uint32_t first, uint32_t &count, const Row &row)
 {
     const bool transmit = direction == Direction::Transmit;
-    const std::optional<int32_t> frame = row.Required_Number("Num_Frame");
+    const auto frame = row.Required_Number("Num_Frame");
     if (!frame || *frame < 0 || uint32_t(*frame) >= num_frames) {
         if constexpr (std::is_same_v<Row, Row_View>) {
             if (listener_) listener_->Map_Read({direction, row, frame, nullptr, {}, {}, {}});
@@ -257,12 +270,12 @@ void Configuration_Image::Take_Map_Row(const QString &path, Direction direction,
     const uint32_t index = first + count;
     if (index >= uint32_t(Max_Map_Records)) Too_Many(path, row.Index(), true);
     Map_Entry m;
-    const std::optional<int32_t> mod_index = row.Required_Number("Mod_Index");
+    const auto mod_index = row.Required_Number("Mod_Index");
     m.Mod_Index = uint16_t(mod_index.value_or(100));
     m.Num_Frame = uint16_t(*frame);
-    const std::optional<int32_t> hi = row.Required_Number("Byte_HiPart");
+    const auto hi = row.Required_Number("Byte_HiPart");
     m.Byte_HiPart = uint16_t(hi.value_or(0));
-    const std::optional<int32_t> lo = row.Required_Number("Byte_LoPart");
+    const auto lo = row.Required_Number("Byte_LoPart");
     m.Byte_LoPart = uint16_t(lo.value_or(0));
     m.Flags = 0;
     if (transmit) {

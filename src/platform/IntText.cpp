@@ -73,22 +73,7 @@ std::optional<int32_t> Convert(const Text &text)
 
 std::optional<int32_t> Str_To_Int(const QString &text) { return Convert(text); }
 
-std::optional<int32_t> Str_To_Int_Utf8(QByteArrayView text)
-{
-    // Most texts in a file are a few plain decimal digits, which need none of the rules above.
-    const qsizetype n = text.size();
-    if (n > 0 && n <= 9) {
-        int32_t value = 0;
-        qsizetype i = 0;
-        for (; i < n; ++i) {
-            const unsigned d = unsigned(uchar(text[i])) - '0';
-            if (d > 9) break;
-            value = value * 10 + int32_t(d);
-        }
-        if (i == n) return value;
-    }
-    return Convert(text);
-}
+std::optional<int32_t> Detail::Convert_Utf8(QByteArrayView text) { return Convert(text); }
 
 int32_t Str_To_Int_Def_Utf8(QByteArrayView text, int32_t fallback) { return Convert(text).value_or(fallback); }
 
