@@ -10,7 +10,7 @@
 //   - references only &amp; &lt; &gt; &quot; &apos;; no CDATA section, processing instruction or
 //     document type declaration; no "]]>" in text; comments without "--" inside;
 //   - characters: tab, line feed, carriage return, ASCII from space to '~', and outside ASCII
-//     only those no reader treats specially (no C1 controls, no noncharacters, no U+FEFF after
+//     only characters every reader takes alike (no C1 controls, no noncharacters, no U+FEFF after
 //     the start).
 // Anything else is "not plain", which says nothing about the file: the caller then takes the
 // full road through Xml_Document, which either reads it or names its fault. Plain XML is
