@@ -3,11 +3,13 @@
 #include "config/Project_Files.h"
 #include "platform/Core_Text.h"
 #include "platform/IntText.h"
+#include "platform/Plain_Xml.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 
 using Int_Text::Str_To_Int_Def;
 
@@ -29,7 +31,7 @@ namespace {
 constexpr QByteArrayView Type_29_Upper("CAN 2.0B 29 BITS");
 constexpr QByteArrayView Yes_Upper("Y");
 
-[[noreturn]] void Too_Many(const QString &file, const Row_View &row, bool mappings)
+[[noreturn]] void Too_Many(const QString &file, int row_index, bool mappings)
 {
     const QString what =
         mappings ? Core_Text("more than %1 mapping records, receive and transmit together; "
@@ -38,7 +40,7 @@ constexpr QByteArrayView Yes_Upper("Y");
                  : Core_Text("more than %1 frame records, receive and transmit together; "
                              "the device image holds no more")
                        .arg(Max_Frame_Records);
-    throw Capacity_Error(file, row.Index() + 1, what, mappings);
+    throw Capacity_Error(file, row_index + 1, what, mappings);
 }
 
 }  // namespace
@@ -129,13 +131,6 @@ void Configuration_Image::Read_Lists(const Project_Paths &files, Build_Listener 
     keep_records_ = true;
 }
 
-std::optional<Xml_Document> Configuration_Image::Load_List(const QString &path)
-{
-    std::optional<Xml_Document> doc = Load_If_Exists(path);
-    if (!doc && listener_) listener_->File_Missing(path);
-    return doc;
-}
-
 void Configuration_Image::Read_CAN_Frames(const QString &receive_path, const QString &transmit_path)
 {
     param_.Num_Rx_Frame = 0;
@@ -146,42 +141,153 @@ void Configuration_Image::Read_CAN_Frames(const QString &receive_path, const QSt
     Read_Frame_List(transmit_path, Direction::Transmit, param_.Num_Tx_Frame);
 }
 
+namespace {
+
+// A converted number as the plain reader's rows give it, read like a std::optional<int32_t>.
+// GCC builds an optional<int32_t> in memory in two pieces and reads it back whole, which stalls
+// the processor at every value of a large file; two plain fields it keeps in registers.
+struct Plain_Number {
+    int32_t Value = 0;
+    bool Ok = false;
+    explicit operator bool() const { return Ok; }
+    int32_t operator*() const { return Value; }
+    int32_t value_or(int32_t fallback) const { return Ok ? Value : fallback; }
+};
+
+// A row as the plain reader gives it (see Plain_Xml.h), read like a Row_View.
+class Plain_Row {
+public:
+    Plain_Row(const Plain_Xml::Rows &rows, const QString &file, int index) : rows_(rows), file_(file), index_(index) {}
+    int Index() const { return index_; }
+    // The names are the build's literals, their length known where they are written.
+    template <size_t N>
+    QByteArrayView Required_Utf8(const char (&name)[N]) const
+    {
+        const std::optional<QByteArrayView> value = rows_.Value(index_, QByteArrayView(name, N - 1), &hint_);
+        if (!value) Throw_Missing_Attribute(file_, index_, QString::fromUtf8(name));
+        return *value;
+    }
+    template <size_t N>
+    Plain_Number Required_Number(const char (&name)[N]) const
+    {
+        Plain_Number number;
+        number.Ok = Int_Text::Str_To_Int_Utf8(Required_Utf8(name), number.Value);
+        return number;
+    }
+    template <size_t N>
+    std::optional<QByteArrayView> Optional_Utf8(const char (&name)[N]) const
+    {
+        return rows_.Value(index_, QByteArrayView(name, N - 1), &hint_);
+    }
+
+private:
+    const Plain_Xml::Rows &rows_;
+    const QString &file_;
+    int index_;
+    mutable uint32_t hint_ = 0;
+};
+
+}  // namespace
+
+template <class Fn>
+void Configuration_Image::For_Each_List_Row(const QString &path, Fn fn)
+{
+    if (!QFileInfo::exists(path)) {
+        if (listener_) listener_->File_Missing(path);
+        return;
+    }
+    const QByteArray bytes = Xml_Document::Read_File(path);
+    // A plain file whose root holds only elements is read in one pass without a document: its
+    // rows are those a document would list, with the same values. A listener gets the
+    // document's rows, so it always takes the full road.
+    if (!listener_) {
+        Plain_Xml::Rows &rows = plain_rows_.Rows;
+        if (Plain_Xml::Scan(bytes, &rows) && !rows.Other_Children()) {
+            const int count = rows.Count();
+            for (int i = 0; i < count; ++i) fn(Plain_Row(rows, path, i));
+            return;
+        }
+    }
+    const Xml_Document doc = Xml_Document::Parse(bytes, path);
+    For_Each_Row(doc, path, fn);
+}
+
+template <class Row>
+void Configuration_Image::Take_Frame_Row(const QString &path, Direction direction, uint32_t first,
+                                         uint32_t &count, const Row &row)
+{
+    const uint32_t index = first + count;
+    if (index >= uint32_t(Max_Frame_Records)) Too_Many(path, row.Index(), false);
+    Frame_Entry e;
+    const auto cob = row.Required_Number("CobID");
+    e.Ident = uint32_t(cob.value_or(0));
+    const QByteArrayView type = row.Required_Utf8("Type");
+    if (Ascii_Upper_Equals(type, Type_29_Upper)) e.Ident |= Ident_Extended;
+    const auto dimension = row.Required_Number("Dimension");
+    e.Dimension = uint8_t(dimension.value_or(8));
+    decltype(row.Required_Number("TimeOut")) timer{};
+    bool on_timer = false;
+    if (direction == Direction::Receive) {
+        timer = row.Required_Number("TimeOut");
+        e.Time_Out = uint32_t(timer.value_or(0));
+    } else {
+        e.Flags = Frame_Flag_Transmit;
+        if (Ascii_Upper_Equals(row.Required_Utf8("DataChange"), Yes_Upper)) e.Flags |= Frame_Flag_Data_Change;
+        // The period counts only for a frame sent on a timer; otherwise it is not read at all.
+        on_timer = Ascii_Upper_Equals(row.Required_Utf8("OnTimer"), Yes_Upper);
+        if (on_timer) {
+            timer = row.Required_Number("SendTimer");
+            e.Send_Timer = uint32_t(timer.value_or(0));
+        }
+    }
+    e.Data_Offset = uint16_t(8 * count);
+    if (keep_records_) frame_table_[index] = e;
+    ++count;
+    if constexpr (std::is_same_v<Row, Row_View>) {
+        if (listener_) listener_->Frame_Read({direction, row, e, type, cob, dimension, timer, on_timer});
+    }
+}
+
 void Configuration_Image::Read_Frame_List(const QString &path, Direction direction, uint32_t &count)
 {
-    const std::optional<Xml_Document> doc = Load_List(path);
-    if (!doc) return;
     // Receive records come first in the table, transmit records after them.
     const uint32_t first = direction == Direction::Receive ? 0 : param_.Num_Rx_Frame;
-    For_Each_Row(*doc, path, [&](const Row_View &row) {
-        const uint32_t index = first + count;
-        if (index >= uint32_t(Max_Frame_Records)) Too_Many(path, row, false);
-        Frame_Entry e;
-        const std::optional<int32_t> cob = row.Required_Number("CobID");
-        e.Ident = uint32_t(cob.value_or(0));
-        const QByteArrayView type = row.Required_Utf8("Type");
-        if (Ascii_Upper_Equals(type, Type_29_Upper)) e.Ident |= Ident_Extended;
-        const std::optional<int32_t> dimension = row.Required_Number("Dimension");
-        e.Dimension = uint8_t(dimension.value_or(8));
-        std::optional<int32_t> timer;
-        bool on_timer = false;
-        if (direction == Direction::Receive) {
-            timer = row.Required_Number("TimeOut");
-            e.Time_Out = uint32_t(timer.value_or(0));
-        } else {
-            e.Flags = Frame_Flag_Transmit;
-            if (Ascii_Upper_Equals(row.Required_Utf8("DataChange"), Yes_Upper)) e.Flags |= Frame_Flag_Data_Change;
-            // The period counts only for a frame sent on a timer; otherwise it is not read at all.
-            on_timer = Ascii_Upper_Equals(row.Required_Utf8("OnTimer"), Yes_Upper);
-            if (on_timer) {
-                timer = row.Required_Number("SendTimer");
-                e.Send_Timer = uint32_t(timer.value_or(0));
-            }
+    For_Each_List_Row(path, [&](const auto &row) { Take_Frame_Row(path, direction, first, count, row); });
+}
+
+template <class Row>
+void Configuration_Image::Take_Map_Row(const QString &path, Direction direction, uint32_t num_frames,
+                                       uint32_t first, uint32_t &count, const Row &row)
+{
+    const bool transmit = direction == Direction::Transmit;
+    const auto frame = row.Required_Number("Num_Frame");
+    if (!frame || *frame < 0 || uint32_t(*frame) >= num_frames) {
+        if constexpr (std::is_same_v<Row, Row_View>) {
+            if (listener_) listener_->Map_Read({direction, row, frame, nullptr, {}, {}, {}});
         }
-        e.Data_Offset = uint16_t(8 * count);
-        if (keep_records_) frame_table_[index] = e;
-        ++count;
-        if (listener_) listener_->Frame_Read({direction, row, e, type, cob, dimension, timer, on_timer});
-    });
+        return;
+    }
+    const uint32_t index = first + count;
+    if (index >= uint32_t(Max_Map_Records)) Too_Many(path, row.Index(), true);
+    Map_Entry m;
+    const auto mod_index = row.Required_Number("Mod_Index");
+    m.Mod_Index = uint16_t(mod_index.value_or(100));
+    m.Num_Frame = uint16_t(*frame);
+    const auto hi = row.Required_Number("Byte_HiPart");
+    m.Byte_HiPart = uint16_t(hi.value_or(0));
+    const auto lo = row.Required_Number("Byte_LoPart");
+    m.Byte_LoPart = uint16_t(lo.value_or(0));
+    m.Flags = 0;
+    if (transmit) {
+        // A missing attribute is simply not "1".
+        m.Flags = Map_Flag_Transmit;
+        if (row.Optional_Utf8("Send_on_Write") == QByteArrayView("1")) m.Flags |= Map_Flag_Send_On_Write;
+    }
+    if (keep_records_) map_table_[index] = m;
+    ++count;
+    if constexpr (std::is_same_v<Row, Row_View>) {
+        if (listener_) listener_->Map_Read({direction, row, frame, &m, mod_index, hi, lo});
+    }
 }
 
 void Configuration_Image::Read_Define_CAN(const QString &receive_path, const QString &transmit_path)
@@ -190,35 +296,8 @@ void Configuration_Image::Read_Define_CAN(const QString &receive_path, const QSt
     // frames in a direction its mapping file is not read at all.
     auto read = [this](const QString &path, uint32_t num_frames, uint32_t first, uint32_t &count, bool transmit) {
         if (num_frames == 0) return;
-        const std::optional<Xml_Document> doc = Load_List(path);
-        if (!doc) return;
         const Direction direction = transmit ? Direction::Transmit : Direction::Receive;
-        For_Each_Row(*doc, path, [&](const Row_View &row) {
-            const std::optional<int32_t> frame = row.Required_Number("Num_Frame");
-            if (!frame || *frame < 0 || uint32_t(*frame) >= num_frames) {
-                if (listener_) listener_->Map_Read({direction, row, frame, nullptr, {}, {}, {}});
-                return;
-            }
-            const uint32_t index = first + count;
-            if (index >= uint32_t(Max_Map_Records)) Too_Many(path, row, true);
-            Map_Entry m;
-            const std::optional<int32_t> mod_index = row.Required_Number("Mod_Index");
-            m.Mod_Index = uint16_t(mod_index.value_or(100));
-            m.Num_Frame = uint16_t(*frame);
-            const std::optional<int32_t> hi = row.Required_Number("Byte_HiPart");
-            m.Byte_HiPart = uint16_t(hi.value_or(0));
-            const std::optional<int32_t> lo = row.Required_Number("Byte_LoPart");
-            m.Byte_LoPart = uint16_t(lo.value_or(0));
-            m.Flags = 0;
-            if (transmit) {
-                // A missing attribute is simply not "1".
-                m.Flags = Map_Flag_Transmit;
-                if (row.Optional_Utf8("Send_on_Write") == QByteArrayView("1")) m.Flags |= Map_Flag_Send_On_Write;
-            }
-            if (keep_records_) map_table_[index] = m;
-            ++count;
-            if (listener_) listener_->Map_Read({direction, row, frame, &m, mod_index, hi, lo});
-        });
+        For_Each_List_Row(path, [&](const auto &row) { Take_Map_Row(path, direction, num_frames, first, count, row); });
     };
 
     param_.Num_Rx_Map = 0;

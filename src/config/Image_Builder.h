@@ -5,6 +5,7 @@
 #include "config/Image_Layout.h"
 #include "config/Project_Files.h"
 #include "config/Project_Paths.h"
+#include "platform/Plain_Xml.h"
 #include "platform/XmlDocument.h"
 
 #include <QByteArray>
@@ -104,11 +105,20 @@ private:
     void Clear_Frame_Table();
     void Clear_Map_Table();
     void Read_Par_Gen(const QString &path);
-    std::optional<Xml_Document> Load_List(const QString &path);
+    // fn(row) for each row of a frame list or mapping file; a missing file has none (and is
+    // told to the listener). row is a Row_View, or without a listener possibly a row of the
+    // plain reader, which reads the same.
+    template <class Fn>
+    void For_Each_List_Row(const QString &path, Fn fn);
     void Read_CAN_Frames(const QString &receive_path, const QString &transmit_path);
     // One direction's frame list into the table; count is that direction's frame count.
     void Read_Frame_List(const QString &path, Direction direction, uint32_t &count);
+    template <class Row>
+    void Take_Frame_Row(const QString &path, Direction direction, uint32_t first, uint32_t &count, const Row &row);
     void Read_Define_CAN(const QString &receive_path, const QString &transmit_path);
+    template <class Row>
+    void Take_Map_Row(const QString &path, Direction direction, uint32_t num_frames, uint32_t first,
+                      uint32_t &count, const Row &row);
     void Build_Bank1();
     void Build_Bank2();
 
@@ -120,6 +130,15 @@ private:
     QByteArray bank2_image_;
     int bank2_len_ = 0;
     bool built_ = false;
+    // The plain reader's rows of the file being read; its memory is kept for the next file
+    // (and not copied with the images).
+    struct Rows_Scratch {
+        Plain_Xml::Rows Rows;
+        Rows_Scratch() = default;
+        Rows_Scratch(const Rows_Scratch &) {}
+        Rows_Scratch &operator=(const Rows_Scratch &) { return *this; }
+    };
+    Rows_Scratch plain_rows_;
     Build_Listener *listener_ = nullptr;  // during Read_Lists only
     bool keep_records_ = true;            // false during Read_Lists
 };

@@ -27,10 +27,12 @@ Row_Error::Row_Error(const QString &file, int row, const QString &what)
 {
 }
 
-void Row_View::Missing(const QString &name) const
+void Throw_Missing_Attribute(const QString &file, int index, const QString &name)
 {
-    throw Row_Error(file_, index_ + 1, Core_Text("the attribute \"%1\" is missing").arg(name));
+    throw Row_Error(file, index + 1, Core_Text("the attribute \"%1\" is missing").arg(name));
 }
+
+void Row_View::Missing(const QString &name) const { Throw_Missing_Attribute(file_, index_, name); }
 
 QString Row_View::Required(const QString &name) const
 {

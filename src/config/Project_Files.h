@@ -25,6 +25,9 @@ public:
     QString What;
 };
 
+// The error of a row (numbered from 0) that lacks an attribute a reader needs.
+[[noreturn]] void Throw_Missing_Attribute(const QString &file, int index, const QString &name);
+
 // One row of a list file: a child node of the root, numbered from 0 in document order.
 class Row_View {
 public:

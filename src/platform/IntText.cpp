@@ -73,7 +73,7 @@ std::optional<int32_t> Convert(const Text &text)
 
 std::optional<int32_t> Str_To_Int(const QString &text) { return Convert(text); }
 
-std::optional<int32_t> Str_To_Int_Utf8(QByteArrayView text) { return Convert(text); }
+std::optional<int32_t> Detail::Convert_Utf8(QByteArrayView text) { return Convert(text); }
 
 int32_t Str_To_Int_Def_Utf8(QByteArrayView text, int32_t fallback) { return Convert(text).value_or(fallback); }
 

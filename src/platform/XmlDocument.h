@@ -91,6 +91,8 @@ public:
     // attribute, bytes that are not UTF-8, a character XML does not allow, a second root, text
     // after the root, an undeclared entity or a document type declaration is an error too.
     static Xml_Document Load(const QString &path);
+    // The bytes Load parses, with the same checks and errors: Load is Parse(Read_File(path), path).
+    static QByteArray Read_File(const QString &path);
     // Parses bytes; file_name only names the source in errors.
     static Xml_Document Parse(const QByteArray &bytes, const QString &file_name);
 

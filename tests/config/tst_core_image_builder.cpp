@@ -213,6 +213,23 @@ void Tst_Image_Builder::reading_rules_data()
         << Files{{rx, Rx(Rx_Row("5", "8", " CAN 2.0B 29 bits"))}} << 1 << f0 << 4 << 5ll;
     QTest::newRow("type with a trailing blank is 11-bit")
         << Files{{tx, Tx(Tx_Row("5", "8", "CAN 2.0B 29 bits "))}} << 1 << f0 << 4 << 5ll;
+    // Values as the XML reader gives them: tab, line feed and carriage return become a space
+    // each, a CR LF pair one space, references their character.
+    QTest::newRow("type with a tab is 29-bit")
+        << Files{{rx, Rx(Rx_Row("5", "8", "CAN 2.0B\t29 bits"))}} << 1 << f0 << 4 << 0x80000005ll;
+    QTest::newRow("type with CR LF is 29-bit")
+        << Files{{rx, Rx(Rx_Row("5", "8", "CAN 2.0B\r\n29 bits"))}} << 1 << f0 << 4 << 0x80000005ll;
+    QTest::newRow("type with CR LF CR LF is 11-bit")
+        << Files{{rx, Rx(Rx_Row("5", "8", "CAN 2.0B\r\n\r\n29 bits"))}} << 1 << f0 << 4 << 5ll;
+    QTest::newRow("type with a reference is 29-bit")
+        << Files{{rx, Rx(Rx_Row("5", "8", "CAN 2.0B&#32;29 bits"))}} << 1 << f0 << 4 << 0x80000005ll;
+    QTest::newRow("type with &amp; is 11-bit")
+        << Files{{rx, Rx(Rx_Row("5", "8", "CAN 2.0B &amp; 29 bits"))}} << 1 << f0 << 4 << 5ll;
+    QTest::newRow("Cob-ID after a tab") << Files{{rx, Rx(Rx_Row("\t5"))}} << 1 << f0 << 4 << 5ll;
+    QTest::newRow("Cob-ID before a line break") << Files{{rx, Rx(Rx_Row("5\r\n"))}} << 1 << f0 << 4 << 0ll;
+    QTest::newRow("Cob-ID as references") << Files{{rx, Rx(Rx_Row("&#x24;1&#70;"))}} << 1 << f0 << 4 << 0x1Fll;
+    QTest::newRow("Cob-ID in single quotes")
+        << Files{{rx, Rx("<row CobID='7' Dimension='8' Type='' TimeOut='0'/>")}} << 1 << f0 << 4 << 7ll;
     QTest::newRow("dimension empty") << Files{{rx, Rx(Rx_Row("1", ""))}} << 1 << f0 + 12 << 1 << 8ll;
     QTest::newRow("dimension 12 kept") << Files{{rx, Rx(Rx_Row("1", "12"))}} << 1 << f0 + 12 << 1 << 12ll;
     QTest::newRow("dimension 300 keeps low bits") << Files{{rx, Rx(Rx_Row("1", "300"))}} << 1 << f0 + 12 << 1 << 44ll;
@@ -270,6 +287,10 @@ void Tst_Image_Builder::reading_rules_data()
     const Files one_tx{{tx, Tx(Tx_Row("1"))}};
     QTest::newRow("send on write 1") << with(one_tx, txm, Tx_Maps(Map_Row("0", "1", "1", "2", " Send_on_Write=\"1\""))) << 2 << 8 << 1 << 3ll;
     QTest::newRow("send on write 01") << with(one_tx, txm, Tx_Maps(Map_Row("0", "1", "1", "2", " Send_on_Write=\"01\""))) << 2 << 8 << 1 << 1ll;
+    QTest::newRow("send on write 1 and a line feed")
+        << with(one_tx, txm, Tx_Maps(Map_Row("0", "1", "1", "2", " Send_on_Write=\"1\n\""))) << 2 << 8 << 1 << 1ll;
+    QTest::newRow("send on write &#49;")
+        << with(one_tx, txm, Tx_Maps(Map_Row("0", "1", "1", "2", " Send_on_Write=\"&#49;\""))) << 2 << 8 << 1 << 3ll;
     QTest::newRow("send on write missing") << with(one_tx, txm, Tx_Maps(Map_Row("0", "1"))) << 2 << 8 << 1 << 1ll;
     QTest::newRow("receive mapping flags 0") << with(one_rx, rxm, Rx_Maps(Map_Row("0", "1"))) << 2 << 8 << 1 << 0ll;
     Files both = with(with(one_rx, rxm, Rx_Maps(Map_Row("0", "1") + Map_Row("0", "2"))), tx, Tx(Tx_Row("1")));

@@ -36,6 +36,13 @@ void Tst_Int_Text::str_to_int_data()
     QTest::newRow("hex 0x80000000") << "0x80000000" << true << int(0x80000000u);
     QTest::newRow("hex leading zeros beyond eight") << "$000000001" << true << 1;
     QTest::newRow("29-bit id") << "0x1FFFFFFF" << true << 0x1FFFFFFF;
+    // Plain digits of every count up to ten (the UTF-8 form takes short ones a shorter way).
+    QTest::newRow("one digit") << "0" << true << 0;
+    QTest::newRow("four digits") << "4095" << true << 4095;
+    QTest::newRow("five digits") << "12345" << true << 12345;
+    QTest::newRow("nine digits") << "999999999" << true << 999999999;
+    QTest::newRow("nine digits, leading zeros") << "000000012" << true << 12;
+    QTest::newRow("ten digits") << "1000000000" << true << 1000000000;
 
     QTest::newRow("empty") << "" << false << 0;
     QTest::newRow("blanks only") << "   " << false << 0;
@@ -53,6 +60,9 @@ void Tst_Int_Text::str_to_int_data()
     QTest::newRow("hex digit in decimal") << "12a" << false << 0;
     QTest::newRow("bad hex digit") << "0x1G" << false << 0;
     QTest::newRow("decimal point") << "1.5" << false << 0;
+    QTest::newRow("character after the digits' range") << "12:" << false << 0;
+    QTest::newRow("character before the digits' range") << "1/2" << false << 0;
+    QTest::newRow("letter in eight characters") << "1234567a" << false << 0;
     QTest::newRow("full-width digit") << QString::fromUtf8("\xEF\xBC\x91") << false << 0;
     QTest::newRow("letter beyond ASCII after digits") << QString::fromUtf8("7\xC3\xA9") << false << 0;
 }
