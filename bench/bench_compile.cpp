@@ -138,7 +138,10 @@ int main(int argc, char *argv[])
     std::printf("                                   wall ms    CPU ms\n");
     std::printf("Compile_Bin:                      %8.3f  %8.3f\n", Median(build.Wall_Ms), Median(build.Cpu_Ms));
     std::printf("Check_Configuration:              %8.3f  %8.3f\n", Median(check.Wall_Ms), Median(check.Cpu_Ms));
-    std::printf("ratio check / compile (median of the rounds' ratios): %.2f  (aim: 1.00 or less)\n", Median(ratio));
+    // The check once cost what the build cost, both reading documents. The build now reads plain
+    // list files without one; the check still makes documents, because its findings name rows
+    // through them, so this ratio says how far the check lags the build, not a fault.
+    std::printf("ratio check / compile (median of the rounds' ratios): %.2f\n", Median(ratio));
     struct rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("\npeak resident memory of the whole run: %ld KiB\n", long(usage.ru_maxrss));

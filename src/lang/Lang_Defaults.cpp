@@ -360,7 +360,7 @@ const char16_t *const Lang_Default_Texts[] = {
     u"Take the good lines",  // STR352
     u"Take nothing",  // STR353
     u"The Modbus client could not be loaded: %1",  // STR354
-    u"Import CAN database…",  // STR355
+    u"Import from CAN database…",  // STR355
     u"CAN databases (*.dbc)",  // STR356
     u"The CAN database was not read: %1",  // STR357
     u"Messages of the CAN database",  // STR358
