@@ -3,6 +3,7 @@
 #include "editing/Frame_List.h"
 #include "editing/Mapping_List.h"
 #include "exchange/Dbc_File.h"
+#include "platform/Core_Text.h"
 #include "platform/IntText.h"
 
 #include <QHash>
@@ -57,7 +58,7 @@ QList<Csv_Record> Records(const QString &text, QList<Csv_Fault> &faults)
                 ++i;
                 for (;;) {
                     if (i >= n) {
-                        faults.append({opened, QStringLiteral("a quoted field is not closed")});
+                        faults.append({opened, Core_Text("a quoted field is not closed")});
                         return out;
                     }
                     if (text[i] == u'"') {
@@ -73,7 +74,7 @@ QList<Csv_Record> Records(const QString &text, QList<Csv_Fault> &faults)
                     field += text[i++];
                 }
                 if (i < n && text[i] != sep && text[i] != u'\r' && text[i] != u'\n') {
-                    faults.append({line, QStringLiteral("text follows a closing quote")});
+                    faults.append({line, Core_Text("text follows a closing quote")});
                     return out;
                 }
             }
@@ -105,13 +106,13 @@ QList<Csv_Record> Body(const QByteArray &bytes, const QStringList &columns, QLis
     header_ok = false;
     QList<Csv_Record> records = Read_Csv_Records(bytes, faults);
     if (records.isEmpty()) {
-        if (faults.isEmpty()) faults.append({1, QStringLiteral("the header row is missing")});
+        if (faults.isEmpty()) faults.append({1, Core_Text("the header row is missing")});
         return {};
     }
     QStringList header;
     for (const QString &f : records[0].Fields) header << f.trimmed();
     if (header.join(QLatin1Char(',')).compare(columns.join(QLatin1Char(',')), Qt::CaseInsensitive) != 0) {
-        faults.prepend({records[0].Line, QStringLiteral("the header row must be: %1").arg(columns.join(QLatin1Char(',')))});
+        faults.prepend({records[0].Line, Core_Text("the header row must be: %1").arg(columns.join(QLatin1Char(',')))});
         return {};
     }
     records.removeFirst();
@@ -122,7 +123,7 @@ QList<Csv_Record> Body(const QByteArray &bytes, const QStringList &columns, QLis
 bool Column_Count_Fault(const Csv_Record &r, int count, QList<Csv_Fault> &faults)
 {
     if (r.Fields.size() == count) return false;
-    faults.append({r.Line, QStringLiteral("%1 columns, %2 expected").arg(r.Fields.size()).arg(count)});
+    faults.append({r.Line, Core_Text("%1 columns, %2 expected").arg(r.Fields.size()).arg(count)});
     return true;
 }
 
@@ -145,13 +146,13 @@ std::optional<Frame_Key> Key_Of(const QString &cob_id, const QString &type)
 QString Rule_Text(Direction direction, Frame_Rule rule)
 {
     switch (rule) {
-    case Frame_Rule::Type_Empty: return QStringLiteral("the Type is empty");
-    case Frame_Rule::CobID_11: return QStringLiteral("the Cob-ID lies outside 0..0x7FF of an 11-bit frame");
-    case Frame_Rule::CobID_29: return QStringLiteral("the Cob-ID lies outside 0..0x1FFFFFFF of a 29-bit frame");
-    case Frame_Rule::Dimension: return QStringLiteral("the Dimension lies outside 1..8");
+    case Frame_Rule::Type_Empty: return Core_Text("the Type is empty");
+    case Frame_Rule::CobID_11: return Core_Text("the Cob-ID lies outside 0..0x7FF of an 11-bit frame");
+    case Frame_Rule::CobID_29: return Core_Text("the Cob-ID lies outside 0..0x1FFFFFFF of a 29-bit frame");
+    case Frame_Rule::Dimension: return Core_Text("the Dimension lies outside 1..8");
     case Frame_Rule::Timer:
-        return direction == Direction::Receive ? QStringLiteral("the TimeOut lies outside 0..100000000")
-                                               : QStringLiteral("the SendTimer lies outside 0..100000000");
+        return direction == Direction::Receive ? Core_Text("the TimeOut lies outside 0..100000000")
+                                               : Core_Text("the SendTimer lies outside 0..100000000");
     }
     return QString();
 }
@@ -224,12 +225,12 @@ Frame_Csv_Read Read_Frame_Csv(Direction direction, const QByteArray &bytes)
             row.Mnemonic = f[6];
         }
         if (!Is_Entry(row)) {
-            out.Faults.append({r.Line, QStringLiteral("the Cob-ID is empty")});
+            out.Faults.append({r.Line, Core_Text("the Cob-ID is empty")});
             continue;
         }
         const QString type = Int_Text::Trim(row.Type).toUpper();
         if (!type.isEmpty() && type != Frame_Type_11_Upper && type != Frame_Type_29_Upper) {
-            out.Faults.append({r.Line, QStringLiteral("the Type must be \"%1\" or \"%2\"").arg(Frame_Type_11, Frame_Type_29)});
+            out.Faults.append({r.Line, Core_Text("the Type must be \"%1\" or \"%2\"").arg(Frame_Type_11, Frame_Type_29)});
             continue;
         }
         if (const std::optional<Frame_Fault> fault = Check_Frames(direction, Frame_Grid{row})) {
@@ -237,11 +238,11 @@ Frame_Csv_Read Read_Frame_Csv(Direction direction, const QByteArray &bytes)
             continue;
         }
         if (direction == Direction::Transmit && !(Check_Text(row.DataChange) && Check_Text(row.OnTimer))) {
-            out.Faults.append({r.Line, QStringLiteral("DataChange and OnTimer take Y or N")});
+            out.Faults.append({r.Line, Core_Text("DataChange and OnTimer take Y or N")});
             continue;
         }
         if (out.Rows.size() >= Max_Frame_Entries) {
-            out.Faults.append({r.Line, QStringLiteral("a frame list holds at most %1 frames").arg(Max_Frame_Entries)});
+            out.Faults.append({r.Line, Core_Text("a frame list holds at most %1 frames").arg(Max_Frame_Entries)});
             continue;
         }
         out.Rows.append(row);
@@ -297,35 +298,35 @@ Mapping_Csv_Read Read_Mapping_Csv(Direction direction, const QByteArray &bytes, 
             if (k) frame = by_key.value(*k, -1);
         }
         if (frame < 0) {
-            out.Faults.append({r.Line, QStringLiteral("the frame list holds no frame %1 (%2)").arg(f[0], f[1])});
+            out.Faults.append({r.Line, Core_Text("the frame list holds no frame %1 (%2)").arg(f[0], f[1])});
             continue;
         }
         const std::optional<int32_t> index = Mod_Index_Value(f[2]);
         if (!index) {
-            out.Faults.append({r.Line, QStringLiteral("the register index '%1' lies outside 0..%2").arg(f[2]).arg(Max_Mod_Index)});
+            out.Faults.append({r.Line, Core_Text("the register index '%1' lies outside 0..%2").arg(f[2]).arg(Max_Mod_Index)});
             continue;
         }
         if (used.contains(*index)) {
-            out.Faults.append({r.Line, QStringLiteral("register %1 is given on line %2 already").arg(*index).arg(used.value(*index))});
+            out.Faults.append({r.Line, Core_Text("register %1 is given on line %2 already").arg(*index).arg(used.value(*index))});
             continue;
         }
         const int offered = Offered_Bytes(out.Frames[frame]);
         const std::optional<int32_t> hi = Int_Text::Str_To_Int(f[3]);
         const std::optional<int32_t> lo = Int_Text::Str_To_Int(f[4]);
         if (!hi || !lo || *hi < 0 || *lo < 0 || *hi > offered || *lo > offered) {
-            out.Faults.append({r.Line, QStringLiteral("Byte_HiPart and Byte_LoPart take 0..%1 (the frame's bytes)").arg(offered)});
+            out.Faults.append({r.Line, Core_Text("Byte_HiPart and Byte_LoPart take 0..%1 (the frame's bytes)").arg(offered)});
             continue;
         }
         int32_t write = 0;
         if (direction == Direction::Transmit) {
             if (f[5] != u"0" && f[5] != u"1") {
-                out.Faults.append({r.Line, QStringLiteral("Send_on_Write takes 0 or 1")});
+                out.Faults.append({r.Line, Core_Text("Send_on_Write takes 0 or 1")});
                 continue;
             }
             write = f[5] == u"1" ? 1 : 0;
         }
         if (count >= Max_Map_Records) {
-            out.Faults.append({r.Line, QStringLiteral("the device holds at most %1 registers, both directions together").arg(Max_Map_Records)});
+            out.Faults.append({r.Line, Core_Text("the device holds at most %1 registers, both directions together").arg(Max_Map_Records)});
             continue;
         }
         out.Frames[frame].Lista_Mod_Reg.append(TMod_Reg{f[2], *hi, *lo, write});

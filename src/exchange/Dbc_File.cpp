@@ -1,6 +1,7 @@
 #include "exchange/Dbc_File.h"
 
 #include "lang/Lang_Table.h"
+#include "platform/Core_Text.h"
 #include "platform/Safe_File.h"
 
 #include <QStringDecoder>
@@ -75,7 +76,7 @@ public:
             Advance();
             QString text;
             for (;;) {
-                if (i_ >= s_.size()) throw Dbc_Error(file_, t.Line, t.Column, QStringLiteral("a text in quotes is not closed"));
+                if (i_ >= s_.size()) throw Dbc_Error(file_, t.Line, t.Column, Core_Text("a text in quotes is not closed"));
                 const QChar d = s_[i_];
                 if (d == u'\\' && i_ + 1 < s_.size() && (s_[i_ + 1] == u'"' || s_[i_ + 1] == u'\\')) {
                     text += s_[i_ + 1];
@@ -150,7 +151,7 @@ public:
     {
         while (tok_.Kind != Tok::End) {
             if (tok_.Kind != Tok::Ident || !Is_Statement_Word(tok_.Text))
-                Fail(QStringLiteral("'%1' does not begin a statement").arg(tok_.Text));
+                Fail(Core_Text("'%1' does not begin a statement").arg(tok_.Text));
             const QString kw = Take().Text;
             if (kw == u"VERSION") {
                 db_.Version = Expect_String();
@@ -191,7 +192,7 @@ private:
     {
         const Token &t = at ? *at : tok_;
         throw Dbc_Error(file_, t.Line, t.Column,
-                        t.Kind == Tok::End ? reason + QStringLiteral(" (the file ends here)") : reason);
+                        t.Kind == Tok::End ? Core_Text("%1 (the file ends here)").arg(reason) : reason);
     }
 
     Token Take()
@@ -204,36 +205,36 @@ private:
     bool Is_Punct(char c) const { return tok_.Kind == Tok::Punct && tok_.Text == QLatin1Char(c); }
     void Expect_Punct(char c)
     {
-        if (!Is_Punct(c)) Fail(QStringLiteral("'%1' expected").arg(QLatin1Char(c)));
+        if (!Is_Punct(c)) Fail(Core_Text("'%1' expected").arg(QLatin1Char(c)));
         Take();
     }
-    QString Expect_Ident(const char *what)
+    QString Expect_Ident(const QString &what)
     {
-        if (tok_.Kind != Tok::Ident) Fail(QStringLiteral("%1 expected").arg(QLatin1String(what)));
+        if (tok_.Kind != Tok::Ident) Fail(Core_Text("%1 expected").arg(what));
         return Take().Text;
     }
     QString Expect_String()
     {
-        if (tok_.Kind != Tok::String) Fail(QStringLiteral("a text in quotes expected"));
+        if (tok_.Kind != Tok::String) Fail(Core_Text("a text in quotes expected"));
         return Take().Text;
     }
-    double Expect_Number(const char *what)
+    double Expect_Number(const QString &what)
     {
-        if (tok_.Kind != Tok::Number) Fail(QStringLiteral("%1 expected").arg(QLatin1String(what)));
+        if (tok_.Kind != Tok::Number) Fail(Core_Text("%1 expected").arg(what));
         bool ok = false;
         const double v = tok_.Text.toDouble(&ok);
-        if (!ok || !std::isfinite(v)) Fail(QStringLiteral("'%1' is not a number").arg(tok_.Text));
+        if (!ok || !std::isfinite(v)) Fail(Core_Text("'%1' is not a number").arg(tok_.Text));
         Take();
         return v;
     }
-    int64_t Expect_Integer(const char *what, int64_t low, int64_t high)
+    int64_t Expect_Integer(const QString &what, int64_t low, int64_t high)
     {
-        if (tok_.Kind != Tok::Number) Fail(QStringLiteral("%1 expected").arg(QLatin1String(what)));
+        if (tok_.Kind != Tok::Number) Fail(Core_Text("%1 expected").arg(what));
         bool ok = false;
         const qlonglong v = tok_.Text.toLongLong(&ok);
-        if (!ok) Fail(QStringLiteral("'%1' is not a whole number").arg(tok_.Text));
+        if (!ok) Fail(Core_Text("'%1' is not a whole number").arg(tok_.Text));
         if (v < low || v > high)
-            Fail(QStringLiteral("%1 %2 lies outside %3..%4").arg(QLatin1String(what), tok_.Text).arg(low).arg(high));
+            Fail(Core_Text("%1 %2 lies outside %3..%4").arg(what, tok_.Text).arg(low).arg(high));
         Take();
         return v;
     }
@@ -259,13 +260,13 @@ private:
         // Large databases name thousands of messages in comments and attributes: look them up.
         const auto it = by_id_.constFind(uint32_t(id));
         if (it != by_id_.constEnd()) return &db_.Messages[*it];
-        Fail(QStringLiteral("no message has the identifier %1").arg(id), &at);
+        Fail(Core_Text("no message has the identifier %1").arg(id), &at);
     }
     Dbc_Signal *Signal_By_Name(Dbc_Message &m, const QString &name, const Token &at)
     {
         for (Dbc_Signal &s : m.Signals)
             if (s.Name == name) return &s;
-        Fail(QStringLiteral("message %1 has no signal %2").arg(m.Name, name), &at);
+        Fail(Core_Text("message %1 has no signal %2").arg(m.Name, name), &at);
     }
 
     void Read_Message()
@@ -273,13 +274,13 @@ private:
         Dbc_Message m;
         m.Line = tok_.Line;
         const Token id_at = tok_;
-        m.Raw_Id = uint32_t(Expect_Integer("a message identifier", 0, 0xFFFFFFFFLL));
-        m.Name = Expect_Ident("a message name");
+        m.Raw_Id = uint32_t(Expect_Integer(Core_Text("a message identifier"), 0, 0xFFFFFFFFLL));
+        m.Name = Expect_Ident(Core_Text("a message name"));
         Expect_Punct(':');
-        m.Length = int(Expect_Integer("a message length", 0, 64));
-        m.Sender = Expect_Ident("a sending node");
+        m.Length = int(Expect_Integer(Core_Text("a message length"), 0, 64));
+        m.Sender = Expect_Ident(Core_Text("a sending node"));
         if (by_id_.contains(m.Raw_Id))
-            Fail(QStringLiteral("the identifier %1 is given twice").arg(m.Raw_Id), &id_at);
+            Fail(Core_Text("the identifier %1 is given twice").arg(m.Raw_Id), &id_at);
         by_id_.insert(m.Raw_Id, int(db_.Messages.size()));
         db_.Messages.append(m);
     }
@@ -287,10 +288,10 @@ private:
     void Read_Signal()
     {
         const Token at = tok_;
-        if (db_.Messages.isEmpty()) Fail(QStringLiteral("a signal before any message"), &at);
+        if (db_.Messages.isEmpty()) Fail(Core_Text("a signal before any message"), &at);
         Dbc_Signal s;
         s.Line = tok_.Line;
-        s.Name = Expect_Ident("a signal name");
+        s.Name = Expect_Ident(Core_Text("a signal name"));
         if (tok_.Kind == Tok::Ident) {
             // M: the multiplexer; mN: present while the multiplexer holds N; mNM: both.
             const Token mux = Take();
@@ -304,32 +305,32 @@ private:
                 }
                 bool ok = false;
                 s.Mux_Value = text.mid(1).toLongLong(&ok);
-                if (!ok) Fail(QStringLiteral("'%1' is no multiplexer mark").arg(mux.Text), &mux);
+                if (!ok) Fail(Core_Text("'%1' is no multiplexer mark").arg(mux.Text), &mux);
             } else {
-                Fail(QStringLiteral("'%1' is no multiplexer mark").arg(mux.Text), &mux);
+                Fail(Core_Text("'%1' is no multiplexer mark").arg(mux.Text), &mux);
             }
         }
         Expect_Punct(':');
-        s.Start_Bit = int(Expect_Integer("a start bit", 0, 511));
+        s.Start_Bit = int(Expect_Integer(Core_Text("a start bit"), 0, 511));
         Expect_Punct('|');
-        s.Length = int(Expect_Integer("a signal length", 1, 512));
+        s.Length = int(Expect_Integer(Core_Text("a signal length"), 1, 512));
         Expect_Punct('@');
-        const int64_t o = Expect_Integer("a byte order (0 or 1)", 0, 1);
+        const int64_t o = Expect_Integer(Core_Text("a byte order (0 or 1)"), 0, 1);
         s.Little_Endian = o == 1;
         if (Is_Punct('+') || Is_Punct('-')) {
             s.Is_Signed = Take().Text == u"-";
         } else {
-            Fail(QStringLiteral("'+' or '-' expected"));
+            Fail(Core_Text("'+' or '-' expected"));
         }
         Expect_Punct('(');
-        s.Factor = Expect_Number("a factor");
+        s.Factor = Expect_Number(Core_Text("a factor"));
         Expect_Punct(',');
-        s.Offset = Expect_Number("an offset");
+        s.Offset = Expect_Number(Core_Text("an offset"));
         Expect_Punct(')');
         Expect_Punct('[');
-        s.Minimum = Expect_Number("a minimum");
+        s.Minimum = Expect_Number(Core_Text("a minimum"));
         Expect_Punct('|');
-        s.Maximum = Expect_Number("a maximum");
+        s.Maximum = Expect_Number(Core_Text("a maximum"));
         Expect_Punct(']');
         s.Unit = Expect_String();
         while (tok_.Kind == Tok::Ident && !tok_.Line_Start) {
@@ -340,7 +341,7 @@ private:
         // A signal must lie inside its message. A message of no bytes holds signals that belong to
         // no frame (some tools keep unplaced signals so); those are kept as they are.
         if (m.Length > 0 && Last_Bit(s) >= m.Length * 8)
-            Fail(QStringLiteral("signal %1 lies outside the %2 bytes of message %3").arg(s.Name).arg(m.Length).arg(m.Name), &at);
+            Fail(Core_Text("signal %1 lies outside the %2 bytes of message %3").arg(s.Name).arg(m.Length).arg(m.Name), &at);
         m.Signals.append(s);
     }
     // The last bit a signal takes, counting the message's bits one after another from the first
@@ -359,24 +360,24 @@ private:
             db_.Comment = Take().Text;
         } else {
             const Token kind = tok_;
-            const QString object = Expect_Ident("BU_, BO_, SG_, EV_ or a text in quotes");
+            const QString object = Expect_Ident(Core_Text("BU_, BO_, SG_, EV_ or a text in quotes"));
             if (object == u"BO_") {
                 const Token at = tok_;
-                const int64_t id = Expect_Integer("a message identifier", 0, 0xFFFFFFFFLL);
+                const int64_t id = Expect_Integer(Core_Text("a message identifier"), 0, 0xFFFFFFFFLL);
                 Dbc_Message *m = Message_By_Id(id, at);
                 m->Comment = Expect_String();
             } else if (object == u"SG_") {
                 const Token at = tok_;
-                const int64_t id = Expect_Integer("a message identifier", 0, 0xFFFFFFFFLL);
+                const int64_t id = Expect_Integer(Core_Text("a message identifier"), 0, 0xFFFFFFFFLL);
                 Dbc_Message *m = Message_By_Id(id, at);
                 const Token name_at = tok_;
-                const QString name = Expect_Ident("a signal name");
+                const QString name = Expect_Ident(Core_Text("a signal name"));
                 Signal_By_Name(*m, name, name_at)->Comment = Expect_String();
             } else if (object == u"BU_" || object == u"EV_") {
-                Expect_Ident("a name");
+                Expect_Ident(Core_Text("a name"));
                 Expect_String();
             } else {
-                Fail(QStringLiteral("BU_, BO_, SG_, EV_ or a text in quotes expected"), &kind);
+                Fail(Core_Text("BU_, BO_, SG_, EV_ or a text in quotes expected"), &kind);
             }
         }
         Expect_Semicolon();
@@ -388,14 +389,14 @@ private:
         if (tok_.Kind == Tok::Ident) {
             def.Object = Take().Text;
             if (def.Object != u"BU_" && def.Object != u"BO_" && def.Object != u"SG_" && def.Object != u"EV_")
-                Fail(QStringLiteral("BU_, BO_, SG_ or EV_ expected"));
+                Fail(Core_Text("BU_, BO_, SG_ or EV_ expected"));
         }
         def.Name = Expect_String();
         const Token type_at = tok_;
-        def.Type = Expect_Ident("an attribute type");
+        def.Type = Expect_Ident(Core_Text("an attribute type"));
         if (def.Type == u"INT" || def.Type == u"HEX" || def.Type == u"FLOAT") {
-            def.Minimum = Expect_Number("a minimum");
-            def.Maximum = Expect_Number("a maximum");
+            def.Minimum = Expect_Number(Core_Text("a minimum"));
+            def.Maximum = Expect_Number(Core_Text("a maximum"));
         } else if (def.Type == u"ENUM") {
             if (tok_.Kind == Tok::String) {
                 def.Enum_Values << Take().Text;
@@ -405,7 +406,7 @@ private:
                 }
             }
         } else if (def.Type != u"STRING") {
-            Fail(QStringLiteral("unknown attribute type '%1'").arg(def.Type), &type_at);
+            Fail(Core_Text("unknown attribute type '%1'").arg(def.Type), &type_at);
         }
         Expect_Semicolon();
         db_.Attribute_Defs.append(def);
@@ -414,7 +415,7 @@ private:
     QString Value_Text()
     {
         if (tok_.Kind == Tok::String || tok_.Kind == Tok::Number) return Take().Text;
-        Fail(QStringLiteral("a value expected"));
+        Fail(Core_Text("a value expected"));
     }
 
     void Read_Attribute_Default()
@@ -428,7 +429,7 @@ private:
                 def.Default = value;
                 return;
             }
-        Fail(QStringLiteral("attribute \"%1\" is not defined").arg(name), &at);
+        Fail(Core_Text("attribute \"%1\" is not defined").arg(name), &at);
     }
 
     void Read_Attribute()
@@ -439,19 +440,19 @@ private:
             const QString object = Take().Text;
             if (object == u"BO_") {
                 const Token at = tok_;
-                Dbc_Message *m = Message_By_Id(Expect_Integer("a message identifier", 0, 0xFFFFFFFFLL), at);
+                Dbc_Message *m = Message_By_Id(Expect_Integer(Core_Text("a message identifier"), 0, 0xFFFFFFFFLL), at);
                 m->Attributes.insert(name, Value_Text());
             } else if (object == u"SG_") {
                 const Token at = tok_;
-                Dbc_Message *m = Message_By_Id(Expect_Integer("a message identifier", 0, 0xFFFFFFFFLL), at);
+                Dbc_Message *m = Message_By_Id(Expect_Integer(Core_Text("a message identifier"), 0, 0xFFFFFFFFLL), at);
                 const Token name_at = tok_;
-                Signal_By_Name(*m, Expect_Ident("a signal name"), name_at);
+                Signal_By_Name(*m, Expect_Ident(Core_Text("a signal name")), name_at);
                 Value_Text();
             } else if (object == u"BU_" || object == u"EV_") {
-                Expect_Ident("a name");
+                Expect_Ident(Core_Text("a name"));
                 Value_Text();
             } else {
-                Fail(QStringLiteral("BU_, BO_, SG_ or EV_ expected"), &kind);
+                Fail(Core_Text("BU_, BO_, SG_ or EV_ expected"), &kind);
             }
         } else {
             Value_Text();
@@ -467,14 +468,14 @@ private:
             return;
         }
         const Token at = tok_;
-        Dbc_Message *m = Message_By_Id(Expect_Integer("a message identifier", 0, 0xFFFFFFFFLL), at);
+        Dbc_Message *m = Message_By_Id(Expect_Integer(Core_Text("a message identifier"), 0, 0xFFFFFFFFLL), at);
         const Token name_at = tok_;
-        Dbc_Signal *s = Signal_By_Name(*m, Expect_Ident("a signal name"), name_at);
+        Dbc_Signal *s = Signal_By_Name(*m, Expect_Ident(Core_Text("a signal name")), name_at);
         QList<std::pair<int64_t, QString>> values;
         while (tok_.Kind == Tok::Number) {
             const Token v = tok_;
-            const double value = Expect_Number("a value");
-            if (value != std::floor(value)) Fail(QStringLiteral("'%1' is not a whole number").arg(v.Text), &v);
+            const double value = Expect_Number(Core_Text("a value"));
+            if (value != std::floor(value)) Fail(Core_Text("'%1' is not a whole number").arg(v.Text), &v);
             values.append({int64_t(value), Expect_String()});
         }
         Expect_Semicolon();
@@ -504,10 +505,10 @@ private:
 
 QString Dbc_Message::Not_Importable_Reason() const
 {
-    if (Length > 8) return QStringLiteral("%1 data bytes: a CAN FD frame, the converter carries at most 8").arg(Length);
-    if (Length < 1) return QStringLiteral("no data bytes");
-    if (!Extended() && Identifier() > 0x7FF) return QStringLiteral("an 11-bit identifier above 0x7FF");
-    if (Extended() && Identifier() > 0x1FFFFFFF) return QStringLiteral("no CAN identifier");
+    if (Length > 8) return Core_Text("%1 data bytes: a CAN FD frame, the converter carries at most 8").arg(Length);
+    if (Length < 1) return Core_Text("no data bytes");
+    if (!Extended() && Identifier() > 0x7FF) return Core_Text("an 11-bit identifier above 0x7FF");
+    if (Extended() && Identifier() > 0x1FFFFFFF) return Core_Text("no CAN identifier");
     return QString();
 }
 
@@ -525,7 +526,7 @@ Dbc_Error::Dbc_Error(QString file, int line, int column, QString reason)
 
 QString Dbc_Error::Text() const
 {
-    QString place = Line > 0 ? QStringLiteral("line %1, column %2: ").arg(Line).arg(Column) : QString();
+    QString place = Line > 0 ? Core_Text("line %1, column %2").arg(Line).arg(Column) + QStringLiteral(": ") : QString();
     return (File.isEmpty() ? QString() : File + QStringLiteral(": ")) + place + Reason;
 }
 

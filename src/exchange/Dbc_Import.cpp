@@ -1,6 +1,7 @@
 #include "exchange/Dbc_Import.h"
 
 #include "editing/Mapping_List.h"
+#include "platform/Core_Text.h"
 #include "platform/IntText.h"
 
 #include <QSet>
@@ -67,16 +68,16 @@ Frame_Import Import_Dbc_Frames(const Frame_Grid &grid, Direction direction, cons
             continue;
         }
         if (present.contains(Key_Of(m))) {
-            out.Skipped.append({m.Name, m.Line, QStringLiteral("the list already holds this identifier and type")});
+            out.Skipped.append({m.Name, m.Line, Core_Text("the list already holds this identifier and type")});
             continue;
         }
         if (direction == Direction::Receive && int64_t(m.Cycle_Time) * timeout_factor > Max_Timer_Ms) {
-            out.Skipped.append({m.Name, m.Line, QStringLiteral("the time-out would exceed %1 ms").arg(Max_Timer_Ms)});
+            out.Skipped.append({m.Name, m.Line, Core_Text("the time-out would exceed %1 ms").arg(Max_Timer_Ms)});
             continue;
         }
         while (next < Max_Frame_Entries && !Blank(out.Grid[next])) ++next;
         if (next >= Max_Frame_Entries) {
-            out.Skipped.append({m.Name, m.Line, QStringLiteral("the list is full (%1 frames)").arg(Max_Frame_Entries)});
+            out.Skipped.append({m.Name, m.Line, Core_Text("the list is full (%1 frames)").arg(Max_Frame_Entries)});
             continue;
         }
         out.Grid[next] = Dbc_Frame_Row(m, direction, timeout_factor);
@@ -94,11 +95,11 @@ QList<std::pair<int32_t, int32_t>> Signal_Registers(const Dbc_Signal &s, QString
         return QList<std::pair<int32_t, int32_t>>{};
     };
     if (s.Length != 8 && s.Length != 16 && s.Length != 32)
-        return refuse(QStringLiteral("%1 bits: only signals of 8, 16 or 32 bits fill whole registers").arg(s.Length));
+        return refuse(Core_Text("%1 bits: only signals of 8, 16 or 32 bits fill whole registers").arg(s.Length));
     // Little-endian signals start at their least significant bit, big-endian ones at their most
     // significant: whole bytes begin at bit 0 or bit 7 of a byte.
     if (s.Start_Bit % 8 != (s.Little_Endian ? 0 : 7))
-        return refuse(QStringLiteral("starts at bit %1: it does not fill whole bytes").arg(s.Start_Bit));
+        return refuse(Core_Text("starts at bit %1: it does not fill whole bytes").arg(s.Start_Bit));
     const int first = s.Start_Bit / 8 + 1;  // the byte of the start bit, numbered from 1
     const int count = s.Length / 8;
     // The bytes from the most significant to the least.
@@ -141,14 +142,14 @@ Signal_Import Import_Dbc_Signals(const QList<TCAN_Frame> &frames, const QList<Fr
             }
         }
         if (frame < 0) {
-            out.Skipped.append({m.Name, m.Line, QStringLiteral("the frame list holds no frame with its identifier and type")});
+            out.Skipped.append({m.Name, m.Line, Core_Text("the frame list holds no frame with its identifier and type")});
             continue;
         }
         const int offered = Offered_Bytes(out.Frames[frame]);
         for (const Dbc_Signal &s : m.Signals) {
             const QString name = m.Name + QLatin1Char('.') + s.Name;
             if (s.Mux_Value) {
-                out.Skipped.append({name, s.Line, QStringLiteral("multiplexed: its bytes carry other signals in other frames")});
+                out.Skipped.append({name, s.Line, Core_Text("multiplexed: its bytes carry other signals in other frames")});
                 continue;
             }
             QString why;
@@ -160,11 +161,11 @@ Signal_Import Import_Dbc_Signals(const QList<TCAN_Frame> &frames, const QList<Fr
             bool fits = true;
             for (const auto &[hi, lo] : parts) fits = fits && hi <= offered && lo <= offered;
             if (!fits) {
-                out.Skipped.append({name, s.Line, QStringLiteral("lies beyond the frame's %1 data bytes").arg(offered)});
+                out.Skipped.append({name, s.Line, Core_Text("lies beyond the frame's %1 data bytes").arg(offered)});
                 continue;
             }
             if (count + parts.size() > Max_Map_Records) {
-                out.Skipped.append({name, s.Line, QStringLiteral("the device holds at most %1 registers").arg(Max_Map_Records)});
+                out.Skipped.append({name, s.Line, Core_Text("the device holds at most %1 registers").arg(Max_Map_Records)});
                 continue;
             }
             QList<int32_t> numbers;
@@ -176,7 +177,7 @@ Signal_Import Import_Dbc_Signals(const QList<TCAN_Frame> &frames, const QList<Fr
             }
             if (numbers.size() < parts.size()) {
                 for (int32_t n : numbers) used.remove(n);
-                out.Skipped.append({name, s.Line, QStringLiteral("no register number is left up to %1").arg(Max_Mod_Index)});
+                out.Skipped.append({name, s.Line, Core_Text("no register number is left up to %1").arg(Max_Mod_Index)});
                 continue;
             }
             for (int i = 0; i < parts.size(); ++i) {
@@ -207,7 +208,7 @@ Signal_Import Import_Dbc_Signals_To_Unmapped(const QList<TCAN_Frame> &frames, co
             }
         }
         if (mapped)
-            skipped.append({m.Name, m.Line, QStringLiteral("its frame has registers already; signals not mapped")});
+            skipped.append({m.Name, m.Line, Core_Text("its frame has registers already; signals not mapped")});
         else
             to_map.append(m);
     }

@@ -34,11 +34,11 @@ Import_Summary Signal_Import_Summary(const Lang_Table &lang, const Signal_Import
     Import_Summary out;
     out.Summary = lang[STR_Import_Registers_Taken].arg(import.Taken.size()).arg(import.Skipped.size());
     for (const Imported_Register &r : import.Taken) {
-        const QString word = r.Parts == 1   ? QString()
-                             : r.Part == 0 ? QStringLiteral(" (high word)")
-                                           : QStringLiteral(" (low word)");
-        out.Lines.append(Register_Line(lang, QString::number(r.Register), r.Message + u'.' + r.Signal + word,
-                                       r.HiPart, r.LoPart));
+        const QString name = r.Message + u'.' + r.Signal;
+        const QString what = r.Parts == 1   ? name
+                             : r.Part == 0 ? lang[STR_Import_High_Word].arg(name)
+                                           : lang[STR_Import_Low_Word].arg(name);
+        out.Lines.append(Register_Line(lang, QString::number(r.Register), what, r.HiPart, r.LoPart));
     }
     for (const Import_Note &n : import.Skipped) out.Lines.append(Left_Out(lang, n));
     return out;

@@ -3,6 +3,7 @@
 #include "editing/Frame_List.h"
 #include "editing/Mapping_List.h"
 #include "exchange/Csv_Lists.h"
+#include "platform/Core_Text.h"
 #include "platform/IntText.h"
 #include "platform/Safe_File.h"
 #include "platform/XmlDocument.h"
@@ -39,26 +40,26 @@ QList<Signal_Note> Parse_Signal_Notes(const QByteArray &bytes, QList<Csv_Fault> 
     QList<Signal_Note> notes;
     QList<Csv_Record> records = Read_Csv_Records(bytes, faults);
     if (records.isEmpty()) return notes;
-    if (records.first().Fields != Columns) faults.append({records.first().Line, QStringLiteral("not the header of a signal sheet")});
+    if (records.first().Fields != Columns) faults.append({records.first().Line, Core_Text("not the header of a signal sheet")});
     records.removeFirst();
     for (const Csv_Record &r : records) {
         const QStringList &f = r.Fields;
         if (f.size() != Columns.size()) {
-            faults.append({r.Line, QStringLiteral("%1 fields instead of %2").arg(f.size()).arg(Columns.size())});
+            faults.append({r.Line, Core_Text("%1 fields instead of %2").arg(f.size()).arg(Columns.size())});
             continue;
         }
         Signal_Note n;
         if (f[0] == u"receive") n.Dir = Direction::Receive;
         else if (f[0] == u"transmit") n.Dir = Direction::Transmit;
         else {
-            faults.append({r.Line, QStringLiteral("direction \"%1\" is neither receive nor transmit").arg(f[0])});
+            faults.append({r.Line, Core_Text("direction \"%1\" is neither receive nor transmit").arg(f[0])});
             continue;
         }
         const std::optional<int32_t> reg = Mod_Index_Value(f[3]);
         const std::optional<int32_t> hi = Int_Text::Str_To_Int(f[4]);
         const std::optional<int32_t> lo = Int_Text::Str_To_Int(f[5]);
         if (!reg || !hi || !lo) {
-            faults.append({r.Line, QStringLiteral("register or byte is no number")});
+            faults.append({r.Line, Core_Text("register or byte is no number")});
             continue;
         }
         n.CobID = f[1];
@@ -105,7 +106,7 @@ QList<Signal_Note> Read_Signal_Notes_To_Rewrite(const QString &path)
     // Rewriting would drop what cannot be read: the user is told where, and the file stays.
     if (!faults.isEmpty())
         throw Xml_Error(path, faults.first().Line, 1,
-                        faults.first().Reason + QStringLiteral("; saving would drop this line, so nothing is saved"));
+                        Core_Text("%1; saving would drop this line, so nothing is saved").arg(faults.first().Reason));
     return notes;
 }
 

@@ -387,4 +387,84 @@ const char16_t *const Lang_Default_Texts[] = {
     u"Register %1: %2 (high byte %3, low byte %4)",  // STR379
     u"Left out, line %1: %2",  // STR380
     u"Left out, line %1: %2: %3",  // STR381
+    u"a quoted field is not closed",  // STR382
+    u"text follows a closing quote",  // STR383
+    u"the header row is missing",  // STR384
+    u"the header row must be: %1",  // STR385
+    u"%1 columns, %2 expected",  // STR386
+    u"the Type is empty",  // STR387
+    u"the Cob-ID lies outside 0..0x7FF of an 11-bit frame",  // STR388
+    u"the Cob-ID lies outside 0..0x1FFFFFFF of a 29-bit frame",  // STR389
+    u"the Dimension lies outside 1..8",  // STR390
+    u"the TimeOut lies outside 0..100000000",  // STR391
+    u"the SendTimer lies outside 0..100000000",  // STR392
+    u"the Cob-ID is empty",  // STR393
+    u"the Type must be \"%1\" or \"%2\"",  // STR394
+    u"DataChange and OnTimer take Y or N",  // STR395
+    u"a frame list holds at most %1 frames",  // STR396
+    u"the frame list holds no frame %1 (%2)",  // STR397
+    u"the register index '%1' lies outside 0..%2",  // STR398
+    u"register %1 is given on line %2 already",  // STR399
+    u"Byte_HiPart and Byte_LoPart take 0..%1 (the frame's bytes)",  // STR400
+    u"Send_on_Write takes 0 or 1",  // STR401
+    u"the device holds at most %1 registers, both directions together",  // STR402
+    u"a text in quotes is not closed",  // STR403
+    u"'%1' does not begin a statement",  // STR404
+    u"%1 (the file ends here)",  // STR405
+    u"'%1' expected",  // STR406
+    u"%1 expected",  // STR407
+    u"a text in quotes expected",  // STR408
+    u"'%1' is not a number",  // STR409
+    u"'%1' is not a whole number",  // STR410
+    u"%1 %2 lies outside %3..%4",  // STR411
+    u"no message has the identifier %1",  // STR412
+    u"message %1 has no signal %2",  // STR413
+    u"the identifier %1 is given twice",  // STR414
+    u"a signal before any message",  // STR415
+    u"'%1' is no multiplexer mark",  // STR416
+    u"'+' or '-' expected",  // STR417
+    u"signal %1 lies outside the %2 bytes of message %3",  // STR418
+    u"BU_, BO_, SG_, EV_ or a text in quotes expected",  // STR419
+    u"BU_, BO_, SG_ or EV_ expected",  // STR420
+    u"unknown attribute type '%1'",  // STR421
+    u"a value expected",  // STR422
+    u"attribute \"%1\" is not defined",  // STR423
+    u"%1 data bytes: a CAN FD frame, the converter carries at most 8",  // STR424
+    u"no data bytes",  // STR425
+    u"an 11-bit identifier above 0x7FF",  // STR426
+    u"no CAN identifier",  // STR427
+    u"a message identifier",  // STR428
+    u"a message name",  // STR429
+    u"a message length",  // STR430
+    u"a sending node",  // STR431
+    u"a signal name",  // STR432
+    u"a start bit",  // STR433
+    u"a signal length",  // STR434
+    u"a byte order (0 or 1)",  // STR435
+    u"a factor",  // STR436
+    u"an offset",  // STR437
+    u"a minimum",  // STR438
+    u"a maximum",  // STR439
+    u"BU_, BO_, SG_, EV_ or a text in quotes",  // STR440
+    u"a name",  // STR441
+    u"an attribute type",  // STR442
+    u"a value",  // STR443
+    u"the list already holds this identifier and type",  // STR444
+    u"the time-out would exceed %1 ms",  // STR445
+    u"the list is full (%1 frames)",  // STR446
+    u"%1 bits: only signals of 8, 16 or 32 bits fill whole registers",  // STR447
+    u"starts at bit %1: it does not fill whole bytes",  // STR448
+    u"the frame list holds no frame with its identifier and type",  // STR449
+    u"multiplexed: its bytes carry other signals in other frames",  // STR450
+    u"lies beyond the frame's %1 data bytes",  // STR451
+    u"the device holds at most %1 registers",  // STR452
+    u"no register number is left up to %1",  // STR453
+    u"its frame has registers already; signals not mapped",  // STR454
+    u"not the header of a signal sheet",  // STR455
+    u"%1 fields instead of %2",  // STR456
+    u"direction \"%1\" is neither receive nor transmit",  // STR457
+    u"register or byte is no number",  // STR458
+    u"%1; saving would drop this line, so nothing is saved",  // STR459
+    u"%1 (high word)",  // STR460
+    u"%1 (low word)",  // STR461
 };

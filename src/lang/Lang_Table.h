@@ -61,6 +61,8 @@ enum Lang_Key : int {
     STR_Send_On_Write_Mark,
     // The words of the core's own messages (file, XML, build and check), found by their English
     // text through Lang_Translator: every key from STR_Msg_First to STR_Msg_Last, and only those.
+    // The block cannot grow (every later key would change its number): later texts of the
+    // core go in the block STR_Msg2_First to STR_Msg2_Last.
     STR_Msg_Line_Column,  // %1 the line, %2 the column
     STR_Msg_First = STR_Msg_Line_Column,
     STR_Msg_Row,  // %1 the row, counting from 1
@@ -207,6 +209,91 @@ enum Lang_Key : int {
     STR_Import_Register,  // %1 the register, %2 what fills it, %3 high byte, %4 low byte
     STR_Import_Left_Out_Line,  // %1 the line, %2 the reason
     STR_Import_Left_Out_Named,  // %1 the line, %2 the name, %3 the reason
+    // The second block of the core's own messages (the imports' reasons: sheets, CAN
+    // databases, signal notes), found by their English text like the first block: every key
+    // from STR_Msg2_First to STR_Msg2_Last, and only those.
+    STR_Msg2_Csv_Quote_Open,
+    STR_Msg2_First = STR_Msg2_Csv_Quote_Open,
+    STR_Msg2_Csv_After_Quote,
+    STR_Msg2_Csv_No_Header,
+    STR_Msg2_Csv_Header_Must_Be,  // %1 the column names
+    STR_Msg2_Csv_Column_Count,  // %1 the columns found, %2 expected
+    STR_Msg2_Csv_Type_Empty,
+    STR_Msg2_Csv_CobID_11,
+    STR_Msg2_Csv_CobID_29,
+    STR_Msg2_Csv_Dimension,
+    STR_Msg2_Csv_TimeOut,
+    STR_Msg2_Csv_SendTimer,
+    STR_Msg2_Csv_CobID_Empty,
+    STR_Msg2_Csv_Type_Must_Be,  // %1 and %2 the two frame types
+    STR_Msg2_Csv_Y_Or_N,
+    STR_Msg2_Csv_Frames_Full,  // %1 the most frames
+    STR_Msg2_Csv_No_Such_Frame,  // %1 the Cob-ID, %2 the type
+    STR_Msg2_Csv_Index_Range,  // %1 the register index as written, %2 the highest
+    STR_Msg2_Csv_Index_Twice,  // %1 the register, %2 the line that gave it first
+    STR_Msg2_Csv_Byte_Range,  // %1 the frame's Dimension
+    STR_Msg2_Csv_Send_On_Write,
+    STR_Msg2_Csv_Registers_Full,  // %1 the most registers
+    STR_Msg2_Dbc_Quote_Open,
+    STR_Msg2_Dbc_Not_Statement,  // %1 the word found
+    STR_Msg2_Dbc_File_Ends,  // %1 the reason
+    STR_Msg2_Dbc_Char_Expected,  // %1 the punctuation mark
+    STR_Msg2_Dbc_Expected,  // %1 what (one of the STR_Msg2_Dbc_What_ texts)
+    STR_Msg2_Dbc_Quoted_Expected,
+    STR_Msg2_Dbc_Not_Number,  // %1 the text found
+    STR_Msg2_Dbc_Not_Whole,  // %1 the text found
+    STR_Msg2_Dbc_Out_Of_Range,  // %1 what (one of the STR_Msg2_Dbc_What_ texts), %2 the number, %3 lowest, %4 highest
+    STR_Msg2_Dbc_No_Message_Id,  // %1 the identifier
+    STR_Msg2_Dbc_No_Signal,  // %1 the message, %2 the signal
+    STR_Msg2_Dbc_Id_Twice,  // %1 the identifier
+    STR_Msg2_Dbc_Signal_First,
+    STR_Msg2_Dbc_No_Mux_Mark,  // %1 the text found
+    STR_Msg2_Dbc_Sign_Expected,
+    STR_Msg2_Dbc_Signal_Outside,  // %1 the signal, %2 the message's bytes, %3 the message
+    STR_Msg2_Dbc_Object_Or_Text_Expected,
+    STR_Msg2_Dbc_Object_Expected,
+    STR_Msg2_Dbc_Unknown_Type,  // %1 the type found
+    STR_Msg2_Dbc_Value_Expected,
+    STR_Msg2_Dbc_Attribute_Undefined,  // %1 the attribute
+    STR_Msg2_Dbc_Can_Fd,  // %1 the message's data bytes
+    STR_Msg2_Dbc_No_Data,
+    STR_Msg2_Dbc_Id_Above_11,
+    STR_Msg2_Dbc_No_Can_Id,
+    STR_Msg2_Dbc_What_Message_Id,
+    STR_Msg2_Dbc_What_Message_Name,
+    STR_Msg2_Dbc_What_Message_Length,
+    STR_Msg2_Dbc_What_Sender,
+    STR_Msg2_Dbc_What_Signal_Name,
+    STR_Msg2_Dbc_What_Start_Bit,
+    STR_Msg2_Dbc_What_Signal_Length,
+    STR_Msg2_Dbc_What_Byte_Order,
+    STR_Msg2_Dbc_What_Factor,
+    STR_Msg2_Dbc_What_Offset,
+    STR_Msg2_Dbc_What_Minimum,
+    STR_Msg2_Dbc_What_Maximum,
+    STR_Msg2_Dbc_What_Object_Or_Text,
+    STR_Msg2_Dbc_What_Name,
+    STR_Msg2_Dbc_What_Attribute_Type,
+    STR_Msg2_Dbc_What_Value,
+    STR_Msg2_Import_Frame_Held,
+    STR_Msg2_Import_Time_Out_Exceeds,  // %1 the longest time-out in ms
+    STR_Msg2_Import_List_Full,  // %1 the most frames
+    STR_Msg2_Import_Signal_Bits,  // %1 the signal's bits
+    STR_Msg2_Import_Signal_Start,  // %1 the start bit
+    STR_Msg2_Import_No_Frame,
+    STR_Msg2_Import_Multiplexed,
+    STR_Msg2_Import_Beyond_Frame,  // %1 the frame's data bytes
+    STR_Msg2_Import_Registers_Full,  // %1 the most registers
+    STR_Msg2_Import_No_Register_Left,  // %1 the highest register number
+    STR_Msg2_Import_Frame_Mapped,
+    STR_Msg2_Notes_Not_Header,
+    STR_Msg2_Notes_Field_Count,  // %1 the fields found, %2 expected
+    STR_Msg2_Notes_Direction,  // %1 the direction as written
+    STR_Msg2_Notes_Not_Number,
+    STR_Msg2_Notes_Nothing_Saved,  // %1 why the line cannot be read
+    STR_Msg2_Last = STR_Msg2_Notes_Nothing_Saved,
+    STR_Import_High_Word,  // %1 message.signal
+    STR_Import_Low_Word,  // %1 message.signal
     Lang_Key_End
 };
 

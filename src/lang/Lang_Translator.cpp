@@ -10,6 +10,7 @@ const QList<Lang_Key> &Core_Text_Keys()
     static const QList<Lang_Key> keys = [] {
         QList<Lang_Key> all;
         for (int key = STR_Msg_First; key <= STR_Msg_Last; ++key) all.append(Lang_Key(key));
+        for (int key = STR_Msg2_First; key <= STR_Msg2_Last; ++key) all.append(Lang_Key(key));
         return all;
     }();
     return keys;

@@ -24,7 +24,8 @@ private:
     const Lang_Table &table_;
 };
 
-// The keys of the core's messages: STR_Msg_First to STR_Msg_Last.
+// The keys of the core's messages: STR_Msg_First to STR_Msg_Last, then STR_Msg2_First to
+// STR_Msg2_Last.
 const QList<Lang_Key> &Core_Text_Keys();
 
 // The key whose English default is this text of the core (UTF-8), or none.

@@ -314,9 +314,12 @@ void Tst_Message_Language::translator_answers_the_core_texts_only()
     table.Items[STR_Msg_Row] = QStringLiteral("Reihe %1");
     table.Items[STR_Msg_Line_Column] = QStringLiteral("Zeile %1");  // lost its column
     table.Items[STR_Msg_Is_Folder] = QString();                   // lost its words
+    table.Items[STR_Msg2_Dbc_No_Data] = QStringLiteral("keine Datenbytes");
     const Lang_Translator tr(table);
 
     QCOMPARE(tr.translate(Core_Text_Context, "row %1"), QStringLiteral("Reihe %1"));
+    // The second block of the core's keys is answered like the first.
+    QCOMPARE(tr.translate(Core_Text_Context, "no data bytes"), QStringLiteral("keine Datenbytes"));
     QCOMPARE(tr.translate(Core_Text_Context, "the attribute \"%1\" is missing"),
              QStringLiteral("the attribute \"%1\" is missing"));
     // Not a text of the core, or another context's text that happens to be the same: the
