@@ -2,9 +2,7 @@
 
 #include "widgets/Storable_Edit.h"
 #include "dialogs/TFDbc_Chooser.h"
-#include "dialogs/TFImport_Report.h"
 #include "exchange/Dbc_Import.h"
-#include "platform/Safe_File.h"
 #include "widgets/Dialog_Panels.h"
 #include "config/Project_Files.h"
 #include "widgets/Message_Box.h"
@@ -13,7 +11,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLayout>
@@ -105,7 +102,7 @@ int Selected_Row(const QListWidget *list)
 }  // namespace
 
 TFDefineCAN::TFDefineCAN(App_State &state, const Mapping_Direction &direction, QWidget *parent)
-    : Editor_Dialog(state, parent), state_(state), dir_(direction)
+    : Editor_Dialog(state, parent), Editor_Imports(state, this, STR_Import_Signals), state_(state), dir_(direction)
 {
     setObjectName(dir_.Dir == Direction::Receive ? QStringLiteral("TFDefineRecCAN")
                                                  : QStringLiteral("TFDefineTransCAN"));
@@ -225,21 +222,6 @@ void TFDefineCAN::Layout_Controls()
     connect(Btn_Export_Csv, &QPushButton::clicked, this, &TFDefineCAN::Btn_Export_CsvClick);
     connect(Btn_Import_Csv, &QPushButton::clicked, this, &TFDefineCAN::Btn_Import_CsvClick);
     connect(Btn_Import_Signals, &QPushButton::clicked, this, &TFDefineCAN::Btn_Import_SignalsClick);
-    Ask_Dbc_Path = [this]() {
-        return QFileDialog::getOpenFileName(this, state_.STR(STR_Import_Signals), QString(),
-                                            state_.STR(STR_Dbc_File_Filter));
-    };
-    Run_Chooser = [](TFDbc_Chooser &chooser) { return chooser.exec() == QDialog::Accepted; };
-    Ask_Path = [this](bool save) {
-        const QString filter = state_.STR(STR_Csv_Filter);
-        return save ? QFileDialog::getSaveFileName(this, state_.STR(STR_Csv_Export), QString(), filter)
-                    : QFileDialog::getOpenFileName(this, state_.STR(STR_Csv_Import), QString(), filter);
-    };
-    Ask_Take_Good_Lines = [this](const QList<Csv_Fault> &faults) {
-        return TFImport_Report::Ask_Take_Good_Lines(state_, faults, this);
-    };
-    Show_Report = [this](const Import_Summary &summary) { TFImport_Report::Show_Done(state_, summary, this); };
-
     // A click on a line, also on the line already selected, and every change of the selection
     // by keyboard run the handler; running it twice for one click is harmless.
     connect(LB_CAN_Frames, &QListWidget::itemSelectionChanged, this, &TFDefineCAN::LB_CAN_FramesClick);
@@ -655,57 +637,32 @@ void TFDefineCAN::Show_Imported()
 
 void TFDefineCAN::Btn_Export_CsvClick()
 {
-    if (!Have_Rows()) return;
-    const QString path = Ask_Path ? Ask_Path(true) : QString();
-    if (path.isEmpty()) return;
-    try {
-        Save_File_Atomic(path, Mapping_List_Csv(dir_.Dir, list_.Lista_CAN_Frame, rows_));
-    } catch (const Xml_Error &error) {
-        Message_Box::Error(this, state_.STR(STR_Csv_Not_Written).arg(error.Text()));
-    }
+    if (Have_Rows()) Write_Sheet(Mapping_List_Csv(dir_.Dir, list_.Lista_CAN_Frame, rows_));
 }
 
 void TFDefineCAN::Btn_Import_CsvClick()
 {
     if (!Have_Rows()) return;
-    const QString path = Ask_Path ? Ask_Path(false) : QString();
-    if (path.isEmpty()) return;
-    QByteArray bytes;
-    try {
-        bytes = Read_Regular_File(path, Text_File_Limit);
-    } catch (const File_Access_Error &error) {
-        Message_Box::Error(this, state_.STR(STR_Csv_Not_Read).arg(QString::fromUtf8(error.what())));
-        return;
-    }
+    const std::optional<Sheet> sheet = Read_Sheet();
+    if (!sheet) return;
     const Mapping_Csv_Read read =
-        Read_Mapping_Csv(dir_.Dir, bytes, list_.Lista_CAN_Frame, rows_, list_.Other_Direction_Count);
-    // Another list or the other direction has no good lines: taking none would empty the lists.
-    if (!read.Header_Ok) {
-        Message_Box::Error(this, state_.STR(STR_Csv_Wrong_Header).arg(QDir::toNativeSeparators(path)));
-        return;
-    }
-    if (!read.Faults.isEmpty() && !(Ask_Take_Good_Lines && Ask_Take_Good_Lines(read.Faults))) return;
+        Read_Mapping_Csv(dir_.Dir, sheet->Bytes, list_.Lista_CAN_Frame, rows_, list_.Other_Direction_Count);
+    if (!read.Header_Ok) return Refuse_Header(sheet->Path);
+    if (!Take_Lines(read.Faults)) return;
     list_.Lista_CAN_Frame = read.Frames;
     Show_Imported();
-    if (Show_Report) Show_Report(Mapping_Csv_Summary(state_.Lang_Table, read.Frames, rows_, read.Faults));
+    Report(Mapping_Csv_Summary(state_.Lang_Table, read.Frames, rows_, read.Faults));
 }
 
 void TFDefineCAN::Btn_Import_SignalsClick()
 {
     if (!Have_Rows()) return;
-    const QString path = Ask_Dbc_Path ? Ask_Dbc_Path() : QString();
-    if (path.isEmpty()) return;
-    Dbc_Database db;
-    try {
-        db = Read_Dbc_File(path);
-    } catch (const Dbc_Error &error) {
-        Message_Box::Error(this, state_.STR(STR_Dbc_Not_Read).arg(QDir::toNativeSeparators(error.Text())));
-        return;
-    }
+    const std::optional<Database> database = Read_Database();
+    if (!database) return;
     // Only messages whose frame this direction's list holds have bytes to map.
-    const QList<Dbc_Message> messages = Messages_Of_Frames(db.Messages, rows_);
+    const QList<Dbc_Message> messages = Messages_Of_Frames(database->Db.Messages, rows_);
     if (messages.isEmpty()) {
-        Message_Box::Error(this, state_.STR(STR_Dbc_No_Messages_Of_List).arg(QDir::toNativeSeparators(path)));
+        Message_Box::Error(this, state_.STR(STR_Dbc_No_Messages_Of_List).arg(QDir::toNativeSeparators(database->Path)));
         return;
     }
     TFDbc_Chooser chooser(state_, TFDbc_Chooser::Mode::Signals, messages, Lowest_Unused_Register(list_.Lista_CAN_Frame),
@@ -718,7 +675,7 @@ void TFDefineCAN::Btn_Import_SignalsClick()
     list_.Lista_CAN_Frame = import.Frames;
     new_notes_ = Merge_Signal_Notes(new_notes_, Imported_Signal_Notes(dir_.Dir, import.Taken, rows_));
     Show_Imported();
-    if (Show_Report) Show_Report(Signal_Import_Summary(state_.Lang_Table, import));
+    Report(Signal_Import_Summary(state_.Lang_Table, import));
 }
 
 void TFDefineCAN::keyPressEvent(QKeyEvent *event)

@@ -3,13 +3,10 @@
 // Modbus registers and the frame bytes that fill their high and low parts. One dialog serves
 // both directions; TFDefineRecCAN and TFDefineTransCAN only pick the direction.
 #include "workspace/App_State.h"
+#include "dialogs/Editor_Imports.h"
 #include "editing/Mapping_List.h"
-#include "exchange/Csv_Lists.h"
-#include "exchange/Import_Summary.h"
 #include "exchange/Signal_Notes.h"
 #include "widgets/Editor_Dialog.h"
-
-#include <functional>
 
 class QAbstractButton;
 class QComboBox;
@@ -18,10 +15,9 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
-class TFDbc_Chooser;
 
 
-class TFDefineCAN : public Editor_Dialog {
+class TFDefineCAN : public Editor_Dialog, public Editor_Imports {
     Q_OBJECT
 public:
     TFDefineCAN(App_State &state, const Mapping_Direction &direction, QWidget *parent = nullptr);
@@ -56,21 +52,6 @@ public:
     // the frames that carry them (frames without registers only). OK then also keeps what the
     // database says about each new register (name, unit, scaling) in the signal notes.
     void Btn_Import_SignalsClick();
-
-    // Where a sheet is written (save true) or read from; empty when the user cancels. A file
-    // dialog unless a test puts its own answer here.
-    std::function<QString(bool save)> Ask_Path;
-    // Whether to take the good lines of a sheet with faults: the import report unless a test
-    // answers.
-    std::function<bool(const QList<Csv_Fault> &faults)> Ask_Take_Good_Lines;
-    // The CAN database to import from; empty when the user cancels. A file dialog unless a
-    // test puts its own answer here.
-    std::function<QString()> Ask_Dbc_Path;
-    // Runs the chooser of the database's messages; true when the user chose to import. The
-    // dialog itself unless a test ticks the messages.
-    std::function<bool(TFDbc_Chooser &chooser)> Run_Chooser;
-    // Shows what a completed import took and left out: the import report unless a test looks.
-    std::function<void(const Import_Summary &summary)> Show_Report;
 
     void Add_Mod_Reg();
     void Modify_Mod_Reg();

@@ -2,10 +2,8 @@
 
 #include "workspace/App_State.h"
 #include "dialogs/TFDbc_Chooser.h"
-#include "dialogs/TFImport_Report.h"
 #include "exchange/Dbc_Import.h"
 #include "exchange/Csv_Lists.h"
-#include "platform/Safe_File.h"
 #include "platform/XmlDocument.h"
 #include "widgets/Dialog_Panels.h"
 #include "config/Project_Files.h"
@@ -14,8 +12,6 @@
 #include "widgets/Message_Box.h"
 #include "widgets/Mnemonics.h"
 
-#include <QDir>
-#include <QFileDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -50,7 +46,8 @@ int Column_Width(Frame_Column_Kind kind)
 }  // namespace
 
 TFFrame_List::TFFrame_List(Direction direction, App_State &state, QWidget *parent)
-    : Editor_Dialog(state, parent), kind_(Frame_List_Of(direction)), state_(state)
+    : Editor_Dialog(state, parent), Editor_Imports(state, this, STR_Dbc_Import), kind_(Frame_List_Of(direction)),
+      state_(state)
 {
     setObjectName(direction == Direction::Receive ? QStringLiteral("TFReceiveCAN") : QStringLiteral("TFTransmitCAN"));
     Layout_Controls();
@@ -127,19 +124,6 @@ void TFFrame_List::Layout_Controls()
     connect(Btn_Export_Csv, &QPushButton::clicked, this, &TFFrame_List::Btn_Export_CsvClick);
     connect(Btn_Import_Csv, &QPushButton::clicked, this, &TFFrame_List::Btn_Import_CsvClick);
     connect(Btn_Import_Dbc, &QPushButton::clicked, this, &TFFrame_List::Btn_Import_DbcClick);
-    Ask_Dbc_Path = [this]() {
-        return QFileDialog::getOpenFileName(this, state_.STR(STR_Dbc_Import), QString(), state_.STR(STR_Dbc_File_Filter));
-    };
-    Run_Chooser = [](TFDbc_Chooser &chooser) { return chooser.exec() == QDialog::Accepted; };
-    Ask_Path = [this](bool save) {
-        const QString filter = state_.STR(STR_Csv_Filter);
-        return save ? QFileDialog::getSaveFileName(this, state_.STR(STR_Csv_Export), QString(), filter)
-                    : QFileDialog::getOpenFileName(this, state_.STR(STR_Csv_Import), QString(), filter);
-    };
-    Ask_Take_Good_Lines = [this](const QList<Csv_Fault> &faults) {
-        return TFImport_Report::Ask_Take_Good_Lines(state_, faults, this);
-    };
-    Show_Report = [this](const Import_Summary &summary) { TFImport_Report::Show_Done(state_, summary, this); };
     connect(model_, &QAbstractItemModel::dataChanged, this, &TFFrame_List::Update_Buttons);
     connect(model_, &QAbstractItemModel::modelReset, this, &TFFrame_List::Update_Buttons);
     // Queued: the box must not open while the grid is still closing the cell's editor.
@@ -322,34 +306,17 @@ void TFFrame_List::Btn_DelRowClick()
 void TFFrame_List::Btn_Export_CsvClick()
 {
     Commit_Open_Editor();
-    const QString path = Ask_Path ? Ask_Path(true) : QString();
-    if (path.isEmpty()) return;
-    try {
-        Save_File_Atomic(path, Frame_List_Csv(kind_.Dir, Pack_Entries(model_->Grid())));
-    } catch (const Xml_Error &error) {
-        Message_Box::Error(this, state_.STR(STR_Csv_Not_Written).arg(error.Text()));
-    }
+    Write_Sheet(Frame_List_Csv(kind_.Dir, Pack_Entries(model_->Grid())));
 }
 
 void TFFrame_List::Btn_Import_CsvClick()
 {
     Commit_Open_Editor();
-    const QString path = Ask_Path ? Ask_Path(false) : QString();
-    if (path.isEmpty()) return;
-    QByteArray bytes;
-    try {
-        bytes = Read_Regular_File(path, Text_File_Limit);
-    } catch (const File_Access_Error &error) {
-        Message_Box::Error(this, state_.STR(STR_Csv_Not_Read).arg(QString::fromUtf8(error.what())));
-        return;
-    }
-    Frame_Csv_Read read = Read_Frame_Csv(kind_.Dir, bytes);
-    // Another list or the other direction has no good lines: taking none would empty the grid.
-    if (!read.Header_Ok) {
-        Message_Box::Error(this, state_.STR(STR_Csv_Wrong_Header).arg(QDir::toNativeSeparators(path)));
-        return;
-    }
-    if (!read.Faults.isEmpty() && !(Ask_Take_Good_Lines && Ask_Take_Good_Lines(read.Faults))) return;
+    const std::optional<Sheet> sheet = Read_Sheet();
+    if (!sheet) return;
+    Frame_Csv_Read read = Read_Frame_Csv(kind_.Dir, sheet->Bytes);
+    if (!read.Header_Ok) return Refuse_Header(sheet->Path);
+    if (!Take_Lines(read.Faults)) return;
     // The stored frames are in file order, each knowing its number in the file.
     Follow_Stored_Frames(read.Rows, stored_);
     for (Frame_Row &row : read.Rows)
@@ -359,25 +326,18 @@ void TFFrame_List::Btn_Import_CsvClick()
     model_->Set_Grid(std::move(grid));
     sga->setCurrentIndex(model_->index(0, Receive_Col::CobID));
     sga->scrollToTop();
-    if (Show_Report) Show_Report(Frame_Csv_Summary(state_.Lang_Table, read.Rows, read.Faults));
+    Report(Frame_Csv_Summary(state_.Lang_Table, read.Rows, read.Faults));
 }
 
 void TFFrame_List::Btn_Import_DbcClick()
 {
     Commit_Open_Editor();
-    const QString path = Ask_Dbc_Path ? Ask_Dbc_Path() : QString();
-    if (path.isEmpty()) return;
-    Dbc_Database db;
-    try {
-        db = Read_Dbc_File(path);
-    } catch (const Dbc_Error &error) {
-        Message_Box::Error(this, state_.STR(STR_Dbc_Not_Read).arg(QDir::toNativeSeparators(error.Text())));
-        return;
-    }
+    const std::optional<Database> database = Read_Database();
+    if (!database) return;
     TFDbc_Chooser chooser(state_,
                           kind_.Dir == Direction::Receive ? TFDbc_Chooser::Mode::Receive_Frames
                                                           : TFDbc_Chooser::Mode::Transmit_Frames,
-                          db.Messages, Default_Timeout_Factor, this);
+                          database->Db.Messages, Default_Timeout_Factor, this);
     if (!Run_Chooser || !Run_Chooser(chooser)) return;
     const QList<Dbc_Message> chosen = chooser.Chosen();
     if (chosen.isEmpty()) return;
@@ -388,5 +348,5 @@ void TFFrame_List::Btn_Import_DbcClick()
         sga->setCurrentIndex(first);
         sga->scrollTo(first);
     }
-    if (Show_Report) Show_Report(Frame_Import_Summary(state_.Lang_Table, import));
+    Report(Frame_Import_Summary(state_.Lang_Table, import));
 }

@@ -1,11 +1,8 @@
 #pragma once
 // The receive and transmit frame list editors: one dialog, told apart by its direction.
+#include "dialogs/Editor_Imports.h"
 #include "editing/Frame_List.h"
-#include "exchange/Csv_Lists.h"
-#include "exchange/Import_Summary.h"
 #include "widgets/Editor_Dialog.h"
-
-#include <functional>
 
 struct App_State;
 class Frame_Grid_Model;
@@ -13,9 +10,8 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class QTableView;
-class TFDbc_Chooser;
 
-class TFFrame_List : public Editor_Dialog {
+class TFFrame_List : public Editor_Dialog, public Editor_Imports {
     Q_OBJECT
 public:
     TFFrame_List(Direction direction, App_State &state, QWidget *parent);
@@ -41,21 +37,6 @@ public:
     // Adds the messages the user chooses from a CAN database as frames, from the first empty
     // row down; a message the list already holds is not added twice. Nothing is saved before OK.
     void Btn_Import_DbcClick();
-
-    // Where a sheet is written (save true) or read from; empty when the user cancels. A file
-    // dialog unless a test puts its own answer here.
-    std::function<QString(bool save)> Ask_Path;
-    // Whether to take the good lines of a sheet with faults: the import report unless a test
-    // answers.
-    std::function<bool(const QList<Csv_Fault> &faults)> Ask_Take_Good_Lines;
-    // The CAN database to import from; empty when the user cancels. A file dialog unless a
-    // test puts its own answer here.
-    std::function<QString()> Ask_Dbc_Path;
-    // Runs the chooser of the database's messages; true when the user chose to import. The
-    // dialog itself unless a test ticks the messages.
-    std::function<bool(TFDbc_Chooser &chooser)> Run_Chooser;
-    // Shows what a completed import took and left out: the import report unless a test looks.
-    std::function<void(const Import_Summary &summary)> Show_Report;
 
     // True while the grid holds a frame, a text or an order that the file does not.
     bool Has_Changes() const override;

@@ -12,6 +12,7 @@
 #include "lang/Lang_Table.h"
 #include "lang/Lang_Translator.h"
 #include "platform/XmlDocument.h"
+#include "Shipped_Language.h"
 #include "test_config.h"
 
 #include <QTemporaryDir>
@@ -23,30 +24,12 @@ namespace {
 
 const QStringList Shipped = {"Deutsch", "English", "Español", "Français", "Italiano"};
 
-Lang_Table Shipped_Table(const QString &name)
-{
-    Lang_Table table;
-    QString language = name;
-    Load_Language(table, QStringLiteral(QCX_SHIPPED_LANGUAGE_DIR), language);
-    if (language != name) qFatal("no shipped language %s", qPrintable(name));
-    return table;
-}
-
 Lang_Table Default_Table()
 {
     Lang_Table table;
     Load_Default_Language(table);
     return table;
 }
-
-struct Installed_Translator {
-    Lang_Translator translator;
-    explicit Installed_Translator(const Lang_Table &table) : translator(table)
-    {
-        QCoreApplication::installTranslator(&translator);
-    }
-    ~Installed_Translator() { QCoreApplication::removeTranslator(&translator); }
-};
 
 // The vehicle database's messages imported into a receive list that already maps register
 // 0x65: a 4-bit signal, a multiplexed one and a CAN FD message are left out, a 32-bit signal

@@ -11,6 +11,7 @@
 #include "platform/Safe_File.h"
 #include "platform/XmlDocument.h"
 #include "Config_Text.h"
+#include "Shipped_Language.h"
 #include "test_config.h"
 
 #include <QDir>
@@ -36,25 +37,6 @@ void Write_File(const QString &path, const QByteArray &bytes)
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) qFatal("cannot write %s", qPrintable(path));
 }
-
-Lang_Table Shipped_Table(const QString &name)
-{
-    Lang_Table table;
-    QString language = name;
-    Load_Language(table, QStringLiteral(QCX_SHIPPED_LANGUAGE_DIR), language);
-    if (language != name) qFatal("no shipped language %s", qPrintable(name));
-    return table;
-}
-
-// The translator for the time of one test.
-struct Installed_Translator {
-    Lang_Translator translator;
-    explicit Installed_Translator(const Lang_Table &table) : translator(table)
-    {
-        QCoreApplication::installTranslator(&translator);
-    }
-    ~Installed_Translator() { QCoreApplication::removeTranslator(&translator); }
-};
 
 // One message of the core: the text the core made, and the text it must be when put together
 // from the words of table t.
