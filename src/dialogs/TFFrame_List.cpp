@@ -317,13 +317,7 @@ void TFFrame_List::Btn_Import_CsvClick()
     Frame_Csv_Read read = Read_Frame_Csv(kind_.Dir, sheet->Bytes);
     if (!read.Header_Ok) return Refuse_Header(sheet->Path);
     if (!Take_Lines(read.Faults)) return;
-    // The stored frames are in file order, each knowing its number in the file.
-    Follow_Stored_Frames(read.Rows, stored_);
-    for (Frame_Row &row : read.Rows)
-        if (row.Stored_Index >= 0) row.Stored_Index = stored_[row.Stored_Index].Stored_Index;
-    Frame_Grid grid = Empty_Frame_Grid();
-    for (int i = 0; i < read.Rows.size() && i < grid.size(); ++i) grid[i] = read.Rows[i];
-    model_->Set_Grid(std::move(grid));
+    model_->Set_Grid(Frame_Grid_Of_Sheet(read.Rows, stored_));
     sga->setCurrentIndex(model_->index(0, Receive_Col::CobID));
     sga->scrollToTop();
     Report(Frame_Csv_Summary(state_.Lang_Table, read.Rows, read.Faults));

@@ -273,6 +273,17 @@ void Follow_Stored_Frames(QList<Frame_Row> &rows, const QList<Frame_Row> &stored
     }
 }
 
+Frame_Grid Frame_Grid_Of_Sheet(QList<Frame_Row> rows, const QList<Frame_Row> &stored)
+{
+    Follow_Stored_Frames(rows, stored);
+    Frame_Grid grid = Empty_Frame_Grid();
+    for (int i = 0; i < rows.size() && i < grid.size(); ++i) {
+        grid[i] = rows[i];
+        if (grid[i].Stored_Index >= 0) grid[i].Stored_Index = stored[grid[i].Stored_Index].Stored_Index;
+    }
+    return grid;
+}
+
 Mapping_Csv_Read Read_Mapping_Csv(Direction direction, const QByteArray &bytes, const QList<TCAN_Frame> &frames,
                                   const QList<Frame_Row> &rows, int other_direction_count)
 {

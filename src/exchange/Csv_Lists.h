@@ -6,6 +6,7 @@
 // Mappings name their frame by Cob-ID and Type, not by its place, so that a sheet survives the
 // frame list being reordered. Writing then reading gives the same list back, text for text.
 #include "config/Config_Model.h"
+#include "editing/Frame_List.h"
 
 #include <QByteArray>
 #include <QList>
@@ -53,6 +54,9 @@ Frame_Csv_Read Read_Frame_Csv(Direction direction, const QByteArray &bytes);
 // matched by identifier value and type, each stored frame once, so that a save moves the
 // mappings with their frames (see Plan_Frame_List_Save).
 void Follow_Stored_Frames(QList<Frame_Row> &rows, const QList<Frame_Row> &stored);
+// The grid a frame sheet's rows give, from the top: each row that follows a stored frame keeps
+// that frame's number in the file (stored rows carry theirs in Stored_Index), the others are new.
+Frame_Grid Frame_Grid_Of_Sheet(QList<Frame_Row> rows, const QList<Frame_Row> &stored);
 
 struct Mapping_Csv_Read {
     QList<TCAN_Frame> Frames;  // the frames given, each holding the registers of the good lines

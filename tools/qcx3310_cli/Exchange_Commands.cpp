@@ -289,9 +289,7 @@ int Import_List(const QStringList &args)
             faults = r.Faults;
             header_ok = r.Header_Ok;
             const QList<Frame_Row> stored = Read_Frame_File(paths.Frame_File(*d), *d);
-            Follow_Stored_Frames(r.Rows, stored);
-            Frame_Grid grid = Empty_Frame_Grid();
-            for (int i = 0; i < r.Rows.size(); ++i) grid[i] = r.Rows[i];
+            const Frame_Grid grid = Frame_Grid_Of_Sheet(r.Rows, stored);
             const Frame_List_Save save = Plan_Frame_List_Save(grid, int(stored.size()), paths.Map_File(*d));
             report = QStringLiteral("%1 %2 frame(s) taken\n").arg(Direction_Name(*d)).arg(r.Rows.size());
             if (save.Removed_Count() > 0)
