@@ -465,6 +465,8 @@ const char16_t *const Lang_Default_Texts[] = {
     u"direction \"%1\" is neither receive nor transmit",  // STR457
     u"register or byte is no number",  // STR458
     u"%1; saving would drop this line, so nothing is saved",  // STR459
-    u"%1 (high word)",  // STR460
-    u"%1 (low word)",  // STR461
+    u"%1 not found in %2",  // STR460
+    u"%1: the module made no client",  // STR461
+    u"%1 (high word)",  // STR462
+    u"%1 (low word)",  // STR463
 };

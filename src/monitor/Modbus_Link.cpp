@@ -1,5 +1,7 @@
 #include "monitor/Modbus_Link.h"
 
+#include "platform/Core_Text.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
@@ -30,7 +32,7 @@ std::unique_ptr<Modbus_Link> Load_Modbus_Link(const QStringList &dirs, int reply
             break;
         }
         if (Modbus_Link *link = make(reply_limit_ms)) return std::unique_ptr<Modbus_Link>(link);
-        reason = QStringLiteral("%1: no link was made").arg(QDir::toNativeSeparators(found));
+        reason = Core_Text("%1: the module made no client").arg(QDir::toNativeSeparators(found));
         break;
     }
     if (why) {
@@ -38,7 +40,7 @@ std::unique_ptr<Modbus_Link> Load_Modbus_Link(const QStringList &dirs, int reply
             QStringList shown;
             for (const QString &dir : dirs)
                 if (!dir.isEmpty()) shown << QDir::toNativeSeparators(dir);
-            reason = QStringLiteral("%1 not found in %2").arg(QLatin1String(Modbus_Module_Name), shown.join(QStringLiteral(", ")));
+            reason = Core_Text("%1 not found in %2").arg(QLatin1String(Modbus_Module_Name), shown.join(QStringLiteral(", ")));
         }
         *why = reason;
     }
