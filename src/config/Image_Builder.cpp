@@ -65,6 +65,28 @@ void Configuration_Image::Compile_Bin(const Project_Paths &files)
     built_ = true;
 }
 
+void Configuration_Image::Encode(const Device_Configuration &device)
+{
+    built_ = false;
+    param_ = device.Param;
+    if (bank1_image_.isEmpty()) bank1_image_ = QByteArray(Bank1_Max_Len, '\0');
+    if (bank2_image_.isEmpty()) bank2_image_ = QByteArray(Bank2_Max_Len, '\0');
+    uint8_t *out1 = reinterpret_cast<uint8_t *>(bank1_image_.data());
+    Put_Bank1_Header(param_, out1);
+    Put_U32(out1 + Bank1_Checksum_Offset, Bank1_Checksum(out1));
+    int frames = 0;
+    for (const auto &list : device.Frames)
+        for (const Device_Frame &f : list) Put_Frame_Entry(f.Entry, out1 + Bank1_Header_Size + Frame_Entry_Size * frames++);
+    bank1_len_ = Bank1_Header_Size + frames * Frame_Entry_Size;
+    uint8_t *out2 = reinterpret_cast<uint8_t *>(bank2_image_.data());
+    int maps = 0;
+    for (const auto &list : device.Mappings)
+        for (const Device_Mapping &m : list)
+            if (m.Placed) Put_Map_Entry(m.Entry, out2 + Map_Entry_Size * maps++);
+    bank2_len_ = maps * Map_Entry_Size;
+    built_ = true;
+}
+
 void Configuration_Image::Init_Param()
 {
     // The device's own values, which stand in bank1 whenever ParGen.xml is missing.

@@ -2,6 +2,7 @@
 // The build of the two device images from the five files of a configuration folder (their
 // layout is in Image_Layout.h).
 #include "config/Config_Model.h"
+#include "config/Device_Records.h"
 #include "config/Image_Layout.h"
 #include "config/Project_Files.h"
 #include "config/Project_Paths.h"
@@ -18,15 +19,6 @@
 // a to z count as A to Z, nothing else is changed and nothing is trimmed, so the result is the
 // same on every machine whatever its language. UTF-8: a character outside ASCII never matches.
 bool Ascii_Upper_Equals(QByteArrayView text, QByteArrayView upper);
-
-// Thrown for more frame or mapping records than the image tables hold (Max_Frame_Records,
-// Max_Map_Records, receive and transmit together); Row is the first row that finds no room.
-class Capacity_Error : public Row_Error {
-public:
-    Capacity_Error(const QString &file, int row, const QString &what, bool mappings)
-        : Row_Error(file, row, what), Mappings(mappings) {}
-    bool Mappings;  // the mapping table is full (otherwise the frame table)
-};
 
 // What the build took from one row of a frame list or a mapping file, for a caller that looks a
 // configuration over as the device will get it. The references hold during the call only.
@@ -77,6 +69,9 @@ public:
     // well-formed, a row without an attribute the build reads, or more frame or mapping
     // records than the image tables hold; after a failure no images are held.
     void Compile_Bin(const Project_Paths &files);
+
+    // Encodes the records of a configuration as the device gets it into both images.
+    void Encode(const Device_Configuration &device);
 
     // The part of Compile_Bin that reads the frame lists and the mapping files, exactly as it
     // reads them, telling listener what each row gave; the settings file is not read and no
