@@ -1,6 +1,6 @@
 #include "config/Config_Check.h"
 
-#include "config/Image_Builder.h"
+#include "config/Device_Records.h"
 #include "config/Project_Files.h"
 #include "platform/Core_Text.h"
 
@@ -117,65 +117,80 @@ private:
     std::unique_ptr<int[]> rows_{new int[size_t(Max_Mod_Index) + 1]};
 };
 
-class Checker final : public Build_Listener {
+class Checker {
 public:
-    explicit Checker(const Project_Paths &paths) : paths_(paths)
+    explicit Checker(const Configuration &config) : config_(config), paths_(config.Paths)
     {
         frames_[0].reserve(Max_Frame_Entries);
         frames_[1].reserve(Max_Frame_Entries);
         for (Direction d : {Direction::Receive, Direction::Transmit}) {
-            frame_name_[Index_Of(d)] = QFileInfo(paths.Frame_File(d)).fileName();
-            map_name_[Index_Of(d)] = QFileInfo(paths.Map_File(d)).fileName();
+            frame_name_[Index_Of(d)] = QFileInfo(paths_.Frame_File(d)).fileName();
+            map_name_[Index_Of(d)] = QFileInfo(paths_.Map_File(d)).fileName();
         }
     }
 
     QList<Check_Finding> Run()
     {
-        try {
-            // The settings as the build reads them.
-            if (const std::optional<Xml_Document> doc = Load_If_Exists(paths_.ParGen))
-                Read_Par_Gen_Settings(*doc);
-            else
-                File_Missing(paths_.ParGen);
-        } catch (const Xml_Error &e) {
-            Add_Error(e);
-        }
+        // The settings as the device reads them.
+        if (config_.Settings_File.Failed()) Add_Error(*config_.Settings_File.Error);
+        else if (config_.Settings_File.Missing()) File_Missing(paths_.ParGen);
+        // The lists as the device reads them: every record read before a fault is judged, as is
+        // every file the reading looked for and did not find.
+        Device_Configuration device;
         bool lists_read = false;
         try {
-            Configuration_Image image;
-            image.Read_Lists(paths_, *this);
+            Read_Device_Lists(config_, device);
             lists_read = true;
         } catch (const Xml_Error &e) {
             Add_Error(e);
         }
+        Files_Missing(device.Reached);
+        for (Direction d : {Direction::Receive, Direction::Transmit})
+            for (const Device_Frame &f : device.Frames_Of(d)) Frame_Read(d, f);
+        for (Direction d : {Direction::Receive, Direction::Transmit})
+            for (const Device_Mapping &m : device.Mappings_Of(d)) Map_Read(d, m);
         if (lists_read) Whole_Configuration();
         Sort();
         return std::move(findings_);
     }
 
-    void Frame_Read(const Frame_Row_Read &r) override
+    // The missing list files the device's reading looked for, up to the step it reached.
+    void Files_Missing(Device_Step reached)
     {
-        const int d = Index_Of(r.Dir);
-        const QString &file = paths_.Frame_File(r.Dir);
-        const int row = r.Row.Index() + 1;
+        const std::pair<Device_Step, const Stored_File *> steps[] = {
+            {Device_Step::Receive_Frames, &config_.Receive.Frame_File},
+            {Device_Step::Transmit_Frames, &config_.Transmit.Frame_File},
+            {Device_Step::Receive_Mappings, &config_.Receive.Map_File},
+            {Device_Step::Transmit_Mappings, &config_.Transmit.Map_File}};
+        const QString *paths[] = {&paths_.CAN_Receive, &paths_.CAN_Transmit, &paths_.Define_CAN_Receive,
+                                  &paths_.Define_CAN_Transmit};
+        for (int i = 0; i < 4; ++i)
+            if (steps[i].first <= reached && steps[i].second->Missing()) File_Missing(*paths[i]);
+    }
+
+    void Frame_Read(Direction dir, const Device_Frame &r)
+    {
+        const int d = Index_Of(dir);
+        const QString &file = paths_.Frame_File(dir);
+        const int row = r.Source->Row + 1;
         const Frame_Entry &e = r.Entry;
         const bool extended = e.Ident & Ident_Extended;
 
         if (!r.CobID) {
-            Not_A_Number(file, row, r.Row, "CobID", Core_Text("identifier 0"));
+            Not_A_Number(file, row, r.Source->CobID, "CobID", Core_Text("identifier 0"));
         } else if (*r.CobID < 0 || *r.CobID > (extended ? Max_CobID_29 : Max_CobID_11)) {
             Warn(file, row, QStringLiteral("identifier-out-of-range"),
                  (extended ? Core_Text("Cob-ID %1 lies outside the range of a 29-bit frame (0 to %2)")
                            : Core_Text("Cob-ID %1 lies outside the range of an 11-bit frame (0 to %2)"))
-                     .arg(Text_Of(r.Row, "CobID"), Hex(uint32_t(extended ? Max_CobID_29 : Max_CobID_11))));
+                     .arg(Text_Of(r.Source->CobID), Hex(uint32_t(extended ? Max_CobID_29 : Max_CobID_11))));
         }
-        if (!extended && !Ascii_Upper_Equals(r.Type, Type_11_Upper))
+        if (!extended && !Device_Text_Equals(*r.Source->Type, QLatin1StringView("CAN 2.0A 11 BITS")))
             Warn(file, row, QStringLiteral("unknown-frame-type"),
                  Core_Text("Type \"%1\" is neither \"%2\" nor \"%3\"; the device gets an 11-bit frame")
-                     .arg(Text_Of(r.Row, "Type"), Frame_Type_11, Frame_Type_29));
+                     .arg(Text_Of(r.Source->Type), Frame_Type_11, Frame_Type_29));
 
         if (!r.Dimension) {
-            Not_A_Number(file, row, r.Row, "Dimension", QStringLiteral("8"));
+            Not_A_Number(file, row, r.Source->Dimension, "Dimension", QStringLiteral("8"));
         } else if (*r.Dimension < 1 || *r.Dimension > Max_Data_Bytes) {
             Warn(file, row, QStringLiteral("dimension-out-of-range"),
                  Core_Text("Dimension %1 lies outside 1 to %2; the device gets %3")
@@ -190,10 +205,10 @@ public:
                      .arg(Hex(e.Ident & ~Ident_Extended), extended ? QStringLiteral("29-bit") : QStringLiteral("11-bit"))
                      .arg(first));
 
-        if (r.Dir == Direction::Receive) {
-            if (!r.Timer) Not_A_Number(file, row, r.Row, "TimeOut", QStringLiteral("0"));
+        if (dir == Direction::Receive) {
+            if (!r.Timer) Not_A_Number(file, row, r.Source->TimeOut, "TimeOut", QStringLiteral("0"));
         } else if (r.On_Timer) {
-            if (!r.Timer) Not_A_Number(file, row, r.Row, "SendTimer", QStringLiteral("0"));
+            if (!r.Timer) Not_A_Number(file, row, r.Source->SendTimer, "SendTimer", QStringLiteral("0"));
             if (e.Send_Timer == 0)
                 Warn(file, row, QStringLiteral("send-timer-zero"),
                      Core_Text("the frame is sent on the timer, but Send Timer is 0 ms"));
@@ -202,16 +217,16 @@ public:
         frames_[d].push_back({e.Ident, e.Time_Out, e.Dimension, e.Flags, r.On_Timer, 0, false});
     }
 
-    void Map_Read(const Map_Row_Read &r) override
+    void Map_Read(Direction dir, const Device_Mapping &r)
     {
-        const int d = Index_Of(r.Dir);
-        const QString &file = paths_.Map_File(r.Dir);
-        const int row = r.Row.Index() + 1;
+        const int d = Index_Of(dir);
+        const QString &file = paths_.Map_File(dir);
+        const int row = r.Source->Row + 1;
         const std::vector<Frame_Info> &frames = frames_[d];
-        if (!r.Entry) {
+        if (!r.Placed) {
             QString why;
             if (!r.Num_Frame)
-                why = Core_Text("Num_Frame \"%1\" is not a number").arg(Text_Of(r.Row, "Num_Frame"));
+                why = Core_Text("Num_Frame \"%1\" is not a number").arg(Text_Of(r.Source->Num_Frame));
             else if (*r.Num_Frame < 0)
                 why = Core_Text("Num_Frame %1 is negative").arg(*r.Num_Frame);
             else
@@ -222,13 +237,13 @@ public:
             return;
         }
 
-        const Map_Entry &m = *r.Entry;
+        const Map_Entry &m = r.Entry;
         Frame_Info &frame = frames_[d][m.Num_Frame];
         ++frame.Mappings;
         if (m.Flags & Map_Flag_Send_On_Write) frame.Sent_On_Write = true;
 
         if (!r.Mod_Index) {
-            Not_A_Number(file, row, r.Row, "Mod_Index", QString::number(Fallback_Mod_Index));
+            Not_A_Number(file, row, r.Source->Mod_Index, "Mod_Index", QString::number(Fallback_Mod_Index));
         } else if (*r.Mod_Index < 0 || *r.Mod_Index > Max_Mod_Index) {
             Warn(file, row, QStringLiteral("register-out-of-range"),
                  Core_Text("Mod_Index %1 lies outside 0 to %2; the device gets register %3")
@@ -236,10 +251,10 @@ public:
                      .arg(Max_Mod_Index)
                      .arg(m.Mod_Index));
         }
-        Register_Seen(r.Dir, file, row, m.Mod_Index);
+        Register_Seen(dir, file, row, m.Mod_Index);
 
-        if (!r.Byte_HiPart) Not_A_Number(file, row, r.Row, "Byte_HiPart", Core_Text("0 (None)"));
-        if (!r.Byte_LoPart) Not_A_Number(file, row, r.Row, "Byte_LoPart", Core_Text("0 (None)"));
+        if (!r.Byte_HiPart) Not_A_Number(file, row, r.Source->Byte_HiPart, "Byte_HiPart", Core_Text("0 (None)"));
+        if (!r.Byte_LoPart) Not_A_Number(file, row, r.Source->Byte_LoPart, "Byte_LoPart", Core_Text("0 (None)"));
         if (m.Byte_HiPart == 0 && m.Byte_LoPart == 0) {
             Warn(file, row, QStringLiteral("mapping-without-bytes"),
                  Core_Text("both byte parts are None: register %1 takes nothing from frame %2")
@@ -262,12 +277,8 @@ public:
     }
 
 private:
-    static inline const QByteArray Type_11_Upper = Frame_Type_11_Upper.toUtf8();
+    static QString Text_Of(const Stored_Text &text) { return text.value_or(QString()); }
 
-    static QString Text_Of(const Row_View &row, const char *name)
-    {
-        return QString::fromUtf8(row.Optional_Utf8(name).value_or(QByteArrayView()));
-    }
 
     // The reason of an error with its place in the file, when it has one.
     static QString Placed_Reason(const Xml_Error &e)
@@ -289,11 +300,11 @@ private:
         Add(Check_Severity::Warning, file, row, code, message);
     }
 
-    void Not_A_Number(const QString &file, int row, const Row_View &view, const char *name, const QString &gets)
+    void Not_A_Number(const QString &file, int row, const Stored_Text &text, const char *name, const QString &gets)
     {
         Warn(file, row, QStringLiteral("not-a-number"),
              Core_Text("%1 \"%2\" is not a number; the device gets %3")
-                 .arg(QLatin1String(name), Text_Of(view, name), gets));
+                 .arg(QLatin1String(name), Text_Of(text), gets));
     }
 
     void Add_Error(const Xml_Error &e)
@@ -312,7 +323,7 @@ private:
 
     // Info findings are listed by the command-line check alone (the check window shows the
     // warnings), so their words stay English like the rest of its output.
-    void File_Missing(const QString &path) override
+    void File_Missing(const QString &path)
     {
         QString what;
         if (path == paths_.ParGen) what = QStringLiteral("the device gets its own settings (address 192.168.2.205)");
@@ -422,6 +433,7 @@ private:
         findings_ = std::move(sorted);
     }
 
+    const Configuration &config_;
     const Project_Paths &paths_;
     QString frame_name_[2];
     QString map_name_[2];
@@ -434,7 +446,9 @@ private:
 
 }  // namespace
 
+QList<Check_Finding> Check_Configuration(const Configuration &config) { return Checker(config).Run(); }
+
 QList<Check_Finding> Check_Configuration(const Project_Paths &paths)
 {
-    return Checker(paths).Run();
+    return Check_Configuration(Load_Configuration(paths));
 }

@@ -1,8 +1,8 @@
 #pragma once
-// A look over a configuration folder before its device images are built: everything that would
+// A look over a configuration before its device images are built: everything that would
 // stop the build, and what the build accepts although the device will probably not do what was
-// meant. The check reads the files through the image builder itself (Configuration_Image::
-// Read_Lists and the settings reader), so every value is judged as the device will get it, and a
+// meant. The check judges the records the device gets (Device_Records.h), the very ones the
+// image build encodes, so every value is judged as the device will get it, and a
 // configuration the build refuses always has at least one error here.
 //
 // Codes (stable: scripts may rely on them). Rows count from 1 within their file; 0 means the
@@ -41,6 +41,7 @@
 //  info
 //   missing-file             the file does not exist; the build uses that part's defaults
 //   frame-without-mapping    a frame with no register mapped to it
+#include "config/Configuration.h"
 #include "config/Project_Paths.h"
 
 #include <QList>
@@ -60,12 +61,14 @@ struct Check_Finding {
     bool operator==(const Check_Finding &) const = default;
 };
 
-// Reads the five files of the configuration (each once) and lists the findings in file order
+// Looks over a loaded configuration and lists the findings in file order
 // (settings, receive frames, transmit frames, receive mappings, transmit mappings), by row
 // within a file. After an error in the frame lists or mapping files the check stops where the
 // build stops: findings before it are kept; files the build did not reach and findings that
 // need the whole configuration (time-outs, frames never sent, frames without mappings) are left
 // out. An error in the settings file does not stop the look at the lists.
+QList<Check_Finding> Check_Configuration(const Configuration &config);
+// The same for the configuration folder of paths, loaded for the check alone.
 QList<Check_Finding> Check_Configuration(const Project_Paths &paths);
 
 struct Check_Summary {
