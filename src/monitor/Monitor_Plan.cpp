@@ -1,71 +1,41 @@
 #include "monitor/Monitor_Plan.h"
 
-#include "config/Image_Builder.h"
-#include "config/Project_Files.h"
-#include "platform/IntText.h"
+#include "config/Device_Records.h"
 
 #include <algorithm>
 
-namespace {
-
-// Collects the rows while the build reads the lists: what the device gets, row by row.
-class Row_Collector : public Build_Listener {
-public:
-    void Frame_Read(const Frame_Row_Read &row) override
-    {
-        Frame f;
-        f.Ident = row.Entry.Ident;
-        f.Dimension = row.Entry.Dimension;
-        f.Mnemonic = row.Row.Optional(QStringLiteral("Mnemonic")).value_or(QString());
-        (row.Dir == Direction::Receive ? rx_ : tx_).append(f);
+Monitor_Configuration Read_Monitor_Configuration(const Configuration &config)
+{
+    // Every row is what the device holds after an update: the port as the image carries it, the
+    // mappings the device takes (a row that names no frame is left out, as the device never
+    // gets it).
+    const Device_Configuration device = Read_Device_Configuration(config);
+    Monitor_Configuration out;
+    out.Port = device.Param.TCP_Port;
+    for (const Direction d : {Direction::Receive, Direction::Transmit}) {
+        const std::vector<Device_Frame> &frames = device.Frames_Of(d);
+        for (const Device_Mapping &m : device.Mappings_Of(d)) {
+            if (!m.Placed) continue;
+            const Device_Frame &f = frames[m.Entry.Num_Frame];
+            Monitor_Row r;
+            r.Dir = d;
+            r.Register = m.Entry.Mod_Index;
+            r.Frame = m.Entry.Num_Frame;
+            r.Ident = f.Entry.Ident;
+            r.Dimension = f.Entry.Dimension;
+            r.Mnemonic = f.Source->Mnemonic.value_or(QString());
+            r.Hi = m.Entry.Byte_HiPart;
+            r.Lo = m.Entry.Byte_LoPart;
+            r.Send_On_Write = (m.Entry.Flags & Map_Flag_Send_On_Write) != 0;
+            out.Rows.append(r);
+        }
     }
-    void Map_Read(const Map_Row_Read &row) override
-    {
-        if (!row.Entry) return;  // names no frame: the device never holds it
-        const QList<Frame> &frames = row.Dir == Direction::Receive ? rx_ : tx_;
-        const int n = row.Entry->Num_Frame;
-        if (n >= frames.size()) return;
-        Monitor_Row r;
-        r.Dir = row.Dir;
-        r.Register = row.Entry->Mod_Index;
-        r.Frame = n;
-        r.Ident = frames[n].Ident;
-        r.Dimension = frames[n].Dimension;
-        r.Mnemonic = frames[n].Mnemonic;
-        r.Hi = row.Entry->Byte_HiPart;
-        r.Lo = row.Entry->Byte_LoPart;
-        r.Send_On_Write = (row.Entry->Flags & Map_Flag_Send_On_Write) != 0;
-        Rows.append(r);
-    }
-    void File_Missing(const QString &) override {}
-
-    QList<Monitor_Row> Rows;
-
-private:
-    struct Frame {
-        uint32_t Ident = 0;
-        int Dimension = 0;
-        QString Mnemonic;
-    };
-    QList<Frame> rx_, tx_;
-};
-
-}  // namespace
+    return out;
+}
 
 Monitor_Configuration Read_Monitor_Configuration(const Project_Paths &paths)
 {
-    Monitor_Configuration config;
-    // The port as the build puts it into the image: its own default without a settings file, 502
-    // for a settings file whose port is missing or not a number, the low 16 bits otherwise.
-    config.Port = 10001;
-    if (const std::optional<Xml_Document> doc = Load_If_Exists(paths.ParGen)) {
-        const std::optional<QString> port = Read_Par_Gen_Settings(*doc).Port;
-        config.Port = uint16_t(port ? Int_Text::Str_To_Int_Def(*port, 502) : 502);
-    }
-    Row_Collector collector;
-    Configuration_Image().Read_Lists(paths, collector);
-    config.Rows = std::move(collector.Rows);
-    return config;
+    return Read_Monitor_Configuration(Load_Configuration(paths));
 }
 
 QList<Monitor_Read> Plan_Monitor_Reads(const QList<Monitor_Row> &rows, int max_count)

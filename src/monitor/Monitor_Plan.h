@@ -8,6 +8,7 @@
 // whole read. So each direction is read in runs of consecutive register numbers, at most
 // Modbus_Max_Registers long.
 #include "config/Config_Model.h"
+#include "config/Configuration.h"
 #include "config/Project_Paths.h"
 
 #include <QHash>
@@ -39,10 +40,9 @@ struct Monitor_Configuration {
     uint16_t Port = 502;      // the Modbus TCP port of the settings
 };
 
-// Reads the settings, frame lists and mapping files of a configuration folder exactly as the
-// build reads them, so that every row is what the device holds after an update (mapping rows
-// that name no frame are left out, as the build leaves them out). Throws Xml_Error as the build
-// does for a file it cannot read.
+// The rows and port of a configuration as the device gets them (Device_Records.h). Throws
+// Xml_Error as the image build does for a configuration it cannot read.
+Monitor_Configuration Read_Monitor_Configuration(const Configuration &config);
 Monitor_Configuration Read_Monitor_Configuration(const Project_Paths &paths);
 
 struct Monitor_Read {
