@@ -479,7 +479,9 @@ void TFVariroduvieFirmWare::Update_Device()
     // The check first: what the build would take although the device will probably not do
     // what was meant is shown, and the user goes on or back. Errors are left to the build,
     // which stops at the first with today's message.
-    const QList<Check_Finding> findings = Check_Configuration(state_.Files);
+    // The configuration is read once: the check and the build look at the same files.
+    const Configuration config = Load_Configuration(state_.Files);
+    const QList<Check_Finding> findings = Check_Configuration(config);
     const Check_Summary summary = Summarize(findings);
     if (summary.Errors == 0 && summary.Warnings > 0) {
         Create_Dialog(Window::Check);
@@ -491,7 +493,7 @@ void TFVariroduvieFirmWare::Update_Device()
     // before anything is written. Images that are not on disk must never reach the device: no
     // update dialog then.
     try {
-        Build_Device_Images(state_.Files);
+        Build_Device_Images(config);
     } catch (const Device_Images_Error &e) {
         Message_Box::Error(this, state_.STR(e.Writing ? STR_Images_Not_Saved : STR_Images_Not_Built) +
                                      u'\n' + e.Text());

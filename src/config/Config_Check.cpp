@@ -397,18 +397,17 @@ private:
         const QString why = dir == Direction::Receive
                                 ? Core_Text("there are no receive frames, so the build does not read this file")
                                 : Core_Text("there are no transmit frames, so the build does not read this file");
-        try {
-            const std::optional<Xml_Document> doc = Load_If_Exists(path);
-            if (!doc) {
-                File_Missing(path);
-                return;
-            }
-            For_Each_Row(*doc, path, [&](const Row_View &row) {
-                Warn(path, row.Index() + 1, QStringLiteral("unplaced-mapping"),
-                     Core_Text("%1 and leaves the mapping out").arg(why));
-            });
-        } catch (const Xml_Error &e) {
-            Warn(path, 0, QStringLiteral("unplaced-mapping"), Core_Text("%1 (nor could it: %2)").arg(why, Placed_Reason(e)));
+        // The configuration did not read it either; the check looks at it for this finding alone.
+        Stored_Direction unread;
+        Load_Mapping_File(path, unread);
+        if (unread.Map_File.Missing()) {
+            File_Missing(path);
+        } else if (unread.Map_File.Failed()) {
+            Warn(path, 0, QStringLiteral("unplaced-mapping"),
+                 Core_Text("%1 (nor could it: %2)").arg(why, Placed_Reason(*unread.Map_File.Error)));
+        } else {
+            for (int row = 1; row <= unread.Mapping_Rows; ++row)
+                Warn(path, row, QStringLiteral("unplaced-mapping"), Core_Text("%1 and leaves the mapping out").arg(why));
         }
     }
 

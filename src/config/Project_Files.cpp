@@ -1,5 +1,7 @@
 #include "config/Project_Files.h"
 
+#include "config/Configuration.h"
+
 #include "platform/Core_Text.h"
 #include "platform/IntText.h"
 
@@ -27,40 +29,6 @@ Row_Error::Row_Error(const QString &file, int row, const QString &what)
 {
 }
 
-void Throw_Missing_Attribute(const QString &file, int index, const QString &name)
-{
-    throw Row_Error(file, index + 1, Core_Text("the attribute \"%1\" is missing").arg(name));
-}
-
-void Row_View::Missing(const QString &name) const { Throw_Missing_Attribute(file_, index_, name); }
-
-QString Row_View::Required(const QString &name) const
-{
-    std::optional<QString> value = node_.Attribute(name);
-    if (!value) Missing(name);
-    return *value;
-}
-
-QByteArrayView Row_View::Required_Utf8(const char *name) const
-{
-    const std::optional<QByteArrayView> value = node_.Attribute_Utf8(name);
-    if (!value) Missing(QString::fromUtf8(name));
-    return *value;
-}
-
-std::optional<int32_t> Row_View::Required_Number(const char *name) const
-{
-    return Int_Text::Str_To_Int_Utf8(Required_Utf8(name));
-}
-
-QList<Row_View> List_Rows(const Xml_Document &doc, const QString &file)
-{
-    QList<Row_View> rows;
-    int index = 0;
-    for (const Xml_Node &node : doc.Root().Children()) rows.append(Row_View(node, file, index++));
-    return rows;
-}
-
 namespace {
 
 // A new document: the root element followed by the version comment.
@@ -77,17 +45,7 @@ Par_Gen_Fields<std::optional<QString>> Read_Par_Gen_File(const QString &path)
 {
     const std::optional<Xml_Document> doc = Load_If_Exists(path);
     if (!doc) return {};
-    return Read_Par_Gen_Settings(*doc);
-}
-
-Par_Gen_Fields<std::optional<QString>> Read_Par_Gen_Settings(const Xml_Document &doc)
-{
-    Par_Gen_Fields<std::optional<QString>> fields;
-    const Xml_Node root = doc.Root();
-    For_Each_Par_Gen(fields, [&](const QString &name, std::optional<QString> &field) {
-        if (const Xml_Node element = root.Child(name)) field = element.Text();
-    });
-    return fields;
+    return Settings_Of_Document(*doc);
 }
 
 QByteArray Par_Gen_File_Bytes(const Par_Gen_Texts &texts, const QString &file_name)
@@ -136,18 +94,10 @@ void For_Each_Frame_Attribute(Direction direction, Fn fn)
 
 QList<Frame_Row> Read_Frame_File(const QString &path, Direction direction)
 {
-    QList<Frame_Row> rows;
-    const std::optional<Xml_Document> doc = Load_If_Exists(path);
-    if (!doc) return rows;
-    for (const Row_View &view : List_Rows(*doc, path)) {
-        Frame_Row row;
-        For_Each_Frame_Attribute(direction, [&](const QString &name, QString Frame_Row::*field) {
-            row.*field = view.Required(name);
-        });
-        row.Stored_Index = view.Index();
-        rows.append(row);
-    }
-    return rows;
+    Configuration config;
+    (direction == Direction::Receive ? config.Paths.CAN_Receive : config.Paths.CAN_Transmit) = path;
+    Load_Frame_List(path, config.Part(direction));
+    return Editor_Frame_Rows(config, direction);
 }
 
 QByteArray Frame_File_Bytes(Direction direction, const QList<Frame_Row> &rows, const QString &file_name)
@@ -170,43 +120,24 @@ void Write_Frame_File(const QString &path, Direction direction, const QList<Fram
 
 int Count_Map_File_Rows(const QString &map_path)
 {
-    const std::optional<Xml_Document> doc = Load_If_Exists(map_path);
-    return doc ? int(List_Rows(*doc, map_path).size()) : 0;
+    Stored_Direction part;
+    Load_Mapping_File(map_path, part);
+    part.Map_File.Raise_If_Failed();
+    return part.Mapping_Rows;
 }
 
-QList<TCAN_Frame> Read_Mapping_Files(const QString &frame_path, const QString &map_path,
-                                     Direction direction, int *unplaced)
+QList<TCAN_Frame> Read_Mapping_Files(const QString &frame_path, const QString &map_path, Direction direction,
+                                     int *unplaced)
 {
-    if (unplaced) *unplaced = 0;
-    using Int_Text::Str_To_Int_Def;
-    QList<TCAN_Frame> frames;
-    if (const std::optional<Xml_Document> doc = Load_If_Exists(frame_path)) {
-        for (const Row_View &view : List_Rows(*doc, frame_path)) {
-            TCAN_Frame frame;
-            frame.CobID = view.Required(QStringLiteral("CobID"));
-            frame.Num_Byte = Str_To_Int_Def(view.Required(QStringLiteral("Dimension")), 8);
-            frames.append(frame);
-        }
-    }
-    if (frames.isEmpty()) return frames;
-
-    const std::optional<Xml_Document> doc = Load_If_Exists(map_path);
-    if (!doc) return frames;
-    for (const Row_View &view : List_Rows(*doc, map_path)) {
-        const int32_t num_frame = Str_To_Int_Def(view.Required(QStringLiteral("Num_Frame")), -1);
-        if (num_frame < 0 || num_frame >= frames.size()) {
-            if (unplaced) ++*unplaced;
-            continue;
-        }
-        TMod_Reg reg;
-        reg.Ind_Mod = view.Required(QStringLiteral("Mod_Index"));
-        reg.HiPart = Str_To_Int_Def(view.Required(QStringLiteral("Byte_HiPart")), 0);
-        reg.LoPart = Str_To_Int_Def(view.Required(QStringLiteral("Byte_LoPart")), 0);
-        if (direction == Direction::Transmit)
-            reg.Write = Str_To_Int_Def(view.Required(QStringLiteral("Send_on_Write")), 0);
-        frames[num_frame].Lista_Mod_Reg.append(reg);
-    }
-    return frames;
+    Configuration config;
+    const bool receive = direction == Direction::Receive;
+    (receive ? config.Paths.CAN_Receive : config.Paths.CAN_Transmit) = frame_path;
+    (receive ? config.Paths.Define_CAN_Receive : config.Paths.Define_CAN_Transmit) = map_path;
+    Stored_Direction &part = config.Part(direction);
+    Load_Frame_List(frame_path, part);
+    // With no frames the mapping file is not read.
+    if (!part.Frames.isEmpty()) Load_Mapping_File(map_path, part);
+    return Editor_Mapping_Frames(config, direction, unplaced);
 }
 
 int Map_File_Renumbering::Removed_Count() const
@@ -223,8 +154,11 @@ Map_File_Renumbering Renumber_Map_File(const QString &path, const QList<int> &Ne
     if (!doc) return result;
     Xml_Node root = doc->Root();
     QList<Xml_Node> removed;
-    for (const Row_View &view : List_Rows(*doc, path)) {
-        const int32_t old_frame = Int_Text::Str_To_Int_Def(view.Required(QStringLiteral("Num_Frame")), -1);
+    int row = 0;
+    for (Xml_Node node = root.First_Child(); node; node = node.Next_Sibling(), ++row) {
+        const std::optional<QString> num_frame = node.Attribute(QStringLiteral("Num_Frame"));
+        if (!num_frame) Raise_Missing_Attribute(path, row, QStringLiteral("Num_Frame"));
+        const int32_t old_frame = Int_Text::Str_To_Int_Def(*num_frame, -1);
         if (old_frame < 0 || old_frame >= New_Index.size()) continue;
         const int new_frame = New_Index[old_frame];
         if (new_frame == old_frame) continue;
@@ -233,10 +167,10 @@ Map_File_Renumbering Renumber_Map_File(const QString &path, const QList<int> &Ne
             auto it = std::find_if(result.Removed.begin(), result.Removed.end(),
                                    [&](const auto &frame) { return frame.first == old_frame; });
             if (it == result.Removed.end()) it = result.Removed.insert(result.Removed.end(), {old_frame, {}});
-            it->second.append(view.Optional(QStringLiteral("Mod_Index")).value_or(QString()));
-            removed.append(view.Node());
+            it->second.append(node.Attribute(QStringLiteral("Mod_Index")).value_or(QString()));
+            removed.append(node);
         } else {
-            view.Node().Set_Attribute(QStringLiteral("Num_Frame"), QString::number(new_frame));
+            node.Set_Attribute(QStringLiteral("Num_Frame"), QString::number(new_frame));
         }
     }
     for (const Xml_Node &node : removed) root.Remove_Child(node);

@@ -25,46 +25,6 @@ public:
     QString What;
 };
 
-// The error of a row (numbered from 0) that lacks an attribute a reader needs.
-[[noreturn]] void Throw_Missing_Attribute(const QString &file, int index, const QString &name);
-
-// One row of a list file: a child node of the root, numbered from 0 in document order.
-class Row_View {
-public:
-    Row_View(Xml_Node node, QString file, int index) : node_(node), file_(std::move(file)), index_(index) {}
-    int Index() const { return index_; }
-    Xml_Node Node() const { return node_; }
-    // The attribute's text; throws Row_Error naming the file, the row (counting from 1) and the
-    // attribute when it is missing.
-    QString Required(const QString &name) const;
-    std::optional<QString> Optional(const QString &name) const { return node_.Attribute(name); }
-    // For readers that convert many values (the image build): the attribute's UTF-8 text, valid
-    // while the document lives, and the attribute converted by the integer text conversion with
-    // a fallback. Both throw like Required when the attribute is missing.
-    QByteArrayView Required_Utf8(const char *name) const;
-    int32_t Required_Int(const char *name, int32_t fallback) const { return Required_Number(name).value_or(fallback); }
-    // The same conversion without the fallback: no value when the text is not a number.
-    std::optional<int32_t> Required_Number(const char *name) const;
-    std::optional<QByteArrayView> Optional_Utf8(const char *name) const { return node_.Attribute_Utf8(name); }
-
-private:
-    [[noreturn]] void Missing(const QString &name) const;
-    Xml_Node node_;
-    QString file_;
-    int index_;
-};
-
-// Every child node of the document's root element, in document order.
-QList<Row_View> List_Rows(const Xml_Document &doc, const QString &file);
-// The same rows one at a time, without building a list: fn(const Row_View &) for each.
-template <class Fn>
-void For_Each_Row(const Xml_Document &doc, const QString &file, Fn fn)
-{
-    int index = 0;
-    for (Xml_Node node = doc.Root().First_Child(); node; node = node.Next_Sibling())
-        fn(Row_View(node, file, index++));
-}
-
 // ParGen.xml. Calls fn(element_name, field) for the fifteen settings in file order.
 template <class T, class Fn>
 void For_Each_Par_Gen(Par_Gen_Fields<T> &fields, Fn fn)
@@ -80,14 +40,13 @@ void For_Each_Par_Gen(Par_Gen_Fields<T> &fields, Fn fn)
 // The texts of the settings that the file holds (no value for a missing element, or for every
 // setting when the file is missing).
 Par_Gen_Fields<std::optional<QString>> Read_Par_Gen_File(const QString &path);
-// The same from a loaded document: each setting is the first child of its name under the
-// document's root element.
-Par_Gen_Fields<std::optional<QString>> Read_Par_Gen_Settings(const Xml_Document &doc);
 // The *_Bytes functions throw Xml_Error naming file_name for a text that an XML file cannot
 // hold (see First_Unstorable_Char); nothing is written then.
 QByteArray Par_Gen_File_Bytes(const Par_Gen_Texts &texts, const QString &file_name = QString());
 void Write_Par_Gen_File(const QString &path, const Par_Gen_Texts &texts);
 
+// One file read on its own, as the editors read it from a whole configuration (see
+// Configuration.h: Editor_Frame_Rows, Editor_Mapping_Frames).
 // CAN_Receive.xml / CAN_Transmit.xml, as the frame list editors read them: every attribute of
 // the direction is required and taken as text.
 QList<Frame_Row> Read_Frame_File(const QString &path, Direction direction);

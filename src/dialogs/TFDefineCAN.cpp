@@ -337,14 +337,12 @@ int TFDefineCAN::exec()
     return QDialog::exec();
 }
 
-int TFDefineCAN::Other_Direction_Count() const
+int TFDefineCAN::Other_Direction_Count(const Configuration &config) const
 {
     const Mapping_Direction &other = dir_.Dir == Direction::Receive ? Transmit_Mapping : Receive_Mapping;
     int count = 0;
     try {
-        for (const TCAN_Frame &frame :
-             Read_Mapping_Files(state_.Files.Frame_File(other.Dir), state_.Files.Map_File(other.Dir), other.Dir))
-            count += int(frame.Lista_Mod_Reg.size());
+        for (const TCAN_Frame &frame : Editor_Mapping_Frames(config, other.Dir)) count += int(frame.Lista_Mod_Reg.size());
     } catch (const Xml_Error &) {
         // That direction's own editor and the device update report its broken file; it must not
         // keep the user from editing this direction.
@@ -356,9 +354,10 @@ bool TFDefineCAN::FormShow()
 {
     bool loaded = true;
     QList<TCAN_Frame> frames;
+    // The files are read afresh at every showing, each once.
+    const Configuration config = Load_Configuration(state_.Files);
     try {
-        frames = Read_Mapping_Files(state_.Files.Frame_File(dir_.Dir), state_.Files.Map_File(dir_.Dir), dir_.Dir,
-                                    &unplaced_);
+        frames = Editor_Mapping_Frames(config, dir_.Dir, &unplaced_);
     } catch (const Xml_Error &e) {
         Message_Box::Error(isVisible() ? this : parentWidget(), e.Text());
         frames.clear();
@@ -370,7 +369,7 @@ bool TFDefineCAN::FormShow()
     new_notes_.clear();
     if (loaded) {
         try {
-            rows_ = Read_Frame_File(state_.Files.Frame_File(dir_.Dir), dir_.Dir);
+            rows_ = Editor_Frame_Rows(config, dir_.Dir);
         } catch (const Xml_Error &e) {
             rows_error_ = e.Text();
         }
@@ -381,7 +380,7 @@ bool TFDefineCAN::FormShow()
     // after they are gone.
     if (loaded && unplaced_ > 0)
         Message_Box::Warning(isVisible() ? this : parentWidget(), state_.STR(STR_Unplaced_Mappings).arg(unplaced_));
-    list_.Load(std::move(frames), loaded ? Other_Direction_Count() : 0);
+    list_.Load(std::move(frames), loaded ? Other_Direction_Count(config) : 0);
     Aggiorna_Lista_Frame();
     Aggiorna_Lista_ModReg();
     Aggiorna_Green_Fields();

@@ -2,6 +2,7 @@
 // The register mapping editors: for every frame of a direction's frame list the user defines
 // Modbus registers and the frame bytes that fill their high and low parts. One dialog serves
 // both directions; TFDefineRecCAN and TFDefineTransCAN only pick the direction.
+#include "config/Configuration.h"
 #include "workspace/App_State.h"
 #include "dialogs/Editor_Imports.h"
 #include "editing/Mapping_List.h"
@@ -83,7 +84,7 @@ private:
     // What Create or Modify reported; frame and reg are the register left out of the index
     // check (-1, -1 for Create).
     void Show_Result(Mapping_Result result, const Mod_Reg_Entry &entry = {}, int frame = -1, int reg = -1);
-    int Other_Direction_Count() const;
+    int Other_Direction_Count(const Configuration &config) const;
     // The frame list entries under the frames, for the sheets; false after an error box when
     // the frame list could not be read whole at this showing.
     bool Have_Rows();

@@ -1,6 +1,6 @@
 #include "exchange/Register_Map.h"
 
-#include "config/Image_Builder.h"
+#include "config/Device_Records.h"
 #include "config/Project_Files.h"
 #include "editing/Mapping_List.h"
 #include "exchange/Signal_Notes.h"
@@ -66,9 +66,10 @@ QString Register_Access(Direction direction)
     return direction == Direction::Receive ? QStringLiteral("read") : QStringLiteral("read/write");
 }
 
-Register_Map Read_Register_Map(const Project_Paths &paths, const QString &dir_name, const QDate &date,
+Register_Map Read_Register_Map(const Configuration &config, const QString &dir_name, const QDate &date,
                                const QString &program_version)
 {
+    const Project_Paths &paths = config.Paths;
     Register_Map map;
     map.Configuration = dir_name;
     map.Date = date;
@@ -76,9 +77,7 @@ Register_Map Read_Register_Map(const Project_Paths &paths, const QString &dir_na
     // The header tells what the device gets, so it is taken from a build of the images: a
     // missing settings file leaves the device's own address, a text that does not convert
     // the build's fallback.
-    Configuration_Image image;
-    image.Compile_Bin(paths);
-    const Bank1_Header &h = image.Param();
+    const Bank1_Header h = Read_Device_Configuration(config).Param;
     map.Address = QStringLiteral("%1.%2.%3.%4").arg(h.TCP_IP[0]).arg(h.TCP_IP[1]).arg(h.TCP_IP[2]).arg(h.TCP_IP[3]);
     map.Port = QString::number(h.TCP_Port);
     map.Bit_Rate = QStringLiteral("%1 bit/s").arg(h.CAN_Baud);
@@ -87,8 +86,8 @@ Register_Map Read_Register_Map(const Project_Paths &paths, const QString &dir_na
 
     const QList<Signal_Note> notes = Read_Signal_Notes(Signal_Notes_Path(paths));
     for (const Direction d : {Direction::Receive, Direction::Transmit}) {
-        const QList<Frame_Row> rows = Read_Frame_File(paths.Frame_File(d), d);
-        const QList<TCAN_Frame> frames = Read_Mapping_Files(paths.Frame_File(d), paths.Map_File(d), d);
+        const QList<Frame_Row> rows = Editor_Frame_Rows(config, d);
+        const QList<TCAN_Frame> frames = Editor_Mapping_Frames(config, d);
         QList<Register_Map_Line> lines;
         for (int f = 0; f < frames.size() && f < rows.size(); ++f)
             for (const TMod_Reg &reg : frames[f].Lista_Mod_Reg) {
@@ -117,6 +116,12 @@ Register_Map Read_Register_Map(const Project_Paths &paths, const QString &dir_na
         map.Lines += lines;
     }
     return map;
+}
+
+Register_Map Read_Register_Map(const Project_Paths &paths, const QString &dir_name, const QDate &date,
+                               const QString &program_version)
+{
+    return Read_Register_Map(Load_Configuration(paths), dir_name, date, program_version);
 }
 
 QByteArray Register_Map_Csv(const Register_Map &map)

@@ -4,6 +4,7 @@
 // spreadsheets) and HTML (to read or print); both are plain text from the model, so that the
 // configurator and qcx3310-cli write the same document.
 #include "config/Config_Model.h"
+#include "config/Configuration.h"
 #include "config/Project_Paths.h"
 
 #include <QByteArray>
@@ -44,6 +45,8 @@ struct Register_Map {
 // Reads the configuration in paths (dir_name names it): the registers as the editors show them,
 // the converter's address, port and bit rate as the device images carry them. Throws Xml_Error
 // for a configuration that cannot be read or built.
+Register_Map Read_Register_Map(const Configuration &config, const QString &dir_name, const QDate &date,
+                               const QString &program_version);
 Register_Map Read_Register_Map(const Project_Paths &paths, const QString &dir_name, const QDate &date,
                                const QString &program_version);
 
