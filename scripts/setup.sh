@@ -6,7 +6,7 @@ build_dir=${1:-build}
 build_type=${2:-Release}
 top=$(cd "$(dirname "$0")/.." && pwd)
 
-packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libpugixml-dev libcurl4-openssl-dev
+packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libcurl4-openssl-dev
           xvfb xauth fonts-dejavu-core ccache)
 # The tests read the register map's PDF back with another program's reader (pdftotext).
 packages+=(poppler-utils)

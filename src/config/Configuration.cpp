@@ -8,12 +8,7 @@
 
 namespace {
 
-Stored_Text Text_Of(const Xml_Node &node, const char *name)
-{
-    const std::optional<QByteArrayView> value = node.Attribute_Utf8(name);
-    if (!value) return std::nullopt;
-    return QString::fromUtf8(*value);
-}
+Stored_Text Text_Of(const Xml_Node &node, const char *name) { return node.Attribute(QLatin1StringView(name)); }
 
 // Loads the document of a file that may be missing; the file's state tells how it went.
 std::optional<Xml_Document> Load(const QString &path, Stored_File &file)

@@ -73,7 +73,10 @@ enum Lang_Key : int {
     STR_Msg_Utf8_Invalid,
     STR_Msg_Char_Not_Allowed,  // %1 the character's code (U+0001)
     STR_Msg_Cannot_Write_Text,  // %1 the reason
+    // The reasons of the XML parser the program read files with before Qt's stream reader, whose
+    // reasons Qt's own catalogue translates. Retired, but kept so that no later key moves.
     STR_Msg_Xml_Out_Of_Memory,
+    STR_Msg_Retired_First = STR_Msg_Xml_Out_Of_Memory,
     STR_Msg_Xml_Internal,
     STR_Msg_Xml_Tag_Type,
     STR_Msg_Xml_Bad_Pi,
@@ -86,6 +89,7 @@ enum Lang_Key : int {
     STR_Msg_Xml_Bad_End_Tag,
     STR_Msg_Xml_Tag_Mismatch,
     STR_Msg_Xml_No_Root,
+    STR_Msg_Retired_Last = STR_Msg_Xml_No_Root,
     STR_Msg_File_Too_Long,  // %1 the file's size, %2 the limit
     STR_Msg_Folder_Not_Read,
     STR_Msg_Fifo_Not_Read,

@@ -9,7 +9,8 @@ const QList<Lang_Key> &Core_Text_Keys()
 {
     static const QList<Lang_Key> keys = [] {
         QList<Lang_Key> all;
-        for (int key = STR_Msg_First; key <= STR_Msg_Last; ++key) all.append(Lang_Key(key));
+        for (int key = STR_Msg_First; key <= STR_Msg_Last; ++key)
+            if (key < STR_Msg_Retired_First || key > STR_Msg_Retired_Last) all.append(Lang_Key(key));
         for (int key = STR_Msg2_First; key <= STR_Msg2_Last; ++key) all.append(Lang_Key(key));
         return all;
     }();

@@ -1,42 +1,73 @@
 #include "platform/XmlDocument.h"
 
 #include "platform/Core_Text.h"
-#include "platform/Plain_Xml.h"
 #include "platform/Safe_File.h"
 
 #include <QXmlStreamReader>
-#include <pugixml.hpp>
-#include <cstring>
-#include <sstream>
-#include <vector>
+#include <deque>
+
+// One node of a document: an element (name, attributes in their order, children), a text or
+// CDATA section, a comment, a processing instruction (name and value), or the declaration.
+struct Xml_Tree_Node {
+    enum class Kind { Element, Text, Cdata, Comment, Instruction, Declaration };
+    Kind Type = Kind::Element;
+    QString Name;
+    QString Value;
+    QList<std::pair<QString, QString>> Attributes;
+    Xml_Tree_Node *Parent = nullptr;
+    Xml_Tree_Node *First = nullptr;
+    Xml_Tree_Node *Last = nullptr;
+    Xml_Tree_Node *Prev = nullptr;
+    Xml_Tree_Node *Next = nullptr;
+    struct Xml_Tree *Owner = nullptr;
+};
+
+// The nodes of one document; Top holds the top-level nodes as its children.
+struct Xml_Tree {
+    std::deque<Xml_Tree_Node> Nodes;
+    Xml_Tree_Node Top;
+
+    Xml_Tree() { Top.Owner = this; }
+    Xml_Tree(const Xml_Tree &) = delete;
+
+    Xml_Tree_Node *Append(Xml_Tree_Node *parent, Xml_Tree_Node::Kind kind, const QString &name = {},
+                          const QString &value = {})
+    {
+        Xml_Tree_Node &n = Nodes.emplace_back();
+        n.Type = kind;
+        n.Name = name;
+        n.Value = value;
+        n.Parent = parent;
+        n.Owner = this;
+        n.Prev = parent->Last;
+        if (parent->Last) parent->Last->Next = &n;
+        else parent->First = &n;
+        parent->Last = &n;
+        return &n;
+    }
+};
 
 namespace {
 
+using Kind = Xml_Tree_Node::Kind;
+
 std::string To_Std(const QString &s) { return s.toUtf8().toStdString(); }
 
-// Options: a declaration, comments and processing instructions are kept as nodes (a reader that
-// allows nothing in front of its root can see them), but the root is always the first element.
-// Whitespace-only text is kept only where it is an element's whole
-// content (a value typed as blanks stays blanks); between elements it carries no meaning and
-// is skipped by the child walk below.
-// A document type declaration is kept as a node only so that it can be found and refused.
-constexpr unsigned Parse_Options = pugi::parse_default | pugi::parse_declaration | pugi::parse_doctype |
-                                   pugi::parse_comments | pugi::parse_pi | pugi::parse_ws_pcdata_single;
+bool Is_Text(const Xml_Tree_Node *n) { return n->Type == Kind::Text || n->Type == Kind::Cdata; }
 
-pugi::xml_node Node(pugi::xml_node_struct *n) { return pugi::xml_node(n); }
-
-bool Is_Blank_Text(const pugi::xml_node &n)
+// Text that carries no meaning between elements: blanks only (an empty CDATA section too).
+bool Is_Blank_Text(const Xml_Tree_Node *n)
 {
-    if (n.type() != pugi::node_pcdata) return false;
-    for (const char *c = n.value(); *c; ++c)
-        if (*c != ' ' && *c != '\t' && *c != '\r' && *c != '\n') return false;
+    if (!Is_Text(n)) return false;
+    for (const QChar c : n->Value)
+        if (c != u' ' && c != u'\t' && c != u'\r' && c != u'\n') return false;
     return true;
 }
 
-// The first node from n on that is not whitespace-only text.
-pugi::xml_node Skip_Blank(pugi::xml_node n)
+// The first node from n on that is not blank text.
+Xml_Tree_Node *Skip_Blank(Xml_Tree_Node *n)
 {
-    while (n && Is_Blank_Text(n)) n = n.next_sibling();
+    while (n && Is_Blank_Text(n)) n = n->Next;
     return n;
 }
 
@@ -101,55 +132,120 @@ std::pair<int, int> Position_At(const QByteArray &bytes, size_t offset)
     return {line, column};
 }
 
-// pugixml builds the tree but lets through much that is not XML: a repeated attribute (the
-// first one would win), bytes that are not UTF-8, control characters, a second root or text
-// after the root, and references to entities nobody declared (left as literal text, so
-// "&id;" read as a number becomes 0). A file like that is refused rather than read as
-// something its writer did not mean. The characters are checked on the bytes, where the
-// position is exact; the structure by Qt's stream reader, a strict XML 1.0 reader.
-void Check_Well_Formed(const QByteArray &bytes, const pugi::xml_document &doc, pugi::xml_encoding encoding,
-                       const QString &file_name)
+
+// The encoding a document's bytes are in, as far as it matters here: UTF-8 (the checks on the
+// bytes apply) or another one, which the stream reader decodes.
+bool Is_Utf8(const QByteArray &bytes)
 {
-    // These files never need a document type declaration, and refusing it leaves no room for
-    // entity definitions.
-    for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling()) {
-        if (n.type() != pugi::node_doctype) continue;
-        qsizetype start = qMin<qsizetype>(qsizetype(n.offset_debug()), bytes.size());
-        while (start > 0 && bytes[start] != '<') --start;
-        const auto [line, column] = Position_At(bytes, size_t(start));
-        throw Xml_Error(file_name, line, column, Core_Text("a document type declaration is not allowed"));
-    }
-    if (encoding == pugi::encoding_utf8) {
-        const Utf8_Fault fault = First_Utf8_Fault(bytes.constData(), size_t(bytes.size()));
-        if (!fault.Reason.isEmpty()) {
-            const auto [line, column] = Position_At(bytes, fault.Offset);
-            throw Xml_Error(file_name, line, column, fault.Reason);
-        }
-    }
-    QXmlStreamReader reader(bytes);
-    while (!reader.atEnd()) reader.readNext();
-    if (reader.hasError())
-        throw Xml_Error(file_name, int(reader.lineNumber()), qMax(1, int(reader.columnNumber())),
-                        reader.errorString());
+    if (bytes.startsWith("\xEF\xBB\xBF")) return true;
+    if (bytes.size() >= 2 && (uchar(bytes[0]) == 0xFE || uchar(bytes[0]) == 0xFF || bytes[0] == 0 || bytes[1] == 0))
+        return false;  // UTF-16 or UTF-32
+    if (!bytes.startsWith("<?xml")) return true;
+    const qsizetype end = bytes.indexOf("?>");
+    const QByteArray declaration = bytes.left(end < 0 ? 0 : end);
+    const qsizetype at = declaration.indexOf("encoding");
+    if (at < 0) return true;
+    qsizetype q = at + 8;
+    while (q < declaration.size() && declaration[q] != '"' && declaration[q] != '\'') ++q;
+    if (q >= declaration.size()) return true;
+    const qsizetype close = declaration.indexOf(declaration[q], q + 1);
+    const QByteArray name = declaration.mid(q + 1, close - q - 1).toLower();
+    return name == "utf-8" || name == "utf8";
 }
 
-// Refuses to write a text that the file could not hold: pugixml would write a control
-// character as a reference such as "&#01;", which no XML 1.0 reader (this program's included)
-// accepts.
-void Check_Storable(const pugi::xml_node &node, const QString &file_name)
+[[noreturn]] void Refuse_At(const QString &file_name, const QXmlStreamReader &reader, const QString &reason)
 {
-    const auto check = [&](const char *text) {
-        const Utf8_Fault fault = First_Utf8_Fault(text, std::strlen(text));
-        if (!fault.Reason.isEmpty())
-            throw Xml_Error(file_name, 0, 0, Core_Text("cannot write the text: %1").arg(fault.Reason));
-    };
-    check(node.name());
-    check(node.value());
-    for (const pugi::xml_attribute &a : node.attributes()) {
-        check(a.name());
-        check(a.value());
+    throw Xml_Error(file_name, int(reader.lineNumber()), qMax(1, int(reader.columnNumber())), reason);
+}
+
+// The text the file gives a value of: & < > and, in an attribute, " and the three blanks that
+// a reader would otherwise turn into spaces as references.
+void Escape(QString &out, const QString &text, bool attribute)
+{
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'&': out += QLatin1String("&amp;"); break;
+        case u'<': out += QLatin1String("&lt;"); break;
+        case u'>':
+            if (attribute) out += c;
+            else out += QLatin1String("&gt;");
+            break;
+        case u'"':
+            if (attribute) out += QLatin1String("&quot;");
+            else out += c;
+            break;
+        case u'\t':
+        case u'\n':
+        case u'\r':
+            if (attribute) out += QStringLiteral("&#%1;").arg(int(c.unicode()), 2, 10, QLatin1Char('0'));
+            else out += c;
+            break;
+        default: out += c;
+        }
     }
-    for (const pugi::xml_node &child : node.children()) Check_Storable(child, file_name);
+}
+
+void Write(QString &out, const Xml_Tree_Node *n)
+{
+    switch (n->Type) {
+    case Kind::Element: {
+        out += u'<';
+        out += n->Name;
+        for (const auto &[name, value] : n->Attributes) {
+            out += u' ';
+            out += name;
+            out += QLatin1String("=\"");
+            Escape(out, value, true);
+            out += u'"';
+        }
+        if (!n->First) {
+            out += QLatin1String("/>");
+            return;
+        }
+        out += u'>';
+        // Blanks between elements were layout in the file read, not content: they are not
+        // written back. Blanks that are an element's whole text are its value.
+        const bool only_child = n->First == n->Last;
+        for (const Xml_Tree_Node *c = n->First; c; c = c->Next)
+            if (only_child || c->Type != Kind::Text || !Is_Blank_Text(c)) Write(out, c);
+        out += QLatin1String("</");
+        out += n->Name;
+        out += u'>';
+        return;
+    }
+    case Kind::Text: Escape(out, n->Value, false); return;
+    case Kind::Cdata: out += QLatin1String("<![CDATA[") + n->Value + QLatin1String("]]>"); return;
+    case Kind::Comment: out += QLatin1String("<!--") + n->Value + QLatin1String("-->"); return;
+    case Kind::Instruction:
+    case Kind::Declaration:
+        out += QLatin1String("<?") + n->Name;
+        if (n->Type == Kind::Declaration) {
+            for (const auto &[name, value] : n->Attributes) out += u' ' + name + QLatin1String("=\"") + value + u'"';
+        } else if (!n->Value.isEmpty()) {
+            out += u' ' + n->Value;
+        }
+        out += QLatin1String("?>");
+        return;
+    }
+}
+
+// Refuses to write a text that the file could not hold (a control character, a lone surrogate,
+// U+FFFE or U+FFFF): no XML 1.0 reader, this program's included, would take it back.
+void Check_Storable(const Xml_Tree_Node *node, const QString &file_name)
+{
+    const auto check = [&](const QString &text) {
+        if (const std::optional<char32_t> c = First_Unstorable_Char(text))
+            throw Xml_Error(file_name, 0, 0,
+                            Core_Text("cannot write the text: %1")
+                                .arg(Core_Text("character %1 is not allowed in XML").arg(Char_Code(*c))));
+    };
+    check(node->Name);
+    check(node->Value);
+    for (const auto &[name, value] : node->Attributes) {
+        check(name);
+        check(value);
+    }
+    for (const Xml_Tree_Node *c = node->First; c; c = c->Next) Check_Storable(c, file_name);
 }
 
 }  // namespace
@@ -172,31 +268,6 @@ QString Xml_Position_Text(int line, int column)
     return Core_Text("line %1, column %2").arg(line).arg(column);
 }
 
-QString Parser_Status_Text(int status)
-{
-    // pugixml describes its failures in English; these are its words for every status that
-    // parsing a buffer can end in.
-    switch (pugi::xml_parse_status(status)) {
-    case pugi::status_out_of_memory: return Core_Text("Could not allocate memory");
-    case pugi::status_internal_error: return Core_Text("Internal error occurred");
-    case pugi::status_unrecognized_tag: return Core_Text("Could not determine tag type");
-    case pugi::status_bad_pi: return Core_Text("Error parsing document declaration/processing instruction");
-    case pugi::status_bad_comment: return Core_Text("Error parsing comment");
-    case pugi::status_bad_cdata: return Core_Text("Error parsing CDATA section");
-    case pugi::status_bad_doctype: return Core_Text("Error parsing document type declaration");
-    case pugi::status_bad_pcdata: return Core_Text("Error parsing PCDATA section");
-    case pugi::status_bad_start_element: return Core_Text("Error parsing start element tag");
-    case pugi::status_bad_attribute: return Core_Text("Error parsing element attribute");
-    case pugi::status_bad_end_element: return Core_Text("Error parsing end element tag");
-    case pugi::status_end_element_mismatch: return Core_Text("Start-end tags mismatch");
-    case pugi::status_no_document_element: return Core_Text("No document element found");
-    default: break;
-    }
-    pugi::xml_parse_result result;
-    result.status = pugi::xml_parse_status(status);
-    return QString::fromUtf8(result.description());
-}
-
 // The file name and the reason are joined, not put through arg(): a "%2" in a folder's name
 // would otherwise take the line number's place.
 Xml_Error::Xml_Error(const QString &file, int line, int column, const QString &reason)
@@ -209,86 +280,93 @@ Xml_Error::Xml_Error(const QString &file, int line, int column, const QString &r
 
 QString Xml_Error::Text() const { return QString::fromUtf8(what()); }
 
-bool Xml_Node::Is_Element() const { return node_ && Node(node_).type() == pugi::node_element; }
+bool Xml_Node::Is_Element() const { return node_ && node_->Type == Kind::Element; }
 
-QString Xml_Node::Name() const { return node_ ? QString::fromUtf8(Node(node_).name()) : QString(); }
+QString Xml_Node::Name() const { return node_ ? node_->Name : QString(); }
 
 QString Xml_Node::Text() const
 {
     if (!node_) return {};
     // All of the text: a comment or processing instruction inside a value splits it into
     // several text nodes, and "1<!--x-->9" means 19.
-    QByteArray text;
-    for (pugi::xml_node c = Node(node_).first_child(); c; c = c.next_sibling())
-        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) text += c.value();
-    return QString::fromUtf8(text);
+    QString text;
+    for (const Xml_Tree_Node *c = node_->First; c; c = c->Next)
+        if (Is_Text(c)) text += c->Value;
+    return text;
 }
 
 void Xml_Node::Set_Text(const QString &text)
 {
-    if (node_) Node(node_).text().set(To_Std(text).c_str());
+    if (!node_) return;
+    for (Xml_Tree_Node *c = node_->First; c; c = c->Next)
+        if (Is_Text(c)) {
+            c->Value = text;
+            return;
+        }
+    node_->Owner->Append(node_, Kind::Text, {}, text);
 }
 
 Xml_Node Xml_Node::Child(const QString &name) const
 {
     if (!node_) return {};
-    return Xml_Node(Node(node_).child(To_Std(name).c_str()).internal_object());
+    for (Xml_Tree_Node *c = node_->First; c; c = c->Next)
+        if (c->Type == Kind::Element && c->Name == name) return Xml_Node(c);
+    return {};
 }
 
 QList<Xml_Node> Xml_Node::Children() const
 {
     QList<Xml_Node> list;
-    if (!node_) return list;
-    for (pugi::xml_node c = Skip_Blank(Node(node_).first_child()); c; c = Skip_Blank(c.next_sibling()))
-        list.append(Xml_Node(c.internal_object()));
+    for (Xml_Node c = First_Child(); c; c = c.Next_Sibling()) list.append(c);
     return list;
 }
 
-Xml_Node Xml_Node::First_Child() const
-{
-    return node_ ? Xml_Node(Skip_Blank(Node(node_).first_child()).internal_object()) : Xml_Node();
-}
+Xml_Node Xml_Node::First_Child() const { return node_ ? Xml_Node(Skip_Blank(node_->First)) : Xml_Node(); }
 
-Xml_Node Xml_Node::Next_Sibling() const
-{
-    return node_ ? Xml_Node(Skip_Blank(Node(node_).next_sibling()).internal_object()) : Xml_Node();
-}
+Xml_Node Xml_Node::Next_Sibling() const { return node_ ? Xml_Node(Skip_Blank(node_->Next)) : Xml_Node(); }
 
-std::optional<QByteArrayView> Xml_Node::Attribute_Utf8(const char *name) const
+std::optional<QString> Xml_Node::Attribute(QLatin1StringView name) const
 {
     if (!node_) return std::nullopt;
-    const pugi::xml_attribute a = Node(node_).attribute(name);
-    if (!a) return std::nullopt;
-    return QByteArrayView(a.value());
+    for (const auto &[key, value] : node_->Attributes)
+        if (key == name) return value;
+    return std::nullopt;
 }
 
 std::optional<QString> Xml_Node::Attribute(const QString &name) const
 {
     if (!node_) return std::nullopt;
-    const pugi::xml_attribute a = Node(node_).attribute(To_Std(name).c_str());
-    if (!a) return std::nullopt;
-    return QString::fromUtf8(a.value());
+    for (const auto &[key, value] : node_->Attributes)
+        if (key == name) return value;
+    return std::nullopt;
 }
 
 void Xml_Node::Set_Attribute(const QString &name, const QString &value)
 {
     if (!node_) return;
-    pugi::xml_node n = Node(node_);
-    const std::string key = To_Std(name);
-    pugi::xml_attribute a = n.attribute(key.c_str());
-    if (!a) a = n.append_attribute(key.c_str());
-    a.set_value(To_Std(value).c_str());
+    for (auto &[key, old] : node_->Attributes)
+        if (key == name) {
+            old = value;
+            return;
+        }
+    node_->Attributes.append({name, value});
 }
 
 Xml_Node Xml_Node::Append_Child(const QString &name)
 {
     if (!node_) return {};
-    return Xml_Node(Node(node_).append_child(To_Std(name).c_str()).internal_object());
+    return Xml_Node(node_->Owner->Append(node_, Kind::Element, name));
 }
 
 void Xml_Node::Remove_Child(const Xml_Node &child)
 {
-    if (node_ && child.node_) Node(node_).remove_child(Node(child.node_));
+    Xml_Tree_Node *c = child.node_;
+    if (!node_ || !c || c->Parent != node_) return;
+    if (c->Prev) c->Prev->Next = c->Next;
+    else node_->First = c->Next;
+    if (c->Next) c->Next->Prev = c->Prev;
+    else node_->Last = c->Prev;
+    c->Parent = c->Prev = c->Next = nullptr;
 }
 
 Xml_Node Xml_Node::Append_Text_Child(const QString &name, const QString &text)
@@ -299,7 +377,7 @@ Xml_Node Xml_Node::Append_Text_Child(const QString &name, const QString &text)
     return child;
 }
 
-Xml_Document::Xml_Document() : doc_(std::make_unique<pugi::xml_document>()) {}
+Xml_Document::Xml_Document() : tree_(std::make_unique<Xml_Tree>()) {}
 Xml_Document::~Xml_Document() = default;
 Xml_Document::Xml_Document(Xml_Document &&) noexcept = default;
 Xml_Document &Xml_Document::operator=(Xml_Document &&) noexcept = default;
@@ -317,46 +395,87 @@ Xml_Document Xml_Document::Load(const QString &path) { return Parse(Read_File(pa
 
 Xml_Document Xml_Document::Parse(const QByteArray &bytes, const QString &file_name)
 {
-    Xml_Document d;
-    const pugi::xml_parse_result r =
-        d.doc_->load_buffer(bytes.constData(), size_t(bytes.size()), Parse_Options, pugi::encoding_auto);
-    if (!r) {
-        const auto [line, column] = Position_At(bytes, size_t(r.offset));
-        throw Xml_Error(file_name, line, column, Parser_Status_Text(r.status));
+    // In UTF-8 the characters are checked on the bytes, where the place of a fault is exact and
+    // its reason plain; the stream reader checks the rest.
+    if (Is_Utf8(bytes)) {
+        const Utf8_Fault fault = First_Utf8_Fault(bytes.constData(), size_t(bytes.size()));
+        if (!fault.Reason.isEmpty()) {
+            const auto [line, column] = Position_At(bytes, fault.Offset);
+            throw Xml_Error(file_name, line, column, fault.Reason);
+        }
     }
-    // Plain XML (nearly every file) is well-formed by construction; the full check, a second
-    // parse by a strict reader, is left for the rest.
-    if (!Plain_Xml::Scan(bytes)) Check_Well_Formed(bytes, *d.doc_, r.encoding, file_name);
+    Xml_Document d;
+    Xml_Tree &tree = *d.tree_;
+    Xml_Tree_Node *parent = &tree.Top;
+    QXmlStreamReader reader(bytes);
+    // Every attribute is kept as written, xmlns ones too; these files use no namespaces.
+    reader.setNamespaceProcessing(false);
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartDocument:
+            if (!reader.documentVersion().isEmpty()) {
+                Xml_Tree_Node *decl = tree.Append(parent, Kind::Declaration, QStringLiteral("xml"));
+                decl->Attributes.append({QStringLiteral("version"), reader.documentVersion().toString()});
+                if (!reader.documentEncoding().isEmpty())
+                    decl->Attributes.append({QStringLiteral("encoding"), reader.documentEncoding().toString()});
+                if (reader.isStandaloneDocument())
+                    decl->Attributes.append({QStringLiteral("standalone"), QStringLiteral("yes")});
+            }
+            break;
+        case QXmlStreamReader::DTD: {
+            // These files never need one, and refusing it leaves no room for entity definitions.
+            // The reader stands at its end; the message names where it begins.
+            const QByteArray before = QString::fromUtf8(bytes).left(qsizetype(reader.characterOffset())).toUtf8();
+            const qsizetype start = before.lastIndexOf("<!DOCTYPE");
+            const auto [line, column] = Position_At(bytes, size_t(start < 0 ? before.size() : start));
+            throw Xml_Error(file_name, line, column, Core_Text("a document type declaration is not allowed"));
+        }
+        case QXmlStreamReader::StartElement: {
+            Xml_Tree_Node *element = tree.Append(parent, Kind::Element, reader.qualifiedName().toString());
+            const QXmlStreamAttributes attributes = reader.attributes();
+            element->Attributes.reserve(attributes.size());
+            for (const QXmlStreamAttribute &a : attributes)
+                element->Attributes.append({a.qualifiedName().toString(), a.value().toString()});
+            parent = element;
+            break;
+        }
+        case QXmlStreamReader::EndElement: parent = parent->Parent; break;
+        case QXmlStreamReader::Characters:
+            // Blanks around the root are not part of the document.
+            if (parent != &tree.Top)
+                tree.Append(parent, reader.isCDATA() ? Kind::Cdata : Kind::Text, {}, reader.text().toString());
+            break;
+        case QXmlStreamReader::Comment: tree.Append(parent, Kind::Comment, {}, reader.text().toString()); break;
+        case QXmlStreamReader::ProcessingInstruction:
+            tree.Append(parent, Kind::Instruction, reader.processingInstructionTarget().toString(),
+                        reader.processingInstructionData().toString());
+            break;
+        default: break;
+        }
+    }
+    if (reader.hasError()) Refuse_At(file_name, reader, reader.errorString());
     return d;
 }
 
 Xml_Node Xml_Document::Root() const
 {
-    return Xml_Node(doc_->document_element().internal_object());
+    for (Xml_Tree_Node *n = tree_->Top.First; n; n = n->Next)
+        if (n->Type == Kind::Element) return Xml_Node(n);
+    return {};
 }
 
-Xml_Node Xml_Document::First_Top_Level_Node() const
-{
-    return Xml_Node(doc_->first_child().internal_object());
-}
+Xml_Node Xml_Document::First_Top_Level_Node() const { return Xml_Node(tree_->Top.First); }
 
-Xml_Node Xml_Document::Append_Root(const QString &name)
-{
-    return Xml_Node(doc_->append_child(To_Std(name).c_str()).internal_object());
-}
+Xml_Node Xml_Document::Append_Root(const QString &name) { return Xml_Node(tree_->Append(&tree_->Top, Kind::Element, name)); }
 
-void Xml_Document::Append_Comment(const QString &text)
-{
-    doc_->append_child(pugi::node_comment).set_value(To_Std(text).c_str());
-}
+void Xml_Document::Append_Comment(const QString &text) { tree_->Append(&tree_->Top, Kind::Comment, {}, text); }
 
 QByteArray Xml_Document::To_Bytes(const QString &file_name) const
 {
-    Check_Storable(*doc_, file_name);
-    std::ostringstream out;
-    doc_->save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-    const std::string s = out.str();
-    return QByteArray(s.data(), qsizetype(s.size()));
+    Check_Storable(&tree_->Top, file_name);
+    QString out;
+    for (const Xml_Tree_Node *n = tree_->Top.First; n; n = n->Next) Write(out, n);
+    return out.toUtf8();
 }
 
 void Xml_Document::Save(const QString &path) const { Save_File_Atomic(path, To_Bytes(path)); }

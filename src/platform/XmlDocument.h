@@ -1,6 +1,7 @@
 #pragma once
-// The one XML document abstraction all files of the program go through (a thin layer over
-// pugixml, which keeps attribute order and writes raw output without a declaration).
+// The one XML document abstraction all files of the program go through: a small tree read by
+// Qt's strict XML 1.0 stream reader, which keeps attribute order, and written back without a
+// declaration or whitespace between elements.
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
@@ -10,10 +11,8 @@
 #include <stdexcept>
 #include <utility>
 
-namespace pugi {
-class xml_document;
-class xml_node_struct;
-}  // namespace pugi
+struct Xml_Tree_Node;
+struct Xml_Tree;
 
 // A file that cannot be read, is not well-formed, or cannot be written. Line and Column are 0
 // when the failure has no position in the text.
@@ -32,27 +31,25 @@ public:
 // "line L, column C", as the messages name a place in a file.
 QString Xml_Position_Text(int line, int column);
 
-// The parser's reason for a pugi::xml_parse_status, through Core_Text.
-QString Parser_Status_Text(int status);
-
 class Xml_Node {
 public:
     Xml_Node() = default;
-    explicit Xml_Node(pugi::xml_node_struct *node) : node_(node) {}
+    explicit Xml_Node(Xml_Tree_Node *node) : node_(node) {}
 
     bool Is_Null() const { return node_ == nullptr; }
     explicit operator bool() const { return node_ != nullptr; }
     bool Is_Element() const;
 
     QString Name() const;
-    // Text of the element: all of its text and CDATA children together (comments and processing
-    // instructions between them left out), empty when it has none.
+    // Text of the element: all of its text and CDATA children together, blanks included
+    // (comments and processing instructions between them left out), empty when it has none.
     QString Text() const;
     void Set_Text(const QString &text);
 
-    // First child element with this name, or a null node.
+    // First child element with this name, or a null node (never a comment or processing
+    // instruction, whatever its name).
     Xml_Node Child(const QString &name) const;
-    // Every child node in document order (whitespace-only text was dropped at load).
+    // Every child node in document order, but text that is only blanks (as between elements).
     QList<Xml_Node> Children() const;
 
     // Walking the children one by one, without a list: the first child node, the next sibling
@@ -62,9 +59,7 @@ public:
 
     // The attribute's value; no value when the attribute is missing (an empty value is present).
     std::optional<QString> Attribute(const QString &name) const;
-    // The same as UTF-8 bytes, valid while the document lives: for readers that convert many
-    // values and need no string of their own.
-    std::optional<QByteArrayView> Attribute_Utf8(const char *name) const;
+    std::optional<QString> Attribute(QLatin1StringView name) const;
     // Sets an existing attribute or appends a new one after the others.
     void Set_Attribute(const QString &name, const QString &value);
 
@@ -75,7 +70,7 @@ public:
     Xml_Node Append_Text_Child(const QString &name, const QString &text);
 
 private:
-    pugi::xml_node_struct *node_ = nullptr;
+    Xml_Tree_Node *node_ = nullptr;
 };
 
 class Xml_Document {
@@ -89,7 +84,8 @@ public:
     // followed) of at most Text_File_Limit bytes is read. Throws Xml_Error naming the file (and
     // the line and column for malformed XML). Only well-formed XML 1.0 is read: a repeated
     // attribute, bytes that are not UTF-8, a character XML does not allow, a second root, text
-    // after the root, an undeclared entity or a document type declaration is an error too.
+    // after the root, an undeclared entity, a document type declaration or a declaration of
+    // another XML version than 1.0 is an error too.
     static Xml_Document Load(const QString &path);
     // The bytes Load parses, with the same checks and errors: Load is Parse(Read_File(path), path).
     static QByteArray Read_File(const QString &path);
@@ -114,7 +110,7 @@ public:
     void Save(const QString &path) const;
 
 private:
-    std::unique_ptr<pugi::xml_document> doc_;
+    std::unique_ptr<Xml_Tree> tree_;
 };
 
 // The first character of text that an XML 1.0 file cannot hold (a control character other

@@ -86,6 +86,11 @@ void Tst_Xml_Document::not_well_formed_input_is_refused_data()
     QTest::newRow("stray continuation byte") << QByteArray("<R>\x80</R>") << 1 << 4 << "invalid UTF-8 byte 0x80";
     QTest::newRow("overlong form") << QByteArray("<R>\xC0\xBC</R>") << 1 << 4 << "invalid UTF-8 byte 0xC0";
     QTest::newRow("encoded surrogate") << QByteArray("<R>\xED\xA0\x80</R>") << 1 << 4 << "invalid UTF-8 sequence";
+    // The reader's own reason: an XML 1.1 file is refused as such, and a processing instruction
+    // named like the declaration as what it is.
+    QTest::newRow("XML 1.1") << QByteArray("<?xml version=\"1.1\"?><R/>") << 1 << 21 << "Unsupported XML version.";
+    QTest::newRow("processing instruction named xml")
+        << QByteArray("<R/><?XmL a?>") << 1 << 13 << "XML declaration not at start of document.";
     QTest::newRow("cut sequence at the end") << QByteArray("<R/>\n\xE2\x82") << 2 << 1 << "incomplete UTF-8 sequence";
 }
 

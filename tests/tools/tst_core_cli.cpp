@@ -122,7 +122,7 @@ void Tst_Cli::errors_change_no_bank_file_data()
     QTest::addColumn<QString>("message");  // after "qcx3310-cli: <folder>/"
 
     QTest::newRow("malformed") << "CAN_Transmit.xml" << QByteArray("<TransmitCAN>\n<row CobID=\"1\"\n")
-                               << "CAN_Transmit.xml: line 2, column ";
+                               << "CAN_Transmit.xml: line 3, column 1: Premature end of document.";
     // Not well-formed: refused like a malformed file, never compiled into a wrong image.
     QTest::newRow("undeclared entity")
         << "CAN_Receive.xml"
