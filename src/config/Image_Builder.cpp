@@ -3,6 +3,7 @@
 #include "config/Project_Files.h"
 #include "platform/Core_Text.h"
 #include "platform/IntText.h"
+#include "platform/Safe_File.h"
 #include "platform/Plain_Xml.h"
 
 #include <QDir>
@@ -192,7 +193,7 @@ private:
 template <class Fn>
 void Configuration_Image::For_Each_List_Row(const QString &path, Fn fn)
 {
-    if (!QFileInfo::exists(path)) {
+    if (!Settled_File_Exists(path)) {
         if (listener_) listener_->File_Missing(path);
         return;
     }
