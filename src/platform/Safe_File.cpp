@@ -139,6 +139,7 @@ QByteArray Read_Regular_File(const QByteArray &native_path, const QString &shown
 
 qint64 Regular_File_Size(const QString &path)
 {
+    Settle_Before_Reading(QFile::encodeName(path));
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0) throw File_Access_Error(path, System_Error_Text(errno));
     if (!S_ISREG(st.st_mode)) throw File_Access_Error(path, Not_Regular_Text(st.st_mode));
@@ -344,6 +345,7 @@ QByteArray Read_Regular_File(const QByteArray &native_path, const QString &shown
 
 qint64 Regular_File_Size(const QString &path)
 {
+    Settle_Before_Reading(QFile::encodeName(path));
     const QFileInfo info(path);
     if (!info.isFile()) throw File_Access_Error(path, Core_Text("is not a regular file"));
     return info.size();

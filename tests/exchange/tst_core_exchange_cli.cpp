@@ -28,6 +28,7 @@ private slots:
     void sheet_characters_no_file_holds();
     void frames_sheet_keeps_mappings_with_their_frames();
     void export_map();
+    void export_map_of_huge_texts();
     void missing_folder_is_an_error();
     void usage_errors_data();
     void usage_errors();
@@ -329,6 +330,32 @@ void Tst_Exchange_Cli::usage_errors_data()
     QTest::newRow("export-map, format unknown by name") << QStringList{"export-map", ".", "-o", "x.txt"};
     QTest::newRow("export-map without -o") << QStringList{"export-map", ".", "--format", "csv"};
     QTest::newRow("import, unknown option") << QStringList{"import", "frames", ".", "--direction", "receive", "x.csv", "--all"};
+}
+
+void Tst_Exchange_Cli::export_map_of_huge_texts()
+{
+    // A legal configuration with a mnemonic of 60,000 characters: the PDF shows the start of it
+    // in its cell, cut with an ellipsis, and no more than a cell holds.
+    QTemporaryDir dir;
+    const QString conf = dir.filePath("Huge");
+    QDir().mkpath(conf);
+    QCOMPARE(Run_Cli({"import-dbc", conf, Vehicle, "--receive", "Motor_Daten"}).Exit, 0);
+    const Project_Paths p = Project_Paths_In(conf);
+    QList<Frame_Row> rows = Read_Frame_File(p.CAN_Receive, Direction::Receive);
+    rows[0].Mnemonic = QStringLiteral("Start ") + QString(60000, QLatin1Char('x'));
+    Write_Frame_File(p.CAN_Receive, Direction::Receive, rows);
+    const QString pdf = dir.filePath("map.pdf");
+    const Program_Run r = Run_Program(QStringLiteral(QCX_WORKSPACE_DIR "/qcx3310-cli"), {"export-map", conf, "-o", pdf}, 60000,
+                                      {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"});
+    QVERIFY2(r.Exit == 0, qPrintable(Describe(r)));
+    const QString text = Pdf_Text(pdf);
+    if (text.isNull()) QSKIP("pdftotext (poppler-utils) is not installed");
+    QVERIFY2(text.contains(QStringLiteral("Start xxx")) && text.contains(QChar(0x2026)), qPrintable(text.left(2000)));
+    QVERIFY(!text.contains(QString(513, QLatin1Char('x'))));
+    // The CSV keeps the whole text.
+    const QString csv = dir.filePath("map.csv");
+    QCOMPARE(Run_Cli({"export-map", conf, "--format", "csv", "-o", csv}).Exit, 0);
+    QVERIFY(Read_All(csv).contains("Start " + QByteArray(60000, 'x') + ","));
 }
 
 void Tst_Exchange_Cli::missing_folder_is_an_error()
