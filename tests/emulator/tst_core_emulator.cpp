@@ -572,6 +572,8 @@ void Tst_Emulator::a_hostile_bus_hub_neither_spins_nor_downs_it()
     QVERIFY(!e.Process->Wait_Line("summary", 0).isEmpty());
     QVERIFY2(!e.Process->Err().contains("Cannot read frame"), qPrintable(e.Process->Err().left(500)));
     QCOMPARE(e.Process->Out().count("frame-in"), 1);
+    // One report for each line that is no frame, however long.
+    QCOMPARE(e.Process->Out().count("no frame, dropped"), drops ? 0 : 1);
 }
 
 void Tst_Emulator::can_commands_report_their_failures()

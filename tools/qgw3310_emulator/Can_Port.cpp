@@ -8,6 +8,8 @@
 #include <QTcpSocket>
 #include <QUrl>
 
+#include <memory>
+
 namespace {
 
 const QString Virtual_Plugin = QStringLiteral("virtualcan");
@@ -135,21 +137,29 @@ void Guard_Virtual_Bus_Lines(QCanBusDevice *device, const Can_Interface &bus,
         // its place. Connection and disconnection stay the plugin's.
         QObject::disconnect(socket, &QIODevice::readyRead, device, nullptr);
         QPointer<QCanBusDevice> owner(device);
-        QObject::connect(socket, &QIODevice::readyRead, device, [owner, socket, leave, bad_line] {
+        // Inside a line too long for a frame: the rest of it, up to its end, goes unread.
+        auto skipping = std::make_shared<bool>(false);
+        QObject::connect(socket, &QIODevice::readyRead, device, [owner, socket, leave, bad_line, skipping] {
             QList<QCanBusFrame> frames;
             bool left = false;
+            const auto too_long = [&](const QByteArray &start) {
+                if (!*skipping && bad_line) bad_line(start.left(64) + "...");
+                *skipping = true;
+            };
             while (!left && owner) {
                 if (!socket->canReadLine()) {
-                    // A line with no end in sight is no frame: dropped up to here.
+                    // A line with no end in sight is no frame: dropped as it comes.
                     if (socket->bytesAvailable() <= Longest_Hub_Line) break;
-                    const QByteArray junk = socket->read(Longest_Hub_Line);
-                    if (bad_line) bad_line(junk.left(64) + "...");
+                    too_long(socket->read(Longest_Hub_Line));
                     continue;
                 }
                 const QByteArray whole = socket->readLine(Longest_Hub_Line + 1);
                 if (!whole.endsWith('\n')) {
-                    // The rest of a long line comes as lines of their own; all of it is junk.
-                    if (bad_line) bad_line(whole.left(64) + "...");
+                    too_long(whole);
+                    continue;
+                }
+                if (*skipping) {
+                    *skipping = false;  // the end of the long line
                     continue;
                 }
                 const QByteArray line = whole.trimmed();
