@@ -529,20 +529,22 @@ void Tst_Emulator::a_hostile_bus_hub_neither_spins_nor_downs_it_data()
     // What a hub (any local program on its port) sends the emulator, then a frame 181 for it.
     QTest::addColumn<QByteArray>("lines");
     QTest::addColumn<bool>("drops");  // the hub ends the emulator's connection
-    QTest::newRow("disconnect, then a frame") << QByteArray("disconnect:can0\n385##0102030405060708\n") << true;
-    QTest::newRow("an empty line") << QByteArray("\n") << false;
-    QTest::newRow("a line without #") << QByteArray("can0\n") << false;
-    QTest::newRow("one # only") << QByteArray("385#0102\n") << false;
-    QTest::newRow("no hex in the data") << QByteArray("385##01zz\n") << false;
-    QTest::newRow("an identifier beyond 29 bits") << QByteArray("99999999999#X#01\n") << false;
-    QTest::newRow("a line without end in sight") << QByteArray(5000, 'x') + "\n" << false;
-    QTest::newRow("another bus's disconnect") << QByteArray("disconnect:can1\n") << false;
+    QTest::addColumn<int>("quit");    // the signal that ends it afterwards
+    QTest::newRow("disconnect, then a frame") << QByteArray("disconnect:can0\n385##0102030405060708\n") << true << SIGTERM;
+    QTest::newRow("an empty line") << QByteArray("\n") << false << SIGINT;
+    QTest::newRow("a line without #") << QByteArray("can0\n") << false << SIGTERM;
+    QTest::newRow("one # only") << QByteArray("385#0102\n") << false << SIGINT;
+    QTest::newRow("no hex in the data") << QByteArray("385##01zz\n") << false << SIGTERM;
+    QTest::newRow("an identifier beyond 29 bits") << QByteArray("99999999999#X#01\n") << false << SIGINT;
+    QTest::newRow("a line without end in sight") << QByteArray(5000, 'x') + "\n" << false << SIGTERM;
+    QTest::newRow("another bus's disconnect") << QByteArray("disconnect:can1\n") << false << SIGINT;
 }
 
 void Tst_Emulator::a_hostile_bus_hub_neither_spins_nor_downs_it()
 {
     QFETCH(QByteArray, lines);
     QFETCH(bool, drops);
+    QFETCH(int, quit);
     QTemporaryDir dir;
     // The test is the hub: the emulator's bus plugin finds the port taken and connects to it.
     QTcpServer hub;
@@ -568,7 +570,7 @@ void Tst_Emulator::a_hostile_bus_hub_neither_spins_nor_downs_it()
     QVERIFY2(!e.Process->Wait_Line("frame-in 181#0102030405060708").isEmpty(), qPrintable(e.Process->Out() + e.Process->Err()));
     QCOMPARE(Read_Hex(e.Port, "4", 10), QString("0x0102"));
     // And it ends when told to, in order.
-    QCOMPARE(e.Process->Stop(SIGTERM), 0);
+    QCOMPARE(e.Process->Stop(quit), 0);
     QVERIFY(!e.Process->Wait_Line("summary", 0).isEmpty());
     QVERIFY2(!e.Process->Err().contains("Cannot read frame"), qPrintable(e.Process->Err().left(500)));
     QCOMPARE(e.Process->Out().count("frame-in"), 1);
