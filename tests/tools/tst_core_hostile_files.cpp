@@ -76,6 +76,8 @@ private slots:
     void folder_name_that_is_not_utf8();
     void a_save_killed_at_any_step_leaves_all_old_or_all_new_data();
     void a_save_killed_at_any_step_leaves_all_old_or_all_new();
+    void a_planted_journal_reaches_nothing_data();
+    void a_planted_journal_reaches_nothing();
 };
 
 void Tst_Hostile_Files::hostile_file_data()
@@ -395,6 +397,48 @@ void Tst_Hostile_Files::a_save_killed_at_any_step_leaves_all_old_or_all_new()
     // Both ends were met: kills that left only temporaries, and kills after the journal.
     QVERIFY(left_behind);
     if (names.size() > 1) QVERIFY(rolled_forward);
+}
+
+void Tst_Hostile_Files::a_planted_journal_reaches_nothing_data()
+{
+    // What a folder from others may hold under the journal's name.
+    QTest::addColumn<QByteArray>("journal");  // empty: a FIFO
+    QTest::newRow("a name outside the folder") << QByteArray("qcx3310 replace journal 1\n.victim.abc.tmp ..%2Fvictim\nend\n");
+    QTest::newRow("a name that is no temporary of ours") << QByteArray("qcx3310 replace journal 1\nvictim ParGen.xml\nend\n");
+    QTest::newRow("a journal cut short") << QByteArray("qcx3310 replace journal 1\n.ParGen.xml.abc.tmp ParGen.xml\n");
+    QTest::newRow("no journal at all") << QByteArray("\x00\xff junk", 7);
+    QTest::newRow("a FIFO") << QByteArray();
+}
+
+void Tst_Hostile_Files::a_planted_journal_reaches_nothing()
+{
+    QFETCH(QByteArray, journal);
+    QTemporaryDir tmp;
+    const QString folder = tmp.filePath(QStringLiteral("conf"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString victim = tmp.filePath(QStringLiteral("victim"));
+    Write_All(victim, "outside");
+    Write_All(folder + "/victim", "inside");
+    Write_All(folder + "/ParGen.xml", "<old/>");
+    Write_All(folder + "/.victim.abc.tmp", "planted");
+    Write_All(folder + "/.ParGen.xml.abc.tmp", "<planted/>");
+    const QString journal_path = folder + QLatin1Char('/') + QLatin1String(Replace_Journal_Name);
+    if (journal.isEmpty())
+        QCOMPARE(::mkfifo(QFile::encodeName(journal_path).constData(), 0600), 0);
+    else
+        Write_All(journal_path, journal);
+    // Reading goes on as if it were not there (a FIFO is never opened), and nothing moves.
+    const Fifo_Watchdog watchdog(journal_path);
+    QCOMPARE(Read_Regular_File(folder + "/ParGen.xml", 1000), QByteArray("<old/>"));
+    QCOMPARE(Read_All(victim), QByteArray("outside"));
+    QCOMPARE(Read_All(folder + "/victim"), QByteArray("inside"));
+    // A save clears away what is no journal of ours and the temporaries beside it.
+    Save_File_Atomic(folder + "/ParGen.xml", "<new/>");
+    QCOMPARE(Read_All(folder + "/ParGen.xml"), QByteArray("<new/>"));
+    QStringList left = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    if (journal.isEmpty()) left.removeOne(QLatin1String(Replace_Journal_Name));  // a FIFO is not ours to remove
+    QCOMPARE(left, (QStringList{"ParGen.xml", "victim"}));
+    QCOMPARE(Read_All(victim), QByteArray("outside"));
 }
 
 QTEST_GUILESS_MAIN(Tst_Hostile_Files)
