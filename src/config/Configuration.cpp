@@ -3,6 +3,7 @@
 #include "config/Project_Files.h"
 #include "platform/Core_Text.h"
 #include "platform/IntText.h"
+#include "platform/Safe_File.h"
 
 #include <QFileInfo>
 
@@ -13,7 +14,8 @@ Stored_Text Text_Of(const Xml_Node &node, const char *name) { return node.Attrib
 // Loads the document of a file that may be missing; the file's state tells how it went.
 std::optional<Xml_Document> Load(const QString &path, Stored_File &file)
 {
-    if (!QFileInfo::exists(path)) {
+    // A save that a crash cut short is finished first, so a file it was replacing is there.
+    if (!Settled_File_Exists(path)) {
         file.Status = Stored_File::State::Missing;
         return std::nullopt;
     }

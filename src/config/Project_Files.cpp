@@ -4,6 +4,7 @@
 
 #include "platform/Core_Text.h"
 #include "platform/IntText.h"
+#include "platform/Safe_File.h"
 
 #include <QFileInfo>
 
@@ -20,7 +21,7 @@ QString Map_File_Root(Direction direction)
 
 std::optional<Xml_Document> Load_If_Exists(const QString &path)
 {
-    if (!QFileInfo::exists(path)) return std::nullopt;
+    if (!Settled_File_Exists(path)) return std::nullopt;
     return Xml_Document::Load(path);
 }
 

@@ -11,8 +11,26 @@
 
 #include <algorithm>
 
+namespace {
+
+// The most characters a cell, the title or a header line takes along: more than the page's width
+// holds in the narrowest letters, so nothing that could be seen is lost, while measuring and
+// eliding stay short however long a text of the configuration is (its files allow megabytes).
+constexpr qsizetype Shown_Text_Limit = 512;
+
+QString Bounded(const QString &text)
+{
+    if (text.size() <= Shown_Text_Limit) return text;
+    qsizetype n = Shown_Text_Limit;
+    if (text[n - 1].isHighSurrogate()) --n;  // a character beyond the first plane stays whole
+    return text.left(n) + QChar(0x2026);
+}
+
+}  // namespace
+
 // Drawn line by line rather than laid out as a rich-text document: a table of 4096 lines takes
 // Qt's text layout tens of seconds, drawing it a fraction of one, and the pages come out alike.
+// Every text is cut to what can show before it is measured, so the time follows the lines drawn.
 QByteArray Register_Map_Pdf(const Register_Map &map)
 {
     QByteArray bytes;
@@ -47,7 +65,11 @@ QByteArray Register_Map_Pdf(const Register_Map &map)
     const QStringList columns = Register_Map_Columns(map);
     QList<QStringList> cells;
     cells.reserve(map.Lines.size());
-    for (const Register_Map_Line &line : map.Lines) cells.append(Register_Map_Cells(map, line));
+    for (const Register_Map_Line &line : map.Lines) {
+        QStringList row = Register_Map_Cells(map, line);
+        for (QString &cell : row) cell = Bounded(cell);
+        cells.append(row);
+    }
     QList<qreal> widths;
     for (int c = 0; c < columns.size(); ++c) {
         qreal w = bold_metrics.horizontalAdvance(columns[c]);
@@ -84,7 +106,9 @@ QByteArray Register_Map_Pdf(const Register_Map &map)
     p.setFont(title_font);
     p.setPen(Qt::black);
     const QFontMetricsF title_metrics(p.fontMetrics());
-    p.drawText(QPointF(0, title_metrics.ascent()), QStringLiteral("Register map: %1").arg(map.Configuration));
+    p.drawText(QPointF(0, title_metrics.ascent()),
+               title_metrics.elidedText(Bounded(QStringLiteral("Register map: %1").arg(map.Configuration)), Qt::ElideRight,
+                                        page.width()));
     y = title_metrics.height() * 1.5;
     qreal name_w = 0;
     for (const auto &[name, value] : Register_Map_Header(map)) name_w = std::max(name_w, bold_metrics.horizontalAdvance(name));
@@ -92,7 +116,8 @@ QByteArray Register_Map_Pdf(const Register_Map &map)
         p.setFont(bold_font);
         p.drawText(QPointF(0, y + text_metrics.ascent()), name);
         p.setFont(text_font);
-        p.drawText(QPointF(name_w + 4 * pad, y + text_metrics.ascent()), value);
+        p.drawText(QPointF(name_w + 4 * pad, y + text_metrics.ascent()),
+                   text_metrics.elidedText(Bounded(value), Qt::ElideRight, page.width() - name_w - 4 * pad));
         y += text_metrics.height() * 1.2;
     }
     y += row_h;

@@ -5,16 +5,38 @@
 #include "exchange/Dbc_File.h"
 #include "platform/Core_Text.h"
 #include "platform/IntText.h"
+#include "platform/XmlDocument.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 
 namespace {
 
-QString Quoted(const QString &field)
+bool Formula_Start(QChar c) { return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r'; }
+
+// What a spreadsheet reads as a number and nothing else.
+bool Plain_Number(const QString &text)
+{
+    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+(\\.[0-9]+)?([eE][+-]?[0-9]+)?$"));
+    return number.match(text).hasMatch();
+}
+
+// A cell a spreadsheet could take for a formula, or one whose leading apostrophe the reader
+// would take away.
+bool Needs_Apostrophe(const QString &text)
+{
+    if (text.isEmpty()) return false;
+    // A lone sign (the map's "no byte") has nothing to compute either.
+    if (Formula_Start(text[0])) return !Plain_Number(text) && text != u"-" && text != u"+";
+    return text[0] == u'\'' && text.size() > 1 && (Formula_Start(text[1]) || text[1] == u'\'');
+}
+
+// A field in quotes where a reader would otherwise split it or lose its blanks, or always.
+QString Csv_Field(const QString &field, bool quote)
 {
     static const QString special = QStringLiteral(",;\"\r\n");
-    bool quote = !field.isEmpty() && (field.front().isSpace() || field.back().isSpace());
+    quote = quote || (!field.isEmpty() && (field.front().isSpace() || field.back().isSpace()));
     for (const QChar c : field) quote = quote || special.contains(c);
     if (!quote) return field;
     QString out = field;
@@ -22,12 +44,23 @@ QString Quoted(const QString &field)
     return QLatin1Char('"') + out + QLatin1Char('"');
 }
 
-QByteArray Sheet(const QStringList &header, const QList<QStringList> &lines)
+// A cell of the lists as their sheets show it: an escaped one is quoted as well, as
+// spreadsheet-safe exports do.
+QString Safe_Field(const QString &text)
+{
+    const bool neutral = Needs_Apostrophe(text);
+    return Csv_Field(neutral ? QLatin1Char('\'') + text : text, neutral);
+}
+
+// A cell of a sheet the program keeps for itself (the signal notes): nothing added.
+QString Plain_Field(const QString &text) { return Csv_Field(text, false); }
+
+QByteArray Sheet(const QStringList &header, const QList<QStringList> &lines, QString (*cell)(const QString &) = Safe_Field)
 {
     QString text;
-    auto line = [&text](const QStringList &fields) {
+    auto line = [&text, cell](const QStringList &fields) {
         QStringList q;
-        for (const QString &f : fields) q << Quoted(f);
+        for (const QString &f : fields) q << cell(f);
         text += q.join(QLatin1Char(',')) + QLatin1String("\r\n");
     };
     line(header);
@@ -157,6 +190,24 @@ QString Rule_Text(Direction direction, Frame_Rule rule)
     return QString();
 }
 
+// The cells of a line as the files will hold them, the apostrophe of a spreadsheet-safe cell
+// taken away; none, and a fault of the line, for a character no configuration file can hold (a
+// NUL would cut the text short, others would make the file unwritable).
+std::optional<QStringList> Line_Cells(const Csv_Record &r, const QStringList &columns, QList<Csv_Fault> &faults)
+{
+    QStringList cells;
+    for (qsizetype i = 0; i < r.Fields.size(); ++i) {
+        if (const std::optional<char32_t> c = First_Unstorable_Char(r.Fields[i])) {
+            const QString code = QStringLiteral("U+") + QStringLiteral("%1").arg(uint(*c), 4, 16, QLatin1Char('0')).toUpper();
+            faults.append({r.Line, Core_Text("the column %1 holds the character %2, which a configuration file cannot hold")
+                                       .arg(i < columns.size() ? columns[i] : QString::number(i + 1), code)});
+            return std::nullopt;
+        }
+        cells << Sheet_Cell_Text(r.Fields[i]);
+    }
+    return cells;
+}
+
 bool Check_Text(const QString &text) { return text.isEmpty() || text.compare(u"Y", Qt::CaseInsensitive) == 0 || text.compare(u"N", Qt::CaseInsensitive) == 0; }
 
 }  // namespace
@@ -166,7 +217,15 @@ QList<Csv_Record> Read_Csv_Records(const QByteArray &bytes, QList<Csv_Fault> &fa
     return Records(Decode_Dbc_Bytes(bytes), faults);
 }
 
-QByteArray Write_Csv(const QStringList &header, const QList<QStringList> &lines) { return Sheet(header, lines); }
+QByteArray Write_Csv(const QStringList &header, const QList<QStringList> &lines) { return Sheet(header, lines, Plain_Field); }
+
+QString Spreadsheet_Safe_Cell(const QString &text) { return Needs_Apostrophe(text) ? QLatin1Char('\'') + text : text; }
+
+QString Sheet_Cell_Text(const QString &cell)
+{
+    if (cell.size() > 1 && cell[0] == u'\'' && (Formula_Start(cell[1]) || cell[1] == u'\'')) return cell.mid(1);
+    return cell;
+}
 
 QStringList Frame_Csv_Columns(Direction direction)
 {
@@ -210,7 +269,9 @@ Frame_Csv_Read Read_Frame_Csv(Direction direction, const QByteArray &bytes)
     const QStringList columns = Frame_Csv_Columns(direction);
     for (const Csv_Record &r : Body(bytes, columns, out.Faults, out.Header_Ok)) {
         if (Column_Count_Fault(r, int(columns.size()), out.Faults)) continue;
-        const QStringList &f = r.Fields;
+        const std::optional<QStringList> cells = Line_Cells(r, columns, out.Faults);
+        if (!cells) continue;
+        const QStringList &f = *cells;
         Frame_Row row;
         row.CobID = f[0];
         row.Dimension = f[1];
@@ -302,7 +363,9 @@ Mapping_Csv_Read Read_Mapping_Csv(Direction direction, const QByteArray &bytes, 
     const QStringList columns = Mapping_Csv_Columns(direction);
     for (const Csv_Record &r : Body(bytes, columns, out.Faults, out.Header_Ok)) {
         if (Column_Count_Fault(r, int(columns.size()), out.Faults)) continue;
-        const QStringList &f = r.Fields;
+        const std::optional<QStringList> cells = Line_Cells(r, columns, out.Faults);
+        if (!cells) continue;
+        const QStringList &f = *cells;
         int frame = by_text.value(f[0] + QChar(0) + f[1], -1);
         if (frame < 0) {
             const std::optional<Frame_Key> k = Key_Of(f[0], f[1]);

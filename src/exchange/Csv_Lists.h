@@ -32,6 +32,18 @@ QList<Csv_Record> Read_Csv_Records(const QByteArray &bytes, QList<Csv_Fault> &fa
 // A sheet as the lists are written: mark, header, comma-separated lines, quotes where needed.
 QByteArray Write_Csv(const QStringList &header, const QList<QStringList> &lines);
 
+// A spreadsheet takes a cell that begins with =, +, -, @, a tab or a carriage return for a
+// formula and runs it. The sheets we write for people (the lists, the register map) put an
+// apostrophe before such a cell, as spreadsheet-safe exports do, so it shows as the text it is;
+// a plain number ("-5", "+12", "-0.25") and a lone sign are left as they stand, since a
+// spreadsheet reads them as that number or text and runs nothing. A text that itself begins with an apostrophe followed by one of
+// those characters, or by a second apostrophe, gets one more, so that Sheet_Cell_Text, which the
+// imports apply to every cell, gives back exactly the text that was written: an export imported
+// again leaves the files byte for byte as they were. A sheet written by hand keeps a lone
+// leading apostrophe ("'abc" stays "'abc").
+QString Spreadsheet_Safe_Cell(const QString &text);
+QString Sheet_Cell_Text(const QString &cell);
+
 // The header rows, by the attribute names of the configuration files.
 QStringList Frame_Csv_Columns(Direction direction);
 QStringList Mapping_Csv_Columns(Direction direction);

@@ -3,6 +3,7 @@
 #include "config/Device_Records.h"
 #include "config/Project_Files.h"
 #include "editing/Mapping_List.h"
+#include "exchange/Csv_Lists.h"
 #include "exchange/Signal_Notes.h"
 
 #include <algorithm>
@@ -10,9 +11,12 @@
 namespace {
 
 
-QString Csv_Field(const QString &field)
+// A cell that a spreadsheet would run as a formula shows as text (see Spreadsheet_Safe_Cell),
+// the configuration's name in the header among them.
+QString Csv_Field(const QString &text)
 {
-    bool quote = false;
+    const QString field = Spreadsheet_Safe_Cell(text);
+    bool quote = field.size() != text.size();
     for (const QChar c : field) quote = quote || c == u',' || c == u';' || c == u'"' || c == u'\r' || c == u'\n';
     if (!quote) return field;
     return QLatin1Char('"') + QString(field).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');

@@ -467,6 +467,7 @@ const char16_t *const Lang_Default_Texts[] = {
     u"%1; saving would drop this line, so nothing is saved",  // STR459
     u"%1 not found in %2",  // STR460
     u"%1: the module made no client",  // STR461
-    u"%1 (high word)",  // STR462
-    u"%1 (low word)",  // STR463
+    u"the column %1 holds the character %2, which a configuration file cannot hold",  // STR462
+    u"%1 (high word)",  // STR463
+    u"%1 (low word)",  // STR464
 };

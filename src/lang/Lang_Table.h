@@ -297,7 +297,8 @@ enum Lang_Key : int {
     STR_Msg2_Notes_Nothing_Saved,  // %1 why the line cannot be read
     STR_Msg2_Module_Not_Found,  // %1 the module's name, %2 the folders looked in
     STR_Msg2_Module_No_Client,  // %1 the module's file
-    STR_Msg2_Last = STR_Msg2_Module_No_Client,
+    STR_Msg2_Csv_Unstorable,  // %1 the column's name, %2 the character as U+XXXX
+    STR_Msg2_Last = STR_Msg2_Csv_Unstorable,
     STR_Import_High_Word,  // %1 message.signal
     STR_Import_Low_Word,  // %1 message.signal
     Lang_Key_End

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <stdexcept>
 #include <utility>
 
@@ -40,4 +41,29 @@ qint64 Regular_File_Size(const QString &path);
 // is itself a symbolic link is refused, so a configuration cannot send its files elsewhere.
 // Every file is staged in full before the first rename, so a failure while writing leaves all
 // of them as they were. Throws File_Access_Error naming the file and the system's reason.
+//
+// Files of one folder are replaced together even across a crash or a power cut: once all are
+// staged, a small journal in the folder (Replace_Journal_Name) names them before the first
+// rename and goes after the last. Whoever next reads or saves in that folder finds a journal
+// left behind and finishes its renames first, so a reader sees all the old files or all the
+// new ones, never a mix. Saves of ours into one folder take turns (a lock on the folder), and
+// each save first removes the temporaries that killed saves left there. Files in different
+// folders are each replaced with their own folder's files.
 void Replace_Files(const QList<std::pair<QString, QByteArray>> &files);
+
+// The same, calling after_step after each step of the save: 1 once every file is staged, then
+// (for two files or more in a folder) once the journal is in place, once after each rename, and
+// once the journal is gone. For tests that stop a save part way, as a crash would.
+void Replace_Files(const QList<std::pair<QString, QByteArray>> &files, const std::function<void(int step)> &after_step);
+
+// The journal's name in a folder, and whether a name is one of our temporary files
+// (".<name>.<random>.tmp").
+extern const char Replace_Journal_Name[];
+bool Is_Replace_Temporary(const QString &file_name);
+
+// Finishes in the folder a save that a crash cut short (see Replace_Files) and removes the
+// temporaries of ours left there. Reads and saves do this by themselves; a reader that takes a
+// missing file for its default asks Settled_File_Exists instead of looking at the name alone.
+// Does nothing where it cannot write.
+void Settle_Folder(const QString &folder);
+bool Settled_File_Exists(const QString &path);

@@ -38,6 +38,8 @@ private slots:
     void inconsistent_pairs_are_refused();
     void a_port_or_bus_it_cannot_open_is_a_clear_error();
     void it_comes_back_when_the_bus_hub_goes();
+    void a_hostile_bus_hub_neither_spins_nor_downs_it_data();
+    void a_hostile_bus_hub_neither_spins_nor_downs_it();
     void can_commands_report_their_failures();
 };
 
@@ -520,6 +522,60 @@ void Tst_Emulator::it_comes_back_when_the_bus_hub_goes()
     QCOMPARE(sent.Err, QString());
     QVERIFY(!e.Process->Wait_Line("frame-in 181#").isEmpty());
     QCOMPARE(Read_Hex(e.Port, "4", 10), QString("0x0102"));
+}
+
+void Tst_Emulator::a_hostile_bus_hub_neither_spins_nor_downs_it_data()
+{
+    // What a hub (any local program on its port) sends the emulator, then a frame 181 for it.
+    QTest::addColumn<QByteArray>("lines");
+    QTest::addColumn<bool>("drops");  // the hub ends the emulator's connection
+    QTest::addColumn<int>("quit");    // the signal that ends it afterwards
+    QTest::newRow("disconnect, then a frame") << QByteArray("disconnect:can0\n385##0102030405060708\n") << true << SIGTERM;
+    QTest::newRow("an empty line") << QByteArray("\n") << false << SIGINT;
+    QTest::newRow("a line without #") << QByteArray("can0\n") << false << SIGTERM;
+    QTest::newRow("one # only") << QByteArray("385#0102\n") << false << SIGINT;
+    QTest::newRow("no hex in the data") << QByteArray("385##01zz\n") << false << SIGTERM;
+    QTest::newRow("an identifier beyond 29 bits") << QByteArray("99999999999#X#01\n") << false << SIGINT;
+    QTest::newRow("a line without end in sight") << QByteArray(5000, 'x') + "\n" << false << SIGTERM;
+    QTest::newRow("another bus's disconnect") << QByteArray("disconnect:can1\n") << false << SIGINT;
+}
+
+void Tst_Emulator::a_hostile_bus_hub_neither_spins_nor_downs_it()
+{
+    QFETCH(QByteArray, lines);
+    QFETCH(bool, drops);
+    QFETCH(int, quit);
+    QTemporaryDir dir;
+    // The test is the hub: the emulator's bus plugin finds the port taken and connects to it.
+    QTcpServer hub;
+    QVERIFY(hub.listen(QHostAddress::LocalHost, 0));
+    Emulator_Run e = Start_Emulator(Compiled_Fixture(dir), {}, QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(hub.serverPort()));
+    QVERIFY(e.Port);
+    QVERIFY(hub.waitForNewConnection(5000));
+    QTcpSocket *peer = hub.nextPendingConnection();
+    peer->write(lines);
+    QVERIFY(peer->waitForBytesWritten(5000));
+    if (drops) {
+        // Dropped, it opens the bus again, here; the frame sent after the goodbye is not taken.
+        QVERIFY2(!e.Process->Wait_Line("can-lost").isEmpty(), qPrintable(e.Process->Err()));
+        QVERIFY(hub.waitForNewConnection(5000));
+        peer = hub.nextPendingConnection();
+        QVERIFY(!e.Process->Wait_Line("can-connected").isEmpty());
+    } else {
+        QVERIFY2(!e.Process->Wait_Line("no frame, dropped").isEmpty(), qPrintable(e.Process->Out()));
+    }
+    // Still on the bus and taking frames.
+    peer->write("385##0102030405060708\n");
+    QVERIFY(peer->waitForBytesWritten(5000));
+    QVERIFY2(!e.Process->Wait_Line("frame-in 181#0102030405060708").isEmpty(), qPrintable(e.Process->Out() + e.Process->Err()));
+    QCOMPARE(Read_Hex(e.Port, "4", 10), QString("0x0102"));
+    // And it ends when told to, in order.
+    QCOMPARE(e.Process->Stop(quit), 0);
+    QVERIFY(!e.Process->Wait_Line("summary", 0).isEmpty());
+    QVERIFY2(!e.Process->Err().contains("Cannot read frame"), qPrintable(e.Process->Err().left(500)));
+    QCOMPARE(e.Process->Out().count("frame-in"), 1);
+    // One report for each line that is no frame, however long.
+    QCOMPARE(e.Process->Out().count("no frame, dropped"), drops ? 0 : 1);
 }
 
 void Tst_Emulator::can_commands_report_their_failures()

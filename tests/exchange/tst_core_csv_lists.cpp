@@ -3,6 +3,7 @@
 // bad line is named by its line in the file.
 #include "exchange/Csv_Lists.h"
 
+#include <QRegularExpression>
 #include <QtTest>
 
 class Tst_Csv_Lists : public QObject {
@@ -12,6 +13,8 @@ private slots:
     void frames_round_trip();
     void mappings_round_trip();
     void sheet_from_a_spreadsheet();
+    void cells_a_spreadsheet_would_run_data();
+    void cells_a_spreadsheet_would_run();
     void bad_frame_lines_data();
     void bad_frame_lines();
     void bad_mapping_lines_data();
@@ -68,7 +71,15 @@ void Compare_Faults(const QList<Csv_Fault> &faults, const QStringList &expected)
     }
 }
 
-QByteArray Sheet(const char *text) { return QByteArray("\xEF\xBB\xBF") + text; }
+QByteArray Sheet(const QByteArray &text) { return QByteArray("\xEF\xBB\xBF") + text; }
+QByteArray Sheet(const char *text) { return Sheet(QByteArray(text)); }
+
+// The text of a cell as a spreadsheet gets it from the file (RFC 4180 quotes taken away).
+QString Unquoted(const QString &cell)
+{
+    if (!cell.startsWith(u'"')) return cell;
+    return cell.mid(1, cell.size() - 2).replace(QStringLiteral("\"\""), QStringLiteral("\""));
+}
 
 }  // namespace
 
@@ -131,6 +142,67 @@ void Tst_Csv_Lists::sheet_from_a_spreadsheet()
     QCOMPARE(r.Rows[1].Type, Frame_Type_29);
 }
 
+void Tst_Csv_Lists::cells_a_spreadsheet_would_run_data()
+{
+    // A text of the lists and its cell in the sheet.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("cell");
+    QTest::newRow("=") << "=2*21" << "\"'=2*21\"";
+    QTest::newRow("+") << "+SUM(A1:A9)" << "\"'+SUM(A1:A9)\"";
+    QTest::newRow("-") << "-2+3+cmd|' /C calc'!A0" << "\"'-2+3+cmd|' /C calc'!A0\"";
+    QTest::newRow("@") << "@SUM(1;2)" << "\"'@SUM(1;2)\"";
+    QTest::newRow("tab") << "\t=1" << "\"'\t=1\"";
+    QTest::newRow("carriage return") << "\r=1" << "\"'\r=1\"";
+    QTest::newRow("an equals sign alone") << "=" << "\"'=\"";
+    // Numbers a spreadsheet reads as numbers, and the map's "no byte", stay as they are.
+    QTest::newRow("negative number") << "-5" << "-5";
+    QTest::newRow("signed number") << "+12" << "+12";
+    QTest::newRow("fraction") << "-0.25" << "-0.25";
+    QTest::newRow("a lone minus") << "-" << "-";
+    QTest::newRow("hexadecimal, negative") << "-0x10" << "\"'-0x10\"";
+    // A text that begins with an apostrophe keeps it through the round trip.
+    QTest::newRow("apostrophe before a formula") << "'=2*21" << "\"''=2*21\"";
+    QTest::newRow("two apostrophes") << "''" << "\"'''\"";
+    QTest::newRow("apostrophe before a number") << "'-5" << "\"''-5\"";
+    QTest::newRow("apostrophe before a word") << "'quoted" << "'quoted";
+    QTest::newRow("apostrophe alone") << "'" << "'";
+    QTest::newRow("plain") << "Engine speed" << "Engine speed";
+}
+
+void Tst_Csv_Lists::cells_a_spreadsheet_would_run()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, cell);
+    for (const Direction dir : {Direction::Receive, Direction::Transmit}) {
+        QList<Frame_Row> rows{Receive("0x181", text)};
+        if (dir == Direction::Transmit) {
+            rows[0].TimeOut.clear();
+            rows[0].DataChange = QStringLiteral("Y");
+        }
+        const QString sheet = QString::fromUtf8(Frame_List_Csv(dir, rows));
+        const QString line = sheet.mid(sheet.indexOf(QStringLiteral("\r\n")) + 2);
+        QVERIFY2(line.endsWith(QLatin1Char(',') + cell + QStringLiteral("\r\n")), qPrintable(line));
+        // What a spreadsheet reads from the file is no formula: it starts with none of = + - @
+        // tab or carriage return, unless it is a plain number or a lone minus.
+        const QString shown = Unquoted(cell);
+        static const QRegularExpression number(QStringLiteral("^[+-]?[0-9.]+$"));
+        QVERIFY2(shown.isEmpty() || !QStringLiteral("=+-@\t\r").contains(shown[0]) || number.match(shown).hasMatch() ||
+                     shown == u"-",
+                 qPrintable(shown));
+        // Imported again, the very text comes back.
+        const Frame_Csv_Read back = Read_Frame_Csv(dir, sheet.toUtf8());
+        QCOMPARE(Faults(back.Faults), QStringList());
+        QCOMPARE(back.Rows, rows);
+    }
+    QCOMPARE(Spreadsheet_Safe_Cell(text), Unquoted(cell));
+    QCOMPARE(Sheet_Cell_Text(Spreadsheet_Safe_Cell(text)), text);
+    // Mapping sheets alike: the register index is written as typed.
+    const QList<Frame_Row> rows{Receive("0x181", "a")};
+    const QList<TCAN_Frame> frames{TCAN_Frame{"0x181", 8, {{text, 1, 2, 0}}}};
+    const QByteArray sheet = Mapping_List_Csv(Direction::Receive, frames, rows);
+    QVERIFY2(sheet.contains("," + cell.toUtf8() + ",1,2\r\n"), sheet.constData());
+}
+
 void Tst_Csv_Lists::bad_frame_lines_data()
 {
     QTest::addColumn<bool>("transmit");
@@ -172,6 +244,26 @@ void Tst_Csv_Lists::bad_frame_lines_data()
                                       << Sheet("CobID,Dimension,Type,TimeOut,Mnemonic\r\n0x1,8,CAN 2.0A 11 bits,0,ok\r\n"
                                                "0x2,8,CAN 2.0A 11 bits,0,\"open\r\n")
                                       << 1 << QStringList{"3: not closed"};
+    // Characters no configuration file can hold: a NUL would cut the text short, the others
+    // would make the file unwritable. Each is its line's fault; the lines around it are good.
+    const QByteArray header = "CobID,Dimension,Type,TimeOut,Mnemonic\r\n";
+    const QByteArray before = "0x1,8,CAN 2.0A 11 bits,0,before\r\n";
+    const QByteArray after = "0x3,8,CAN 2.0A 11 bits,0,after\r\n";
+    QTest::newRow("NUL in a mnemonic")
+        << false << Sheet(header + before + QByteArrayLiteral("0x2,8,CAN 2.0A 11 bits,0,Engine\0Speed\r\n") + after) << 2
+        << QStringList{"3: column Mnemonic holds the character U+0000"};
+    QTest::newRow("U+0001 in a mnemonic")
+        << false << Sheet(header + before + "0x2,8,CAN 2.0A 11 bits,0,Engine\x01Speed\r\n" + after) << 2
+        << QStringList{"3: column Mnemonic holds the character U+0001"};
+    QTest::newRow("U+FFFE in a mnemonic")
+        << false << Sheet(header + before + "0x2,8,CAN 2.0A 11 bits,0,Engine\xEF\xBF\xBESpeed\r\n" + after) << 2
+        << QStringList{"3: column Mnemonic holds the character U+FFFE"};
+    QTest::newRow("U+0001 after a quoted cell over lines")
+        << true
+        << Sheet("CobID,Dimension,Type,DataChange,OnTimer,SendTimer,Mnemonic\r\n"
+                 "0x1,8,CAN 2.0A 11 bits,N,N,,\"two\r\nlines\"\r\n"
+                 "0x2,8,CAN 2.0A 11 bits,N\x01,N,,x\r\n")
+        << 1 << QStringList{"4: column DataChange holds the character U+0001"};
     QTest::newRow("text after a closing quote") << false
                                                 << Sheet("CobID,Dimension,Type,TimeOut,Mnemonic\r\n"
                                                          "0x2,8,CAN 2.0A 11 bits,0,\"a\"b\r\n")
@@ -211,6 +303,9 @@ void Tst_Csv_Lists::bad_mapping_lines_data()
                                << QStringList{"3: no frame 0x181 (CAN 2.0B 29 bits)", "4: no frame 0x999",
                                               "5: outside 0..65535", "6: on line 2 already", "7: 0..4", "8: 0..4",
                                               "9: 0 or 1", "10: 5 columns"};
+    QTest::newRow("NUL in a register index")
+        << Sheet(header + QByteArrayLiteral("0x181,CAN 2.0A 11 bits,1\0,1,2,0\r\n") + "0x181,CAN 2.0A 11 bits,2,1,2,0\r\n")
+        << 0 << 1 << QStringList{"2: column Mod_Index holds the character U+0000"};
     QTest::newRow("device full with the other direction")
         << Sheet(header + "0x181,CAN 2.0A 11 bits,1,1,2,0\r\n0x181,CAN 2.0A 11 bits,2,1,2,0\r\n")
         << Max_Map_Records - 1 << 1 << QStringList{"3: 4096"};

@@ -4,6 +4,7 @@
 #include "config/Config_Check.h"
 #include "config/Project_Files.h"
 #include "config/Project_Paths.h"
+#include "editing/Frame_List.h"
 #include "exchange/Register_Map.h"
 #include "workspace/App_State.h"
 #include "Run_Program.h"
@@ -23,8 +24,11 @@ private slots:
     void import_dbc_refusals_change_nothing();
     void sheets_round_trip_through_the_files();
     void bad_sheet_takes_nothing_unless_asked();
+    void sheet_characters_no_file_holds_data();
+    void sheet_characters_no_file_holds();
     void frames_sheet_keeps_mappings_with_their_frames();
     void export_map();
+    void export_map_of_huge_texts();
     void missing_folder_is_an_error();
     void usage_errors_data();
     void usage_errors();
@@ -161,7 +165,14 @@ void Tst_Exchange_Cli::sheets_round_trip_through_the_files()
     const Project_Paths p = Project_Paths_In(conf);
     QList<Frame_Row> rows = Read_Frame_File(p.CAN_Receive, Direction::Receive);
     rows[1].Mnemonic = QString::fromUtf8("Diagnose, \"Seite\"\nzwei für €");
+    // And texts a spreadsheet would run, or whose leading apostrophe it would take away.
+    rows[0].Mnemonic = QStringLiteral("=2*21");
+    rows[0].TimeOut = QStringLiteral("+100");
     Write_Frame_File(p.CAN_Receive, Direction::Receive, rows);
+    QList<Frame_Row> sent = Read_Frame_File(p.CAN_Transmit, Direction::Transmit);
+    sent[0].Mnemonic = QStringLiteral("'=HYPERLINK(\"x\")");
+    sent[1].Mnemonic = QStringLiteral("-5");
+    Write_Frame_File(p.CAN_Transmit, Direction::Transmit, sent);
 
     for (const char *d : {"receive", "transmit"})
         for (const char *what : {"frames", "mappings"}) {
@@ -210,6 +221,38 @@ void Tst_Exchange_Cli::bad_sheet_takes_nothing_unless_asked()
     const Project_Paths p = Project_Paths_In(conf);
     QCOMPARE(Read_Mapping_Files(p.CAN_Transmit, p.Define_CAN_Transmit, Direction::Transmit)[0].Lista_Mod_Reg,
              (QList<TMod_Reg>{{"7", 1, 2, 1}}));
+}
+
+void Tst_Exchange_Cli::sheet_characters_no_file_holds_data()
+{
+    QTest::addColumn<QByteArray>("bad");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("NUL") << QByteArrayLiteral("Engine\0Speed") << "U+0000";
+    QTest::newRow("U+0001") << QByteArray("Engine\x01Speed") << "U+0001";
+    QTest::newRow("U+FFFE") << QByteArray("Engine\xEF\xBF\xBESpeed") << "U+FFFE";
+}
+
+void Tst_Exchange_Cli::sheet_characters_no_file_holds()
+{
+    // The bad line is named by its number and nothing is taken, or, when asked, the others are.
+    QFETCH(QByteArray, bad);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString conf = dir.path();
+    const QString csv = dir.filePath("f.csv");
+    Write_All(csv, "CobID,Dimension,Type,TimeOut,Mnemonic\r\n0x100,8,CAN 2.0A 11 bits,0,before\r\n"
+                   "0x101,8,CAN 2.0A 11 bits,0," + bad + "\r\n0x102,8,CAN 2.0A 11 bits,0,after\r\n");
+    const Program_Run refused = Run_Cli({"import", "frames", conf, "--direction", "receive", csv});
+    QCOMPARE(refused.Exit, 1);
+    QVERIFY2(refused.Err.contains("f.csv:3: the column Mnemonic holds the character " + reason), qPrintable(refused.Err));
+    QVERIFY(!QFileInfo::exists(Project_Paths_In(conf).CAN_Receive));
+    const Program_Run taken = Run_Cli({"import", "frames", conf, "--direction", "receive", csv, "--take-good-lines"});
+    QVERIFY2(taken.Exit == 0, qPrintable(Describe(taken)));
+    QVERIFY(taken.Err.contains("f.csv:3: "));
+    QList<QString> mnemonics;
+    for (const Frame_Row &r : Read_Frame_File(Project_Paths_In(conf).CAN_Receive, Direction::Receive))
+        if (Is_Entry(r)) mnemonics << r.Mnemonic;
+    QCOMPARE(mnemonics, (QList<QString>{"before", "after"}));
 }
 
 void Tst_Exchange_Cli::frames_sheet_keeps_mappings_with_their_frames()
@@ -287,6 +330,32 @@ void Tst_Exchange_Cli::usage_errors_data()
     QTest::newRow("export-map, format unknown by name") << QStringList{"export-map", ".", "-o", "x.txt"};
     QTest::newRow("export-map without -o") << QStringList{"export-map", ".", "--format", "csv"};
     QTest::newRow("import, unknown option") << QStringList{"import", "frames", ".", "--direction", "receive", "x.csv", "--all"};
+}
+
+void Tst_Exchange_Cli::export_map_of_huge_texts()
+{
+    // A legal configuration with a mnemonic of 60,000 characters: the PDF shows the start of it
+    // in its cell, cut with an ellipsis, and no more than a cell holds.
+    QTemporaryDir dir;
+    const QString conf = dir.filePath("Huge");
+    QDir().mkpath(conf);
+    QCOMPARE(Run_Cli({"import-dbc", conf, Vehicle, "--receive", "Motor_Daten"}).Exit, 0);
+    const Project_Paths p = Project_Paths_In(conf);
+    QList<Frame_Row> rows = Read_Frame_File(p.CAN_Receive, Direction::Receive);
+    rows[0].Mnemonic = QStringLiteral("Start ") + QString(60000, QLatin1Char('x'));
+    Write_Frame_File(p.CAN_Receive, Direction::Receive, rows);
+    const QString pdf = dir.filePath("map.pdf");
+    const Program_Run r = Run_Program(QStringLiteral(QCX_WORKSPACE_DIR "/qcx3310-cli"), {"export-map", conf, "-o", pdf}, 60000,
+                                      {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"});
+    QVERIFY2(r.Exit == 0, qPrintable(Describe(r)));
+    const QString text = Pdf_Text(pdf);
+    if (text.isNull()) QSKIP("pdftotext (poppler-utils) is not installed");
+    QVERIFY2(text.contains(QStringLiteral("Start xxx")) && text.contains(QChar(0x2026)), qPrintable(text.left(2000)));
+    QVERIFY(!text.contains(QString(513, QLatin1Char('x'))));
+    // The CSV keeps the whole text.
+    const QString csv = dir.filePath("map.csv");
+    QCOMPARE(Run_Cli({"export-map", conf, "--format", "csv", "-o", csv}).Exit, 0);
+    QVERIFY(Read_All(csv).contains("Start " + QByteArray(60000, 'x') + ","));
 }
 
 void Tst_Exchange_Cli::missing_folder_is_an_error()

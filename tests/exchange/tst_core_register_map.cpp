@@ -84,6 +84,10 @@ void Tst_Register_Map::csv_and_html()
     QVERIFY2(csv.contains("receive,3,read,0x181,CAN 2.0A 11 bits,\"Motor, <links> & \"\"rechts\"\"\",-,Byte 3,\r\n"), qPrintable(csv));
     QVERIFY(csv.endsWith("transmit,7,read/write,0x201,CAN 2.0A 11 bits,Anzeige,Byte 1,Byte 2,yes\r\n"));
 
+    // A folder named like a formula reaches the header as text.
+    const QByteArray formula = Register_Map_Csv(Read_Register_Map(Sample(dir), "=1+1", QDate(2026, 12, 10), "1.102"));
+    QVERIFY2(formula.startsWith("\xEF\xBB\xBF" "Configuration,\"'=1+1\"\r\n"), formula.left(60).constData());
+
     const QString html = QString::fromUtf8(Register_Map_Html(map));
     QVERIFY(html.contains("<td>Motor, &lt;links&gt; &amp; &quot;rechts&quot;</td>"));
     QVERIFY(html.contains("<title>Register map: Prüfstand</title>"));

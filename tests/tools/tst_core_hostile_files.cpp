@@ -74,6 +74,10 @@ private slots:
     void hostile_file();
     void write_failure_names_the_system_reason();
     void folder_name_that_is_not_utf8();
+    void a_save_killed_at_any_step_leaves_all_old_or_all_new_data();
+    void a_save_killed_at_any_step_leaves_all_old_or_all_new();
+    void a_planted_journal_reaches_nothing_data();
+    void a_planted_journal_reaches_nothing();
 };
 
 void Tst_Hostile_Files::hostile_file_data()
@@ -325,6 +329,116 @@ void Tst_Hostile_Files::folder_name_that_is_not_utf8()
     QCOMPARE(qint64(st.st_size), qint64(2112));
     // QTemporaryDir cannot name the folder to remove it.
     std::filesystem::remove_all(std::filesystem::path(folder.toStdString()));
+}
+
+void Tst_Hostile_Files::a_save_killed_at_any_step_leaves_all_old_or_all_new_data()
+{
+    // Files one save writes together; the first `existing` of them are there before it.
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<int>("existing");
+    QTest::newRow("the two images") << QStringList{"bank1.bin", "bank2.bin"} << 2;
+    QTest::newRow("the first images") << QStringList{"bank1.bin", "bank2.bin"} << 0;
+    QTest::newRow("frame list, mappings and the first signal notes")
+        << QStringList{"CAN_Receive.xml", "Define_CAN_Receive.xml", "CAN_Signals.csv"} << 2;
+    QTest::newRow("one file") << QStringList{"ParGen.xml"} << 1;
+}
+
+void Tst_Hostile_Files::a_save_killed_at_any_step_leaves_all_old_or_all_new()
+{
+    QFETCH(QStringList, names);
+    QFETCH(int, existing);
+    const QString saver = QStringLiteral(QCX_TEST_HELPERS_DIR "/qcx_test_replace_until");
+    bool rolled_forward = false;
+    bool left_behind = false;
+    for (int stop = 1;; ++stop) {
+        QVERIFY2(stop < 20, "the save never ends");
+        QTemporaryDir tmp;
+        const QString folder = tmp.filePath(QStringLiteral("conf"));
+        QVERIFY(QDir().mkpath(folder));
+        QStringList args{QString::number(stop)};
+        for (int i = 0; i < names.size(); ++i) {
+            const QString path = folder + QLatin1Char('/') + names[i];
+            if (i < existing) Write_All(path, "old " + names[i].toUtf8());
+            args << path << QStringLiteral("new ") + names[i];
+        }
+        // The save is killed right after step `stop`, as a crash would end it.
+        QProcess p;
+        p.start(saver, args);
+        QVERIFY(p.waitForFinished(10000));
+        const bool finished = p.exitStatus() == QProcess::NormalExit;
+        if (finished) QCOMPARE(p.exitCode(), 0);
+        const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        if (!finished) {
+            rolled_forward = rolled_forward || left.contains(Replace_Journal_Name);
+            left_behind = left_behind || std::any_of(left.begin(), left.end(), Is_Replace_Temporary);
+        }
+
+        // The next reader, starting with the file written last (it may not have been there).
+        bool all_old = true, all_new = true;
+        for (qsizetype i = names.size() - 1; i >= 0; --i) {
+            const QString path = folder + QLatin1Char('/') + names[i];
+            const QByteArray now = Settled_File_Exists(path) ? Read_Regular_File(path, 1000) : QByteArray("(missing)");
+            all_old = all_old && now == (i < existing ? "old " + names[i].toUtf8() : QByteArray("(missing)"));
+            all_new = all_new && now == "new " + names[i].toUtf8();
+        }
+        QVERIFY2(all_old || all_new, qPrintable(QStringLiteral("killed after step %1: a mix").arg(stop)));
+        QVERIFY2(!finished || all_new, qPrintable(QStringLiteral("finished at step %1 but not new").arg(stop)));
+
+        // The next save clears away what the killed one left; only the files remain.
+        QList<std::pair<QString, QByteArray>> third;
+        for (const QString &name : names) third.append({folder + QLatin1Char('/') + name, "third " + name.toUtf8()});
+        Replace_Files(third);
+        QStringList expected = names;
+        expected.sort();
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+        for (const auto &[path, bytes] : third) QCOMPARE(Read_All(path), bytes);
+        if (finished) break;
+    }
+    // Both ends were met: kills that left only temporaries, and kills after the journal.
+    QVERIFY(left_behind);
+    if (names.size() > 1) QVERIFY(rolled_forward);
+}
+
+void Tst_Hostile_Files::a_planted_journal_reaches_nothing_data()
+{
+    // What a folder from others may hold under the journal's name.
+    QTest::addColumn<QByteArray>("journal");  // empty: a FIFO
+    QTest::newRow("a name outside the folder") << QByteArray("qcx3310 replace journal 1\n.victim.abc.tmp ..%2Fvictim\nend\n");
+    QTest::newRow("a name that is no temporary of ours") << QByteArray("qcx3310 replace journal 1\nvictim ParGen.xml\nend\n");
+    QTest::newRow("a journal cut short") << QByteArray("qcx3310 replace journal 1\n.ParGen.xml.abc.tmp ParGen.xml\n");
+    QTest::newRow("no journal at all") << QByteArray("\x00\xff junk", 7);
+    QTest::newRow("a FIFO") << QByteArray();
+}
+
+void Tst_Hostile_Files::a_planted_journal_reaches_nothing()
+{
+    QFETCH(QByteArray, journal);
+    QTemporaryDir tmp;
+    const QString folder = tmp.filePath(QStringLiteral("conf"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString victim = tmp.filePath(QStringLiteral("victim"));
+    Write_All(victim, "outside");
+    Write_All(folder + "/victim", "inside");
+    Write_All(folder + "/ParGen.xml", "<old/>");
+    Write_All(folder + "/.victim.abc.tmp", "planted");
+    Write_All(folder + "/.ParGen.xml.abc.tmp", "<planted/>");
+    const QString journal_path = folder + QLatin1Char('/') + QLatin1String(Replace_Journal_Name);
+    if (journal.isEmpty())
+        QCOMPARE(::mkfifo(QFile::encodeName(journal_path).constData(), 0600), 0);
+    else
+        Write_All(journal_path, journal);
+    // Reading goes on as if it were not there (a FIFO is never opened), and nothing moves.
+    const Fifo_Watchdog watchdog(journal_path);
+    QCOMPARE(Read_Regular_File(folder + "/ParGen.xml", 1000), QByteArray("<old/>"));
+    QCOMPARE(Read_All(victim), QByteArray("outside"));
+    QCOMPARE(Read_All(folder + "/victim"), QByteArray("inside"));
+    // A save clears away what is no journal of ours and the temporaries beside it.
+    Save_File_Atomic(folder + "/ParGen.xml", "<new/>");
+    QCOMPARE(Read_All(folder + "/ParGen.xml"), QByteArray("<new/>"));
+    QStringList left = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    if (journal.isEmpty()) left.removeOne(QLatin1String(Replace_Journal_Name));  // a FIFO is not ours to remove
+    QCOMPARE(left, (QStringList{"ParGen.xml", "victim"}));
+    QCOMPARE(Read_All(victim), QByteArray("outside"));
 }
 
 QTEST_GUILESS_MAIN(Tst_Hostile_Files)

@@ -98,6 +98,8 @@ int Can_Send(const QStringList &args)
         finish(QStringLiteral("%1: the frame was not written within %2 s").arg(bus->Text()).arg(Send_Limit_Ms / 1000));
     });
     if (!device->connectDevice()) return Fail(command, QStringLiteral("cannot open %1: %2").arg(bus->Text(), device->errorString()));
+    // What others put on the bus meanwhile is not wanted here, but must not bring it down.
+    Guard_Virtual_Bus_Lines(device.get(), *bus, nullptr);
     QCoreApplication::exec();
     if (!written) return Fail(command, failure.isEmpty() ? QStringLiteral("%1: the frame was not written").arg(bus->Text()) : failure);
     if (!others)
@@ -154,7 +156,7 @@ int Can_Dump(const QStringList &args)
                                    .arg(bus->Text()));
     });
     QObject::connect(device.get(), &QCanBusDevice::framesReceived, [&] {
-        while (!done && device->framesAvailable()) {
+        while (!done && device->state() == QCanBusDevice::ConnectedState && device->framesAvailable()) {
             const std::optional<Can_Frame> frame = From_Qt_Frame(device->readFrame());
             if (!frame) continue;
             Print(stdout, Format_Can_Frame(*frame) + QLatin1Char('\n'));
@@ -175,6 +177,10 @@ int Can_Dump(const QStringList &args)
     // Ctrl+C ends the dump as a full count does.
     Quit_On_Signals([&] { done = true; });
     if (!device->connectDevice()) return Fail(command, QStringLiteral("cannot open %1: %2").arg(bus->Text(), device->errorString()));
+    Guard_Virtual_Bus_Lines(device.get(), *bus, [&](const QByteArray &junk) {
+        Print(stderr, QStringLiteral("qcx3310-cli can-dump: %1: the bus hub sent a line that is no frame, dropped: '%2'\n")
+                          .arg(bus->Text(), QString::fromLatin1(junk)));
+    });
     QCoreApplication::exec();
     device->disconnect();
     device->disconnectDevice();

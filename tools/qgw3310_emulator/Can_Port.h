@@ -5,6 +5,7 @@
 
 #include <QCanBusDevice>
 #include <QCanBusFrame>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -26,3 +27,18 @@ std::optional<Can_Frame> From_Qt_Frame(const QCanBusFrame &frame);
 // program holds its hub (a local TCP server that the first program on the bus starts); the
 // first program alone talks to no one. Always true for other plugins.
 bool Bus_Has_Others(const Can_Interface &bus);
+
+// The virtual bus's hub passes on whatever line any local program sends it, and Qt's virtual
+// bus plugin takes every line it gets for a frame: an empty line or one without its two '#'
+// brings the whole program down inside the plugin. For a virtual bus this takes the lines of the
+// device's connection to the hub from the plugin and reads them here: a frame line becomes a
+// received frame of the device (framesReceived as before), the hub's "disconnect" ends the
+// connection (frames after it are not taken), and anything else goes to bad_line and is dropped.
+// Call it right after connectDevice() succeeded; other plugins are left as they are.
+void Guard_Virtual_Bus_Lines(QCanBusDevice *device, const Can_Interface &bus,
+                             std::function<void(const QByteArray &line)> bad_line);
+
+// One line from the virtual bus's hub read as a frame ("<decimal id>#<flags>#<hex data>"); no
+// value for anything else. Flags are the plugin's letters: R remote, X 29-bit, F and B CAN FD,
+// E error state, L local echo.
+std::optional<QCanBusFrame> Virtual_Bus_Frame(const QByteArray &line);

@@ -212,7 +212,15 @@ bool Emulator::Open_Can(bool first)
         can_opening_ = true;
         const bool opened = device->connectDevice();
         can_opening_ = false;
-        if (opened) return true;
+        if (opened) {
+            Guard_Virtual_Bus_Lines(device, options_.Can, [this](const QByteArray &line) {
+                if (stopping_) return;
+                const QString text = QString::fromLatin1(line);
+                Event("can-error", QStringLiteral("%1: the bus hub sent a line that is no frame, dropped: '%2'").arg(options_.Can.Text(), text),
+                      {{"bus", options_.Can.Text()}, {"reason", QStringLiteral("a line that is no frame")}, {"line", text}});
+            });
+            return true;
+        }
         error = device->errorString();
     }
     error = QStringLiteral("cannot open the CAN bus %1: %2").arg(options_.Can.Text(), error);
@@ -246,7 +254,9 @@ void Emulator::Can_Frames()
     QCanBusDevice *device = qobject_cast<QCanBusDevice *>(sender());
     if (!device) return;
     bool rearm = false;
-    while (device->framesAvailable()) {
+    // A device that is no longer connected keeps its frames but refuses to hand them out; asking
+    // again would never end. Its frames go with it: the bus is opened afresh.
+    while (device->state() == QCanBusDevice::ConnectedState && device->framesAvailable()) {
         const std::optional<Can_Frame> frame = From_Qt_Frame(device->readFrame());
         if (!frame) continue;
         ++count_.Frames_In;
