@@ -1,5 +1,6 @@
 #include "config/Config_Check.h"
 
+#include "config/Byte_Overlap.h"
 #include "config/Device_Records.h"
 #include "config/Project_Files.h"
 #include "platform/Core_Text.h"
@@ -238,6 +239,8 @@ public:
         }
 
         const Map_Entry &m = r.Entry;
+        if (dir == Direction::Transmit)
+            transmit_writes_.append({int(m.Num_Frame), m.Byte_HiPart, m.Byte_LoPart, row, m.Mod_Index});
         Frame_Info &frame = frames_[d][m.Num_Frame];
         ++frame.Mappings;
         if (m.Flags & Map_Flag_Send_On_Write) frame.Sent_On_Write = true;
@@ -368,6 +371,16 @@ private:
                              .arg(timed));
         }
 
+        for (const Byte_Overlap &o : Find_Byte_Overlaps(transmit_writes_))
+            Warn(paths_.Define_CAN_Transmit, o.Row, QStringLiteral("transmit-byte-overlap"),
+                 Core_Text("register %1 writes byte %2 of frame %3, as register %4 of row %5 does; a Modbus write of "
+                           "either changes what the other put there")
+                     .arg(o.Register)
+                     .arg(o.Byte)
+                     .arg(o.Frame)
+                     .arg(o.First_Register)
+                     .arg(o.First_Row));
+
         const std::vector<Frame_Info> &tx = frames_[1];
         for (size_t i = 0; i < tx.size(); ++i) {
             const Frame_Info &f = tx[i];
@@ -440,6 +453,7 @@ private:
     std::vector<Frame_Info> frames_[2];
     Ident_Rows idents_[2];
     Register_Rows registers_;
+    QList<Byte_Write> transmit_writes_;
     Direction register_dir_ = Direction::Receive;
 };
 

@@ -38,6 +38,8 @@
 //   mapping-without-bytes    a mapping with both byte parts "None"
 //   byte-beyond-dimension    a byte part beyond its frame's Dimension (or beyond the 8 data bytes
 //                            of a CAN frame)
+//   transmit-byte-overlap    a transmit mapping writes a byte of its frame that an earlier one
+//                            writes too: a Modbus write of either changes the other's byte
 //  info
 //   missing-file             the file does not exist; the build uses that part's defaults
 //   frame-without-mapping    a frame with no register mapped to it

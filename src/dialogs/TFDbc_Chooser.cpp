@@ -23,7 +23,8 @@
 
 namespace {
 
-enum Column { Col_Name, Col_Identifier, Col_Length, Col_Cycle, Col_Sender, Col_Note, Column_Count };
+// Signals: how many the message has; Reachable: how many of them an import gives a recipe.
+enum Column { Col_Name, Col_Identifier, Col_Length, Col_Cycle, Col_Sender, Col_Signals, Col_Reachable, Col_Note, Column_Count };
 
 constexpr int Max_Timeout_Factor = 1000;
 constexpr int Min_Width = 640;
@@ -126,13 +127,14 @@ void TFDbc_Chooser::Fill_Rows()
         const Dbc_Message &m = messages_[r];
         const QString cycle = m.Cycle_Time > 0 ? QString::number(m.Cycle_Time) : QString();
         const QStringList texts{m.Name, Dbc_Identifier_Text(m) + (m.Extended() ? QStringLiteral(" (29)") : QString()),
-                                QString::number(m.Length), cycle, m.Sender, m.Not_Importable_Reason()};
+                                QString::number(m.Length), cycle, m.Sender, QString::number(m.Signals.size()),
+                                QString::number(Reachable_Signals(m)), m.Not_Importable_Reason()};
         for (int c = 0; c < Column_Count; ++c) {
             auto *item = new QTableWidgetItem(texts[c]);
             Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
             if (c == Col_Name && m.Importable()) flags |= Qt::ItemIsUserCheckable;
             item->setFlags(flags);
-            if (c == Col_Length || c == Col_Cycle) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (c == Col_Length || c == Col_Cycle || c == Col_Signals || c == Col_Reachable) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             if (c == Col_Name) item->setCheckState(Qt::Unchecked);
             TW_Messages->setItem(r, c, item);
         }
@@ -150,7 +152,8 @@ void TFDbc_Chooser::Set_Lang()
     Btn_Select_None->setText(s.STR(STR_Dbc_Select_None));
     TW_Messages->setHorizontalHeaderLabels({s.STR(STR_Dbc_Col_Message), s.STR(STR_Dbc_Col_Identifier),
                                             s.STR(STR_Dbc_Col_Length), s.STR(STR_Dbc_Col_Cycle),
-                                            s.STR(STR_Dbc_Col_Sender), s.STR(STR_Dbc_Col_Note)});
+                                            s.STR(STR_Dbc_Col_Sender), s.STR(STR_Dbc_Col_Signals),
+                                            s.STR(STR_Dbc_Col_Reachable), s.STR(STR_Dbc_Col_Note)});
     TW_Messages->setAccessibleName(s.STR(STR_Dbc_Chooser_Title));
     for (int r = 0; r < messages_.size(); ++r) {
         const QString reason = messages_[r].Not_Importable_Reason();

@@ -670,11 +670,16 @@ void TFDefineCAN::Btn_Import_SignalsClick()
     const QList<Dbc_Message> chosen = chooser.Chosen();
     if (chosen.isEmpty()) return;
     const Signal_Import import = Import_Dbc_Signals_To_Unmapped(list_.Lista_CAN_Frame, rows_, chosen, chooser.Value(),
-                                                                list_.Other_Direction_Count);
+                                                                list_.Other_Direction_Count, dir_.Dir);
     list_.Lista_CAN_Frame = import.Frames;
-    new_notes_ = Merge_Signal_Notes(new_notes_, Imported_Signal_Notes(dir_.Dir, import.Taken, rows_));
+    new_notes_ = Merge_Signal_Notes(new_notes_, Imported_Signal_Notes(dir_.Dir, import, rows_));
     Show_Imported();
-    Report(Signal_Import_Summary(state_.Lang_Table, import));
+    // The statements of the database that could not be read are listed with what was left out.
+    Signal_Import shown = import;
+    QList<Import_Note> unread;
+    for (const Dbc_Skipped &s : database->Db.Skipped) unread.append({s.Name, s.Line, s.Reason});
+    shown.Skipped = unread + shown.Skipped;
+    Report(Signal_Import_Summary(state_.Lang_Table, shown));
 }
 
 void TFDefineCAN::keyPressEvent(QKeyEvent *event)

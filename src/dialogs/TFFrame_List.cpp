@@ -342,5 +342,10 @@ void TFFrame_List::Btn_Import_DbcClick()
         sga->setCurrentIndex(first);
         sga->scrollTo(first);
     }
-    Report(Frame_Import_Summary(state_.Lang_Table, import));
+    // The statements of the database that could not be read are listed with what was left out.
+    Frame_Import shown = import;
+    QList<Import_Note> unread;
+    for (const Dbc_Skipped &s : database->Db.Skipped) unread.append({s.Name, s.Line, s.Reason});
+    shown.Skipped = unread + shown.Skipped;
+    Report(Frame_Import_Summary(state_.Lang_Table, shown));
 }

@@ -33,11 +33,12 @@ void TFImport_Report::Layout_Controls(bool choice)
     L_Summary->setObjectName(QStringLiteral("L_Summary"));
     L_Summary->setWordWrap(true);
     layout->addWidget(L_Summary);
-    // A long list scrolls; the lines can be selected and copied.
+    // A long list scrolls; the lines can be selected and copied. A long reason wraps at the
+    // window's edge rather than running off it.
     M_Lines = new QPlainTextEdit(this);
     M_Lines->setObjectName(QStringLiteral("M_Lines"));
     M_Lines->setReadOnly(true);
-    M_Lines->setLineWrapMode(QPlainTextEdit::NoWrap);
+    M_Lines->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     layout->addWidget(M_Lines, 1);
     auto *buttons = new QDialogButtonBox(this);
     if (choice) {

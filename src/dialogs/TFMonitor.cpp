@@ -1,5 +1,6 @@
 #include "dialogs/TFMonitor.h"
 
+#include "exchange/Signal_Values.h"
 #include "platform/IntText.h"
 #include "platform/XmlDocument.h"
 #include "update/Device_Address.h"
@@ -167,11 +168,13 @@ void TFMonitor::Set_Lang()
     Btn_Close->setText(s.STR(STR_Monitor_Close));
     TB_Registers->setHorizontalHeaderLabels({s.STR(STR_Monitor_Col_Direction), s.STR(STR_Monitor_Col_Register), s.STR(105),
                                              s.STR(109), s.STR(STR_Monitor_Col_Bytes), s.STR(STR_Monitor_Col_Decimal),
-                                             s.STR(STR_Monitor_Col_Hex), s.STR(STR_Monitor_Col_Unchanged)});
+                                             s.STR(STR_Monitor_Col_Hex), s.STR(STR_Monitor_Col_Unchanged),
+                                             s.STR(STR_Monitor_Col_Signal), s.STR(STR_Monitor_Col_Value)});
     TB_Registers->setAccessibleName(s.STR(STR_Monitor_Device));
-    for (int row = 0; row < TB_Registers->rowCount() && row < config_.Rows.size(); ++row) {
+    for (int row = 0; row < TB_Registers->rowCount(); ++row) {
+        const Direction dir = row < config_.Rows.size() ? config_.Rows[row].Dir : signals_.value(row - config_.Rows.size()).Dir;
         TB_Registers->item(row, Col_Direction)->setText(
-            s.STR(config_.Rows[row].Dir == Direction::Receive ? STR_Monitor_Receive : STR_Monitor_Transmit));
+            s.STR(dir == Direction::Receive ? STR_Monitor_Receive : STR_Monitor_Transmit));
     }
     Fit_Columns();
     // The state in the new language; an error stays as it was said until the next one.
@@ -195,9 +198,19 @@ void TFMonitor::Show_Monitor()
     // them. The address and port are filled only for a window that was closed: what the user
     // typed into an open one stays.
     config_ = {};
+    signals_.clear();
     QString error;
     try {
         config_ = Read_Monitor_Configuration(state_.Files);
+        // The signals whose registers are still where the import put them.
+        Mapped_Registers mapped;
+        for (const Monitor_Row &r : std::as_const(config_.Rows)) {
+            const bool extended = r.Ident & 0x80000000u;
+            mapped.insert(Mapped_Key(r.Dir, r.Register),
+                          {r.Dir, r.Register, QString::number(r.Ident & 0x1FFFFFFFu), extended ? Frame_Type_29 : Frame_Type_11,
+                           r.Hi, r.Lo});
+        }
+        signals_ = Live_Signal_Notes(Read_Signal_Notes(Signal_Notes_Path(state_.Files)), mapped);
     } catch (const Xml_Error &e) {
         error = state_.STR(STR_Monitor_Not_Read).arg(QString::fromStdString(e.what()));
     }
@@ -224,19 +237,23 @@ void TFMonitor::Show_Monitor()
 void TFMonitor::Fill_Table()
 {
     TB_Registers->setRowCount(0);
-    TB_Registers->setRowCount(int(config_.Rows.size()));
-    for (int row = 0; row < config_.Rows.size(); ++row) {
+    TB_Registers->setRowCount(int(config_.Rows.size() + signals_.size()));
+    int row = 0;
+    auto cell = [&](int column, const QString &text, bool editable) {
+        auto *item = new QTableWidgetItem(text);
+        Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        if (editable) flags |= Qt::ItemIsEditable;
+        item->setFlags(flags);
+        // Cells that take a value look it.
+        if (editable) item->setBackground(QColor(255, 250, 220));
+        if (column == Col_Register || column == Col_Decimal || column == Col_Hex || column == Col_Unchanged ||
+            column == Col_Value)
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        TB_Registers->setItem(row, column, item);
+    };
+    for (; row < config_.Rows.size(); ++row) {
         const Monitor_Row &r = config_.Rows[row];
         const bool transmit = r.Dir == Direction::Transmit;
-        auto cell = [&](int column, const QString &text, bool editable) {
-            auto *item = new QTableWidgetItem(text);
-            Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-            if (editable) flags |= Qt::ItemIsEditable;
-            item->setFlags(flags);
-            if (column == Col_Register || column == Col_Decimal || column == Col_Hex || column == Col_Unchanged)
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            TB_Registers->setItem(row, column, item);
-        };
         cell(Col_Direction, state_.STR(transmit ? STR_Monitor_Transmit : STR_Monitor_Receive), false);
         cell(Col_Register, QString::number(r.Register), false);
         cell(Col_Cob_ID, Monitor_Ident_Text(r.Ident), false);
@@ -245,8 +262,36 @@ void TFMonitor::Fill_Table()
         cell(Col_Decimal, QString(), transmit);
         cell(Col_Hex, QString(), transmit);
         cell(Col_Unchanged, QString(), false);
+        cell(Col_Signal, QString(), false);
+        cell(Col_Value, QString(), false);
+    }
+    for (const Signal_Note &n : std::as_const(signals_)) {
+        const bool transmit = n.Dir == Direction::Transmit;
+        QStringList registers, bytes;
+        for (const Note_Register &r : n.Registers) {
+            registers << QString::number(r.Register);
+            bytes << Monitor_Bytes_Text(uint16_t(r.HiPart), uint16_t(r.LoPart));
+        }
+        cell(Col_Direction, state_.STR(transmit ? STR_Monitor_Transmit : STR_Monitor_Receive), false);
+        cell(Col_Register, registers.join(u' '), false);
+        cell(Col_Cob_ID, n.CobID, false);
+        cell(Col_Mnemonic, n.Message, false);
+        cell(Col_Bytes, bytes.join(u' '), false);
+        cell(Col_Decimal, QString(), false);
+        cell(Col_Hex, QString(), false);
+        cell(Col_Unchanged, QString(), false);
+        cell(Col_Signal, n.Signal, false);
+        cell(Col_Value, QString(), transmit);
+        ++row;
     }
     Fit_Columns();
+}
+
+QList<std::optional<uint16_t>> TFMonitor::Signal_Registers(const Signal_Note &note) const
+{
+    QList<std::optional<uint16_t>> out;
+    for (const Note_Register &r : note.Registers) out << values_.Value(note.Dir, uint16_t(r.Register));
+    return out;
 }
 
 void TFMonitor::Fit_Columns()
@@ -269,14 +314,36 @@ void TFMonitor::Fit_Columns()
 void TFMonitor::Refresh_Values()
 {
     const qint64 now = clock_.Now_Ms();
+    // Values kept from a connection that is gone no longer tell what the device holds.
+    const bool stale = !Connected();
+    const QBrush ink = stale ? QBrush(Qt::gray) : TB_Registers->palette().text();
+    auto show = [&](int row, int column, const QString &text) {
+        QTableWidgetItem *item = TB_Registers->item(row, column);
+        item->setText(text);
+        item->setForeground(ink);
+        item->setToolTip(stale && !text.isEmpty() ? state_.STR(STR_Monitor_Stale).arg(text) : QString());
+    };
     for (int row = 0; row < config_.Rows.size() && row < TB_Registers->rowCount(); ++row) {
         const Monitor_Row &r = config_.Rows[row];
         const std::optional<uint16_t> value = values_.Value(r.Dir, r.Register);
         const std::optional<qint64> unchanged = values_.Unchanged_Ms(r.Dir, r.Register, now);
         // A cell the user is typing into keeps its editor; its text is set when the edit ends.
-        TB_Registers->item(row, Col_Decimal)->setText(value ? QString::number(*value) : QString());
-        TB_Registers->item(row, Col_Hex)->setText(value ? Monitor_Hex_Text(*value) : QString());
-        TB_Registers->item(row, Col_Unchanged)->setText(unchanged ? Monitor_Seconds_Text(*unchanged) : QString());
+        show(row, Col_Decimal, value ? QString::number(*value) : QString());
+        show(row, Col_Hex, value ? Monitor_Hex_Text(*value) : QString());
+        show(row, Col_Unchanged, unchanged ? Monitor_Seconds_Text(*unchanged) : QString());
+    }
+    for (int i = 0; i < signals_.size() && int(config_.Rows.size()) + i < TB_Registers->rowCount(); ++i) {
+        const int row = int(config_.Rows.size()) + i;
+        const Signal_Note &n = signals_[i];
+        const std::optional<Signal_Reading> reading = Read_Signal(n, Signal_Registers(n));
+        std::optional<qint64> unchanged;
+        for (const Note_Register &r : n.Registers)
+            if (const std::optional<qint64> u = values_.Unchanged_Ms(n.Dir, uint16_t(r.Register), now))
+                unchanged = unchanged ? std::min(*unchanged, *u) : *u;
+        show(row, Col_Decimal, reading ? reading->Raw : QString());
+        show(row, Col_Hex, reading ? reading->Raw_Hex : QString());
+        show(row, Col_Unchanged, unchanged ? Monitor_Seconds_Text(*unchanged) : QString());
+        show(row, Col_Value, reading ? reading->Value : QString());
     }
 }
 
@@ -446,6 +513,12 @@ void TFMonitor::Cell_Edited(QTableWidgetItem *item, const QString &text)
 {
     if (!item) return;
     const int row = item->row();
+    if (row >= config_.Rows.size() && row < config_.Rows.size() + signals_.size() && item->column() == Col_Value) {
+        const Signal_Note note = signals_[row - config_.Rows.size()];
+        QTimer::singleShot(0, this, &TFMonitor::Refresh_Values);
+        if (note.Dir == Direction::Transmit) Write_Signal(note, text);
+        return;
+    }
     if (row < 0 || row >= config_.Rows.size()) return;
     const Monitor_Row &r = config_.Rows[row];
     if (r.Dir != Direction::Transmit || (item->column() != Col_Decimal && item->column() != Col_Hex)) return;
@@ -458,6 +531,28 @@ void TFMonitor::Cell_Edited(QTableWidgetItem *item, const QString &text)
         return;
     }
     Write_Register(r.Register, *value);
+}
+
+void TFMonitor::Write_Signal(const Signal_Note &note, const QString &text)
+{
+    const App_State &s = state_;
+    const std::optional<double> physical = Parse_Physical(note, text);
+    if (!physical) {
+        Show_Status(s.STR(STR_Monitor_Bad_Value).arg(text), true);
+        return;
+    }
+    if (!Connected()) {
+        Show_Status(s.STR(STR_Monitor_Signal_Refused).arg(note.Signal, text, s.STR(STR_Monitor_Disconnected)), true);
+        return;
+    }
+    // The signal's registers as last read, its own bits replaced: the signals sharing them keep
+    // their values.
+    const Signal_Write plan = Plan_Signal_Write(note, *physical, Signal_Registers(note));
+    if (!plan.Why.isEmpty()) {
+        Show_Status(s.STR(STR_Monitor_Signal_Refused).arg(note.Signal, text, plan.Why), true);
+        return;
+    }
+    for (const auto &[reg, value] : plan.Writes) Write_Register(uint16_t(reg), value);
 }
 
 void TFMonitor::Write_Register(uint16_t reg, uint16_t value)

@@ -1,10 +1,14 @@
 #pragma once
 // The live register monitor: every mapped register of the open configuration, read from the
-// converter over Modbus TCP at a chosen period, with the time since each value last changed.
-// A transmit register takes a new value typed into its row (function code 06). The window is
+// converter over Modbus TCP at a chosen period, with the time since each value last changed,
+// and below them every signal of a CAN database whose registers hold it, with its physical
+// value. A transmit register takes a new value typed into its row (function code 06); a
+// transmit signal takes a physical value, written into its registers with the other signals
+// that share them kept. The window is
 // not modal: the user keeps working in the others while it polls, and nothing it does waits
 // on the network.
 #include "monitor/Modbus_Link.h"
+#include "exchange/Signal_Notes.h"
 #include "monitor/Monitor_Plan.h"
 #include "platform/Clock.h"
 #include "workspace/App_State.h"
@@ -47,7 +51,22 @@ public:
     void Set_Retry_Ms(int ms) { retry_ms_ = ms; }
 
     // The columns of the register table.
-    enum Column { Col_Direction, Col_Register, Col_Cob_ID, Col_Mnemonic, Col_Bytes, Col_Decimal, Col_Hex, Col_Unchanged, Col_Count };
+    // Signal rows follow the register rows: Register holds all of the signal's registers, Decimal
+    // and Hex its raw value, Value the physical one.
+    enum Column {
+        Col_Direction,
+        Col_Register,
+        Col_Cob_ID,
+        Col_Mnemonic,
+        Col_Bytes,
+        Col_Decimal,
+        Col_Hex,
+        Col_Unchanged,
+        Col_Signal,
+        Col_Value,
+        Col_Count
+    };
+    const QList<Signal_Note> &Signal_Rows() const { return signals_; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -68,12 +87,15 @@ private:
     void Read_Finished(const Modbus_Link::Answer &answer, const Monitor_Read &read, quint64 generation);
     void Cell_Edited(QTableWidgetItem *item, const QString &text);
     void Write_Register(uint16_t reg, uint16_t value);
+    void Write_Signal(const Signal_Note &note, const QString &text);
+    QList<std::optional<uint16_t>> Signal_Registers(const Signal_Note &note) const;
     void Show_Status(const QString &text, bool error);
 
     App_State &state_;
     Real_Clock own_clock_;
     Clock &clock_;
     Monitor_Configuration config_;
+    QList<Signal_Note> signals_;  // the rows after config_.Rows
     QList<Monitor_Read> plan_;
     Monitor_Values values_;
 

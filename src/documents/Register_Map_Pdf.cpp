@@ -61,7 +61,8 @@ QByteArray Register_Map_Pdf(const Register_Map &map)
     const qreal row_h = text_metrics.height() + 2 * pad;
 
     // Column widths from the widest text of each column; when the table is wider than the page,
-    // the widest columns give way and their texts are cut with "…".
+    // the widest columns give way and their texts wrap onto more lines (a name cut short would
+    // leave two words of one signal reading alike).
     const QStringList columns = Register_Map_Columns(map);
     QList<QStringList> cells;
     cells.reserve(map.Lines.size());
@@ -88,19 +89,29 @@ QByteArray Register_Map_Pdf(const Register_Map &map)
     qreal y = 0;
     QPen rule(Qt::gray);
     rule.setWidthF(1);
-    auto draw_row = [&](const QStringList &row, const QFont &font, const QFontMetricsF &metrics) {
+    const int wrap = Qt::TextWordWrap | Qt::TextWrapAnywhere;
+    // A row is as high as its most wrapped cell; most cells fit on one line and are not laid out.
+    auto row_height = [&](const QStringList &row, const QFontMetricsF &metrics) {
+        qreal h = row_h;
+        for (int c = 0; c < widths.size(); ++c) {
+            const qreal room = widths[c] - 2 * pad;
+            if (metrics.horizontalAdvance(row.value(c)) <= room) continue;
+            h = std::max(h, metrics.boundingRect(QRectF(0, 0, room, 1e9), wrap, row.value(c)).height() + 2 * pad);
+        }
+        return std::min(h, page.height() / 2);
+    };
+    auto draw_row = [&](const QStringList &row, const QFont &font, const QFontMetricsF &metrics, qreal h) {
         p.setFont(font);
         qreal x = 0;
         for (int c = 0; c < widths.size(); ++c) {
-            const QRectF cell(x, y, widths[c], row_h);
+            const QRectF cell(x, y, widths[c], h);
             p.setPen(rule);
             p.drawRect(cell);
             p.setPen(Qt::black);
-            p.drawText(cell.adjusted(pad, 0, -pad, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                       metrics.elidedText(row.value(c), Qt::ElideRight, widths[c] - 2 * pad));
+            p.drawText(cell.adjusted(pad, pad, -pad, -pad), Qt::AlignLeft | Qt::AlignVCenter | wrap, row.value(c));
             x += widths[c];
         }
-        y += row_h;
+        y += h;
     };
     // The title and the header, then the table, its column titles at the top of every page.
     p.setFont(title_font);
@@ -121,14 +132,16 @@ QByteArray Register_Map_Pdf(const Register_Map &map)
         y += text_metrics.height() * 1.2;
     }
     y += row_h;
-    draw_row(columns, bold_font, bold_metrics);
+    const qreal head_h = row_height(columns, bold_metrics);
+    draw_row(columns, bold_font, bold_metrics, head_h);
     for (const QStringList &row : cells) {
-        if (y + row_h > page.height()) {
+        const qreal h = row_height(row, text_metrics);
+        if (y + h > page.height()) {
             writer.newPage();
             y = 0;
-            draw_row(columns, bold_font, bold_metrics);
+            draw_row(columns, bold_font, bold_metrics, head_h);
         }
-        draw_row(row, text_font, text_metrics);
+        draw_row(row, text_font, text_metrics, h);
     }
     p.end();
     return bytes;

@@ -61,7 +61,7 @@ public:
             Advance();
             while (i_ < s_.size()) {
                 const QChar d = s_[i_];
-                if (d.isLetterOrNumber() || d == u'.') {
+                if (d.isLetterOrNumber() || d == u'.' || d == u'_') {
                     Advance();
                 } else if ((d == u'+' || d == u'-') && (s_[i_ - 1] == u'e' || s_[i_ - 1] == u'E') &&
                            !s_.mid(from, i_ - from).startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
@@ -150,9 +150,37 @@ public:
     Dbc_Database Run()
     {
         while (tok_.Kind != Tok::End) {
-            if (tok_.Kind != Tok::Ident || !Is_Statement_Word(tok_.Text))
-                Fail(Core_Text("'%1' does not begin a statement").arg(tok_.Text));
-            const QString kw = Take().Text;
+            QString kw;
+            try {
+                if (tok_.Kind != Tok::Ident || !Is_Statement_Word(tok_.Text)) {
+                    name_ = tok_.Text;
+                    Fail(Core_Text("'%1' does not begin a statement").arg(tok_.Text));
+                }
+                name_ = kw = Take().Text;
+                Read_Statement(kw);
+            } catch (const Dbc_Error &e) {
+                db_.Skipped.append({name_, e.Line, e.Column, e.Reason});
+                // A message that cannot be read takes its signals with it.
+                if (kw == u"BO_") lost_message_ = true;
+                Recover();
+            }
+        }
+        Apply_Cycle_Times();
+        Apply_Frame_Formats();
+        if (db_.Messages.isEmpty()) {
+            if (!db_.Skipped.isEmpty()) {
+                const Dbc_Skipped &first = db_.Skipped.first();
+                throw Dbc_Error(file_, first.Line, first.Column, first.Reason);
+            }
+            throw Dbc_Error(file_, 0, 0, Core_Text("the file holds no message: it is no CAN database"));
+        }
+        return db_;
+    }
+
+private:
+    void Read_Statement(const QString &kw)
+    {
+        {
             if (kw == u"VERSION") {
                 db_.Version = Expect_String();
             } else if (kw == u"NS_") {
@@ -164,7 +192,9 @@ public:
                 Skip_Rest_Of_Line();
             } else if (kw == u"BU_") {
                 Expect_Punct(':');
-                while (tok_.Kind == Tok::Ident && !tok_.Line_Start) db_.Nodes << Take().Text;
+                // Some tools carry a long node list on over several lines; a word that begins a
+                // statement ends it.
+                while ((tok_.Kind == Tok::Ident || Is_Name_Token()) && !Begins_Statement()) db_.Nodes << Take().Text;
             } else if (kw == u"BO_") {
                 Read_Message();
             } else if (kw == u"SG_") {
@@ -179,15 +209,44 @@ public:
                 Read_Attribute();
             } else if (kw == u"VAL_") {
                 Read_Values();
+            } else if (kw == u"SIG_VALTYPE_") {
+                Read_Value_Type();
             } else {
                 Skip_Statement();
             }
         }
-        Apply_Cycle_Times();
-        return db_;
     }
 
-private:
+    // After a fault: on to the next statement, past everything of the faulty one.
+    void Recover()
+    {
+        while (tok_.Kind != Tok::End && !(tok_.Line_Start && tok_.Kind == Tok::Ident && Is_Statement_Word(tok_.Text))) {
+            try {
+                Take();
+            } catch (const Dbc_Error &e) {
+                db_.Skipped.append({name_, e.Line, e.Column, e.Reason});
+            }
+        }
+    }
+
+    // The first word of a line that begins a statement: one the reader knows anywhere, or one
+    // that looks like one at the start of the line.
+    bool Begins_Statement() const
+    {
+        return tok_.Line_Start && tok_.Kind == Tok::Ident &&
+               (Keywords().contains(tok_.Text) || (tok_.Column == 1 && Is_Statement_Word(tok_.Text)));
+    }
+    // A name that begins with a digit ("2017_5", "0_COUNTER") comes as a number token.
+    bool Is_Name_Token() const
+    {
+        if (tok_.Kind != Tok::Number || tok_.Text.isEmpty() || !tok_.Text[0].isDigit()) return false;
+        bool letter = false;
+        for (const QChar c : tok_.Text) {
+            if (!(c.isLetterOrNumber() || c == u'_') || c.unicode() > 127) return false;
+            letter = letter || !c.isDigit();
+        }
+        return letter;
+    }
     [[noreturn]] void Fail(const QString &reason, const Token *at = nullptr) const
     {
         const Token &t = at ? *at : tok_;
@@ -210,7 +269,7 @@ private:
     }
     QString Expect_Ident(const QString &what)
     {
-        if (tok_.Kind != Tok::Ident) Fail(Core_Text("%1 expected").arg(what));
+        if (tok_.Kind != Tok::Ident && !Is_Name_Token()) Fail(Core_Text("%1 expected").arg(what));
         return Take().Text;
     }
     QString Expect_String()
@@ -238,7 +297,13 @@ private:
         Take();
         return v;
     }
-    void Expect_Semicolon() { Expect_Punct(';'); }
+    // Some tools leave out the ';' after a comment or a value table: the next statement on a line
+    // of its own ends it as well.
+    void Expect_Semicolon()
+    {
+        if (Begins_Statement() || tok_.Kind == Tok::End) return;
+        Expect_Punct(';');
+    }
 
     void Skip_Rest_Of_Line()
     {
@@ -264,18 +329,22 @@ private:
     }
     Dbc_Signal *Signal_By_Name(Dbc_Message &m, const QString &name, const Token &at)
     {
-        for (Dbc_Signal &s : m.Signals)
-            if (s.Name == name) return &s;
+        // Comments, value tables and attributes name signals by the ten thousand: look them up.
+        const qsizetype index = &m - db_.Messages.data();
+        const auto it = signal_index_[index].constFind(name);
+        if (it != signal_index_[index].constEnd()) return &m.Signals[*it];
         Fail(Core_Text("message %1 has no signal %2").arg(m.Name, name), &at);
     }
 
     void Read_Message()
     {
+        lost_message_ = false;
         Dbc_Message m;
         m.Line = tok_.Line;
         const Token id_at = tok_;
         m.Raw_Id = uint32_t(Expect_Integer(Core_Text("a message identifier"), 0, 0xFFFFFFFFLL));
         m.Name = Expect_Ident(Core_Text("a message name"));
+        name_ = m.Name;
         Expect_Punct(':');
         m.Length = int(Expect_Integer(Core_Text("a message length"), 0, 64));
         m.Sender = Expect_Ident(Core_Text("a sending node"));
@@ -283,21 +352,31 @@ private:
             Fail(Core_Text("the identifier %1 is given twice").arg(m.Raw_Id), &id_at);
         by_id_.insert(m.Raw_Id, int(db_.Messages.size()));
         db_.Messages.append(m);
+        signal_index_.append(QHash<QString, int>());
     }
 
     void Read_Signal()
     {
+        if (lost_message_) {
+            // A signal of a message that was left out goes with it, without a word of its own.
+            Skip_Rest_Of_Line();
+            return;
+        }
         const Token at = tok_;
         if (db_.Messages.isEmpty()) Fail(Core_Text("a signal before any message"), &at);
         Dbc_Signal s;
         s.Line = tok_.Line;
         s.Name = Expect_Ident(Core_Text("a signal name"));
+        name_ = db_.Messages.last().Name + QLatin1Char('.') + s.Name;
         if (tok_.Kind == Tok::Ident) {
-            // M: the multiplexer; mN: present while the multiplexer holds N; mNM: both.
+            // M: the multiplexer; mN: present while the multiplexer holds N; mNM: both. A lone
+            // m, as some tools write, marks a multiplexed signal without its switch value.
             const Token mux = Take();
             QString text = mux.Text;
             if (text == u"M") {
                 s.Is_Multiplexer = true;
+            } else if (text == u"m") {
+                s.Mux_Without_Value = true;
             } else if (text.startsWith(u'm') && text.size() > 1) {
                 if (text.endsWith(u'M')) {
                     s.Is_Multiplexer = true;
@@ -342,8 +421,12 @@ private:
         // no frame (some tools keep unplaced signals so); those are kept as they are.
         if (m.Length > 0 && Last_Bit(s) >= m.Length * 8)
             Fail(Core_Text("signal %1 lies outside the %2 bytes of message %3").arg(s.Name).arg(m.Length).arg(m.Name), &at);
+        QHash<QString, int> &index = signal_index_.last();
+        if (index.contains(s.Name)) Fail(Core_Text("message %1 has a signal %2 already").arg(m.Name, s.Name), &at);
+        index.insert(s.Name, int(m.Signals.size()));
         m.Signals.append(s);
     }
+
     // The last bit a signal takes, counting the message's bits one after another from the first
     // byte. A little-endian signal starts at its least significant bit and runs upwards; a
     // big-endian one starts at its most significant bit (bit 7 of a byte is its first) and runs
@@ -471,15 +554,56 @@ private:
         Dbc_Message *m = Message_By_Id(Expect_Integer(Core_Text("a message identifier"), 0, 0xFFFFFFFFLL), at);
         const Token name_at = tok_;
         Dbc_Signal *s = Signal_By_Name(*m, Expect_Ident(Core_Text("a signal name")), name_at);
+        name_ = m->Name + QLatin1Char('.') + s->Name;
         QList<std::pair<int64_t, QString>> values;
         while (tok_.Kind == Tok::Number) {
             const Token v = tok_;
-            const double value = Expect_Number(Core_Text("a value"));
-            if (value != std::floor(value)) Fail(Core_Text("'%1' is not a whole number").arg(v.Text), &v);
-            values.append({int64_t(value), Expect_String()});
+            const std::optional<int64_t> value = Whole_Value(v.Text);
+            Take();
+            const QString text = Expect_String();
+            // A raw value no signal can carry is left out of the table, the rest of it kept.
+            if (!value)
+                db_.Skipped.append({name_, v.Line, v.Column,
+                                    Core_Text("value '%1' is no whole number of 64 bits; left out of the value table").arg(v.Text)});
+            else
+                values.append({*value, text});
         }
+        if (tok_.Kind == Tok::String) Fail(Core_Text("%1 expected").arg(Core_Text("a value")));
         Expect_Semicolon();
         s->Values = values;
+    }
+
+    // A value table's raw value: a whole number that fits 64 bits, written as digits or (as some
+    // tools do) as a floating-point number.
+    static std::optional<int64_t> Whole_Value(const QString &text)
+    {
+        bool ok = false;
+        const qlonglong whole = text.toLongLong(&ok);
+        if (ok) return whole;
+        // Digits alone that do not fit are out of range, however near a double would round them.
+        if (!text.contains(u'.') && !text.contains(u'e', Qt::CaseInsensitive)) return std::nullopt;
+        const double v = text.toDouble(&ok);
+        // 2^63 is the first double above every int64_t; -2^63 is one itself.
+        if (!ok || !std::isfinite(v) || v != std::floor(v) || v < -9223372036854775808.0 || v >= 9223372036854775808.0)
+            return std::nullopt;
+        return int64_t(v);
+    }
+
+    // SIG_VALTYPE_ <message> <signal> : <1 float | 2 double>;
+    void Read_Value_Type()
+    {
+        const Token at = tok_;
+        Dbc_Message *m = Message_By_Id(Expect_Integer(Core_Text("a message identifier"), 0, 0xFFFFFFFFLL), at);
+        const Token name_at = tok_;
+        Dbc_Signal *s = Signal_By_Name(*m, Expect_Ident(Core_Text("a signal name")), name_at);
+        name_ = m->Name + QLatin1Char('.') + s->Name;
+        if (Is_Punct(':')) Take();
+        const int type = int(Expect_Integer(Core_Text("a value type (0, 1 or 2)"), 0, 2));
+        const int bits = type == 1 ? 32 : 64;
+        if (type != 0 && s->Length != bits)
+            Fail(Core_Text("an IEEE float of %1 bits cannot have %2 bits").arg(bits).arg(s->Length), &at);
+        Expect_Semicolon();
+        s->Value_Type = type;
     }
 
     void Apply_Cycle_Times()
@@ -494,17 +618,43 @@ private:
         }
     }
 
+    // VFrameFormat names the kind of frame: its value is the position in the enum's list (or the
+    // name itself, as some tools write it).
+    void Apply_Frame_Formats()
+    {
+        const QString name = QStringLiteral("VFrameFormat");
+        const Dbc_Attribute_Def *def = nullptr;
+        for (const Dbc_Attribute_Def &d : db_.Attribute_Defs)
+            if (d.Name == name) def = &d;
+        if (!def) return;
+        auto format_of = [def](const QString &value) {
+            bool ok = false;
+            const int i = value.toInt(&ok);
+            if (ok && def->Type == u"ENUM") return i >= 0 && i < def->Enum_Values.size() ? def->Enum_Values[i] : QString();
+            return value;
+        };
+        const QString fallback = def->Default ? format_of(*def->Default) : QString();
+        for (Dbc_Message &m : db_.Messages) {
+            const auto it = m.Attributes.constFind(name);
+            m.Frame_Format = it == m.Attributes.constEnd() ? fallback : format_of(*it);
+        }
+    }
+
     Lexer lex_;
     QString file_;
     Token tok_;
     Dbc_Database db_;
     QHash<uint32_t, int> by_id_;  // message identifier -> its place in db_.Messages
+    QList<QHash<QString, int>> signal_index_;  // per message: signal name -> its place in Signals
+    QString name_;               // what the statement being read names, for the list of skipped ones
+    bool lost_message_ = false;  // the last BO_ could not be read: its signals are skipped with it
 };
 
 }  // namespace
 
 QString Dbc_Message::Not_Importable_Reason() const
 {
+    if (Fd()) return Core_Text("declared a CAN FD frame (%1): the converter carries classic CAN frames only").arg(Frame_Format);
     if (Length > 8) return Core_Text("%1 data bytes: a CAN FD frame, the converter carries at most 8").arg(Length);
     if (Length < 1) return Core_Text("no data bytes");
     if (!Extended() && Identifier() > 0x7FF) return Core_Text("an 11-bit identifier above 0x7FF");

@@ -4,6 +4,7 @@
 #include "platform/Core_Text.h"
 #include "platform/IntText.h"
 
+#include <QHash>
 #include <QSet>
 
 namespace {
@@ -90,30 +91,83 @@ Frame_Import Import_Dbc_Frames(const Frame_Grid &grid, Direction direction, cons
 
 QList<std::pair<int32_t, int32_t>> Signal_Registers(const Dbc_Signal &s, QString *why)
 {
-    auto refuse = [why](const QString &reason) {
+    QList<std::pair<int32_t, int32_t>> out;
+    const QString reason = Signal_Unreachable_Reason(s);
+    if (!reason.isEmpty() && !s.Multiplexed()) {
         if (why) *why = reason;
-        return QList<std::pair<int32_t, int32_t>>{};
-    };
-    if (s.Length != 8 && s.Length != 16 && s.Length != 32)
-        return refuse(Core_Text("%1 bits: only signals of 8, 16 or 32 bits fill whole registers").arg(s.Length));
-    // Little-endian signals start at their least significant bit, big-endian ones at their most
-    // significant: whole bytes begin at bit 0 or bit 7 of a byte.
-    if (s.Start_Bit % 8 != (s.Little_Endian ? 0 : 7))
-        return refuse(Core_Text("starts at bit %1: it does not fill whole bytes").arg(s.Start_Bit));
-    const int first = s.Start_Bit / 8 + 1;  // the byte of the start bit, numbered from 1
-    const int count = s.Length / 8;
-    // The bytes from the most significant to the least.
-    QList<int32_t> bytes;
-    for (int i = 0; i < count; ++i) bytes << (s.Little_Endian ? first + count - 1 - i : first + i);
-    if (count == 1) return {{0, bytes[0]}};
-    QList<std::pair<int32_t, int32_t>> regs;
-    for (int i = 0; i < count; i += 2) regs.append({bytes[i], bytes[i + 1]});
-    return regs;
+        return out;
+    }
+    for (const Register_Pair &r : Own_Layout(s)) out.append({r.Hi, r.Lo});
+    return out;
 }
+
+QString Signal_Unreachable_Reason(const Dbc_Signal &s)
+{
+    if (s.Multiplexed()) return Core_Text("multiplexed: its bytes carry other signals in other frames");
+    if (s.Length > 64) return Core_Text("%1 bits: a value of more than 64 bits has no recipe").arg(s.Length);
+    if (Signal_Bytes(s).isEmpty()) return Core_Text("lies beyond the frame's %1 data bytes").arg(Max_Data_Bytes);
+    return QString();
+}
+
+int Reachable_Signals(const Dbc_Message &m)
+{
+    if (!m.Importable()) return 0;
+    int n = 0;
+    for (const Dbc_Signal &s : m.Signals)
+        if (Signal_Unreachable_Reason(s).isEmpty() && std::max(Signal_Bytes(s).first(), Signal_Bytes(s).last()) <= m.Length) ++n;
+    return n;
+}
+
+namespace {
+
+// The registers of one frame while an import adds to them: which byte lies in which register.
+class Frame_Registers {
+public:
+    explicit Frame_Registers(TCAN_Frame &frame) : frame_(frame)
+    {
+        for (int i = 0; i < frame.Lista_Mod_Reg.size(); ++i) Note(i);
+    }
+
+    // The register of the frame mapped exactly so, -1 when there is none.
+    int Exact(const Register_Pair &p) const
+    {
+        for (int i = 0; i < frame_.Lista_Mod_Reg.size(); ++i) {
+            const TMod_Reg &r = frame_.Lista_Mod_Reg[i];
+            if (r.HiPart == p.Hi && r.LoPart == p.Lo && Mod_Index_Value(r.Ind_Mod)) return i;
+        }
+        return -1;
+    }
+    bool Covered(int32_t byte) const { return byte > 0 && byte <= 8 && covered_[byte]; }
+    // Whether a layout can be had without mapping a byte that a register of another layout holds.
+    bool Fits(const QList<Register_Pair> &layout) const
+    {
+        for (const Register_Pair &p : layout)
+            if (Exact(p) < 0 && (Covered(p.Hi) || Covered(p.Lo))) return false;
+        return true;
+    }
+    int Add(const TMod_Reg &reg)
+    {
+        frame_.Lista_Mod_Reg.append(reg);
+        Note(int(frame_.Lista_Mod_Reg.size()) - 1);
+        return int(frame_.Lista_Mod_Reg.size()) - 1;
+    }
+    const TMod_Reg &At(int i) const { return frame_.Lista_Mod_Reg[i]; }
+
+private:
+    void Note(int i)
+    {
+        for (const int32_t b : {frame_.Lista_Mod_Reg[i].HiPart, frame_.Lista_Mod_Reg[i].LoPart})
+            if (b > 0 && b <= 8) covered_[b] = true;
+    }
+    TCAN_Frame &frame_;
+    bool covered_[9] = {};
+};
+
+}  // namespace
 
 Signal_Import Import_Dbc_Signals(const QList<TCAN_Frame> &frames, const QList<Frame_Row> &rows,
                                  const QList<Dbc_Message> &messages, int32_t first_register,
-                                 int other_direction_count)
+                                 int other_direction_count, Direction direction)
 {
     Signal_Import out;
     out.Frames = frames;
@@ -131,62 +185,77 @@ Signal_Import Import_Dbc_Signals(const QList<TCAN_Frame> &frames, const QList<Fr
         if (n > Max_Mod_Index) return std::nullopt;
         return int32_t(n);
     };
+    QHash<Frame_Key, int> frame_of;
+    for (int i = int(std::min(rows.size(), out.Frames.size())) - 1; i >= 0; --i)
+        if (const std::optional<Frame_Key> key = Key_Of(rows[i])) frame_of.insert(*key, i);
 
     for (const Dbc_Message &m : messages) {
-        int frame = -1;
-        for (int i = 0; i < rows.size() && i < out.Frames.size(); ++i) {
-            const std::optional<Frame_Key> key = Key_Of(rows[i]);
-            if (key && *key == Key_Of(m)) {
-                frame = i;
-                break;
-            }
-        }
+        const int frame = frame_of.value(Key_Of(m), -1);
         if (frame < 0) {
             out.Skipped.append({m.Name, m.Line, Core_Text("the frame list holds no frame with its identifier and type")});
             continue;
         }
         const int offered = Offered_Bytes(out.Frames[frame]);
+        Frame_Registers regs(out.Frames[frame]);
         for (const Dbc_Signal &s : m.Signals) {
             const QString name = m.Name + QLatin1Char('.') + s.Name;
-            if (s.Mux_Value) {
-                out.Skipped.append({name, s.Line, Core_Text("multiplexed: its bytes carry other signals in other frames")});
+            const QString reason = Signal_Unreachable_Reason(s);
+            if (!reason.isEmpty()) {
+                out.Skipped.append({name, s.Line, reason});
                 continue;
             }
-            QString why;
-            const QList<std::pair<int32_t, int32_t>> parts = Signal_Registers(s, &why);
-            if (parts.isEmpty()) {
-                out.Skipped.append({name, s.Line, why});
-                continue;
-            }
-            bool fits = true;
-            for (const auto &[hi, lo] : parts) fits = fits && hi <= offered && lo <= offered;
-            if (!fits) {
+            if (Signal_Bytes(s).last() > offered || Signal_Bytes(s).first() > offered) {
                 out.Skipped.append({name, s.Line, Core_Text("lies beyond the frame's %1 data bytes").arg(offered)});
                 continue;
             }
-            if (count + parts.size() > Max_Map_Records) {
+            // The frame's own layout for the signal's byte order first, so that neighbours share
+            // registers; then the signal's bytes alone. A receive signal may read bytes that
+            // other registers read too; a transmit one may not write them a second time.
+            QList<Register_Pair> layout = Frame_Layout(s, offered);
+            if (!regs.Fits(layout)) layout = Own_Layout(s);
+            if (!regs.Fits(layout) && direction == Direction::Transmit) {
+                out.Skipped.append({name, s.Line, Core_Text("its bytes lie in registers laid out for other signals; "
+                                                            "a second register writing them would change those")});
+                continue;
+            }
+            QList<int> existing;
+            int needed = 0;
+            for (const Register_Pair &p : layout) {
+                existing << regs.Exact(p);
+                if (existing.last() < 0) ++needed;
+            }
+            if (count + needed > Max_Map_Records) {
                 out.Skipped.append({name, s.Line, Core_Text("the device holds at most %1 registers").arg(Max_Map_Records)});
                 continue;
             }
             QList<int32_t> numbers;
-            for (int i = 0; i < parts.size(); ++i) {
+            for (int i = 0; i < needed; ++i) {
                 const std::optional<int32_t> n = take_number();
                 if (!n) break;
                 numbers << *n;
                 used.insert(*n);  // taken now, returned below if the signal cannot have them all
             }
-            if (numbers.size() < parts.size()) {
+            if (numbers.size() < needed) {
                 for (int32_t n : numbers) used.remove(n);
                 out.Skipped.append({name, s.Line, Core_Text("no register number is left up to %1").arg(Max_Mod_Index)});
                 continue;
             }
-            for (int i = 0; i < parts.size(); ++i) {
-                out.Frames[frame].Lista_Mod_Reg.append(TMod_Reg{QString::number(numbers[i]), parts[i].first, parts[i].second, 0});
-                out.Taken.append({m.Name, s.Name, frame, numbers[i], i, int(parts.size()), parts[i].first,
-                                  parts[i].second, s.Unit, s.Factor, s.Offset});
+            Imported_Signal sig{m.Name, s, frame, {}, layout, Signal_Shift(s, layout)};
+            int k = 0;
+            for (int i = 0; i < layout.size(); ++i) {
+                if (existing[i] >= 0) {
+                    sig.Registers << *Mod_Index_Value(regs.At(existing[i]).Ind_Mod);
+                    continue;
+                }
+                const int32_t number = numbers[k++];
+                regs.Add(TMod_Reg{QString::number(number), layout[i].Hi, layout[i].Lo, 0});
+                sig.Registers << number;
+                out.Taken.append({m.Name, s.Name, frame, number, i, int(layout.size()), layout[i].Hi, layout[i].Lo, s.Unit,
+                                  s.Factor, s.Offset});
                 ++count;
+                next = number + 1;
             }
-            next = numbers.last() + 1;
+            out.Signals.append(sig);
         }
     }
     return out;
@@ -194,7 +263,7 @@ Signal_Import Import_Dbc_Signals(const QList<TCAN_Frame> &frames, const QList<Fr
 
 Signal_Import Import_Dbc_Signals_To_Unmapped(const QList<TCAN_Frame> &frames, const QList<Frame_Row> &rows,
                                              const QList<Dbc_Message> &messages, int32_t first_register,
-                                             int other_direction_count)
+                                             int other_direction_count, Direction direction)
 {
     QList<Dbc_Message> to_map;
     QList<Import_Note> skipped;
@@ -212,22 +281,38 @@ Signal_Import Import_Dbc_Signals_To_Unmapped(const QList<TCAN_Frame> &frames, co
         else
             to_map.append(m);
     }
-    Signal_Import out = Import_Dbc_Signals(frames, rows, to_map, first_register, other_direction_count);
+    Signal_Import out = Import_Dbc_Signals(frames, rows, to_map, first_register, other_direction_count, direction);
     out.Skipped = skipped + out.Skipped;
     return out;
 }
 
-QList<Signal_Note> Imported_Signal_Notes(Direction direction, const QList<Imported_Register> &taken,
-                                         const QList<Frame_Row> &rows)
+QList<Signal_Note> Imported_Signal_Notes(Direction direction, const Signal_Import &import, const QList<Frame_Row> &rows)
 {
     QList<Signal_Note> notes;
-    for (const Imported_Register &r : taken) {
-        if (r.Frame < 0 || r.Frame >= rows.size()) continue;
-        const QString word = r.Parts == 1   ? QString()
-                             : r.Part == 0 ? QStringLiteral(" (high word)")
-                                           : QStringLiteral(" (low word)");
-        notes.append({direction, rows[r.Frame].CobID, rows[r.Frame].Type, r.Register, r.HiPart, r.LoPart, r.Message,
-                      r.Signal + word, r.Unit, QString::number(r.Factor, 'g', 15), QString::number(r.Offset, 'g', 15)});
+    for (const Imported_Signal &i : import.Signals) {
+        if (i.Frame < 0 || i.Frame >= rows.size() || i.Registers.isEmpty()) continue;
+        const Dbc_Signal &s = i.Source;
+        Signal_Note n;
+        n.Dir = direction;
+        n.CobID = rows[i.Frame].CobID;
+        n.Type = rows[i.Frame].Type;
+        for (int k = 0; k < i.Registers.size(); ++k) n.Registers.append({i.Registers[k], i.Pairs[k].Hi, i.Pairs[k].Lo});
+        n.Register = n.Registers[0].Register;
+        n.HiPart = n.Registers[0].HiPart;
+        n.LoPart = n.Registers[0].LoPart;
+        n.Message = i.Message;
+        n.Signal = s.Name;
+        n.Unit = s.Unit;
+        n.Factor = Recipe_Number(s.Factor);
+        n.Offset = Recipe_Number(s.Offset);
+        n.Shift = i.Shift;
+        n.Length = s.Length;
+        n.Is_Signed = s.Is_Signed;
+        n.Value_Type = s.Value_Type;
+        n.Minimum = Recipe_Number(s.Minimum);
+        n.Maximum = Recipe_Number(s.Maximum);
+        for (const auto &[v, text] : s.Values) n.Values.append({v, QString(text).replace(u'\n', u' ')});
+        notes.append(n);
     }
     return notes;
 }

@@ -7,6 +7,7 @@
 #include "editing/Frame_List.h"
 #include "exchange/Dbc_File.h"
 #include "exchange/Signal_Notes.h"
+#include "exchange/Signal_Recipe.h"
 
 #include <QList>
 #include <QString>
@@ -43,19 +44,26 @@ Frame_Row Dbc_Frame_Row(const Dbc_Message &message, Direction direction, int tim
 Frame_Import Import_Dbc_Frames(const Frame_Grid &grid, Direction direction, const QList<Dbc_Message> &messages,
                                int timeout_factor = Default_Timeout_Factor);
 
-// The data bytes (numbered from 1, as the mapping editors number them) that a signal of a byte
-// order and size fills, one register a pair: {high, low}, high word first. None for a signal
-// that does not fill whole bytes or is not 8, 16 or 32 bits long; why is then set.
+// The data bytes (numbered from 1, as the mapping editors number them) that carry a signal on
+// its own, one register a pair: {high, low}, high word first (see Own_Layout). None for a signal
+// longer than 64 bits or outside 8 data bytes; why is then set.
 QList<std::pair<int32_t, int32_t>> Signal_Registers(const Dbc_Signal &signal, QString *why = nullptr);
 
-// A register an import made, for the report (and the register map).
+// Why a signal of a message can get no recipe whatever the frame holds (multiplexed, too long,
+// outside 8 bytes); empty when it can.
+QString Signal_Unreachable_Reason(const Dbc_Signal &signal);
+// How many signals of a message an import can give a recipe: none for a message that cannot be
+// a frame of the converter.
+int Reachable_Signals(const Dbc_Message &message);
+
+// A register an import made, for the report (and the register map): the signal that made it.
 struct Imported_Register {
     QString Message;
     QString Signal;
     int Frame = -1;          // its frame's number in the direction's list
     int32_t Register = 0;
-    int Part = 0;            // 0: the whole signal or its high word; 1: a 32-bit signal's low word
-    int Parts = 1;           // 2 for a 32-bit signal
+    int Part = 0;            // its place among the signal's registers, 0 the high word
+    int Parts = 1;           // how many registers the signal has
     int32_t HiPart = 0;
     int32_t LoPart = 0;
     QString Unit;
@@ -63,34 +71,47 @@ struct Imported_Register {
     double Offset = 0;
 };
 
+// A signal an import gave a recipe: its registers (high word first, new or shared with other
+// signals of the frame) and where its bits stand in them.
+struct Imported_Signal {
+    QString Message;
+    Dbc_Signal Source;
+    int Frame = -1;
+    QList<int32_t> Registers;
+    QList<Register_Pair> Pairs;
+    int Shift = 0;
+};
+
 struct Signal_Import {
     QList<TCAN_Frame> Frames;  // the mapping list with the new registers
-    QList<Imported_Register> Taken;
+    QList<Imported_Register> Taken;   // the registers made
+    QList<Imported_Signal> Signals;   // the signals given a recipe
     QList<Import_Note> Skipped;
 };
 
 // Maps the signals of messages onto registers of the frames that carry them. rows are the
 // direction's frame list entries, frames the mapping list over the same rows (one per row, in
 // order). A message is found by its identifier's value and type. Register numbers start at
-// first_register and pass over those in use in this direction; a 32-bit signal takes two
-// registers or none. The device holds Max_Map_Records registers for both directions together:
-// other_direction_count are the other direction's. Multiplexed signals share their bytes with
-// others and are skipped, as is every signal that does not fill whole bytes.
+// first_register and pass over those in use in this direction; a signal takes all the registers
+// it needs or none, and a register of its frame that covers the same bytes already is shared
+// (see Signal_Recipe.h). The device holds Max_Map_Records registers for both directions
+// together: other_direction_count are the other direction's. Multiplexed signals share their
+// bytes with others in other frames (the device keeps one frame per identifier) and are skipped.
+// A transmit signal whose bytes lie in registers laid out otherwise is skipped too: a second
+// register writing the same byte would change the other's signal.
 Signal_Import Import_Dbc_Signals(const QList<TCAN_Frame> &frames, const QList<Frame_Row> &rows,
                                  const QList<Dbc_Message> &messages, int32_t first_register,
-                                 int other_direction_count);
+                                 int other_direction_count, Direction direction = Direction::Receive);
 
 // The same for the messages whose frame holds no register yet: a message whose frame has
 // registers is skipped with its reason, so that importing a message twice maps nothing twice.
 Signal_Import Import_Dbc_Signals_To_Unmapped(const QList<TCAN_Frame> &frames, const QList<Frame_Row> &rows,
                                              const QList<Dbc_Message> &messages, int32_t first_register,
-                                             int other_direction_count);
+                                             int other_direction_count, Direction direction = Direction::Receive);
 
-// The notes (see Signal_Notes.h) of the registers an import made; rows are the frame list
-// entries the registers' frame numbers count in. A 32-bit signal's two registers are told
-// apart as "(high word)" and "(low word)".
-QList<Signal_Note> Imported_Signal_Notes(Direction direction, const QList<Imported_Register> &taken,
-                                         const QList<Frame_Row> &rows);
+// The notes (see Signal_Notes.h) of the signals an import gave a recipe, one a signal; rows are
+// the frame list entries the frame numbers count in.
+QList<Signal_Note> Imported_Signal_Notes(Direction direction, const Signal_Import &import, const QList<Frame_Row> &rows);
 
 // The lowest register number (0..65535) that no register of frames uses; 0 when all are used.
 int32_t Lowest_Unused_Register(const QList<TCAN_Frame> &frames);

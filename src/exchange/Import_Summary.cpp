@@ -35,10 +35,23 @@ Import_Summary Signal_Import_Summary(const Lang_Table &lang, const Signal_Import
     out.Summary = lang[STR_Import_Registers_Taken].arg(import.Taken.size()).arg(import.Skipped.size());
     for (const Imported_Register &r : import.Taken) {
         const QString name = r.Message + u'.' + r.Signal;
-        const QString what = r.Parts == 1   ? name
-                             : r.Part == 0 ? lang[STR_Import_High_Word].arg(name)
-                                           : lang[STR_Import_Low_Word].arg(name);
+        const QString what = r.Parts == 1               ? name
+                             : r.Part == 0               ? lang[STR_Import_High_Word].arg(name)
+                             : r.Part == r.Parts - 1     ? lang[STR_Import_Low_Word].arg(name)
+                                                         : lang[STR_Import_Word_Of].arg(name).arg(r.Part + 1).arg(r.Parts);
         out.Lines.append(Register_Line(lang, QString::number(r.Register), what, r.HiPart, r.LoPart));
+    }
+    for (const Imported_Signal &s : import.Signals) {
+        QStringList regs;
+        for (const int32_t r : s.Registers) regs << QString::number(r);
+        const QString kind = s.Source.Is_Float() ? lang[STR_Import_Kind_Float]
+                             : s.Source.Is_Signed ? lang[STR_Import_Kind_Signed]
+                                                  : lang[STR_Import_Kind_Unsigned];
+        out.Lines.append(lang[STR_Import_Signal_Recipe]
+                             .arg(s.Message + u'.' + s.Source.Name, regs.join(u' '))
+                             .arg(s.Shift)
+                             .arg(s.Source.Length)
+                             .arg(kind));
     }
     for (const Import_Note &n : import.Skipped) out.Lines.append(Left_Out(lang, n));
     return out;

@@ -6,6 +6,7 @@
 #include "exchange/Csv_Lists.h"
 #include "exchange/Signal_Notes.h"
 
+#include <QSet>
 #include <algorithm>
 
 namespace {
@@ -31,28 +32,30 @@ QString Csv_Line(const QStringList &fields)
 
 }  // namespace
 
-QStringList Register_Map_Columns(const Register_Map &m)
+QStringList Register_Map_Columns(const Register_Map &)
 {
-    QStringList c{"Direction", "Register", "Access", "CobID", "Type", "Mnemonic", "High byte", "Low byte", "Send on write"};
-    if (m.Has_Signals) c << QStringList{"Signal", "Unit", "Factor", "Offset"};
-    return c;
+    return {"Direction", "Register", "Registers", "Signal", "Message", "Cob-ID", "Shift", "Length", "Signed", "Float",
+            "Factor", "Offset", "Unit", "Minimum", "Maximum", "Values"};
 }
 
-static QString Byte_Name(int32_t part) { return part == 0 ? QStringLiteral("-") : QStringLiteral("Byte %1").arg(part); }
-
-QStringList Register_Map_Cells(const Register_Map &m, const Register_Map_Line &l)
+QStringList Register_Map_Cells(const Register_Map &, const Register_Map_Line &l)
 {
-    QStringList c{l.Dir == Direction::Receive ? QStringLiteral("receive") : QStringLiteral("transmit"),
+    return {l.Dir == Direction::Receive ? QStringLiteral("receive") : QStringLiteral("transmit"),
             l.Register,
-            Register_Access(l.Dir),
+            l.Registers,
+            l.Signal,
+            l.Message,
             l.CobID,
-            l.Type,
-            l.Mnemonic,
-            Byte_Name(l.HiPart),
-            Byte_Name(l.LoPart),
-            l.Dir == Direction::Transmit ? (l.Send_On_Write ? QStringLiteral("yes") : QStringLiteral("no")) : QString()};
-    if (m.Has_Signals) c << QStringList{l.Signal, l.Unit, l.Factor, l.Offset};
-    return c;
+            l.Shift,
+            l.Length,
+            l.Signed,
+            l.Float,
+            l.Factor,
+            l.Offset,
+            l.Unit,
+            l.Minimum,
+            l.Maximum,
+            l.Values};
 }
 
 QList<std::pair<QString, QString>> Register_Map_Header(const Register_Map &m)
@@ -92,28 +95,77 @@ Register_Map Read_Register_Map(const Configuration &config, const QString &dir_n
     for (const Direction d : {Direction::Receive, Direction::Transmit}) {
         const QList<Frame_Row> rows = Editor_Frame_Rows(config, d);
         const QList<TCAN_Frame> frames = Editor_Mapping_Frames(config, d);
-        QList<Register_Map_Line> lines;
+        QList<Register_Map_Line> registers;
+        Mapped_Registers mapped;
         for (int f = 0; f < frames.size() && f < rows.size(); ++f)
             for (const TMod_Reg &reg : frames[f].Lista_Mod_Reg) {
                 Register_Map_Line l;
                 l.Dir = d;
                 l.Register = reg.Ind_Mod;
                 l.Register_Value = Mod_Index_Value(reg.Ind_Mod).value_or(-1);
+                l.Registers = reg.Ind_Mod;
                 l.CobID = rows[f].CobID;
                 l.Type = rows[f].Type;
                 l.Mnemonic = rows[f].Mnemonic;
+                l.Message = rows[f].Mnemonic;
                 l.HiPart = reg.HiPart;
                 l.LoPart = reg.LoPart;
                 l.Send_On_Write = d == Direction::Transmit && reg.Write == 1;
-                if (const Signal_Note *n = Find_Signal_Note(notes, d, reg.Ind_Mod, l.CobID, l.Type, l.HiPart, l.LoPart)) {
-                    l.Signal = n->Message + QLatin1Char('.') + n->Signal;
-                    l.Unit = n->Unit;
-                    l.Factor = n->Factor;
-                    l.Offset = n->Offset;
-                    map.Has_Signals = true;
-                }
-                lines.append(l);
+                l.Shift = QStringLiteral("0");
+                l.Length = QStringLiteral("16");
+                l.Signed = l.Float = QStringLiteral("no");
+                l.Factor = QStringLiteral("1");
+                l.Offset = QStringLiteral("0");
+                if (l.Register_Value >= 0)
+                    mapped.insert(Mapped_Key(d, l.Register_Value), {d, l.Register_Value, l.CobID, l.Type, l.HiPart, l.LoPart});
+                registers.append(l);
             }
+        // The signals whose registers are all still where the import put them.
+        QList<Register_Map_Line> lines;
+        QSet<uint32_t> with_signal;
+        for (const Signal_Note &n : notes) {
+            if (n.Dir != d || !Note_Applies(n, mapped)) continue;
+            Register_Map_Line l;
+            l.Dir = d;
+            QStringList numbers;
+            for (const Note_Register &r : n.Registers.isEmpty() ? QList<Note_Register>{{n.Register, n.HiPart, n.LoPart}}
+                                                                 : n.Registers) {
+                numbers << QString::number(r.Register);
+                with_signal.insert(Mapped_Key(d, r.Register));
+            }
+            l.Register = numbers.first();
+            l.Register_Value = numbers.first().toInt();
+            l.Registers = numbers.join(u' ');
+            // The frame as its list writes it ("0x181"), which the note may write otherwise ("385").
+            l.CobID = n.CobID;
+            l.Type = n.Type;
+            for (auto it = mapped.constFind(Mapped_Key(d, l.Register_Value));
+                 it != mapped.constEnd() && it.key() == Mapped_Key(d, l.Register_Value); ++it)
+                if (it->HiPart == n.HiPart && it->LoPart == n.LoPart) {
+                    l.CobID = it->CobID;
+                    l.Type = it->Type;
+                }
+            l.HiPart = n.HiPart;
+            l.LoPart = n.LoPart;
+            l.Signal = n.Signal;
+            l.Message = n.Message;
+            if (n.Has_Recipe()) {
+                l.Shift = QString::number(n.Shift);
+                l.Length = QString::number(n.Length);
+                l.Signed = n.Is_Signed ? QStringLiteral("yes") : QStringLiteral("no");
+                l.Float = n.Value_Type != 0 ? QStringLiteral("yes") : QStringLiteral("no");
+            }
+            l.Factor = n.Factor;
+            l.Offset = n.Offset;
+            l.Unit = n.Unit;
+            l.Minimum = n.Minimum;
+            l.Maximum = n.Maximum;
+            l.Values = Values_Text(n.Values);
+            map.Has_Signals = true;
+            lines.append(l);
+        }
+        for (const Register_Map_Line &r : std::as_const(registers))
+            if (r.Register_Value < 0 || !with_signal.contains(Mapped_Key(d, r.Register_Value))) lines.append(r);
         std::stable_sort(lines.begin(), lines.end(), [](const Register_Map_Line &a, const Register_Map_Line &b) {
             return a.Register_Value < b.Register_Value;
         });

@@ -1,6 +1,8 @@
 #pragma once
 // The register map: what the Modbus side (PLC, SCADA) needs to know of a configuration, one line
-// per register, with a header naming the configuration and the converter. Written as CSV (for
+// per signal of a CAN database with the recipe that gives its value from its registers (see
+// Signal_Recipe.h), and one per register that carries no signal, with a header naming the
+// configuration and the converter. Written as CSV (for
 // spreadsheets) and HTML (to read or print); both are plain text from the model, so that the
 // configurator and qcx3310-cli write the same document.
 #include "config/Config_Model.h"
@@ -16,7 +18,7 @@
 
 struct Register_Map_Line {
     Direction Dir = Direction::Receive;
-    QString Register;       // the index as typed
+    QString Register;       // the index as typed (a signal's: its first, high word register)
     int32_t Register_Value = -1;  // its value, -1 when it does not convert
     QString CobID;
     QString Type;
@@ -24,11 +26,21 @@ struct Register_Map_Line {
     int32_t HiPart = 0;
     int32_t LoPart = 0;
     bool Send_On_Write = false;
-    // From the CAN database the register was imported from (see Signal_Notes.h), when known.
+    QString Registers;      // every register of the line, high word first: "100 101"
+    // From the CAN database the registers were imported from (see Signal_Notes.h), when known;
+    // a register without a signal reads as itself: shift 0, 16 bits, unsigned, factor 1.
     QString Signal;
-    QString Unit;
+    QString Message;        // the database's message, or the frame's mnemonic
+    QString Shift;
+    QString Length;
+    QString Signed;         // "yes" or "no"
+    QString Float;
     QString Factor;
     QString Offset;
+    QString Unit;
+    QString Minimum;
+    QString Maximum;
+    QString Values;         // "0=Off 1=On"
 };
 
 struct Register_Map {
@@ -39,7 +51,7 @@ struct Register_Map {
     QDate Date;
     QString Program_Version;
     QList<Register_Map_Line> Lines;  // receive first, each direction by register number
-    bool Has_Signals = false;        // some line has a signal: the documents show those columns
+    bool Has_Signals = false;        // some line has a signal
 };
 
 // Reads the configuration in paths (dir_name names it): the registers as the editors show them,

@@ -452,22 +452,46 @@ const char16_t *const Lang_Default_Texts[] = {
     u"the list already holds this identifier and type",  // STR444
     u"the time-out would exceed %1 ms",  // STR445
     u"the list is full (%1 frames)",  // STR446
-    u"%1 bits: only signals of 8, 16 or 32 bits fill whole registers",  // STR447
-    u"starts at bit %1: it does not fill whole bytes",  // STR448
-    u"the frame list holds no frame with its identifier and type",  // STR449
-    u"multiplexed: its bytes carry other signals in other frames",  // STR450
-    u"lies beyond the frame's %1 data bytes",  // STR451
-    u"the device holds at most %1 registers",  // STR452
-    u"no register number is left up to %1",  // STR453
-    u"its frame has registers already; signals not mapped",  // STR454
-    u"not the header of a signal sheet",  // STR455
-    u"%1 fields instead of %2",  // STR456
-    u"direction \"%1\" is neither receive nor transmit",  // STR457
-    u"register or byte is no number",  // STR458
-    u"%1; saving would drop this line, so nothing is saved",  // STR459
-    u"%1 not found in %2",  // STR460
-    u"%1: the module made no client",  // STR461
-    u"the column %1 holds the character %2, which a configuration file cannot hold",  // STR462
-    u"%1 (high word)",  // STR463
-    u"%1 (low word)",  // STR464
+    u"the frame list holds no frame with its identifier and type",  // STR447
+    u"multiplexed: its bytes carry other signals in other frames",  // STR448
+    u"lies beyond the frame's %1 data bytes",  // STR449
+    u"the device holds at most %1 registers",  // STR450
+    u"no register number is left up to %1",  // STR451
+    u"its frame has registers already; signals not mapped",  // STR452
+    u"not the header of a signal sheet",  // STR453
+    u"%1 fields instead of %2",  // STR454
+    u"direction \"%1\" is neither receive nor transmit",  // STR455
+    u"register or byte is no number",  // STR456
+    u"%1; saving would drop this line, so nothing is saved",  // STR457
+    u"%1 not found in %2",  // STR458
+    u"%1: the module made no client",  // STR459
+    u"the column %1 holds the character %2, which a configuration file cannot hold",  // STR460
+    u"the file holds no message: it is no CAN database",  // STR461
+    u"message %1 has a signal %2 already",  // STR462
+    u"value '%1' is no whole number of 64 bits; left out of the value table",  // STR463
+    u"a value type (0, 1 or 2)",  // STR464
+    u"an IEEE float of %1 bits cannot have %2 bits",  // STR465
+    u"declared a CAN FD frame (%1): the converter carries classic CAN frames only",  // STR466
+    u"not a number",  // STR467
+    u"%1 lies outside %2 to %3",  // STR468
+    u"the signal's factor is 0",  // STR469
+    u"%1 does not fit the signal's %2 bits",  // STR470
+    u"%1 bits: a value of more than 64 bits has no recipe",  // STR471
+    u"its bytes lie in registers laid out for other signals; a second register writing them would change those",  // STR472
+    u"the signal's registers or recipe cannot be read",  // STR473
+    u"register %1 writes byte %2 of frame %3, as register %4 of row %5 does; a Modbus write of either changes what the other put there",  // STR474
+    u"its registers have not been read yet",  // STR475
+    u"%1 (high word)",  // STR476
+    u"%1 (low word)",  // STR477
+    u"%1 (word %2 of %3)",  // STR478
+    u"Signal %1: registers %2, shift %3, %4 bit(s), %5",  // STR479
+    u"unsigned",  // STR480
+    u"signed",  // STR481
+    u"IEEE float",  // STR482
+    u"Signal",  // STR483
+    u"Value",  // STR484
+    u"%1 (stale)",  // STR485
+    u"%2 was not written to signal %1: %3",  // STR486
+    u"Signals",  // STR487
+    u"Reachable",  // STR488
 };

@@ -282,8 +282,6 @@ enum Lang_Key : int {
     STR_Msg2_Import_Frame_Held,
     STR_Msg2_Import_Time_Out_Exceeds,  // %1 the longest time-out in ms
     STR_Msg2_Import_List_Full,  // %1 the most frames
-    STR_Msg2_Import_Signal_Bits,  // %1 the signal's bits
-    STR_Msg2_Import_Signal_Start,  // %1 the start bit
     STR_Msg2_Import_No_Frame,
     STR_Msg2_Import_Multiplexed,
     STR_Msg2_Import_Beyond_Frame,  // %1 the frame's data bytes
@@ -298,9 +296,35 @@ enum Lang_Key : int {
     STR_Msg2_Module_Not_Found,  // %1 the module's name, %2 the folders looked in
     STR_Msg2_Module_No_Client,  // %1 the module's file
     STR_Msg2_Csv_Unstorable,  // %1 the column's name, %2 the character as U+XXXX
-    STR_Msg2_Last = STR_Msg2_Csv_Unstorable,
+    STR_Msg2_Dbc_No_Message,
+    STR_Msg2_Dbc_Signal_Twice,  // %1 the message, %2 the signal
+    STR_Msg2_Dbc_Value_Range,  // %1 the value as written
+    STR_Msg2_Dbc_Value_Type,
+    STR_Msg2_Dbc_Float_Length,  // %1 the float's bits, %2 the signal's
+    STR_Msg2_Dbc_Declared_Fd,  // %1 the frame format as the database names it
+    STR_Msg2_Recipe_Not_Number,
+    STR_Msg2_Recipe_Outside,  // %1 the value, %2 the minimum, %3 the maximum
+    STR_Msg2_Recipe_Factor_Zero,
+    STR_Msg2_Recipe_No_Fit,  // %1 the value, %2 the signal's bits
+    STR_Msg2_Import_Signal_Too_Long,  // %1 the signal's bits
+    STR_Msg2_Import_Bytes_Taken,
+    STR_Msg2_Notes_Recipe,
+    STR_Msg2_Check_Byte_Overlap,  // %1 the register, %2 the byte, %3 the frame, %4 the earlier register, %5 its row
+    STR_Msg2_Signal_Not_Read,
+    STR_Msg2_Last = STR_Msg2_Signal_Not_Read,
     STR_Import_High_Word,  // %1 message.signal
     STR_Import_Low_Word,  // %1 message.signal
+    STR_Import_Word_Of,  // %1 message.signal, %2 the word, %3 the words
+    STR_Import_Signal_Recipe,  // %1 message.signal, %2 the registers, %3 shift, %4 bits, %5 kind
+    STR_Import_Kind_Unsigned,
+    STR_Import_Kind_Signed,
+    STR_Import_Kind_Float,
+    STR_Monitor_Col_Signal,
+    STR_Monitor_Col_Value,
+    STR_Monitor_Stale,  // %1 the last value read
+    STR_Monitor_Signal_Refused,  // %1 the signal, %2 the value typed, %3 why
+    STR_Dbc_Col_Signals,
+    STR_Dbc_Col_Reachable,
     Lang_Key_End
 };
 

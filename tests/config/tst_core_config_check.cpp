@@ -253,6 +253,18 @@ void Tst_Config_Check::values_are_judged_as_the_device_gets_them_data()
         << Files{{tx, Tx(Tx_Row("1", "8", "CAN 2.0A 11 bits", "N"))}, {txm, Tx_Maps(Map_Row("1", "7", "1", "2", " Send_on_Write=\"1\""))}}
         << QStringList{"warning transmit-never-sent CAN_Transmit.xml:1", "warning unplaced-mapping Define_CAN_Transmit.xml:1"}
         << "never sent";
+    // Transmit registers sharing a byte: a write of one changes the other's signal.
+    const Files two_tx{{tx, Tx(Sent_Tx_Row("1") + Sent_Tx_Row("2"))}};
+    QTest::newRow("two transmit registers write one byte")
+        << with(two_tx, txm, Tx_Maps(Map_Row("0", "10", "2", "1") + Map_Row("0", "11", "0", "3") + Map_Row("0", "12", "3", "2")))
+        << QStringList{"warning transmit-byte-overlap Define_CAN_Transmit.xml:3", "warning transmit-byte-overlap Define_CAN_Transmit.xml:3"}
+        << "register 12 writes byte 3 of frame 0, as register 11 of row 2 does";
+    QTest::newRow("the same bytes in two frames do not overlap")
+        << with(two_tx, txm, Tx_Maps(Map_Row("0", "10", "2", "1") + Map_Row("1", "11", "2", "1"))) << QStringList{} << QString();
+    QTest::newRow("receive registers may read a byte twice")
+        << with(one_rx, rxm, Rx_Maps(Map_Row("0", "10", "2", "1") + Map_Row("0", "11", "1", "2"))) << QStringList{} << QString();
+    QTest::newRow("one register naming a byte twice writes it once")
+        << with(two_tx, txm, Tx_Maps(Map_Row("0", "10", "4", "4"))) << QStringList{} << QString();
     QTest::newRow("mapping file not XML without frames")
         << Files{{rxm, "not even XML"}} << QStringList{"warning unplaced-mapping Define_CAN_Receive.xml:0"}
         << "there are no receive frames";

@@ -1,5 +1,6 @@
 // The CAN database reader on files as CAN tools write them (Windows-1252 with CR LF, UTF-8 with
-// a byte-order mark), and on faults, each of which must be named by line and column.
+// a byte-order mark), and on faults: each costs its statement (or its message), is named by line
+// and column, and the rest of the file is read; a file without a readable message is refused.
 #include "exchange/Dbc_File.h"
 #include "test_config.h"
 
@@ -16,6 +17,9 @@ private slots:
     void unknown_statements_are_read_past();
     void faults_name_line_and_column_data();
     void faults_name_line_and_column();
+    void odd_files_are_read_line_by_line_data();
+    void odd_files_are_read_line_by_line();
+    void what_odd_files_give();
     void unreadable_file_is_named();
 };
 
@@ -202,27 +206,29 @@ void Tst_Dbc_File::faults_name_line_and_column_data()
     QTest::addColumn<int>("line");
     QTest::addColumn<int>("column");
     QTest::addColumn<QString>("reason");
+    QTest::addColumn<bool>("refused");  // no message is left: the file is refused with the fault
 
     const QString bo = QStringLiteral("BO_ 1 A: 8 X\n");
-    QTest::newRow("byte order 2") << bo + " SG_ S : 0|8@2+ (1,0) [0|1] \"\" X\n" << 2 << 14 << "byte order";
-    QTest::newRow("no sign") << bo + " SG_ S : 0|8@1 (1,0) [0|1] \"\" X\n" << 2 << 16 << "'+' or '-'";
-    QTest::newRow("quotes not closed") << "CM_ \"abc\n\n" << 1 << 5 << "not closed";
-    QTest::newRow("semicolon missing") << bo + "CM_ BO_ 1 \"x\"\nBO_ 2 B: 8 X\n" << 3 << 1 << "';' expected";
-    QTest::newRow("comment on no message") << "CM_ BO_ 5 \"x\";\n" << 1 << 9 << "identifier 5";
+    QTest::newRow("byte order 2") << bo + " SG_ S : 0|8@2+ (1,0) [0|1] \"\" X\n" << 2 << 14 << "byte order" << false;
+    QTest::newRow("no sign") << bo + " SG_ S : 0|8@1 (1,0) [0|1] \"\" X\n" << 2 << 16 << "'+' or '-'" << false;
+    QTest::newRow("quotes not closed") << "CM_ \"abc\n\n" << 1 << 5 << "not closed" << true;
+    QTest::newRow("quotes not closed after a message") << bo + "CM_ \"abc\n\n" << 2 << 5 << "not closed" << false;
+    QTest::newRow("comment on no message") << bo + "CM_ BO_ 5 \"x\";\n" << 2 << 9 << "identifier 5" << false;
     QTest::newRow("intel signal beyond the bytes") << "BO_ 1 A: 2 X\n SG_ S : 12|8@1+ (1,0) [0|1] \"\" X\n" << 2 << 6
-                                                   << "outside";
+                                                   << "outside" << false;
     QTest::newRow("motorola signal beyond the byte") << "BO_ 1 A: 1 X\n SG_ S : 0|2@0+ (1,0) [0|1] \"\" X\n" << 2 << 6
-                                                     << "outside";
-    QTest::newRow("stray word") << bo + "Hallo\n" << 2 << 1 << "'Hallo'";
-    QTest::newRow("CR LF counted as one line end") << "VERSION \"\"\r\n\r\nBO_ x" << 3 << 5 << "identifier expected";
-    QTest::newRow("identifier twice") << bo + bo << 2 << 5 << "twice";
-    QTest::newRow("bad multiplexer mark") << bo + " SG_ S mx : 0|8@1+ (1,0) [0|1] \"\" X\n" << 2 << 8 << "multiplexer";
-    QTest::newRow("signal before a message") << " SG_ S : 0|8@1+ (1,0) [0|1] \"\" X\n" << 1 << 6 << "before any message";
-    QTest::newRow("factor not a number") << bo + " SG_ S : 0|8@1+ (1.2.3,0) [0|1] \"\" X\n" << 2 << 18 << "not a number";
-    QTest::newRow("default of no attribute") << "BA_DEF_DEF_ \"Zyklus\" 5;\n" << 1 << 13 << "not defined";
-    QTest::newRow("unknown attribute type") << "BA_DEF_ BO_ \"Z\" LONG 0 1;\n" << 1 << 17 << "LONG";
-    QTest::newRow("value table of no signal") << bo + "VAL_ 1 T 0 \"a\";\n" << 2 << 8 << "no signal T";
-    QTest::newRow("file ends inside a message") << "BO_ 1 A:" << 1 << 9 << "file ends";
+                                                     << "outside" << false;
+    QTest::newRow("stray word") << bo + "Hallo\n" << 2 << 1 << "'Hallo'" << false;
+    QTest::newRow("CR LF counted as one line end") << "VERSION \"\"\r\n\r\nBO_ x" << 3 << 5 << "identifier expected" << true;
+    QTest::newRow("identifier twice") << bo + bo << 2 << 5 << "twice" << false;
+    QTest::newRow("bad multiplexer mark") << bo + " SG_ S mx : 0|8@1+ (1,0) [0|1] \"\" X\n" << 2 << 8 << "multiplexer" << false;
+    QTest::newRow("signal before a message") << " SG_ S : 0|8@1+ (1,0) [0|1] \"\" X\n" << 1 << 6 << "before any message" << true;
+    QTest::newRow("factor not a number") << bo + " SG_ S : 0|8@1+ (1.2.3,0) [0|1] \"\" X\n" << 2 << 18 << "not a number" << false;
+    QTest::newRow("default of no attribute") << bo + "BA_DEF_DEF_ \"Zyklus\" 5;\n" << 2 << 13 << "not defined" << false;
+    QTest::newRow("unknown attribute type") << bo + "BA_DEF_ BO_ \"Z\" LONG 0 1;\n" << 2 << 17 << "LONG" << false;
+    QTest::newRow("value table of no signal") << bo + "VAL_ 1 T 0 \"a\";\n" << 2 << 8 << "no signal T" << false;
+    QTest::newRow("file ends inside a message") << "BO_ 1 A:" << 1 << 9 << "file ends" << true;
+    QTest::newRow("no statement at all") << "VERSION \"\"\n" << 0 << 0 << "no message" << true;
 }
 
 void Tst_Dbc_File::faults_name_line_and_column()
@@ -231,14 +237,135 @@ void Tst_Dbc_File::faults_name_line_and_column()
     QFETCH(int, line);
     QFETCH(int, column);
     QFETCH(QString, reason);
+    QFETCH(bool, refused);
     try {
-        Parse_Dbc(text, QStringLiteral("bus.dbc"));
-        QFAIL("no fault reported");
+        const Dbc_Database db = Parse_Dbc(text, QStringLiteral("bus.dbc"));
+        QVERIFY2(!refused, "the file was not refused");
+        QVERIFY(!db.Skipped.isEmpty());
+        const Dbc_Skipped &s = db.Skipped.first();
+        QVERIFY2(s.Reason.contains(reason), qPrintable(s.Reason));
+        QCOMPARE(s.Line, line);
+        QCOMPARE(s.Column, column);
+        // The message of line 1 is read all the same.
+        QCOMPARE(db.Messages.first().Line, 1);
     } catch (const Dbc_Error &e) {
+        QVERIFY2(refused, qPrintable(e.Text()));
         QVERIFY2(e.Reason.contains(reason), qPrintable(e.Text()));
         QCOMPARE(e.Line, line);
         QCOMPARE(e.Column, column);
-        QVERIFY(e.Text().startsWith(QStringLiteral("bus.dbc: line %1, column %2: ").arg(line).arg(column)));
+        if (line > 0) QVERIFY(e.Text().startsWith(QStringLiteral("bus.dbc: line %1, column %2: ").arg(line).arg(column)));
+    }
+}
+
+// Each fixture holds one kind of odd line seen in real files. messages: the messages read;
+// skipped: "line name: reason" of every statement left out, in file order.
+void Tst_Dbc_File::odd_files_are_read_line_by_line_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QStringList>("skipped");
+
+    QTest::newRow("comments and value tables on undefined objects")
+        << "undefined_objects.dbc" << QStringList{"Engine"}
+        << QStringList{"8 CM_: no message has the identifier 999", "9 CM_: message Engine has no signal Torque",
+                       "10 VAL_: no message has the identifier 999", "11 VAL_: message Engine has no signal Torque"};
+    QTest::newRow("names beginning with a digit") << "digit_names.dbc" << QStringList{"2017_5"} << QStringList{};
+    QTest::newRow("missing semicolons") << "missing_semicolon.dbc" << QStringList{"Engine"} << QStringList{};
+    QTest::newRow("comments without object")
+        << "comment_without_object.dbc" << QStringList{"Engine", "Brake"}
+        << QStringList{"11 CM_: BU_, BO_, SG_, EV_ or a text in quotes expected", "12 CM_: a signal name expected"};
+    QTest::newRow("node list over several lines") << "nodes_over_lines.dbc" << QStringList{"Engine"} << QStringList{};
+    QTest::newRow("signals beyond the message")
+        << "signal_beyond_length.dbc" << QStringList{"Engine"}
+        << QStringList{"7 Engine.Beyond: signal Beyond lies outside the 4 bytes of message Engine",
+                       "8 Engine.Motorola_Beyond: signal Motorola_Beyond lies outside the 4 bytes of message Engine"};
+    QTest::newRow("lone multiplexer mark") << "lone_multiplexer_mark.dbc" << QStringList{"Engine"} << QStringList{};
+    QTest::newRow("CAN FD by frame format") << "can_fd_frame_format.dbc"
+                                            << QStringList{"Classic", "Short_Fd", "Default_Fd"} << QStringList{};
+    QTest::newRow("value table values beyond 64 bits")
+        << "value_out_of_range.dbc" << QStringList{"Engine"}
+        << QStringList{"8 Engine.Rpm: value '1e300' is no whole number of 64 bits; left out of the value table",
+                       "8 Engine.Rpm: value '2.5' is no whole number of 64 bits; left out of the value table",
+                       "8 Engine.Rpm: value '-9223372036854775809' is no whole number of 64 bits; left out of the value table"};
+    QTest::newRow("faulty messages cost themselves and their signals")
+        << "faulty_messages.dbc" << QStringList{"Engine", "Good"}
+        << QStringList{"8 Twice: the identifier 256 is given twice", "11 Broken: ':' expected",
+                       "16 Good.Kept: message Good has a signal Kept already"};
+}
+
+void Tst_Dbc_File::odd_files_are_read_line_by_line()
+{
+    QFETCH(QString, file);
+    QFETCH(QStringList, messages);
+    QFETCH(QStringList, skipped);
+    const Dbc_Database db = Read_Dbc_File(Fixture("faults/") + file);
+    QStringList names, notes;
+    for (const Dbc_Message &m : db.Messages) names << m.Name;
+    for (const Dbc_Skipped &s : db.Skipped) notes << QStringLiteral("%1 %2: %3").arg(s.Line).arg(s.Name, s.Reason);
+    QCOMPARE(names, messages);
+    QCOMPARE(notes, skipped);
+}
+
+void Tst_Dbc_File::what_odd_files_give()
+{
+    const QString dir = Fixture("faults/");
+    {
+        const Dbc_Database db = Read_Dbc_File(dir + "undefined_objects.dbc");
+        QCOMPARE(db.Messages[0].Signals[0].Comment, QStringLiteral("still read"));
+    }
+    {
+        const Dbc_Database db = Read_Dbc_File(dir + "digit_names.dbc");
+        const Dbc_Signal &counter = db.Messages[0].Signals[0];
+        QCOMPARE(counter.Name, QStringLiteral("0_COUNTER"));
+        QCOMPARE(counter.Comment, QStringLiteral("counts frames"));
+        QCOMPARE(counter.Values.size(), 1);
+    }
+    {
+        const Dbc_Database db = Read_Dbc_File(dir + "missing_semicolon.dbc");
+        QCOMPARE(db.Messages[0].Comment, QStringLiteral("no semicolon after this comment"));
+        QCOMPARE(db.Messages[0].Signals[1].Values.size(), 2);
+        QCOMPARE(db.Messages[0].Signals[0].Comment, QStringLiteral("read all the same"));
+    }
+    {
+        const Dbc_Database db = Read_Dbc_File(dir + "comment_without_object.dbc");
+        QCOMPARE(db.Messages[1].Signals[0].Comment, QStringLiteral("kept"));
+    }
+    {
+        const Dbc_Database db = Read_Dbc_File(dir + "nodes_over_lines.dbc");
+        QCOMPARE(db.Nodes, (QStringList{"Engine_ECU", "Gearbox_ECU", "Dashboard", "Brake_ECU", "Airbag"}));
+    }
+    {
+        const Dbc_Database db = Read_Dbc_File(dir + "signal_beyond_length.dbc");
+        QCOMPARE(db.Messages[0].Signals.size(), 2);
+        QCOMPARE(db.Messages[0].Signals[1].Name, QStringLiteral("Last"));
+    }
+    {
+        const Dbc_Database db = Read_Dbc_File(dir + "lone_multiplexer_mark.dbc");
+        const QList<Dbc_Signal> &s = db.Messages[0].Signals;
+        QVERIFY(s[0].Is_Multiplexer && !s[0].Multiplexed());
+        QVERIFY(s[1].Multiplexed());
+        QVERIFY(!s[2].Multiplexed());
+    }
+    {
+        // The default of the frame format counts where a message gives none; a message of 8 bytes
+        // declared CAN FD is not a classic frame all the same.
+        const Dbc_Database db = Read_Dbc_File(dir + "can_fd_frame_format.dbc");
+        QVERIFY(db.Messages[0].Importable());
+        QCOMPARE(db.Messages[1].Frame_Format, QStringLiteral("StandardCAN_FD"));
+        QVERIFY(db.Messages[1].Not_Importable_Reason().contains("CAN FD"));
+        QVERIFY(db.Messages[2].Fd());
+    }
+    {
+        const Dbc_Database db = Read_Dbc_File(dir + "value_out_of_range.dbc");
+        const QList<std::pair<int64_t, QString>> values{{1, "One"}, {0, "Zero"}};
+        QCOMPARE(db.Messages[0].Signals[0].Values, values);
+    }
+    try {
+        Read_Dbc_File(dir + "no_database.dbc");
+        QFAIL("a file without messages was read");
+    } catch (const Dbc_Error &e) {
+        QCOMPARE(e.Line, 1);
+        QVERIFY2(e.Text().contains("no_database.dbc"), qPrintable(e.Text()));
     }
 }
 

@@ -154,11 +154,16 @@ void Tst_Dbc_Import::signal_bytes_data()
     QTest::newRow("motorola 16 bit: high byte first") << 15 << 16 << false << Regs{{2, 3}};
     QTest::newRow("intel 32 bit: high word first") << 32 << 32 << true << Regs{{8, 7}, {6, 5}};
     QTest::newRow("motorola 32 bit: high word first") << 31 << 32 << false << Regs{{4, 5}, {6, 7}};
-    QTest::newRow("intel 16 bit off the byte") << 4 << 16 << true << Regs{};
-    QTest::newRow("motorola 16 bit starting at bit 0 of a byte") << 8 << 16 << false << Regs{};
-    QTest::newRow("12 bit") << 0 << 12 << true << Regs{};
-    QTest::newRow("24 bit") << 0 << 24 << true << Regs{};
-    QTest::newRow("64 bit") << 0 << 64 << true << Regs{};
+    // Signals that do not fill whole bytes take the bytes that hold them, the first register's
+    // high part None for an odd number of bytes.
+    QTest::newRow("intel 16 bit off the byte: three bytes") << 4 << 16 << true << Regs{{0, 3}, {2, 1}};
+    QTest::newRow("motorola 16 bit starting at bit 0 of a byte") << 8 << 16 << false << Regs{{0, 2}, {3, 4}};
+    QTest::newRow("12 bit") << 0 << 12 << true << Regs{{2, 1}};
+    QTest::newRow("24 bit") << 0 << 24 << true << Regs{{0, 3}, {2, 1}};
+    QTest::newRow("64 bit") << 0 << 64 << true << Regs{{8, 7}, {6, 5}, {4, 3}, {2, 1}};
+    QTest::newRow("1 bit") << 63 << 1 << true << Regs{{0, 8}};
+    QTest::newRow("65 bit") << 0 << 65 << true << Regs{};
+    QTest::newRow("intel beyond 8 bytes") << 60 << 8 << true << Regs{};
 }
 
 void Tst_Dbc_Import::signal_bytes()
@@ -187,14 +192,17 @@ void Tst_Dbc_Import::signals_of_the_vehicle()
     mapping[0].Lista_Mod_Reg.append(TMod_Reg{"0x65", 0, 1, 0});
 
     const Signal_Import imp = Import_Dbc_Signals(mapping, rows, chosen, 100, 0);
+    // Intel frames pair their bytes 2/1, 4/3, 6/5, 8/7 and Motorola ones 1/2, 3/4, 5/6, 7/8, so that
+    // signals sharing a pair share its register: Status (4 bits) shares Temperatur's, Bit_Feld
+    // Gang's; Moment and Zeit each reuse the register before them.
     QCOMPARE(Lines(imp), (QStringList{"0x7F0 0x65:0/1",
-                                      "0x100 100:2/1", "0x100 102:0/3", "0x100 103:8/7", "0x100 104:6/5",
-                                      "0x18FF0001 105:0/1", "0x18FF0001 106:2/3", "0x18FF0001 107:4/5", "0x18FF0001 108:6/7",
-                                      "0x400 109:0/1"}));
-    QCOMPARE(Skipped(imp.Skipped), (QStringList{"Motor_Daten.Status", "Getriebe_Status.Bit_Feld", "Diagnose.Spannung",
-                                                "Diagnose.Strom", "Rohdaten_FD"}));
+                                      "0x100 100:2/1", "0x100 102:4/3", "0x100 103:8/7", "0x100 104:6/5",
+                                      "0x18FF0001 105:1/2", "0x18FF0001 106:3/4", "0x18FF0001 107:5/6", "0x18FF0001 108:7/8",
+                                      "0x400 109:2/1"}));
+    QCOMPARE(Skipped(imp.Skipped), (QStringList{"Diagnose.Spannung", "Diagnose.Strom", "Rohdaten_FD"}));
     // Each skipped signal names its line in the database.
-    QCOMPARE(imp.Skipped[0].Line, 44);
+    QCOMPARE(imp.Skipped[0].Line, 55);
+    QCOMPARE(imp.Signals.size(), 9);
     QCOMPARE(imp.Taken.size(), 9);
     QCOMPARE(imp.Taken[3].Part, 1);
 }
@@ -271,11 +279,16 @@ void Tst_Dbc_Import::a_second_import_maps_nothing_twice()
     QCOMPARE(again.Frames, first.Frames);
     QCOMPARE(Skipped(again.Skipped), (QStringList{"Standard", "Extended"}));
 
-    // The notes name the frame as the list writes it, and each word of a 32-bit signal.
-    const QList<Signal_Note> notes = Imported_Signal_Notes(Direction::Receive, first.Taken, rows);
-    QCOMPARE(notes, (QList<Signal_Note>{
-                        {Direction::Receive, "$10", Frame_Type_29, 2, 4, 3, "Extended", "Energy (high word)", "kWh", "0.125", "0"},
-                        {Direction::Receive, "$10", Frame_Type_29, 3, 2, 1, "Extended", "Energy (low word)", "kWh", "0.125", "0"}}));
+    // The note names the frame as the list writes it, and both registers of the 32-bit signal.
+    const QList<Signal_Note> notes = Imported_Signal_Notes(Direction::Receive, first, rows);
+    QCOMPARE(notes.size(), 1);
+    const Signal_Note &n = notes[0];
+    QCOMPARE(QStringList({n.CobID, n.Type, n.Message, n.Signal, n.Unit, n.Factor, n.Offset}),
+             QStringList({"$10", Frame_Type_29, "Extended", "Energy", "kWh", "0.125", "0"}));
+    QCOMPARE(n.Registers, (QList<Note_Register>{{2, 4, 3}, {3, 2, 1}}));
+    QCOMPARE(n.Register, 2);
+    QCOMPARE(n.Shift, 0);
+    QCOMPARE(n.Length, 32);
 }
 
 QTEST_APPLESS_MAIN(Tst_Dbc_Import)

@@ -64,7 +64,9 @@ void Tst_Exchange_Cli::import_dbc_fills_both_directions()
     QVERIFY2(r.Exit == 0, qPrintable(Describe(r)));
     QVERIFY2(r.Out.contains("receive: 2 frame(s) added, 8 register(s) added"), qPrintable(r.Out));
     QVERIFY2(r.Out.contains("transmit: 1 frame(s) added, 1 register(s) added"), qPrintable(r.Out));
-    QVERIFY2(r.Out.contains("vehicle.dbc:44: Motor_Daten.Status: 4 bits"), qPrintable(r.Out));
+    // A signal of 4 bits shares the register of its neighbour, with its own recipe.
+    QVERIFY2(r.Out.contains("signal Motor_Daten.Status: register 101, shift 8, 4 bit(s)\n"), qPrintable(r.Out));
+    QVERIFY2(r.Out.contains("vehicle.dbc:55: Diagnose.Spannung: multiplexed"), qPrintable(r.Out));
     QVERIFY2(r.Out.contains("Rohdaten_FD: 64 data bytes"), qPrintable(r.Out));
 
     const Project_Paths p = Project_Paths_In(conf);
@@ -82,11 +84,11 @@ void Tst_Exchange_Cli::import_dbc_fills_both_directions()
     QCOMPARE(transmit[0].DataChange, QStringLiteral("Y"));
 
     const QList<TCAN_Frame> maps = Read_Mapping_Files(p.CAN_Receive, p.Define_CAN_Receive, Direction::Receive);
-    QCOMPARE(maps[0].Lista_Mod_Reg, (QList<TMod_Reg>{{"100", 2, 1, 0}, {"101", 0, 3, 0}, {"102", 8, 7, 0}, {"103", 6, 5, 0}}));
+    QCOMPARE(maps[0].Lista_Mod_Reg, (QList<TMod_Reg>{{"100", 2, 1, 0}, {"101", 4, 3, 0}, {"102", 8, 7, 0}, {"103", 6, 5, 0}}));
     QCOMPARE(maps[1].Lista_Mod_Reg.size(), 4);
     // Both directions number from the same start: registers are unique per direction only.
     const QList<TCAN_Frame> tmaps = Read_Mapping_Files(p.CAN_Transmit, p.Define_CAN_Transmit, Direction::Transmit);
-    QCOMPARE(tmaps[0].Lista_Mod_Reg, (QList<TMod_Reg>{{"100", 0, 1, 0}}));
+    QCOMPARE(tmaps[0].Lista_Mod_Reg, (QList<TMod_Reg>{{"100", 2, 1, 0}}));
 
     // The configuration checks without a finding worse than info, and compiles.
     const Check_Summary summary = Summarize(Check_Configuration(p));
@@ -143,8 +145,9 @@ void Tst_Exchange_Cli::import_dbc_refusals_change_nothing()
     const QList<QByteArray> before = Snapshot(conf);
     if (args[0] == u"BAD") {
         args[0] = dir.filePath("bad.dbc");
-        Write_All(args[0], "VERSION \"\"\r\n\r\nBO_ 1 A: 8 X\r\n SG_ S : 0|8@3+ (1,0) [0|1] \"\" X\r\n");
-        message = "bad.dbc: line 4, column 14";
+        // A file is refused only when no message can be read from it.
+        Write_All(args[0], "VERSION \"\"\r\n\r\nBO_ 1 A 8 X\r\n SG_ S : 0|8@1+ (1,0) [0|1] \"\" X\r\n");
+        message = "bad.dbc: line 3, column 9";
     }
     const Program_Run r = Run_Cli(QStringList{"import-dbc", conf} + args);
     QCOMPARE(r.Exit, 1);
@@ -286,16 +289,20 @@ void Tst_Exchange_Cli::export_map()
         const QString out = dir.filePath(QStringLiteral("map.%1").arg(format));
         const Program_Run r = Run_Cli({"export-map", conf, "--format", format, "-o", out});
         QVERIFY2(r.Exit == 0, qPrintable(Describe(r)));
-        QVERIFY2(r.Out.contains("5 register(s)"), qPrintable(r.Out));
+        QVERIFY2(r.Out.contains("5 line(s)"), qPrintable(r.Out));
         // The date is the day of the run; compared with the same day's document.
         const Register_Map map = Read_Register_Map(Project_Paths_In(conf), "Bench", QDate::currentDate(), SW_Version_Text);
         QCOMPARE(Read_All(out), QByteArray(format == QByteArray("csv") ? Register_Map_Csv(map) : Register_Map_Html(map)));
     }
-    // The signals the database named stand beside their registers.
+    // One line a signal, with the recipe that gives its value from its registers; signals
+    // sharing a register (Temperatur and Status) each have their own.
     const QString csv = QString::fromUtf8(Read_All(dir.filePath("map.csv")));
-    QVERIFY2(csv.contains(",Byte 2,Byte 1,,Motor_Daten.Drehzahl,U/min,0.125,0\r\n"), qPrintable(csv));
-    QVERIFY2(csv.contains(",Byte 6,Byte 5,,Motor_Daten.Leistung (low word),kW,0.001,0\r\n"), qPrintable(csv));
-    QVERIFY2(csv.contains(QString::fromUtf8(",-,Byte 3,,Motor_Daten.Temperatur,°C,1,-40\r\n")), qPrintable(csv));
+    for (const char *line : {"receive,0,0,Drehzahl,Motor_Daten,0x100,0,16,no,no,0.125,0,U/min,0,8031.875,\r\n",
+                             "receive,1,1,Temperatur,Motor_Daten,0x100,0,8,yes,no,1,-40,\u00B0C,-40,215,\r\n",
+                             "receive,1,1,Status,Motor_Daten,0x100,8,4,no,no,1,0,,0,15,\r\n",
+                             "receive,2,2 3,Leistung,Motor_Daten,0x100,0,32,no,no,0.001,0,kW,0,4294967.295,\r\n",
+                             "transmit,0,0,Seite,Diagnose,0x400,0,8,no,no,1,0,,0,255,1=Strom 0=Spannung\r\n"})
+        QVERIFY2(csv.contains(QString::fromUtf8(line)), qPrintable(QString::fromUtf8(line) + "\nnot in\n" + csv));
 
     // PDF, the format told by the file's name, on a machine without a display: a document that
     // another program reads the registers from.
@@ -311,7 +318,9 @@ void Tst_Exchange_Cli::export_map()
     for (const Register_Map_Line &line : map.Lines)
         QVERIFY2(QRegularExpression(QStringLiteral("\\b%1\\b").arg(line.Register)).match(text).hasMatch(),
                  qPrintable(line.Register + " is not in:\n" + text));
-    QVERIFY2(text.contains("Motor_Daten.Drehzahl"), qPrintable(text));
+    QVERIFY2(text.contains("Drehzahl") && text.contains("Motor_Daten"), qPrintable(text));
+    // Long texts wrap; none is cut short.
+    QVERIFY2(!text.contains(QChar(0x2026)), qPrintable(text));
     QVERIFY2(text.contains("Bench") && text.contains("1.102"), qPrintable(text));
 }
 
@@ -334,16 +343,16 @@ void Tst_Exchange_Cli::usage_errors_data()
 
 void Tst_Exchange_Cli::export_map_of_huge_texts()
 {
-    // A legal configuration with a mnemonic of 60,000 characters: the PDF shows the start of it
-    // in its cell, cut with an ellipsis, and no more than a cell holds.
+    // A legal configuration with a signal name of 60,000 characters: the PDF shows the start of
+    // it in its cell, wrapped and cut with an ellipsis, and no more than a cell holds.
     QTemporaryDir dir;
     const QString conf = dir.filePath("Huge");
     QDir().mkpath(conf);
     QCOMPARE(Run_Cli({"import-dbc", conf, Vehicle, "--receive", "Motor_Daten"}).Exit, 0);
-    const Project_Paths p = Project_Paths_In(conf);
-    QList<Frame_Row> rows = Read_Frame_File(p.CAN_Receive, Direction::Receive);
-    rows[0].Mnemonic = QStringLiteral("Start ") + QString(60000, QLatin1Char('x'));
-    Write_Frame_File(p.CAN_Receive, Direction::Receive, rows);
+    const QString notes = conf + QStringLiteral("/CAN_Signals.csv");
+    QByteArray csv_notes = Read_All(notes);
+    QVERIFY(csv_notes.contains(",Drehzahl,"));
+    Write_All(notes, csv_notes.replace(",Drehzahl,", ",Start " + QByteArray(60000, 'x') + ","));
     const QString pdf = dir.filePath("map.pdf");
     const Program_Run r = Run_Program(QStringLiteral(QCX_WORKSPACE_DIR "/qcx3310-cli"), {"export-map", conf, "-o", pdf}, 60000,
                                       {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"});

@@ -95,9 +95,9 @@ const QList<std::pair<const char *, Case>> &Cases()
          [](const Lang_Table &t, const QString &) -> Message {
              const Vehicle_Import v = Import_Vehicle();
              const Import_Summary s = Signal_Import_Summary(t, v.Signals);
-             return {s.Lines.value(v.Signals.Taken.size()),
-                     t[STR_Import_Left_Out_Named].arg(44).arg(QStringLiteral("Motor_Daten.Status"),
-                                                              t[STR_Msg2_Import_Signal_Bits].arg(4))};
+             return {s.Lines.value(v.Signals.Taken.size() + v.Signals.Signals.size()),
+                     t[STR_Import_Left_Out_Named].arg(55).arg(QStringLiteral("Diagnose.Spannung"),
+                                                              t[STR_Msg2_Import_Multiplexed])};
          }},
         {"report: low word of a 32-bit signal",
          [](const Lang_Table &t, const QString &) -> Message {
@@ -144,7 +144,7 @@ const QList<std::pair<const char *, Case>> &Cases()
                  Read_Signal_Notes_To_Rewrite(path);
              } catch (const Xml_Error &e) {
                  return {e.Text(), path + QStringLiteral(": ") + t[STR_Msg_Line_Column].arg(2).arg(1) + QStringLiteral(": ") +
-                                       t[STR_Msg2_Notes_Nothing_Saved].arg(t[STR_Msg2_Notes_Field_Count].arg(3).arg(11))};
+                                       t[STR_Msg2_Notes_Nothing_Saved].arg(t[STR_Msg2_Notes_Field_Count].arg(3).arg(20))};
              }
              qFatal("the notes were read");
          }},
@@ -157,7 +157,7 @@ QList<QByteArray> Written_Files()
 {
     const Vehicle_Import v = Import_Vehicle();
     return {Frame_List_Csv(Direction::Receive, v.Rows), Mapping_List_Csv(Direction::Receive, v.Signals.Frames, v.Rows),
-            Signal_Notes_Bytes(Imported_Signal_Notes(Direction::Receive, v.Signals.Taken, v.Rows))};
+            Signal_Notes_Bytes(Imported_Signal_Notes(Direction::Receive, v.Signals, v.Rows))};
 }
 
 }  // namespace
@@ -181,13 +181,13 @@ void Tst_Import_Language::Reasons_Data()
     QTest::addColumn<QString>("english");  // {dir} stands for the test's folder
     const QStringList english = {
         "64 data bytes: a CAN FD frame, the converter carries at most 8",
-        "Left out, line 44: Motor_Daten.Status: 4 bits: only signals of 8, 16 or 32 bits fill whole registers",
+        "Left out, line 55: Diagnose.Spannung: multiplexed: its bytes carry other signals in other frames",
         "Register 104: Motor_Daten.Leistung (low word) (high byte 6, low byte 5)",
         "x.dbc: line 1, column 12: a message length 65 lies outside 0..64",
         "x.dbc: line 1, column 8: a message name expected (the file ends here)",
         "Left out, line 2: the Cob-ID is empty",
         "Left out, line 2: 3 columns, 5 expected",
-        "{dir}/CAN_Signals.csv: line 2, column 1: 3 fields instead of 11; saving would drop this line, so nothing is "
+        "{dir}/CAN_Signals.csv: line 2, column 1: 3 fields instead of 20; saving would drop this line, so nothing is "
         "saved",
     };
     QCOMPARE(english.size(), Cases().size());
@@ -233,9 +233,8 @@ void Tst_Import_Language::reasons_come_out_in_every_language()
 void Tst_Import_Language::written_files_do_not_depend_on_the_language()
 {
     const QList<QByteArray> english = Written_Files();
-    // The 32-bit signal's two registers are named in the notes as the notes' readers expect.
-    QVERIFY(english[2].contains("Leistung (high word)"));
-    QVERIFY(english[2].contains("Leistung (low word)"));
+    // The 32-bit signal is one note with both its registers, high word first.
+    QVERIFY(english[2].contains("Leistung,kW,0.001,0,103 104,8/7 6/5,0,32,no,no,"));
     for (const QString &name : Shipped) {
         const Lang_Table table = Shipped_Table(name);
         const Installed_Translator installed(table);

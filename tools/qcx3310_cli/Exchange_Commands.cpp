@@ -86,6 +86,29 @@ std::optional<QList<Dbc_Message>> Chosen(const Dbc_Database &db, const QString &
     return out;
 }
 
+// Which of a signal's registers a register is: nothing for a signal of one register.
+QString Word_Text(const Imported_Register &r)
+{
+    if (r.Parts == 1) return QString();
+    if (r.Part == 0) return QStringLiteral(" (high word)");
+    if (r.Part == r.Parts - 1) return QStringLiteral(" (low word)");
+    return QStringLiteral(" (word %1 of %2)").arg(r.Part + 1).arg(r.Parts);
+}
+
+// "registers 100 101, shift 4, 12 bits, signed": where an imported signal's value lies.
+QString Recipe_Text(const Imported_Signal &s)
+{
+    QStringList regs;
+    for (const int32_t r : s.Registers) regs << QString::number(r);
+    QString text = QStringLiteral("%1 %2, shift %3, %4 bit(s)")
+                       .arg(s.Registers.size() == 1 ? QStringLiteral("register") : QStringLiteral("registers"), regs.join(u' '))
+                       .arg(s.Shift)
+                       .arg(s.Source.Length);
+    if (s.Source.Is_Float()) text += QStringLiteral(", float");
+    else if (s.Source.Is_Signed) text += QStringLiteral(", signed");
+    return text;
+}
+
 struct Direction_Import {
     QList<std::pair<QString, QByteArray>> Files;
     QList<Signal_Note> Notes;
@@ -135,7 +158,7 @@ Direction_Import Import_Direction(const Project_Paths &paths, Direction d, const
             }
         if (take) to_map << m;
     }
-    const Signal_Import si = Import_Dbc_Signals(frames, save.Entries, to_map, first_register, other_count);
+    const Signal_Import si = Import_Dbc_Signals(frames, save.Entries, to_map, first_register, other_count, d);
     skipped += si.Skipped;
     for (const TCAN_Frame &f : si.Frames) out.Register_Total += int(f.Lista_Mod_Reg.size());
 
@@ -146,15 +169,15 @@ Direction_Import Import_Direction(const Project_Paths &paths, Direction d, const
     rep += QStringLiteral("%1: %2 frame(s) added, %3 register(s) added\n").arg(Direction_Name(d)).arg(fi.Added.size()).arg(si.Taken.size());
     for (int i = 0; i < fi.Added.size(); ++i)
         rep += QStringLiteral("  frame row %1: %2\n").arg(fi.Added_Rows[i]).arg(fi.Added[i]);
-    for (const Imported_Register &r : si.Taken) {
-        const QString word = r.Parts == 1 ? QString() : r.Part == 0 ? QStringLiteral(" (high word)") : QStringLiteral(" (low word)");
+    for (const Imported_Register &r : si.Taken)
         rep += QStringLiteral("  register %1: %2.%3%4 (high byte %5, low byte %6)\n")
                    .arg(r.Register)
-                   .arg(r.Message, r.Signal, word)
+                   .arg(r.Message, r.Signal, Word_Text(r))
                    .arg(r.HiPart)
                    .arg(r.LoPart);
-    }
-    out.Notes = Imported_Signal_Notes(d, si.Taken, save.Entries);
+    for (const Imported_Signal &s : si.Signals)
+        rep += QStringLiteral("  signal %1.%2: %3\n").arg(s.Message, s.Source.Name, Recipe_Text(s));
+    out.Notes = Imported_Signal_Notes(d, si, save.Entries);
     for (const Import_Note &n : skipped)
         rep += QStringLiteral("  skipped %1:%2: %3: %4\n").arg(Native(dbc_file)).arg(n.Line).arg(n.Name, n.Reason);
     if (unplaced > 0)
@@ -215,7 +238,13 @@ int Import_Dbc(const QStringList &args)
             report += t.Report;
             notes = Merge_Signal_Notes(notes, t.Notes);
         }
-        // The signals' names, units and scaling, for the register map.
+        // What the database held that could not be read, as the editors list it.
+        QString unread;
+        for (const Dbc_Skipped &s : db.Skipped)
+            unread += QStringLiteral("  skipped %1:%2: %3: %4\n").arg(Native(dbc_file)).arg(s.Line).arg(s.Name, s.Reason);
+        if (!unread.isEmpty())
+            report = QStringLiteral("database: %1 statement(s) left out\n").arg(db.Skipped.size()) + unread + report;
+        // The signals' registers and recipes, for the register map and the monitor.
         files.append({Signal_Notes_Path(paths), Signal_Notes_Bytes(notes)});
         // The frame lists and their mappings change together or not at all.
         Save_Files_Atomic(files);
@@ -351,7 +380,7 @@ int Export_Map(const QStringList &args)
             bytes = format == u"csv" ? Register_Map_Csv(map) : Register_Map_Html(map);
         }
         Save_File_Atomic(out, bytes);
-        Print(stdout, QStringLiteral("%1: %2 register(s)\n").arg(Native(out)).arg(map.Lines.size()));
+        Print(stdout, QStringLiteral("%1: %2 line(s)\n").arg(Native(out)).arg(map.Lines.size()));
     } catch (const Xml_Error &e) {
         return Fail(Native(e.Text()));
     }

@@ -108,13 +108,15 @@ Commands:
       frames get a TimeOut of the cycle time (GenMsgCycleTime) times N (default 3; 0 without
       a cycle time), transmit frames are sent on the timer every cycle time. A message the
       list already holds (same identifier and type), a message of more than 8 bytes (CAN FD)
-      and one beyond the 250 rows are skipped. Signals of 8 or 16 bits that fill whole bytes
-      become one register, byte-aligned 32-bit signals two (high word first); register
-      numbers start at --first-register (default 0) and pass over those in use. Other and
-      multiplexed signals are skipped, as is whatever the 4096 registers of the device do not
-      hold. Every skipped item is listed with its line in the database. The frame and mapping
-      files are written together at the end, or none, with CAN_Signals.csv: each register's
-      signal name, unit, factor and offset, for export-map.
+      and one beyond the 250 rows are skipped, as are messages declared CAN FD. Every signal
+      of 1 to 64 bits gets the registers covering its bytes (shared with the signals beside
+      it) and a recipe: shift, length, sign, float, factor, offset, unit, range and value
+      table; register numbers start at --first-register (default 0) and pass over those in
+      use. Multiplexed signals are skipped, as is whatever the 4096 registers of the device do
+      not hold. Every skipped item and every statement of the database that cannot be read is
+      listed with its line. The frame and mapping files are written together at the end, or
+      none, with CAN_Signals.csv: each signal's registers and recipe, for export-map and the
+      monitor.
 
   export frames|mappings CONFIG_DIR --direction receive|transmit -o FILE.csv
       Writes the frame list or the mappings of a direction as CSV: UTF-8 with a byte-order
