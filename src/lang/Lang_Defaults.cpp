@@ -467,6 +467,50 @@ const char16_t *const Lang_Default_Texts[] = {
     u"%1; saving would drop this line, so nothing is saved",  // STR459
     u"%1 not found in %2",  // STR460
     u"%1: the module made no client",  // STR461
-    u"%1 (high word)",  // STR462
-    u"%1 (low word)",  // STR463
+    u"neither a candump log line nor a line of an ASC file",  // STR462
+    u"not a frame of a candump log: (SECONDS) INTERFACE ID#DATA expected",  // STR463
+    u"not a frame or header line of an ASC file",  // STR464
+    u"no frame: the log is empty",  // STR465
+    u"neither a candump log nor an ASC file: no line of its start is a frame",  // STR466
+    u"longer than %1 characters: no frame of a CAN log",  // STR467
+    u"%1 more lines that are no frame",  // STR468
+    u"the log holds the frames of several interfaces (%1): choose one",  // STR469
+    u"%1 frames of other interfaces left out",  // STR470
+    u"no CAN data frame, but %1 error frames: is the bit rate right?",  // STR471
+    u"no CAN data frame",  // STR472
+    u"%1 error frames on the bus: a wrong bit rate or a missing terminator?",  // STR473
+    u"%1 CAN FD frames left out: the converter takes classic CAN frames only",  // STR474
+    u"more than %1 identifiers: %2 frames of further ones are only counted",  // STR475
+    u"configured as %1, but the bus carries this identifier as %2 only",  // STR476
+    u"Cob-ID \"%1\" is read as %2, which the bus never carries; it carries %3: was \"%4\" meant?",  // STR477
+    u"never seen on the bus",  // STR478
+    u"%1 of %2 frames are shorter than the Dimension %3 (lengths seen: %4): the device ignores them",  // STR479
+    u"TimeOut 0: the registers keep their last value when the frame stops (largest gap %1); suggested TimeOut %2 ms",  // STR480
+    u"TimeOut %1 ms, but frames came up to %2 apart: the registers go stale between frames; suggested TimeOut %3 ms",  // STR481
+    u"another node already sends this identifier (%1 frames, cycle %2): two senders of one identifier",  // STR482
+    u"seen %1 times, %2 bytes, cycle %3 (%4 to %5); no receive frame takes it",  // STR483
+    u"seen once, %1 bytes; no receive frame takes it",  // STR484
+    u"frames without data bytes: nothing for a register",  // STR485
+    u"%1: no frame of interface \"%2\" (the log holds: %3)",  // STR486
+    u"%1 (high word)",  // STR487
+    u"%1 (low word)",  // STR488
+    u"Bus check",  // STR489
+    u"The configuration held against a recording of its bus (a candump log or an ASC file):",  // STR490
+    u"Recording:",  // STR491
+    u"Choose…",  // STR492
+    u"Interface:",  // STR493
+    u"Check",  // STR494
+    u"Frame",  // STR495
+    u"Detail",  // STR496
+    u"CAN logs (*.log *.asc)",  // STR497
+    u"The recording was not read: %1",  // STR498
+    u"The configuration was not read: %1",  // STR499
+    u"%1 error(s), %2 warning(s), %3 note(s).",  // STR500
+    u"Learn from bus or log…",  // STR501
+    u"Frames seen on the bus",  // STR502
+    u"Format",  // STR503
+    u"Frames",  // STR504
+    u"TimeOut = largest gap ×",  // STR505
+    u"Learn",  // STR506
+    u"Left out: %1: %2",  // STR507
 };
