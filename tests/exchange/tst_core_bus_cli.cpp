@@ -23,6 +23,7 @@ private slots:
     void survey_lists_traffic_and_findings_as_json();
     void learn_writes_frames_that_compile();
     void can_play_puts_the_log_on_the_bus();
+    void survey_listens_to_a_live_bus();
 };
 
 namespace {
@@ -182,6 +183,33 @@ void Tst_Bus_Cli::can_play_puts_the_log_on_the_bus()
     const Program_Run missing = Run_Cli({"can-play", dir.filePath("none.log"), bus});
     QCOMPARE(missing.Exit, 1);
     QVERIFY2(missing.Err.contains("none.log"), qPrintable(missing.Err));
+}
+
+void Tst_Bus_Cli::survey_listens_to_a_live_bus()
+{
+    // The survey holds the private bus for two seconds; can-play puts the typing trap's
+    // recording on it, ten times as fast.
+    const QString bus = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port());
+    QProcess survey;
+    survey.start(QStringLiteral(QCX_WORKSPACE_DIR "/qcx3310-cli"), {"survey", Fixture("typing-trap"), "--can", bus, "--seconds", "2"});
+    QVERIFY(survey.waitForStarted());
+    QElapsedTimer waited;
+    waited.start();
+    QByteArray err;
+    while (!err.contains("listening on") && waited.elapsed() < 10000) {
+        survey.waitForReadyRead(50);
+        err += survey.readAllStandardError();
+    }
+    QVERIFY2(err.contains("listening on " + bus.toUtf8() + " for 2 s"), err.constData());
+    const Program_Run play = Run_Cli({"can-play", Fixture("typing-trap") + "/bus.log", bus, "--speed", "10"});
+    QVERIFY2(play.Exit == 0, qPrintable(play.Err));
+    QVERIFY(survey.waitForFinished(15000));
+    const QString out = QString::fromUtf8(survey.readAllStandardOutput());
+    QCOMPARE(survey.exitCode(), 1);
+    QVERIFY2(out.contains("traffic: " + bus + " (live bus), 40 frame(s), 2 identifier(s)"), qPrintable(out));
+    QVERIFY2(out.contains("error: " + QDir::toNativeSeparators(Fixture("typing-trap") + "/CAN_Receive.xml") + ":1: 0x0B5 11-bit: "),
+             qPrintable(out));
+    QVERIFY2(out.contains("2 error(s), 0 warning(s), 0 info"), qPrintable(out));
 }
 
 QTEST_GUILESS_MAIN(Tst_Bus_Cli)
