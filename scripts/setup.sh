@@ -15,6 +15,8 @@ packages+=(qt6-translations-l10n)
 missing=()
 # The emulator and CAN tools (Qt SerialBus), and the Modbus master the tests check them with.
 packages+=(qt6-serialbus-dev mbpoll)
+# can-utils' log2asc: an ASC writer no one here wrote, for the CAN log reader's tests.
+packages+=(can-utils)
 # The install test checks the menu entry and the AppStream description with these.
 packages+=(desktop-file-utils appstream)
 for p in "${packages[@]}"; do

@@ -4,6 +4,7 @@
 
 #include "dialogs/TFAbout.h"
 #include "dialogs/TFBootTCP.h"
+#include "dialogs/TFBus_Check.h"
 #include "dialogs/TFCheck.h"
 #include "dialogs/TFDefineCAN.h"
 #include "dialogs/TFFrame_List.h"
@@ -22,7 +23,7 @@ void TFVariroduvieFirmWare::Create_Dialogs()
     // settings, receive and transmit frame lists, receive and transmit mappings.
     for (Window window : {Window::New_Project, Window::OpenConf, Window::BootTCP, Window::About, Window::SoftOptions,
                           Window::ParGen, Window::ReceiveCAN, Window::TransmitCAN, Window::DefineRecCAN,
-                          Window::DefineTransCAN, Window::Check, Window::Monitor})
+                          Window::DefineTransCAN, Window::Check, Window::Monitor, Window::Bus_Check})
         Create_Dialog(window);
 }
 
@@ -77,6 +78,9 @@ void TFVariroduvieFirmWare::Create_Dialog(Window window)
     case Window::Monitor:
         make(windows_.Monitor, [this] { return new TFMonitor(state_, env_.clock, this); });
         break;
+    case Window::Bus_Check:
+        make(windows_.Bus_Check, [this] { return new TFBus_Check(state_, this); });
+        break;
     }
     if (created) Keep_Centred(created);
 }
@@ -96,6 +100,7 @@ QDialog *TFVariroduvieFirmWare::Dialog_Of(Window window) const
     case Window::DefineTransCAN: return windows_.DefineTransCAN;
     case Window::Check: return windows_.Check;
     case Window::Monitor: return windows_.Monitor;
+    case Window::Bus_Check: return windows_.Bus_Check;
     }
     return nullptr;
 }
@@ -104,6 +109,7 @@ int TFVariroduvieFirmWare::Show_Window(Window window)
 {
     if (window == Window::Monitor) return QDialog::Rejected;  // not modal: Monitor_Device
     Create_Dialog(window);
+    if (window == Window::Bus_Check) windows_.Bus_Check->FormShow();
     return Show_Modal(Dialog_Of(window));
 }
 
@@ -124,4 +130,5 @@ void TFVariroduvieFirmWare::Change_Language()
     if (windows_.DefineTransCAN) windows_.DefineTransCAN->Set_Lang();
     if (windows_.Check) windows_.Check->Set_Lang();
     if (windows_.Monitor) windows_.Monitor->Set_Lang();
+    if (windows_.Bus_Check) windows_.Bus_Check->Set_Lang();
 }

@@ -300,6 +300,7 @@ void TFVariroduvieFirmWare::Layout_Controls()
     Btn_CreateBin = step_button("Btn_CreateBin", Col1_X, 4);
     Btn_Register_Map = step_button("Btn_Register_Map", Col2_X, 4);
     Btn_Monitor = step_button("Btn_Monitor", Col1_X, 5);
+    Btn_Bus_Check = step_button("Btn_Bus_Check", Col2_X, 5);
 
     L_Norvale = label("L_Norvale", 565, Row_Top[4] + 16);
     L_Norvale->setText(Web_Host());
@@ -359,6 +360,7 @@ void TFVariroduvieFirmWare::Set_Lang()
     Btn_CreateBin->setText(s.STR(17));
     Btn_Register_Map->setText(s.STR(STR_Register_Map));
     Btn_Monitor->setText(s.STR(STR_Monitor_Device));
+    Btn_Bus_Check->setText(s.STR(STR_Bus_Check));
     Btn_Prm_Gen->setText(s.STR(20));
     Btn_Receive_COB->setText(s.STR(21));
     Btn_Transmit_COB->setText(s.STR(22));
@@ -452,6 +454,8 @@ void TFVariroduvieFirmWare::Btn_Click(QAbstractButton *Sender)
         Export_Register_Map();
     } else if (Sender == Btn_Monitor) {
         Monitor_Device();
+    } else if (Sender == Btn_Bus_Check) {
+        Show_Window(Window::Bus_Check);
     }
 }
 

@@ -30,6 +30,7 @@ class TFTransmitCAN;
 class TFDefineRecCAN;
 class TFDefineTransCAN;
 class TFCheck;
+class TFBus_Check;
 class TFMonitor;
 
 // The dialogs, each created when it is first needed (or all at once by Create_Dialogs) and alive
@@ -47,6 +48,7 @@ struct App_Windows {
     TFDefineTransCAN *DefineTransCAN = nullptr;
     TFCheck *Check = nullptr;  // the findings before an update
     TFMonitor *Monitor = nullptr;  // the live registers; not modal
+    TFBus_Check *Bus_Check = nullptr;  // the configuration against a recording of its bus
 };
 
 class TFVariroduvieFirmWare : public QWidget {
@@ -114,7 +116,7 @@ private:
     void Apply_Qt_Translation();
     void Update_Checked(bool newer);
     enum class Window { New_Project, OpenConf, BootTCP, About, SoftOptions, ParGen, ReceiveCAN, TransmitCAN,
-                        DefineRecCAN, DefineTransCAN, Check, Monitor };
+                        DefineRecCAN, DefineTransCAN, Check, Monitor, Bus_Check };
     // Builds the dialog unless it exists: centred at each showing, its signals connected.
     void Create_Dialog(Window window);
     // Shows one of the modal dialogs (built first if need be) and returns its result.
@@ -148,6 +150,7 @@ private:
     QPushButton *Btn_CreateBin = nullptr;
     QPushButton *Btn_Register_Map = nullptr;
     QPushButton *Btn_Monitor = nullptr;
+    QPushButton *Btn_Bus_Check = nullptr;
     QLabel *L_Norvale = nullptr;
     QFrame *Separator = nullptr;
     QTimer *Timer_Update = nullptr;

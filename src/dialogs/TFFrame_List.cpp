@@ -2,6 +2,7 @@
 
 #include "workspace/App_State.h"
 #include "dialogs/TFDbc_Chooser.h"
+#include "dialogs/TFLearn_Chooser.h"
 #include "exchange/Dbc_Import.h"
 #include "exchange/Csv_Lists.h"
 #include "platform/XmlDocument.h"
@@ -12,6 +13,7 @@
 #include "widgets/Message_Box.h"
 #include "widgets/Mnemonics.h"
 
+#include <QFileDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -52,6 +54,10 @@ TFFrame_List::TFFrame_List(Direction direction, App_State &state, QWidget *paren
     setObjectName(direction == Direction::Receive ? QStringLiteral("TFReceiveCAN") : QStringLiteral("TFTransmitCAN"));
     Layout_Controls();
     resize(Client_W, Client_H);
+    Ask_Log_Path = [this] {
+        return QFileDialog::getOpenFileName(this, state_.STR(STR_Learn), QString(), state_.STR(STR_Bus_Log_Filter) + QStringLiteral(";;*"));
+    };
+    Run_Learn_Chooser = [](TFLearn_Chooser &chooser) { return chooser.exec() == QDialog::Accepted; };
     Set_Lang();
 }
 
@@ -109,6 +115,14 @@ void TFFrame_List::Layout_Controls()
         b->setMinimumWidth(Button_W);
         P_Button->layout()->addWidget(b);
     }
+    if (kind_.Dir == Direction::Receive) {
+        Btn_Learn = new QPushButton(P_Button);
+        Btn_Learn->setObjectName(QStringLiteral("Btn_Learn"));
+        Btn_Learn->setMinimumWidth(Button_W);
+        P_Button->layout()->addWidget(Btn_Learn);
+        Btn_Learn->setAutoDefault(false);
+        connect(Btn_Learn, &QPushButton::clicked, this, &TFFrame_List::Btn_LearnClick);
+    }
     for (QPushButton *b : {Btn_OK, Btn_Cancel, Btn_DelRow, Btn_InsRow, Btn_Export_Csv, Btn_Import_Csv, Btn_Import_Dbc}) {
         // Enter belongs to the grid's cells: it must never press a button and save the list. On
         // a button that has the focus it presses that button (keyPressEvent).
@@ -146,6 +160,7 @@ void TFFrame_List::Set_Lang()
     Btn_Export_Csv->setText(s.STR(STR_Csv_Export));
     Btn_Import_Csv->setText(s.STR(STR_Csv_Import));
     Btn_Import_Dbc->setText(s.STR(STR_Dbc_Import));
+    if (Btn_Learn) Btn_Learn->setText(s.STR(STR_Learn));
     QStringList titles;
     for (int c = 0; c < kind_.Columns.size(); ++c) titles.append(s.STR(kind_.STR_First_Title + c));
     model_->Set_Titles(titles);
@@ -348,4 +363,21 @@ void TFFrame_List::Btn_Import_DbcClick()
     for (const Dbc_Skipped &s : database->Db.Skipped) unread.append({s.Name, s.Line, s.Reason});
     shown.Skipped = unread + shown.Skipped;
     Report(Frame_Import_Summary(state_.Lang_Table, shown));
+}
+
+void TFFrame_List::Btn_LearnClick()
+{
+    Commit_Open_Editor();
+    const QString path = Ask_Log_Path ? Ask_Log_Path() : QString();
+    if (path.isEmpty()) return;
+    const std::optional<Learn_Choice> choice = Choose_Learned_Frames(state_, this, path, Run_Learn_Chooser);
+    if (!choice) return;
+    const Frame_Import learned = Learn_Frames(model_->Grid(), choice->Frames, choice->Factor);
+    model_->Set_Grid(learned.Grid);
+    if (!learned.Added_Rows.isEmpty()) {
+        const QModelIndex first = model_->index(learned.Added_Rows.first() - 1, Receive_Col::CobID);
+        sga->setCurrentIndex(first);
+        sga->scrollTo(first);
+    }
+    Report(Learn_Summary(state_.Lang_Table, learned));
 }

@@ -10,6 +10,7 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class QTableView;
+class TFLearn_Chooser;
 
 class TFFrame_List : public Editor_Dialog, public Editor_Imports {
     Q_OBJECT
@@ -37,6 +38,13 @@ public:
     // Adds the messages the user chooses from a CAN database as frames, from the first empty
     // row down; a message the list already holds is not added twice. Nothing is saved before OK.
     void Btn_Import_DbcClick();
+    // Receive list: adds the frames the user chooses from a recording of the bus, from the first
+    // empty row down (Cob-ID, Dimension, Type and TimeOut as seen). Nothing is saved before OK.
+    void Btn_LearnClick();
+    // The recording to learn from (a file dialog unless a test answers; empty on Cancel), and the
+    // run of the chooser of its frames (the dialog itself unless a test ticks the frames).
+    std::function<QString()> Ask_Log_Path;
+    std::function<bool(TFLearn_Chooser &chooser)> Run_Learn_Chooser;
 
     // True while the grid holds a frame, a text or an order that the file does not.
     bool Has_Changes() const override;
@@ -84,6 +92,7 @@ private:
     QPushButton *Btn_Export_Csv = nullptr;
     QPushButton *Btn_Import_Csv = nullptr;
     QPushButton *Btn_Import_Dbc = nullptr;
+    QPushButton *Btn_Learn = nullptr;  // receive only
 };
 
 class TFReceiveCAN : public TFFrame_List {

@@ -481,17 +481,61 @@ const char16_t *const Lang_Default_Texts[] = {
     u"the signal's registers or recipe cannot be read",  // STR473
     u"register %1 writes byte %2 of frame %3, as register %4 of row %5 does; a Modbus write of either changes what the other put there",  // STR474
     u"its registers have not been read yet",  // STR475
-    u"%1 (high word)",  // STR476
-    u"%1 (low word)",  // STR477
-    u"%1 (word %2 of %3)",  // STR478
-    u"Signal %1: registers %2, shift %3, %4 bit(s), %5",  // STR479
-    u"unsigned",  // STR480
-    u"signed",  // STR481
-    u"IEEE float",  // STR482
-    u"Signal",  // STR483
-    u"Value",  // STR484
-    u"%1 (stale)",  // STR485
-    u"%2 was not written to signal %1: %3",  // STR486
-    u"Signals",  // STR487
-    u"Reachable",  // STR488
+    u"neither a candump log line nor a line of an ASC file",  // STR476
+    u"not a frame of a candump log: (SECONDS) INTERFACE ID#DATA expected",  // STR477
+    u"not a frame or header line of an ASC file",  // STR478
+    u"no frame: the log is empty",  // STR479
+    u"neither a candump log nor an ASC file: no line of its start is a frame",  // STR480
+    u"longer than %1 characters: no frame of a CAN log",  // STR481
+    u"%1 more lines that are no frame",  // STR482
+    u"the log holds the frames of several interfaces (%1): choose one",  // STR483
+    u"%1 frames of other interfaces left out",  // STR484
+    u"no CAN data frame, but %1 error frames: is the bit rate right?",  // STR485
+    u"no CAN data frame",  // STR486
+    u"%1 error frames on the bus: a wrong bit rate or a missing terminator?",  // STR487
+    u"%1 CAN FD frames left out: the converter takes classic CAN frames only",  // STR488
+    u"more than %1 identifiers: %2 frames of further ones are only counted",  // STR489
+    u"configured as %1, but the bus carries this identifier as %2 only",  // STR490
+    u"Cob-ID \"%1\" is read as %2, which the bus never carries; it carries %3: was \"%4\" meant?",  // STR491
+    u"never seen on the bus",  // STR492
+    u"%1 of %2 frames are shorter than the Dimension %3 (lengths seen: %4): the device ignores them",  // STR493
+    u"TimeOut 0: the registers keep their last value when the frame stops (largest gap %1); suggested TimeOut %2 ms",  // STR494
+    u"TimeOut %1 ms, but frames came up to %2 apart: the registers go stale between frames; suggested TimeOut %3 ms",  // STR495
+    u"another node already sends this identifier (%1 frames, cycle %2): two senders of one identifier",  // STR496
+    u"seen %1 times, %2 bytes, cycle %3 (%4 to %5); no receive frame takes it",  // STR497
+    u"seen once, %1 bytes; no receive frame takes it",  // STR498
+    u"frames without data bytes: nothing for a register",  // STR499
+    u"%1: no frame of interface \"%2\" (the log holds: %3)",  // STR500
+    u"%1 (high word)",  // STR501
+    u"%1 (low word)",  // STR502
+    u"%1 (word %2 of %3)",  // STR503
+    u"Signal %1: registers %2, shift %3, %4 bit(s), %5",  // STR504
+    u"unsigned",  // STR505
+    u"signed",  // STR506
+    u"IEEE float",  // STR507
+    u"Signal",  // STR508
+    u"Value",  // STR509
+    u"%1 (stale)",  // STR510
+    u"%2 was not written to signal %1: %3",  // STR511
+    u"Signals",  // STR512
+    u"Reachable",  // STR513
+    u"Bus check",  // STR514
+    u"The configuration held against a recording of its bus (a candump log or an ASC file):",  // STR515
+    u"Recording:",  // STR516
+    u"Choose…",  // STR517
+    u"Interface:",  // STR518
+    u"Check",  // STR519
+    u"Frame",  // STR520
+    u"Detail",  // STR521
+    u"CAN logs (*.log *.asc)",  // STR522
+    u"The recording was not read: %1",  // STR523
+    u"The configuration was not read: %1",  // STR524
+    u"%1 error(s), %2 warning(s), %3 note(s).",  // STR525
+    u"Learn from bus or log…",  // STR526
+    u"Frames seen on the bus",  // STR527
+    u"Format",  // STR528
+    u"Frames",  // STR529
+    u"TimeOut = largest gap ×",  // STR530
+    u"Learn",  // STR531
+    u"Left out: %1: %2",  // STR532
 };

@@ -311,7 +311,32 @@ enum Lang_Key : int {
     STR_Msg2_Notes_Recipe,
     STR_Msg2_Check_Byte_Overlap,  // %1 the register, %2 the byte, %3 the frame, %4 the earlier register, %5 its row
     STR_Msg2_Signal_Not_Read,
-    STR_Msg2_Last = STR_Msg2_Signal_Not_Read,
+    STR_Msg2_Log_Neither_Line,
+    STR_Msg2_Log_Not_Candump,
+    STR_Msg2_Log_Not_Asc,
+    STR_Msg2_Log_Empty,
+    STR_Msg2_Log_Not_A_Log,
+    STR_Msg2_Log_Line_Too_Long,  // %1 the most characters
+    STR_Msg2_Survey_More_Bad_Lines,  // %1 the number of lines
+    STR_Msg2_Survey_Several_Buses,  // %1 the interfaces
+    STR_Msg2_Survey_Other_Bus_Frames,  // %1 the number of frames
+    STR_Msg2_Survey_No_Data_Error_Frames,  // %1 the number of error frames
+    STR_Msg2_Survey_No_Data,
+    STR_Msg2_Survey_Error_Frames,  // %1 the number of error frames
+    STR_Msg2_Survey_Fd_Frames,  // %1 the number of frames
+    STR_Msg2_Survey_Too_Many_Identifiers,  // %1 the most identifiers, %2 the frames
+    STR_Msg2_Survey_Other_Format,  // %1 the configured format, %2 the format seen
+    STR_Msg2_Survey_Typing_Trap,  // %1 the Cob-ID as typed, %2 as read, %3 the one seen, %4 the Cob-ID meant
+    STR_Msg2_Survey_Never_Seen,
+    STR_Msg2_Survey_Shorter,  // %1 short frames, %2 all frames, %3 the Dimension, %4 the lengths
+    STR_Msg2_Survey_Timeout_Zero,  // %1 the largest gap, %2 the suggested TimeOut
+    STR_Msg2_Survey_Timeout_Short,  // %1 the TimeOut, %2 the largest gap, %3 the suggested TimeOut
+    STR_Msg2_Survey_Two_Senders,  // %1 the frames, %2 the cycle
+    STR_Msg2_Survey_Not_Configured,  // %1 the frames, %2 the lengths, %3 the median cycle, %4 and %5 the shortest and longest gap
+    STR_Msg2_Survey_Not_Configured_Once,  // %1 the lengths
+    STR_Msg2_Learn_No_Data,
+    STR_Msg2_Survey_No_Such_Interface,  // %1 the log, %2 the interface, %3 those of the log
+    STR_Msg2_Last = STR_Msg2_Survey_No_Such_Interface,
     STR_Import_High_Word,  // %1 message.signal
     STR_Import_Low_Word,  // %1 message.signal
     STR_Import_Word_Of,  // %1 message.signal, %2 the word, %3 the words
@@ -325,6 +350,25 @@ enum Lang_Key : int {
     STR_Monitor_Signal_Refused,  // %1 the signal, %2 the value typed, %3 why
     STR_Dbc_Col_Signals,
     STR_Dbc_Col_Reachable,
+    STR_Bus_Check,
+    STR_Bus_Check_Desc,
+    STR_Bus_Log,
+    STR_Bus_Browse,
+    STR_Bus_Interface,
+    STR_Bus_Run,
+    STR_Bus_Col_Frame,
+    STR_Bus_Col_Detail,
+    STR_Bus_Log_Filter,
+    STR_Bus_Not_Read,  // %1 the file and the reason
+    STR_Bus_Config_Not_Read,  // %1 the file and the reason
+    STR_Bus_Summary,  // %1 errors, %2 warnings, %3 notes
+    STR_Learn,
+    STR_Learn_Title,
+    STR_Learn_Col_Format,
+    STR_Learn_Col_Count,
+    STR_Learn_Timeout_Factor,
+    STR_Learn_Take,
+    STR_Learn_Left_Out,  // %1 the identifier, %2 the reason
     Lang_Key_End
 };
 

@@ -438,16 +438,17 @@ void Tst_Frame_List_Editors::tab_walks_the_row_then_leaves_data()
     QTest::newRow("Tab from the last row's last field: OK") << false << 250 << 5 << false << tab << none
                                                             << R("Btn_OK");
     QTest::newRow("Shift+Tab: field before") << false << 4 << 3 << false << tab << shift << R("sga 4,2");
+    // The receive editor's last button is the one that learns frames from a recording.
     QTest::newRow("Shift+Tab from the first field: the last button") << false << 1 << 1 << false << tab << shift
-                                                                     << R("Btn_Import_Dbc");
+                                                                     << R("Btn_Learn");
     QTest::newRow("Shift+Tab from the first field of row 9: the last button")
-        << false << 9 << 1 << false << tab << shift << R("Btn_Import_Dbc");
+        << false << 9 << 1 << false << tab << shift << R("Btn_Learn");
     QTest::newRow("Shift+Tab from the first field's editor") << false << 1 << 1 << true << tab << shift
-                                                             << R("Btn_Import_Dbc");
+                                                             << R("Btn_Learn");
     QTest::newRow("Ctrl+Tab from the middle: OK") << false << 2 << 3 << false << tab << ctrl << R("Btn_OK");
     QTest::newRow("Ctrl+Tab from an editor: OK") << false << 2 << 2 << true << tab << ctrl << R("Btn_OK");
     QTest::newRow("Ctrl+Shift+Tab from the middle") << false << 2 << 3 << false << tab << (ctrl | shift)
-                                                    << R("Btn_Import_Dbc");
+                                                    << R("Btn_Learn");
     QTest::newRow("Home stops at the first field") << false << 2 << 4 << false << int(Qt::Key_Home) << none
                                                    << R("sga 2,1");
     QTest::newRow("Left from the first field stays") << false << 2 << 1 << false << int(Qt::Key_Left) << none
@@ -525,6 +526,16 @@ void Tst_Frame_List_Editors::buttons_answer_their_letters()
             letters.insert(text[mark + 1].toLower());
         }
         QCOMPARE(letters.size(), 7);
+        TFReceiveCAN receive(*state_);
+        letters.clear();
+        for (const char *name : {"Btn_OK", "Btn_Cancel", "Btn_DelRow", "Btn_InsRow", "Btn_Export_Csv", "Btn_Import_Csv",
+                                 "Btn_Import_Dbc", "Btn_Learn"}) {
+            const QString text = Button(receive, name)->text();
+            const qsizetype mark = text.indexOf(u'&');
+            QVERIFY2(mark >= 0 && mark + 1 < text.size(), qPrintable(language + ": " + text));
+            letters.insert(text[mark + 1].toLower());
+        }
+        QCOMPARE(letters.size(), 8);
     }
     ws_->Switch_Language(QStringLiteral("English"));
     TFReceiveCAN dialog(*state_);

@@ -41,6 +41,7 @@ private slots:
     void a_hostile_bus_hub_neither_spins_nor_downs_it_data();
     void a_hostile_bus_hub_neither_spins_nor_downs_it();
     void can_commands_report_their_failures();
+    void frames_learned_from_a_log_fill_their_registers_when_it_is_replayed();
 };
 
 namespace {
@@ -604,6 +605,41 @@ void Tst_Emulator::can_commands_report_their_failures()
     QVERIFY2(r.Err.contains("0 of 1 frames within 200 ms"), qPrintable(r.Err));
     r = Cli({"can-dump", bus, "--timeout", "100"});
     QCOMPARE(r.Exit, 0);
+}
+
+void Tst_Emulator::frames_learned_from_a_log_fill_their_registers_when_it_is_replayed()
+{
+    // A recording of the machine: an 11-bit and a 29-bit frame every 20 ms, the first byte
+    // counting up. Its frames are learned into an empty configuration, mapped, compiled, and
+    // the recording played on the emulator's bus: the registers hold the last frames' bytes.
+    QTemporaryDir dir;
+    const QString log = dir.filePath("machine.log");
+    {
+        QFile out(log);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 10; ++i)
+            out.write(QString::asprintf("(1700000000.%06d) can0 181#%02X020304\n(1700000000.%06d) can0 18FF0010#1122%02X%02X\n",
+                                        i * 20000, i, i * 20000 + 5000, 0x30 + i, 0x40 + i).toUtf8());
+    }
+    const QString config = dir.filePath("conf");
+    QVERIFY(QDir().mkpath(config));
+    Program_Run r = Cli({"learn", config, "--log", log});
+    QVERIFY2(r.Exit == 0, qPrintable(r.Out + r.Err));
+    QVERIFY2(r.Out.contains("frame row 1: 0x181 CAN 2.0A 11 bits, Dimension 4, TimeOut 60 ms"), qPrintable(r.Out));
+    QVERIFY2(r.Out.contains("frame row 2: 0x18FF0010 CAN 2.0B 29 bits, Dimension 4, TimeOut 60 ms"), qPrintable(r.Out));
+    Write_File(Project_Paths_In(config).Define_CAN_Receive, Rx_Maps(Map_Row("0", "10", "1", "2") + Map_Row("1", "12", "4", "3")));
+    r = Cli({"compile", config});
+    QVERIFY2(r.Exit == 0, qPrintable(r.Err));
+
+    Emulator_Run e = Start_Emulator(config);
+    QVERIFY(e.Port);
+    r = Cli({"can-play", log, e.Bus});
+    QVERIFY2(r.Exit == 0 && r.Err.contains("20 frame(s) played"), qPrintable(r.Err));
+    QVERIFY2(!e.Process->Wait_Line("frame-in 18FF0010#11223949 -> receive frame 1: 12=0x4939").isEmpty(), qPrintable(e.Process->Out()));
+    QCOMPARE(Read_Hex(e.Port, "4", 10), QString("0x0902"));
+    QCOMPARE(Read_Hex(e.Port, "4", 12), QString("0x4939"));
+    QCOMPARE(e.Process->Stop(), 0);
+    QVERIFY2(e.Process->Wait_Line("summary").contains("20 frames in (20 applied, 0 too short, 0 ignored)"), qPrintable(e.Process->Out()));
 }
 
 QTEST_GUILESS_MAIN(Tst_Emulator)

@@ -2,6 +2,7 @@
 #include "Can_Commands.h"
 
 #include "Can_Port.h"
+#include "Event_Loop.h"
 #include "Quit_Signals.h"
 
 #include <QCoreApplication>
@@ -35,15 +36,6 @@ int Fail(const QString &command, const QString &why)
     Print(stderr, QStringLiteral("qcx3310-cli %1: %2\n").arg(command, why));
     return Exit_Error;
 }
-
-// The event loop the bus plugins need; made when a CAN command runs, as the other commands
-// have no use for one.
-struct Event_Loop {
-    int Argc = 1;
-    char Name[12] = "qcx3310-cli";
-    char *Argv[2] = {Name, nullptr};
-    QCoreApplication App{Argc, Argv};
-};
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 // as "Update Device"), checks a configuration before it is built, lists what a pair of images
 // holds, sends and watches CAN frames, and brings frames in from a CAN database and lists in and
 // out of spreadsheets.
+#include "Bus_Commands.h"
 #include "Can_Commands.h"
 #include "Exchange_Commands.h"
 #include "config/Config_Check.h"
@@ -36,6 +37,11 @@ const char Usage_Text[] = R"(Usage:
   qcx3310-cli inspect [--json] BANK1_FILE BANK2_FILE
   qcx3310-cli can-send INTERFACE ID#DATA
   qcx3310-cli can-dump INTERFACE [--count N] [--timeout MS]
+  qcx3310-cli can-play LOG INTERFACE [--speed X] [--loop] [--channel NAME]
+  qcx3310-cli survey CONFIG_DIR (--log FILE | --can INTERFACE --seconds N) [--channel NAME]
+                     [--json]
+  qcx3310-cli learn CONFIG_DIR (--log FILE | --can INTERFACE --seconds N) [--channel NAME]
+                    [--ids LIST] [--timeout-factor F]
   qcx3310-cli import-dbc CONFIG_DIR FILE.dbc [--receive NAMES] [--transmit NAMES]
                          [--first-register N] [--timeout-factor N]
   qcx3310-cli export frames|mappings CONFIG_DIR --direction receive|transmit -o FILE.csv
@@ -99,6 +105,45 @@ Commands:
       "listening on INTERFACE" on standard error once frames will be seen. Ends after N
       frames, or after MS milliseconds; with both, fewer than N frames in time is an error.
 
+  can-play LOG INTERFACE [--speed X] [--loop] [--channel NAME]
+      Puts the frames of a CAN log on the bus as far apart as they were recorded (divided by
+      X: 2 plays twice as fast), so that the emulator and the monitor show a recording without
+      the machine. LOG is a candump log or an ASC file, as survey reads it. With --loop it
+      starts again after the last frame; with --channel only that interface's frames are
+      played. Lines that are no frame are listed on standard error and passed over.
+
+  survey CONFIG_DIR (--log FILE | --can INTERFACE --seconds N) [--channel NAME] [--json]
+      Holds the configuration's frame lists, as the device gets them, against the traffic of
+      its bus: a log (can-utils' "candump -l" format or a Vector ASC file such as log2asc
+      writes; the format is told by the content) or N seconds of a live bus. First lists per
+      identifier and format the frames counted, the lengths seen, the cycle time (median and
+      range of the gaps) and the last payload; then one finding a line:
+          SEVERITY: FILE:ROW: FRAME: MESSAGE
+      and a count of each severity. A log of several interfaces needs --channel (the
+      interface as the log names it: can0, or the ASC channel number).
+        error    no-traffic, several-buses, other-format (the identifier is seen only as
+                 11-bit where 29-bit is configured, or the reverse), typing-trap (the Cob-ID
+                 read in the other base, hexadecimal or decimal, is what the bus carries),
+                 shorter-than-dimension (the device ignores such frames), timeout-too-short
+                 (the registers go stale between frames; a TimeOut is suggested),
+                 transmit-already-sent (another node sends a frame the converter transmits)
+        warning  bad-log-line, error-frames, receive-never-seen, timeout-zero,
+                 too-many-identifiers
+        info     not-configured (an identifier no receive frame takes, with its lengths and
+                 cycle), fd-frames, other-bus-frames
+      With --json: {"findings": [{"severity", "code", "file", "row", "frame", "message",
+      "suggested_timeout"}, ...], "summary": {...}, "traffic": {...}}.
+      The median cycle comes from a histogram of 32 steps per octave: within 1/32 of the true
+      median and exact for a frame that keeps its cycle; the shortest and longest gap are exact.
+
+  learn CONFIG_DIR (--log FILE | --can INTERFACE --seconds N) [--channel NAME] [--ids LIST]
+        [--timeout-factor F]
+      Adds the identifiers seen (or those of LIST: decimal, or hexadecimal after 0x, separated
+      by commas) to the receive frame list, from its first empty row: Cob-ID in hexadecimal,
+      Dimension the shortest length seen, Type by the format, TimeOut the largest gap times F
+      (default 3) rounded up to whole ms (0 for a frame seen once). Identifiers the list holds
+      already are skipped with their reason.
+
   import-dbc CONFIG_DIR FILE.dbc [--receive NAMES] [--transmit NAMES]
              [--first-register N] [--timeout-factor N]
       Adds messages of a CAN database to the receive and transmit frame lists and maps their
@@ -156,7 +201,10 @@ Exit status:
      is not a folder. A message on standard error names the file and, where there is one,
      the line and column or the row (rows count from 1). can-send: the bus could not be
      opened or the frame not written within 5 s; can-dump: the bus could not be opened or
-     went away, or fewer than N frames came within MS. import-dbc: the database could not be
+     went away, or fewer than N frames came within MS. survey: the configuration has errors
+     against the traffic, or the log or bus could not be read. learn: the log or bus could
+     not be read, or the frame list could not be read or written. can-play: the log could not
+     be read or the bus not opened. import-dbc: the database could not be
      read or has a syntax error (its line and column are named), a name is not in it, or a
      configuration file could not be read or written; import: a line of the sheet is bad
      (without --take-good-lines), or a file could not be read or written.
@@ -494,6 +542,9 @@ int main(int argc, char *argv[])
     // The CAN and exchange commands take options of their own.
     if (!args.isEmpty() && args[0] == QLatin1String("can-send")) return Can_Send(args.mid(1));
     if (!args.isEmpty() && args[0] == QLatin1String("can-dump")) return Can_Dump(args.mid(1));
+    if (!args.isEmpty() && args[0] == QLatin1String("can-play")) return Can_Play(args.mid(1));
+    if (!args.isEmpty() && args[0] == QLatin1String("survey")) return Survey(args.mid(1));
+    if (!args.isEmpty() && args[0] == QLatin1String("learn")) return Learn(args.mid(1));
     if (!args.isEmpty() && args[0] == QLatin1String("import-dbc")) return Import_Dbc(args.mid(1));
     if (!args.isEmpty() && args[0] == QLatin1String("export")) return Export_List(args.mid(1));
     if (!args.isEmpty() && args[0] == QLatin1String("import")) return Import_List(args.mid(1));
