@@ -467,6 +467,15 @@ const char16_t *const Lang_Default_Texts[] = {
     u"%1; saving would drop this line, so nothing is saved",  // STR459
     u"%1 not found in %2",  // STR460
     u"%1: the module made no client",  // STR461
-    u"%1 (high word)",  // STR462
-    u"%1 (low word)",  // STR463
+    u"the settings are not stored, so the device gets its own: CAN %1 bit/s, IP address %2, subnet mask %3, Modbus TCP port %4. To choose others, open Set Communication and confirm with OK",  // STR462
+    u"Cob-ID %1 is a decimal number to the device, which gets %2; CAN tools read the same digits as %3. Write %2 or %3 to say which is meant",  // STR463
+    u"%1 (high word)",  // STR464
+    u"%1 (low word)",  // STR465
+    u"Not stored yet: until you confirm with OK, the device gets its own settings (%1 bit/s, %2, port %3).",  // STR466
+    u"For a hexadecimal identifier, write %1",  // STR467
+    u"Row %1: Cob-ID %2 reaches the device as %3",  // STR468
+    u"The device reads %1",  // STR469
+    u"Cob-ID: %1",  // STR470
+    u"Length: %1",  // STR471
+    u"Mnemonic: %1",  // STR472
 };

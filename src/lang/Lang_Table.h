@@ -293,9 +293,18 @@ enum Lang_Key : int {
     STR_Msg2_Notes_Nothing_Saved,  // %1 why the line cannot be read
     STR_Msg2_Module_Not_Found,  // %1 the module's name, %2 the folders looked in
     STR_Msg2_Module_No_Client,  // %1 the module's file
-    STR_Msg2_Last = STR_Msg2_Module_No_Client,
+    STR_Msg2_Check_Settings_Not_Stored,  // %1 bit rate, %2 address, %3 mask, %4 port
+    STR_Msg2_Check_Typed_Decimal,  // %1 the Cob-ID as written, %2 what the device gets, %3 the digits read as hexadecimal
+    STR_Msg2_Last = STR_Msg2_Check_Typed_Decimal,
     STR_Import_High_Word,  // %1 message.signal
     STR_Import_Low_Word,  // %1 message.signal
+    STR_Par_Gen_Not_Stored,  // %1 bit rate, %2 address, %3 port the device gets
+    STR_Frame_Write_Hex,  // %1 the identifier with its 0x
+    STR_Frame_Device_Reads,  // %1 the row, %2 the Cob-ID as written, %3 the identifier and format
+    STR_Frame_Device_Reads_Tip,  // %1 the identifier and format
+    STR_Map_Frame_CobID,  // %1 the identifier
+    STR_Map_Frame_Length,  // %1 the data bytes
+    STR_Map_Frame_Mnemonic,  // %1 the mnemonic
     Lang_Key_End
 };
 
