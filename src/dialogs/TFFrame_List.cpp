@@ -187,6 +187,8 @@ void TFFrame_List::Update_Device_Reading()
                 text = state_.STR(STR_Frame_Write_Hex).arg(Identifier_Hex(*hex, !Is_11_Bit(row)));
         }
     }
+    // Without a reading to show, the rule behind it.
+    if (text.isEmpty()) text = state_.STR(STR_Frame_Digits_Decimal);
     L_Device_Reads->setText(text);
     L_Device_Reads->setAccessibleName(text);
 }

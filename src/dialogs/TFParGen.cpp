@@ -205,6 +205,8 @@ void TFParGen::Show_Storage(bool stored)
                                    QStringLiteral("%1.%2.%3.%4").arg(d.TCP_IP[0]).arg(d.TCP_IP[1]).arg(d.TCP_IP[2]).arg(d.TCP_IP[3]),
                                    QString::number(d.TCP_Port)));
     L_Not_Stored->setAccessibleName(L_Not_Stored->text());
+    // Its height is measured in the bold face it is drawn in.
+    L_Not_Stored->ensurePolished();
     const int notice_h = stored ? 0 : L_Not_Stored->heightForWidth(Box_W) + Buttons_Gap;
     L_Not_Stored->setGeometry(Box_X, Modbus_Bottom + Buttons_Gap, Box_W, std::max(0, notice_h - Buttons_Gap));
     L_Not_Stored->setVisible(!stored);

@@ -478,4 +478,5 @@ const char16_t *const Lang_Default_Texts[] = {
     u"Cob-ID: %1",  // STR470
     u"Length: %1",  // STR471
     u"Mnemonic: %1",  // STR472
+    u"Cob-IDs in plain digits are decimal: 181 is 0x0B5. For hexadecimal write 0x181.",  // STR473
 };

@@ -305,6 +305,7 @@ enum Lang_Key : int {
     STR_Map_Frame_CobID,  // %1 the identifier
     STR_Map_Frame_Length,  // %1 the data bytes
     STR_Map_Frame_Mnemonic,  // %1 the mnemonic
+    STR_Frame_Digits_Decimal,
     Lang_Key_End
 };
 
