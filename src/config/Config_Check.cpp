@@ -1,6 +1,7 @@
 #include "config/Config_Check.h"
 
 #include "config/Byte_Overlap.h"
+#include "config/CobID_Reading.h"
 #include "config/Device_Records.h"
 #include "config/Project_Files.h"
 #include "platform/Core_Text.h"
@@ -134,7 +135,7 @@ public:
     {
         // The settings as the device reads them.
         if (config_.Settings_File.Failed()) Add_Error(*config_.Settings_File.Error);
-        else if (config_.Settings_File.Missing()) File_Missing(paths_.ParGen);
+        else if (config_.Settings_File.Missing()) Settings_Not_Stored();
         // The lists as the device reads them: every record read before a fault is judged, as is
         // every file the reading looked for and did not find.
         Device_Configuration device;
@@ -189,6 +190,16 @@ public:
             Warn(file, row, QStringLiteral("unknown-frame-type"),
                  Core_Text("Type \"%1\" is neither \"%2\" nor \"%3\"; the device gets an 11-bit frame")
                      .arg(Text_Of(r.Source->Type), Frame_Type_11, Frame_Type_29));
+        if (const std::optional<uint32_t> hex = Other_Reading_Of_Plain_Digits(Text_Of(r.Source->CobID), extended);
+            hex && r.CobID && *r.CobID <= (extended ? Max_CobID_29 : Max_CobID_11)) {
+            // CAN tools, bus logs and can-send write identifiers in hexadecimal without a
+            // prefix; the same digits here are decimal to the device.
+            Warn(file, row, QStringLiteral("identifier-typed-decimal"),
+                 Core_Text("Cob-ID %1 is a decimal number to the device, which gets %2; CAN tools read the same "
+                           "digits as %3. Write %2 or %3 to say which is meant")
+                     .arg(Text_Of(r.Source->CobID), Identifier_Text(uint32_t(*r.CobID), extended),
+                          Identifier_Text(*hex, extended)));
+        }
 
         if (!r.Dimension) {
             Not_A_Number(file, row, r.Source->Dimension, "Dimension", QStringLiteral("8"));
@@ -324,13 +335,28 @@ private:
         }
     }
 
+    // Without ParGen.xml the build gives the device its own settings, not what the settings
+    // dialog shows before it is confirmed; a wrong bit rate disturbs the whole bus, so this is a
+    // warning the check window shows before the images are built.
+    void Settings_Not_Stored()
+    {
+        const Bank1_Header d = Device_Default_Settings();
+        auto address = [](const uint8_t (&octets)[4]) {
+            return QStringLiteral("%1.%2.%3.%4").arg(octets[0]).arg(octets[1]).arg(octets[2]).arg(octets[3]);
+        };
+        Warn(paths_.ParGen, 0, QStringLiteral("settings-not-stored"),
+             Core_Text("the settings are not stored, so the device gets its own: CAN %1 bit/s, IP address %2, "
+                       "subnet mask %3, Modbus TCP port %4. To choose others, open Set Communication and "
+                       "confirm with OK")
+                 .arg(QString::number(d.CAN_Baud), address(d.TCP_IP), address(d.TCP_Mask), QString::number(d.TCP_Port)));
+    }
+
     // Info findings are listed by the command-line check alone (the check window shows the
     // warnings), so their words stay English like the rest of its output.
     void File_Missing(const QString &path)
     {
         QString what;
-        if (path == paths_.ParGen) what = QStringLiteral("the device gets its own settings (address 192.168.2.205)");
-        else if (path == paths_.CAN_Receive) what = QStringLiteral("there are no receive frames");
+        if (path == paths_.CAN_Receive) what = QStringLiteral("there are no receive frames");
         else if (path == paths_.CAN_Transmit) what = QStringLiteral("there are no transmit frames");
         else if (path == paths_.Define_CAN_Receive) what = QStringLiteral("no registers are mapped to receive frames");
         else what = QStringLiteral("no registers are mapped to transmit frames");

@@ -40,8 +40,16 @@
 //                            of a CAN frame)
 //   transmit-byte-overlap    a transmit mapping writes a byte of its frame that an earlier one
 //                            writes too: a Modbus write of either changes the other's byte
+//   identifier-typed-decimal a Cob-ID in plain digits (no 0x, $ or x) that the device reads as
+//                            decimal, while the same digits read as hexadecimal, as CAN tools
+//                            and can-send write them, name another valid identifier ("181" is
+//                            0x0B5 to the device, 0x181 to them); "0" to "9" read alike
+//   settings-not-stored      ParGen.xml does not exist: the device gets its own settings
+//                            (Device_Default_Settings), not what the settings dialog shows
+//                            before it is confirmed; the message names them
 //  info
-//   missing-file             the file does not exist; the build uses that part's defaults
+//   missing-file             a frame list or mapping file does not exist; the build uses that
+//                            part's defaults (empty)
 //   frame-without-mapping    a frame with no register mapped to it
 #include "config/Configuration.h"
 #include "config/Project_Paths.h"

@@ -146,8 +146,6 @@ void TFDefineCAN::Layout_Controls()
     L_CAN_Frame_Desc1 = label("L_CAN_Frame_Desc1");
     L_CAN_Frame_Desc2 = label("L_CAN_Frame_Desc2");
     LB_CAN_Frames = list("LB_CAN_Frames");
-    // The dimension stands under its heading: a tab stop 65 dialog units from the left.
-    LB_CAN_Frames->setItemDelegate(new Tab_Stop_Delegate(LB_CAN_Frames, 65));
     L_CAN_Frame_Desc1->setBuddy(LB_CAN_Frames);
 
     L_Mod_Reg_Desc1 = label("L_Mod_Reg_Desc1");
@@ -380,6 +378,11 @@ bool TFDefineCAN::FormShow()
     // after they are gone.
     if (loaded && unplaced_ > 0)
         Message_Box::Warning(isVisible() ? this : parentWidget(), state_.STR(STR_Unplaced_Mappings).arg(unplaced_));
+    // The frame list's type and mnemonic, for the labelled lines.
+    frame_labels_.clear();
+    if (loaded)
+        for (const Stored_Frame &f : config.Part(dir_.Dir).Frames)
+            frame_labels_.append({f.Type && Device_Reads_29_Bit(*f.Type), f.Mnemonic.value_or(QString())});
     list_.Load(std::move(frames), loaded ? Other_Direction_Count(config) : 0);
     Aggiorna_Lista_Frame();
     Aggiorna_Lista_ModReg();
@@ -409,7 +412,10 @@ void TFDefineCAN::Aggiorna_Lista_Frame()
     LB_CAN_Frames->clear();
     QStringList lines;
     lines.reserve(list_.Lista_CAN_Frame.size());
-    for (const TCAN_Frame &frame : list_.Lista_CAN_Frame) lines.append(Frame_Line(frame));
+    for (qsizetype i = 0; i < list_.Lista_CAN_Frame.size(); ++i) {
+        const Frame_Label &label = i < frame_labels_.size() ? frame_labels_[i] : Frame_Label{};
+        lines.append(Frame_Line(list_.Lista_CAN_Frame[i], label.Extended, label.Mnemonic, state_.Lang_Table));
+    }
     LB_CAN_Frames->addItems(lines);
 }
 

@@ -133,6 +133,12 @@ private:
     QPushButton *Btn_Export_Csv = nullptr;
     QPushButton *Btn_Import_Csv = nullptr;
     QPushButton *Btn_Import_Signals = nullptr;
+    // Per frame of the list: what its line shows besides the mapping editor's own data.
+    struct Frame_Label {
+        bool Extended = false;
+        QString Mnemonic;
+    };
+    QList<Frame_Label> frame_labels_;
 };
 
 class TFDefineRecCAN : public TFDefineCAN {

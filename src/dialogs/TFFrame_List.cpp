@@ -1,5 +1,8 @@
 #include "dialogs/TFFrame_List.h"
 
+#include "config/CobID_Reading.h"
+#include "platform/IntText.h"
+
 #include "workspace/App_State.h"
 #include "dialogs/TFDbc_Chooser.h"
 #include "dialogs/TFLearn_Chooser.h"
@@ -96,6 +99,15 @@ void TFFrame_List::Layout_Controls()
     header->setStretchLastSection(true);
     layout->addWidget(sga, 1);
 
+    // The device reads plain digits as decimal: "181" reaches it as 0x0B5, which CAN tools
+    // would write "0B5". The current row's identifier stands here as the device reads it.
+    L_Device_Reads = new QLabel(this);
+    L_Device_Reads->setObjectName(QStringLiteral("L_Device_Reads"));
+    L_Device_Reads->setContentsMargins(8, 3, 8, 0);
+    L_Device_Reads->setTextFormat(Qt::PlainText);
+    L_Device_Reads->setMinimumHeight(L_Device_Reads->fontMetrics().height() + 3);
+    layout->addWidget(L_Device_Reads);
+
     // OK, Cancel, Delete Row, Insert Row, left to right.
     const Button_Panel panel = Make_Button_Panel(this);
     P_Button = panel.P_Button;
@@ -140,6 +152,10 @@ void TFFrame_List::Layout_Controls()
     connect(Btn_Import_Dbc, &QPushButton::clicked, this, &TFFrame_List::Btn_Import_DbcClick);
     connect(model_, &QAbstractItemModel::dataChanged, this, &TFFrame_List::Update_Buttons);
     connect(model_, &QAbstractItemModel::modelReset, this, &TFFrame_List::Update_Buttons);
+    connect(model_, &QAbstractItemModel::dataChanged, this, &TFFrame_List::Update_Device_Reading);
+    connect(model_, &QAbstractItemModel::modelReset, this, &TFFrame_List::Update_Device_Reading);
+    connect(model_, &QAbstractItemModel::rowsMoved, this, &TFFrame_List::Update_Device_Reading);
+    connect(sga->selectionModel(), &QItemSelectionModel::currentChanged, this, &TFFrame_List::Update_Device_Reading);
     // Queued: the box must not open while the grid is still closing the cell's editor.
     connect(
         model_, &Frame_Grid_Model::Text_Refused, this,
@@ -165,8 +181,31 @@ void TFFrame_List::Set_Lang()
     for (int c = 0; c < kind_.Columns.size(); ++c) titles.append(s.STR(kind_.STR_First_Title + c));
     model_->Set_Titles(titles);
     Update_Buttons();  // its tooltip is a text of the language too
+    model_->Set_Reading_Tip(s.STR(STR_Frame_Device_Reads_Tip));
+    Update_Device_Reading();
     Assign_Mnemonics(this);
     Fit_Columns();
+}
+
+void TFFrame_List::Update_Device_Reading()
+{
+    const QModelIndex current = sga->currentIndex();
+    QString text;
+    if (current.isValid()) {
+        const Frame_Row &row = model_->Grid()[current.row()];
+        const QString reading = Device_Reading(row);
+        if (!reading.isEmpty()) {
+            text = state_.STR(STR_Frame_Device_Reads).arg(QString::number(current.row() + 1), Int_Text::Trim(row.CobID), reading);
+        } else if (Is_Entry(row)) {
+            // Out of range or not a number: the check on OK refuses it; say already what to write.
+            if (const std::optional<uint32_t> hex = Hex_Reading_In_Range(row.CobID, !Is_11_Bit(row)))
+                text = state_.STR(STR_Frame_Write_Hex).arg(Identifier_Hex(*hex, !Is_11_Bit(row)));
+        }
+    }
+    // Without a reading to show, the rule behind it.
+    if (text.isEmpty()) text = state_.STR(STR_Frame_Digits_Decimal);
+    L_Device_Reads->setText(text);
+    L_Device_Reads->setAccessibleName(text);
 }
 
 void TFFrame_List::Fit_Columns()

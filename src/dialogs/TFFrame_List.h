@@ -69,6 +69,8 @@ private:
     // room than it has.
     void Fit_Columns();
     void Update_Buttons();
+    // The line under the grid: how the device reads the Cob-ID of the current row.
+    void Update_Device_Reading();
     // An edit still open in a cell belongs to the grid before any button acts on it.
     void Commit_Open_Editor();
 
@@ -83,6 +85,7 @@ private:
     QFrame *P_Title = nullptr;
     QLabel *L_SW_Code = nullptr;
     QLabel *L_SW_Desc = nullptr;
+    QLabel *L_Device_Reads = nullptr;
     QTableView *sga = nullptr;
     QFrame *P_Button = nullptr;
     QPushButton *Btn_OK = nullptr;

@@ -74,7 +74,7 @@ TFLearn_Chooser::TFLearn_Chooser(App_State &state, const QList<Seen_Frame> &fram
         const QSignalBlocker blocker(TW_Frames);
         for (int r = 0; r < frames_.size(); ++r) {
             const Seen_Frame &f = frames_[r];
-            const QStringList texts{Identifier_Text(f.Id, f.Extended), f.Extended ? QStringLiteral("29-bit") : QStringLiteral("11-bit"),
+            const QStringList texts{Identifier_Hex(f.Id, f.Extended), f.Extended ? QStringLiteral("29-bit") : QStringLiteral("11-bit"),
                                     Lengths_Text(f.Lengths), Cycle_Text(f.Cycle_Us), QString::number(f.Count)};
             for (int c = 0; c < Column_Count; ++c) {
                 auto *item = new QTableWidgetItem(texts[c]);

@@ -1,5 +1,7 @@
 #include "dialogs/TFParGen.h"
 
+#include "config/Device_Records.h"
+
 #include "widgets/Storable_Edit.h"
 #include "widgets/Dialog_Panels.h"
 #include "config/Project_Files.h"
@@ -13,6 +15,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -128,7 +131,16 @@ void TFParGen::FormCreate()
 
     // The shared OK / Cancel row. Its buttons fill the row between its margins, so they stand
     // exactly Buttons_Gap below the Modbus box.
+    // Below the settings, above OK: not to be missed before the choice is made.
+    L_Not_Stored = new QLabel(this);
+    L_Not_Stored->setObjectName(QStringLiteral("L_Not_Stored"));
+    L_Not_Stored->setWordWrap(true);
+    L_Not_Stored->setTextFormat(Qt::PlainText);
+    L_Not_Stored->setStyleSheet(QStringLiteral("font-weight: bold;"));
+    L_Not_Stored->hide();
+
     const Button_Panel panel = Make_Button_Panel(this);
+    P_Button = panel.P_Button;
     Btn_OK = panel.Btn_OK;
     Btn_Cancel = panel.Btn_Cancel;
     const int row_top = Modbus_Bottom + Buttons_Gap - Button_Panel_Top_Margin;
@@ -181,6 +193,27 @@ void TFParGen::Set_Lang()
 
     Assign_Mnemonics(this);
     Fit_Texts();
+    Show_Storage(stored_);
+}
+
+void TFParGen::Show_Storage(bool stored)
+{
+    stored_ = stored;
+    const Bank1_Header d = Device_Default_Settings();
+    L_Not_Stored->setText(state_.STR(STR_Par_Gen_Not_Stored)
+                              .arg(QString::number(d.CAN_Baud),
+                                   QStringLiteral("%1.%2.%3.%4").arg(d.TCP_IP[0]).arg(d.TCP_IP[1]).arg(d.TCP_IP[2]).arg(d.TCP_IP[3]),
+                                   QString::number(d.TCP_Port)));
+    L_Not_Stored->setAccessibleName(L_Not_Stored->text());
+    // Its height is measured in the bold face it is drawn in.
+    L_Not_Stored->ensurePolished();
+    const int notice_h = stored ? 0 : L_Not_Stored->heightForWidth(Box_W) + Buttons_Gap;
+    L_Not_Stored->setGeometry(Box_X, Modbus_Bottom + Buttons_Gap, Box_W, std::max(0, notice_h - Buttons_Gap));
+    L_Not_Stored->setVisible(!stored);
+    const int row_top = Modbus_Bottom + Buttons_Gap - Button_Panel_Top_Margin + notice_h;
+    const int height = Client_H + notice_h;
+    P_Button->setGeometry(0, row_top, Client_W, height - row_top);
+    setFixedSize(Client_W, height);
 }
 
 void TFParGen::Fit_Texts()
@@ -208,6 +241,7 @@ bool TFParGen::FormShow()
         return false;
     }
     Show_Texts(Par_Gen_Merge_Defaults(stored));
+    Show_Storage(QFileInfo::exists(state_.Files.ParGen));
     // As the controls show them: a stored gateway flag "true" shows unticked, and Cancel must
     // not count that as a change.
     loaded_ = Texts();

@@ -52,6 +52,11 @@ private:
     // The settings as this showing loaded them.
     Par_Gen_Texts loaded_;
 
+    // Shows or hides L_Not_Stored and sizes the window around it.
+    void Show_Storage(bool stored);
+    bool stored_ = true;
+    QWidget *P_Button = nullptr;
+
     QLabel *L_SW_Code = nullptr;
     QLabel *L_SW_Desc = nullptr;
     QGroupBox *GB_CAN = nullptr;
@@ -62,6 +67,8 @@ private:
     QLabel *L_ModTCPs_SM = nullptr;
     QCheckBox *CB_ModTCPs_EN_GAT = nullptr;
     QLabel *L_ModTCPs_Port = nullptr;
+    // Shown while ParGen.xml does not exist: what the dialog shows is not what the device gets.
+    QLabel *L_Not_Stored = nullptr;
     // The parts of the three Octet_Rows.
     QLineEdit *E_IP[4] = {};
     QLineEdit *E_SM[4] = {};

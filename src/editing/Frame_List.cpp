@@ -1,5 +1,7 @@
 #include "editing/Frame_List.h"
 
+#include "config/CobID_Reading.h"
+#include "config/Configuration.h"
 #include "config/Project_Files.h"
 #include "lang/Lang_Table.h"
 #include "platform/Core_Text.h"
@@ -47,13 +49,14 @@ bool In_Range(const QString &text, int32_t low, int32_t high)
     return value >= low && value <= high;
 }
 
-std::optional<Frame_Rule> Check_Row(Direction direction, const Frame_Row &row)
+std::optional<Frame_Rule> Check_Row(Direction direction, const Frame_Row &row, std::optional<uint32_t> &write_hex)
 {
     if (Int_Text::Trim(row.Type).isEmpty()) return Frame_Rule::Type_Empty;
-    if (Is_11_Bit(row)) {
-        if (!In_Range(row.CobID, 0, Max_CobID_11)) return Frame_Rule::CobID_11;
-    } else if (!In_Range(row.CobID, 0, Max_CobID_29)) {
-        return Frame_Rule::CobID_29;
+    const bool extended = !Is_11_Bit(row);
+    if (!In_Range(row.CobID, 0, extended ? Max_CobID_29 : Max_CobID_11)) {
+        // Identifiers copied from a CAN tool or a bus log are hexadecimal without a prefix.
+        write_hex = Hex_Reading_In_Range(row.CobID, extended);
+        return extended ? Frame_Rule::CobID_29 : Frame_Rule::CobID_11;
     }
     if (!In_Range(row.Dimension, 1, Max_Data_Bytes)) return Frame_Rule::Dimension;
     if (direction == Direction::Receive) {
@@ -97,8 +100,9 @@ std::optional<Frame_Fault> Check_Frames(Direction direction, const Frame_Grid &g
         // Every entry is checked, also below an empty row: the save packs the empty rows away
         // and keeps what lies below them.
         if (!Is_Entry(row)) continue;
-        if (const std::optional<Frame_Rule> rule = Check_Row(direction, row))
-            return Frame_Fault{i + 1, *rule};
+        std::optional<uint32_t> write_hex;
+        if (const std::optional<Frame_Rule> rule = Check_Row(direction, row, write_hex))
+            return Frame_Fault{i + 1, *rule, write_hex};
     }
     return std::nullopt;
 }
@@ -125,7 +129,19 @@ QString Fault_Text(const Frame_List_Kind &kind, const Lang_Table &texts, const F
     case Frame_Rule::Dimension: rule_text = kind.STR_Dimension; break;
     case Frame_Rule::Timer: rule_text = kind.STR_Timer; break;
     }
-    return texts[kind.STR_Error_Row] + QString::number(fault.Row) + texts[rule_text];
+    QString text = texts[kind.STR_Error_Row] + QString::number(fault.Row) + texts[rule_text];
+    if (fault.Write_Hex)
+        text += u'\n' + texts[STR_Frame_Write_Hex].arg(Identifier_Hex(*fault.Write_Hex, fault.Rule == Frame_Rule::CobID_29));
+    return text;
+}
+
+QString Device_Reading(const Frame_Row &row)
+{
+    // As the device's records take it: the text converted as typed, the type compared whole.
+    const bool extended = Device_Reads_29_Bit(row.Type);
+    const std::optional<int32_t> value = Int_Text::Str_To_Int(row.CobID);
+    if (!value || *value < 0 || uint32_t(*value) > (extended ? Max_CobID_29_Bit : Max_CobID_11_Bit)) return QString();
+    return Identifier_Text(uint32_t(*value), extended);
 }
 
 QString Delete_Question(const Frame_List_Kind &kind, const Lang_Table &texts, int Num_Row)

@@ -77,6 +77,9 @@ enum class Frame_Rule { Type_Empty, CobID_11, CobID_29, Dimension, Timer };
 struct Frame_Fault {
     int Row;  // grid row number, 1..250
     Frame_Rule Rule;
+    // A Cob-ID out of range that is a valid identifier of the frame's format when read as
+    // hexadecimal ("18FF0001"): that identifier, so the message can say to write its 0x.
+    std::optional<uint32_t> Write_Hex = std::nullopt;
     bool operator==(const Frame_Fault &) const = default;
 };
 
@@ -87,7 +90,13 @@ std::optional<Frame_Fault> Check_Frames(Direction direction, const Frame_Grid &g
 // The column whose cell a fault is about.
 int Fault_Column(const Frame_List_Kind &kind, Frame_Rule rule);
 
-// "Error in row " + row number + the rule's text, exactly, in the table's language.
+// How the device reads the row's Cob-ID, with the frame format: "0x0B5 11-bit" for "181" in an
+// 11-bit frame. Empty when the device cannot read it as an identifier of that format (not a
+// number, or out of range), which the check of the grid refuses.
+QString Device_Reading(const Frame_Row &row);
+
+// "Error in row " + row number + the rule's text, exactly, in the table's language; for a
+// Cob-ID that is valid as hexadecimal, a second line saying to write it with 0x.
 QString Fault_Text(const Frame_List_Kind &kind, const Lang_Table &texts, const Frame_Fault &fault);
 
 // "Are you sure to delete the Row number " followed directly by the row number.

@@ -1,5 +1,7 @@
 #include "editing/Mapping_List.h"
 
+#include "config/CobID_Reading.h"
+#include "lang/Lang_Table.h"
 #include "platform/IntText.h"
 
 #include <algorithm>
@@ -27,9 +29,19 @@ std::optional<int32_t> Mod_Index_Value(const QString &text)
     return value;
 }
 
-QString Frame_Line(const TCAN_Frame &frame)
+QString Frame_Line(const TCAN_Frame &frame, bool extended, const QString &mnemonic, const Lang_Table &texts)
 {
-    return frame.CobID + u'\t' + QString::number(frame.Num_Byte);
+    const QString typed = Int_Text::Trim(frame.CobID);
+    QString ident = typed;
+    if (const std::optional<int32_t> value = Int_Text::Str_To_Int(frame.CobID)) {
+        ident = Identifier_Text(uint32_t(*value), extended);
+        if (typed.compare(Identifier_Hex(uint32_t(*value), extended), Qt::CaseInsensitive) != 0)
+            ident += QStringLiteral(" (%1)").arg(typed);
+    }
+    QString line = texts[STR_Map_Frame_CobID].arg(ident) + u'\n' + texts[STR_Map_Frame_Length].arg(frame.Num_Byte);
+    if (const QString name = Int_Text::Trim(mnemonic); !name.isEmpty())
+        line += QStringLiteral(" \u00B7 ") + texts[STR_Map_Frame_Mnemonic].arg(name);
+    return line;
 }
 
 QString Byte_Text(int32_t part, const QString &none, const QString &byte)

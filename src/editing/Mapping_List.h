@@ -11,8 +11,13 @@
 // The register index typed by the user, when it converts and lies in 0..65535.
 std::optional<int32_t> Mod_Index_Value(const QString &text);
 
-// One line of the frame list: the identifier text, a tab, the dimension in decimal.
-QString Frame_Line(const TCAN_Frame &frame);
+struct Lang_Table;
+
+// One item of the frame list, with labels in the table's language: "Cob-ID: 0x0B5 11-bit (181)"
+// over "Length: 8 · Mnemonic: Speed". The identifier stands as the device reads it (extended: a
+// 29-bit frame), the text as typed follows in brackets where it is written otherwise, and stands
+// alone when the device cannot read it as a number; an empty mnemonic is left out.
+QString Frame_Line(const TCAN_Frame &frame, bool extended, const QString &mnemonic, const Lang_Table &texts);
 
 // One line of the register list, for example "40; Byte 1; None;". none and byte are the texts
 // of the current language ("None", "Byte ").

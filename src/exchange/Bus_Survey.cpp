@@ -54,7 +54,7 @@ std::optional<std::pair<uint32_t, QString>> Other_Reading(const QString &text, b
 
 }  // namespace
 
-QString Frame_Text(uint32_t id, bool extended) { return Identifier_Text(id, extended) + QLatin1Char(' ') + Format_Name(extended); }
+QString Frame_Text(uint32_t id, bool extended) { return Identifier_Hex(id, extended) + QLatin1Char(' ') + Format_Name(extended); }
 
 uint32_t Suggested_Timeout_Ms(int64_t max_gap_us, double factor)
 {
@@ -127,7 +127,7 @@ QList<Survey_Finding> Survey_Bus(const Configured_Frame_Lists &config, const Bus
                 explained.insert(Key(other->first, f.Extended));
                 add(Check_Severity::Error, "typing-trap", file, f.Row, frame,
                     Core_Text("Cob-ID \"%1\" is read as %2, which the bus never carries; it carries %3: was \"%4\" meant?")
-                        .arg(f.CobID_Text, Identifier_Text(f.Id, f.Extended), Identifier_Text(other->first, f.Extended),
+                        .arg(f.CobID_Text, Identifier_Hex(f.Id, f.Extended), Identifier_Hex(other->first, f.Extended),
                              other->second));
                 continue;
             }

@@ -136,11 +136,6 @@ const Ident_Traffic *Bus_Traffic::Find(uint32_t id, bool extended) const
     return found == index_.constEnd() ? nullptr : &idents_[size_t(*found)];
 }
 
-QString Identifier_Text(uint32_t id, bool extended)
-{
-    return QStringLiteral("0x") + QString::number(id, 16).toUpper().rightJustified(extended ? 8 : 3, QLatin1Char('0'));
-}
-
 QString Milliseconds_Text(int64_t us)
 {
     if (us % 1000 == 0) return QStringLiteral("%1 ms").arg(us / 1000);

@@ -10,6 +10,7 @@
 // last bin). The median is the mean of the gaps in the bin that holds it: within 1/32 of the true
 // value, and exact when the gaps there are all the same, as those of a frame that keeps its
 // cycle are. The shortest and longest gap are exact.
+#include "config/CobID_Reading.h"  // Identifier_Hex: "0x181", "0x18FF0001"
 #include "exchange/Can_Log.h"
 
 #include <QByteArray>
@@ -93,7 +94,5 @@ private:
     int64_t last_us_ = 0;
 };
 
-// "0x181" (11-bit), "0x18FF0001" (29-bit): as the frame lists write a Cob-ID.
-QString Identifier_Text(uint32_t id, bool extended);
 // A time in microseconds as milliseconds for people: "100 ms", "12.5 ms", "0.04 ms".
 QString Milliseconds_Text(int64_t us);

@@ -336,7 +336,9 @@ enum Lang_Key : int {
     STR_Msg2_Survey_Not_Configured_Once,  // %1 the lengths
     STR_Msg2_Learn_No_Data,
     STR_Msg2_Survey_No_Such_Interface,  // %1 the log, %2 the interface, %3 those of the log
-    STR_Msg2_Last = STR_Msg2_Survey_No_Such_Interface,
+    STR_Msg2_Check_Settings_Not_Stored,  // %1 bit rate, %2 address, %3 mask, %4 port
+    STR_Msg2_Check_Typed_Decimal,  // %1 the Cob-ID as written, %2 what the device gets, %3 the digits read as hexadecimal
+    STR_Msg2_Last = STR_Msg2_Check_Typed_Decimal,
     STR_Import_High_Word,  // %1 message.signal
     STR_Import_Low_Word,  // %1 message.signal
     STR_Import_Word_Of,  // %1 message.signal, %2 the word, %3 the words
@@ -369,6 +371,14 @@ enum Lang_Key : int {
     STR_Learn_Timeout_Factor,
     STR_Learn_Take,
     STR_Learn_Left_Out,  // %1 the identifier, %2 the reason
+    STR_Par_Gen_Not_Stored,  // %1 bit rate, %2 address, %3 port the device gets
+    STR_Frame_Write_Hex,  // %1 the identifier with its 0x
+    STR_Frame_Device_Reads,  // %1 the row, %2 the Cob-ID as written, %3 the identifier and format
+    STR_Frame_Device_Reads_Tip,  // %1 the identifier and format
+    STR_Map_Frame_CobID,  // %1 the identifier
+    STR_Map_Frame_Length,  // %1 the data bytes
+    STR_Map_Frame_Mnemonic,  // %1 the mnemonic
+    STR_Frame_Digits_Decimal,
     Lang_Key_End
 };
 

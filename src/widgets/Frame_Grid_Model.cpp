@@ -53,6 +53,11 @@ QVariant Frame_Grid_Model::data(const QModelIndex &index, int role) const
     case Frame_Column_Kind::Text:
     case Frame_Column_Kind::Type:
         if (role == Qt::DisplayRole || role == Qt::EditRole) return text;
+        if ((role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole) && c.Field == &Frame_Row::CobID &&
+            !reading_tip_.isEmpty()) {
+            const QString reading = Device_Reading(grid_[index.row()]);
+            return reading.isEmpty() ? QVariant() : QVariant(reading_tip_.arg(reading));
+        }
         return QVariant();
     }
     return QVariant();

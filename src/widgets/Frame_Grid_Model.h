@@ -29,6 +29,8 @@ public:
     // Replaces every row (the grid always keeps its 250 rows).
     void Set_Grid(Frame_Grid grid);
     void Set_Titles(const QStringList &titles);
+    // The tooltip of a Cob-ID cell: a text with %1 for how the device reads the identifier.
+    void Set_Reading_Tip(const QString &tip) { reading_tip_ = tip; }
     // The cell's text as the file receives it (grid row 1..250).
     QString Cell(int Num_Row, int column) const;
 
@@ -47,6 +49,7 @@ private:
     const Frame_List_Kind &kind_;
     Frame_Grid grid_;
     QStringList titles_;
+    QString reading_tip_;
 };
 
 class Frame_Grid_Delegate : public QStyledItemDelegate {

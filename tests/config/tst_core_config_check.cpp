@@ -171,7 +171,7 @@ void Tst_Config_Check::an_error_stops_where_the_build_stops()
     Write_File(dir.filePath(rx), Rx(Rx_Row("1", "x") + "<row CobID=\"2\" Dimension=\"8\" Type=\"\"/>" + Rx_Row("3")));
     Write_File(dir.filePath(tx), Tx(Sent_Tx_Row("1") + Sent_Tx_Row("1")));
     const QList<Check_Finding> findings = Check_Configuration(Project_Paths_In(dir.path()));
-    QCOMPARE(Brief(findings, true), (QStringList{"info missing-file ParGen.xml:0", "warning not-a-number CAN_Receive.xml:1",
+    QCOMPARE(Brief(findings, true), (QStringList{"warning settings-not-stored ParGen.xml:0", "warning not-a-number CAN_Receive.xml:1",
                                                  "error missing-attribute CAN_Receive.xml:2"}));
     QCOMPARE(findings[2].Message, QString("the attribute \"TimeOut\" is missing"));
     QCOMPARE(findings[2].File, dir.filePath(rx));
@@ -187,7 +187,8 @@ void Tst_Config_Check::values_are_judged_as_the_device_gets_them_data()
     // even where the editor would read 29-bit.
     QTest::newRow("type with a leading blank is 11-bit")
         << Files{{rx, Rx(Rx_Row("0x10", "8", "CAN 2.0A 11 bits", "5") + Rx_Row("16", "8", " CAN 2.0B 29 bits", "5"))}}
-        << QStringList{"warning unknown-frame-type CAN_Receive.xml:2", "warning duplicate-frame CAN_Receive.xml:2"}
+        << QStringList{"warning unknown-frame-type CAN_Receive.xml:2", "warning identifier-typed-decimal CAN_Receive.xml:2",
+                       "warning duplicate-frame CAN_Receive.xml:2"}
         << "Type \" CAN 2.0B 29 bits\"";
     QTest::newRow("type in lower case") << Files{{tx, Tx(Sent_Tx_Row("0x1FFFFFFF", "8", "can 2.0b 29 bits"))}} << QStringList{}
                                         << QString();
@@ -202,6 +203,33 @@ void Tst_Config_Check::values_are_judged_as_the_device_gets_them_data()
     QTest::newRow("dimension 300 reaches the device as 44")
         << Files{{rx, Rx(Rx_Row("1", "300"))}} << QStringList{"warning dimension-out-of-range CAN_Receive.xml:1"}
         << "the device gets 44";
+
+    // Cob-IDs in plain digits are decimal to the device; CAN tools and can-send write the same
+    // digits in hexadecimal. Only where the two readings name two identifiers of the format.
+    QTest::newRow("181 is 0x0B5, not 0x181")
+        << Files{{rx, Rx(Rx_Row("181"))}} << QStringList{"warning identifier-typed-decimal CAN_Receive.xml:1"}
+        << "Cob-ID 181 is a decimal number to the device, which gets 0x0B5 11-bit; CAN tools read the same digits as "
+           "0x181 11-bit. Write 0x0B5 11-bit or 0x181 11-bit";
+    QTest::newRow("29-bit in plain digits")
+        << Files{{tx, Tx(Sent_Tx_Row(" 18000001", "8", "CAN 2.0B 29 bits"))}}
+        << QStringList{"warning identifier-typed-decimal CAN_Transmit.xml:1"} << "gets 0x0112A881 29-bit";
+    QTest::newRow("010 is ten, 0x10 to a CAN tool")
+        << Files{{rx, Rx(Rx_Row("010"))}} << QStringList{"warning identifier-typed-decimal CAN_Receive.xml:1"}
+        << "0x010 11-bit";
+    QTest::newRow("one digit reads alike") << Files{{rx, Rx(Rx_Row("9") + Rx_Row("0009"))}}
+                                           << QStringList{"warning duplicate-frame CAN_Receive.xml:2"} << QString();
+    QTest::newRow("2000 is no 11-bit identifier in hexadecimal") << Files{{rx, Rx(Rx_Row("2000"))}} << QStringList{}
+                                                                 << QString();
+    QTest::newRow("prefixed and hexadecimal digits")
+        << Files{{rx, Rx(Rx_Row("0x181") + Rx_Row("$182") + Rx_Row("x183") + Rx_Row("0X184"))}} << QStringList{}
+        << QString();
+    QTest::newRow("a sign is no plain digit") << Files{{rx, Rx(Rx_Row("+181"))}} << QStringList{} << QString();
+
+    // Without ParGen.xml the device gets its own settings, not those the dialog shows.
+    QTest::newRow("settings not stored")
+        << Files{{pg, QByteArray()}, {rx, Rx(Rx_Row("0x181"))}} << QStringList{"warning settings-not-stored ParGen.xml:0"}
+        << "the device gets its own: CAN 125000 bit/s, IP address 192.168.2.205, subnet mask 255.255.255.0, Modbus TCP "
+           "port 10001. To choose others, open Set Communication and confirm with OK";
 
     // Timers.
     QTest::newRow("no receive frame has a timeout") << Files{{rx, Rx(Rx_Row("1") + Rx_Row("2"))}} << QStringList{}
@@ -276,7 +304,10 @@ void Tst_Config_Check::values_are_judged_as_the_device_gets_them()
     QFETCH(QStringList, expected);
     QFETCH(QString, message);
     QTemporaryDir dir;
-    for (auto it = files.begin(); it != files.end(); ++it) Write_File(dir.filePath(it.key()), it.value());
+    // Stored settings unless the row says otherwise (a null ParGen.xml: none at all).
+    if (!files.contains(pg)) QFile::copy(QStringLiteral(QCX_TEST_DATA_DIR "/check/clean/ParGen.xml"), dir.filePath(pg));
+    for (auto it = files.begin(); it != files.end(); ++it)
+        if (!it.value().isNull()) Write_File(dir.filePath(it.key()), it.value());
     const QList<Check_Finding> findings = Check_Configuration(Project_Paths_In(dir.path()));
     QCOMPARE(Brief(findings, false), expected);
     if (!message.isEmpty()) {

@@ -18,6 +18,8 @@ private slots:
     void validation();
     void messages_follow_the_language_data();
     void messages_follow_the_language();
+    void identifier_as_the_device_reads_it_data();
+    void identifier_as_the_device_reads_it();
     void type_read_by_the_editor_and_by_the_image_builder_data();
     void type_read_by_the_editor_and_by_the_image_builder();
     void insert_and_delete_data();
@@ -124,7 +126,17 @@ void Tst_Frame_List::validation_data()
     QTest::newRow("11-bit 0") << R << Rows{Rx("0", "1", A11, "0")} << "";
     QTest::newRow("11-bit 0x800") << R << Rows{Rx("0x800", "8", A11, "0")} << row1(cob11);
     QTest::newRow("11-bit 2048") << R << Rows{Rx("2048", "8", A11, "0")} << row1(cob11);
-    QTest::newRow("11-bit 7FF without prefix") << R << Rows{Rx("7FF", "8", A11, "0")} << row1(cob11);
+    // Digits copied from a CAN tool: the message says how the device would take them.
+    const QString write = "\nFor a hexadecimal identifier, write ";
+    QTest::newRow("11-bit 7FF without prefix") << R << Rows{Rx("7FF", "8", A11, "0")} << row1(cob11) + write + "0x7FF";
+    QTest::newRow("11-bit b5 without prefix, blanks") << R << Rows{Rx(" b5 ", "8", A11, "0")}
+                                                      << row1(cob11) + write + "0x0B5";
+    QTest::newRow("29-bit 18FF0001 without prefix") << T << Rows{Tx("18FF0001", "8", B29, "Y", "N", "")}
+                                                    << row1(cob29) + write + "0x18FF0001";
+    // No hint where the hexadecimal reading is no identifier of the frame's format either.
+    QTest::newRow("11-bit FFF without prefix") << R << Rows{Rx("FFF", "8", A11, "0")} << row1(cob11);
+    QTest::newRow("29-bit 2FFFFFFF without prefix") << R << Rows{Rx("2FFFFFFF", "8", B29, "0")} << row1(cob29);
+    QTest::newRow("11-bit 181h") << R << Rows{Rx("181h", "8", A11, "0")} << row1(cob11);
     QTest::newRow("11-bit negative") << R << Rows{Rx("-1", "8", A11, "0")} << row1(cob11);
     QTest::newRow("11-bit type trimmed, any case") << R << Rows{Rx("0x800", "8", " can 2.0a 11 BITS ", "0")}
                                                    << row1(cob11);
@@ -194,6 +206,9 @@ void Tst_Frame_List::messages_follow_the_language_data()
                                 << "Fehler in Zeile 1!! Der TimeOut muss zwischen 0 und 100000000 ms liegen";
     QTest::newRow("tx cob 11") << T << Rows{Tx("1", "8", A11, "", "", ""), Tx("x", "8", A11, "", "", "")}
                                << "Fehler in Zeile 2!! Die CobID muss zwischen 0x000 und 0x7FF liegen";
+    QTest::newRow("tx cob 29 without 0x") << T << Rows{Tx("18ff0001", "8", B29, "", "", "")}
+                                          << "Fehler in Zeile 1!! Die CobID muss zwischen 0x00000000 und 0x1FFFFFFF liegen\n"
+                                             "Für einen hexadezimalen Identifier 0x18FF0001 schreiben";
     QTest::newRow("tx send timer") << T << Rows{Tx("1", "1", B29, "", "Y", "x")}
                                    << "Fehler in Zeile 1!! Die Sendezeit muss zwischen 0 und 100000000 ms liegen";
     Frame_Grid last = Numbered();
@@ -207,6 +222,45 @@ void Tst_Frame_List::messages_follow_the_language()
     QFETCH(Rows, rows);
     QFETCH(QString, message);
     QCOMPARE(Message(direction, Grid(rows), Shipped("Deutsch")), message);
+}
+
+void Tst_Frame_List::identifier_as_the_device_reads_it_data()
+{
+    QTest::addColumn<QString>("cob");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("shown");  // empty: the device cannot read it as one
+
+    QTest::newRow("plain digits are decimal") << "181" << A11 << "0x0B5 11-bit";
+    QTest::newRow("0x") << "0x181" << A11 << "0x181 11-bit";
+    QTest::newRow("dollar, 29-bit") << "$18FF0001" << B29 << "0x18FF0001 29-bit";
+    QTest::newRow("small 29-bit padded") << "0x800" << "can 2.0b 29 bits" << "0x00000800 29-bit";
+    QTest::newRow("leading blanks") << "  2047" << A11 << "0x7FF 11-bit";
+    QTest::newRow("hex digits without 0x") << "18FF0001" << B29 << "";
+    QTest::newRow("out of the 11-bit range") << "0x800" << A11 << "";
+    // The device compares the type whole: with a blank it is an 11-bit frame.
+    QTest::newRow("type with a blank is 11-bit") << "0x800" << " CAN 2.0B 29 bits" << "";
+    QTest::newRow("trailing blank") << "0x100 " << A11 << "";
+}
+
+void Tst_Frame_List::identifier_as_the_device_reads_it()
+{
+    QFETCH(QString, cob);
+    QFETCH(QString, type);
+    QFETCH(QString, shown);
+    const Frame_Row row = Rx(cob, "8", type, "0");
+    QCOMPARE(Device_Reading(row), shown);
+    if (shown.isEmpty()) return;
+    // The very identifier the image gives the device.
+    QTemporaryDir dir;
+    const Project_Paths paths = Project_Paths_In(dir.path());
+    Write_Frame_File(paths.CAN_Receive, Direction::Receive, {row});
+    Configuration_Image image;
+    image.Compile_Bin(paths);
+    const uint32_t ident = image.Frame(0).Ident;
+    QCOMPARE(QStringLiteral("0x%1").arg(ident & ~Ident_Extended, ident & Ident_Extended ? 8 : 3, 16, QChar('0')).toUpper()
+                 .replace("0X", "0x") +
+                 (ident & Ident_Extended ? " 29-bit" : " 11-bit"),
+             shown);
 }
 
 void Tst_Frame_List::type_read_by_the_editor_and_by_the_image_builder_data()

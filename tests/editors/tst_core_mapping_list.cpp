@@ -2,6 +2,7 @@
 // line, what Create, Modify, Delete, Copy and Paste do to the frames, and when the frames differ
 // from what was loaded.
 #include "editing/Mapping_List.h"
+#include "lang/Lang_Table.h"
 
 #include <QtTest>
 
@@ -17,6 +18,8 @@ private slots:
     void modify_onto_a_register_of_the_same_frame_data();
     void modify_onto_a_register_of_the_same_frame();
     void lines();
+    void frame_lines_data();
+    void frame_lines();
     void create_modify_delete();
     void choices_without_selection();
     void copy_buffer_survives_a_reload();
@@ -130,11 +133,37 @@ void Tst_Mapping_List::modify_onto_a_register_of_the_same_frame()
     }
 }
 
+void Tst_Mapping_List::frame_lines_data()
+{
+    QTest::addColumn<QString>("cob");
+    QTest::addColumn<bool>("extended");
+    QTest::addColumn<QString>("mnemonic");
+    QTest::addColumn<QString>("line");
+
+    // The identifier as the device gets it, the text as typed beside it where it reads otherwise.
+    QTest::newRow("0x as the device reads it") << "0x181" << false << "Speed"
+                                               << "Cob-ID: 0x181 11-bit\nLength: 4 \u00B7 Mnemonic: Speed";
+    QTest::newRow("plain digits are decimal") << "181" << false << "" << "Cob-ID: 0x0B5 11-bit (181)\nLength: 4";
+    QTest::newRow("29-bit with a dollar") << "$18FF0001" << true << " Command "
+                                          << "Cob-ID: 0x18FF0001 29-bit ($18FF0001)\nLength: 4 \u00B7 Mnemonic: Command";
+    QTest::newRow("not a number stands as typed") << "181h" << false << "" << "Cob-ID: 181h\nLength: 4";
+}
+
+void Tst_Mapping_List::frame_lines()
+{
+    QFETCH(QString, cob);
+    QFETCH(bool, extended);
+    QFETCH(QString, mnemonic);
+    QFETCH(QString, line);
+    Lang_Table english;
+    Load_Default_Language(english);
+    QCOMPARE(Frame_Line(Frame(cob, 4), extended, mnemonic, english), line);
+}
+
 void Tst_Mapping_List::lines()
 {
     QCOMPARE(Mod_Reg_Line({"40", 1, 0, 0}, "None", "Byte "), QString("40; Byte 1; None;"));
     QCOMPARE(Mod_Reg_Line({"$FF", 0, 8, 1}, "Nessuno", "Byte "), QString("$FF; Nessuno; Byte 8;"));
-    QCOMPARE(Frame_Line(Frame("0x181", 4)), QString("0x181\t4"));
     // The transmit line: the send choice after a tab, only where a write sends the frame.
     QCOMPARE(Mod_Reg_Line({"40", 1, 0, 1}, "None", "Byte ", 8, "%1 (beyond %2)", "Send"),
              QString("40; Byte 1; None;\tSend"));

@@ -185,7 +185,10 @@ void Tst_Define_CAN::receive_road()
 
     // Opened: frames listed, nothing selected, byte lists offer only "None".
     QCOMPARE(Lines(Get<QListWidget>(&d, "LB_CAN_Frames")),
-             (QStringList{"0x181\t4", "$18FF0001\t8", "385\t8"}));
+             (QStringList{"Cob-ID: 0x181 11-bit\nLength: 4 \u00B7 Mnemonic: Motor",
+                          "Cob-ID: 0x18FF0001 29-bit ($18FF0001)\nLength: 8",
+                          // Decimal 385 is 0x181 again: the device cannot tell it from row 1.
+                          "Cob-ID: 0x181 11-bit (385)\nLength: 8"}));
     QVERIFY(Lines(Regs(&d)).isEmpty());
     QCOMPARE(Items(High(&d)), QStringList{"None"});
     QCOMPARE(Get<QLineEdit>(&d, "E_Index_Modbus")->text(), QString());
@@ -692,10 +695,13 @@ void Tst_Define_CAN::in_use_message_names_the_frame_as_listed()
     Click(d.get(), button.toLatin1().constData());
     QCOMPARE(messages.Errors, QStringList("Error!! Index of Modbus Register is already used\n" + detail));
     QCOMPARE(Lines(Regs(d.get())), before);
-    // The frame is named as its line in the frame list begins.
+    // The frame is named as its line in the frame list shows it typed.
     const QString named = detail.section("by frame ", 1).chopped(1);
     const QStringList lines = Lines(Get<QListWidget>(d.get(), "LB_CAN_Frames"));
-    QVERIFY(std::any_of(lines.begin(), lines.end(), [&](const QString &line) { return line.startsWith(named + u'\t'); }));
+    QVERIFY(std::any_of(lines.begin(), lines.end(), [&](const QString &line) {
+        const QString cob = line.section(u'\n', 0, 0);
+        return cob.startsWith("Cob-ID: " + named + u' ') || cob.endsWith(" (" + named + u')');
+    }));
 }
 
 void Tst_Define_CAN::keyboard_road_data()

@@ -183,13 +183,13 @@ const QList<Editor> &Editors()
         {"Btn_Define_Receive_COB", "TFDefineRecCAN", &Project_Paths::Define_CAN_Receive,
          [](App_State &s) { return std::make_unique<TFDefineRecCAN>(s); },
          [](App_Windows &w) { return w.DefineRecCAN; },
-         [](QWidget *d) { Mapping_Edit(d, "11"); }, Mapping_Shown, "0x181\t8|10",
+         [](QWidget *d) { Mapping_Edit(d, "11"); }, Mapping_Shown, "Cob-ID: 0x181 11-bit\nLength: 8|10",
          "<DefineRecJ1939><row Num_Frame=\"0\" Mod_Index=\"11\" Byte_HiPart=\"0\" Byte_LoPart=\"0\"/>"
          "</DefineRecJ1939>"},
         {"Btn_Define_Transmit_COB", "TFDefineTransCAN", &Project_Paths::Define_CAN_Transmit,
          [](App_State &s) { return std::make_unique<TFDefineTransCAN>(s); },
          [](App_Windows &w) { return w.DefineTransCAN; },
-         [](QWidget *d) { Mapping_Edit(d, "21"); }, Mapping_Shown, "0x18FF0001\t4|20",
+         [](QWidget *d) { Mapping_Edit(d, "21"); }, Mapping_Shown, "Cob-ID: 0x18FF0001 29-bit\nLength: 4|20",
          "<DefineTransJ1939><row Num_Frame=\"0\" Mod_Index=\"21\" Byte_HiPart=\"0\" Byte_LoPart=\"0\" "
          "Send_on_Write=\"0\"/></DefineTransJ1939>"},
     };

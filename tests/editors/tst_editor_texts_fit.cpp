@@ -7,6 +7,7 @@
 #include "dialogs/TFFrame_List.h"
 #include "dialogs/TFNew_Project.h"
 #include "dialogs/TFParGen.h"
+#include "widgets/Frame_Grid_Model.h"
 #include "widgets/Mnemonics.h"
 
 #include <QAbstractButton>
@@ -84,6 +85,15 @@ void Tst_Editor_Texts_Fit::every_text_shows_whole()
     ws.Switch_Language(language);
     QDialog *d = Dialogs()[dialog].dialog(ws.window->Windows());
     Show(d);
+    if (auto *frames = qobject_cast<TFFrame_List *>(d)) {
+        // The longest reading of a Cob-ID, in the last row.
+        Frame_Grid_Model *model = frames->Grid_Model();
+        model->setData(model->index(Max_Frame_Entries - 1, Receive_Col::CobID), QStringLiteral("$1FFFFFFF"));
+        model->setData(model->index(Max_Frame_Entries - 1, Receive_Col::Type), Frame_Type_29);
+        frames->Grid_View()->setCurrentIndex(model->index(Max_Frame_Entries - 1, Receive_Col::Mnemonic));
+        QVERIFY(!frames->findChild<QLabel *>(QStringLiteral("L_Device_Reads"))->text().isEmpty());
+    }
+    if (qobject_cast<TFParGen *>(d)) QVERIFY(d->findChild<QLabel *>(QStringLiteral("L_Not_Stored"))->isVisible());
     const QStringList cut = Cut_Texts(d);
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("; "))));
     d->hide();

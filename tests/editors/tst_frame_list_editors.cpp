@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
+#include <QLabel>
 #include <QtTest>
 
 class Tst_Frame_List_Editors : public QObject {
@@ -25,6 +26,7 @@ private slots:
     void cleanup();
     void typing_picking_and_ticking_saves_the_exact_file();
     void saved_gaps_come_back_packed();
+    void cob_id_shown_as_the_device_reads_it();
     void files_that_cannot_be_shown_whole_are_not_opened_data();
     void files_that_cannot_be_shown_whole_are_not_opened();
     void delete_asks_with_the_row_number_and_insert_keeps_every_frame();
@@ -187,6 +189,48 @@ void Tst_Frame_List_Editors::typing_picking_and_ticking_saves_the_exact_file()
     QCOMPARE(model->Cell(2, Transmit_Col::DataChange), QStringLiteral("N"));
     QCOMPARE(model->Cell(3, Transmit_Col::CobID), QString());
     QCOMPARE(model->Cell(3, Transmit_Col::Num), QStringLiteral("3"));
+}
+
+void Tst_Frame_List_Editors::cob_id_shown_as_the_device_reads_it()
+{
+    TFReceiveCAN dialog(*state_);
+    QVERIFY(dialog.FormShow());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    auto *reads = dialog.findChild<QLabel *>(QStringLiteral("L_Device_Reads"));
+    QVERIFY(reads);
+
+    // Plain digits are decimal to the device: the line under the grid and the cell's tooltip say
+    // what it gets, and follow the row the user is in.
+    Type_Into(dialog, 1, Receive_Col::CobID, "181");
+    Pick_Type(dialog, 1, Frame_Type_11);
+    Type_Into(dialog, 2, Receive_Col::CobID, "$18FF0001");
+    Pick_Type(dialog, 2, Frame_Type_29);
+    Click_Cell(dialog, 1, Receive_Col::Dimension);
+    QCOMPARE(reads->text(), QString("Row 1: Cob-ID 181 reaches the device as 0x0B5 11-bit"));
+    QVERIFY(reads->isVisible());
+    QCOMPARE(dialog.Grid_Model()->data(Cell(dialog, 1, Receive_Col::CobID), Qt::ToolTipRole).toString(),
+             QString("The device reads 0x0B5 11-bit"));
+    Click_Cell(dialog, 2, Receive_Col::Mnemonic);
+    QCOMPARE(reads->text(), QString("Row 2: Cob-ID $18FF0001 reaches the device as 0x18FF0001 29-bit"));
+
+    // Digits copied from a CAN tool: what to write instead, before OK refuses them.
+    Type_Into(dialog, 2, Receive_Col::CobID, "18FF0001");
+    QCOMPARE(reads->text(), QString("For a hexadecimal identifier, write 0x18FF0001"));
+    QVERIFY(!dialog.Grid_Model()->data(Cell(dialog, 2, Receive_Col::CobID), Qt::ToolTipRole).isValid());
+    // An empty row: the rule itself.
+    Click_Cell(dialog, 3, Receive_Col::CobID);
+    QCOMPARE(reads->text(), QString("Cob-IDs in plain digits are decimal: 181 is 0x0B5. For hexadecimal write 0x181."));
+
+    Type_Into(dialog, 1, Receive_Col::Dimension, "8");
+    Type_Into(dialog, 1, Receive_Col::TimeOut, "0");
+    Type_Into(dialog, 2, Receive_Col::Dimension, "8");
+    Type_Into(dialog, 2, Receive_Col::TimeOut, "0");
+    QTest::mouseClick(Button(dialog, "Btn_OK"), Qt::LeftButton);
+    QCOMPARE(messages_->Errors,
+             QStringList{"Error in row 2!! CobID must be between 0x00000000 and 0x1FFFFFFF\n"
+                         "For a hexadecimal identifier, write 0x18FF0001"});
+    dialog.reject();
 }
 
 void Tst_Frame_List_Editors::saved_gaps_come_back_packed()

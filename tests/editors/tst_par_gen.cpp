@@ -41,6 +41,7 @@ private slots:
     void opens_on_the_baud_rate_and_enter_is_ok();
     void headings_take_the_keyboard_to_their_fields();
     void saved_defaults_give_the_device_header();
+    void unstored_settings_say_what_the_device_gets();
     void pasted_unstorable_character_is_undone();
 
 private:
@@ -481,6 +482,32 @@ void Tst_Par_Gen::headings_take_the_keyboard_to_their_fields()
         QTest::keyClick(dlg_.get(), text[mark + 1].toLower().toLatin1(), Qt::AltModifier);
         QTRY_COMPARE(QApplication::focusWidget(), W(jump.field));
     }
+}
+
+void Tst_Par_Gen::unstored_settings_say_what_the_device_gets()
+{
+    // No ParGen.xml yet: the dialog shows its proposals, the device would get its own settings.
+    QVERIFY(Open());
+    auto *note = W<QLabel>("L_Not_Stored");
+    QVERIFY(note);
+    QVERIFY(note->isVisible());
+    QCOMPARE(note->text(), QString("Not stored yet: until you confirm with OK, the device gets its own settings "
+                                   "(125000 bit/s, 192.168.2.205, port 10001)."));
+    // Whole, inside the window, between the settings and the buttons.
+    QVERIFY(note->height() >= note->heightForWidth(note->width()));
+    QVERIFY(QRect(QPoint(), dlg_->size()).contains(note->geometry()));
+    QVERIFY(note->geometry().top() > W("GB_Modbus_TCP_Slave")->geometry().bottom());
+    QVERIFY(note->geometry().bottom() < W("Btn_OK")->mapTo(dlg_.get(), QPoint()).y());
+    const int unstored_height = dlg_->height();
+
+    QTest::mouseClick(W("Btn_OK"), Qt::LeftButton);
+    QVERIFY(!dlg_->isVisible());
+    QVERIFY(QFile::exists(state_.Files.ParGen));
+    // Stored: the note goes and the window takes its drawn size again.
+    QVERIFY(Open());
+    QVERIFY(!note->isVisible());
+    QCOMPARE(dlg_->size(), QSize(312, 378));
+    QVERIFY(unstored_height > 378);
 }
 
 void Tst_Par_Gen::saved_defaults_give_the_device_header()

@@ -60,6 +60,7 @@ void Tst_Cli_Check::findings_data()
     // A broken settings file stops the build, but the lists are still looked at.
     QTest::newRow("settings malformed") << "check/settings-malformed"
                                         << QStringList{"error malformed-file ParGen.xml:0",
+                                                       "warning identifier-typed-decimal CAN_Receive.xml:3",
                                                        "warning duplicate-frame CAN_Receive.xml:3"};
 
     // What the build takes, though the device will not do what was meant.
@@ -73,7 +74,15 @@ void Tst_Cli_Check::findings_data()
                                                            "info frame-without-mapping CAN_Receive.xml:1",
                                                            "warning dimension-out-of-range CAN_Receive.xml:3"};
     // 0x181 as an 11-bit and as a 29-bit frame are two frames; "385" is 0x181 again.
-    QTest::newRow("duplicate-frame") << "check/duplicate-frame" << QStringList{"warning duplicate-frame CAN_Receive.xml:3"};
+    QTest::newRow("duplicate-frame") << "check/duplicate-frame"
+                                     << QStringList{"warning identifier-typed-decimal CAN_Receive.xml:3",
+                                                    "warning duplicate-frame CAN_Receive.xml:3"};
+    // "181" reaches the device as 0x0B5 and "18000001" as 0x0112A881, which CAN tools write
+    // otherwise; "9" reads alike, "2000" has no 11-bit hexadecimal reading, "$182" and "x201"
+    // say what they are.
+    QTest::newRow("identifier-typed-decimal") << "check/identifier-typed-decimal"
+                                              << QStringList{"warning identifier-typed-decimal CAN_Receive.xml:1",
+                                                             "warning identifier-typed-decimal CAN_Transmit.xml:1"};
     QTest::newRow("receive-without-timeout") << "check/receive-without-timeout"
                                              << QStringList{"warning receive-without-timeout CAN_Receive.xml:2"};
     QTest::newRow("send-timer-zero") << "check/send-timer-zero" << QStringList{"warning send-timer-zero CAN_Transmit.xml:1"};
@@ -105,6 +114,10 @@ void Tst_Cli_Check::findings_data()
                                                           "warning byte-beyond-dimension Define_CAN_Receive.xml:3"};
 
     QTest::newRow("missing-file") << "check/missing-file" << QStringList{"info missing-file CAN_Transmit.xml:0"};
+    // No ParGen.xml: the device gets its own settings, a warning the check window shows.
+    QTest::newRow("settings-not-stored") << "check/settings-not-stored"
+                                         << QStringList{"warning settings-not-stored ParGen.xml:0",
+                                                        "info frame-without-mapping CAN_Receive.xml:2"};
     QTest::newRow("frame-without-mapping") << "check/frame-without-mapping"
                                            << QStringList{"info frame-without-mapping CAN_Receive.xml:2"};
 }

@@ -4,6 +4,7 @@
 // frame number.
 #include "Test_Support.h"
 #include "Test_Workspace.h"
+#include "test_config.h"
 #include "config/Image_Decoder.h"
 #include "dialogs/TFFrame_List.h"
 #include "widgets/Frame_Grid_Model.h"
@@ -37,6 +38,8 @@ void Tst_Mappings_Follow_Frames::delete_the_middle_frame_then_update()
               "<row Num_Frame=\"1\" Mod_Index=\"20\" Byte_HiPart=\"1\" Byte_LoPart=\"0\"/>"
               "<row Num_Frame=\"2\" Mod_Index=\"30\" Byte_HiPart=\"4\" Byte_LoPart=\"3\"/>"
               "</DefineRecJ1939><!--SW_VERSION = 1.102-->");
+    // Settings confirmed, so that Update Device goes straight on to the images.
+    Write_All(ws.state.Files.ParGen, Read_All(QStringLiteral(QCX_TEST_DATA_DIR "/check/clean/ParGen.xml")));
     const QByteArray frames_before = Read_All(ws.state.Files.CAN_Receive);
     const QByteArray mappings_before = Read_All(ws.state.Files.Define_CAN_Receive);
 

@@ -22,17 +22,29 @@ private slots:
 
 void Tst_Update_Check::warnings_are_shown_before_the_images_data()
 {
+    QTest::addColumn<QString>("fixture");
     QTest::addColumn<bool>("go_on");
-    QTest::newRow("go back") << false;
-    QTest::newRow("go on") << true;
+    QTest::addColumn<QString>("shown");  // a part of the listed rows
+    QTest::newRow("go back") << "check/duplicate-register" << false << "Define_CAN_";
+    QTest::newRow("go on") << "check/duplicate-register" << true << "Define_CAN_";
+    // A new configuration whose settings were never confirmed: the device would get its own.
+    QTest::newRow("settings not stored")
+        << "check/settings-not-stored" << false
+        << "ParGen.xml: the settings are not stored, so the device gets its own: CAN 125000 bit/s, IP address "
+           "192.168.2.205, subnet mask 255.255.255.0, Modbus TCP port 10001. To choose others, open Set "
+           "Communication and confirm with OK";
+    QTest::newRow("Cob-ID in plain digits") << "check/identifier-typed-decimal" << false
+                                            << "CAN_Receive.xml:1 Cob-ID 181 is a decimal number to the device";
 }
 
 void Tst_Update_Check::warnings_are_shown_before_the_images()
 {
+    QFETCH(QString, fixture);
     QFETCH(bool, go_on);
+    QFETCH(QString, shown);
     Test_Workspace ws;
     ws.Start();
-    ws.Open_Configuration(QStringLiteral("Line 1"), QStringLiteral("check/duplicate-register"));
+    ws.Open_Configuration(QStringLiteral("Line 1"), fixture);
     Message_Recorder messages;
 
     QStringList windows;
@@ -46,7 +58,7 @@ void Tst_Update_Check::warnings_are_shown_before_the_images()
         }
         QTableWidget *table = check->Table();
         for (int r = 0; r < table->rowCount(); ++r)
-            rows.append(table->item(r, 1)->text() + u':' + table->item(r, 2)->text());
+            rows.append(table->item(r, 1)->text() + u':' + table->item(r, 2)->text() + u' ' + table->item(r, 0)->text());
         // The update dialog that follows Go on is closed by the next watcher.
         if (go_on) When_Modal([&windows] {
             windows.append(Active_Modal()->objectName());
@@ -57,7 +69,7 @@ void Tst_Update_Check::warnings_are_shown_before_the_images()
     ws.Click("Btn_CreateBin");
 
     QVERIFY(!rows.isEmpty());
-    QVERIFY2(rows.join(u' ').contains(QLatin1String("Define_CAN_")), qPrintable(rows.join(u' ')));
+    QVERIFY2(rows.join(u' ').contains(shown), qPrintable(rows.join(u' ')));
     QCOMPARE(messages.Errors, QStringList());
     if (go_on) {
         QCOMPARE(windows, QStringList({"TFCheck", "TFBootTCP"}));

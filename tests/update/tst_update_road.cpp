@@ -9,6 +9,7 @@
 #include "Test_Workspace.h"
 #include "config/Image_Decoder.h"
 #include "dialogs/TFBootTCP.h"
+#include "dialogs/TFCheck.h"
 #include "dialogs/TFFrame_List.h"
 #include "widgets/Frame_Grid_Model.h"
 #include "platform/Clock.h"
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTableWidget>
 #include <QtTest>
 
 class Tst_Update_Road : public QObject {
@@ -159,14 +161,29 @@ void Tst_Update_Road::cob_id_typed_in_the_receive_grid_reaches_bank1()
     QVERIFY2(receive.contains("<row CobID=\"0x18FEF1A5\" Dimension=\"8\" Type=\"CAN 2.0B 29 bits\""),
              receive.constData());
 
-    // Update Device builds the images; the update dialog that follows is closed.
-    QString opened;
-    When_Modal([&opened] {
-        opened = Active_Modal()->objectName();
-        Active_Modal()->close();
+    // Update Device: the settings were never confirmed, so the check lists what the device gets
+    // instead before anything is built; going on builds the images, and the update dialog that
+    // follows is closed.
+    QStringList opened;
+    QStringList listed;
+    When_Modal([&] {
+        opened << Active_Modal()->objectName();
+        auto *check = qobject_cast<TFCheck *>(Active_Modal());
+        if (!check) {
+            Active_Modal()->close();
+            return;
+        }
+        for (int r = 0; r < check->Table()->rowCount(); ++r) listed << check->Table()->item(r, 1)->text();
+        When_Modal([&opened] {
+            opened << Active_Modal()->objectName();
+            Active_Modal()->close();
+        });
+        QTest::mouseClick(check->findChild<QPushButton *>(QStringLiteral("Btn_Go_On")), Qt::LeftButton);
     });
     ws.Click("Btn_CreateBin");
-    QCOMPARE(opened, QStringLiteral("TFBootTCP"));
+    QCOMPARE(opened, (QStringList{"TFCheck", "TFBootTCP"}));
+    QCOMPARE(listed.size(), 1);
+    QVERIFY2(listed[0].endsWith(QLatin1String("ParGen.xml")), qPrintable(listed[0]));
     QVERIFY(messages.Errors.isEmpty());
 
     // The frame records follow bank1's 2048-byte header, receive frames first. A record starts

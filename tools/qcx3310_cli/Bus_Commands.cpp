@@ -200,7 +200,7 @@ QString Traffic_Listing(const Bus_Traffic &traffic, const Survey_Source &source,
     for (const Ident_Traffic *t : traffic.Sorted()) {
         QStringList lengths;
         for (int l : t->Lengths()) lengths << QString::number(l);
-        QString line = QStringLiteral("  %1 %2  %3 frame(s)").arg(Identifier_Text(t->Id, t->Extended), -10)
+        QString line = QStringLiteral("  %1 %2  %3 frame(s)").arg(Identifier_Hex(t->Id, t->Extended), -10)
                            .arg(t->Extended ? QStringLiteral("29-bit") : QStringLiteral("11-bit"))
                            .arg(t->Count);
         if (t->Remote_Count > 0) line += QStringLiteral(", %1 remote request(s)").arg(t->Remote_Count);
@@ -218,7 +218,7 @@ QJsonObject Traffic_Json(const Bus_Traffic &traffic, const Survey_Source &source
 {
     QJsonArray idents;
     for (const Ident_Traffic *t : traffic.Sorted()) {
-        QJsonObject o{{"identifier", Identifier_Text(t->Id, t->Extended)},
+        QJsonObject o{{"identifier", Identifier_Hex(t->Id, t->Extended)},
                       {"id", qint64(t->Id)},
                       {"extended", t->Extended},
                       {"count", t->Count},

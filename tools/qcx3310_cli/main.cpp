@@ -77,8 +77,11 @@ Commands:
                  dimension-out-of-range, duplicate-frame, receive-without-timeout,
                  send-timer-zero, transmit-never-sent, unplaced-mapping,
                  register-out-of-range, duplicate-register, mapping-without-bytes,
-                 byte-beyond-dimension
-        info     missing-file, frame-without-mapping
+                 byte-beyond-dimension, identifier-typed-decimal (a Cob-ID in plain
+                 digits, decimal to the device, that names another identifier read as
+                 hexadecimal), settings-not-stored (no ParGen.xml: the device gets its
+                 own settings)
+        info     missing-file (a missing frame list or mapping file), frame-without-mapping
       With --json: one object {"findings": [{"severity", "file", "row", "code",
       "message"}, ...], "summary": {"errors", "warnings", "infos"}}.
 
