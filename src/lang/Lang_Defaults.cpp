@@ -508,44 +508,50 @@ const char16_t *const Lang_Default_Texts[] = {
     u"%1: no frame of interface \"%2\" (the log holds: %3)",  // STR500
     u"the settings are not stored, so the device gets its own: CAN %1 bit/s, IP address %2, subnet mask %3, Modbus TCP port %4. To choose others, open Set Communication and confirm with OK",  // STR501
     u"Cob-ID %1 is a decimal number to the device, which gets %2; CAN tools read the same digits as %3. Write %2 or %3 to say which is meant",  // STR502
-    u"%1 (high word)",  // STR503
-    u"%1 (low word)",  // STR504
-    u"%1 (word %2 of %3)",  // STR505
-    u"Signal %1: registers %2, shift %3, %4 bit(s), %5",  // STR506
-    u"unsigned",  // STR507
-    u"signed",  // STR508
-    u"IEEE float",  // STR509
-    u"Signal",  // STR510
-    u"Value",  // STR511
-    u"%1 (stale)",  // STR512
-    u"%2 was not written to signal %1: %3",  // STR513
-    u"Signals",  // STR514
-    u"Reachable",  // STR515
-    u"Bus check",  // STR516
-    u"The configuration held against a recording of its bus (a candump log or an ASC file):",  // STR517
-    u"Recording:",  // STR518
-    u"Choose…",  // STR519
-    u"Interface:",  // STR520
-    u"Check",  // STR521
-    u"Frame",  // STR522
-    u"Detail",  // STR523
-    u"CAN logs (*.log *.asc)",  // STR524
-    u"The recording was not read: %1",  // STR525
-    u"The configuration was not read: %1",  // STR526
-    u"%1 error(s), %2 warning(s), %3 note(s).",  // STR527
-    u"Learn from bus or log…",  // STR528
-    u"Frames seen on the bus",  // STR529
-    u"Format",  // STR530
-    u"Frames",  // STR531
-    u"TimeOut = largest gap ×",  // STR532
-    u"Learn",  // STR533
-    u"Left out: %1: %2",  // STR534
-    u"Not stored yet: until you confirm with OK, the device gets its own settings (%1 bit/s, %2, port %3).",  // STR535
-    u"For a hexadecimal identifier, write %1",  // STR536
-    u"Row %1: Cob-ID %2 reaches the device as %3",  // STR537
-    u"The device reads %1",  // STR538
-    u"Cob-ID: %1",  // STR539
-    u"Length: %1",  // STR540
-    u"Mnemonic: %1",  // STR541
-    u"Cob-IDs in plain digits are decimal: 181 is 0x0B5. For hexadecimal write 0x181.",  // STR542
+    u"save it as UTF-8",  // STR503
+    u"the file is in UTF-32, which is not read; %1",  // STR504
+    u"the file is in UTF-16 without a byte-order mark, which is not read; %1",  // STR505
+    u"the file declares the encoding %1 but holds the byte 0x%2, which is not read; %3",  // STR506
+    u"invalid UTF-16: a lone surrogate",  // STR507
+    u"the name \"%1\" holds the character %2, which no XML name may hold",  // STR508
+    u"%1 (high word)",  // STR509
+    u"%1 (low word)",  // STR510
+    u"%1 (word %2 of %3)",  // STR511
+    u"Signal %1: registers %2, shift %3, %4 bit(s), %5",  // STR512
+    u"unsigned",  // STR513
+    u"signed",  // STR514
+    u"IEEE float",  // STR515
+    u"Signal",  // STR516
+    u"Value",  // STR517
+    u"%1 (stale)",  // STR518
+    u"%2 was not written to signal %1: %3",  // STR519
+    u"Signals",  // STR520
+    u"Reachable",  // STR521
+    u"Bus check",  // STR522
+    u"The configuration held against a recording of its bus (a candump log or an ASC file):",  // STR523
+    u"Recording:",  // STR524
+    u"Choose…",  // STR525
+    u"Interface:",  // STR526
+    u"Check",  // STR527
+    u"Frame",  // STR528
+    u"Detail",  // STR529
+    u"CAN logs (*.log *.asc)",  // STR530
+    u"The recording was not read: %1",  // STR531
+    u"The configuration was not read: %1",  // STR532
+    u"%1 error(s), %2 warning(s), %3 note(s).",  // STR533
+    u"Learn from bus or log…",  // STR534
+    u"Frames seen on the bus",  // STR535
+    u"Format",  // STR536
+    u"Frames",  // STR537
+    u"TimeOut = largest gap ×",  // STR538
+    u"Learn",  // STR539
+    u"Left out: %1: %2",  // STR540
+    u"Not stored yet: until you confirm with OK, the device gets its own settings (%1 bit/s, %2, port %3).",  // STR541
+    u"For a hexadecimal identifier, write %1",  // STR542
+    u"Row %1: Cob-ID %2 reaches the device as %3",  // STR543
+    u"The device reads %1",  // STR544
+    u"Cob-ID: %1",  // STR545
+    u"Length: %1",  // STR546
+    u"Mnemonic: %1",  // STR547
+    u"Cob-IDs in plain digits are decimal: 181 is 0x0B5. For hexadecimal write 0x181.",  // STR548
 };

@@ -338,7 +338,13 @@ enum Lang_Key : int {
     STR_Msg2_Survey_No_Such_Interface,  // %1 the log, %2 the interface, %3 those of the log
     STR_Msg2_Check_Settings_Not_Stored,  // %1 bit rate, %2 address, %3 mask, %4 port
     STR_Msg2_Check_Typed_Decimal,  // %1 the Cob-ID as written, %2 what the device gets, %3 the digits read as hexadecimal
-    STR_Msg2_Last = STR_Msg2_Check_Typed_Decimal,
+    STR_Msg2_Xml_Save_As_Utf8,
+    STR_Msg2_Xml_Utf32,  // %1 the remedy
+    STR_Msg2_Xml_Utf16_No_Bom,  // %1 the remedy
+    STR_Msg2_Xml_Declared_Encoding,  // %1 the encoding, %2 the byte, %3 the remedy
+    STR_Msg2_Xml_Lone_Surrogate,
+    STR_Msg2_Xml_Bad_Name,  // %1 the name, %2 the character as U+XXXX
+    STR_Msg2_Last = STR_Msg2_Xml_Bad_Name,
     STR_Import_High_Word,  // %1 message.signal
     STR_Import_Low_Word,  // %1 message.signal
     STR_Import_Word_Of,  // %1 message.signal, %2 the word, %3 the words

@@ -133,29 +133,105 @@ std::pair<int, int> Position_At(const QByteArray &bytes, size_t offset)
 }
 
 
-// The encoding a document's bytes are in, as far as it matters here: UTF-8 (the checks on the
-// bytes apply) or another one, which the stream reader decodes.
-bool Is_Utf8(const QByteArray &bytes)
+// The encoding a document's bytes are in, as far as reading them goes.
+enum class Encoding { Utf8, Utf16, Latin1, Refused };
+
+struct Encoding_Check {
+    Encoding Kind = Encoding::Utf8;
+    QString Reason;  // why the file is refused
+};
+
+// Which encodings are read: UTF-8 (with or without a byte-order mark), UTF-16 with its
+// byte-order mark, and ISO-8859-1 or US-ASCII when the declaration names them. Anything else is
+// refused with its name and the remedy, rather than read as characters its writer did not mean.
+Encoding_Check Encoding_Of(const QByteArray &bytes)
 {
-    if (bytes.startsWith("\xEF\xBB\xBF")) return true;
-    if (bytes.size() >= 2 && (uchar(bytes[0]) == 0xFE || uchar(bytes[0]) == 0xFF || bytes[0] == 0 || bytes[1] == 0))
-        return false;  // UTF-16 or UTF-32
-    if (!bytes.startsWith("<?xml")) return true;
+    const auto b = [&](qsizetype i) { return i < bytes.size() ? uchar(bytes[i]) : 0x100; };
+    const QString resave = Core_Text("save it as UTF-8");
+    if ((b(0) == 0 && b(1) == 0) || (b(0) == 0xFF && b(1) == 0xFE && b(2) == 0 && b(3) == 0))
+        return {Encoding::Refused, Core_Text("the file is in UTF-32, which is not read; %1").arg(resave)};
+    if ((b(0) == 0xFE && b(1) == 0xFF) || (b(0) == 0xFF && b(1) == 0xFE)) return {Encoding::Utf16, {}};
+    if (b(0) == 0 || b(1) == 0)
+        return {Encoding::Refused,
+                Core_Text("the file is in UTF-16 without a byte-order mark, which is not read; %1").arg(resave)};
+    if (!bytes.startsWith("<?xml")) return {Encoding::Utf8, {}};
     const qsizetype end = bytes.indexOf("?>");
     const QByteArray declaration = bytes.left(end < 0 ? 0 : end);
     const qsizetype at = declaration.indexOf("encoding");
-    if (at < 0) return true;
+    if (at < 0) return {Encoding::Utf8, {}};
     qsizetype q = at + 8;
     while (q < declaration.size() && declaration[q] != '"' && declaration[q] != '\'') ++q;
-    if (q >= declaration.size()) return true;
+    if (q >= declaration.size()) return {Encoding::Utf8, {}};
     const qsizetype close = declaration.indexOf(declaration[q], q + 1);
-    const QByteArray name = declaration.mid(q + 1, close - q - 1).toLower();
-    return name == "utf-8" || name == "utf8";
+    const QByteArray name = declaration.mid(q + 1, close - q - 1);
+    const QByteArray lower = name.toLower();
+    if (lower == "utf-8" || lower == "utf8") return {Encoding::Utf8, {}};
+    if (lower == "iso-8859-1" || lower == "latin1" || lower == "iso_8859-1") return {Encoding::Latin1, {}};
+    // A declaration of an encoding whose first 128 characters are ASCII holds for a file of
+    // ASCII alone, whatever the rest would mean.
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        if (uchar(bytes[i]) >= 0x80)
+            return {Encoding::Refused,
+                    Core_Text("the file declares the encoding %1 but holds the byte 0x%2, which is not read; %3")
+                        .arg(QString::fromLatin1(name), QString::number(uchar(bytes[i]), 16).toUpper(), resave)};
+    return {Encoding::Utf8, {}};
+}
+
+// The first name character XML does not allow (XML 1.0, fifth edition), or none.
+std::optional<char32_t> First_Bad_Name_Char(QStringView name)
+{
+    const auto start = [](char32_t c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == ':' || c == '_' || (c >= 0xC0 && c <= 0xD6) ||
+               (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) || (c >= 0x370 && c <= 0x37D) ||
+               (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
+               (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) ||
+               (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
+    };
+    bool first = true;
+    for (const char32_t c : name.toUcs4()) {
+        const bool ok = start(c) || (!first && ((c >= '0' && c <= '9') || c == '-' || c == '.' || c == 0xB7 ||
+                                                (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040)));
+        if (!ok) return c;
+        first = false;
+    }
+    return std::nullopt;
+}
+
+// The first character of text that XML does not allow, with its place (line and column counted
+// in characters from 1), or none.
+std::optional<std::pair<std::pair<int, int>, char32_t>> First_Bad_Char(const QString &text)
+{
+    int line = 1, column = 1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        if (!Is_Xml_Char(c)) return std::pair{std::pair{line, column}, c};
+        if (c == '\n') {
+            ++line;
+            column = 1;
+        } else {
+            ++column;
+        }
+    }
+    return std::nullopt;
 }
 
 [[noreturn]] void Refuse_At(const QString &file_name, const QXmlStreamReader &reader, const QString &reason)
 {
     throw Xml_Error(file_name, int(reader.lineNumber()), qMax(1, int(reader.columnNumber())), reason);
+}
+
+// The stream reader takes names with characters no XML name may hold (U+00D7, U+00B7 first,
+// U+3000, ...): such a file is refused as what it is.
+void Check_Name(const QString &file_name, const QXmlStreamReader &reader, QStringView name)
+{
+    if (const std::optional<char32_t> c = First_Bad_Name_Char(name))
+        Refuse_At(file_name, reader,
+                  Core_Text("the name \"%1\" holds the character %2, which no XML name may hold")
+                      .arg(name.toString(), Char_Code(*c)));
 }
 
 // The text the file gives a value of: & < > and, in an attribute, " and the three blanks that
@@ -395,13 +471,28 @@ Xml_Document Xml_Document::Load(const QString &path) { return Parse(Read_File(pa
 
 Xml_Document Xml_Document::Parse(const QByteArray &bytes, const QString &file_name)
 {
-    // In UTF-8 the characters are checked on the bytes, where the place of a fault is exact and
-    // its reason plain; the stream reader checks the rest.
-    if (Is_Utf8(bytes)) {
+    // The characters are checked before the structure, where the place of a fault is exact and
+    // its reason plain: in UTF-8 on the bytes, in UTF-16 on the text (where a lone surrogate is
+    // a fault of its own); the stream reader checks the rest.
+    const Encoding_Check encoding = Encoding_Of(bytes);
+    if (encoding.Kind == Encoding::Refused) throw Xml_Error(file_name, 0, 0, encoding.Reason);
+    if (encoding.Kind == Encoding::Utf8) {
         const Utf8_Fault fault = First_Utf8_Fault(bytes.constData(), size_t(bytes.size()));
         if (!fault.Reason.isEmpty()) {
             const auto [line, column] = Position_At(bytes, fault.Offset);
             throw Xml_Error(file_name, line, column, fault.Reason);
+        }
+    } else if (encoding.Kind == Encoding::Utf16) {
+        const QString text = QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData()) + 1,
+                                                (bytes.size() - 2) / 2);
+        QString native = text;
+        if (uchar(bytes[0]) == 0xFE)  // big-endian
+            for (QChar &c : native) c = QChar(char16_t((c.unicode() << 8) | (c.unicode() >> 8)));
+        if (const auto bad = First_Bad_Char(native)) {
+            const char32_t c = bad->second;
+            throw Xml_Error(file_name, bad->first.first, bad->first.second,
+                            c >= 0xD800 && c <= 0xDFFF ? Core_Text("invalid UTF-16: a lone surrogate")
+                                                       : Core_Text("character %1 is not allowed in XML").arg(Char_Code(c)));
         }
     }
     Xml_Document d;
@@ -432,10 +523,13 @@ Xml_Document Xml_Document::Parse(const QByteArray &bytes, const QString &file_na
         }
         case QXmlStreamReader::StartElement: {
             Xml_Tree_Node *element = tree.Append(parent, Kind::Element, reader.qualifiedName().toString());
+            Check_Name(file_name, reader, reader.qualifiedName());
             const QXmlStreamAttributes attributes = reader.attributes();
             element->Attributes.reserve(attributes.size());
-            for (const QXmlStreamAttribute &a : attributes)
+            for (const QXmlStreamAttribute &a : attributes) {
+                Check_Name(file_name, reader, a.qualifiedName());
                 element->Attributes.append({a.qualifiedName().toString(), a.value().toString()});
+            }
             parent = element;
             break;
         }

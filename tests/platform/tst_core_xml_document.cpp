@@ -91,6 +91,16 @@ void Tst_Xml_Document::not_well_formed_input_is_refused_data()
     QTest::newRow("XML 1.1") << QByteArray("<?xml version=\"1.1\"?><R/>") << 1 << 21 << "Unsupported XML version.";
     QTest::newRow("processing instruction named xml")
         << QByteArray("<R/><?XmL a?>") << 1 << 13 << "XML declaration not at start of document.";
+    // Well-formed is exactly well-formed: names only of name characters, and only encodings that
+    // are read as their writer meant; the others are refused with the reason and the remedy.
+    QTest::newRow("multiplication sign in a name") << QByteArray("<R a\xC3\x97" "b=\"1\"/>") << 1 << 12 << QString::fromUtf8("the name \"a\u00D7b\" holds the character U+00D7, which no XML name may hold");
+    QTest::newRow("middle dot first in a name") << QByteArray("<R \xC2\xB7" "a=\"1\"/>") << 1 << 11 << QString::fromUtf8("the name \"\u00B7a\" holds the character U+00B7, which no XML name may hold");
+    QTest::newRow("no-break space in a name") << QByteArray("<R a\xC2\xA0" "b=\"1\"/>") << 1 << 12 << QString::fromUtf8("the name \"a\u00A0b\" holds the character U+00A0, which no XML name may hold");
+    QTest::newRow("UTF-16, lone surrogate") << QByteArray("\xFF\xFE\x3C\x00\x52\x00\x3E\x00\x00\xD8\x3C\x00\x2F\x00\x52\x00\x3E\x00", 18) << 1 << 4 << "invalid UTF-16: a lone surrogate";
+    QTest::newRow("UTF-16 without byte-order mark") << QByteArray("\x3C\x00\x52\x00\x2F\x00\x3E\x00", 8) << 0 << 0 << "the file is in UTF-16 without a byte-order mark, which is not read; save it as UTF-8";
+    QTest::newRow("UTF-32") << QByteArray("\xFF\xFE\x00\x00<\x00\x00\x00", 8) << 0 << 0 << "the file is in UTF-32, which is not read; save it as UTF-8";
+    QTest::newRow("US-ASCII holding UTF-8") << QByteArray("<?xml version=\"1.0\" encoding=\"US-ASCII\"?><R>\xC3\xA8</R>") << 0 << 0 << "the file declares the encoding US-ASCII but holds the byte 0xC3, which is not read; save it as UTF-8";
+    QTest::newRow("windows-1252 with a byte beyond ASCII") << QByteArray("<?xml version=\"1.0\" encoding=\"windows-1252\"?><R>\x80</R>") << 0 << 0 << "the file declares the encoding windows-1252 but holds the byte 0x80, which is not read; save it as UTF-8";
     QTest::newRow("cut sequence at the end") << QByteArray("<R/>\n\xE2\x82") << 2 << 1 << "incomplete UTF-8 sequence";
 }
 
@@ -112,7 +122,10 @@ void Tst_Xml_Document::not_well_formed_input_is_refused()
         QCOMPARE(e.Reason, reason);
         QCOMPARE(e.Line, line);
         QCOMPARE(e.Column, column);
-        QCOMPARE(e.Text(), QString("%1: line %2, column %3: %4").arg(path).arg(line).arg(column).arg(reason));
+        if (line > 0)
+            QCOMPARE(e.Text(), QString("%1: line %2, column %3: %4").arg(path).arg(line).arg(column).arg(reason));
+        else  // a fault of the whole file
+            QCOMPARE(e.Text(), QString("%1: %2").arg(path, reason));
     }
 }
 
@@ -124,6 +137,19 @@ void Tst_Xml_Document::text_is_all_of_the_text()
     QCOMPARE(doc.Root().Child("b").Text(), QString("19"));
     QCOMPARE(doc.Root().Child("c").Text(), QString("a<b&c"));
     QCOMPARE(doc.Root().Child("d").Text(), QString::fromUcs4(U"\U00010000"));
+
+    // A value is the element's own character data, nothing dropped but comments and processing
+    // instructions: blanks beside a comment stay, a U+FEFF at its start stays, and a processing
+    // instruction named like a setting is never taken for it.
+    const Xml_Document values = Xml_Document::Parse(
+        "<Par_Gen><?MODBUS_TCP_SLAVE_Port 7?><MODBUS_TCP_SLAVE_Port>6<!--a--> <!--b-->00</MODBUS_TCP_SLAVE_Port>"
+        "<CAN_BAUDRATE>\xEF\xBB\xBF" "5</CAN_BAUDRATE></Par_Gen>",
+        "ParGen.xml");
+    QCOMPARE(values.Root().Child("MODBUS_TCP_SLAVE_Port").Text(), QString("6 00"));
+    QCOMPARE(values.Root().Child("CAN_BAUDRATE").Text(), QString(QChar(0xFEFF)) + "5");
+    // An empty CDATA section between rows is no row.
+    const Xml_Document rows = Xml_Document::Parse("<R><row a=\"1\"/><![CDATA[]]><row a=\"2\"/></R>", "f.xml");
+    QCOMPARE(rows.Root().Children().size(), 2);
 }
 
 void Tst_Xml_Document::unstorable_characters_data()
