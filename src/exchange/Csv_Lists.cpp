@@ -112,9 +112,10 @@ QList<Csv_Record> Records(const QString &text, QList<Csv_Fault> &faults)
                 }
             }
             while (i < n && text[i] != sep && text[i] != u'\n') {
-                if (text[i] == u'\r' && (i + 1 >= n || text[i + 1] == u'\n')) {
-                    ++i;
-                    continue;
+                if (text[i] == u'\r') {
+                    // CR LF ends a line, and so does a CR alone, as older spreadsheets write them.
+                    if (i + 1 < n && text[i + 1] == u'\n') ++i;
+                    break;
                 }
                 field += text[i++];
             }
