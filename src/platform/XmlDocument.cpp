@@ -501,6 +501,8 @@ Xml_Document Xml_Document::Parse(const QByteArray &bytes, const QString &file_na
     QXmlStreamReader reader(bytes);
     // Every attribute is kept as written, xmlns ones too; these files use no namespaces.
     reader.setNamespaceProcessing(false);
+    QString last_element;
+    QList<QString> last_attributes;
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::StartDocument:
@@ -522,13 +524,24 @@ Xml_Document Xml_Document::Parse(const QByteArray &bytes, const QString &file_na
             throw Xml_Error(file_name, line, column, Core_Text("a document type declaration is not allowed"));
         }
         case QXmlStreamReader::StartElement: {
-            Xml_Tree_Node *element = tree.Append(parent, Kind::Element, reader.qualifiedName().toString());
-            Check_Name(file_name, reader, reader.qualifiedName());
+            // Rows repeat their names: a name as the element before had it is shared, not made
+            // again (and was checked then).
+            const QStringView element_name = reader.qualifiedName();
+            if (element_name != last_element) {
+                Check_Name(file_name, reader, element_name);
+                last_element = element_name.toString();
+            }
+            Xml_Tree_Node *element = tree.Append(parent, Kind::Element, last_element);
             const QXmlStreamAttributes attributes = reader.attributes();
             element->Attributes.reserve(attributes.size());
-            for (const QXmlStreamAttribute &a : attributes) {
-                Check_Name(file_name, reader, a.qualifiedName());
-                element->Attributes.append({a.qualifiedName().toString(), a.value().toString()});
+            for (qsizetype k = 0; k < attributes.size(); ++k) {
+                const QStringView name = attributes[k].qualifiedName();
+                if (k >= last_attributes.size()) last_attributes.resize(k + 1);
+                if (name != last_attributes[k]) {
+                    Check_Name(file_name, reader, name);
+                    last_attributes[k] = name.toString();
+                }
+                element->Attributes.append({last_attributes[k], attributes[k].value().toString()});
             }
             parent = element;
             break;
