@@ -1,5 +1,6 @@
 #include "exchange/Dbc_File.h"
 
+#include "exchange/Dbc_Lexer.h"
 #include "lang/Lang_Table.h"
 #include "platform/Core_Text.h"
 #include "platform/Safe_File.h"
@@ -10,138 +11,7 @@
 
 namespace {
 
-enum class Tok { End, Ident, Number, String, Punct };
-
-struct Token {
-    Tok Kind = Tok::End;
-    QString Text;      // identifier, number as written, string without quotes and escapes, punctuation
-    int Line = 0;
-    int Column = 0;
-    bool Line_Start = false;  // the first token on its line
-};
-
-// Splits the text into tokens, keeping where each stands.
-class Lexer {
-public:
-    Lexer(const QString &text, const QString &file) : s_(text), file_(file) {}
-
-    Token Next()
-    {
-        bool line_start = at_line_start_;
-        for (;;) {
-            if (i_ >= s_.size()) return Token{Tok::End, QString(), line_, Column(), true};
-            const QChar c = s_[i_];
-            if (c == u'\n') {
-                Advance();
-                line_start = true;
-            } else if (c == u'\r' || c == u' ' || c == u'\t' || c == u'\f' || c == u'\v') {
-                Advance();
-            } else if (c == u'/' && i_ + 1 < s_.size() && s_[i_ + 1] == u'/') {
-                // Some tools leave a comment line in their output.
-                while (i_ < s_.size() && s_[i_] != u'\n') Advance();
-            } else {
-                break;
-            }
-        }
-        at_line_start_ = false;
-        Token t;
-        t.Line = line_;
-        t.Column = Column();
-        t.Line_Start = line_start;
-        const QChar c = s_[i_];
-        if (c.isLetter() || c == u'_') {
-            t.Kind = Tok::Ident;
-            const qsizetype from = i_;
-            while (i_ < s_.size() && (s_[i_].isLetterOrNumber() || s_[i_] == u'_')) Advance();
-            t.Text = s_.mid(from, i_ - from);
-        } else if (c.isDigit() || ((c == u'-' || c == u'+' || c == u'.') && i_ + 1 < s_.size() &&
-                                   (s_[i_ + 1].isDigit() || (s_[i_ + 1] == u'.' && c != u'.')))) {
-            t.Kind = Tok::Number;
-            const qsizetype from = i_;
-            Advance();
-            while (i_ < s_.size()) {
-                const QChar d = s_[i_];
-                if (d.isLetterOrNumber() || d == u'.' || d == u'_') {
-                    Advance();
-                } else if ((d == u'+' || d == u'-') && (s_[i_ - 1] == u'e' || s_[i_ - 1] == u'E') &&
-                           !s_.mid(from, i_ - from).startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
-                    Advance();
-                } else {
-                    break;
-                }
-            }
-            t.Text = s_.mid(from, i_ - from);
-        } else if (c == u'"') {
-            t.Kind = Tok::String;
-            Advance();
-            QString text;
-            for (;;) {
-                if (i_ >= s_.size()) throw Dbc_Error(file_, t.Line, t.Column, Core_Text("a text in quotes is not closed"));
-                const QChar d = s_[i_];
-                if (d == u'\\' && i_ + 1 < s_.size() && (s_[i_ + 1] == u'"' || s_[i_ + 1] == u'\\')) {
-                    text += s_[i_ + 1];
-                    Advance();
-                    Advance();
-                } else if (d == u'"') {
-                    Advance();
-                    break;
-                } else {
-                    if (d != u'\r') text += d;  // a CR LF inside a comment is one line end
-                    Advance();
-                }
-            }
-            t.Text = text;
-        } else {
-            t.Kind = Tok::Punct;
-            t.Text = c;
-            Advance();
-        }
-        return t;
-    }
-
-private:
-    void Advance()
-    {
-        if (s_[i_] == u'\n') {
-            ++line_;
-            line_from_ = i_ + 1;
-            at_line_start_ = true;
-        }
-        ++i_;
-    }
-    int Column() const { return int(i_ - line_from_) + 1; }
-
-    const QString &s_;
-    const QString &file_;
-    qsizetype i_ = 0;
-    qsizetype line_from_ = 0;
-    int line_ = 1;
-    bool at_line_start_ = true;
-};
-
-// The statements a database may hold. A statement begins with one of these at the start of a
-// line; the reader skips those it does not use up to their end.
-const QSet<QString> &Keywords()
-{
-    static const QSet<QString> set{
-        "VERSION", "NS_", "BS_", "BU_", "BO_", "SG_", "EV_", "CM_", "BA_DEF_", "BA_DEF_DEF_", "BA_",
-        "VAL_", "VAL_TABLE_", "BO_TX_BU_", "SIG_VALTYPE_", "SIG_GROUP_", "SG_MUL_VAL_", "BA_DEF_REL_",
-        "BA_DEF_DEF_REL_", "BA_REL_", "BA_SGTYPE_", "BA_DEF_SGTYPE_", "SGTYPE_", "SGTYPE_VAL_",
-        "SIG_TYPE_REF_", "ENVVAR_DATA_", "EV_DATA_", "CAT_DEF_", "CAT_", "FILTER", "SIGTYPE_VALTYPE_",
-        "NS_DESC_", "BU_SG_REL_", "BU_EV_REL_", "BU_BO_REL_"};
-    return set;
-}
-
-// A word that begins a statement: one the reader knows, or one that looks like one (upper-case
-// letters, digits and underscores), which newer tools may add and which is read past.
-bool Is_Statement_Word(const QString &word)
-{
-    if (Keywords().contains(word)) return true;
-    if (word.isEmpty() || !word[0].isUpper()) return false;
-    for (const QChar c : word)
-        if (!(c.isUpper() || c.isDigit() || c == u'_') || c.unicode() > 127) return false;
-    return word.contains(u'_');
-}
+using namespace Dbc_Text;
 
 class Parser {
 public:
@@ -234,7 +104,7 @@ private:
     bool Begins_Statement() const
     {
         return tok_.Line_Start && tok_.Kind == Tok::Ident &&
-               (Keywords().contains(tok_.Text) || (tok_.Column == 1 && Is_Statement_Word(tok_.Text)));
+               (Is_Keyword(tok_.Text) || (tok_.Column == 1 && Is_Statement_Word(tok_.Text)));
     }
     // A name that begins with a digit ("2017_5", "0_COUNTER") comes as a number token.
     bool Is_Name_Token() const
