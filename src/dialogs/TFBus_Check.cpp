@@ -19,7 +19,8 @@
 #include <QVBoxLayout>
 
 namespace {
-enum Column { Col_Finding, Col_Frame, Col_Detail, Col_Count };
+// The columns of Make_Findings_Table.
+enum Column { Col_Finding, Col_Frame, Col_Detail };
 }
 
 TFBus_Check::TFBus_Check(App_State &state, QWidget *parent) : QDialog(parent), state_(state)
@@ -61,16 +62,7 @@ TFBus_Check::TFBus_Check(App_State &state, QWidget *parent) : QDialog(parent), s
     L_Summary = new QLabel(this);
     L_Summary->setObjectName(QStringLiteral("L_Summary"));
     L_Summary->setWordWrap(true);
-    TB_Findings = new QTableWidget(0, Col_Count, this);
-    TB_Findings->setObjectName(QStringLiteral("TB_Findings"));
-    TB_Findings->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    TB_Findings->setSelectionBehavior(QAbstractItemView::SelectRows);
-    TB_Findings->setWordWrap(true);
-    TB_Findings->verticalHeader()->hide();
-    TB_Findings->horizontalHeader()->setSectionResizeMode(Col_Finding, QHeaderView::Stretch);
-    TB_Findings->horizontalHeader()->setSectionResizeMode(Col_Frame, QHeaderView::ResizeToContents);
-    TB_Findings->horizontalHeader()->setSectionResizeMode(Col_Detail, QHeaderView::ResizeToContents);
-    TB_Findings->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    TB_Findings = Make_Findings_Table(this);
 
     const Button_Panel buttons = Make_Button_Panel(this);
     P_Button = buttons.P_Button;

@@ -11,7 +11,8 @@
 #include <QVBoxLayout>
 
 namespace {
-enum Column { Col_Finding, Col_File, Col_Row, Col_Count };
+// The columns of Make_Findings_Table.
+enum Column { Col_Finding, Col_File, Col_Row };
 }
 
 TFCheck::TFCheck(App_State &state, QWidget *parent) : QDialog(parent), state_(state)
@@ -28,16 +29,7 @@ TFCheck::TFCheck(App_State &state, QWidget *parent) : QDialog(parent), state_(st
     L_Findings = new QLabel(this);
     L_Findings->setObjectName(QStringLiteral("L_Findings"));
     L_Findings->setWordWrap(true);
-    TB_Findings = new QTableWidget(0, Col_Count, this);
-    TB_Findings->setObjectName(QStringLiteral("TB_Findings"));
-    TB_Findings->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    TB_Findings->setSelectionBehavior(QAbstractItemView::SelectRows);
-    TB_Findings->setWordWrap(true);
-    TB_Findings->verticalHeader()->hide();
-    TB_Findings->horizontalHeader()->setSectionResizeMode(Col_Finding, QHeaderView::Stretch);
-    TB_Findings->horizontalHeader()->setSectionResizeMode(Col_File, QHeaderView::ResizeToContents);
-    TB_Findings->horizontalHeader()->setSectionResizeMode(Col_Row, QHeaderView::ResizeToContents);
-    TB_Findings->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    TB_Findings = Make_Findings_Table(this);
     L_Findings->setBuddy(TB_Findings);
 
     const Button_Panel buttons = Make_Button_Panel(this);

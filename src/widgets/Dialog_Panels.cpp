@@ -5,9 +5,11 @@
 #include <QScreen>
 
 #include <QFrame>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 Title_Panel Make_Title_Panel(QWidget *parent, const QString &sw_code)
@@ -106,4 +108,19 @@ void Keep_Centred(QWidget *window)
 {
     if (!window || window->findChild<Centre_On_Show *>(QString(), Qt::FindDirectChildrenOnly)) return;
     window->installEventFilter(new Centre_On_Show(window));
+}
+
+QTableWidget *Make_Findings_Table(QWidget *parent)
+{
+    auto *table = new QTableWidget(0, 3, parent);
+    table->setObjectName(QStringLiteral("TB_Findings"));
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setWordWrap(true);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    return table;
 }

@@ -30,6 +30,12 @@ struct Button_Panel {
 // OK and Cancel at the right; their texts come from the dialog's Set_Lang.
 Button_Panel Make_Button_Panel(QWidget *parent);
 
+// The findings list of the report windows (the check before an update, the bus check): a
+// read-only table TB_Findings of three columns, selected by row, the first column taking the
+// room and wrapping its text, the other two as wide as their contents.
+class QTableWidget;
+QTableWidget *Make_Findings_Table(QWidget *parent);
+
 // Lays out the usual dialog: the title panel on top, the body (the returned layout, for the
 // dialog to fill; 12 pixels left and right, 8 above, body_bottom below) and the button panel at
 // the bottom. A stretching body takes every pixel the window gains or loses; otherwise the
