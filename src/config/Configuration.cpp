@@ -151,6 +151,15 @@ const QString &Required(const Stored_Text &text, const QString &file, int row, c
 
 }  // namespace
 
+std::vector<std::pair<const Stored_Mapping *, int>> Mappings_In_File_Order(const Stored_Direction &part)
+{
+    std::vector<std::pair<const Stored_Mapping *, int>> rows(size_t(part.Mapping_Rows), {nullptr, -1});
+    for (qsizetype f = 0; f < part.Frames.size(); ++f)
+        for (const Stored_Mapping &m : part.Frames[f].Registers) rows[size_t(m.Row)] = {&m, int(f)};
+    for (const Stored_Mapping &m : part.Unplaced) rows[size_t(m.Row)] = {&m, -1};
+    return rows;
+}
+
 QList<Frame_Row> Editor_Frame_Rows(const Configuration &config, Direction direction)
 {
     const Stored_Direction &part = config.Part(direction);
@@ -197,11 +206,7 @@ QList<TCAN_Frame> Editor_Mapping_Frames(const Configuration &config, Direction d
     part.Map_File.Raise_If_Failed();
     const QString &map_file = config.Paths.Map_File(direction);
     // The rows in file order, so that the first fault of the file is the one reported.
-    std::vector<std::pair<const Stored_Mapping *, int>> rows(size_t(part.Mapping_Rows), {nullptr, -1});
-    for (qsizetype f = 0; f < part.Frames.size(); ++f)
-        for (const Stored_Mapping &m : part.Frames[f].Registers) rows[size_t(m.Row)] = {&m, int(f)};
-    for (const Stored_Mapping &m : part.Unplaced) rows[size_t(m.Row)] = {&m, -1};
-    for (const auto &[m, f] : rows) {
+    for (const auto &[m, f] : Mappings_In_File_Order(part)) {
         Required(m->Num_Frame, map_file, m->Row, "Num_Frame");
         if (f < 0) {
             if (unplaced) ++*unplaced;

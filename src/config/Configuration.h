@@ -15,6 +15,8 @@
 #include <QList>
 #include <QString>
 #include <optional>
+#include <utility>
+#include <vector>
 
 // How one file of the folder was found.
 struct Stored_File {
@@ -93,6 +95,10 @@ struct Configuration {
 // Reads the configuration folder of paths: each file at most once, a mapping file only when
 // its direction has frames. Never throws for the files' content (see above).
 Configuration Load_Configuration(const Project_Paths &paths);
+
+// The mapping rows of a direction in file order, each with the number of the frame that holds
+// it (-1 for an unplaced row): the order in which every view reads them.
+std::vector<std::pair<const Stored_Mapping *, int>> Mappings_In_File_Order(const Stored_Direction &part);
 
 // One direction's files on their own: the rows of a frame list, and the rows of a mapping file
 // placed on the frames part holds (which the frame list is read for first).

@@ -113,15 +113,6 @@ void Read_Mappings(const Configuration &config, Direction direction, Device_Conf
 
 }  // namespace
 
-std::vector<std::pair<const Stored_Mapping *, int>> Mappings_In_File_Order(const Stored_Direction &part)
-{
-    std::vector<std::pair<const Stored_Mapping *, int>> rows(size_t(part.Mapping_Rows), {nullptr, -1});
-    for (qsizetype f = 0; f < part.Frames.size(); ++f)
-        for (const Stored_Mapping &m : part.Frames[f].Registers) rows[size_t(m.Row)] = {&m, int(f)};
-    for (const Stored_Mapping &m : part.Unplaced) rows[size_t(m.Row)] = {&m, -1};
-    return rows;
-}
-
 Bank1_Header Device_Default_Settings()
 {
     Bank1_Header p;

@@ -73,7 +73,3 @@ void Read_Device_Settings(const Configuration &config, Device_Configuration &out
 void Read_Device_Lists(const Configuration &config, Device_Configuration &out);
 // Both.
 Device_Configuration Read_Device_Configuration(const Configuration &config);
-
-// The mapping rows of a direction in file order, each with the number of the frame that holds
-// it (-1 for an unplaced row).
-std::vector<std::pair<const Stored_Mapping *, int>> Mappings_In_File_Order(const Stored_Direction &part);
