@@ -72,8 +72,8 @@ int main(int argc, char *argv[])
 
         timer.restart();
         const QList<Frame_Row> rows = Pack_Entries(fi.Grid);
-        QList<TCAN_Frame> list;
-        for (const Frame_Row &row : rows) list.append(TCAN_Frame{row.CobID, 8, {}});
+        QList<Editor_Frame> list;
+        for (const Frame_Row &row : rows) list.append(Editor_Frame{row.CobID, 8, {}});
         const Signal_Import si = Import_Dbc_Signals(list, rows, chosen, 0, 0);
         regs.Add(timer.nsecsElapsed() / 1e6);
         taken = int(si.Taken.size());

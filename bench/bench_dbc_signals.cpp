@@ -151,8 +151,8 @@ void Import_Direction(const Project_Paths &paths, Direction d, const QList<Dbc_M
 {
     const Frame_Import fi = Import_Dbc_Frames(Empty_Frame_Grid(), d, chosen);
     const QList<Frame_Row> rows = Pack_Entries(fi.Grid);
-    QList<TCAN_Frame> frames;
-    for (const Frame_Row &r : rows) frames.append(TCAN_Frame{r.CobID, 8, {}});
+    QList<Editor_Frame> frames;
+    for (const Frame_Row &r : rows) frames.append(Editor_Frame{r.CobID, 8, {}});
     const Signal_Import si = Import_Dbc_Signals(frames, rows, chosen, 0, d == Direction::Receive ? 0 : 2000, d);
     Save_Files_Atomic({{paths.Frame_File(d), Frame_File_Bytes(d, rows, paths.Frame_File(d))},
                        {paths.Map_File(d), Map_File_Bytes(d, si.Frames, paths.Map_File(d))}});

@@ -47,12 +47,12 @@ void Write_Configuration(const QString &dir)
     Write_Frame_File(p.CAN_Receive, Direction::Receive, rx);
     Write_Frame_File(p.CAN_Transmit, Direction::Transmit, tx);
     // Register i holds bytes 1 and 2 of receive frame i; four registers a frame.
-    QList<TCAN_Frame> rx_frames(Receive_Frames);
+    QList<Editor_Frame> rx_frames(Receive_Frames);
     for (int i = 0; i < Receive_Frames; ++i)
-        for (int k = 0; k < 4; ++k) rx_frames[i].Lista_Mod_Reg.append({QString::number(k * Receive_Frames + i), 2 * k + 1, 2 * k + 2, 0});
+        for (int k = 0; k < 4; ++k) rx_frames[i].Registers.append({QString::number(k * Receive_Frames + i), 2 * k + 1, 2 * k + 2, 0});
     Write_Map_File(p.Define_CAN_Receive, Direction::Receive, rx_frames);
-    QList<TCAN_Frame> tx_frames(1);
-    tx_frames[0].Lista_Mod_Reg.append({QString::number(Transmit_Register), 1, 2, 1});
+    QList<Editor_Frame> tx_frames(1);
+    tx_frames[0].Registers.append({QString::number(Transmit_Register), 1, 2, 1});
     Write_Map_File(p.Define_CAN_Transmit, Direction::Transmit, tx_frames);
     QDir().mkpath(dir + "/bin");
     Build_Device_Images(p);

@@ -3,7 +3,7 @@
 #include "workspace/App_State.h"
 #include "config/Project_Files.h"
 #include "widgets/Frame_Grid_Model.h"
-#include "dialogs/TFFrame_List.h"
+#include "dialogs/Frame_List_Editor.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -40,7 +40,7 @@ double Median(QList<double> values)
     return values[values.size() / 2];
 }
 
-void Measure(App_State &state, TFFrame_List &dialog, const char *name)
+void Measure(App_State &state, Frame_List_Editor &dialog, const char *name)
 {
     const QString path = state.Files.Frame_File(dialog.Kind().Dir);
     QList<double> show_ms, save_ms;
@@ -82,8 +82,8 @@ int main(int argc, char *argv[])
     state.Dir_Project = dir.path();
     Set_Files(state);
 
-    TFReceiveCAN receive(state);
-    TFTransmitCAN transmit(state);
+    Receive_Frame_Editor receive(state);
+    Transmit_Frame_Editor transmit(state);
     Measure(state, receive, "receive");
     Measure(state, transmit, "transmit");
     return 0;

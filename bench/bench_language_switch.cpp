@@ -4,8 +4,8 @@
 // so that the whole interface changes at once.
 #include "workspace/App_State.h"
 #include "workspace/Environment.h"
-#include "app/TFVariroduvieFirmWare.h"
-#include "dialogs/TFSoftOptions.h"
+#include "app/Main_Window.h"
+#include "dialogs/Options_Dialog.h"
 #include "widgets/Message_Box.h"
 
 #include <QApplication>
@@ -48,9 +48,9 @@ int main(int argc, char *argv[])
     Message_Box::Install(&yes);
     App_State state;
     Environment env;
-    TFVariroduvieFirmWare main_window(state, env, dir.path());
+    Main_Window main_window(state, env, dir.path());
     main_window.Create_Dialogs();
-    TFSoftOptions *options = main_window.Windows().SoftOptions;
+    Options_Dialog *options = main_window.Windows().Options;
 
     QList<double> show_ms, switch_ms;
     QElapsedTimer timer;

@@ -2,7 +2,7 @@
 // registers (the device's limit) over 250 frames. Prints milliseconds; the aim is under 100 ms
 // for each.
 #include "config/Project_Files.h"
-#include "dialogs/TFDefineCAN.h"
+#include "dialogs/Mapping_Editor.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -36,16 +36,16 @@ int main(int argc, char *argv[])
     constexpr int Frames = Max_Frame_Entries;
     constexpr int Registers = Max_Map_Records;
     QList<Frame_Row> rows;
-    QList<TCAN_Frame> frames(Frames);
+    QList<Editor_Frame> frames(Frames);
     for (int f = 0; f < Frames; ++f)
         rows.append({QStringLiteral("0x%1").arg(0x100 + f, 0, 16), QStringLiteral("8"), Frame_Type_11,
                      QStringLiteral("1000"), {}, {}, {}, QStringLiteral("Frame %1").arg(f)});
     for (int r = 0; r < Registers; ++r)
-        frames[r % Frames].Lista_Mod_Reg.append({QString::number(r), r % 9, (r + 3) % 9, 0});
+        frames[r % Frames].Registers.append({QString::number(r), r % 9, (r + 3) % 9, 0});
     Write_Frame_File(state.Files.CAN_Receive, Direction::Receive, rows);
     Write_Map_File(state.Files.Define_CAN_Receive, Direction::Receive, frames);
 
-    TFDefineRecCAN dialog(state);
+    Receive_Mapping_Editor dialog(state);
     auto *frame_list = dialog.findChild<QListWidget *>(QStringLiteral("LB_CAN_Frames"));
     QList<double> load_ms, select_ms, save_ms;
     QElapsedTimer timer;

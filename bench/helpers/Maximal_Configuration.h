@@ -26,9 +26,9 @@ inline void Write_Maximal_Configuration(const QString &dir, int mnemonic_length 
 
     // 2048 mappings per direction, spread over the frames.
     for (Direction d : {Direction::Receive, Direction::Transmit}) {
-        QList<TCAN_Frame> frames(Max_Frame_Entries);
+        QList<Editor_Frame> frames(Max_Frame_Entries);
         for (int i = 0; i < Max_Map_Records / 2; ++i)
-            frames[i % Max_Frame_Entries].Lista_Mod_Reg.append({QString::number(i), 1 + i % 8, 8 - i % 8, i % 2});
+            frames[i % Max_Frame_Entries].Registers.append({QString::number(i), 1 + i % 8, 8 - i % 8, i % 2});
         Write_Map_File(d == Direction::Receive ? p.Define_CAN_Receive : p.Define_CAN_Transmit, d, frames);
     }
 }

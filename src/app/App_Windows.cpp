@@ -1,33 +1,33 @@
 // The window registry: the dialogs' creation (each when first needed, or all in the fixed
 // order), showing them, and the language change that reaches every window built so far. Each dialog class joins here, and only here.
-#include "app/TFVariroduvieFirmWare.h"
+#include "app/Main_Window.h"
 
-#include "dialogs/TFAbout.h"
-#include "dialogs/TFBootTCP.h"
-#include "dialogs/TFBus_Check.h"
-#include "dialogs/TFCheck.h"
-#include "dialogs/TFDefineCAN.h"
-#include "dialogs/TFFrame_List.h"
-#include "dialogs/TFMonitor.h"
-#include "dialogs/TFNew_Project.h"
-#include "dialogs/TFOpenConf.h"
-#include "dialogs/TFParGen.h"
-#include "dialogs/TFSoftOptions.h"
+#include "dialogs/About_Dialog.h"
+#include "dialogs/Update_Dialog.h"
+#include "dialogs/Bus_Check_Window.h"
+#include "dialogs/Check_Window.h"
+#include "dialogs/Mapping_Editor.h"
+#include "dialogs/Frame_List_Editor.h"
+#include "dialogs/Monitor_Window.h"
+#include "dialogs/New_Configuration_Dialog.h"
+#include "dialogs/Open_Configuration_Dialog.h"
+#include "dialogs/Settings_Dialog.h"
+#include "dialogs/Options_Dialog.h"
 #include "widgets/Dialog_Panels.h"
 
 #include <QDialog>
 
-void TFVariroduvieFirmWare::Create_Dialogs()
+void Main_Window::Create_Dialogs()
 {
     // Order: new configuration, open configuration, update, About, options, communication
     // settings, receive and transmit frame lists, receive and transmit mappings.
-    for (Window window : {Window::New_Project, Window::OpenConf, Window::BootTCP, Window::About, Window::SoftOptions,
-                          Window::ParGen, Window::ReceiveCAN, Window::TransmitCAN, Window::DefineRecCAN,
-                          Window::DefineTransCAN, Window::Check, Window::Monitor, Window::Bus_Check})
+    for (Window window : {Window::New_Configuration, Window::Open_Configuration, Window::Update, Window::About, Window::Options,
+                          Window::Settings, Window::Receive_Frames, Window::Transmit_Frames, Window::Receive_Mappings,
+                          Window::Transmit_Mappings, Window::Check, Window::Monitor, Window::Bus_Check})
         Create_Dialog(window);
 }
 
-void TFVariroduvieFirmWare::Create_Dialog(Window window)
+void Main_Window::Create_Dialog(Window window)
 {
     // Each dialog applies the texts of the language in force when it is built; a later change
     // reaches it through Change_Language.
@@ -38,66 +38,66 @@ void TFVariroduvieFirmWare::Create_Dialog(Window window)
         created = slot;
     };
     switch (window) {
-    case Window::New_Project:
-        make(windows_.New_Project, [this] { return new TFNew_Project(state_, this); });
+    case Window::New_Configuration:
+        make(windows_.New_Configuration, [this] { return new New_Configuration_Dialog(state_, this); });
         break;
-    case Window::OpenConf:
-        make(windows_.OpenConf, [this] { return new TFOpenConf(state_, this); });
+    case Window::Open_Configuration:
+        make(windows_.Open_Configuration, [this] { return new Open_Configuration_Dialog(state_, this); });
         break;
-    case Window::BootTCP:
-        make(windows_.BootTCP, [this] { return new TFBootTCP(state_, env_, this); });
+    case Window::Update:
+        make(windows_.Update, [this] { return new Update_Dialog(state_, env_, this); });
         break;
     case Window::About:
-        make(windows_.About, [this] { return new TFAbout(state_, env_, this); });
+        make(windows_.About, [this] { return new About_Dialog(state_, env_, this); });
         break;
-    case Window::SoftOptions:
-        make(windows_.SoftOptions, [this] {
-            auto *options = new TFSoftOptions(state_, env_, this);
-            connect(options, &TFSoftOptions::Language_Changed, this, &TFVariroduvieFirmWare::Change_Language);
+    case Window::Options:
+        make(windows_.Options, [this] {
+            auto *options = new Options_Dialog(state_, env_, this);
+            connect(options, &Options_Dialog::Language_Changed, this, &Main_Window::Change_Language);
             return options;
         });
         break;
-    case Window::ParGen:
-        make(windows_.ParGen, [this] { return new TFParGen(state_, this); });
+    case Window::Settings:
+        make(windows_.Settings, [this] { return new Settings_Dialog(state_, this); });
         break;
-    case Window::ReceiveCAN:
-        make(windows_.ReceiveCAN, [this] { return new TFReceiveCAN(state_, this); });
+    case Window::Receive_Frames:
+        make(windows_.Receive_Frames, [this] { return new Receive_Frame_Editor(state_, this); });
         break;
-    case Window::TransmitCAN:
-        make(windows_.TransmitCAN, [this] { return new TFTransmitCAN(state_, this); });
+    case Window::Transmit_Frames:
+        make(windows_.Transmit_Frames, [this] { return new Transmit_Frame_Editor(state_, this); });
         break;
-    case Window::DefineRecCAN:
-        make(windows_.DefineRecCAN, [this] { return new TFDefineRecCAN(state_, this); });
+    case Window::Receive_Mappings:
+        make(windows_.Receive_Mappings, [this] { return new Receive_Mapping_Editor(state_, this); });
         break;
-    case Window::DefineTransCAN:
-        make(windows_.DefineTransCAN, [this] { return new TFDefineTransCAN(state_, this); });
+    case Window::Transmit_Mappings:
+        make(windows_.Transmit_Mappings, [this] { return new Transmit_Mapping_Editor(state_, this); });
         break;
     case Window::Check:
-        make(windows_.Check, [this] { return new TFCheck(state_, this); });
+        make(windows_.Check, [this] { return new Check_Window(state_, this); });
         break;
     case Window::Monitor:
-        make(windows_.Monitor, [this] { return new TFMonitor(state_, env_.clock, this); });
+        make(windows_.Monitor, [this] { return new Monitor_Window(state_, env_.clock, this); });
         break;
     case Window::Bus_Check:
-        make(windows_.Bus_Check, [this] { return new TFBus_Check(state_, this); });
+        make(windows_.Bus_Check, [this] { return new Bus_Check_Window(state_, this); });
         break;
     }
     if (created) Keep_Centred(created);
 }
 
-QDialog *TFVariroduvieFirmWare::Dialog_Of(Window window) const
+QDialog *Main_Window::Dialog_Of(Window window) const
 {
     switch (window) {
-    case Window::New_Project: return windows_.New_Project;
-    case Window::OpenConf: return windows_.OpenConf;
-    case Window::BootTCP: return windows_.BootTCP;
+    case Window::New_Configuration: return windows_.New_Configuration;
+    case Window::Open_Configuration: return windows_.Open_Configuration;
+    case Window::Update: return windows_.Update;
     case Window::About: return windows_.About;
-    case Window::SoftOptions: return windows_.SoftOptions;
-    case Window::ParGen: return windows_.ParGen;
-    case Window::ReceiveCAN: return windows_.ReceiveCAN;
-    case Window::TransmitCAN: return windows_.TransmitCAN;
-    case Window::DefineRecCAN: return windows_.DefineRecCAN;
-    case Window::DefineTransCAN: return windows_.DefineTransCAN;
+    case Window::Options: return windows_.Options;
+    case Window::Settings: return windows_.Settings;
+    case Window::Receive_Frames: return windows_.Receive_Frames;
+    case Window::Transmit_Frames: return windows_.Transmit_Frames;
+    case Window::Receive_Mappings: return windows_.Receive_Mappings;
+    case Window::Transmit_Mappings: return windows_.Transmit_Mappings;
     case Window::Check: return windows_.Check;
     case Window::Monitor: return windows_.Monitor;
     case Window::Bus_Check: return windows_.Bus_Check;
@@ -105,7 +105,7 @@ QDialog *TFVariroduvieFirmWare::Dialog_Of(Window window) const
     return nullptr;
 }
 
-int TFVariroduvieFirmWare::Show_Window(Window window)
+int Main_Window::Show_Window(Window window)
 {
     if (window == Window::Monitor) return QDialog::Rejected;  // not modal: Monitor_Device
     Create_Dialog(window);
@@ -113,21 +113,21 @@ int TFVariroduvieFirmWare::Show_Window(Window window)
     return Show_Modal(Dialog_Of(window));
 }
 
-void TFVariroduvieFirmWare::Change_Language()
+void Main_Window::Change_Language()
 {
     Apply_Qt_Translation();
     Set_Lang();
-    // Then, in this order: TFNew_Project, TFOpenConf, TFSoftOptions, TFBootTCP, TFParGen,
-    // TFReceiveCAN, TFTransmitCAN, TFDefineRecCAN, TFDefineTransCAN.
-    if (windows_.New_Project) windows_.New_Project->Set_Lang();
-    if (windows_.OpenConf) windows_.OpenConf->Set_Lang();
-    if (windows_.SoftOptions) windows_.SoftOptions->Set_Lang();
-    if (windows_.BootTCP) windows_.BootTCP->Set_Lang();
-    if (windows_.ParGen) windows_.ParGen->Set_Lang();
-    if (windows_.ReceiveCAN) windows_.ReceiveCAN->Set_Lang();
-    if (windows_.TransmitCAN) windows_.TransmitCAN->Set_Lang();
-    if (windows_.DefineRecCAN) windows_.DefineRecCAN->Set_Lang();
-    if (windows_.DefineTransCAN) windows_.DefineTransCAN->Set_Lang();
+    // Then, in this order: New_Configuration_Dialog, Open_Configuration_Dialog, Options_Dialog, Update_Dialog, Settings_Dialog,
+    // Receive_Frame_Editor, Transmit_Frame_Editor, Receive_Mapping_Editor, Transmit_Mapping_Editor.
+    if (windows_.New_Configuration) windows_.New_Configuration->Set_Lang();
+    if (windows_.Open_Configuration) windows_.Open_Configuration->Set_Lang();
+    if (windows_.Options) windows_.Options->Set_Lang();
+    if (windows_.Update) windows_.Update->Set_Lang();
+    if (windows_.Settings) windows_.Settings->Set_Lang();
+    if (windows_.Receive_Frames) windows_.Receive_Frames->Set_Lang();
+    if (windows_.Transmit_Frames) windows_.Transmit_Frames->Set_Lang();
+    if (windows_.Receive_Mappings) windows_.Receive_Mappings->Set_Lang();
+    if (windows_.Transmit_Mappings) windows_.Transmit_Mappings->Set_Lang();
     if (windows_.Check) windows_.Check->Set_Lang();
     if (windows_.Monitor) windows_.Monitor->Set_Lang();
     if (windows_.Bus_Check) windows_.Bus_Check->Set_Lang();

@@ -2,7 +2,7 @@
 // built when first needed, so that the start does not wait for windows that may never open.
 #include "workspace/Environment.h"
 #include "workspace/Workspace_Choice.h"
-#include "app/TFVariroduvieFirmWare.h"
+#include "app/Main_Window.h"
 #include "lang/Lang_Translator.h"
 #include "platform/Clock.h"
 #include "platform/Curl_Http_Get.h"
@@ -44,7 +44,7 @@ int main(int argc, char *argv[])
     const Workspace_Places places = Choose_Workspace(Read_Workspace_Facts(
         QCoreApplication::applicationDirPath(),
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
-    TFVariroduvieFirmWare main_window(state, env, places);
+    Main_Window main_window(state, env, places);
     main_window.show();
 
     // For the start-up benchmark: leave as soon as the window has been shown.

@@ -1,6 +1,6 @@
 #include "config/CobID_Reading.h"
 
-#include "platform/IntText.h"
+#include "platform/Int_Text.h"
 
 namespace {
 

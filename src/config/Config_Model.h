@@ -85,17 +85,17 @@ struct Frame_Row {
 // The mapping editors' records: one frame of the direction's list, with its registers in the
 // order they were loaded or created. The same pair serves both directions; Write (send on
 // Modbus write) is used by the transmit direction only.
-struct TMod_Reg {
+struct Editor_Register {
     QString Ind_Mod;     // register index text as typed
     int32_t HiPart = 0;  // 0 none, k = data byte k
     int32_t LoPart = 0;
     int32_t Write = 0;   // 0 False, 1 True
-    bool operator==(const TMod_Reg &) const = default;
+    bool operator==(const Editor_Register &) const = default;
 };
 
-struct TCAN_Frame {
+struct Editor_Frame {
     QString CobID;         // identifier text from the frame list, shown only
     int32_t Num_Byte = 8;  // the frame's dimension
-    QList<TMod_Reg> Lista_Mod_Reg;
-    bool operator==(const TCAN_Frame &) const = default;
+    QList<Editor_Register> Registers;
+    bool operator==(const Editor_Frame &) const = default;
 };

@@ -2,7 +2,7 @@
 
 #include "config/Project_Files.h"
 #include "platform/Core_Text.h"
-#include "platform/IntText.h"
+#include "platform/Int_Text.h"
 #include "platform/Safe_File.h"
 
 #include <QFileInfo>
@@ -186,17 +186,17 @@ QList<Frame_Row> Editor_Frame_Rows(const Configuration &config, Direction direct
     return rows;
 }
 
-QList<TCAN_Frame> Editor_Mapping_Frames(const Configuration &config, Direction direction, int *unplaced)
+QList<Editor_Frame> Editor_Mapping_Frames(const Configuration &config, Direction direction, int *unplaced)
 {
     using Int_Text::Str_To_Int_Def;
     if (unplaced) *unplaced = 0;
     const Stored_Direction &part = config.Part(direction);
     part.Frame_File.Raise_If_Failed();
     const QString &frame_file = config.Paths.Frame_File(direction);
-    QList<TCAN_Frame> frames;
+    QList<Editor_Frame> frames;
     frames.reserve(part.Frames.size());
     for (const Stored_Frame &f : part.Frames) {
-        TCAN_Frame frame;
+        Editor_Frame frame;
         frame.CobID = Required(f.CobID, frame_file, f.Row, "CobID");
         frame.Num_Byte = Str_To_Int_Def(Required(f.Dimension, frame_file, f.Row, "Dimension"), 8);
         frames.append(frame);
@@ -212,13 +212,13 @@ QList<TCAN_Frame> Editor_Mapping_Frames(const Configuration &config, Direction d
             if (unplaced) ++*unplaced;
             continue;
         }
-        TMod_Reg reg;
+        Editor_Register reg;
         reg.Ind_Mod = Required(m->Mod_Index, map_file, m->Row, "Mod_Index");
         reg.HiPart = Str_To_Int_Def(Required(m->Byte_HiPart, map_file, m->Row, "Byte_HiPart"), 0);
         reg.LoPart = Str_To_Int_Def(Required(m->Byte_LoPart, map_file, m->Row, "Byte_LoPart"), 0);
         if (direction == Direction::Transmit)
             reg.Write = Str_To_Int_Def(Required(m->Send_on_Write, map_file, m->Row, "Send_on_Write"), 0);
-        frames[f].Lista_Mod_Reg.append(reg);
+        frames[f].Registers.append(reg);
     }
     return frames;
 }

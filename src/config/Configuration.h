@@ -10,7 +10,7 @@
 // one file does not hide what the others hold.
 #include "config/Config_Model.h"
 #include "config/Project_Paths.h"
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 
 #include <QList>
 #include <QString>
@@ -133,4 +133,4 @@ QList<Frame_Row> Editor_Frame_Rows(const Configuration &config, Direction direct
 // each with its mappings (Num_Frame, Mod_Index, Byte_HiPart, Byte_LoPart and for transmit
 // Send_on_Write required). unplaced, when given, receives the number of mapping rows that name
 // no frame.
-QList<TCAN_Frame> Editor_Mapping_Frames(const Configuration &config, Direction direction, int *unplaced = nullptr);
+QList<Editor_Frame> Editor_Mapping_Frames(const Configuration &config, Direction direction, int *unplaced = nullptr);

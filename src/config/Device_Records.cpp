@@ -1,7 +1,7 @@
 #include "config/Device_Records.h"
 
 #include "platform/Core_Text.h"
-#include "platform/IntText.h"
+#include "platform/Int_Text.h"
 
 #include <cstring>
 

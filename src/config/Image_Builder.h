@@ -6,7 +6,7 @@
 #include "config/Device_Records.h"
 #include "config/Image_Layout.h"
 #include "config/Project_Paths.h"
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 
 #include <QByteArray>
 #include <QString>

@@ -3,7 +3,7 @@
 #include "config/Configuration.h"
 
 #include "platform/Core_Text.h"
-#include "platform/IntText.h"
+#include "platform/Int_Text.h"
 #include "platform/Safe_File.h"
 
 #include <QFileInfo>
@@ -127,7 +127,7 @@ int Count_Map_File_Rows(const QString &map_path)
     return part.Mapping_Rows;
 }
 
-QList<TCAN_Frame> Read_Mapping_Files(const QString &frame_path, const QString &map_path, Direction direction,
+QList<Editor_Frame> Read_Mapping_Files(const QString &frame_path, const QString &map_path, Direction direction,
                                      int *unplaced)
 {
     Configuration config;
@@ -179,12 +179,12 @@ Map_File_Renumbering Renumber_Map_File(const QString &path, const QList<int> &Ne
     return result;
 }
 
-QByteArray Map_File_Bytes(Direction direction, const QList<TCAN_Frame> &frames, const QString &file_name)
+QByteArray Map_File_Bytes(Direction direction, const QList<Editor_Frame> &frames, const QString &file_name)
 {
     Xml_Document doc;
     Xml_Node root = New_Document(doc, Map_File_Root(direction));
     for (qsizetype f = 0; f < frames.size(); ++f) {
-        for (const TMod_Reg &reg : frames[f].Lista_Mod_Reg) {
+        for (const Editor_Register &reg : frames[f].Registers) {
             Xml_Node node = root.Append_Child(QStringLiteral("row"));
             node.Set_Attribute(QStringLiteral("Num_Frame"), QString::number(f));
             node.Set_Attribute(QStringLiteral("Mod_Index"), reg.Ind_Mod);
@@ -197,7 +197,7 @@ QByteArray Map_File_Bytes(Direction direction, const QList<TCAN_Frame> &frames, 
     return doc.To_Bytes(file_name);
 }
 
-void Write_Map_File(const QString &path, Direction direction, const QList<TCAN_Frame> &frames)
+void Write_Map_File(const QString &path, Direction direction, const QList<Editor_Frame> &frames)
 {
     Save_File_Atomic(path, Map_File_Bytes(direction, frames, path));
 }

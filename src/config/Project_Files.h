@@ -4,7 +4,7 @@
 // that is not well-formed or a row without an attribute that the reader needs; a missing file
 // is a normal state and gives the reader's defaults.
 #include "config/Config_Model.h"
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 
 #include <optional>
 
@@ -59,7 +59,7 @@ void Write_Frame_File(const QString &path, Direction direction, const QList<Fram
 // mapping file is not read).
 // unplaced, when given, receives the number of mapping rows that name no frame of the list
 // (Num_Frame not a number, negative or beyond the list), which the editors cannot show.
-QList<TCAN_Frame> Read_Mapping_Files(const QString &frame_path, const QString &map_path,
+QList<Editor_Frame> Read_Mapping_Files(const QString &frame_path, const QString &map_path,
                                      Direction direction, int *unplaced = nullptr);
 // The number of rows of a mapping file; 0 for a missing file. Throws Xml_Error for a file that
 // cannot be read.
@@ -81,6 +81,6 @@ struct Map_File_Renumbering {
 Map_File_Renumbering Renumber_Map_File(const QString &path, const QList<int> &New_Index);
 
 // Rows grouped frame by frame, each frame's registers in their list order.
-QByteArray Map_File_Bytes(Direction direction, const QList<TCAN_Frame> &frames,
+QByteArray Map_File_Bytes(Direction direction, const QList<Editor_Frame> &frames,
                           const QString &file_name = QString());
-void Write_Map_File(const QString &path, Direction direction, const QList<TCAN_Frame> &frames);
+void Write_Map_File(const QString &path, Direction direction, const QList<Editor_Frame> &frames);

@@ -1,9 +1,9 @@
 #include "dialogs/Editor_Imports.h"
 
-#include "dialogs/TFDbc_Chooser.h"
-#include "dialogs/TFImport_Report.h"
+#include "dialogs/Dbc_Chooser.h"
+#include "dialogs/Import_Report_Window.h"
 #include "platform/Safe_File.h"
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 #include "widgets/Message_Box.h"
 #include "workspace/App_State.h"
 
@@ -20,15 +20,15 @@ Editor_Imports::Editor_Imports(App_State &state, QWidget *owner, int dbc_title)
                     : QFileDialog::getOpenFileName(owner_, s.STR(STR_Csv_Import), QString(), filter);
     };
     Ask_Take_Good_Lines = [this](const QList<Csv_Fault> &faults) {
-        return TFImport_Report::Ask_Take_Good_Lines(imports_state_, faults, owner_);
+        return Import_Report_Window::Ask_Take_Good_Lines(imports_state_, faults, owner_);
     };
     Ask_Dbc_Path = [this, dbc_title]() {
         return QFileDialog::getOpenFileName(owner_, imports_state_.STR(dbc_title), QString(),
                                             imports_state_.STR(STR_Dbc_File_Filter));
     };
-    Run_Chooser = [](TFDbc_Chooser &chooser) { return chooser.exec() == QDialog::Accepted; };
+    Run_Chooser = [](Dbc_Chooser &chooser) { return chooser.exec() == QDialog::Accepted; };
     Show_Report = [this](const Import_Summary &summary) {
-        TFImport_Report::Show_Done(imports_state_, summary, owner_);
+        Import_Report_Window::Show_Done(imports_state_, summary, owner_);
     };
 }
 

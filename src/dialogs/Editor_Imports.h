@@ -16,7 +16,7 @@
 
 struct App_State;
 class QWidget;
-class TFDbc_Chooser;
+class Dbc_Chooser;
 
 class Editor_Imports {
 public:
@@ -31,7 +31,7 @@ public:
     std::function<QString()> Ask_Dbc_Path;
     // Runs the chooser of the database's messages; true when the user chose to import. The
     // dialog itself unless a test ticks the messages.
-    std::function<bool(TFDbc_Chooser &chooser)> Run_Chooser;
+    std::function<bool(Dbc_Chooser &chooser)> Run_Chooser;
     // Shows what a completed import took and left out: the import report unless a test looks.
     std::function<void(const Import_Summary &summary)> Show_Report;
 

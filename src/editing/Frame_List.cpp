@@ -5,7 +5,7 @@
 #include "config/Project_Files.h"
 #include "lang/Lang_Table.h"
 #include "platform/Core_Text.h"
-#include "platform/IntText.h"
+#include "platform/Int_Text.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 
 #include "config/CobID_Reading.h"
 #include "lang/Lang_Table.h"
-#include "platform/IntText.h"
+#include "platform/Int_Text.h"
 
 #include <algorithm>
 
@@ -29,7 +29,7 @@ std::optional<int32_t> Mod_Index_Value(const QString &text)
     return value;
 }
 
-QString Frame_Line(const TCAN_Frame &frame, bool extended, const QString &mnemonic, const Lang_Table &texts)
+QString Frame_Line(const Editor_Frame &frame, bool extended, const QString &mnemonic, const Lang_Table &texts)
 {
     const QString typed = Int_Text::Trim(frame.CobID);
     QString ident = typed;
@@ -49,7 +49,7 @@ QString Byte_Text(int32_t part, const QString &none, const QString &byte)
     return part == 0 ? none : byte + QString::number(part);
 }
 
-QString Mod_Reg_Line(const TMod_Reg &reg, const QString &none, const QString &byte)
+QString Mod_Reg_Line(const Editor_Register &reg, const QString &none, const QString &byte)
 {
     return reg.Ind_Mod + QStringLiteral("; ") + Byte_Text(reg.HiPart, none, byte) +
            QStringLiteral("; ") + Byte_Text(reg.LoPart, none, byte) + u';';
@@ -61,14 +61,14 @@ QString Byte_Text(int32_t part, const QString &none, const QString &byte, int of
     return part > offered ? beyond.arg(text).arg(offered) : text;
 }
 
-QString Mod_Reg_Line(const TMod_Reg &reg, const QString &none, const QString &byte, int offered,
+QString Mod_Reg_Line(const Editor_Register &reg, const QString &none, const QString &byte, int offered,
                      const QString &beyond)
 {
     return reg.Ind_Mod + QStringLiteral("; ") + Byte_Text(reg.HiPart, none, byte, offered, beyond) +
            QStringLiteral("; ") + Byte_Text(reg.LoPart, none, byte, offered, beyond) + u';';
 }
 
-QString Mod_Reg_Line(const TMod_Reg &reg, const QString &none, const QString &byte, int offered,
+QString Mod_Reg_Line(const Editor_Register &reg, const QString &none, const QString &byte, int offered,
                      const QString &beyond, const QString &send)
 {
     // Only a 1 makes the device send (see the image builder); any other value is no send.
@@ -76,31 +76,31 @@ QString Mod_Reg_Line(const TMod_Reg &reg, const QString &none, const QString &by
     return reg.Write == 1 ? line + u'\t' + send : line;
 }
 
-int Offered_Bytes(const TCAN_Frame &frame)
+int Offered_Bytes(const Editor_Frame &frame)
 {
     // A hand-edited frame list may claim more bytes than a CAN frame has; a register mapped onto
     // a byte beyond the eighth would name data the device never receives or sends.
     return std::clamp(frame.Num_Byte, 0, Max_Data_Bytes);
 }
 
-void Mapping_List::Load(QList<TCAN_Frame> frames, int other_direction_count)
+void Mapping_List::Load(QList<Editor_Frame> frames, int other_direction_count)
 {
-    Lista_CAN_Frame = std::move(frames);
-    loaded_ = Lista_CAN_Frame;
+    Frames = std::move(frames);
+    loaded_ = Frames;
     Other_Direction_Count = other_direction_count;
 }
 
 int Mapping_List::Register_Count() const
 {
     int count = 0;
-    for (const TCAN_Frame &frame : Lista_CAN_Frame) count += int(frame.Lista_Mod_Reg.size());
+    for (const Editor_Frame &frame : Frames) count += int(frame.Registers.size());
     return count;
 }
 
 std::optional<Mod_Reg_Place> Mapping_List::Mod_Reg_in_Use(int32_t ind_MR, int app_ind_J1939, int app_ind_MR) const
 {
-    for (int f = 0; f < Lista_CAN_Frame.size(); ++f) {
-        const QList<TMod_Reg> &regs = Lista_CAN_Frame[f].Lista_Mod_Reg;
+    for (int f = 0; f < Frames.size(); ++f) {
+        const QList<Editor_Register> &regs = Frames[f].Registers;
         for (int r = 0; r < regs.size(); ++r) {
             if (Int_Text::Str_To_Int_Def(regs[r].Ind_Mod, -1) != ind_MR) continue;
             if (f == app_ind_J1939 && r == app_ind_MR) continue;
@@ -126,12 +126,12 @@ Mapping_Result Mapping_List::Add_Mod_Reg(int frame, const Mod_Reg_Entry &entry)
     // Both directions share the device's table of mapping records.
     if (Other_Direction_Count + Register_Count() >= Max_Map_Records) return Mapping_Result::Image_Full;
 
-    TMod_Reg reg;
+    Editor_Register reg;
     reg.Ind_Mod = entry.Ind_Mod;
     reg.HiPart = entry.HiPart.value_or(0);
     reg.LoPart = entry.LoPart.value_or(0);
     reg.Write = entry.Write.value_or(0);
-    Lista_CAN_Frame[frame].Lista_Mod_Reg.append(reg);
+    Frames[frame].Registers.append(reg);
     return Mapping_Result::Done;
 }
 
@@ -141,7 +141,7 @@ Mapping_Result Mapping_List::Modify_Mod_Reg(int frame, int reg, const Mod_Reg_En
     const Mapping_Result check = Check_Index(entry.Ind_Mod, frame, reg);
     if (check != Mapping_Result::Done) return check;
 
-    TMod_Reg &target = Lista_CAN_Frame[frame].Lista_Mod_Reg[reg];
+    Editor_Register &target = Frames[frame].Registers[reg];
     target.Ind_Mod = entry.Ind_Mod;
     if (entry.HiPart) target.HiPart = *entry.HiPart;
     if (entry.LoPart) target.LoPart = *entry.LoPart;
@@ -152,14 +152,14 @@ Mapping_Result Mapping_List::Modify_Mod_Reg(int frame, int reg, const Mod_Reg_En
 Mapping_Result Mapping_List::Delete_Mod_Reg(int frame, int reg)
 {
     if (!Is_Register(frame, reg)) return Mapping_Result::No_Selection;
-    Lista_CAN_Frame[frame].Lista_Mod_Reg.removeAt(reg);
+    Frames[frame].Registers.removeAt(reg);
     return Mapping_Result::Done;
 }
 
 Mapping_Result Mapping_List::Copy_Mod_Reg(int frame, int reg)
 {
     if (!Is_Register(frame, reg)) return Mapping_Result::No_Selection;
-    const TMod_Reg &source = Lista_CAN_Frame[frame].Lista_Mod_Reg[reg];
+    const Editor_Register &source = Frames[frame].Registers[reg];
     ACopy_Ind_Mod = source.Ind_Mod;
     ACopy_HiPort = source.HiPart;
     ACopy_LoPort = source.LoPart;

@@ -17,27 +17,27 @@ struct Lang_Table;
 // over "Length: 8 · Mnemonic: Speed". The identifier stands as the device reads it (extended: a
 // 29-bit frame), the text as typed follows in brackets where it is written otherwise, and stands
 // alone when the device cannot read it as a number; an empty mnemonic is left out.
-QString Frame_Line(const TCAN_Frame &frame, bool extended, const QString &mnemonic, const Lang_Table &texts);
+QString Frame_Line(const Editor_Frame &frame, bool extended, const QString &mnemonic, const Lang_Table &texts);
 
 // One line of the register list, for example "40; Byte 1; None;". none and byte are the texts
 // of the current language ("None", "Byte ").
 QString Byte_Text(int32_t part, const QString &none, const QString &byte);
-QString Mod_Reg_Line(const TMod_Reg &reg, const QString &none, const QString &byte);
+QString Mod_Reg_Line(const Editor_Register &reg, const QString &none, const QString &byte);
 // The same for a frame that offers offered bytes: a byte beyond them is marked with beyond
 // (a text with %1 for the byte's text and %2 for offered), so that it is never taken for a
 // byte the frame has.
 QString Byte_Text(int32_t part, const QString &none, const QString &byte, int offered, const QString &beyond);
-QString Mod_Reg_Line(const TMod_Reg &reg, const QString &none, const QString &byte, int offered,
+QString Mod_Reg_Line(const Editor_Register &reg, const QString &none, const QString &byte, int offered,
                      const QString &beyond);
 // The transmit editor's line: the same, then a tab and send when a Modbus write of the register
 // sends the frame, so that the choice stands in a column of its own; nothing is added when it
 // does not.
-QString Mod_Reg_Line(const TMod_Reg &reg, const QString &none, const QString &byte, int offered,
+QString Mod_Reg_Line(const Editor_Register &reg, const QString &none, const QString &byte, int offered,
                      const QString &beyond, const QString &send);
 
 // How many data bytes the byte lists offer for a frame: its dimension, never more than a CAN
 // frame carries and never fewer than none.
-int Offered_Bytes(const TCAN_Frame &frame);
+int Offered_Bytes(const Editor_Frame &frame);
 
 // What the entry fields hold. A choice without a value is a list that shows no selection: a
 // stored or pasted byte number that the selected frame does not offer.
@@ -82,7 +82,7 @@ extern const Mapping_Direction Transmit_Mapping;
 class Mapping_List {
 public:
     // The frames in the order of the frame list file: the position is the frame number.
-    QList<TCAN_Frame> Lista_CAN_Frame;
+    QList<Editor_Frame> Frames;
 
     // Mapping records of the other direction, which share the device image with these.
     int Other_Direction_Count = 0;
@@ -94,13 +94,13 @@ public:
     int32_t ACopy_Write = 0;
 
     // Replaces the frames and their registers (the copy buffer stays).
-    void Load(QList<TCAN_Frame> frames, int other_direction_count);
+    void Load(QList<Editor_Frame> frames, int other_direction_count);
 
     int Register_Count() const;
-    bool Is_Frame(int frame) const { return frame >= 0 && frame < Lista_CAN_Frame.size(); }
+    bool Is_Frame(int frame) const { return frame >= 0 && frame < Frames.size(); }
     bool Is_Register(int frame, int reg) const
     {
-        return Is_Frame(frame) && reg >= 0 && reg < Lista_CAN_Frame[frame].Lista_Mod_Reg.size();
+        return Is_Frame(frame) && reg >= 0 && reg < Frames[frame].Registers.size();
     }
 
     // True when a register other than the one at (app_ind_J1939, app_ind_MR) has an index whose
@@ -115,7 +115,7 @@ public:
     // True when the registers differ from the ones the last Load brought: what OK would write
     // is not what the mapping file holds. Rows of the file that name no frame are not counted:
     // no showing can hold them, and leaving without OK keeps them in the file.
-    bool Has_Changes() const { return Lista_CAN_Frame != loaded_; }
+    bool Has_Changes() const { return Frames != loaded_; }
 
     // Appends a register to the frame. A byte or send choice without a value is stored as 0.
     Mapping_Result Add_Mod_Reg(int frame, const Mod_Reg_Entry &entry);
@@ -130,5 +130,5 @@ public:
 private:
     Mapping_Result Check_Index(const QString &text, int frame, int reg) const;
 
-    QList<TCAN_Frame> loaded_;
+    QList<Editor_Frame> loaded_;
 };

@@ -1,6 +1,6 @@
 #include "editing/Par_Gen_Check.h"
 
-#include "platform/IntText.h"
+#include "platform/Int_Text.h"
 
 Par_Gen_Texts Par_Gen_Defaults()
 {

@@ -3,6 +3,7 @@
 // configuration starts from, the merge of a file's texts with those defaults, and the checks
 // that OK runs before anything is written.
 #include "config/Config_Model.h"
+#include "lang/Lang_Table.h"
 
 #include <optional>
 
@@ -29,7 +30,7 @@ bool Par_Gen_Gateway_On(const QString &en_gat);
 std::optional<int> Par_Gen_Check(const Par_Gen_Texts &texts);
 
 // STR indexes of the messages.
-constexpr int Str_IP_Error_First = 84;   // IP Address 1 .. 4: STR84 .. STR87
-constexpr int Str_SM_Error_First = 88;   // SUBNET Mask 1 .. 4: STR88 .. STR91
-constexpr int Str_GAT_Error_First = 92;  // GATEWAY IP 1 .. 4: STR92 .. STR95
-constexpr int Str_Port_Error = 96;
+constexpr int Str_IP_Error_First = STR_Settings_IP_1_Range;       // IP Address 1 .. 4
+constexpr int Str_SM_Error_First = STR_Settings_Mask_1_Range;     // SUBNET Mask 1 .. 4
+constexpr int Str_GAT_Error_First = STR_Settings_Gateway_1_Range;  // GATEWAY IP 1 .. 4
+constexpr int Str_Port_Error = STR_Settings_Port_Range;

@@ -1,6 +1,6 @@
 #include "editing/Storable_Text.h"
 
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 
 QString Unstorable_Text_Message(const Lang_Table &texts, const QString &text)
 {

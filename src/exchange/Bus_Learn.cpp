@@ -1,7 +1,7 @@
 #include "exchange/Bus_Learn.h"
 
 #include "platform/Core_Text.h"
-#include "platform/IntText.h"
+#include "platform/Int_Text.h"
 #include "lang/Lang_Table.h"
 
 #include <QSet>

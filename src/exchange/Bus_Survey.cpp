@@ -1,7 +1,7 @@
 #include "exchange/Bus_Survey.h"
 
 #include "platform/Core_Text.h"
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 
 #include <QSet>
 #include <cmath>

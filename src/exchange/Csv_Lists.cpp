@@ -4,8 +4,8 @@
 #include "editing/Mapping_List.h"
 #include "exchange/Dbc_File.h"
 #include "platform/Core_Text.h"
-#include "platform/IntText.h"
-#include "platform/XmlDocument.h"
+#include "platform/Int_Text.h"
+#include "platform/Xml_Document.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -252,11 +252,11 @@ QByteArray Frame_List_Csv(Direction direction, const QList<Frame_Row> &rows)
     return Sheet(Frame_Csv_Columns(direction), lines);
 }
 
-QByteArray Mapping_List_Csv(Direction direction, const QList<TCAN_Frame> &frames, const QList<Frame_Row> &rows)
+QByteArray Mapping_List_Csv(Direction direction, const QList<Editor_Frame> &frames, const QList<Frame_Row> &rows)
 {
     QList<QStringList> lines;
     for (int f = 0; f < frames.size() && f < rows.size(); ++f)
-        for (const TMod_Reg &reg : frames[f].Lista_Mod_Reg) {
+        for (const Editor_Register &reg : frames[f].Registers) {
             QStringList l{rows[f].CobID, rows[f].Type, reg.Ind_Mod, QString::number(reg.HiPart), QString::number(reg.LoPart)};
             if (direction == Direction::Transmit) l << QString::number(reg.Write);
             lines.append(l);
@@ -346,12 +346,12 @@ Frame_Grid Frame_Grid_Of_Sheet(QList<Frame_Row> rows, const QList<Frame_Row> &st
     return grid;
 }
 
-Mapping_Csv_Read Read_Mapping_Csv(Direction direction, const QByteArray &bytes, const QList<TCAN_Frame> &frames,
+Mapping_Csv_Read Read_Mapping_Csv(Direction direction, const QByteArray &bytes, const QList<Editor_Frame> &frames,
                                   const QList<Frame_Row> &rows, int other_direction_count)
 {
     Mapping_Csv_Read out;
     out.Frames = frames;
-    for (TCAN_Frame &f : out.Frames) f.Lista_Mod_Reg.clear();
+    for (Editor_Frame &f : out.Frames) f.Registers.clear();
     // The frames by their text as the list holds it, then by value.
     QHash<QString, int> by_text;
     QHash<Frame_Key, int> by_key;
@@ -404,7 +404,7 @@ Mapping_Csv_Read Read_Mapping_Csv(Direction direction, const QByteArray &bytes, 
             out.Faults.append({r.Line, Core_Text("the device holds at most %1 registers, both directions together").arg(Max_Map_Records)});
             continue;
         }
-        out.Frames[frame].Lista_Mod_Reg.append(TMod_Reg{f[2], *hi, *lo, write});
+        out.Frames[frame].Registers.append(Editor_Register{f[2], *hi, *lo, write});
         used.insert(*index, r.Line);
         ++count;
         ++out.Taken;

@@ -50,7 +50,7 @@ QStringList Mapping_Csv_Columns(Direction direction);
 
 QByteArray Frame_List_Csv(Direction direction, const QList<Frame_Row> &rows);
 // frames: the mapping list; rows: the frame list entries it stands over (one per frame).
-QByteArray Mapping_List_Csv(Direction direction, const QList<TCAN_Frame> &frames, const QList<Frame_Row> &rows);
+QByteArray Mapping_List_Csv(Direction direction, const QList<Editor_Frame> &frames, const QList<Frame_Row> &rows);
 
 struct Frame_Csv_Read {
     QList<Frame_Row> Rows;  // the good lines, in file order
@@ -71,7 +71,7 @@ void Follow_Stored_Frames(QList<Frame_Row> &rows, const QList<Frame_Row> &stored
 Frame_Grid Frame_Grid_Of_Sheet(QList<Frame_Row> rows, const QList<Frame_Row> &stored);
 
 struct Mapping_Csv_Read {
-    QList<TCAN_Frame> Frames;  // the frames given, each holding the registers of the good lines
+    QList<Editor_Frame> Frames;  // the frames given, each holding the registers of the good lines
     int Taken = 0;
     QList<Csv_Fault> Faults;
     bool Header_Ok = false;  // as for frame sheets
@@ -81,5 +81,5 @@ struct Mapping_Csv_Read {
 // the list does not hold, a register index outside 0..65535 or given twice, a byte the frame does
 // not offer, a send-on-write other than 0 or 1, or a register beyond the device's
 // Max_Map_Records together with other_direction_count.
-Mapping_Csv_Read Read_Mapping_Csv(Direction direction, const QByteArray &bytes, const QList<TCAN_Frame> &frames,
+Mapping_Csv_Read Read_Mapping_Csv(Direction direction, const QByteArray &bytes, const QList<Editor_Frame> &frames,
                                   const QList<Frame_Row> &rows, int other_direction_count);

@@ -2,7 +2,7 @@
 
 #include "editing/Mapping_List.h"
 #include "platform/Core_Text.h"
-#include "platform/IntText.h"
+#include "platform/Int_Text.h"
 
 #include <QHash>
 #include <QSet>
@@ -123,16 +123,16 @@ namespace {
 // The registers of one frame while an import adds to them: which byte lies in which register.
 class Frame_Registers {
 public:
-    explicit Frame_Registers(TCAN_Frame &frame) : frame_(frame)
+    explicit Frame_Registers(Editor_Frame &frame) : frame_(frame)
     {
-        for (int i = 0; i < frame.Lista_Mod_Reg.size(); ++i) Note(i);
+        for (int i = 0; i < frame.Registers.size(); ++i) Note(i);
     }
 
     // The register of the frame mapped exactly so, -1 when there is none.
     int Exact(const Register_Pair &p) const
     {
-        for (int i = 0; i < frame_.Lista_Mod_Reg.size(); ++i) {
-            const TMod_Reg &r = frame_.Lista_Mod_Reg[i];
+        for (int i = 0; i < frame_.Registers.size(); ++i) {
+            const Editor_Register &r = frame_.Registers[i];
             if (r.HiPart == p.Hi && r.LoPart == p.Lo && Mod_Index_Value(r.Ind_Mod)) return i;
         }
         return -1;
@@ -145,27 +145,27 @@ public:
             if (Exact(p) < 0 && (Covered(p.Hi) || Covered(p.Lo))) return false;
         return true;
     }
-    int Add(const TMod_Reg &reg)
+    int Add(const Editor_Register &reg)
     {
-        frame_.Lista_Mod_Reg.append(reg);
-        Note(int(frame_.Lista_Mod_Reg.size()) - 1);
-        return int(frame_.Lista_Mod_Reg.size()) - 1;
+        frame_.Registers.append(reg);
+        Note(int(frame_.Registers.size()) - 1);
+        return int(frame_.Registers.size()) - 1;
     }
-    const TMod_Reg &At(int i) const { return frame_.Lista_Mod_Reg[i]; }
+    const Editor_Register &At(int i) const { return frame_.Registers[i]; }
 
 private:
     void Note(int i)
     {
-        for (const int32_t b : {frame_.Lista_Mod_Reg[i].HiPart, frame_.Lista_Mod_Reg[i].LoPart})
+        for (const int32_t b : {frame_.Registers[i].HiPart, frame_.Registers[i].LoPart})
             if (b > 0 && b <= 8) covered_[b] = true;
     }
-    TCAN_Frame &frame_;
+    Editor_Frame &frame_;
     bool covered_[9] = {};
 };
 
 }  // namespace
 
-Signal_Import Import_Dbc_Signals(const QList<TCAN_Frame> &frames, const QList<Frame_Row> &rows,
+Signal_Import Import_Dbc_Signals(const QList<Editor_Frame> &frames, const QList<Frame_Row> &rows,
                                  const QList<Dbc_Message> &messages, int32_t first_register,
                                  int other_direction_count, Direction direction)
 {
@@ -173,8 +173,8 @@ Signal_Import Import_Dbc_Signals(const QList<TCAN_Frame> &frames, const QList<Fr
     out.Frames = frames;
     QSet<int32_t> used;
     int count = other_direction_count;
-    for (const TCAN_Frame &f : frames)
-        for (const TMod_Reg &r : f.Lista_Mod_Reg) {
+    for (const Editor_Frame &f : frames)
+        for (const Editor_Register &r : f.Registers) {
             if (const std::optional<int32_t> v = Mod_Index_Value(r.Ind_Mod)) used.insert(*v);
             ++count;
         }
@@ -248,7 +248,7 @@ Signal_Import Import_Dbc_Signals(const QList<TCAN_Frame> &frames, const QList<Fr
                     continue;
                 }
                 const int32_t number = numbers[k++];
-                regs.Add(TMod_Reg{QString::number(number), layout[i].Hi, layout[i].Lo, 0});
+                regs.Add(Editor_Register{QString::number(number), layout[i].Hi, layout[i].Lo, 0});
                 sig.Registers << number;
                 out.Taken.append({m.Name, s.Name, frame, number, i, int(layout.size()), layout[i].Hi, layout[i].Lo, s.Unit,
                                   s.Factor, s.Offset});
@@ -261,7 +261,7 @@ Signal_Import Import_Dbc_Signals(const QList<TCAN_Frame> &frames, const QList<Fr
     return out;
 }
 
-Signal_Import Import_Dbc_Signals_To_Unmapped(const QList<TCAN_Frame> &frames, const QList<Frame_Row> &rows,
+Signal_Import Import_Dbc_Signals_To_Unmapped(const QList<Editor_Frame> &frames, const QList<Frame_Row> &rows,
                                              const QList<Dbc_Message> &messages, int32_t first_register,
                                              int other_direction_count, Direction direction)
 {
@@ -272,7 +272,7 @@ Signal_Import Import_Dbc_Signals_To_Unmapped(const QList<TCAN_Frame> &frames, co
         for (int i = 0; i < rows.size() && i < frames.size(); ++i) {
             const std::optional<Frame_Key> key = Key_Of(rows[i]);
             if (key && *key == Key_Of(m)) {
-                mapped = !frames[i].Lista_Mod_Reg.isEmpty();
+                mapped = !frames[i].Registers.isEmpty();
                 break;
             }
         }
@@ -317,11 +317,11 @@ QList<Signal_Note> Imported_Signal_Notes(Direction direction, const Signal_Impor
     return notes;
 }
 
-int32_t Lowest_Unused_Register(const QList<TCAN_Frame> &frames)
+int32_t Lowest_Unused_Register(const QList<Editor_Frame> &frames)
 {
     QSet<int32_t> used;
-    for (const TCAN_Frame &f : frames)
-        for (const TMod_Reg &r : f.Lista_Mod_Reg)
+    for (const Editor_Frame &f : frames)
+        for (const Editor_Register &r : f.Registers)
             if (const std::optional<int32_t> v = Mod_Index_Value(r.Ind_Mod)) used.insert(*v);
     for (int32_t n = 0; n <= Max_Mod_Index; ++n)
         if (!used.contains(n)) return n;

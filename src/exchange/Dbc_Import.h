@@ -83,7 +83,7 @@ struct Imported_Signal {
 };
 
 struct Signal_Import {
-    QList<TCAN_Frame> Frames;  // the mapping list with the new registers
+    QList<Editor_Frame> Frames;  // the mapping list with the new registers
     QList<Imported_Register> Taken;   // the registers made
     QList<Imported_Signal> Signals;   // the signals given a recipe
     QList<Import_Note> Skipped;
@@ -99,13 +99,13 @@ struct Signal_Import {
 // bytes with others in other frames (the device keeps one frame per identifier) and are skipped.
 // A transmit signal whose bytes lie in registers laid out otherwise is skipped too: a second
 // register writing the same byte would change the other's signal.
-Signal_Import Import_Dbc_Signals(const QList<TCAN_Frame> &frames, const QList<Frame_Row> &rows,
+Signal_Import Import_Dbc_Signals(const QList<Editor_Frame> &frames, const QList<Frame_Row> &rows,
                                  const QList<Dbc_Message> &messages, int32_t first_register,
                                  int other_direction_count, Direction direction = Direction::Receive);
 
 // The same for the messages whose frame holds no register yet: a message whose frame has
 // registers is skipped with its reason, so that importing a message twice maps nothing twice.
-Signal_Import Import_Dbc_Signals_To_Unmapped(const QList<TCAN_Frame> &frames, const QList<Frame_Row> &rows,
+Signal_Import Import_Dbc_Signals_To_Unmapped(const QList<Editor_Frame> &frames, const QList<Frame_Row> &rows,
                                              const QList<Dbc_Message> &messages, int32_t first_register,
                                              int other_direction_count, Direction direction = Direction::Receive);
 
@@ -114,7 +114,7 @@ Signal_Import Import_Dbc_Signals_To_Unmapped(const QList<TCAN_Frame> &frames, co
 QList<Signal_Note> Imported_Signal_Notes(Direction direction, const Signal_Import &import, const QList<Frame_Row> &rows);
 
 // The lowest register number (0..65535) that no register of frames uses; 0 when all are used.
-int32_t Lowest_Unused_Register(const QList<TCAN_Frame> &frames);
+int32_t Lowest_Unused_Register(const QList<Editor_Frame> &frames);
 
 // A message's identifier as the frame lists write it: "0x181", "0x18FF0001".
 QString Dbc_Identifier_Text(const Dbc_Message &message);

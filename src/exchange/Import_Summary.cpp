@@ -69,13 +69,13 @@ Import_Summary Frame_Csv_Summary(const Lang_Table &lang, const QList<Frame_Row> 
     return out;
 }
 
-Import_Summary Mapping_Csv_Summary(const Lang_Table &lang, const QList<TCAN_Frame> &frames, const QList<Frame_Row> &rows,
+Import_Summary Mapping_Csv_Summary(const Lang_Table &lang, const QList<Editor_Frame> &frames, const QList<Frame_Row> &rows,
                                    const QList<Csv_Fault> &faults)
 {
     Import_Summary out;
     int taken = 0;
     for (int f = 0; f < frames.size(); ++f)
-        for (const TMod_Reg &r : frames[f].Lista_Mod_Reg) {
+        for (const Editor_Register &r : frames[f].Registers) {
             const QString frame = f < rows.size() ? rows[f].CobID : frames[f].CobID;
             out.Lines.append(Register_Line(lang, r.Ind_Mod, frame, r.HiPart, r.LoPart));
             ++taken;

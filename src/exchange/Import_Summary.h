@@ -23,7 +23,7 @@ Import_Summary Signal_Import_Summary(const Lang_Table &lang, const Signal_Import
 Import_Summary Frame_Csv_Summary(const Lang_Table &lang, const QList<Frame_Row> &rows, const QList<Csv_Fault> &faults);
 // The registers a mapping sheet gave the list (frames: the list after the import; rows the frame
 // list entries under them), and the lines left out.
-Import_Summary Mapping_Csv_Summary(const Lang_Table &lang, const QList<TCAN_Frame> &frames, const QList<Frame_Row> &rows,
+Import_Summary Mapping_Csv_Summary(const Lang_Table &lang, const QList<Editor_Frame> &frames, const QList<Frame_Row> &rows,
                                    const QList<Csv_Fault> &faults);
 // A sheet with faults before anything is taken: the lines that cannot be taken.
 Import_Summary Csv_Fault_Summary(const Lang_Table &lang, const QList<Csv_Fault> &faults);

@@ -94,11 +94,11 @@ Register_Map Read_Register_Map(const Configuration &config, const QString &dir_n
     const QList<Signal_Note> notes = Read_Signal_Notes(Signal_Notes_Path(paths));
     for (const Direction d : {Direction::Receive, Direction::Transmit}) {
         const QList<Frame_Row> rows = Editor_Frame_Rows(config, d);
-        const QList<TCAN_Frame> frames = Editor_Mapping_Frames(config, d);
+        const QList<Editor_Frame> frames = Editor_Mapping_Frames(config, d);
         QList<Register_Map_Line> registers;
         Mapped_Registers mapped;
         for (int f = 0; f < frames.size() && f < rows.size(); ++f)
-            for (const TMod_Reg &reg : frames[f].Lista_Mod_Reg) {
+            for (const Editor_Register &reg : frames[f].Registers) {
                 Register_Map_Line l;
                 l.Dir = d;
                 l.Register = reg.Ind_Mod;

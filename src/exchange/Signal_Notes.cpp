@@ -4,9 +4,9 @@
 #include "editing/Mapping_List.h"
 #include "exchange/Csv_Lists.h"
 #include "platform/Core_Text.h"
-#include "platform/IntText.h"
+#include "platform/Int_Text.h"
 #include "platform/Safe_File.h"
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 
 #include <QFileInfo>
 #include <QSet>

@@ -1,6 +1,6 @@
 #include "lang/Lang_Table.h"
 
-#include "platform/IntText.h"
+#include "platform/Int_Text.h"
 #include "platform/Safe_File.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "lang/Version_Check.h"
 
-#include "platform/HttpGet.h"
-#include "platform/IntText.h"
+#include "platform/Http_Get.h"
+#include "platform/Int_Text.h"
 #include "platform/Web_Host.h"
 
 #include <exception>

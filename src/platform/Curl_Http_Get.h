@@ -2,7 +2,7 @@
 // The real HTTP/1.0 client, over libcurl. The library is loaded when the first request is
 // made, not when the program starts: a version check may come a minute later or never, and
 // libcurl brings its TLS, LDAP, SSH and Kerberos libraries along.
-#include "platform/HttpGet.h"
+#include "platform/Http_Get.h"
 
 #include <atomic>
 #include <condition_variable>

@@ -5,7 +5,7 @@
 // which normal users may open on most desktops (Linux: net.ipv4.ping_group_range), and falls
 // back to a raw socket, which needs the right to open raw sockets. On Windows it uses the
 // system's IcmpSendEcho, which needs no rights at all.
-#include "platform/IcmpEcho.h"
+#include "platform/Icmp_Echo.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "update/Device_Address.h"
 
-#include "platform/IntText.h"
+#include "platform/Int_Text.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "update/Ping_Run.h"
 
 #include "platform/Clock.h"
-#include "platform/IcmpEcho.h"
+#include "platform/Icmp_Echo.h"
 
 Ping_Run_Result Run_Ping(Icmp_Echo &echo, Clock &clock, const QString &host,
                          const std::function<void()> &process_events,

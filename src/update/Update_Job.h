@@ -1,7 +1,7 @@
 #pragma once
 // The update job: the file that tells the updater which device to reach and which images to
 // write there, and where the updater and its job live.
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 
 #include <QString>
 

@@ -7,7 +7,7 @@
 
 namespace {
 // The question every editor asks before it throws away changes.
-constexpr int Discard_Changes_Question = 97;
+constexpr int Discard_Changes_Question = STR_Discard_Changes_Question;
 }  // namespace
 
 Editor_Dialog::Editor_Dialog(const App_State &state, QWidget *parent)

@@ -1,6 +1,6 @@
 #include "widgets/Frame_Grid_Model.h"
 
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

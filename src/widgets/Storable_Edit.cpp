@@ -1,7 +1,7 @@
 #include "widgets/Storable_Edit.h"
 
 #include "editing/Storable_Text.h"
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 #include "widgets/Message_Box.h"
 
 #include <QLineEdit>

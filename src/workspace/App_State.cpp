@@ -1,6 +1,6 @@
 #include "workspace/App_State.h"
 
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 #include "workspace/Project_Folders.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "workspace/Project_Folders.h"
 
 #include "lang/Lang_Table.h"
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 
 #include <QDir>
 #include <QFile>
@@ -137,7 +137,7 @@ QString New_Project_Message(const Lang_Table &texts, const New_Project_Outcome &
     case New_Project_Result::Empty_Name:
     case New_Project_Result::Not_Valid: break;
     }
-    if (!outcome.Fault) return texts[outcome.Result == New_Project_Result::Empty_Name ? 32 : 30];
+    if (!outcome.Fault) return texts[outcome.Result == New_Project_Result::Empty_Name ? STR_New_Name_Not_Valid_Empty : STR_New_Name_Not_Valid];
     const QString &part = outcome.Fault->Part;
     switch (outcome.Fault->Rule) {
     case Name_Rule::Empty: return texts[STR_New_Name_Empty];

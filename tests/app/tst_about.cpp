@@ -3,8 +3,8 @@
 #include "Test_Workspace.h"
 #include "workspace/App_State.h"
 #include "workspace/Environment.h"
-#include "dialogs/TFAbout.h"
-#include "app/TFVariroduvieFirmWare.h"
+#include "dialogs/About_Dialog.h"
+#include "app/Main_Window.h"
 #include "platform/Web_Host.h"
 
 #include <QDir>
@@ -40,7 +40,7 @@ void Tst_About::texts_and_size()
     Load_Default_Language(state.Lang_Table);
     state.Dir_Exe = QStringLiteral("/home/user/.local/share/QCX3310");
     Environment env;
-    TFAbout about(state, env);
+    About_Dialog about(state, env);
     QCOMPARE(about.windowTitle(), QString("About..."));
     about.show();
 
@@ -89,7 +89,7 @@ void Tst_About::long_workspace_folder_is_shortened()
     Load_Default_Language(state.Lang_Table);
     state.Dir_Exe = QStringLiteral("/home/") + QString(300, u'x') + QStringLiteral("/QCX3310");
     Environment env;
-    TFAbout about(state, env);
+    About_Dialog about(state, env);
     about.show();
     auto *dir = about.findChild<QLabel *>("L_Workspace_Dir");
     QVERIFY(dir);
@@ -107,7 +107,7 @@ void Tst_About::link_and_picture_open_home_page()
     Fake_Shell shell;
     Environment env;
     env.shell = &shell;
-    TFAbout about(state, env);
+    About_Dialog about(state, env);
     about.show();
 
     QTest::mouseClick(about.findChild<QLabel *>("Label4"), Qt::LeftButton);
@@ -129,7 +129,7 @@ void Tst_About::from_main_window()
     ws.Start();
     App_State &state = ws.state;
     const Fake_Shell &shell = ws.shell;
-    TFVariroduvieFirmWare &main_window = *ws.window;
+    Main_Window &main_window = *ws.window;
     Message_Recorder rec;
 
     // A language change leaves the About box's texts alone, except the workspace's title.

@@ -3,20 +3,20 @@
 #include "Test_Support.h"
 #include "Test_Workspace.h"
 #include "Text_Fit.h"
-#include "app/TFVariroduvieFirmWare.h"
-#include "dialogs/TFAbout.h"
-#include "dialogs/TFBootTCP.h"
-#include "dialogs/TFCheck.h"
-#include "dialogs/TFDbc_Chooser.h"
-#include "dialogs/TFDefineCAN.h"
-#include "dialogs/TFFrame_List.h"
-#include "dialogs/TFImport_Report.h"
+#include "app/Main_Window.h"
+#include "dialogs/About_Dialog.h"
+#include "dialogs/Update_Dialog.h"
+#include "dialogs/Check_Window.h"
+#include "dialogs/Dbc_Chooser.h"
+#include "dialogs/Mapping_Editor.h"
+#include "dialogs/Frame_List_Editor.h"
+#include "dialogs/Import_Report_Window.h"
 #include "exchange/Csv_Lists.h"
-#include "dialogs/TFMonitor.h"
-#include "dialogs/TFNew_Project.h"
-#include "dialogs/TFOpenConf.h"
-#include "dialogs/TFParGen.h"
-#include "dialogs/TFSoftOptions.h"
+#include "dialogs/Monitor_Window.h"
+#include "dialogs/New_Configuration_Dialog.h"
+#include "dialogs/Open_Configuration_Dialog.h"
+#include "dialogs/Settings_Dialog.h"
+#include "dialogs/Options_Dialog.h"
 #include "widgets/Mnemonics.h"
 #include "test_config.h"
 
@@ -70,14 +70,14 @@ private slots:
         look(QStringLiteral("main window"), f.window.get());
         App_Windows &w = f.window->Windows();
         const QList<QPair<QString, QDialog *>> dialogs = {
-            {"new configuration", (w.New_Project)},
-            {"open configuration", (w.OpenConf)},
+            {"new configuration", (w.New_Configuration)},
+            {"open configuration", (w.Open_Configuration)},
             {"About", (w.About)},
-            {"settings", (w.ParGen)},
-            {"receive frames", (w.ReceiveCAN)},
-            {"transmit frames", (w.TransmitCAN)},
-            {"receive mappings", (w.DefineRecCAN)},
-            {"transmit mappings", (w.DefineTransCAN)},
+            {"settings", (w.Settings)},
+            {"receive frames", (w.Receive_Frames)},
+            {"transmit frames", (w.Transmit_Frames)},
+            {"receive mappings", (w.Receive_Mappings)},
+            {"transmit mappings", (w.Transmit_Mappings)},
         };
         for (const auto &[where, dialog] : dialogs) {
             look(where, dialog);
@@ -85,11 +85,11 @@ private slots:
         }
 
         // The report of a sheet import with faults.
-        TFImport_Report report(f.state, {{3, QStringLiteral("a fault")}, {7, QStringLiteral("another")}}, f.window.get());
+        Import_Report_Window report(f.state, {{3, QStringLiteral("a fault")}, {7, QStringLiteral("another")}}, f.window.get());
         look(QStringLiteral("import report"), &report);
         report.hide();
         // The report of a completed import, which only closes.
-        TFImport_Report done(f.state, Import_Summary{QStringLiteral("2 frame(s) taken, 0 left out."), {QStringLiteral("Frame row 1: A")}},
+        Import_Report_Window done(f.state, Import_Summary{QStringLiteral("2 frame(s) taken, 0 left out."), {QStringLiteral("Frame row 1: A")}},
                              f.window.get());
         look(QStringLiteral("import report, done"), &done);
         done.hide();
@@ -97,16 +97,16 @@ private slots:
         // The chooser of a CAN database's messages, with the time-out factor and with the first
         // register.
         const QList<Dbc_Message> database = Read_Dbc_File(QStringLiteral(QCX_TEST_DATA_DIR "/dbc/vehicle.dbc")).Messages;
-        for (const auto mode : {TFDbc_Chooser::Mode::Receive_Frames, TFDbc_Chooser::Mode::Signals}) {
-            TFDbc_Chooser chooser(f.state, mode, database, 3, f.window.get());
-            look(mode == TFDbc_Chooser::Mode::Signals ? QStringLiteral("database messages, signals")
+        for (const auto mode : {Dbc_Chooser::Mode::Receive_Frames, Dbc_Chooser::Mode::Signals}) {
+            Dbc_Chooser chooser(f.state, mode, database, 3, f.window.get());
+            look(mode == Dbc_Chooser::Mode::Signals ? QStringLiteral("database messages, signals")
                                                       : QStringLiteral("database messages, frames"),
                  &chooser);
             chooser.hide();
         }
 
         // Both pages of the options.
-        QDialog *options = w.SoftOptions;
+        QDialog *options = w.Options;
         auto *pages = options->findChild<QTabWidget *>(QStringLiteral("PC_Options"));
         for (int page = 0; page < pages->count(); ++page) {
             options->show();
@@ -123,12 +123,12 @@ private slots:
 
         // The update dialog's two phases: the address, then (after a ping) the options.
         f.state.Device_IP = QStringLiteral("127.0.0.1");
-        w.BootTCP->show();
-        look(QStringLiteral("update, address"), w.BootTCP);
-        w.BootTCP->LbButton1Click();
-        w.BootTCP->LbButton2Click();
-        look(QStringLiteral("update, options"), w.BootTCP);
-        w.BootTCP->hide();
+        w.Update->show();
+        look(QStringLiteral("update, address"), w.Update);
+        w.Update->Ping_Click();
+        w.Update->Next_Click();
+        look(QStringLiteral("update, options"), w.Update);
+        w.Update->hide();
 
         // The monitor with the configuration's registers, not connected and asked to connect (the
         // button then reads "Disconnect"); the address is this machine's, never a device's.

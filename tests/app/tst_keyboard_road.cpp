@@ -211,7 +211,7 @@ void Tst_Keyboard_Road::new_configuration_to_update_with_keys_alone()
     // The firmware image the update sends along (Firmware is checked by default).
     QVERIFY(QDir(f.dir.path()).mkpath("MASTER"));
     f.Write("MASTER/QFW3310.sim", QByteArray(64, '\x5a'));
-    TFVariroduvieFirmWare &main_window = *f.window;
+    Main_Window &main_window = *f.window;
     main_window.show();
     QVERIFY(QTest::qWaitForWindowActive(&main_window));
 

@@ -1,5 +1,5 @@
 // Start-up, settings, the main window's steps and its program launch, driven offscreen.
-#include "app/TFVariroduvieFirmWare.h"
+#include "app/Main_Window.h"
 #include "Gated_Http.h"
 #include "Local_Http_Server.h"
 #include "lang/Version_Checker.h"

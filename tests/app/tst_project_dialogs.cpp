@@ -4,9 +4,9 @@
 #include "Test_Workspace.h"
 #include "workspace/App_State.h"
 #include "workspace/Environment.h"
-#include "dialogs/TFNew_Project.h"
-#include "dialogs/TFOpenConf.h"
-#include "app/TFVariroduvieFirmWare.h"
+#include "dialogs/New_Configuration_Dialog.h"
+#include "dialogs/Open_Configuration_Dialog.h"
+#include "app/Main_Window.h"
 #include "widgets/Mnemonics.h"
 
 #include <QDir>
@@ -134,7 +134,7 @@ void Tst_Project_Dialogs::new_refuses_name()
     ws.Add(existing);
     const QStringList before = ws.Tree();
     Message_Recorder rec;
-    TFNew_Project dlg(ws.state);
+    New_Configuration_Dialog dlg(ws.state);
     dlg.show();
     auto *edit = Child<QLineEdit>(&dlg, "E_New_Proj");
     QTest::keyClicks(edit, name);
@@ -154,7 +154,7 @@ void Tst_Project_Dialogs::new_enter_creates_and_opens()
     ws.Add({"Alpha"});
     ws.Open("Alpha");
     Message_Recorder rec;
-    TFNew_Project dlg(ws.state);
+    New_Configuration_Dialog dlg(ws.state);
     dlg.show();
     auto *edit = Child<QLineEdit>(&dlg, "E_New_Proj");
 
@@ -185,7 +185,7 @@ void Tst_Project_Dialogs::new_starts_empty_and_cancel_creates_nothing()
     ws.Open("Alpha");
     const App_State before = ws.state;
     Message_Recorder rec;
-    TFNew_Project dlg(ws.state);
+    New_Configuration_Dialog dlg(ws.state);
     auto *edit = Child<QLineEdit>(&dlg, "E_New_Proj");
 
     dlg.show();
@@ -232,7 +232,7 @@ void Tst_Project_Dialogs::open_preselects()
     QVERIFY(QFile::link(ws.Projects() + "/nowhere", ws.Projects() + "/Broken"));
     if (!open.isEmpty()) ws.Open(open);
 
-    TFOpenConf dlg(ws.state);
+    Open_Configuration_Dialog dlg(ws.state);
     dlg.show();
     auto *list = Child<QListWidget>(&dlg, "ListBox1");
     QCOMPARE(Items(list), QStringList({"Alpha", "Beta", "Gamma"}));
@@ -251,7 +251,7 @@ void Tst_Project_Dialogs::open_selection_by_keyboard_and_mouse()
 {
     Workspace ws;
     ws.Add({"Alpha", "Beta", "Gamma"});
-    TFOpenConf dlg(ws.state);
+    Open_Configuration_Dialog dlg(ws.state);
     dlg.show();
     auto *list = Child<QListWidget>(&dlg, "ListBox1");
     QCOMPARE(dlg.Name_Conf(), QString("Alpha"));
@@ -277,7 +277,7 @@ void Tst_Project_Dialogs::open_selection_by_keyboard_and_mouse()
 void Tst_Project_Dialogs::open_list_follows_window_size()
 {
     Workspace ws;
-    TFOpenConf dlg(ws.state);
+    Open_Configuration_Dialog dlg(ws.state);
     dlg.show();
     QCOMPARE(dlg.size(), QSize(377, 351));
     auto *list = Child<QListWidget>(&dlg, "ListBox1");
@@ -290,7 +290,7 @@ void Tst_Project_Dialogs::main_window_road()
 {
     Workspace ws;
     App_State &state = ws.state;
-    TFVariroduvieFirmWare &main_window = *ws.window;
+    Main_Window &main_window = *ws.window;
     Message_Recorder rec;
     QVERIFY(QDir().mkpath(state.Dir_Projects + "/Alpha"));
     auto *l1 = Child<QLabel>(&main_window, "L_Name_Conf");
@@ -329,7 +329,7 @@ void Tst_Project_Dialogs::main_window_road()
     main_window.Save_Setting();
     App_State again;
     Environment env;
-    TFVariroduvieFirmWare second(again, env, ws.dir.path());
+    Main_Window second(again, env, ws.dir.path());
     QCOMPARE(again.Dir_Project, state.Dir_Project);
 }
 
@@ -337,7 +337,7 @@ void Tst_Project_Dialogs::main_window_cancel_changes_nothing()
 {
     Workspace ws;
     App_State &state = ws.state;
-    TFVariroduvieFirmWare &main_window = *ws.window;
+    Main_Window &main_window = *ws.window;
     Message_Recorder rec;
     QVERIFY(QDir().mkpath(state.Dir_Projects + "/Alpha"));
     QVERIFY(QDir().mkpath(state.Dir_Projects + "/Beta"));
@@ -377,7 +377,7 @@ void Tst_Project_Dialogs::main_window_open_with_empty_list()
 {
     Workspace ws;
     App_State &state = ws.state;
-    TFVariroduvieFirmWare &main_window = *ws.window;
+    Main_Window &main_window = *ws.window;
     Message_Recorder rec;
     QVERIFY(QDir().mkpath(state.Dir_Projects + "/Alpha"));
     auto confirm = [] { QTest::mouseClick(Child<QPushButton>(Active_Modal(), "Btn_OK"), Qt::LeftButton); };
@@ -409,7 +409,7 @@ void Tst_Project_Dialogs::open_keeps_folders_the_new_rules_refuse()
     // Folders of earlier versions, or made by hand, keep opening: the rules are for new names.
     Workspace ws;
     ws.Add({"Line 1.", "con", " Old "});
-    TFVariroduvieFirmWare &main_window = *ws.window;
+    Main_Window &main_window = *ws.window;
     Message_Recorder rec;
     for (const QString name : {"Line 1.", "con", " Old "}) {
         When_Modal([name] {
@@ -430,10 +430,10 @@ void Tst_Project_Dialogs::language_change_reaches_dialogs()
 {
     Workspace ws;
     App_State &state = ws.state;
-    TFVariroduvieFirmWare &main_window = *ws.window;
+    Main_Window &main_window = *ws.window;
     Message_Recorder rec;
-    auto *new_dlg = main_window.findChild<TFNew_Project *>();
-    auto *open_dlg = main_window.findChild<TFOpenConf *>();
+    auto *new_dlg = main_window.findChild<New_Configuration_Dialog *>();
+    auto *open_dlg = main_window.findChild<Open_Configuration_Dialog *>();
     QVERIFY(new_dlg && open_dlg);
     QCOMPARE(new_dlg->windowTitle(), QString("Create New Configuration"));
     QCOMPARE(Shown_Text(Child<QLabel>(new_dlg, "L_SW_Code")->text()), QString("QCX3310"));

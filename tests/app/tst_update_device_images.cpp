@@ -3,7 +3,7 @@
 // error box and nothing changed on disk.
 #include "Test_Support.h"
 #include "Test_Workspace.h"
-#include "app/TFVariroduvieFirmWare.h"
+#include "app/Main_Window.h"
 #include "config/Image_Builder.h"
 #include "test_config.h"
 

@@ -172,22 +172,22 @@ void Tst_Layers::checker_finds_planted_faults_data()
     QTest::addColumn<QByteArray>("source");
     QTest::addColumn<bool>("faulty");
     QTest::newRow("config includes the global state") << "config" << QByteArray("#include \"workspace/App_State.h\"\n") << true;
-    QTest::newRow("config includes platform") << "config" << QByteArray("#include \"platform/IntText.h\"\n") << false;
+    QTest::newRow("config includes platform") << "config" << QByteArray("#include \"platform/Int_Text.h\"\n") << false;
     QTest::newRow("core includes a widget by module path") << "config" << QByteArray("#include <QtWidgets/QWidget>\n") << true;
     QTest::newRow("core includes a widget by class") << "editing" << QByteArray("#  include <QWidget>\n") << true;
     QTest::newRow("core includes a gui class") << "lang" << QByteArray("#include <QColor>\n") << true;
     QTest::newRow("core includes a core class") << "lang" << QByteArray("#include <QString>\n") << false;
-    QTest::newRow("relative path out of the folder") << "editing" << QByteArray("#include \"../app/TFVariroduvieFirmWare.h\"\n") << true;
-    QTest::newRow("dialog includes the main window") << "dialogs" << QByteArray("#include \"app/TFVariroduvieFirmWare.h\"\n") << true;
+    QTest::newRow("relative path out of the folder") << "editing" << QByteArray("#include \"../app/Main_Window.h\"\n") << true;
+    QTest::newRow("dialog includes the main window") << "dialogs" << QByteArray("#include \"app/Main_Window.h\"\n") << true;
     QTest::newRow("dialog includes a widget") << "dialogs" << QByteArray("#include \"widgets/Octet_Row.h\"\n#include <QWidget>\n") << false;
-    QTest::newRow("tool includes a dialog") << "" << QByteArray("#include \"dialogs/TFParGen.h\"\n") << true;
+    QTest::newRow("tool includes a dialog") << "" << QByteArray("#include \"dialogs/Settings_Dialog.h\"\n") << true;
     QTest::newRow("tool includes the builder") << "" << QByteArray("#include \"config/Image_Builder.h\"\n") << false;
     QTest::newRow("tool includes a document") << "" << QByteArray("#include \"documents/Register_Map_Pdf.h\"\n") << false;
     QTest::newRow("tool draws") << "" << QByteArray("#include <QGuiApplication>\n") << false;
     QTest::newRow("tool makes a window") << "" << QByteArray("#include <QWidget>\n") << true;
     QTest::newRow("drawing layer draws") << "documents" << QByteArray("#include <QPdfWriter>\n") << false;
     QTest::newRow("drawing layer makes a window") << "documents" << QByteArray("#include <QtWidgets/QLabel>\n") << true;
-    QTest::newRow("drawing layer includes a dialog") << "documents" << QByteArray("#include \"dialogs/TFParGen.h\"\n") << true;
+    QTest::newRow("drawing layer includes a dialog") << "documents" << QByteArray("#include \"dialogs/Settings_Dialog.h\"\n") << true;
 }
 
 void Tst_Layers::checker_finds_planted_faults()

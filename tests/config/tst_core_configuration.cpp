@@ -80,9 +80,9 @@ QString Editor_Outcome(const Project_Paths &p, const QString &dir, Direction d)
     QString maps;
     try {
         int unplaced = 0;
-        for (const TCAN_Frame &f : Editor_Mapping_Frames(config, d, &unplaced)) {
+        for (const Editor_Frame &f : Editor_Mapping_Frames(config, d, &unplaced)) {
             maps += f.CobID + '|' + QString::number(f.Num_Byte);
-            for (const TMod_Reg &r : f.Lista_Mod_Reg)
+            for (const Editor_Register &r : f.Registers)
                 maps += QStringLiteral("|%1,%2,%3,%4").arg(r.Ind_Mod).arg(r.HiPart).arg(r.LoPart).arg(r.Write);
             maps += '\n';
         }

@@ -554,15 +554,15 @@ void Tst_Image_Builder::writers_read_back_what_they_wrote()
     QCOMPARE(read.Port, std::optional(settings.Port));
 
     // Mappings: frames come from the frame file, registers from the mapping file.
-    QList<TCAN_Frame> frames(3);
+    QList<Editor_Frame> frames(3);
     for (int i = 0; i < 3; ++i) {
         frames[i].CobID = texts[i];
         frames[i].Num_Byte = i == 1 ? 8 : 4;
     }
-    frames[0].Lista_Mod_Reg = {{" $10", 1, 0, 1}, {"a<b", 0, 4, 0}};
-    frames[2].Lista_Mod_Reg = {{"65535", 8, 8, 1}};
+    frames[0].Registers = {{" $10", 1, 0, 1}, {"a<b", 0, 4, 0}};
+    frames[2].Registers = {{"65535", 8, 8, 1}};
     QList<Frame_Row> frame_rows;
-    for (const TCAN_Frame &f : frames)
+    for (const Editor_Frame &f : frames)
         frame_rows.append(Frame_Row{f.CobID, f.Num_Byte == 4 ? "4" : "", "", "", "", "", "", ""});
     Write_Frame_File(dir.filePath("CAN_Transmit.xml"), Direction::Transmit, frame_rows);
     Write_Map_File(dir.filePath("Define_CAN_Transmit.xml"), Direction::Transmit, frames);

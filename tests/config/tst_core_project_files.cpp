@@ -73,9 +73,9 @@ void Tst_Project_Files::frame_files_bytes_and_round_trip()
     Write_Frame_File(path, Direction::Transmit, {tx, tx});
     QCOMPARE(Read_Frame_File(path, Direction::Transmit), (QList<Frame_Row>{tx, tx}));
 
-    QList<TCAN_Frame> frames(2);
-    frames[0].Lista_Mod_Reg = {{"10", 1, 2, 1}, {"$B", 0, 0, 0}};
-    frames[1].Lista_Mod_Reg = {{"20", 2, 1, 0}};
+    QList<Editor_Frame> frames(2);
+    frames[0].Registers = {{"10", 1, 2, 1}, {"$B", 0, 0, 0}};
+    frames[1].Registers = {{"20", 2, 1, 0}};
     QCOMPARE(Map_File_Bytes(Direction::Transmit, frames),
              QByteArray("<DefineTransJ1939>"
                         "<row Num_Frame=\"0\" Mod_Index=\"10\" Byte_HiPart=\"1\" Byte_LoPart=\"2\" Send_on_Write=\"1\"/>"
@@ -123,12 +123,12 @@ void Tst_Project_Files::mapping_rows_outside_the_frame_list_are_dropped()
                                "  <row Num_Frame=\"-1\" Mod_Index=\"9\" Byte_HiPart=\"1\" Byte_LoPart=\"1\"/>\n"
                                "  <row Num_Frame=\"$0\" Mod_Index=\"$7\" Byte_HiPart=\"2\" Byte_LoPart=\"1\"/>\n"
                                "</DefineRecJ1939>");
-    const QList<TCAN_Frame> read = Read_Mapping_Files(frames, maps, Direction::Receive);
+    const QList<Editor_Frame> read = Read_Mapping_Files(frames, maps, Direction::Receive);
     QCOMPARE(read.size(), 2);
     QCOMPARE(read[0].Num_Byte, 4);
     QCOMPARE(read[1].Num_Byte, 8);
-    QCOMPARE(read[0].Lista_Mod_Reg, (QList<TMod_Reg>{{"$7", 2, 1, 0}}));
-    QCOMPARE(read[1].Lista_Mod_Reg, (QList<TMod_Reg>{{"7", 1, 0, 0}}));
+    QCOMPARE(read[0].Registers, (QList<Editor_Register>{{"$7", 2, 1, 0}}));
+    QCOMPARE(read[1].Registers, (QList<Editor_Register>{{"7", 1, 0, 0}}));
     // With no frames the mapping file is not read at all (a broken one included).
     const QString broken = Write(dir, "broken.xml", "<DefineRecJ1939><row");
     QVERIFY(Read_Mapping_Files(dir.filePath("none.xml"), broken, Direction::Receive).isEmpty());
@@ -153,9 +153,9 @@ void Tst_Project_Files::first_element_is_the_root()
     const QString maps = Write(dir, "Define_CAN_Receive.xml",
                                "<?xml version=\"1.0\"?><?pi x?><DefineRecJ1939><row Num_Frame=\"0\" Mod_Index=\"3\" "
                                "Byte_HiPart=\"1\" Byte_LoPart=\"2\"/></DefineRecJ1939>");
-    const QList<TCAN_Frame> read = Read_Mapping_Files(frames, maps, Direction::Receive);
+    const QList<Editor_Frame> read = Read_Mapping_Files(frames, maps, Direction::Receive);
     QCOMPARE(read.size(), 1);
-    QCOMPARE(read[0].Lista_Mod_Reg, (QList<TMod_Reg>{{"3", 1, 2, 0}}));
+    QCOMPARE(read[0].Registers, (QList<Editor_Register>{{"3", 1, 2, 0}}));
 }
 
 QTEST_APPLESS_MAIN(Tst_Project_Files)

@@ -7,11 +7,11 @@
 #include "Test_Support.h"
 #include "test_config.h"
 
-#include "app/TFVariroduvieFirmWare.h"
+#include "app/Main_Window.h"
 #include "config/Project_Files.h"
-#include "dialogs/TFBus_Check.h"
-#include "dialogs/TFFrame_List.h"
-#include "dialogs/TFLearn_Chooser.h"
+#include "dialogs/Bus_Check_Window.h"
+#include "dialogs/Frame_List_Editor.h"
+#include "dialogs/Learn_Chooser.h"
 #include "lang/Lang_Table.h"
 #include "widgets/Frame_Grid_Model.h"
 
@@ -56,7 +56,7 @@ struct Project {
     }
 };
 
-QString Not_Valid_Text(const App_State &state) { return state.STR(18); }
+QString Not_Valid_Text(const App_State &state) { return state.STR(STR_Project_Not_Valid); }
 
 template <class T>
 T *Get(QWidget *dialog, const char *name)
@@ -66,7 +66,7 @@ T *Get(QWidget *dialog, const char *name)
     return w;
 }
 
-QStringList Codes(const TFBus_Check &check)
+QStringList Codes(const Bus_Check_Window &check)
 {
     QStringList out;
     for (int r = 0; r < check.Table()->rowCount(); ++r) out << check.Table()->item(r, 0)->data(Qt::UserRole).toString();
@@ -94,7 +94,7 @@ void Tst_Bus_Windows::bus_check_lists_the_findings()
     QFETCH(QString, fixture);
     Project p(fixture);
     Message_Recorder messages;
-    TFBus_Check check(p.State);
+    Bus_Check_Window check(p.State);
     check.FormShow();
     // The file chooser's answer is surveyed at once.
     check.Ask_Log_Path = [&] { return Survey_Dir + fixture + QStringLiteral("/bus.log"); };
@@ -119,7 +119,7 @@ void Tst_Bus_Windows::bus_check_follows_the_language()
     Message_Recorder messages;
     Read_Language_File(p.State.Lang_Table, QStringLiteral(QCX_SHIPPED_LANGUAGE_DIR "/Deutsch.lng"));
     const Installed_Translator installed(p.State.Lang_Table);
-    TFBus_Check check(p.State);
+    Bus_Check_Window check(p.State);
     Get<QLineEdit>(&check, "E_Log")->setText(Survey_Dir + "timeout-too-short/bus.log");
     QTest::mouseClick(Get<QPushButton>(&check, "Btn_Run"), Qt::LeftButton);
     QCOMPARE(messages.Errors, QStringList());
@@ -135,7 +135,7 @@ void Tst_Bus_Windows::bus_check_asks_for_the_interface_of_a_log_of_several()
 {
     Project p("several-buses");
     Message_Recorder messages;
-    TFBus_Check check(p.State);
+    Bus_Check_Window check(p.State);
     check.show();
     Get<QLineEdit>(&check, "E_Log")->setText(Survey_Dir + "several-buses/bus.log");
     check.Btn_RunClick();
@@ -160,7 +160,7 @@ void Tst_Bus_Windows::bus_check_is_a_step_of_the_main_window()
 {
     Test_Workspace w;
     w.Start(Test_Workspace::Dialogs::On_First_Use);
-    TFVariroduvieFirmWare &main = *w.window;
+    Main_Window &main = *w.window;
     auto *button = Get<QPushButton>(&main, "Btn_Bus_Check");
     QCOMPARE(button->text().remove(u'&'), QString("Bus check"));
     // Without an open configuration it says so, as every step does.
@@ -182,14 +182,14 @@ void Tst_Bus_Windows::learned_frames_wait_for_ok()
 {
     Project p("clean");
     Message_Recorder messages;
-    TFReceiveCAN editor(p.State);
+    Receive_Frame_Editor editor(p.State);
     QVERIFY(editor.FormShow());
     const QByteArray file_before = Read_All(p.State.Files.CAN_Receive);
     QList<Import_Summary> reports;
     editor.Show_Report = [&reports](const Import_Summary &s) { reports << s; };
     editor.Ask_Log_Path = [] { return Survey_Dir + QStringLiteral("not-configured/bus.log"); };
     bool ran = false;
-    editor.Run_Learn_Chooser = [&](TFLearn_Chooser &c) {
+    editor.Run_Learn_Chooser = [&](Learn_Chooser &c) {
         ran = true;
         [&] {
             QCOMPARE(c.Listed(), (QStringList{"0x181 11-bit", "0x7FF 11-bit", "0x18FF0001 29-bit"}));
@@ -222,7 +222,7 @@ void Tst_Bus_Windows::learned_frames_wait_for_ok()
     QCOMPARE(saved[3].CobID, QString("0x18FF0001"));
 
     // The transmit editor has no such button.
-    TFTransmitCAN transmit(p.State);
+    Transmit_Frame_Editor transmit(p.State);
     QVERIFY(!transmit.findChild<QPushButton *>("Btn_Learn"));
 }
 
@@ -230,11 +230,11 @@ void Tst_Bus_Windows::an_unreadable_log_is_said_and_changes_nothing()
 {
     Project p("clean");
     Message_Recorder messages;
-    TFReceiveCAN editor(p.State);
+    Receive_Frame_Editor editor(p.State);
     QVERIFY(editor.FormShow());
     const Frame_Grid before = editor.Grid_Model()->Grid();
     editor.Ask_Log_Path = [&] { return p.Dir.filePath("none.log"); };
-    editor.Run_Learn_Chooser = [](TFLearn_Chooser &) {
+    editor.Run_Learn_Chooser = [](Learn_Chooser &) {
         qFatal("no chooser for a log that was not read");
         return false;
     };
@@ -244,7 +244,7 @@ void Tst_Bus_Windows::an_unreadable_log_is_said_and_changes_nothing()
     QCOMPARE(editor.Grid_Model()->Grid(), before);
     // Cancel in the chooser: nothing changes either.
     editor.Ask_Log_Path = [] { return Survey_Dir + QStringLiteral("not-configured/bus.log"); };
-    editor.Run_Learn_Chooser = [](TFLearn_Chooser &c) {
+    editor.Run_Learn_Chooser = [](Learn_Chooser &c) {
         c.Select_All();
         return false;
     };

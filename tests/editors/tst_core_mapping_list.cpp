@@ -28,12 +28,12 @@ private slots:
     void changes_are_against_what_was_loaded();
 };
 
-static TCAN_Frame Frame(const QString &cob_id, int num_byte, QList<TMod_Reg> regs = {})
+static Editor_Frame Frame(const QString &cob_id, int num_byte, QList<Editor_Register> regs = {})
 {
-    TCAN_Frame frame;
+    Editor_Frame frame;
     frame.CobID = cob_id;
     frame.Num_Byte = num_byte;
-    frame.Lista_Mod_Reg = std::move(regs);
+    frame.Registers = std::move(regs);
     return frame;
 }
 
@@ -63,11 +63,11 @@ void Tst_Mapping_List::index_range()
     // The same rule guards Create and Modify, and a refused index changes nothing.
     Mapping_List list;
     list.Load({Frame("1", 8, {{"500", 1, 2, 0}})}, 0);
-    const QList<TCAN_Frame> before = list.Lista_CAN_Frame;
+    const QList<Editor_Frame> before = list.Frames;
     const Mapping_Result expected = value ? Mapping_Result::Done : Mapping_Result::Index_Out_Of_Range;
     QCOMPARE(list.Modify_Mod_Reg(0, 0, {text, 0, 0, 0}), expected);
     QCOMPARE(list.Add_Mod_Reg(0, {text, 0, 0, 0}), expected == Mapping_Result::Done ? Mapping_Result::Index_In_Use : expected);
-    if (!value) QCOMPARE(list.Lista_CAN_Frame, before);
+    if (!value) QCOMPARE(list.Frames, before);
 }
 
 void Tst_Mapping_List::in_use_is_by_value_across_frames()
@@ -91,11 +91,11 @@ void Tst_Mapping_List::in_use_is_by_value_across_frames()
 
     QCOMPARE(list.Add_Mod_Reg(2, {"7", 0, 0, 0}), Mapping_Result::Index_In_Use);
     QCOMPARE(list.Add_Mod_Reg(2, {"0x0007", 0, 0, 0}), Mapping_Result::Index_In_Use);
-    QCOMPARE(list.Lista_CAN_Frame[2].Lista_Mod_Reg.size(), 1);
+    QCOMPARE(list.Frames[2].Registers.size(), 1);
     // Modify onto another register's value is refused; keeping its own value is not.
     QCOMPARE(list.Modify_Mod_Reg(0, 0, {"7", 0, 0, 0}), Mapping_Result::Index_In_Use);
     QCOMPARE(list.Modify_Mod_Reg(0, 0, {"0xA", 2, 2, 0}), Mapping_Result::Done);
-    QCOMPARE(list.Lista_CAN_Frame[0].Lista_Mod_Reg[0], (TMod_Reg{"0xA", 2, 2, 0}));
+    QCOMPARE(list.Frames[0].Registers[0], (Editor_Register{"0xA", 2, 2, 0}));
 }
 
 void Tst_Mapping_List::modify_onto_a_register_of_the_same_frame_data()
@@ -124,12 +124,12 @@ void Tst_Mapping_List::modify_onto_a_register_of_the_same_frame()
     list.Load({Frame("1", 8, {{"99", 1, 1, 0}}),
                Frame("2", 8, {{"10", 1, 0, 0}, {"$14", 2, 0, 0}, {"30", 3, 0, 0}})},
               0);
-    const QList<TCAN_Frame> before = list.Lista_CAN_Frame;
+    const QList<Editor_Frame> before = list.Frames;
     QCOMPARE(list.Modify_Mod_Reg(1, reg, {index, 4, 5, 0}), result);
     if (result == Mapping_Result::Done) {
-        QCOMPARE(list.Lista_CAN_Frame[1].Lista_Mod_Reg[reg], (TMod_Reg{index, 4, 5, 0}));
+        QCOMPARE(list.Frames[1].Registers[reg], (Editor_Register{index, 4, 5, 0}));
     } else {
-        QCOMPARE(list.Lista_CAN_Frame, before);
+        QCOMPARE(list.Frames, before);
     }
 }
 
@@ -187,17 +187,17 @@ void Tst_Mapping_List::create_modify_delete()
     QCOMPARE(list.Add_Mod_Reg(1, {"17", 0, 1, 0}), Mapping_Result::Done);
     QCOMPARE(list.Add_Mod_Reg(1, {"18", 1, 1, 0}), Mapping_Result::Done);
     // The index text is kept as typed, registers in creation order.
-    QCOMPARE(list.Lista_CAN_Frame[1].Lista_Mod_Reg,
-             (QList<TMod_Reg>{{" 0x10", 3, 4, 1}, {"17", 0, 1, 0}, {"18", 1, 1, 0}}));
+    QCOMPARE(list.Frames[1].Registers,
+             (QList<Editor_Register>{{" 0x10", 3, 4, 1}, {"17", 0, 1, 0}, {"18", 1, 1, 0}}));
 
     QCOMPARE(list.Modify_Mod_Reg(1, 3, {"19", 0, 0, 0}), Mapping_Result::No_Selection);
     QCOMPARE(list.Modify_Mod_Reg(0, 0, {"19", 0, 0, 0}), Mapping_Result::No_Selection);
     QCOMPARE(list.Modify_Mod_Reg(1, 1, {"$11", 2, 0, 1}), Mapping_Result::Done);
-    QCOMPARE(list.Lista_CAN_Frame[1].Lista_Mod_Reg[1], (TMod_Reg{"$11", 2, 0, 1}));
+    QCOMPARE(list.Frames[1].Registers[1], (Editor_Register{"$11", 2, 0, 1}));
 
     QCOMPARE(list.Delete_Mod_Reg(1, 3), Mapping_Result::No_Selection);
     QCOMPARE(list.Delete_Mod_Reg(1, 0), Mapping_Result::Done);
-    QCOMPARE(list.Lista_CAN_Frame[1].Lista_Mod_Reg, (QList<TMod_Reg>{{"$11", 2, 0, 1}, {"18", 1, 1, 0}}));
+    QCOMPARE(list.Frames[1].Registers, (QList<Editor_Register>{{"$11", 2, 0, 1}, {"18", 1, 1, 0}}));
     QCOMPARE(list.Register_Count(), 2);
     // The index of a deleted register is free again.
     QCOMPARE(list.Add_Mod_Reg(0, {"16", 0, 0, 0}), Mapping_Result::Done);
@@ -210,11 +210,11 @@ void Tst_Mapping_List::choices_without_selection()
     Mapping_List list;
     list.Load({Frame("1", 4, {{"1", 7, 2, 1}})}, 0);
     QCOMPARE(list.Add_Mod_Reg(0, {"2", std::nullopt, 3, std::nullopt}), Mapping_Result::Done);
-    QCOMPARE(list.Lista_CAN_Frame[0].Lista_Mod_Reg[1], (TMod_Reg{"2", 0, 3, 0}));
+    QCOMPARE(list.Frames[0].Registers[1], (Editor_Register{"2", 0, 3, 0}));
     QCOMPARE(list.Modify_Mod_Reg(0, 0, {"1", std::nullopt, 4, std::nullopt}), Mapping_Result::Done);
-    QCOMPARE(list.Lista_CAN_Frame[0].Lista_Mod_Reg[0], (TMod_Reg{"1", 7, 4, 1}));
+    QCOMPARE(list.Frames[0].Registers[0], (Editor_Register{"1", 7, 4, 1}));
     QCOMPARE(list.Modify_Mod_Reg(0, 0, {"1", 1, std::nullopt, 0}), Mapping_Result::Done);
-    QCOMPARE(list.Lista_CAN_Frame[0].Lista_Mod_Reg[0], (TMod_Reg{"1", 1, 4, 0}));
+    QCOMPARE(list.Frames[0].Registers[0], (Editor_Register{"1", 1, 4, 0}));
 }
 
 void Tst_Mapping_List::copy_buffer_survives_a_reload()
@@ -277,7 +277,7 @@ void Tst_Mapping_List::changes_are_against_what_was_loaded()
 {
     QFETCH(QString, steps);
     QFETCH(bool, changed);
-    const QList<TCAN_Frame> file{Frame("1", 8, {{"10", 0, 1, 0}, {"$14", 2, 0, 1}}), Frame("2", 4)};
+    const QList<Editor_Frame> file{Frame("1", 8, {{"10", 0, 1, 0}, {"$14", 2, 0, 1}}), Frame("2", 4)};
     Mapping_List list;
     list.Load(file, 0);
     QVERIFY(!list.Has_Changes());

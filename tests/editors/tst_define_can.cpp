@@ -8,7 +8,7 @@
 #include "test_config.h"
 
 #include "config/Project_Files.h"
-#include "dialogs/TFDefineCAN.h"
+#include "dialogs/Mapping_Editor.h"
 #include "lang/Lang_Table.h"
 #include "widgets/Mnemonics.h"
 
@@ -101,7 +101,7 @@ QComboBox *Send(QWidget *d) { return Get<QComboBox>(d, "CB_SendJ1939_OnModWrite"
 QListWidget *Regs(QWidget *d) { return Get<QListWidget>(d, "LB_Modbus_Regs"); }
 
 // Shows the editor the way the main window does, but without a modal loop.
-bool Open(TFDefineCAN &dialog)
+bool Open(Mapping_Editor &dialog)
 {
     if (!dialog.FormShow()) return false;
     dialog.show();
@@ -111,10 +111,10 @@ bool Open(TFDefineCAN &dialog)
 const QStringList Eight_Bytes{"None", "Byte 1", "Byte 2", "Byte 3", "Byte 4",
                               "Byte 5", "Byte 6", "Byte 7", "Byte 8"};
 
-std::unique_ptr<TFDefineCAN> Make(App_State &state, bool transmit)
+std::unique_ptr<Mapping_Editor> Make(App_State &state, bool transmit)
 {
-    if (transmit) return std::make_unique<TFDefineTransCAN>(state);
-    return std::make_unique<TFDefineRecCAN>(state);
+    if (transmit) return std::make_unique<Transmit_Mapping_Editor>(state);
+    return std::make_unique<Receive_Mapping_Editor>(state);
 }
 
 // Loads a shipped language over the English defaults.
@@ -179,7 +179,7 @@ void Tst_Define_CAN::receive_road()
 {
     Project p;
     Message_Recorder messages;
-    TFDefineRecCAN d(p.State);
+    Receive_Mapping_Editor d(p.State);
     QCOMPARE(d.size(), QSize(629, 496));
     QVERIFY(Open(d));
 
@@ -305,7 +305,7 @@ void Tst_Define_CAN::transmit_road()
 {
     Project p;
     Message_Recorder messages;
-    TFDefineTransCAN d(p.State);
+    Transmit_Mapping_Editor d(p.State);
     QVERIFY(Open(d));
     QCOMPARE(d.windowTitle(), QString("Define Transmit CAN \u2013 Test"));
     QCOMPARE(Items(Send(&d)), (QStringList{"False", "True"}));
@@ -388,11 +388,11 @@ void Tst_Define_CAN::index_range()
     p.State.Lang_Table.Items[157] = "receive range";
     p.State.Lang_Table.Items[183] = "transmit range";
     Message_Recorder messages;
-    std::unique_ptr<TFDefineCAN> d;
+    std::unique_ptr<Mapping_Editor> d;
     if (transmit)
-        d = std::make_unique<TFDefineTransCAN>(p.State);
+        d = std::make_unique<Transmit_Mapping_Editor>(p.State);
     else
-        d = std::make_unique<TFDefineRecCAN>(p.State);
+        d = std::make_unique<Receive_Mapping_Editor>(p.State);
     QVERIFY(Open(*d));
     // A frame that has a register to modify in each fixture.
     Click_Line(d.get(), "LB_CAN_Frames", transmit ? 1 : 0);
@@ -418,7 +418,7 @@ void Tst_Define_CAN::modify_refuses_the_index_of_another_register_of_the_same_fr
 {
     Project p;
     Message_Recorder messages;
-    TFDefineRecCAN d(p.State);
+    Receive_Mapping_Editor d(p.State);
     QVERIFY(Open(d));
     // Frame 1 holds 40 and 41: the first cannot take the second's index, by any spelling.
     Click_Line(&d, "LB_CAN_Frames", 0);
@@ -445,7 +445,7 @@ void Tst_Define_CAN::enter_in_the_index_field_neither_creates_nor_saves()
 {
     Project p;
     Message_Recorder messages;
-    TFDefineRecCAN d(p.State);
+    Receive_Mapping_Editor d(p.State);
     const QByteArray before = p.Read("Define_CAN_Receive.xml");
     QVERIFY(Open(d));
     Click_Line(&d, "LB_CAN_Frames", 0);
@@ -489,11 +489,11 @@ void Tst_Define_CAN::unreadable_files_keep_the_editor_closed()
     const QString map_file = transmit ? "Define_CAN_Transmit.xml" : "Define_CAN_Receive.xml";
     const QByteArray map_before = p.Read(map_file);
     Message_Recorder messages;
-    std::unique_ptr<TFDefineCAN> d;
+    std::unique_ptr<Mapping_Editor> d;
     if (transmit)
-        d = std::make_unique<TFDefineTransCAN>(p.State);
+        d = std::make_unique<Transmit_Mapping_Editor>(p.State);
     else
-        d = std::make_unique<TFDefineRecCAN>(p.State);
+        d = std::make_unique<Receive_Mapping_Editor>(p.State);
 
     // Were the dialog shown, close it so that the test reports instead of hanging.
     bool shown = false;
@@ -517,7 +517,7 @@ void Tst_Define_CAN::no_frames_writes_an_empty_file()
     // Without a frame list the mapping file is not read, and OK writes an empty one.
     Project p({"Define_CAN_Transmit.xml"});
     Message_Recorder messages;
-    TFDefineTransCAN d(p.State);
+    Transmit_Mapping_Editor d(p.State);
     QVERIFY(Open(d));
     QCOMPARE(Get<QListWidget>(&d, "LB_CAN_Frames")->count(), 0);
     Type_Index(&d, "5");
@@ -532,12 +532,12 @@ void Tst_Define_CAN::image_capacity_counts_the_other_direction()
     // The transmit side holds 4094 mappings; the receive side already has 3 rows (one of which
     // names no frame and does not count).
     Project p;
-    QList<TCAN_Frame> tx(2);
-    for (int i = 0; i < Max_Map_Records - 2 - 2; ++i) tx[i % 2].Lista_Mod_Reg.append({QString::number(i), 1, 0, 0});
+    QList<Editor_Frame> tx(2);
+    for (int i = 0; i < Max_Map_Records - 2 - 2; ++i) tx[i % 2].Registers.append({QString::number(i), 1, 0, 0});
     Write_Map_File(p.State.Files.Define_CAN_Transmit, Direction::Transmit, tx);
 
     Message_Recorder messages;
-    TFDefineRecCAN d(p.State);
+    Receive_Mapping_Editor d(p.State);
     QVERIFY(Open(d));
     Click_Line(&d, "LB_CAN_Frames", 1);
     Type_Index(&d, "100");
@@ -574,7 +574,7 @@ void Tst_Define_CAN::leaving_asks_only_after_a_change()
     const QByteArray transmit_before = p.Read("Define_CAN_Transmit.xml");
     Message_Recorder messages;
     messages.Answers = {false, true};
-    const std::unique_ptr<TFDefineCAN> d = Make(p.State, transmit);
+    const std::unique_ptr<Mapping_Editor> d = Make(p.State, transmit);
     // The receive file has a row that names no frame: the opening warns, and that alone is no
     // change (leaving keeps the row in the file; only OK would drop it).
     QVERIFY(Open(*d));
@@ -646,7 +646,7 @@ void Tst_Define_CAN::send_column_needs_no_scrolling()
 {
     Project p;
     Message_Recorder messages;
-    TFDefineTransCAN d(p.State);
+    Transmit_Mapping_Editor d(p.State);
     QVERIFY(Open(d));
     Click_Line(&d, "LB_CAN_Frames", 1);
     QCOMPARE(Lines(Regs(&d)), QStringList{"7; Byte 1; Byte 2;\tSend"});
@@ -681,7 +681,7 @@ void Tst_Define_CAN::in_use_message_names_the_frame_as_listed()
     QFETCH(QString, detail);
     Project p;
     Message_Recorder messages;
-    const std::unique_ptr<TFDefineCAN> d = Make(p.State, transmit);
+    const std::unique_ptr<Mapping_Editor> d = Make(p.State, transmit);
     QVERIFY(Open(*d));
     // The frame "$18FF0001" gets register 1000 first.
     Click_Line(d.get(), "LB_CAN_Frames", 1);
@@ -716,7 +716,7 @@ void Tst_Define_CAN::keyboard_road()
     QFETCH(bool, transmit);
     Project p;
     Message_Recorder messages;
-    const std::unique_ptr<TFDefineCAN> d = Make(p.State, transmit);
+    const std::unique_ptr<Mapping_Editor> d = Make(p.State, transmit);
     QVERIFY(Open(*d));
     QVERIFY(QTest::qWaitForWindowActive(d.get()));
     auto *frames = Get<QListWidget>(d.get(), "LB_CAN_Frames");
@@ -800,12 +800,12 @@ void Tst_Define_CAN::texts_fit_in_every_language()
     Use_Language(p.State, language);
     Message_Recorder messages;
     // Made in the language, and switched to it from another one.
-    const std::unique_ptr<TFDefineCAN> made = Make(p.State, transmit);
+    const std::unique_ptr<Mapping_Editor> made = Make(p.State, transmit);
     Use_Language(p.State, language == "Italiano" ? "Français" : "Italiano");
-    const std::unique_ptr<TFDefineCAN> switched = Make(p.State, transmit);
+    const std::unique_ptr<Mapping_Editor> switched = Make(p.State, transmit);
     Use_Language(p.State, language);
     switched->Set_Lang();
-    for (TFDefineCAN *d : {made.get(), switched.get()}) {
+    for (Mapping_Editor *d : {made.get(), switched.get()}) {
         QVERIFY(Open(*d));
         QCOMPARE(Cut_Texts(d), QStringList());
         // Every control stays inside the window.
@@ -823,7 +823,7 @@ void Tst_Define_CAN::english_layout_stays_as_drawn()
     Message_Recorder messages;
     for (bool transmit : {false, true}) {
         Use_Language(p.State, "English");
-        const std::unique_ptr<TFDefineCAN> d = Make(p.State, transmit);
+        const std::unique_ptr<Mapping_Editor> d = Make(p.State, transmit);
         const QMap<QString, QRect> english = Geometries(d.get());
         QCOMPARE(english["window"], QRect(0, 0, 629, 496));
         QCOMPARE(english["LB_CAN_Frames"], QRect(16, 110, 172, 292));

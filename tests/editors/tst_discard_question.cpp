@@ -3,8 +3,8 @@
 // the close box. No keeps the dialog and the user's work; Yes closes and writes nothing.
 #include "Test_Support.h"
 #include "Test_Workspace.h"
-#include "dialogs/TFFrame_List.h"
-#include "dialogs/TFParGen.h"
+#include "dialogs/Frame_List_Editor.h"
+#include "dialogs/Settings_Dialog.h"
 #include "widgets/Frame_Grid_Model.h"
 
 #include <QAbstractButton>
@@ -37,10 +37,10 @@ void Retype(QLineEdit *edit, const QString &text)
 
 QModelIndex Cell(QWidget *dialog, int column)
 {
-    return static_cast<TFFrame_List *>(dialog)->Grid_Model()->index(0, column);
+    return static_cast<Frame_List_Editor *>(dialog)->Grid_Model()->index(0, column);
 }
 
-QTableView *Grid(QWidget *dialog) { return static_cast<TFFrame_List *>(dialog)->Grid_View(); }
+QTableView *Grid(QWidget *dialog) { return static_cast<Frame_List_Editor *>(dialog)->Grid_View(); }
 
 struct Editor {
     const char *button;  // the main window's step button
@@ -52,7 +52,7 @@ struct Editor {
 
 QString Frames_Shown(QWidget *dialog)
 {
-    const Frame_Grid_Model *model = static_cast<TFFrame_List *>(dialog)->Grid_Model();
+    const Frame_Grid_Model *model = static_cast<Frame_List_Editor *>(dialog)->Grid_Model();
     QStringList cells;
     for (int column = 1; column < model->columnCount(); ++column) cells << model->Cell(1, column);
     return cells.join('|');
@@ -60,7 +60,7 @@ QString Frames_Shown(QWidget *dialog)
 
 void Frame_Change_Back(QWidget *d)
 {
-    const QString stored = static_cast<TFFrame_List *>(d)->Grid_Model()->Cell(1, Receive_Col::Dimension);
+    const QString stored = static_cast<Frame_List_Editor *>(d)->Grid_Model()->Cell(1, Receive_Col::Dimension);
     Type_Into_Cell(Grid(d), Cell(d, Receive_Col::Dimension), QStringLiteral("7"));
     Type_Into_Cell(Grid(d), Cell(d, Receive_Col::Dimension), stored);
 }
@@ -81,7 +81,7 @@ const QList<Editor> &Editors()
              Retype(ip4, stored);
          },
          [](QWidget *d) {
-             const Par_Gen_Texts t = static_cast<TFParGen *>(d)->Texts();
+             const Par_Gen_Texts t = static_cast<Settings_Dialog *>(d)->Texts();
              return QStringList{t.IP[3], t.EN_GAT}.join('|');
          }},
         {"Btn_Receive_COB", "TFReceiveCAN",
@@ -210,7 +210,7 @@ void Tst_Discard_Question::typing_still_open_in_a_cell_counts()
         QTest::keyClicks(editor, QStringLiteral("9"));
         messages.Answers = {false};
         d->close();
-        kept = static_cast<TFFrame_List *>(d)->Grid_Model()->Cell(1, Receive_Col::CobID);
+        kept = static_cast<Frame_List_Editor *>(d)->Grid_Model()->Cell(1, Receive_Col::CobID);
         d->close();
         if (d->isVisible()) static_cast<QDialog *>(d)->done(QDialog::Rejected);
     });

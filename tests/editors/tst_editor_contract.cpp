@@ -5,9 +5,9 @@
 // Each editor's own behaviour is tested beside its dialog.
 #include "Test_Support.h"
 #include "Test_Workspace.h"
-#include "dialogs/TFDefineCAN.h"
-#include "dialogs/TFFrame_List.h"
-#include "dialogs/TFParGen.h"
+#include "dialogs/Mapping_Editor.h"
+#include "dialogs/Frame_List_Editor.h"
+#include "dialogs/Settings_Dialog.h"
 #include "widgets/Frame_Grid_Model.h"
 
 #include <QAbstractButton>
@@ -98,7 +98,7 @@ void Write_Marked_Language(const Test_Workspace &ws)
 // The frame lists: the first two rows, as the grid shows them.
 QString Grid_Shown(QWidget *dialog)
 {
-    const Frame_Grid_Model *model = static_cast<TFFrame_List *>(dialog)->Grid_Model();
+    const Frame_Grid_Model *model = static_cast<Frame_List_Editor *>(dialog)->Grid_Model();
     QStringList cells;
     for (int row = 1; row <= 2; ++row)
         for (int column = 1; column < model->columnCount(); ++column) cells << model->Cell(row, column);
@@ -109,7 +109,7 @@ QString Grid_Shown(QWidget *dialog)
 // above it.
 void Grid_Edit(QWidget *dialog, int mnemonic_column)
 {
-    auto *editor = static_cast<TFFrame_List *>(dialog);
+    auto *editor = static_cast<Frame_List_Editor *>(dialog);
     QTableView *view = editor->Grid_View();
     Type_Into_Cell(view, editor->Grid_Model()->index(0, mnemonic_column), QStringLiteral("Edited"));
     Click_Cell(view, editor->Grid_Model()->index(0, mnemonic_column));
@@ -120,8 +120,8 @@ void Grid_Edit(QWidget *dialog, int mnemonic_column)
 QString Mapping_Shown(QWidget *dialog)
 {
     QStringList shown = Lines(Get<QListWidget>(dialog, "LB_CAN_Frames"));
-    for (const TCAN_Frame &frame : static_cast<TFDefineCAN *>(dialog)->Mappings().Lista_CAN_Frame)
-        for (const TMod_Reg &reg : frame.Lista_Mod_Reg) shown << reg.Ind_Mod;
+    for (const Editor_Frame &frame : static_cast<Mapping_Editor *>(dialog)->Mappings().Frames)
+        for (const Editor_Register &reg : frame.Registers) shown << reg.Ind_Mod;
     return shown.join('|');
 }
 
@@ -154,41 +154,41 @@ const QList<Editor> &Editors()
 {
     static const QList<Editor> editors{
         {"Btn_Prm_Gen", "TFParGen", &Project_Paths::ParGen,
-         [](App_State &s) { return std::make_unique<TFParGen>(s); },
-         [](App_Windows &w) { return w.ParGen; },
+         [](App_State &s) { return std::make_unique<Settings_Dialog>(s); },
+         [](App_Windows &w) { return w.Settings; },
          [](QWidget *d) {
              auto *ip4 = Get<QLineEdit>(d, "E_IP4");
              ip4->selectAll();
              QTest::keyClicks(ip4, "77");
          },
          [](QWidget *d) {
-             const Par_Gen_Texts t = static_cast<TFParGen *>(d)->Texts();
+             const Par_Gen_Texts t = static_cast<Settings_Dialog *>(d)->Texts();
              return QStringList{t.CAN_BAUDRATE, t.IP[0], t.IP[1], t.IP[2], t.IP[3], t.SM[3], t.EN_GAT, t.Port}
                  .join('|');
          },
          "5|192|168|0|10|0|0|502", "<MODBUS_TCP_SLAVE_IP4>77</MODBUS_TCP_SLAVE_IP4>"},
         {"Btn_Receive_COB", "TFReceiveCAN", &Project_Paths::CAN_Receive,
-         [](App_State &s) { return std::make_unique<TFReceiveCAN>(s); },
-         [](App_Windows &w) { return w.ReceiveCAN; },
+         [](App_State &s) { return std::make_unique<Receive_Frame_Editor>(s); },
+         [](App_Windows &w) { return w.Receive_Frames; },
          [](QWidget *d) { Grid_Edit(d, Receive_Col::Mnemonic); }, Grid_Shown,
          "0x181|8|CAN 2.0A 11 bits|1000||||||",
          "<row CobID=\"0x181\" Dimension=\"8\" Type=\"CAN 2.0A 11 bits\" TimeOut=\"1000\" Mnemonic=\"Edited\"/>"},
         {"Btn_Transmit_COB", "TFTransmitCAN", &Project_Paths::CAN_Transmit,
-         [](App_State &s) { return std::make_unique<TFTransmitCAN>(s); },
-         [](App_Windows &w) { return w.TransmitCAN; },
+         [](App_State &s) { return std::make_unique<Transmit_Frame_Editor>(s); },
+         [](App_Windows &w) { return w.Transmit_Frames; },
          [](QWidget *d) { Grid_Edit(d, Transmit_Col::Mnemonic); }, Grid_Shown,
          "0x18FF0001|4|CAN 2.0B 29 bits|Y|Y|500||||||||",
          "<row CobID=\"0x18FF0001\" Dimension=\"4\" Type=\"CAN 2.0B 29 bits\" DataChange=\"Y\" OnTimer=\"Y\" "
          "SendTimer=\"500\" Mnemonic=\"Edited\"/>"},
         {"Btn_Define_Receive_COB", "TFDefineRecCAN", &Project_Paths::Define_CAN_Receive,
-         [](App_State &s) { return std::make_unique<TFDefineRecCAN>(s); },
-         [](App_Windows &w) { return w.DefineRecCAN; },
+         [](App_State &s) { return std::make_unique<Receive_Mapping_Editor>(s); },
+         [](App_Windows &w) { return w.Receive_Mappings; },
          [](QWidget *d) { Mapping_Edit(d, "11"); }, Mapping_Shown, "Cob-ID: 0x181 11-bit\nLength: 8|10",
          "<DefineRecJ1939><row Num_Frame=\"0\" Mod_Index=\"11\" Byte_HiPart=\"0\" Byte_LoPart=\"0\"/>"
          "</DefineRecJ1939>"},
         {"Btn_Define_Transmit_COB", "TFDefineTransCAN", &Project_Paths::Define_CAN_Transmit,
-         [](App_State &s) { return std::make_unique<TFDefineTransCAN>(s); },
-         [](App_Windows &w) { return w.DefineTransCAN; },
+         [](App_State &s) { return std::make_unique<Transmit_Mapping_Editor>(s); },
+         [](App_Windows &w) { return w.Transmit_Mappings; },
          [](QWidget *d) { Mapping_Edit(d, "21"); }, Mapping_Shown, "Cob-ID: 0x18FF0001 29-bit\nLength: 4|20",
          "<DefineTransJ1939><row Num_Frame=\"0\" Mod_Index=\"21\" Byte_HiPart=\"0\" Byte_LoPart=\"0\" "
          "Send_on_Write=\"0\"/></DefineTransJ1939>"},

@@ -6,9 +6,9 @@
 #include "test_config.h"
 
 #include "config/Project_Files.h"
-#include "dialogs/TFDbc_Chooser.h"
-#include "dialogs/TFDefineCAN.h"
-#include "dialogs/TFFrame_List.h"
+#include "dialogs/Dbc_Chooser.h"
+#include "dialogs/Mapping_Editor.h"
+#include "dialogs/Frame_List_Editor.h"
 #include "exchange/Csv_Lists.h"
 #include "exchange/Signal_Notes.h"
 #include "lang/Lang_Table.h"
@@ -63,16 +63,16 @@ QList<Import_Summary> *Record_Reports(Editor &editor)
     return reports;
 }
 
-std::unique_ptr<TFFrame_List> Frame_Editor(App_State &state, Direction d)
+std::unique_ptr<Frame_List_Editor> Frame_Editor(App_State &state, Direction d)
 {
-    if (d == Direction::Receive) return std::make_unique<TFReceiveCAN>(state);
-    return std::make_unique<TFTransmitCAN>(state);
+    if (d == Direction::Receive) return std::make_unique<Receive_Frame_Editor>(state);
+    return std::make_unique<Transmit_Frame_Editor>(state);
 }
 
-std::unique_ptr<TFDefineCAN> Mapping_Editor(App_State &state, Direction d)
+std::unique_ptr<Mapping_Editor> Make_Mapping_Editor(App_State &state, Direction d)
 {
-    if (d == Direction::Receive) return std::make_unique<TFDefineRecCAN>(state);
-    return std::make_unique<TFDefineTransCAN>(state);
+    if (d == Direction::Receive) return std::make_unique<Receive_Mapping_Editor>(state);
+    return std::make_unique<Transmit_Mapping_Editor>(state);
 }
 
 template <class T>
@@ -182,13 +182,13 @@ void Tst_Editor_Imports::frames_from_a_database()
     const Direction d = Direction(direction);
     Project p;
     Message_Recorder messages;
-    const std::unique_ptr<TFFrame_List> editor = Frame_Editor(p.State, d);
+    const std::unique_ptr<Frame_List_Editor> editor = Frame_Editor(p.State, d);
     QVERIFY(editor->FormShow());
     const Frame_Grid before = editor->Grid_Model()->Grid();
     QList<Import_Summary> *reports = Record_Reports(*editor);
     editor->Ask_Dbc_Path = [] { return Vehicle_Dbc; };
     bool chooser_ran = false;
-    editor->Run_Chooser = [&](TFDbc_Chooser &c) {
+    editor->Run_Chooser = [&](Dbc_Chooser &c) {
         chooser_ran = true;
         // Every message is listed; those the converter cannot carry say why and cannot be ticked.
         [&] {
@@ -252,13 +252,13 @@ void Tst_Editor_Imports::database_that_does_not_parse_names_line_and_column()
     const QMap<QString, QByteArray> files = p.Files();
     Message_Recorder messages;
     bool chooser_ran = false;
-    auto run = [&](TFDbc_Chooser &) { return chooser_ran = true; };
-    const std::unique_ptr<TFFrame_List> frames = Frame_Editor(p.State, Direction::Receive);
+    auto run = [&](Dbc_Chooser &) { return chooser_ran = true; };
+    const std::unique_ptr<Frame_List_Editor> frames = Frame_Editor(p.State, Direction::Receive);
     QVERIFY(frames->FormShow());
     frames->Ask_Dbc_Path = [&] { return broken; };
     frames->Run_Chooser = run;
     frames->Btn_Import_DbcClick();
-    const std::unique_ptr<TFDefineCAN> mappings = Mapping_Editor(p.State, Direction::Transmit);
+    const std::unique_ptr<Mapping_Editor> mappings = Make_Mapping_Editor(p.State, Direction::Transmit);
     QVERIFY(mappings->FormShow());
     mappings->Ask_Dbc_Path = [&] { return broken; };
     mappings->Run_Chooser = run;
@@ -299,11 +299,11 @@ void Tst_Editor_Imports::mapping_sheet_export_then_import_gives_the_same_lists()
     Write_All(receive,
               Read_All(receive).replace("CobID=\"385\"", "CobID=\"0x182\"").replace("Dimension=\"4\"", "Dimension=\"8\""));
     Message_Recorder messages;
-    const std::unique_ptr<TFDefineCAN> editor = Mapping_Editor(p.State, d);
+    const std::unique_ptr<Mapping_Editor> editor = Make_Mapping_Editor(p.State, d);
     QVERIFY(editor->FormShow());
     editor->show();
     QVERIFY(QTest::qWaitForWindowExposed(editor.get()));
-    const QList<TCAN_Frame> loaded = editor->Mappings().Lista_CAN_Frame;
+    const QList<Editor_Frame> loaded = editor->Mappings().Frames;
     const QString sheet = p.Dir.filePath("mappings.csv");
     editor->Ask_Path = [&](bool) { return sheet; };
     QStringList faults;
@@ -324,10 +324,10 @@ void Tst_Editor_Imports::mapping_sheet_export_then_import_gives_the_same_lists()
     editor->Btn_Import_CsvClick();
     QCOMPARE(messages.Errors.join(u'|'), QString());
     QCOMPARE(faults.join(u'|'), QString());
-    QCOMPARE(editor->Mappings().Lista_CAN_Frame, loaded);
+    QCOMPARE(editor->Mappings().Frames, loaded);
     QVERIFY(!editor->Has_Changes());
     // The list on screen shows the registers back, under the frame still selected.
-    QCOMPARE(Get<QListWidget>(editor.get(), "LB_Modbus_Regs")->count(), loaded[frame].Lista_Mod_Reg.size());
+    QCOMPARE(Get<QListWidget>(editor.get(), "LB_Modbus_Regs")->count(), loaded[frame].Registers.size());
     QCOMPARE(reports->size(), 1);
     QCOMPARE(reports->first().Lines, report);
     QCOMPARE(reports->first().Summary, QStringLiteral("%1 register(s) taken, 0 left out.").arg(report.size()));
@@ -361,9 +361,9 @@ void Tst_Editor_Imports::mapping_sheet_with_faults_or_another_header()
     Write_All(sheet, Write_Csv(Mapping_Csv_Columns(d), lines));
 
     Message_Recorder messages;
-    TFDefineRecCAN editor(p.State);
+    Receive_Mapping_Editor editor(p.State);
     QVERIFY(editor.FormShow());
-    const QList<TCAN_Frame> loaded = editor.Mappings().Lista_CAN_Frame;
+    const QList<Editor_Frame> loaded = editor.Mappings().Frames;
     editor.Ask_Path = [&](bool) { return sheet; };
     QList<int> fault_lines;
     bool was_asked = false;
@@ -380,15 +380,15 @@ void Tst_Editor_Imports::mapping_sheet_with_faults_or_another_header()
     if (d != Direction::Receive) QVERIFY(messages.Errors[0].contains("is not a sheet of this list"));
     QCOMPARE(editor.Has_Changes(), taken);
     if (!taken) {
-        QCOMPARE(editor.Mappings().Lista_CAN_Frame, loaded);
+        QCOMPARE(editor.Mappings().Frames, loaded);
         QCOMPARE(reports->size(), 0);
         return;
     }
     // The sheet's registers replace the list's: one register, on the first frame.
-    QList<TCAN_Frame> expected = loaded;
-    for (TCAN_Frame &f : expected) f.Lista_Mod_Reg.clear();
-    expected[0].Lista_Mod_Reg = {TMod_Reg{"50", 1, 2, 0}};
-    QCOMPARE(editor.Mappings().Lista_CAN_Frame, expected);
+    QList<Editor_Frame> expected = loaded;
+    for (Editor_Frame &f : expected) f.Registers.clear();
+    expected[0].Registers = {Editor_Register{"50", 1, 2, 0}};
+    QCOMPARE(editor.Mappings().Frames, expected);
     QCOMPARE(reports->size(), 1);
     QCOMPARE(reports->first().Summary, QString("1 register(s) taken, 1 left out."));
     QCOMPARE(reports->first().Lines.size(), 2);
@@ -404,17 +404,17 @@ void Tst_Editor_Imports::signals_then_ok_write_the_mappings_and_their_notes()
     const QString notes_path = Signal_Notes_Path(p.State.Files);
     Write_All(notes_path, Signal_Notes_Bytes({other}));
     Message_Recorder messages;
-    TFDefineRecCAN editor(p.State);
+    Receive_Mapping_Editor editor(p.State);
     QVERIFY(editor.FormShow());
     editor.show();
     QVERIFY(QTest::qWaitForWindowExposed(&editor));
     QList<Import_Summary> *reports = Record_Reports(editor);
     editor.Ask_Dbc_Path = [] { return Vehicle_Dbc; };
-    editor.Run_Chooser = [&](TFDbc_Chooser &c) {
+    editor.Run_Chooser = [&](Dbc_Chooser &c) {
         // Only the message whose frame the receive list holds; the first register is the
         // lowest one not in use (the list uses 7, 40 and 41).
         [&] {
-            QCOMPARE(c.Chooser_Mode(), TFDbc_Chooser::Mode::Signals);
+            QCOMPARE(c.Chooser_Mode(), Dbc_Chooser::Mode::Signals);
             QCOMPARE(c.Listed_Names(), QStringList{"Getriebe_Status"});
             QCOMPARE(c.Value(), 0);
         }();
@@ -467,7 +467,7 @@ void Tst_Editor_Imports::signals_then_ok_write_the_mappings_and_their_notes()
     QCOMPARE(messages.Errors.join(u'|'), QString());
     QVERIFY(!editor.isVisible());
     QCOMPARE(Read_Mapping_Files(p.State.Files.CAN_Receive, p.State.Files.Define_CAN_Receive, Direction::Receive),
-             editor.Mappings().Lista_CAN_Frame);
+             editor.Mappings().Frames);
     const QList<Signal_Note> notes = Read_Signal_Notes(notes_path);
     QCOMPARE(notes.size(), 5);
     Signal_Note other_read = other;
@@ -502,7 +502,7 @@ void Tst_Editor_Imports::cancel_after_an_import_writes_nothing()
     Message_Recorder messages;
     messages.Answers = {true};  // yes, throw the import away
     std::unique_ptr<Editor_Dialog> editor;
-    auto run = [](TFDbc_Chooser &c) {
+    auto run = [](Dbc_Chooser &c) {
         c.Select_All();
         return true;
     };
@@ -515,7 +515,7 @@ void Tst_Editor_Imports::cancel_after_an_import_writes_nothing()
         frames->Btn_Import_DbcClick();
         editor = std::move(frames);
     } else {
-        auto mappings = Mapping_Editor(p.State, import == "sheet" ? Direction::Transmit : Direction::Receive);
+        auto mappings = Make_Mapping_Editor(p.State, import == "sheet" ? Direction::Transmit : Direction::Receive);
         QVERIFY(mappings->FormShow());
         mappings->Ask_Path = [&](bool) { return sheet; };
         mappings->Ask_Dbc_Path = [] { return Vehicle_Dbc; };
@@ -543,8 +543,8 @@ void Tst_Editor_Imports::new_buttons_have_letters_and_tab_stops()
     // Every button has a letter of its own, in every language.
     for (const char *language : {"English", "Deutsch", "Español", "Français", "Italiano"}) {
         Use_Language(p.State, language);
-        TFDefineTransCAN mappings(p.State);
-        TFDbc_Chooser chooser(p.State, TFDbc_Chooser::Mode::Signals, database, 0);
+        Transmit_Mapping_Editor mappings(p.State);
+        Dbc_Chooser chooser(p.State, Dbc_Chooser::Mode::Signals, database, 0);
         for (QWidget *window : std::initializer_list<QWidget *>{&mappings, &chooser}) {
             const QList<QChar> letters = Button_Letters(window);
             QVERIFY2(!letters.contains(QChar()), qPrintable(QString(language) + ": " + window->objectName()));
@@ -554,7 +554,7 @@ void Tst_Editor_Imports::new_buttons_have_letters_and_tab_stops()
     Use_Language(p.State, "English");
 
     // The mapping editor's new buttons follow OK and Cancel.
-    TFDefineRecCAN mappings(p.State);
+    Receive_Mapping_Editor mappings(p.State);
     QVERIFY(mappings.FormShow());
     mappings.show();
     QVERIFY(QTest::qWaitForWindowActive(&mappings));
@@ -563,7 +563,7 @@ void Tst_Editor_Imports::new_buttons_have_letters_and_tab_stops()
     mappings.hide();
 
     // The chooser: filter, selection buttons, list, number, then its own buttons.
-    TFDbc_Chooser chooser(p.State, TFDbc_Chooser::Mode::Receive_Frames, database, 3);
+    Dbc_Chooser chooser(p.State, Dbc_Chooser::Mode::Receive_Frames, database, 3);
     chooser.show();
     QVERIFY(QTest::qWaitForWindowActive(&chooser));
     // Import waits for a choice (it would close the window and take nothing); Space in the list

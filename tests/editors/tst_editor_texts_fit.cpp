@@ -4,9 +4,9 @@
 #include "Test_Support.h"
 #include "Test_Workspace.h"
 #include "Text_Fit.h"
-#include "dialogs/TFFrame_List.h"
-#include "dialogs/TFNew_Project.h"
-#include "dialogs/TFParGen.h"
+#include "dialogs/Frame_List_Editor.h"
+#include "dialogs/New_Configuration_Dialog.h"
+#include "dialogs/Settings_Dialog.h"
 #include "widgets/Frame_Grid_Model.h"
 #include "widgets/Mnemonics.h"
 
@@ -28,10 +28,10 @@ struct Dialog_Case {
 const QList<Dialog_Case> &Dialogs()
 {
     static const QList<Dialog_Case> dialogs{
-        {"TFParGen", [](App_Windows &w) -> QDialog * { return w.ParGen; }},
-        {"TFReceiveCAN", [](App_Windows &w) -> QDialog * { return w.ReceiveCAN; }},
-        {"TFTransmitCAN", [](App_Windows &w) -> QDialog * { return w.TransmitCAN; }},
-        {"TFNew_Project", [](App_Windows &w) -> QDialog * { return w.New_Project; }},
+        {"TFParGen", [](App_Windows &w) -> QDialog * { return w.Settings; }},
+        {"TFReceiveCAN", [](App_Windows &w) -> QDialog * { return w.Receive_Frames; }},
+        {"TFTransmitCAN", [](App_Windows &w) -> QDialog * { return w.Transmit_Frames; }},
+        {"TFNew_Project", [](App_Windows &w) -> QDialog * { return w.New_Configuration; }},
     };
     return dialogs;
 }
@@ -39,8 +39,8 @@ const QList<Dialog_Case> &Dialogs()
 // Shows the dialog as the main window does, without running it.
 void Show(QDialog *dialog)
 {
-    if (auto *settings = qobject_cast<TFParGen *>(dialog)) QVERIFY(settings->FormShow());
-    if (auto *frames = qobject_cast<TFFrame_List *>(dialog)) QVERIFY(frames->FormShow());
+    if (auto *settings = qobject_cast<Settings_Dialog *>(dialog)) QVERIFY(settings->FormShow());
+    if (auto *frames = qobject_cast<Frame_List_Editor *>(dialog)) QVERIFY(frames->FormShow());
     dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
 }
@@ -85,7 +85,7 @@ void Tst_Editor_Texts_Fit::every_text_shows_whole()
     ws.Switch_Language(language);
     QDialog *d = Dialogs()[dialog].dialog(ws.window->Windows());
     Show(d);
-    if (auto *frames = qobject_cast<TFFrame_List *>(d)) {
+    if (auto *frames = qobject_cast<Frame_List_Editor *>(d)) {
         // The longest reading of a Cob-ID, in the last row.
         Frame_Grid_Model *model = frames->Grid_Model();
         model->setData(model->index(Max_Frame_Entries - 1, Receive_Col::CobID), QStringLiteral("$1FFFFFFF"));
@@ -93,7 +93,7 @@ void Tst_Editor_Texts_Fit::every_text_shows_whole()
         frames->Grid_View()->setCurrentIndex(model->index(Max_Frame_Entries - 1, Receive_Col::Mnemonic));
         QVERIFY(!frames->findChild<QLabel *>(QStringLiteral("L_Device_Reads"))->text().isEmpty());
     }
-    if (qobject_cast<TFParGen *>(d)) QVERIFY(d->findChild<QLabel *>(QStringLiteral("L_Not_Stored"))->isVisible());
+    if (qobject_cast<Settings_Dialog *>(d)) QVERIFY(d->findChild<QLabel *>(QStringLiteral("L_Not_Stored"))->isVisible());
     const QStringList cut = Cut_Texts(d);
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("; "))));
     d->hide();
@@ -109,24 +109,24 @@ void Tst_Editor_Texts_Fit::english_layout_is_unchanged()
     ws.Switch_Language(QStringLiteral("English"));
     App_Windows &w = ws.window->Windows();
 
-    Show(w.ParGen);
-    QCOMPARE(w.ParGen->width(), 312);
-    QCOMPARE(Get(w.ParGen, "L_CAN_Baud")->geometry(), QRect(16, 24, 76, 18));
-    QCOMPARE(Get(w.ParGen, "CB_Baud_CAN")->geometry(), QRect(96, 20, 100, 24));
-    QCOMPARE(Get(w.ParGen, "L_ModTCPs_Port")->geometry(), QRect(16, 166, 76, 18));
-    QCOMPARE(Get(w.ParGen, "E_PORT")->geometry(), QRect(96, 164, 80, 22));
-    QCOMPARE(Get(w.ParGen, "L_ModTCPs_IP")->width(), 200);
-    QCOMPARE(Get(w.ParGen, "CB_ModTCPs_EN_GAT")->width(), 200);
-    w.ParGen->hide();
+    Show(w.Settings);
+    QCOMPARE(w.Settings->width(), 312);
+    QCOMPARE(Get(w.Settings, "L_CAN_Baud")->geometry(), QRect(16, 24, 76, 18));
+    QCOMPARE(Get(w.Settings, "CB_Baud_CAN")->geometry(), QRect(96, 20, 100, 24));
+    QCOMPARE(Get(w.Settings, "L_ModTCPs_Port")->geometry(), QRect(16, 166, 76, 18));
+    QCOMPARE(Get(w.Settings, "E_PORT")->geometry(), QRect(96, 164, 80, 22));
+    QCOMPARE(Get(w.Settings, "L_ModTCPs_IP")->width(), 200);
+    QCOMPARE(Get(w.Settings, "CB_ModTCPs_EN_GAT")->width(), 200);
+    w.Settings->hide();
 
-    for (QDialog *d : {static_cast<QDialog *>(w.ReceiveCAN), static_cast<QDialog *>(w.TransmitCAN)}) {
+    for (QDialog *d : {static_cast<QDialog *>(w.Receive_Frames), static_cast<QDialog *>(w.Transmit_Frames)}) {
         Show(d);
         // As drawn, unless the row of buttons (with the imports) needs more room.
         QCOMPARE(d->size(), QSize(std::max(750, Get<QWidget>(d, "P_Button")->sizeHint().width()), 337));
         const QTableView *grid = Get<QTableView>(d, "sga");
         // The columns as drawn, or as wide as their title when the font needs more (a column
         // never grows for any other reason); the last column takes the rest.
-        const QList<int> drawn = d == w.ReceiveCAN ? QList<int>{40, 90, 90, 140, 90}
+        const QList<int> drawn = d == w.Receive_Frames ? QList<int>{40, 90, 90, 140, 90}
                                                    : QList<int>{40, 90, 90, 140, 80, 80, 90};
         QList<int> widths, expected;
         for (int c = 0; c < drawn.size(); ++c) {

@@ -6,7 +6,7 @@
 #include "Test_Workspace.h"
 #include "config/Project_Files.h"
 #include "widgets/Frame_Grid_Model.h"
-#include "dialogs/TFFrame_List.h"
+#include "dialogs/Frame_List_Editor.h"
 #include "exchange/Csv_Lists.h"
 
 #include <QAbstractItemView>
@@ -50,28 +50,28 @@ private:
 
 namespace {
 
-QModelIndex Cell(TFFrame_List &dialog, int row, int column)
+QModelIndex Cell(Frame_List_Editor &dialog, int row, int column)
 {
     return dialog.Grid_Model()->index(row - 1, column);
 }
 
-void Click_Cell(TFFrame_List &dialog, int row, int column)
+void Click_Cell(Frame_List_Editor &dialog, int row, int column)
 {
     Click_Cell(dialog.Grid_View(), Cell(dialog, row, column));
 }
 
-void Type_Into(TFFrame_List &dialog, int row, int column, const QString &text)
+void Type_Into(Frame_List_Editor &dialog, int row, int column, const QString &text)
 {
     Type_Into_Cell(dialog.Grid_View(), Cell(dialog, row, column), text);
 }
 
-void Pick_Type(TFFrame_List &dialog, int row, const QString &type)
+void Pick_Type(Frame_List_Editor &dialog, int row, const QString &type)
 {
     Pick_In_Cell(dialog.Grid_View(), Cell(dialog, row, Receive_Col::Type), type);
 }
 
 // Clicks the check box in the middle of a flag cell.
-void Tick(TFFrame_List &dialog, int row, int column) { Click_Cell(dialog, row, column); }
+void Tick(Frame_List_Editor &dialog, int row, int column) { Click_Cell(dialog, row, column); }
 
 QPushButton *Button(QWidget &dialog, const char *name)
 {
@@ -103,7 +103,7 @@ void Type(const QString &text)
 
 // The focused control's name, or for the grid the cell it is on ("sga 1,3"; "sga 1,3 editing"
 // while the cell's editor has the focus).
-QString Focus_Place(TFFrame_List &dialog)
+QString Focus_Place(Frame_List_Editor &dialog)
 {
     QWidget *focus = QApplication::focusWidget();
     if (!focus) return QStringLiteral("(none)");
@@ -144,7 +144,7 @@ void Tst_Frame_List_Editors::cleanup()
 
 void Tst_Frame_List_Editors::typing_picking_and_ticking_saves_the_exact_file()
 {
-    TFTransmitCAN dialog(*state_);
+    Transmit_Frame_Editor dialog(*state_);
     QVERIFY(dialog.FormShow());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -193,7 +193,7 @@ void Tst_Frame_List_Editors::typing_picking_and_ticking_saves_the_exact_file()
 
 void Tst_Frame_List_Editors::cob_id_shown_as_the_device_reads_it()
 {
-    TFReceiveCAN dialog(*state_);
+    Receive_Frame_Editor dialog(*state_);
     QVERIFY(dialog.FormShow());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -235,7 +235,7 @@ void Tst_Frame_List_Editors::cob_id_shown_as_the_device_reads_it()
 
 void Tst_Frame_List_Editors::saved_gaps_come_back_packed()
 {
-    TFReceiveCAN dialog(*state_);
+    Receive_Frame_Editor dialog(*state_);
     QVERIFY(dialog.FormShow());
     dialog.show();
     Frame_Grid_Model *model = dialog.Grid_Model();
@@ -298,7 +298,7 @@ void Tst_Frame_List_Editors::files_that_cannot_be_shown_whole_are_not_opened()
     QVERIFY(!bytes.isEmpty());
     Write_All(state_->Files.CAN_Receive, bytes);
 
-    TFReceiveCAN dialog(*state_);
+    Receive_Frame_Editor dialog(*state_);
     bool shown = false;
     // Should the dialog open after all, this closes it so the test can report it.
     QTimer::singleShot(0, &dialog, [&] {
@@ -316,7 +316,7 @@ void Tst_Frame_List_Editors::files_that_cannot_be_shown_whole_are_not_opened()
 void Tst_Frame_List_Editors::delete_asks_with_the_row_number_and_insert_keeps_every_frame()
 {
     Write_All(state_->Files.CAN_Receive, Receive_File(Max_Frame_Entries));
-    TFReceiveCAN dialog(*state_);
+    Receive_Frame_Editor dialog(*state_);
     QVERIFY(dialog.FormShow());
     dialog.show();
     const Frame_Grid_Model *model = dialog.Grid_Model();
@@ -398,7 +398,7 @@ void Tst_Frame_List_Editors::pasted_unstorable_character_is_refused()
     QFETCH(QString, code);
     const QByteArray stored = Receive_File(1);
     Write_All(state_->Files.CAN_Receive, stored);
-    TFReceiveCAN dialog(*state_);
+    Receive_Frame_Editor dialog(*state_);
     QVERIFY(dialog.FormShow());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -426,7 +426,7 @@ void Tst_Frame_List_Editors::pasted_unstorable_character_is_refused()
 
 void Tst_Frame_List_Editors::keyboard_alone_types_a_frame_and_saves()
 {
-    TFReceiveCAN dialog(*state_);
+    Receive_Frame_Editor dialog(*state_);
     QVERIFY(dialog.FormShow());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -511,11 +511,11 @@ void Tst_Frame_List_Editors::tab_walks_the_row_then_leaves()
     QFETCH(int, key);
     QFETCH(int, modifiers);
     QFETCH(QString, lands);
-    std::unique_ptr<TFFrame_List> dialog;
+    std::unique_ptr<Frame_List_Editor> dialog;
     if (transmit)
-        dialog = std::make_unique<TFTransmitCAN>(*state_);
+        dialog = std::make_unique<Transmit_Frame_Editor>(*state_);
     else
-        dialog = std::make_unique<TFReceiveCAN>(*state_);
+        dialog = std::make_unique<Receive_Frame_Editor>(*state_);
     QVERIFY(dialog->FormShow());
     dialog->show();
     QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
@@ -538,7 +538,7 @@ void Tst_Frame_List_Editors::tab_walks_the_row_then_leaves()
 void Tst_Frame_List_Editors::every_showing_starts_in_the_first_field()
 {
     Write_All(state_->Files.CAN_Receive, Receive_File(3));
-    TFReceiveCAN dialog(*state_);
+    Receive_Frame_Editor dialog(*state_);
     for (int showing = 0; showing < 2; ++showing) {
         QVERIFY(dialog.FormShow());
         dialog.show();
@@ -560,7 +560,7 @@ void Tst_Frame_List_Editors::buttons_answer_their_letters()
     ws_->Copy_Shipped_Languages();
     for (const QString &language : Test_Workspace::Shipped_Languages()) {
         ws_->Switch_Language(language);
-        TFTransmitCAN dialog(*state_);
+        Transmit_Frame_Editor dialog(*state_);
         QSet<QChar> letters;
         for (const char *name :
              {"Btn_OK", "Btn_Cancel", "Btn_DelRow", "Btn_InsRow", "Btn_Export_Csv", "Btn_Import_Csv", "Btn_Import_Dbc"}) {
@@ -570,7 +570,7 @@ void Tst_Frame_List_Editors::buttons_answer_their_letters()
             letters.insert(text[mark + 1].toLower());
         }
         QCOMPARE(letters.size(), 7);
-        TFReceiveCAN receive(*state_);
+        Receive_Frame_Editor receive(*state_);
         letters.clear();
         for (const char *name : {"Btn_OK", "Btn_Cancel", "Btn_DelRow", "Btn_InsRow", "Btn_Export_Csv", "Btn_Import_Csv",
                                  "Btn_Import_Dbc", "Btn_Learn"}) {
@@ -582,7 +582,7 @@ void Tst_Frame_List_Editors::buttons_answer_their_letters()
         QCOMPARE(letters.size(), 8);
     }
     ws_->Switch_Language(QStringLiteral("English"));
-    TFReceiveCAN dialog(*state_);
+    Receive_Frame_Editor dialog(*state_);
     QVERIFY(dialog.FormShow());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -600,7 +600,7 @@ void Tst_Frame_List_Editors::csv_export_then_import_gives_the_same_grid()
 {
     const QString sheet = ws_->Path(QStringLiteral("frames.csv"));
     {
-        TFReceiveCAN dialog(*state_);
+        Receive_Frame_Editor dialog(*state_);
         QVERIFY(dialog.FormShow());
         Frame_Grid_Model *model = dialog.Grid_Model();
         const QStringList rows[] = {{"0x181", "8", Frame_Type_11, "1000", "Motor; \"left\""},
@@ -614,7 +614,7 @@ void Tst_Frame_List_Editors::csv_export_then_import_gives_the_same_grid()
     }
     const QByteArray file = Read_All(state_->Files.CAN_Receive);
 
-    TFReceiveCAN dialog(*state_);
+    Receive_Frame_Editor dialog(*state_);
     QVERIFY(dialog.FormShow());
     const Frame_Grid loaded = dialog.Grid_Model()->Grid();
     dialog.Ask_Path = [&](bool) { return sheet; };
@@ -662,7 +662,7 @@ void Tst_Frame_List_Editors::csv_sheet_with_faults_or_another_header()
             : QList<QStringList>{{"0x181", "8", Frame_Type_11, "0", "1", "100", "other list"}};
     Write_All(sheet, Write_Csv(Frame_Csv_Columns(d), lines));
 
-    TFReceiveCAN dialog(*state_);
+    Receive_Frame_Editor dialog(*state_);
     QVERIFY(dialog.FormShow());
     dialog.Ask_Path = [&](bool) { return sheet; };
     QList<int> fault_lines;

@@ -5,7 +5,7 @@
 #include "Test_Support.h"
 #include "config/Image_Builder.h"
 #include "config/Project_Files.h"
-#include "dialogs/TFParGen.h"
+#include "dialogs/Settings_Dialog.h"
 #include "widgets/Mnemonics.h"
 
 #include <QApplication>
@@ -45,7 +45,7 @@ private slots:
     void pasted_unstorable_character_is_undone();
 
 private:
-    TFParGen *Dialog() { return dlg_.get(); }
+    Settings_Dialog *Dialog() { return dlg_.get(); }
     template <class T = QWidget>
     T *W(const char *name) { return dlg_->findChild<T *>(QLatin1String(name)); }
     QLineEdit *E(const QString &name) { return dlg_->findChild<QLineEdit *>(name); }
@@ -57,7 +57,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> dir_;
     App_State state_;
-    std::unique_ptr<TFParGen> dlg_;
+    std::unique_ptr<Settings_Dialog> dlg_;
     std::unique_ptr<Message_Recorder> messages_;
 };
 
@@ -69,7 +69,7 @@ void Tst_Par_Gen::init()
     state_.SW_Code = SW_Code_Text;
     state_.Files.ParGen = dir_->filePath("ParGen.xml");
     messages_ = std::make_unique<Message_Recorder>();
-    dlg_ = std::make_unique<TFParGen>(state_);
+    dlg_ = std::make_unique<Settings_Dialog>(state_);
 }
 
 void Tst_Par_Gen::cleanup()

@@ -4,7 +4,7 @@
 #include "Emulator_Fixture.h"
 #include "config/Image_Layout.h"
 #include "monitor/Monitor_Plan.h"
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -8,9 +8,9 @@
 #include "Run_Program.h"
 #include "Test_Support.h"
 #include "Test_Workspace.h"
-#include "app/TFVariroduvieFirmWare.h"
+#include "app/Main_Window.h"
 #include "config/Image_Builder.h"
-#include "dialogs/TFMonitor.h"
+#include "dialogs/Monitor_Window.h"
 #include "lang/Lang_Table.h"
 
 #include <QElapsedTimer>
@@ -98,7 +98,7 @@ std::unique_ptr<Program> Start_Emulator(const QString &config, const QString &bu
 }
 
 // The row of a register of one direction.
-int Row_Of(TFMonitor *monitor, Direction dir, int reg)
+int Row_Of(Monitor_Window *monitor, Direction dir, int reg)
 {
     const QList<Monitor_Row> &rows = monitor->Rows();
     for (int i = 0; i < rows.size(); ++i)
@@ -106,7 +106,7 @@ int Row_Of(TFMonitor *monitor, Direction dir, int reg)
     return -1;
 }
 
-QString Cell(TFMonitor *monitor, Direction dir, int reg, int column)
+QString Cell(Monitor_Window *monitor, Direction dir, int reg, int column)
 {
     const int row = Row_Of(monitor, dir, reg);
     QTableWidgetItem *item = row < 0 ? nullptr : monitor->Table()->item(row, column);
@@ -131,7 +131,7 @@ struct Live_Monitor {
     QString bus = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port());
     quint16 port = 0;
     std::unique_ptr<Program> emulator;
-    TFMonitor *monitor = nullptr;
+    Monitor_Window *monitor = nullptr;
 
     // False when the emulator did not come up.
     bool Open(const QString &name)
@@ -196,7 +196,7 @@ void Tst_Monitor_Window::the_step_needs_an_open_configuration()
     // The language change reaches the window and the button.
     const QString config = f.Open_Configuration("Empty");
     f.Click("Btn_Monitor");
-    TFMonitor *monitor = f.window->Windows().Monitor;
+    Monitor_Window *monitor = f.window->Windows().Monitor;
     QVERIFY(monitor->isVisible());
     QVERIFY(!monitor->isModal());
     QCOMPARE(monitor->Status_Text(), QString("The configuration maps no Modbus registers"));
@@ -204,7 +204,7 @@ void Tst_Monitor_Window::the_step_needs_an_open_configuration()
     QCOMPARE(monitor->windowTitle(), QString("Gerät beobachten"));
     QCOMPARE(Shown_Text(button->text()), QString("Gerät beobachten"));
     QCOMPARE(monitor->findChild<QPushButton *>("Btn_Connect")->text().remove(u'&'), QString("Verbinden"));
-    QCOMPARE(monitor->Table()->horizontalHeaderItem(TFMonitor::Col_Register)->text(), QString("Register"));
+    QCOMPARE(monitor->Table()->horizontalHeaderItem(Monitor_Window::Col_Register)->text(), QString("Register"));
 
     // Mappings made while the window stays open show at the next press of the step; what the
     // user typed into the open window stays.
@@ -214,7 +214,7 @@ void Tst_Monitor_Window::the_step_needs_an_open_configuration()
     Write_Emulator_Fixture(config, QStringLiteral("0"));
     f.Click("Btn_Monitor");
     QCOMPARE(monitor->Table()->rowCount(), 11);
-    QCOMPARE(Cell(monitor, Direction::Transmit, 24, TFMonitor::Col_Direction), QString("Senden"));
+    QCOMPARE(Cell(monitor, Direction::Transmit, 24, Monitor_Window::Col_Direction), QString("Senden"));
     QCOMPARE(ip->text(), QString("127.0.0.2"));
     QCOMPARE(monitor->Status_Text(), QString("Nicht verbunden"));
     monitor->close();
@@ -230,7 +230,7 @@ void Tst_Monitor_Window::registers_live_written_and_reconnected()
     quint16 &port = live.port;
     std::unique_ptr<Program> &emulator = live.emulator;
     Test_Workspace &f = live.f;
-    TFMonitor *monitor = live.monitor;
+    Monitor_Window *monitor = live.monitor;
     QVERIFY(monitor->isVisible());
     QCOMPARE(monitor->findChild<QLineEdit *>("E_IP")->text(), QString("127.0.0.1"));
     // The configuration has no settings file, so the port is the image's default.
@@ -238,9 +238,9 @@ void Tst_Monitor_Window::registers_live_written_and_reconnected()
     QCOMPARE(port_box->value(), 10001);
     QCOMPARE(monitor->findChild<QSpinBox *>("SE_Period")->value(), 500);
     QCOMPARE(monitor->Table()->rowCount(), 11);
-    QCOMPARE(Cell(monitor, Direction::Receive, 13, TFMonitor::Col_Cob_ID), QString("0x00000181"));
-    QCOMPARE(Cell(monitor, Direction::Receive, 11, TFMonitor::Col_Bytes), QString("-/8"));
-    QCOMPARE(Cell(monitor, Direction::Transmit, 20, TFMonitor::Col_Direction), QString("Transmit"));
+    QCOMPARE(Cell(monitor, Direction::Receive, 13, Monitor_Window::Col_Cob_ID), QString("0x00000181"));
+    QCOMPARE(Cell(monitor, Direction::Receive, 11, Monitor_Window::Col_Bytes), QString("-/8"));
+    QCOMPARE(Cell(monitor, Direction::Transmit, 20, Monitor_Window::Col_Direction), QString("Transmit"));
 
     Type_Number(port_box, port);
     Type_Number(monitor->findChild<QSpinBox *>("SE_Period"), 100);
@@ -248,42 +248,42 @@ void Tst_Monitor_Window::registers_live_written_and_reconnected()
     QTest::mouseClick(monitor->findChild<QPushButton *>("Btn_Connect"), Qt::LeftButton);
     QTRY_VERIFY(monitor->Connected());
     QTRY_COMPARE(monitor->Status_Text(), QStringLiteral("Connected to 127.0.0.1 port %1").arg(port));
-    QTRY_COMPARE(Cell(monitor, Direction::Receive, 10, TFMonitor::Col_Hex), QString("0x0000"));
+    QTRY_COMPARE(Cell(monitor, Direction::Receive, 10, Monitor_Window::Col_Hex), QString("0x0000"));
 
     // A frame from the bus: its registers show it, and their time starts anew.
     f.clock.Advance(5000);
     QCOMPARE(Run_Cli({"can-send", bus, "181#0102030405060708"}).Exit, 0);
-    QTRY_COMPARE(Cell(monitor, Direction::Receive, 10, TFMonitor::Col_Hex), QString("0x0102"));
-    QCOMPARE(Cell(monitor, Direction::Receive, 10, TFMonitor::Col_Decimal), QString("258"));
-    QTRY_COMPARE(Cell(monitor, Direction::Receive, 20, TFMonitor::Col_Hex), QString("0x0304"));
-    QCOMPARE(Cell(monitor, Direction::Receive, 10, TFMonitor::Col_Unchanged), QString("0.0"));
+    QTRY_COMPARE(Cell(monitor, Direction::Receive, 10, Monitor_Window::Col_Hex), QString("0x0102"));
+    QCOMPARE(Cell(monitor, Direction::Receive, 10, Monitor_Window::Col_Decimal), QString("258"));
+    QTRY_COMPARE(Cell(monitor, Direction::Receive, 20, Monitor_Window::Col_Hex), QString("0x0304"));
+    QCOMPARE(Cell(monitor, Direction::Receive, 10, Monitor_Window::Col_Unchanged), QString("0.0"));
     // Register 13, whose frame did not come, has been the same since the first read.
-    QTRY_COMPARE(Cell(monitor, Direction::Receive, 13, TFMonitor::Col_Unchanged), QString("5.0"));
+    QTRY_COMPARE(Cell(monitor, Direction::Receive, 13, Monitor_Window::Col_Unchanged), QString("5.0"));
     f.clock.Advance(2500);
-    QTRY_COMPARE(Cell(monitor, Direction::Receive, 10, TFMonitor::Col_Unchanged), QString("2.5"));
+    QTRY_COMPARE(Cell(monitor, Direction::Receive, 10, Monitor_Window::Col_Unchanged), QString("2.5"));
     // Register 20 of the transmit side is the buffer, not the received bytes.
-    QCOMPARE(Cell(monitor, Direction::Transmit, 20, TFMonitor::Col_Hex), QString("0x0000"));
+    QCOMPARE(Cell(monitor, Direction::Transmit, 20, Monitor_Window::Col_Hex), QString("0x0000"));
 
     // A value typed into a transmit register: one 06 request, and its frame goes out.
     Program dump(QStringLiteral(QCX_WORKSPACE_DIR "/qcx3310-cli"), {"can-dump", bus, "--count", "1", "--timeout", "10000"});
     QVERIFY(!dump.Wait_Line("listening on", true).isEmpty());
     const int row = Row_Of(monitor, Direction::Transmit, 20);
     QTableWidget *table = monitor->Table();
-    Type_Into_Cell(table, table->model()->index(row, TFMonitor::Col_Decimal), "4660");
+    Type_Into_Cell(table, table->model()->index(row, Monitor_Window::Col_Decimal), "4660");
     QCOMPARE(dump.Wait_Line("#"), QString("201#12340000"));
     QVERIFY(!emulator->Wait_Line("function 06 register 20 = 0x1234").isEmpty());
     QTRY_COMPARE(monitor->Status_Text(), QString("Register 20 set to 4660"));
-    QTRY_COMPARE(Cell(monitor, Direction::Transmit, 20, TFMonitor::Col_Hex), QString("0x1234"));
+    QTRY_COMPARE(Cell(monitor, Direction::Transmit, 20, Monitor_Window::Col_Hex), QString("0x1234"));
     // In hexadecimal, in the hexadecimal column.
-    Type_Into_Cell(table, table->model()->index(Row_Of(monitor, Direction::Transmit, 22), TFMonitor::Col_Hex), "0xBEEF");
+    Type_Into_Cell(table, table->model()->index(Row_Of(monitor, Direction::Transmit, 22), Monitor_Window::Col_Hex), "0xBEEF");
     QVERIFY(!emulator->Wait_Line("function 06 register 22 = 0xBEEF").isEmpty());
-    QTRY_COMPARE(Cell(monitor, Direction::Transmit, 22, TFMonitor::Col_Decimal), QString("48879"));
+    QTRY_COMPARE(Cell(monitor, Direction::Transmit, 22, Monitor_Window::Col_Decimal), QString("48879"));
     // Bare digits in the hexadecimal column are hexadecimal, as the column shows them.
-    Type_Into_Cell(table, table->model()->index(Row_Of(monitor, Direction::Transmit, 22), TFMonitor::Col_Hex), "1234");
+    Type_Into_Cell(table, table->model()->index(Row_Of(monitor, Direction::Transmit, 22), Monitor_Window::Col_Hex), "1234");
     QVERIFY(!emulator->Wait_Line("function 06 register 22 = 0x1234").isEmpty());
     // The value the register holds already, typed again, is written again: that is how a frame
     // sent on write goes out once more.
-    Type_Into_Cell(table, table->model()->index(Row_Of(monitor, Direction::Transmit, 22), TFMonitor::Col_Hex), "1234");
+    Type_Into_Cell(table, table->model()->index(Row_Of(monitor, Direction::Transmit, 22), Monitor_Window::Col_Hex), "1234");
     QVERIFY(!emulator->Wait_Line("function 06 register 22 = 0x1234").isEmpty());
 
     // The device goes away: the window says so and keeps trying, without blocking anything.
@@ -292,15 +292,15 @@ void Tst_Monitor_Window::registers_live_written_and_reconnected()
     QTRY_VERIFY2(monitor->Status_Text().startsWith("Not connected"), qPrintable(monitor->Status_Text()));
     QVERIFY(monitor->isVisible());
     // A register typed into meanwhile is not written, and the line says why.
-    Type_Into_Cell(table, table->model()->index(row, TFMonitor::Col_Decimal), "1");
+    Type_Into_Cell(table, table->model()->index(row, Monitor_Window::Col_Decimal), "1");
     QCOMPARE(monitor->Status_Text(), QString("Writing 1 to register 20 failed: Disconnected"));
 
     // It comes back (empty, as a restarted device is) on the same port: found again, read again.
     emulator = Start_Emulator(config, bus, port);
     QVERIFY(emulator);
     QTRY_VERIFY_WITH_TIMEOUT(monitor->Connected(), 10000);
-    QTRY_COMPARE(Cell(monitor, Direction::Transmit, 20, TFMonitor::Col_Hex), QString("0x0000"));
-    QTRY_COMPARE(Cell(monitor, Direction::Receive, 10, TFMonitor::Col_Hex), QString("0x0000"));
+    QTRY_COMPARE(Cell(monitor, Direction::Transmit, 20, Monitor_Window::Col_Hex), QString("0x0000"));
+    QTRY_COMPARE(Cell(monitor, Direction::Receive, 10, Monitor_Window::Col_Hex), QString("0x0000"));
     QTRY_COMPARE(monitor->Status_Text(), QStringLiteral("Connected to 127.0.0.1 port %1").arg(port));
     QVERIFY(messages.Errors.isEmpty());
     monitor->close();
@@ -310,24 +310,24 @@ void Tst_Monitor_Window::a_value_that_is_no_register_value_is_not_written()
 {
     Live_Monitor live;
     QVERIFY(live.Open("Typed"));
-    TFMonitor *monitor = live.monitor;
+    Monitor_Window *monitor = live.monitor;
     const std::unique_ptr<Program> &emulator = live.emulator;
     live.Connect();
-    QTRY_COMPARE(Cell(monitor, Direction::Transmit, 21, TFMonitor::Col_Hex), QString("0x0000"));
+    QTRY_COMPARE(Cell(monitor, Direction::Transmit, 21, Monitor_Window::Col_Hex), QString("0x0000"));
 
     QTableWidget *table = monitor->Table();
     const int row = Row_Of(monitor, Direction::Transmit, 21);
     for (const QString &text : {QString("70000"), QString("-3"), QString("x12")}) {
-        Type_Into_Cell(table, table->model()->index(row, TFMonitor::Col_Decimal), text);
+        Type_Into_Cell(table, table->model()->index(row, Monitor_Window::Col_Decimal), text);
         QCOMPARE(monitor->Status_Text(), text + QString(" is no register value: type 0 to 65535, or 0x0000 to 0xFFFF"));
         // The cell shows what the device holds again, not the refused text.
-        QTRY_COMPARE(Cell(monitor, Direction::Transmit, 21, TFMonitor::Col_Decimal), QString("0"));
+        QTRY_COMPARE(Cell(monitor, Direction::Transmit, 21, Monitor_Window::Col_Decimal), QString("0"));
     }
     // A receive register takes no value at all.
     const int rx_row = Row_Of(monitor, Direction::Receive, 10);
-    QVERIFY(!(table->item(rx_row, TFMonitor::Col_Decimal)->flags() & Qt::ItemIsEditable));
+    QVERIFY(!(table->item(rx_row, Monitor_Window::Col_Decimal)->flags() & Qt::ItemIsEditable));
     // The first write the device sees is the next valid one.
-    Type_Into_Cell(table, table->model()->index(row, TFMonitor::Col_Decimal), "7");
+    Type_Into_Cell(table, table->model()->index(row, Monitor_Window::Col_Decimal), "7");
     QCOMPARE(emulator->Wait_Line("function 06").section(": ", 1), QString("function 06 register 21 = 0x0007"));
     // An address that is none: nothing is tried.
     QTest::mouseClick(monitor->findChild<QPushButton *>("Btn_Connect"), Qt::LeftButton);  // disconnects
@@ -346,11 +346,11 @@ void Tst_Monitor_Window::a_register_the_device_lacks_is_reported()
     Live_Monitor live;
     QVERIFY(live.Open("Changed"));
     Test_Workspace &f = live.f;
-    TFMonitor *monitor = live.monitor;
+    Monitor_Window *monitor = live.monitor;
     const std::unique_ptr<Program> &emulator = live.emulator;
     const QString &bus = live.bus;
     live.Connect(100);
-    QTRY_COMPARE(Cell(monitor, Direction::Receive, 30, TFMonitor::Col_Hex), QString("0x0000"));
+    QTRY_COMPARE(Cell(monitor, Direction::Receive, 30, Monitor_Window::Col_Hex), QString("0x0000"));
 
     // A mapping added since the last update: the device answers its read with an exception,
     // which the status line names, while the other registers go on being read.
@@ -365,8 +365,8 @@ void Tst_Monitor_Window::a_register_the_device_lacks_is_reported()
     QTRY_VERIFY2(monitor->Status_Text().startsWith("Reading registers 40 to 40 failed: "), qPrintable(monitor->Status_Text()));
     QVERIFY(!emulator->Wait_Line("function 04 at 40 count 1 answered exception 02").isEmpty());
     QCOMPARE(Run_Cli({"can-send", bus, "300#BEEF"}).Exit, 0);
-    QTRY_COMPARE(Cell(monitor, Direction::Receive, 30, TFMonitor::Col_Hex), QString("0xBEEF"));
-    QCOMPARE(Cell(monitor, Direction::Receive, 40, TFMonitor::Col_Hex), QString());
+    QTRY_COMPARE(Cell(monitor, Direction::Receive, 30, Monitor_Window::Col_Hex), QString("0xBEEF"));
+    QCOMPARE(Cell(monitor, Direction::Receive, 40, Monitor_Window::Col_Hex), QString());
     monitor->close();
 }
 
@@ -375,7 +375,7 @@ void Tst_Monitor_Window::closing_stops_the_polling()
     Live_Monitor live;
     QVERIFY(live.Open("Closed"));
     Test_Workspace &f = live.f;
-    TFMonitor *monitor = live.monitor;
+    Monitor_Window *monitor = live.monitor;
     const std::unique_ptr<Program> &emulator = live.emulator;
     live.Connect();
     QTRY_VERIFY(monitor->Connected());
@@ -404,7 +404,7 @@ void Tst_Monitor_Window::a_missing_client_module_is_named()
     f.Open_Configuration(QStringLiteral("NoClient"));
     f.state.Device_IP = QStringLiteral("127.0.0.1");
     f.Click("Btn_Monitor");
-    TFMonitor *monitor = f.window->Windows().Monitor;
+    Monitor_Window *monitor = f.window->Windows().Monitor;
     QVERIFY(monitor);
     auto *connect = monitor->findChild<QPushButton *>("Btn_Connect");
     const QString connect_text = connect->text();

@@ -4,7 +4,7 @@
 #include "Config_Text.h"
 #include "exchange/Bus_Learn.h"
 #include "exchange/Bus_Survey.h"
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 #include "test_config.h"
 
 #include <QTemporaryDir>

@@ -125,16 +125,16 @@ void Tst_Csv_Lists::mappings_round_trip()
 {
     for (const Direction dir : {Direction::Receive, Direction::Transmit}) {
         const QList<Frame_Row> rows = Tricky_Rows(dir);
-        QList<TCAN_Frame> frames;
-        for (const Frame_Row &r : rows) frames.append(TCAN_Frame{r.CobID, 8, {}});
-        frames[0].Lista_Mod_Reg = {{"0x10", 1, 2, 1}, {"5", 0, 8, 0}};
-        frames[2].Lista_Mod_Reg = {{" 7", 0, 0, 0}};
-        frames[4].Lista_Mod_Reg = {{"$FFFF", 8, 0, 1}, {"6", 3, 0, 0}, {"4", 0, 3, 1}};
+        QList<Editor_Frame> frames;
+        for (const Frame_Row &r : rows) frames.append(Editor_Frame{r.CobID, 8, {}});
+        frames[0].Registers = {{"0x10", 1, 2, 1}, {"5", 0, 8, 0}};
+        frames[2].Registers = {{" 7", 0, 0, 0}};
+        frames[4].Registers = {{"$FFFF", 8, 0, 1}, {"6", 3, 0, 0}, {"4", 0, 3, 1}};
         if (dir == Direction::Receive)
-            for (TCAN_Frame &f : frames)
-                for (TMod_Reg &r : f.Lista_Mod_Reg) r.Write = 0;
-        QList<TCAN_Frame> empty = frames;
-        for (TCAN_Frame &f : empty) f.Lista_Mod_Reg = {{"99", 1, 1, 0}};  // replaced by the sheet
+            for (Editor_Frame &f : frames)
+                for (Editor_Register &r : f.Registers) r.Write = 0;
+        QList<Editor_Frame> empty = frames;
+        for (Editor_Frame &f : empty) f.Registers = {{"99", 1, 1, 0}};  // replaced by the sheet
         const Mapping_Csv_Read back = Read_Mapping_Csv(dir, Mapping_List_Csv(dir, frames, rows), empty, rows, 0);
         QCOMPARE(Faults(back.Faults), QStringList());
         QCOMPARE(back.Frames, frames);
@@ -214,7 +214,7 @@ void Tst_Csv_Lists::cells_a_spreadsheet_would_run()
     QCOMPARE(Sheet_Cell_Text(Spreadsheet_Safe_Cell(text)), text);
     // Mapping sheets alike: the register index is written as typed.
     const QList<Frame_Row> rows{Receive("0x181", "a")};
-    const QList<TCAN_Frame> frames{TCAN_Frame{"0x181", 8, {{text, 1, 2, 0}}}};
+    const QList<Editor_Frame> frames{Editor_Frame{"0x181", 8, {{text, 1, 2, 0}}}};
     const QByteArray sheet = Mapping_List_Csv(Direction::Receive, frames, rows);
     QVERIFY2(sheet.contains("," + cell.toUtf8() + ",1,2\r\n"), sheet.constData());
 }
@@ -333,7 +333,7 @@ void Tst_Csv_Lists::bad_mapping_lines()
     QFETCH(int, other);
     QFETCH(QStringList, faults);
     const QList<Frame_Row> rows{Receive("0x181", "a"), Receive("0x182", "b")};
-    const QList<TCAN_Frame> frames{TCAN_Frame{"0x181", 8, {}}, TCAN_Frame{"0x182", 4, {}}};
+    const QList<Editor_Frame> frames{Editor_Frame{"0x181", 8, {}}, Editor_Frame{"0x182", 4, {}}};
     const Mapping_Csv_Read r = Read_Mapping_Csv(Direction::Transmit, sheet, frames, rows, other);
     Compare_Faults(r.Faults, faults);
     QTEST(r.Taken, "good");
@@ -352,15 +352,15 @@ void Tst_Csv_Lists::mappings_find_frames_by_value_and_type()
 {
     // The list holds 385 (11-bit) and 0x181 (29-bit); the sheet writes them otherwise.
     const QList<Frame_Row> rows{Receive("385", "a"), Receive("0x181", "b", Frame_Type_29)};
-    const QList<TCAN_Frame> frames{TCAN_Frame{"385", 8, {}}, TCAN_Frame{"0x181", 8, {}}};
+    const QList<Editor_Frame> frames{Editor_Frame{"385", 8, {}}, Editor_Frame{"0x181", 8, {}}};
     const Mapping_Csv_Read r = Read_Mapping_Csv(Direction::Receive,
                                                 Sheet("CobID,Type,Mod_Index,Byte_HiPart,Byte_LoPart\r\n"
                                                       "0x181,can 2.0a 11 bits,1,0,1\r\n"
                                                       "$181,CAN 2.0B 29 bits,2,0,1\r\n"),
                                                 frames, rows, 0);
     QCOMPARE(Faults(r.Faults), QStringList());
-    QCOMPARE(r.Frames[0].Lista_Mod_Reg, (QList<TMod_Reg>{{"1", 0, 1, 0}}));
-    QCOMPARE(r.Frames[1].Lista_Mod_Reg, (QList<TMod_Reg>{{"2", 0, 1, 0}}));
+    QCOMPARE(r.Frames[0].Registers, (QList<Editor_Register>{{"1", 0, 1, 0}}));
+    QCOMPARE(r.Frames[1].Registers, (QList<Editor_Register>{{"2", 0, 1, 0}}));
 }
 
 void Tst_Csv_Lists::stored_frames_are_followed()

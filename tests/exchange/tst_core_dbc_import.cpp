@@ -61,8 +61,8 @@ Frame_Row Row(const QString &cob_id, const QString &type, const QString &dimensi
 QStringList Lines(const Signal_Import &imp)
 {
     QStringList out;
-    for (const TCAN_Frame &f : imp.Frames)
-        for (const TMod_Reg &r : f.Lista_Mod_Reg) out << QStringLiteral("%1 %2:%3/%4").arg(f.CobID, r.Ind_Mod).arg(r.HiPart).arg(r.LoPart);
+    for (const Editor_Frame &f : imp.Frames)
+        for (const Editor_Register &r : f.Registers) out << QStringLiteral("%1 %2:%3/%4").arg(f.CobID, r.Ind_Mod).arg(r.HiPart).arg(r.LoPart);
     return out;
 }
 
@@ -187,9 +187,9 @@ void Tst_Dbc_Import::signals_of_the_vehicle()
                               *db.Find("Rohdaten_FD")};
     const Frame_Import frames = Import_Dbc_Frames(grid, Direction::Receive, chosen);
     const QList<Frame_Row> rows = Pack_Entries(frames.Grid);
-    QList<TCAN_Frame> mapping;
-    for (const Frame_Row &r : rows) mapping.append(TCAN_Frame{r.CobID, r.Dimension.toInt(), {}});
-    mapping[0].Lista_Mod_Reg.append(TMod_Reg{"0x65", 0, 1, 0});
+    QList<Editor_Frame> mapping;
+    for (const Frame_Row &r : rows) mapping.append(Editor_Frame{r.CobID, r.Dimension.toInt(), {}});
+    mapping[0].Registers.append(Editor_Register{"0x65", 0, 1, 0});
 
     const Signal_Import imp = Import_Dbc_Signals(mapping, rows, chosen, 100, 0);
     // Intel frames pair their bytes 2/1, 4/3, 6/5, 8/7 and Motorola ones 1/2, 3/4, 5/6, 7/8, so that
@@ -230,9 +230,9 @@ void Tst_Dbc_Import::register_limits()
     QFETCH(int, other);
     Dbc_Message m = Message(0x10, 8, 0, "M");
     m.Signals = {Signal(0, 8, true, "Byte"), Signal(8, 32, true, "Long"), Signal(40, 16, true, "Word")};
-    const Signal_Import imp = Import_Dbc_Signals({TCAN_Frame{"0x10", 8, {}}}, {Row("0x10", Frame_Type_11)}, {m}, first, other);
+    const Signal_Import imp = Import_Dbc_Signals({Editor_Frame{"0x10", 8, {}}}, {Row("0x10", Frame_Type_11)}, {m}, first, other);
     QStringList taken;
-    for (const TMod_Reg &r : imp.Frames[0].Lista_Mod_Reg) taken << r.Ind_Mod;
+    for (const Editor_Register &r : imp.Frames[0].Registers) taken << r.Ind_Mod;
     QTEST(taken, "taken");
     QTEST(Skipped(imp.Skipped), "skipped");
 }
@@ -243,11 +243,11 @@ void Tst_Dbc_Import::signal_beyond_a_shorter_frame()
     Dbc_Message m = Message(0x80000010, 8, 0, "M");
     m.Signals = {Signal(0, 16, true, "In"), Signal(16, 8, true, "Out")};
     const Signal_Import imp =
-        Import_Dbc_Signals({TCAN_Frame{"0x10", 2, {}}}, {Row("0x10", Frame_Type_29, "2")}, {m}, 0, 0);
-    QCOMPARE(imp.Frames[0].Lista_Mod_Reg, (QList<TMod_Reg>{{"0", 2, 1, 0}}));
+        Import_Dbc_Signals({Editor_Frame{"0x10", 2, {}}}, {Row("0x10", Frame_Type_29, "2")}, {m}, 0, 0);
+    QCOMPARE(imp.Frames[0].Registers, (QList<Editor_Register>{{"0", 2, 1, 0}}));
     QCOMPARE(Skipped(imp.Skipped), QStringList{"M.Out"});
     // The same number as an 11-bit frame is another frame.
-    const Signal_Import other = Import_Dbc_Signals({TCAN_Frame{"0x10", 8, {}}}, {Row("0x10", Frame_Type_11)}, {m}, 0, 0);
+    const Signal_Import other = Import_Dbc_Signals({Editor_Frame{"0x10", 8, {}}}, {Row("0x10", Frame_Type_11)}, {m}, 0, 0);
     QCOMPARE(Skipped(other.Skipped), QStringList{"M"});
 }
 
@@ -255,8 +255,8 @@ void Tst_Dbc_Import::a_second_import_maps_nothing_twice()
 {
     // Frame 0x10 (11 bits) has a register already; 0x10 with 29 bits has none.
     const QList<Frame_Row> rows{Row("0x10", Frame_Type_11), Row("$10", Frame_Type_29)};
-    const QList<TCAN_Frame> frames{TCAN_Frame{"0x10", 8, {TMod_Reg{"$1", 1, 2, 0}, TMod_Reg{"0", 3, 4, 0}}},
-                                   TCAN_Frame{"$10", 8, {}}};
+    const QList<Editor_Frame> frames{Editor_Frame{"0x10", 8, {Editor_Register{"$1", 1, 2, 0}, Editor_Register{"0", 3, 4, 0}}},
+                                   Editor_Frame{"$10", 8, {}}};
     // The lowest number no register uses, by value.
     QCOMPARE(Lowest_Unused_Register(frames), 2);
     QCOMPARE(Lowest_Unused_Register({}), 0);

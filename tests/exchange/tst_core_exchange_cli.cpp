@@ -83,12 +83,12 @@ void Tst_Exchange_Cli::import_dbc_fills_both_directions()
     QCOMPARE(transmit[0].OnTimer, QStringLiteral("N"));
     QCOMPARE(transmit[0].DataChange, QStringLiteral("Y"));
 
-    const QList<TCAN_Frame> maps = Read_Mapping_Files(p.CAN_Receive, p.Define_CAN_Receive, Direction::Receive);
-    QCOMPARE(maps[0].Lista_Mod_Reg, (QList<TMod_Reg>{{"100", 2, 1, 0}, {"101", 4, 3, 0}, {"102", 8, 7, 0}, {"103", 6, 5, 0}}));
-    QCOMPARE(maps[1].Lista_Mod_Reg.size(), 4);
+    const QList<Editor_Frame> maps = Read_Mapping_Files(p.CAN_Receive, p.Define_CAN_Receive, Direction::Receive);
+    QCOMPARE(maps[0].Registers, (QList<Editor_Register>{{"100", 2, 1, 0}, {"101", 4, 3, 0}, {"102", 8, 7, 0}, {"103", 6, 5, 0}}));
+    QCOMPARE(maps[1].Registers.size(), 4);
     // Both directions number from the same start: registers are unique per direction only.
-    const QList<TCAN_Frame> tmaps = Read_Mapping_Files(p.CAN_Transmit, p.Define_CAN_Transmit, Direction::Transmit);
-    QCOMPARE(tmaps[0].Lista_Mod_Reg, (QList<TMod_Reg>{{"100", 2, 1, 0}}));
+    const QList<Editor_Frame> tmaps = Read_Mapping_Files(p.CAN_Transmit, p.Define_CAN_Transmit, Direction::Transmit);
+    QCOMPARE(tmaps[0].Registers, (QList<Editor_Register>{{"100", 2, 1, 0}}));
 
     // The configuration checks without a finding worse than info but the settings, which an
     // import leaves alone and nobody confirmed yet; and it compiles.
@@ -224,8 +224,8 @@ void Tst_Exchange_Cli::bad_sheet_takes_nothing_unless_asked()
     QVERIFY2(good.Exit == 0, qPrintable(Describe(good)));
     QVERIFY(good.Err.contains("t.csv:3: "));
     const Project_Paths p = Project_Paths_In(conf);
-    QCOMPARE(Read_Mapping_Files(p.CAN_Transmit, p.Define_CAN_Transmit, Direction::Transmit)[0].Lista_Mod_Reg,
-             (QList<TMod_Reg>{{"7", 1, 2, 1}}));
+    QCOMPARE(Read_Mapping_Files(p.CAN_Transmit, p.Define_CAN_Transmit, Direction::Transmit)[0].Registers,
+             (QList<Editor_Register>{{"7", 1, 2, 1}}));
 }
 
 void Tst_Exchange_Cli::sheet_characters_no_file_holds_data()
@@ -266,7 +266,7 @@ void Tst_Exchange_Cli::frames_sheet_keeps_mappings_with_their_frames()
     const QString conf = dir.path();
     QCOMPARE(Run_Cli({"import-dbc", conf, Vehicle, "--receive", "Motor_Daten,Getriebe_Status,Diagnose"}).Exit, 0);
     const Project_Paths p = Project_Paths_In(conf);
-    const QList<TCAN_Frame> before = Read_Mapping_Files(p.CAN_Receive, p.Define_CAN_Receive, Direction::Receive);
+    const QList<Editor_Frame> before = Read_Mapping_Files(p.CAN_Receive, p.Define_CAN_Receive, Direction::Receive);
     // The sheet turns the list around and leaves Motor_Daten out.
     const QString csv = dir.filePath("r.csv");
     Write_All(csv, "CobID,Dimension,Type,TimeOut,Mnemonic\n"
@@ -275,10 +275,10 @@ void Tst_Exchange_Cli::frames_sheet_keeps_mappings_with_their_frames()
     const Program_Run r = Run_Cli({"import", "frames", conf, "--direction", "receive", csv});
     QVERIFY2(r.Exit == 0, qPrintable(Describe(r)));
     QVERIFY2(r.Out.contains("4 register(s) of frames no longer in the list removed"), qPrintable(r.Out));
-    const QList<TCAN_Frame> after = Read_Mapping_Files(p.CAN_Receive, p.Define_CAN_Receive, Direction::Receive);
+    const QList<Editor_Frame> after = Read_Mapping_Files(p.CAN_Receive, p.Define_CAN_Receive, Direction::Receive);
     QCOMPARE(after.size(), 2);
-    QCOMPARE(after[0].Lista_Mod_Reg, before[2].Lista_Mod_Reg);
-    QCOMPARE(after[1].Lista_Mod_Reg, before[1].Lista_Mod_Reg);
+    QCOMPARE(after[0].Registers, before[2].Registers);
+    QCOMPARE(after[1].Registers, before[1].Registers);
 }
 
 void Tst_Exchange_Cli::export_map()

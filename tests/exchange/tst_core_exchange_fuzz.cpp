@@ -93,9 +93,9 @@ void Tst_Exchange_Fuzz::sheets()
     for (int i = 0; i < 6; ++i)
         rows.append(Frame_Row{QStringLiteral("0x%1").arg(0x100 + i, 0, 16), "8", i % 2 ? Frame_Type_29 : Frame_Type_11, "10",
                               "N", "Y", "20", QStringLiteral("Frame \"%1\", ;").arg(i), -1});
-    QList<TCAN_Frame> frames;
-    for (const Frame_Row &r : rows) frames.append(TCAN_Frame{r.CobID, 8, {{"1", 1, 2, 1}, {"0x2", 0, 8, 0}}});
-    frames[3].Lista_Mod_Reg = {{"9", 3, 4, 1}};
+    QList<Editor_Frame> frames;
+    for (const Frame_Row &r : rows) frames.append(Editor_Frame{r.CobID, 8, {{"1", 1, 2, 1}, {"0x2", 0, 8, 0}}});
+    frames[3].Registers = {{"9", 3, 4, 1}};
     const QByteArray seeds[2] = {Frame_List_Csv(Direction::Transmit, rows), Mapping_List_Csv(Direction::Transmit, frames, rows)};
     QRandomGenerator random(1102);
     for (int round = 0; round < Rounds(); ++round) {
@@ -108,8 +108,8 @@ void Tst_Exchange_Fuzz::sheets()
         } else {
             const Mapping_Csv_Read r = Read_Mapping_Csv(Direction::Transmit, bytes, frames, rows, 0);
             QSet<QString> seen;
-            for (const TCAN_Frame &f : r.Frames)
-                for (const TMod_Reg &reg : f.Lista_Mod_Reg) {
+            for (const Editor_Frame &f : r.Frames)
+                for (const Editor_Register &reg : f.Registers) {
                     QVERIFY(reg.HiPart >= 0 && reg.HiPart <= 8 && reg.LoPart >= 0 && reg.LoPart <= 8);
                     const QString v = QString::number(Mod_Index_Value(reg.Ind_Mod).value_or(-1));
                     QVERIFY2(!seen.contains(v), "a register given twice was taken");

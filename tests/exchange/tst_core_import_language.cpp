@@ -11,7 +11,7 @@
 #include "exchange/Signal_Notes.h"
 #include "lang/Lang_Table.h"
 #include "lang/Lang_Translator.h"
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 #include "Shipped_Language.h"
 #include "test_config.h"
 
@@ -52,9 +52,9 @@ Vehicle_Import Import_Vehicle()
     const QList<Dbc_Message> chosen{*v.Db.Find("Motor_Daten"), *v.Db.Find("Getriebe_Status"), *v.Db.Find("Diagnose"),
                                     *v.Db.Find("Rohdaten_FD")};
     v.Rows = Pack_Entries(Import_Dbc_Frames(grid, Direction::Receive, chosen).Grid);
-    QList<TCAN_Frame> mapping;
-    for (const Frame_Row &r : v.Rows) mapping.append(TCAN_Frame{r.CobID, r.Dimension.toInt(), {}});
-    mapping[0].Lista_Mod_Reg.append(TMod_Reg{"0x65", 0, 1, 0});
+    QList<Editor_Frame> mapping;
+    for (const Frame_Row &r : v.Rows) mapping.append(Editor_Frame{r.CobID, r.Dimension.toInt(), {}});
+    mapping[0].Registers.append(Editor_Register{"0x65", 0, 1, 0});
     v.Signals = Import_Dbc_Signals(mapping, v.Rows, chosen, 100, 0);
     return v;
 }

@@ -4,7 +4,7 @@
 #include "config/Project_Files.h"
 #include "exchange/Register_Map.h"
 #include "exchange/Signal_Notes.h"
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -33,8 +33,8 @@ Project_Paths Sample(const QTemporaryDir &dir)
     Frame_Row t1{"0x201", "2", Frame_Type_11, "", "N", "Y", "100", "Anzeige", -1};
     Write_Frame_File(p.CAN_Transmit, Direction::Transmit, {t1});
     Write_Map_File(p.Define_CAN_Receive, Direction::Receive,
-                   {TCAN_Frame{"0x181", 8, {{"0x20", 1, 2, 0}, {"3", 0, 3, 0}}}, TCAN_Frame{"0x18FF0001", 4, {{"10", 4, 3, 0}}}});
-    Write_Map_File(p.Define_CAN_Transmit, Direction::Transmit, {TCAN_Frame{"0x201", 2, {{"7", 1, 2, 1}, {"3", 0, 1, 0}}}});
+                   {Editor_Frame{"0x181", 8, {{"0x20", 1, 2, 0}, {"3", 0, 3, 0}}}, Editor_Frame{"0x18FF0001", 4, {{"10", 4, 3, 0}}}});
+    Write_Map_File(p.Define_CAN_Transmit, Direction::Transmit, {Editor_Frame{"0x201", 2, {{"7", 1, 2, 1}, {"3", 0, 1, 0}}}});
     return p;
 }
 
@@ -124,14 +124,14 @@ void Tst_Register_Map::signals_stand_beside_their_registers_while_they_hold()
                      {Frame_Row{"0x18FF0001", "4", Frame_Type_29, "0", "", "", "", "Getriebe", -1},
                       Frame_Row{"0x181", "8", Frame_Type_11, "100", "", "", "", "Motor", -1}});
     Write_Map_File(p.Define_CAN_Receive, Direction::Receive,
-                   {TCAN_Frame{"0x18FF0001", 4, {{"10", 4, 3, 0}}}, TCAN_Frame{"0x181", 8, {{"0x20", 1, 2, 0}, {"3", 0, 3, 0}}}});
+                   {Editor_Frame{"0x18FF0001", 4, {{"10", 4, 3, 0}}}, Editor_Frame{"0x181", 8, {{"0x20", 1, 2, 0}, {"3", 0, 3, 0}}}});
     map = Read_Register_Map(p, "x", QDate(2026, 12, 10), "1.102");
     QCOMPARE(map.Lines[0].Signal, QStringLiteral("Temperatur"));
     QCOMPARE(map.Lines[0].CobID, QStringLiteral("0x181"));
 
     // Remapped in the editor to other bytes: the database no longer describes the register.
     Write_Map_File(p.Define_CAN_Receive, Direction::Receive,
-                   {TCAN_Frame{"0x181", 8, {{"0x20", 1, 2, 0}, {"3", 0, 4, 0}}}, TCAN_Frame{"0x18FF0001", 4, {}}});
+                   {Editor_Frame{"0x181", 8, {{"0x20", 1, 2, 0}, {"3", 0, 4, 0}}}, Editor_Frame{"0x18FF0001", 4, {}}});
     map = Read_Register_Map(p, "x", QDate(2026, 12, 10), "1.102");
     QCOMPARE(map.Lines[0].Signal, QString());
     QCOMPARE(map.Lines.last().Signal, QStringLiteral("Wert"));

@@ -43,8 +43,8 @@ Imported Import(const QList<Dbc_Message> &messages, Direction dir)
     Imported out;
     const Frame_Import fi = Import_Dbc_Frames(Empty_Frame_Grid(), dir, messages);
     out.Rows = Pack_Entries(fi.Grid);
-    QList<TCAN_Frame> frames;
-    for (const Frame_Row &r : out.Rows) frames.append(TCAN_Frame{r.CobID, r.Dimension.toInt(), {}});
+    QList<Editor_Frame> frames;
+    for (const Frame_Row &r : out.Rows) frames.append(Editor_Frame{r.CobID, r.Dimension.toInt(), {}});
     out.Signals = Import_Dbc_Signals(frames, out.Rows, messages, 0, 0, dir);
     out.Notes = Imported_Signal_Notes(dir, out.Signals, out.Rows);
     return out;
@@ -104,7 +104,7 @@ void Tst_Signal_Recipe::recipes_equal_the_library()
         for (const Dbc_Message &m : part) signal_count += int(m.Signals.size());
         for (const Signal_Note &n : imp.Notes) by_name.insert(n.Signal, n);
         // The messages hold one byte order each: a whole frame takes four registers at most.
-        for (const TCAN_Frame &f : imp.Signals.Frames) QVERIFY(f.Lista_Mod_Reg.size() <= 4);
+        for (const Editor_Frame &f : imp.Signals.Frames) QVERIFY(f.Registers.size() <= 4);
     }
     // Every signal gets a recipe.
     QCOMPARE(by_name.size(), signal_count);
@@ -162,7 +162,7 @@ void Tst_Signal_Recipe::neighbours_share_registers()
     m.Signals = list;
     const Imported imp = Import({m}, Direction::Receive);
     QStringList registers, recipes;
-    for (const TMod_Reg &r : imp.Signals.Frames[0].Lista_Mod_Reg)
+    for (const Editor_Register &r : imp.Signals.Frames[0].Registers)
         registers << QStringLiteral("%1:%2/%3").arg(r.Ind_Mod).arg(r.HiPart).arg(r.LoPart);
     for (const Signal_Note &n : imp.Notes) {
         QStringList regs;
@@ -328,7 +328,7 @@ void Tst_Signal_Recipe::monitor_reads_and_writes_signals()
     temp.Maximum = 100;
     m.Signals = {mode, temp};
     const Imported imp = Import({m}, Direction::Transmit);
-    QCOMPARE(imp.Signals.Frames[0].Lista_Mod_Reg.size(), 1);
+    QCOMPARE(imp.Signals.Frames[0].Registers.size(), 1);
     const Signal_Note &n_mode = imp.Notes[0];
     const Signal_Note &n_temp = imp.Notes[1];
     const int32_t reg = n_mode.Registers[0].Register;

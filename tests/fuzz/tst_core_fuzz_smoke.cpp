@@ -8,7 +8,7 @@
 #include "config/Image_Builder.h"
 #include "config/Image_Decoder.h"
 #include "config/Project_Paths.h"
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 #include "test_config.h"
 
 #include <QDirIterator>

@@ -3,8 +3,8 @@
 // when told, a shell that opens and starts nothing, an echo client and an HTTP client that
 // answer from a script.
 #include "platform/Clock.h"
-#include "platform/HttpGet.h"
-#include "platform/IcmpEcho.h"
+#include "platform/Http_Get.h"
+#include "platform/Icmp_Echo.h"
 #include "platform/Shell.h"
 
 #include <QByteArray>

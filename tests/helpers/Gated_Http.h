@@ -3,7 +3,7 @@
 // a request in flight as long as it needs and look at everything else meanwhile. Requests come
 // from any thread. Like the real client, it never leaves a request running on a destroyed
 // object: its destructor opens the gate and waits until every request has returned.
-#include "platform/HttpGet.h"
+#include "platform/Http_Get.h"
 
 #include <QList>
 #include <QStringList>

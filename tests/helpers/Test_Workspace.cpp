@@ -24,7 +24,7 @@ Test_Workspace::~Test_Workspace() { window.reset(); }
 
 void Test_Workspace::Start(Dialogs dialogs)
 {
-    window = std::make_unique<TFVariroduvieFirmWare>(state, env, dir.path());
+    window = std::make_unique<Main_Window>(state, env, dir.path());
     if (dialogs == Dialogs::All) window->Create_Dialogs();
 }
 

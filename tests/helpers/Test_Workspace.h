@@ -4,7 +4,7 @@
 // prepared before Start (settings, languages) or after it (configurations).
 #include "Fakes.h"
 #include "File_Bytes.h"
-#include "app/TFVariroduvieFirmWare.h"
+#include "app/Main_Window.h"
 #include "workspace/App_State.h"
 #include "workspace/Environment.h"
 
@@ -56,7 +56,7 @@ public:
     Fake_Http http;
     // The windows borrow these; a test may point them at other implementations.
     Environment env{&shell, &clock, &echo, &http};
-    std::unique_ptr<TFVariroduvieFirmWare> window;
+    std::unique_ptr<Main_Window> window;
 };
 
 // A fixture file's path below tests/data.

@@ -9,7 +9,7 @@
 #include "lang/Lang_Translator.h"
 #include "platform/Core_Text.h"
 #include "platform/Safe_File.h"
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 #include "Config_Text.h"
 #include "Shipped_Language.h"
 #include "test_config.h"

@@ -7,11 +7,11 @@
 #include "Test_Workspace.h"
 #include "workspace/App_State.h"
 #include "workspace/Environment.h"
-#include "app/TFVariroduvieFirmWare.h"
-#include "dialogs/TFSoftOptions.h"
+#include "app/Main_Window.h"
+#include "dialogs/Options_Dialog.h"
 #include "lang/Version_Checker.h"
 #include "platform/Curl_Http_Get.h"
-#include "platform/HttpGet.h"
+#include "platform/Http_Get.h"
 #include "platform/Shell.h"
 #include "platform/Web_Host.h"
 #include "test_config.h"
@@ -36,8 +36,8 @@ const QStringList Shipped = Test_Workspace::Shipped_Languages();
 // The shared workspace with the options dialog at hand. Language files named in languages are
 // written empty before the start.
 struct Workspace : Test_Workspace {
-    TFVariroduvieFirmWare *main = nullptr;
-    TFSoftOptions *options = nullptr;
+    Main_Window *main = nullptr;
+    Options_Dialog *options = nullptr;
 
     explicit Workspace(const QStringList &languages = {}, bool with_shipped = false)
     {
@@ -46,7 +46,7 @@ struct Workspace : Test_Workspace {
         for (const QString &name : languages) Write(QStringLiteral("LANGUAGE/") + name, QByteArray());
         Start();
         main = window.get();
-        options = main->Windows().SoftOptions;
+        options = main->Windows().Options;
     }
 
     QString Language_Path(const QString &file) const { return Path(QStringLiteral("LANGUAGE/") + file); }
@@ -314,7 +314,7 @@ private slots:
         // The next start speaks German.
         App_State next_state;
         Environment next_env;
-        TFVariroduvieFirmWare next(next_state, next_env, w.dir.path());
+        Main_Window next(next_state, next_env, w.dir.path());
         QCOMPARE(next_state.Language_Name, QStringLiteral("Deutsch"));
         QCOMPARE(Shown_Text(next.findChild<QPushButton *>(QStringLiteral("Btn_New"))->text()), QStringLiteral("Neue Konfiguration"));
         QVERIFY(next.Update_Timer()->isActive());

@@ -1,5 +1,5 @@
 // Integer text conversion and trimming: the rules every reader and validator relies on.
-#include "platform/IntText.h"
+#include "platform/Int_Text.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 // The XML layer: exact output, error positions, and the reading rules every file relies on.
 #include "File_Bytes.h"
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -5,7 +5,7 @@
 #include "config/Image_Builder.h"
 #include "editing/Frame_List.h"
 #include "platform/Safe_File.h"
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 #include "Run_Program.h"
 #include "test_config.h"
 #include "update/Update_Job.h"

@@ -6,7 +6,7 @@
 #include "Test_Workspace.h"
 #include "test_config.h"
 #include "config/Image_Decoder.h"
-#include "dialogs/TFFrame_List.h"
+#include "dialogs/Frame_List_Editor.h"
 #include "widgets/Frame_Grid_Model.h"
 
 #include <QPushButton>
@@ -49,7 +49,7 @@ void Tst_Mappings_Follow_Frames::delete_the_middle_frame_then_update()
     bool stayed_open = false;
     QByteArray frames_after_no, mappings_after_no;
     When_Modal([&] {
-        auto *editor = qobject_cast<TFReceiveCAN *>(Active_Modal());
+        auto *editor = qobject_cast<Receive_Frame_Editor *>(Active_Modal());
         if (!editor) {
             Active_Modal()->close();
             return;
@@ -104,7 +104,7 @@ void Tst_Mappings_Follow_Frames::cancel_after_a_delete_writes_neither_file()
 
     Message_Recorder messages;
     When_Modal([] {
-        auto *editor = qobject_cast<TFReceiveCAN *>(Active_Modal());
+        auto *editor = qobject_cast<Receive_Frame_Editor *>(Active_Modal());
         if (!editor) {
             Active_Modal()->close();
             return;

@@ -3,7 +3,7 @@
 // configuration and one with errors never see the window.
 #include "Test_Support.h"
 #include "Test_Workspace.h"
-#include "dialogs/TFCheck.h"
+#include "dialogs/Check_Window.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,7 +50,7 @@ void Tst_Update_Check::warnings_are_shown_before_the_images()
     QStringList windows;
     QStringList rows;
     When_Modal([&] {
-        auto *check = qobject_cast<TFCheck *>(Active_Modal());
+        auto *check = qobject_cast<Check_Window *>(Active_Modal());
         windows.append(Active_Modal()->objectName());
         if (!check) {
             Active_Modal()->close();

@@ -5,13 +5,13 @@
 #include "Test_Support.h"
 #include "Test_Workspace.h"
 #include "Job_Fixture.h"
-#include "app/TFVariroduvieFirmWare.h"
+#include "app/Main_Window.h"
 #include "platform/Clock.h"
 #include "widgets/Desktop_Shell.h"
-#include "platform/IcmpEcho.h"
+#include "platform/Icmp_Echo.h"
 #include "platform/Shell.h"
 #include "test_config.h"
-#include "dialogs/TFBootTCP.h"
+#include "dialogs/Update_Dialog.h"
 #include "update/Update_Job.h"
 #include "widgets/Mnemonics.h"
 
@@ -73,7 +73,7 @@ private:
 
     std::unique_ptr<Message_Recorder> messages_;
     std::unique_ptr<Test_Workspace> ws_;
-    TFBootTCP *dialog_ = nullptr;
+    Update_Dialog *dialog_ = nullptr;
 };
 
 void Tst_Update_Dialog::init()
@@ -81,7 +81,7 @@ void Tst_Update_Dialog::init()
     messages_ = std::make_unique<Message_Recorder>();
     ws_ = std::make_unique<Test_Workspace>();
     ws_->Start();
-    dialog_ = ws_->window->Windows().BootTCP;
+    dialog_ = ws_->window->Windows().Update;
     QVERIFY(dialog_);
 }
 
@@ -313,8 +313,8 @@ void Tst_Update_Dialog::no_second_run_while_one_is_running()
         QVERIFY(Get<QWidget>("Btn_Cancel")->isEnabled());
         QVERIFY(Get<QLineEdit>("E_IP2")->isReadOnly());
         QVERIFY(dialog_->Ping_Running());
-        dialog_->LbButton1Click();
-        dialog_->LbButton2Click();
+        dialog_->Ping_Click();
+        dialog_->Next_Click();
         QTest::keyClick(Get<QLineEdit>("E_IP4"), Qt::Key_Return);
         QVERIFY(dialog_->isVisible());
     };
@@ -482,7 +482,7 @@ void Tst_Update_Dialog::execute_needs_an_operation()
     QVERIFY(!Get<QCheckBox>("CB_Read_Conf")->isEnabled());
     QVERIFY(!execute->isEnabled());
     QTest::mouseClick(execute, Qt::LeftButton);
-    dialog_->LbButton4Click();
+    dialog_->Update_Click();
     QVERIFY(ws_->shell.Started.isEmpty());
     QVERIFY(!QFileInfo::exists(Update_Job_Path(ws_->state.Dir_Exe)));
 
@@ -648,7 +648,7 @@ void Tst_Update_Dialog::wait_for_the_updater_counts_seconds()
         QVERIFY(dialog_->Updater_Running());
         for (const char *name : {"Btn_Update", "CB_Firmware", "CB_Read_Firm", "CB_Conf", "CB_Read_Conf"})
             QVERIFY2(!Get<QWidget>(name)->isEnabled(), name);
-        dialog_->LbButton4Click();
+        dialog_->Update_Click();
         QTest::keyClick(dialog_, Qt::Key_Escape);
         QVERIFY(dialog_->isVisible());
     };
@@ -764,7 +764,7 @@ void Tst_Update_Dialog::texts_fit()
     ws_ = std::make_unique<Test_Workspace>();
     ws_->Copy_Shipped_Languages();
     ws_->Start();
-    dialog_ = ws_->window->Windows().BootTCP;
+    dialog_ = ws_->window->Windows().Update;
     ws_->Switch_Language(language);
     Put_Firmware_Image();
 

@@ -8,9 +8,9 @@
 #include "Test_Support.h"
 #include "Test_Workspace.h"
 #include "config/Image_Decoder.h"
-#include "dialogs/TFBootTCP.h"
-#include "dialogs/TFCheck.h"
-#include "dialogs/TFFrame_List.h"
+#include "dialogs/Update_Dialog.h"
+#include "dialogs/Check_Window.h"
+#include "dialogs/Frame_List_Editor.h"
 #include "widgets/Frame_Grid_Model.h"
 #include "platform/Clock.h"
 #include "update/Update_Job.h"
@@ -69,7 +69,7 @@ void Tst_Update_Road::new_configuration_to_updater_log()
     QVERIFY2(par_gen.contains("<MODBUS_TCP_SLAVE_Port>1502</MODBUS_TCP_SLAVE_Port>"), par_gen.constData());
 
     // Step 5: Update Device. Inside the update dialog: the address, Ping, Next, Execute.
-    TFBootTCP *boot = ws.window->Windows().BootTCP;
+    Update_Dialog *boot = ws.window->Windows().Update;
     QByteArray bank1_at_update;
     bool found = false;
     When_Modal([&] {
@@ -136,7 +136,7 @@ void Tst_Update_Road::cob_id_typed_in_the_receive_grid_reaches_bank1()
 
     // The receive grid: a 29-bit frame typed into row 1, an 11-bit one into row 2.
     When_Modal([] {
-        auto *grid = qobject_cast<TFReceiveCAN *>(Active_Modal());
+        auto *grid = qobject_cast<Receive_Frame_Editor *>(Active_Modal());
         if (!grid) {
             Active_Modal()->close();
             return;
@@ -168,7 +168,7 @@ void Tst_Update_Road::cob_id_typed_in_the_receive_grid_reaches_bank1()
     QStringList listed;
     When_Modal([&] {
         opened << Active_Modal()->objectName();
-        auto *check = qobject_cast<TFCheck *>(Active_Modal());
+        auto *check = qobject_cast<Check_Window *>(Active_Modal());
         if (!check) {
             Active_Modal()->close();
             return;

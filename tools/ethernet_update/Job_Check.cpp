@@ -3,7 +3,7 @@
 #include "config/Image_Builder.h"
 #include "platform/Real_Icmp_Echo.h"
 #include "platform/Safe_File.h"
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 
 #include <QFile>
 #include <QFileInfo>

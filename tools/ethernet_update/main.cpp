@@ -7,7 +7,7 @@
 // Exit code: 0 for a valid job, 1 with the reason (in the log and on the error output).
 #include "Job_Check.h"
 
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -10,7 +10,7 @@
 #include "exchange/Bus_Learn.h"
 #include "exchange/Bus_Survey.h"
 #include "exchange/Log_Replay.h"
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 
 #include <QDir>
 #include <QElapsedTimer>

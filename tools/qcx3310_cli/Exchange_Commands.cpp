@@ -9,7 +9,7 @@
 #include "exchange/Dbc_Import.h"
 #include "exchange/Register_Map.h"
 #include "exchange/Signal_Notes.h"
-#include "platform/IntText.h"
+#include "platform/Int_Text.h"
 #include "platform/Safe_File.h"
 #include "workspace/App_State.h"
 
@@ -133,12 +133,12 @@ Direction_Import Import_Direction(const Project_Paths &paths, Direction d, const
     const Frame_List_Save save = Plan_Frame_List_Save(fi.Grid, int(stored.size()), map_path);
 
     int unplaced = 0;
-    const QList<TCAN_Frame> existing = Read_Mapping_Files(frame_path, map_path, d, &unplaced);
-    QList<TCAN_Frame> frames;
+    const QList<Editor_Frame> existing = Read_Mapping_Files(frame_path, map_path, d, &unplaced);
+    QList<Editor_Frame> frames;
     for (const Frame_Row &r : save.Entries)
         frames.append(r.Stored_Index >= 0 && r.Stored_Index < existing.size()
                           ? existing[r.Stored_Index]
-                          : TCAN_Frame{r.CobID, Int_Text::Str_To_Int_Def(r.Dimension, 8), {}});
+                          : Editor_Frame{r.CobID, Int_Text::Str_To_Int_Def(r.Dimension, 8), {}});
 
     // Signals are mapped for the frames added now, and for frames of the list that have no
     // registers yet: a second import of the same messages adds nothing twice.
@@ -150,7 +150,7 @@ Direction_Import Import_Direction(const Project_Paths &paths, Direction d, const
             for (int i = 0; i < save.Entries.size(); ++i) {
                 const std::optional<int32_t> id = Int_Text::Str_To_Int(save.Entries[i].CobID);
                 if (id && uint32_t(*id) == m.Identifier() && Is_11_Bit(save.Entries[i]) != m.Extended()) {
-                    take = frames[i].Lista_Mod_Reg.isEmpty();
+                    take = frames[i].Registers.isEmpty();
                     if (!take)
                         skipped.append({m.Name, m.Line, QStringLiteral("its frame has registers already; signals not mapped")});
                     break;
@@ -160,7 +160,7 @@ Direction_Import Import_Direction(const Project_Paths &paths, Direction d, const
     }
     const Signal_Import si = Import_Dbc_Signals(frames, save.Entries, to_map, first_register, other_count, d);
     skipped += si.Skipped;
-    for (const TCAN_Frame &f : si.Frames) out.Register_Total += int(f.Lista_Mod_Reg.size());
+    for (const Editor_Frame &f : si.Frames) out.Register_Total += int(f.Registers.size());
 
     out.Files.append({frame_path, Frame_File_Bytes(d, save.Entries, frame_path)});
     out.Files.append({map_path, Map_File_Bytes(d, si.Frames, map_path)});
@@ -280,9 +280,9 @@ int Export_List(const QStringList &args)
             sheet = Frame_List_Csv(*d, rows);
             count = int(rows.size());
         } else {
-            const QList<TCAN_Frame> frames = Read_Mapping_Files(paths.Frame_File(*d), paths.Map_File(*d), *d);
+            const QList<Editor_Frame> frames = Read_Mapping_Files(paths.Frame_File(*d), paths.Map_File(*d), *d);
             sheet = Mapping_List_Csv(*d, frames, rows);
-            for (const TCAN_Frame &f : frames) count += int(f.Lista_Mod_Reg.size());
+            for (const Editor_Frame &f : frames) count += int(f.Registers.size());
         }
         Save_File_Atomic(out, sheet);
         Print(stdout, QStringLiteral("%1: %2 %3 %4\n").arg(Native(out)).arg(count).arg(Direction_Name(*d),
@@ -326,13 +326,13 @@ int Import_List(const QStringList &args)
             commit = [save, d, paths]() { Commit_Frame_List_Save(save, *d, paths.Frame_File(*d), paths.Map_File(*d)); };
         } else {
             const QList<Frame_Row> rows = Read_Frame_File(paths.Frame_File(*d), *d);
-            const QList<TCAN_Frame> frames = Read_Mapping_Files(paths.Frame_File(*d), paths.Map_File(*d), *d);
+            const QList<Editor_Frame> frames = Read_Mapping_Files(paths.Frame_File(*d), paths.Map_File(*d), *d);
             const Mapping_Csv_Read r =
                 Read_Mapping_Csv(*d, bytes, frames, rows, Count_Map_File_Rows(paths.Map_File(other)));
             faults = r.Faults;
             header_ok = r.Header_Ok;
             report = QStringLiteral("%1 %2 register(s) taken\n").arg(Direction_Name(*d)).arg(r.Taken);
-            const QList<TCAN_Frame> result = r.Frames;
+            const QList<Editor_Frame> result = r.Frames;
             commit = [result, d, paths]() { Write_Map_File(paths.Map_File(*d), *d, result); };
         }
         for (const Csv_Fault &f : faults)

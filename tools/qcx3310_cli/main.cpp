@@ -9,7 +9,7 @@
 #include "config/Image_Builder.h"
 #include "config/Image_Decoder.h"
 #include "platform/Safe_File.h"
-#include "platform/XmlDocument.h"
+#include "platform/Xml_Document.h"
 
 #include <QDir>
 #include <QFile>
