@@ -5,6 +5,10 @@
 // deadline, never on a fixed sleep.
 #include "Emulator_Fixture.h"
 #include "Run_Program.h"
+#include "exchange/Csv_Lists.h"
+#include "exchange/Dbc_File.h"
+#include "exchange/Signal_Notes.h"
+#include "exchange/Signal_Recipe.h"
 #include "test_config.h"
 
 #include <QJsonDocument>
@@ -18,6 +22,7 @@
 #include <QtTest>
 #include <memory>
 
+#include <cmath>
 #include <csignal>
 
 class Tst_Emulator : public QObject {
@@ -42,6 +47,7 @@ private slots:
     void a_hostile_bus_hub_neither_spins_nor_downs_it();
     void can_commands_report_their_failures();
     void frames_learned_from_a_log_fill_their_registers_when_it_is_replayed();
+    void signals_imported_from_a_database_read_back_as_the_library_decodes_them();
 };
 
 namespace {
@@ -640,6 +646,95 @@ void Tst_Emulator::frames_learned_from_a_log_fill_their_registers_when_it_is_rep
     QCOMPARE(Read_Hex(e.Port, "4", 12), QString("0x4939"));
     QCOMPARE(e.Process->Stop(), 0);
     QVERIFY2(e.Process->Wait_Line("summary").contains("20 frames in (20 applied, 0 too short, 0 ignored)"), qPrintable(e.Process->Out()));
+}
+
+void Tst_Emulator::signals_imported_from_a_database_read_back_as_the_library_decodes_them()
+{
+    // The whole road of a signal: messages of a CAN database imported with their recipes,
+    // compiled, the frames the database library decoded put on the bus, the registers read with
+    // mbpoll, and each signal's value computed from them by the recipe in CAN_Signals.csv. The
+    // messages are those holding the signals below: both byte orders, 1 to 64 bits, signed and
+    // IEEE floats; every signal of each such message is checked.
+    const QString data = QStringLiteral(QCX_TEST_DATA_DIR "/dbc/recipes/");
+    const QStringList wanted{"I1u0", "M1s0", "I7s1", "M12u0", "I16s0", "M16s1", "I23u1", "M31s0", "I32f0", "M32f1",
+                             "I33s0", "M47u1", "I53s0", "M60u0", "I64u1", "M64s0", "I64f0", "M64f1"};
+    QFile decoded_file(data + "recipes_decoded.csv");
+    QVERIFY(decoded_file.open(QIODevice::ReadOnly));
+    QList<Csv_Fault> faults;
+    QList<Csv_Record> decoded = Read_Csv_Records(decoded_file.readAll(), faults);
+    QVERIFY(faults.isEmpty());
+    decoded.removeFirst();
+    // The message (identifier) of each wanted signal, from the database itself.
+    const Dbc_Database db = Read_Dbc_File(data + "recipes.dbc");
+    QStringList names;
+    QSet<uint32_t> ids;
+    for (const Dbc_Message &m : db.Messages)
+        for (const Dbc_Signal &s : m.Signals)
+            if (wanted.contains(s.Name) && !ids.contains(m.Raw_Id)) {
+                ids.insert(m.Raw_Id);
+                names << m.Name;
+            }
+    QCOMPARE(names.size() > 8, true);
+
+    QTemporaryDir dir;
+    const QString config = dir.filePath("conf");
+    QVERIFY(QDir().mkpath(config));
+    Program_Run r = Cli({"import-dbc", config, data + "recipes.dbc", "--receive", names.join(',')});
+    QVERIFY2(r.Exit == 0, qPrintable(r.Out + r.Err));
+    r = Cli({"compile", config});
+    QVERIFY2(r.Exit == 0, qPrintable(r.Err));
+    const QList<Signal_Note> notes = Read_Signal_Notes(config + "/CAN_Signals.csv");
+    QHash<QString, Signal_Note> by_name;
+    for (const Signal_Note &n : notes) by_name.insert(n.Signal, n);
+
+    Emulator_Run e = Start_Emulator(config);
+    QVERIFY(e.Port);
+    // One frame a payload, then every register of the chosen signals in one read: the
+    // registers of the imported frames lie from 0 up, without holes.
+    int highest = 0;
+    for (const Signal_Note &n : notes)
+        for (const Note_Register &reg : n.Registers) highest = std::max(highest, int(reg.Register));
+    QVERIFY(highest < 125);
+    QString last_frame;
+    QStringList registers;
+    int checked = 0;
+    QSet<QString> signals_seen;
+    // Per message the library decoded six payloads: all zeros, all ones, then random ones; the
+    // first three of them go on the bus.
+    QHash<uint32_t, QStringList> payloads_sent;
+    for (const Csv_Record &row : decoded) {
+        const uint32_t id = row.Fields[0].mid(2).toUInt(nullptr, 16);
+        if (!ids.contains(id)) continue;
+        QStringList &sent = payloads_sent[id];
+        if (!sent.contains(row.Fields[1])) {
+            if (sent.size() == 3) continue;
+            sent << row.Fields[1];
+        }
+        const QString frame = QStringLiteral("%1#%2").arg(id, 3, 16, QLatin1Char('0')).toUpper().arg(row.Fields[1]);
+        if (frame != last_frame) {
+            QCOMPARE(Cli({"can-send", e.Bus, frame}).Exit, 0);
+            QVERIFY2(!e.Process->Wait_Line("frame-in " + frame).isEmpty(), qPrintable(e.Process->Out()));
+            const QString read = Read_Hex(e.Port, "4", 0, highest + 1);
+            registers = read.split(' ');
+            QVERIFY2(registers.size() == highest + 1, qPrintable(read));
+            last_frame = frame;
+        }
+        const QString &name = row.Fields[2];
+        QVERIFY2(by_name.contains(name), qPrintable(name));
+        const Signal_Note &note = by_name[name];
+        QList<uint16_t> values;
+        for (const Note_Register &reg : note.Registers) values << uint16_t(registers[reg.Register].toUInt(nullptr, 16));
+        const double got = Recipe_Physical(Join_Registers(values), Recipe_Of(note));
+        const double expected = row.Fields[3].toDouble();
+        const bool close = got == expected ||
+                           std::fabs(got - expected) <= 1e-9 * std::max(1.0, std::max(std::fabs(got), std::fabs(expected)));
+        QVERIFY2(close, qPrintable(QStringLiteral("%1 in %2: %3 instead of %4").arg(name, frame, Recipe_Number(got), row.Fields[3])));
+        ++checked;
+        signals_seen.insert(name);
+    }
+    for (const QString &name : wanted) QVERIFY2(signals_seen.contains(name), qPrintable(name));
+    QVERIFY(checked > 50);
+    QCOMPARE(e.Process->Stop(), 0);
 }
 
 QTEST_GUILESS_MAIN(Tst_Emulator)
