@@ -1,6 +1,7 @@
 #include "dialogs/Bus_Check_Window.h"
 
 #include "config/Project_Paths.h"
+#include "dialogs/Bus_Recorder.h"
 #include "widgets/Dialog_Panels.h"
 #include "widgets/Message_Box.h"
 #include "widgets/Mnemonics.h"
@@ -58,6 +59,7 @@ Bus_Check_Window::Bus_Check_Window(App_State &state, QWidget *parent) : QDialog(
     source->addWidget(Btn_Run);
     L_Interface->hide();
     CB_Interface->hide();
+    P_Record = new Bus_Recorder(state_, this);
 
     L_Summary = new QLabel(this);
     L_Summary->setObjectName(QStringLiteral("L_Summary"));
@@ -81,6 +83,27 @@ Bus_Check_Window::Bus_Check_Window(App_State &state, QWidget *parent) : QDialog(
         CB_Interface->hide();
     });
     connect(CB_Interface, &QComboBox::activated, this, &Bus_Check_Window::Btn_RunClick);
+    // A recording is surveyed as soon as it is written; while it runs, the log row waits.
+    connect(P_Record, &Bus_Recorder::Running_Changed, this, [this](bool running, const QString &status) {
+        for (QWidget *w : {static_cast<QWidget *>(E_Log), static_cast<QWidget *>(Btn_Browse), static_cast<QWidget *>(Btn_Run)})
+            w->setEnabled(!running);
+        if (running)
+            L_Summary->setText(status);
+        else
+            Set_Lang();
+    });
+    connect(P_Record, &Bus_Recorder::Recorded, this, [this](const QString &path) {
+        E_Log->setText(QDir::toNativeSeparators(path));
+        CB_Interface->clear();
+        L_Interface->hide();
+        CB_Interface->hide();
+        Btn_RunClick();
+    });
+    connect(P_Record, &Bus_Recorder::Failed, this,
+            [this](const QString &why) { Message_Box::Error(this, state_.STR(STR_Bus_Record_Failed).arg(why)); });
+    connect(E_Log, &QLineEdit::textChanged, this, [this](const QString &text) {
+        if (!text.trimmed().isEmpty()) P_Record->Log_Folder = QFileInfo(QDir::fromNativeSeparators(text.trimmed())).path();
+    });
 
     Ask_Log_Path = [this] {
         return QFileDialog::getOpenFileName(this, state_.STR(STR_Bus_Check), QFileInfo(E_Log->text()).path(),
@@ -89,6 +112,7 @@ Bus_Check_Window::Bus_Check_Window(App_State &state, QWidget *parent) : QDialog(
 
     QVBoxLayout *body = Stack_Dialog(this, P_Title, P_Button, true);
     body->addLayout(source);
+    body->addWidget(P_Record);
     body->addWidget(L_Summary);
     body->addWidget(TB_Findings, 1);
 
@@ -107,6 +131,7 @@ void Bus_Check_Window::Set_Lang()
     L_Interface->setText(s.STR(STR_Bus_Interface));
     CB_Interface->setAccessibleName(s.STR(STR_Bus_Interface));
     Btn_Run->setText(s.STR(STR_Bus_Run));
+    P_Record->Set_Lang();
     TB_Findings->setHorizontalHeaderLabels(
         {s.STR(STR_Check_Col_Finding), s.STR(STR_Bus_Col_Frame), s.STR(STR_Bus_Col_Detail)});
     TB_Findings->setAccessibleName(s.STR(STR_Bus_Check_Desc));

@@ -1,13 +1,14 @@
 #pragma once
 // The configuration held against a recording of its bus, before the converter is installed:
-// the engineer picks a log (candump or ASC) and reads what the converter would miss or misread,
-// in the check window's layout (finding, frame, detail).
+// the engineer picks a log (candump or ASC), or records one from the bus, and reads what the
+// converter would miss or misread, in the check window's layout (finding, frame, detail).
 #include "exchange/Bus_Survey.h"
 #include "workspace/App_State.h"
 
 #include <QDialog>
 #include <functional>
 
+class Bus_Recorder;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -30,6 +31,7 @@ public:
     void Btn_RunClick();
 
     QTableWidget *Table() const { return TB_Findings; }
+    Bus_Recorder *Recorder() const { return P_Record; }
     const QList<Survey_Finding> &Findings() const { return findings_; }
 
 protected:
@@ -51,6 +53,7 @@ private:
     QLabel *L_Interface = nullptr;
     QComboBox *CB_Interface = nullptr;
     QPushButton *Btn_Run = nullptr;
+    Bus_Recorder *P_Record = nullptr;
     QLabel *L_Summary = nullptr;
     QTableWidget *TB_Findings = nullptr;
     QFrame *P_Button = nullptr;

@@ -554,4 +554,12 @@ const char16_t *const Lang_Default_Texts[] = {
     u"Length: %1",  // STR546
     u"Mnemonic: %1",  // STR547
     u"Cob-IDs in plain digits are decimal: 181 is 0x0B5. For hexadecimal write 0x181.",  // STR548
+    u"Record from bus",  // STR549
+    u"s",  // STR550
+    u"Record",  // STR551
+    u"Stop",  // STR552
+    u"Recording %1 for %2 s…",  // STR553
+    u"The bus could not be recorded: %1",  // STR554
+    u"Save the recording as",  // STR555
+    u"the adapter as PLUGIN:INTERFACE, for example socketcan:can0",  // STR556
 };

@@ -490,6 +490,14 @@ enum Lang_Key : int {
     STR_Map_Frame_Length,  // %1 the data bytes
     STR_Map_Frame_Mnemonic,  // %1 the mnemonic
     STR_Frame_Digits_Decimal,
+    STR_Bus_Record_From,
+    STR_Bus_Record_Seconds,
+    STR_Bus_Record,
+    STR_Bus_Record_Stop,
+    STR_Bus_Recording,  // %1 the interface, %2 the seconds
+    STR_Bus_Record_Failed,  // %1 the reason
+    STR_Bus_Record_Save_As,
+    STR_Bus_Record_Interface_Hint,
     Lang_Key_End
 };
 

@@ -24,6 +24,7 @@ private slots:
     void learn_writes_frames_that_compile();
     void can_play_puts_the_log_on_the_bus();
     void survey_listens_to_a_live_bus();
+    void can_record_says_what_it_needs();
 };
 
 namespace {
@@ -210,6 +211,24 @@ void Tst_Bus_Cli::survey_listens_to_a_live_bus()
     QVERIFY2(out.contains("error: " + QDir::toNativeSeparators(Fixture("typing-trap") + "/CAN_Receive.xml") + ":1: 0x0B5 11-bit: "),
              qPrintable(out));
     QVERIFY2(out.contains("2 error(s), 0 warning(s), 0 info"), qPrintable(out));
+}
+
+void Tst_Bus_Cli::can_record_says_what_it_needs()
+{
+    // The recording itself is made in the Bus check window's test; here its command line.
+    QTemporaryDir dir;
+    const QString log = dir.filePath("rec.log");
+    Program_Run r = Run_Cli({"can-record", "virtualcan:can0", "-o", log});
+    QCOMPARE(r.Exit, 2);
+    QVERIFY2(r.Err.contains("needs --seconds N"), qPrintable(r.Err));
+    r = Run_Cli({"can-record", "virtualcan:can0", "--seconds", "1"});
+    QCOMPARE(r.Exit, 2);
+    QVERIFY2(r.Err.contains("needs -o LOG"), qPrintable(r.Err));
+    QCOMPARE(Run_Cli({"can-record", "virtualcan:can0", "--seconds", "0", "-o", log}).Exit, 2);
+    r = Run_Cli({"can-record", "nosuchplugin:can0", "--seconds", "1", "-o", log});
+    QCOMPARE(r.Exit, 1);
+    QVERIFY2(r.Err.contains("nosuchplugin"), qPrintable(r.Err));
+    QVERIFY(!QFile::exists(log));
 }
 
 QTEST_GUILESS_MAIN(Tst_Bus_Cli)

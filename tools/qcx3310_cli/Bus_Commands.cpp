@@ -12,12 +12,14 @@
 #include "exchange/Log_Replay.h"
 #include "platform/Xml_Document.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSaveFile>
 #include <QTimer>
 #include <climits>
 #include <cstdio>
@@ -86,9 +88,11 @@ std::optional<Traffic_Options> Read_Traffic_Options(const Command_Line &line, QS
     return o;
 }
 
-// Listens on a bus for some seconds (Ctrl+C ends it early) and counts what it carries. Frames
-// are timed by the adapter where it stamps them, otherwise when they are read.
-bool Listen(const QString &command, const Traffic_Options &o, Bus_Traffic &traffic, Survey_Source &source, QString *error)
+// Listens on a bus for some seconds (Ctrl+C ends it early) and hands each classic frame to sink;
+// error and CAN FD frames are counted in source. Frames are timed by the adapter where it stamps
+// them, otherwise when they are read (from the epoch, as a candump log is).
+bool Listen(const QString &command, const Traffic_Options &o, const Log_Frame_Sink &sink, Survey_Source &source,
+            QString *error)
 {
     Event_Loop loop;
     Quiet_Can_Plugins();
@@ -100,6 +104,7 @@ bool Listen(const QString &command, const Traffic_Options &o, Bus_Traffic &traff
     const QByteArray channel = o.Bus->Name.toUtf8();
     QElapsedTimer clock;
     clock.start();
+    const int64_t start_epoch_us = QDateTime::currentMSecsSinceEpoch() * 1000;
     std::optional<bool> adapter_times;
     bool done = false;
     QString failure;
@@ -134,14 +139,14 @@ bool Listen(const QString &command, const Traffic_Options &o, Bus_Traffic &traff
             const int64_t stamp_us = int64_t(stamp.seconds()) * 1000000 + stamp.microSeconds();
             if (!adapter_times) adapter_times = stamp_us != 0;
             Log_Frame lf;
-            lf.Time_Us = *adapter_times ? stamp_us : clock.nsecsElapsed() / 1000;
+            lf.Time_Us = *adapter_times ? stamp_us : start_epoch_us + clock.nsecsElapsed() / 1000;
             lf.Id = f->Id;
             lf.Extended = f->Extended;
             lf.Remote = f->Remote;
             lf.Length = uint8_t(qMin<qsizetype>(f->Data.size(), Max_Can_Data));
             if (!f->Remote) std::copy_n(reinterpret_cast<const uint8_t *>(f->Data.constData()), lf.Length, lf.Data.begin());
             lf.Channel = channel;
-            traffic.Add(lf);
+            sink(lf);
         }
     });
     QObject::connect(device.get(), &QCanBusDevice::errorOccurred, [&](QCanBusDevice::CanBusError e) {
@@ -167,7 +172,7 @@ bool Listen(const QString &command, const Traffic_Options &o, Bus_Traffic &traff
 bool Record_Traffic(const QString &command, const Traffic_Options &o, Bus_Traffic &traffic, Survey_Source &source,
                     QString *error)
 {
-    if (o.Bus) return Listen(command, o, traffic, source, error);
+    if (o.Bus) return Listen(command, o, [&traffic](const Log_Frame &f) { traffic.Add(f); }, source, error);
     source.Log_File = o.Log;
     source.Log = Read_Can_Log_File(o.Log, [&traffic](const Log_Frame &f) { traffic.Add(f); });
     source.Error_Frames = source.Log.Error_Frames;
@@ -269,7 +274,9 @@ int Survey(const QStringList &args)
             return Fail(command, Native(e.Text()));
         }
         survey->Traffic = Bus_Traffic(o->Channel);
-        if (!Listen(command, *o, survey->Traffic, survey->Source, &error)) return Fail(command, error);
+        Bus_Traffic &traffic = survey->Traffic;
+        if (!Listen(command, *o, [&traffic](const Log_Frame &f) { traffic.Add(f); }, survey->Source, &error))
+            return Fail(command, error);
         survey->Findings = Survey_Bus(survey->Config, survey->Traffic, survey->Source);
     } else {
         survey = Survey_Log(Project_Paths_In(dir), o->Log, o->Channel);
@@ -477,5 +484,47 @@ int Can_Play(const QStringList &args)
         Print(stderr, QStringLiteral("qcx3310-cli can-play: no other program was on the virtual bus %1, so no one got "
                                      "the frames (start the emulator or can-dump first)\n")
                           .arg(bus->Text()));
+    return Exit_Done;
+}
+
+int Can_Record(const QStringList &args)
+{
+    const QString command = QStringLiteral("can-record");
+    const Command_Line line = Read_Command_Line(args, {"--seconds", "-o"});
+    if (!line.Error.isEmpty()) return Usage(command, line.Error);
+    if (line.Words.size() != 1) return Usage(command, QStringLiteral("takes one INTERFACE, for example socketcan:can0"));
+    const QString out_path = line.Values.value(QStringLiteral("-o"));
+    if (out_path.isEmpty()) return Usage(command, QStringLiteral("needs -o LOG, the file the recording goes to"));
+    if (!line.Values.contains(QStringLiteral("--seconds")))
+        return Usage(command, QStringLiteral("needs --seconds N, how long to record"));
+    // The options as survey --can takes them, so that both read them alike.
+    Command_Line as_survey;
+    as_survey.Values.insert(QStringLiteral("--can"), line.Words[0]);
+    as_survey.Values.insert(QStringLiteral("--seconds"), line.Values.value(QStringLiteral("--seconds")));
+    QString error;
+    const std::optional<Traffic_Options> o = Read_Traffic_Options(as_survey, &error);
+    if (!o) return Usage(command, error);
+
+    // The log is written whole or not at all: a recording cut by a full disk leaves no
+    // half-file that a survey would read as the bus.
+    QSaveFile out(out_path);
+    if (!out.open(QIODevice::WriteOnly))
+        return Fail(command, QStringLiteral("cannot write %1: %2").arg(Native(out_path), out.errorString()));
+    const QByteArray channel = o->Bus->Name.toUtf8();
+    qint64 frames = 0;
+    Survey_Source source;
+    const bool heard = Listen(command, *o, [&](const Log_Frame &f) {
+        out.write(Candump_Log_Line(f, channel));
+        ++frames;
+    }, source, &error);
+    if (!heard) {
+        out.cancelWriting();
+        return Fail(command, error);
+    }
+    if (!out.commit()) return Fail(command, QStringLiteral("cannot write %1: %2").arg(Native(out_path), out.errorString()));
+    QString left_out;
+    if (source.Error_Frames > 0) left_out += QStringLiteral(", %1 error frame(s) left out").arg(source.Error_Frames);
+    if (source.Fd_Frames > 0) left_out += QStringLiteral(", %1 CAN FD frame(s) left out").arg(source.Fd_Frames);
+    Print(stderr, QStringLiteral("qcx3310-cli %1: %2 frame(s) recorded in %3%4\n").arg(command).arg(frames).arg(Native(out_path), left_out));
     return Exit_Done;
 }
