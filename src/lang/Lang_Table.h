@@ -490,6 +490,9 @@ enum Lang_Key : int {
     STR_Map_Frame_Length,  // %1 the data bytes
     STR_Map_Frame_Mnemonic,  // %1 the mnemonic
     STR_Frame_Digits_Decimal,
+    STR_Import_Dbc_Taken,  // %1 frames, %2 registers, %3 left out
+    STR_Dbc_With_Signals,
+    STR_Chooser_Clear_Filter,
     Lang_Key_End
 };
 
