@@ -1,78 +1,64 @@
 #pragma once
-// The messages of a CAN database to choose from before an import: name, identifier, length,
-// cycle time and sender, a check box each, a filter, and the import's one number. The frame
-// list editors take the chosen messages as frames (the receive list with a time-out factor),
-// the mapping editors map their signals onto registers (from a first register number).
+// The messages of a CAN database to choose from before an import into one direction: name,
+// identifier, length, cycle time, sender, how many signals the message has and how many of them
+// the import gives registers, a tick box each, a filter; below, the receive time-out factor and
+// whether (and from which register on) the signals are mapped too. The frame list editor and
+// the mapping editor of a direction both import with it, frames and signals in one go.
 // A message the converter cannot carry is listed with the reason, and cannot be chosen.
-#include "exchange/Dbc_File.h"
+#include "dialogs/Ticked_List_Chooser.h"
+#include "exchange/Dbc_Direction_Import.h"
 
-#include <QDialog>
 #include <QList>
 #include <QStringList>
 
-struct App_State;
+class QCheckBox;
 class QLabel;
-class QLineEdit;
-class QPushButton;
 class QSpinBox;
-class QTableWidget;
 
-class Dbc_Chooser : public QDialog {
+class Dbc_Chooser : public Ticked_List_Chooser {
     Q_OBJECT
 public:
-    enum class Mode {
-        Receive_Frames,   // with the time-out factor
-        Transmit_Frames,  // no number to give
-        Signals,          // with the first register number
-    };
-    // value: the number's starting value (time-out factor or first register).
-    Dbc_Chooser(App_State &state, Mode mode, const QList<Dbc_Message> &messages, int value,
-                  QWidget *parent = nullptr);
+    // to_map: per message, how many of its signals the import maps (Signals_To_Map); choice:
+    // what the number fields start with.
+    Dbc_Chooser(App_State &state, Direction direction, const QList<Dbc_Message> &messages, const QList<int> &to_map,
+                const Dbc_Import_Choice &choice, QWidget *parent = nullptr);
     void Set_Lang();
 
-    Mode Chooser_Mode() const { return mode_; }
-    // The checked messages, in database order.
+    Direction Chooser_Direction() const { return direction_; }
+    // The ticked messages, in database order.
     QList<Dbc_Message> Chosen() const;
     QStringList Chosen_Names() const;
-    // The time-out factor or the first register; 0 in Transmit_Frames mode.
-    int Value() const;
-    void Set_Value(int value);
+    // The numbers and the signals' tick as they stand (the time-out factor of a transmit import
+    // is left as given).
+    Dbc_Import_Choice Choice() const;
+    void Set_Choice(const Dbc_Import_Choice &choice);
 
-    // What the controls do, also for tests that choose without clicking.
-    void Set_Filter(const QString &text);
-    // Ticks or clears every row the filter shows whose message can be chosen.
-    void Select_All();
-    void Select_None();
     // Ticks the rows of these messages (those that can be chosen) and clears the others.
     void Check_Names(const QStringList &names);
 
     // The messages listed, and those the filter shows, in database order.
     QStringList Listed_Names() const;
     QStringList Shown_Names() const;
-    // Whether the message's check box can be ticked, and the reason shown when not.
+    // Whether the message's box can be ticked, the reason shown when not, and the counts of
+    // its signals (all, and those the import maps) as the list shows them.
     bool Can_Choose(const QString &name) const;
     QString Note(const QString &name) const;
+    QString Signal_Counts(const QString &name) const;
+
+protected:
+    bool Row_Matches(int row, const QString &filter) const override;
 
 private:
-    void Layout_Controls();
-    void Fill_Rows();
     void Fit_Columns();
-    void Set_Shown_Checks(bool checked);
-    // Import is offered once a message is ticked.
-    void Update_Take();
     int Row_Of(const QString &name) const;
 
-    App_State &state_;
-    Mode mode_;
+    Direction direction_;
     QList<Dbc_Message> messages_;
+    int timeout_factor_ = Default_Timeout_Factor;
 
-    QLabel *L_Filter = nullptr;
-    QLineEdit *E_Filter = nullptr;
-    QPushButton *Btn_Select_All = nullptr;
-    QPushButton *Btn_Select_None = nullptr;
-    QTableWidget *TW_Messages = nullptr;
-    QLabel *L_Value = nullptr;
-    QSpinBox *SE_Value = nullptr;
-    QPushButton *Btn_Take = nullptr;
-    QPushButton *Btn_Cancel = nullptr;
+    QLabel *L_Timeout_Factor = nullptr;  // receive only
+    QSpinBox *SE_Timeout_Factor = nullptr;
+    QCheckBox *CB_With_Signals = nullptr;
+    QLabel *L_First_Register = nullptr;
+    QSpinBox *SE_First_Register = nullptr;
 };

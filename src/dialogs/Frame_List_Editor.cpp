@@ -6,7 +6,8 @@
 #include "workspace/App_State.h"
 #include "dialogs/Dbc_Chooser.h"
 #include "dialogs/Learn_Chooser.h"
-#include "exchange/Dbc_Import.h"
+#include "exchange/Dbc_Direction_Import.h"
+#include "exchange/Signal_Notes.h"
 #include "exchange/Csv_Lists.h"
 #include "platform/Xml_Document.h"
 #include "widgets/Dialog_Panels.h"
@@ -30,6 +31,13 @@
 
 #include <algorithm>
 
+std::optional<Frame_List_Editor::Frame_Key> Frame_List_Editor::Frame_Key_Of(const Frame_Row &row)
+{
+    const std::optional<int32_t> id = Int_Text::Str_To_Int(row.CobID);
+    if (!id || *id < 0) return std::nullopt;
+    return Frame_Key{*id, !Is_11_Bit(row)};
+}
+
 namespace {
 
 constexpr int Client_W = 750;
@@ -47,6 +55,30 @@ int Column_Width(Frame_Column_Kind kind)
     }
     return 90;
 }
+
+// Escape in a cell being typed into closes the dialog as Escape does everywhere else in it: the
+// cell's own handling would only drop what was typed and leave the dialog open, so that a user
+// walking the grid by keyboard could not leave it. What was typed stays in the grid, and the
+// question before throwing work away counts it (reject).
+class Escaping_Grid_Delegate : public Frame_Grid_Delegate {
+public:
+    using Frame_Grid_Delegate::Frame_Grid_Delegate;
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            auto *editor = qobject_cast<QWidget *>(object);
+            if (editor && key->key() == Qt::Key_Escape && !(key->modifiers() & ~Qt::KeypadModifier))
+                if (auto *dialog = qobject_cast<QDialog *>(editor->window())) {
+                    dialog->reject();
+                    return true;
+                }
+        }
+        return Frame_Grid_Delegate::eventFilter(object, event);
+    }
+};
 
 }  // namespace
 
@@ -82,7 +114,7 @@ void Frame_List_Editor::Layout_Controls()
     sga = new Frame_Grid_View(this);
     sga->setObjectName(QStringLiteral("sga"));
     sga->setModel(model_);
-    sga->setItemDelegate(new Frame_Grid_Delegate(kind_, sga));
+    sga->setItemDelegate(new Escaping_Grid_Delegate(kind_, sga));
     sga->setSelectionMode(QAbstractItemView::ExtendedSelection);
     sga->setSelectionBehavior(QAbstractItemView::SelectItems);
     // No editing on a click into the selected cell: Qt then waits for a possible double click,
@@ -183,7 +215,8 @@ void Frame_List_Editor::Set_Lang()
     Update_Buttons();  // its tooltip is a text of the language too
     model_->Set_Reading_Tip(s.STR(STR_Frame_Device_Reads_Tip));
     Update_Device_Reading();
-    Assign_Mnemonics(this);
+    // OK and Cancel have the same letters in every editor, whatever the other controls say.
+    Assign_Mnemonics(this, {Btn_OK, Btn_Cancel});
     Fit_Columns();
 }
 
@@ -248,6 +281,7 @@ bool Frame_List_Editor::FormShow()
         return false;
     }
     stored_.clear();
+    imported_.clear();
     for (const Frame_Row &row : grid)
         if (row.Stored_Index >= 0) stored_.append(row);
     loaded_ = grid;
@@ -257,7 +291,7 @@ bool Frame_List_Editor::FormShow()
     return true;
 }
 
-bool Frame_List_Editor::Has_Changes() const { return Frame_Grid_Changed(loaded_, model_->Grid()); }
+bool Frame_List_Editor::Has_Changes() const { return Frame_Grid_Changed(loaded_, model_->Grid()) || !imported_.isEmpty(); }
 
 void Frame_List_Editor::reject()
 {
@@ -329,15 +363,45 @@ void Frame_List_Editor::Btn_OKClick()
     try {
         // The mappings follow their frames in the same save; those of deleted frames go only
         // when the user agrees.
-        const Frame_List_Save save = Plan_Frame_List_Save(model_->Grid(), int(stored_.size()), map_path);
+        Frame_List_Save save = Plan_Frame_List_Save(model_->Grid(), int(stored_.size()), map_path);
         if (save.Removed_Count() > 0 &&
             !Message_Box::Ask(this, Removed_Mappings_Question(state_.Lang_Table, stored_, save)))
             return;
-        Commit_Frame_List_Save(save, kind_.Dir, path, map_path);
+        if (imported_.isEmpty()) {
+            Commit_Frame_List_Save(save, kind_.Dir, path, map_path);
+        } else {
+            // Registers a database import made join the mapping file on their frames, their
+            // recipes the signal notes: the three files change together or not at all.
+            const QList<Editor_Frame> stored_frames = Read_Mapping_Files(path, map_path, kind_.Dir);
+            const Frame_Grid &grid = model_->Grid();
+            const QList<Editor_Frame> row_frames = Grid_Mappings(grid, stored_frames);
+            QList<Editor_Frame> frames;
+            QList<Signal_Note> notes;
+            for (int r = 0; r < grid.size(); ++r) {
+                if (!Is_Entry(grid[r])) continue;
+                Editor_Frame frame = row_frames[r];
+                frame.CobID = grid[r].CobID;
+                frame.Num_Byte = Int_Text::Str_To_Int_Def(grid[r].Dimension, 8);
+                frames.append(frame);
+                const std::optional<Frame_Key> key = Frame_Key_Of(grid[r]);
+                for (const Imported_Mapping &m : imported_)
+                    if (key && m.Key == key && m.Registers == frame.Registers)
+                        for (Signal_Note note : m.Notes) {
+                            note.CobID = grid[r].CobID;
+                            note.Type = grid[r].Type;
+                            notes.append(note);
+                        }
+            }
+            const QString notes_path = Signal_Notes_Path(state_.Files);
+            Save_Files_Atomic({{path, Frame_File_Bytes(kind_.Dir, save.Entries, path)},
+                               {map_path, Map_File_Bytes(kind_.Dir, frames, map_path)},
+                               {notes_path, Signal_Notes_Bytes(Merge_Signal_Notes(Read_Signal_Notes_To_Rewrite(notes_path), notes))}});
+        }
     } catch (const Xml_Error &error) {
         Message_Box::Error(this, state_.STR(STR_Frame_List_Not_Saved) + u'\n' + error.Text());
         return;
     }
+    imported_.clear();
     accept();
 }
 
@@ -382,26 +446,73 @@ void Frame_List_Editor::Btn_Import_DbcClick()
     Commit_Open_Editor();
     const std::optional<Database> database = Read_Database();
     if (!database) return;
-    Dbc_Chooser chooser(state_,
-                          kind_.Dir == Direction::Receive ? Dbc_Chooser::Mode::Receive_Frames
-                                                          : Dbc_Chooser::Mode::Transmit_Frames,
-                          database->Db.Messages, Default_Timeout_Factor, this);
+    // The registers the frames hold now: the mapping file's, and those of earlier imports.
+    const QString &map_path = state_.Files.Map_File(kind_.Dir);
+    QList<Editor_Frame> stored_frames;
+    int unplaced = 0;
+    try {
+        stored_frames = Read_Mapping_Files(state_.Files.Frame_File(kind_.Dir), map_path, kind_.Dir, &unplaced);
+    } catch (const Xml_Error &error) {
+        Message_Box::Error(this, error.Text());
+        return;
+    }
+    int other_count = 0;
+    try {
+        other_count = Count_Map_File_Rows(state_.Files.Map_File(kind_.Dir == Direction::Receive ? Direction::Transmit
+                                                                                                : Direction::Receive));
+    } catch (const Xml_Error &) {
+        // That direction's editor and the device update report its broken file.
+    }
+    const Frame_Grid &grid = model_->Grid();
+    const QList<Editor_Frame> row_frames = Grid_Mappings(grid, stored_frames);
+
+    const QList<Dbc_Message> &messages = database->Db.Messages;
+    Dbc_Chooser chooser(state_, kind_.Dir, messages, Signals_To_Map(messages, grid, row_frames, kind_.Dir),
+                        {Default_Timeout_Factor, Lowest_Unused_Register(row_frames), true}, this);
     if (!Run_Chooser || !Run_Chooser(chooser)) return;
     const QList<Dbc_Message> chosen = chooser.Chosen();
     if (chosen.isEmpty()) return;
-    const Frame_Import import = Import_Dbc_Frames(model_->Grid(), kind_.Dir, chosen, chooser.Value());
-    model_->Set_Grid(import.Grid);
-    if (!import.Added_Rows.isEmpty()) {
-        const QModelIndex first = model_->index(import.Added_Rows.first() - 1, Receive_Col::CobID);
+    const Dbc_Direction_Import import =
+        Import_Dbc_Direction(grid, row_frames, kind_.Dir, chosen, chooser.Choice(), other_count);
+    model_->Set_Grid(import.Frames.Grid);
+    if (!import.Frames.Added_Rows.isEmpty()) {
+        const QModelIndex first = model_->index(import.Frames.Added_Rows.first() - 1, Receive_Col::CobID);
         sga->setCurrentIndex(first);
         sga->scrollTo(first);
     }
-    // The statements of the database that could not be read are listed with what was left out.
-    Frame_Import shown = import;
-    QList<Import_Note> unread;
-    for (const Dbc_Skipped &s : database->Db.Skipped) unread.append({s.Name, s.Line, s.Reason});
-    shown.Skipped = unread + shown.Skipped;
-    Report(Frame_Import_Summary(state_.Lang_Table, shown));
+    // The registers the import made wait for OK on their frames, found by identifier and format.
+    for (int r = 0; r < import.Row_Frames.size() && r < grid.size(); ++r) {
+        const Editor_Frame &now = import.Row_Frames[r];
+        if (now.Registers.isEmpty() || (r < row_frames.size() && !row_frames[r].Registers.isEmpty())) continue;
+        const Frame_Row &row = import.Frames.Grid[r];
+        Imported_Mapping mapping{Frame_Key_Of(row), now.Registers, {}};
+        for (const Signal_Note &note : import.Notes)
+            if (note.CobID == row.CobID && note.Type == row.Type) mapping.Notes.append(note);
+        if (mapping.Key) imported_.append(mapping);
+    }
+    if (!import.Signals.Taken.isEmpty() && unplaced > 0)
+        Message_Box::Warning(this, state_.STR(STR_Unplaced_Mappings).arg(unplaced));
+    Report(Dbc_Direction_Summary(state_.Lang_Table, import, database->Db.Skipped));
+}
+
+QList<Editor_Frame> Frame_List_Editor::Grid_Mappings(const Frame_Grid &grid, const QList<Editor_Frame> &stored_frames) const
+{
+    // A stored frame keeps its registers on the row that holds it (the first, should two claim
+    // it); a frame without them takes those an import made for its identifier and format.
+    QList<Editor_Frame> out(grid.size());
+    QList<bool> claimed(stored_frames.size(), false);
+    for (int r = 0; r < grid.size(); ++r) {
+        const int stored = grid[r].Stored_Index;
+        if (stored >= 0 && stored < stored_frames.size() && !claimed[stored]) {
+            claimed[stored] = true;
+            out[r] = stored_frames[stored];
+        }
+        if (!out[r].Registers.isEmpty() || !Is_Entry(grid[r])) continue;
+        const std::optional<Frame_Key> key = Frame_Key_Of(grid[r]);
+        for (const Imported_Mapping &m : imported_)
+            if (key && m.Key == key) out[r].Registers = m.Registers;
+    }
+    return out;
 }
 
 void Frame_List_Editor::Btn_LearnClick()

@@ -2,6 +2,7 @@
 // The receive and transmit frame list editors: one dialog, told apart by its direction.
 #include "dialogs/Editor_Imports.h"
 #include "editing/Frame_List.h"
+#include "exchange/Signal_Notes.h"
 #include "widgets/Editor_Dialog.h"
 
 struct App_State;
@@ -36,7 +37,9 @@ public:
     // so that OK moves their mappings with them. Nothing is saved before OK.
     void Btn_Import_CsvClick();
     // Adds the messages the user chooses from a CAN database as frames, from the first empty
-    // row down; a message the list already holds is not added twice. Nothing is saved before OK.
+    // row down (a message the list already holds is not added twice), and maps their signals
+    // onto registers with their recipes. Nothing is saved before OK, which writes the frame
+    // list, the mappings and the signal notes together.
     void Btn_Import_DbcClick();
     // Receive list: adds the frames the user chooses from a recording of the bus, from the first
     // empty row down (Cob-ID, Dimension, Type and TimeOut as seen). Nothing is saved before OK.
@@ -74,6 +77,23 @@ private:
     // An edit still open in a cell belongs to the grid before any button acts on it.
     void Commit_Open_Editor();
 
+    // A frame's identity: its identifier's value and format.
+    struct Frame_Key {
+        int32_t Id = 0;
+        bool Is_29 = false;
+        bool operator==(const Frame_Key &) const = default;
+    };
+    static std::optional<Frame_Key> Frame_Key_Of(const Frame_Row &row);
+    // The registers an import made for a frame, and their recipes, until OK writes them.
+    struct Imported_Mapping {
+        std::optional<Frame_Key> Key;
+        QList<Editor_Register> Registers;
+        QList<Signal_Note> Notes;
+    };
+    // Per grid row, the registers its frame holds: the mapping file's (stored_frames, by the
+    // frame's place in the file) or an import's.
+    QList<Editor_Frame> Grid_Mappings(const Frame_Grid &grid, const QList<Editor_Frame> &stored_frames) const;
+
     const Frame_List_Kind &kind_;
     App_State &state_;
     Frame_Grid_Model *model_ = nullptr;
@@ -81,6 +101,7 @@ private:
     QList<Frame_Row> stored_;
     // The grid as this showing loaded it.
     Frame_Grid loaded_;
+    QList<Imported_Mapping> imported_;
 
     QFrame *P_Title = nullptr;
     QLabel *L_SW_Code = nullptr;

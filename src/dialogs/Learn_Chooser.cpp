@@ -1,20 +1,12 @@
 #include "dialogs/Learn_Chooser.h"
 
 #include "widgets/Message_Box.h"
-#include "widgets/Mnemonics.h"
 #include "workspace/App_State.h"
 
 #include <QApplication>
-#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSignalBlocker>
-#include <QTableWidget>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -37,58 +29,14 @@ QString Cycle_Text(const std::optional<int64_t> &us)
 }  // namespace
 
 Learn_Chooser::Learn_Chooser(App_State &state, const QList<Seen_Frame> &frames, double factor, QWidget *parent)
-    : QDialog(parent), state_(state), frames_(frames)
+    : Ticked_List_Chooser(state, "TFLearn_Chooser", "TW_Frames", Column_Count, parent), frames_(frames)
 {
-    setObjectName(QStringLiteral("TFLearn_Chooser"));
-    setModal(true);
-    auto *layout = new QVBoxLayout(this);
+    QList<QStringList> texts;
+    for (const Seen_Frame &f : frames_)
+        texts.append({Identifier_Hex(f.Id, f.Extended), f.Extended ? QStringLiteral("29-bit") : QStringLiteral("11-bit"),
+                      Lengths_Text(f.Lengths), Cycle_Text(f.Cycle_Us), QString::number(f.Count)});
+    Fill_Rows(texts, QList<bool>(frames_.size(), true), {Col_Cycle, Col_Count});
 
-    auto *top = new QHBoxLayout;
-    L_Filter = new QLabel(this);
-    L_Filter->setObjectName(QStringLiteral("L_Filter"));
-    E_Filter = new QLineEdit(this);
-    E_Filter->setObjectName(QStringLiteral("E_Filter"));
-    E_Filter->setClearButtonEnabled(true);
-    L_Filter->setBuddy(E_Filter);
-    Btn_Select_All = new QPushButton(this);
-    Btn_Select_All->setObjectName(QStringLiteral("Btn_Select_All"));
-    Btn_Select_None = new QPushButton(this);
-    Btn_Select_None->setObjectName(QStringLiteral("Btn_Select_None"));
-    top->addWidget(L_Filter);
-    top->addWidget(E_Filter, 1);
-    top->addWidget(Btn_Select_All);
-    top->addWidget(Btn_Select_None);
-    layout->addLayout(top);
-
-    TW_Frames = new QTableWidget(int(frames_.size()), Column_Count, this);
-    TW_Frames->setObjectName(QStringLiteral("TW_Frames"));
-    TW_Frames->setSelectionBehavior(QAbstractItemView::SelectRows);
-    TW_Frames->setSelectionMode(QAbstractItemView::SingleSelection);
-    TW_Frames->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    TW_Frames->setTabKeyNavigation(false);
-    TW_Frames->verticalHeader()->hide();
-    TW_Frames->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    TW_Frames->horizontalHeader()->setStretchLastSection(true);
-    layout->addWidget(TW_Frames, 1);
-    {
-        const QSignalBlocker blocker(TW_Frames);
-        for (int r = 0; r < frames_.size(); ++r) {
-            const Seen_Frame &f = frames_[r];
-            const QStringList texts{Identifier_Hex(f.Id, f.Extended), f.Extended ? QStringLiteral("29-bit") : QStringLiteral("11-bit"),
-                                    Lengths_Text(f.Lengths), Cycle_Text(f.Cycle_Us), QString::number(f.Count)};
-            for (int c = 0; c < Column_Count; ++c) {
-                auto *item = new QTableWidgetItem(texts[c]);
-                Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-                if (c == Col_Identifier) flags |= Qt::ItemIsUserCheckable;
-                item->setFlags(flags);
-                if (c == Col_Cycle || c == Col_Count) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-                if (c == Col_Identifier) item->setCheckState(Qt::Unchecked);
-                TW_Frames->setItem(r, c, item);
-            }
-        }
-    }
-
-    auto *row = new QHBoxLayout;
     L_Factor = new QLabel(this);
     L_Factor->setObjectName(QStringLiteral("L_Factor"));
     SE_Timeout_Factor = new QDoubleSpinBox(this);
@@ -97,60 +45,29 @@ Learn_Chooser::Learn_Chooser(App_State &state, const QList<Seen_Frame> &frames, 
     SE_Timeout_Factor->setDecimals(1);
     SE_Timeout_Factor->setSingleStep(0.5);
     L_Factor->setBuddy(SE_Timeout_Factor);
-    row->addWidget(L_Factor);
-    row->addWidget(SE_Timeout_Factor);
-    row->addStretch(1);
-    layout->addLayout(row);
-
-    auto *buttons = new QDialogButtonBox(this);
-    Btn_Take = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
-    Btn_Take->setObjectName(QStringLiteral("Btn_Take"));
-    Btn_Cancel = buttons->addButton(QString(), QDialogButtonBox::RejectRole);
-    Btn_Cancel->setObjectName(QStringLiteral("Btn_Cancel"));
-    // Enter in the filter field must not learn.
-    for (QPushButton *b : {Btn_Select_All, Btn_Select_None, Btn_Take, Btn_Cancel}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
-    layout->addWidget(buttons);
-
-    connect(E_Filter, &QLineEdit::textChanged, this, &Learn_Chooser::Set_Filter);
-    connect(Btn_Select_All, &QPushButton::clicked, this, &Learn_Chooser::Select_All);
-    connect(Btn_Select_None, &QPushButton::clicked, this, &Learn_Chooser::Select_None);
-    connect(TW_Frames, &QTableWidget::itemChanged, this, [this](QTableWidgetItem *item) {
-        if (item->column() == Col_Identifier) Update_Take();
-    });
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    Value_Row()->addWidget(L_Factor);
+    Value_Row()->addWidget(SE_Timeout_Factor);
+    Add_Buttons();
     resize(600, 420);
     Set_Factor(factor);
-    Update_Take();
     Set_Lang();
 }
 
 void Learn_Chooser::Set_Lang()
 {
     const App_State &s = state_;
-    setWindowTitle(s.STR(STR_Learn_Title));
-    L_Filter->setText(s.STR(STR_Dbc_Filter));
-    E_Filter->setAccessibleName(s.STR(STR_Dbc_Filter));
-    Btn_Select_All->setText(s.STR(STR_Dbc_Select_All));
-    Btn_Select_None->setText(s.STR(STR_Dbc_Select_None));
-    TW_Frames->setHorizontalHeaderLabels({s.STR(STR_Dbc_Col_Identifier), s.STR(STR_Learn_Col_Format),
-                                          s.STR(STR_Dbc_Col_Length), s.STR(STR_Dbc_Col_Cycle), s.STR(STR_Learn_Col_Count)});
-    TW_Frames->setAccessibleName(s.STR(STR_Learn_Title));
     L_Factor->setText(s.STR(STR_Learn_Timeout_Factor));
     SE_Timeout_Factor->setAccessibleName(s.STR(STR_Learn_Timeout_Factor));
-    Btn_Take->setText(s.STR(STR_Learn_Take));
-    Btn_Cancel->setText(s.STR(STR_Dbc_Cancel));
-    Assign_Mnemonics(this);
+    Set_Shared_Texts(s.STR(STR_Learn_Title),
+                     {s.STR(STR_Dbc_Col_Identifier), s.STR(STR_Learn_Col_Format), s.STR(STR_Dbc_Col_Length),
+                      s.STR(STR_Dbc_Col_Cycle), s.STR(STR_Learn_Col_Count)},
+                     s.STR(STR_Learn_Take));
 }
 
 QList<Seen_Frame> Learn_Chooser::Chosen() const
 {
     QList<Seen_Frame> out;
-    for (int r = 0; r < frames_.size(); ++r)
-        if (TW_Frames->item(r, Col_Identifier)->checkState() == Qt::Checked) out << frames_[r];
+    for (const int r : Ticked_Rows()) out << frames_[r];
     return out;
 }
 
@@ -158,37 +75,16 @@ double Learn_Chooser::Factor() const { return SE_Timeout_Factor->value(); }
 
 void Learn_Chooser::Set_Factor(double factor) { SE_Timeout_Factor->setValue(factor); }
 
-void Learn_Chooser::Set_Filter(const QString &text)
+bool Learn_Chooser::Row_Matches(int row, const QString &filter) const
 {
-    if (E_Filter->text() != text) E_Filter->setText(text);  // comes back here through textChanged
-    const QString filter = text.trimmed();
-    for (int r = 0; r < frames_.size(); ++r) {
-        const QString id = TW_Frames->item(r, Col_Identifier)->text();
-        const QString format = TW_Frames->item(r, Col_Format)->text();
-        TW_Frames->setRowHidden(r, !filter.isEmpty() && !id.contains(filter, Qt::CaseInsensitive) &&
-                                       !format.contains(filter, Qt::CaseInsensitive));
-    }
-}
-
-void Learn_Chooser::Select_All() { Set_Shown_Checks(true); }
-
-void Learn_Chooser::Select_None() { Set_Shown_Checks(false); }
-
-void Learn_Chooser::Set_Shown_Checks(bool checked)
-{
-    {
-        const QSignalBlocker blocker(TW_Frames);
-        for (int r = 0; r < frames_.size(); ++r)
-            if (!TW_Frames->isRowHidden(r)) TW_Frames->item(r, Col_Identifier)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-    }
-    Update_Take();
+    return Cell(row, Col_Identifier).contains(filter, Qt::CaseInsensitive) ||
+           Cell(row, Col_Format).contains(filter, Qt::CaseInsensitive);
 }
 
 QStringList Learn_Chooser::Listed() const
 {
     QStringList out;
-    for (int r = 0; r < frames_.size(); ++r)
-        out << TW_Frames->item(r, Col_Identifier)->text() + QLatin1Char(' ') + TW_Frames->item(r, Col_Format)->text();
+    for (int r = 0; r < Row_Count(); ++r) out << Cell(r, Col_Identifier) + QLatin1Char(' ') + Cell(r, Col_Format);
     return out;
 }
 
@@ -196,12 +92,10 @@ QStringList Learn_Chooser::Shown() const
 {
     QStringList out;
     const QStringList listed = Listed();
-    for (int r = 0; r < frames_.size(); ++r)
-        if (!TW_Frames->isRowHidden(r)) out << listed[r];
+    for (int r = 0; r < Row_Count(); ++r)
+        if (Is_Shown(r)) out << listed[r];
     return out;
 }
-
-void Learn_Chooser::Update_Take() { Btn_Take->setEnabled(!Chosen().isEmpty()); }
 
 std::optional<Learn_Choice> Choose_Learned_Frames(App_State &state, QWidget *parent, const QString &path,
                                                   const std::function<bool(Learn_Chooser &)> &run)

@@ -1,23 +1,19 @@
 #pragma once
 // The frames a recording of the bus carried, to choose from before they are learned into the
-// receive frame list: identifier, format, length, cycle and count, a check box each, a filter,
+// receive frame list: identifier, format, length, cycle and count, a tick box each, a filter,
 // and the factor from the largest gap to the TimeOut.
+#include "dialogs/Ticked_List_Chooser.h"
 #include "exchange/Bus_Learn.h"
 
-#include <QDialog>
 #include <QList>
 #include <QStringList>
 #include <functional>
 #include <optional>
 
-struct App_State;
 class QDoubleSpinBox;
 class QLabel;
-class QLineEdit;
-class QPushButton;
-class QTableWidget;
 
-class Learn_Chooser : public QDialog {
+class Learn_Chooser : public Ticked_List_Chooser {
     Q_OBJECT
 public:
     Learn_Chooser(App_State &state, const QList<Seen_Frame> &frames, double factor, QWidget *parent = nullptr);
@@ -28,30 +24,17 @@ public:
     double Factor() const;
     void Set_Factor(double factor);
 
-    // What the controls do, also for tests that choose without clicking.
-    void Set_Filter(const QString &text);
-    void Select_All();   // ticks every row the filter shows
-    void Select_None();  // clears them
     // The identifiers listed ("0x181 11-bit") and those the filter shows.
     QStringList Listed() const;
     QStringList Shown() const;
 
+protected:
+    bool Row_Matches(int row, const QString &filter) const override;
+
 private:
-    void Set_Shown_Checks(bool checked);
-    void Update_Take();
-
-    App_State &state_;
     QList<Seen_Frame> frames_;
-
-    QLabel *L_Filter = nullptr;
-    QLineEdit *E_Filter = nullptr;
-    QPushButton *Btn_Select_All = nullptr;
-    QPushButton *Btn_Select_None = nullptr;
-    QTableWidget *TW_Frames = nullptr;
     QLabel *L_Factor = nullptr;
     QDoubleSpinBox *SE_Timeout_Factor = nullptr;
-    QPushButton *Btn_Take = nullptr;
-    QPushButton *Btn_Cancel = nullptr;
 };
 
 // What the user chose to learn from a log.

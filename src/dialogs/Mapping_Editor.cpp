@@ -1,19 +1,13 @@
 #include "dialogs/Mapping_Editor.h"
 
-#include "widgets/Storable_Edit.h"
-#include "dialogs/Dbc_Chooser.h"
-#include "exchange/Dbc_Import.h"
-#include "widgets/Dialog_Panels.h"
 #include "config/Project_Files.h"
 #include "widgets/Message_Box.h"
 #include "widgets/Mnemonics.h"
-#include "widgets/Tab_Stop_Delegate.h"
 
 #include <QComboBox>
 #include <QDir>
-#include <QFrame>
+#include <QFocusEvent>
 #include <QKeyEvent>
-#include <QLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,61 +15,8 @@
 #include <QSignalBlocker>
 
 #include <algorithm>
-#include <initializer_list>
-
 
 namespace {
-
-constexpr int Client_W = 629;
-constexpr int Client_H = 496;
-
-// Three columns: frames, their registers, and the entry fields where a register is composed.
-// These are the sizes the English texts get; longer texts widen their column (Fit_Texts).
-constexpr int Frames_X = 16;
-constexpr int Frames_W = 172;
-constexpr int Regs_X = 198;
-constexpr int Regs_W = 194;
-constexpr int Entry_X = 404;
-constexpr int Entry_W = 209;
-constexpr int Title_H = 60;
-constexpr int Desc1_Y = 74;
-constexpr int Desc2_Y = 90;
-constexpr int List_Y = 110;
-constexpr int List_H = 292;
-constexpr int Label_H = 16;
-constexpr int Field_H = 24;
-constexpr int List_Buttons_Y = 412;
-constexpr int Button_H = 28;
-constexpr int Panel_Y = 450;
-constexpr int List_Button_Gap = 8;
-// How far a label may reach past its column into the gap after it before the column widens:
-// a text that needs a pixel more than drawn leaves the layout alone, a longer one does not
-// stick out beside the fields.
-constexpr int Label_Overhang = 4;
-// Where the transmit register lines show the send choice: after the widest usual line
-// ("65535; Byte 8; Byte 8;"), in dialog units as the frame list's column.
-constexpr int Send_Column_DLU = 75;
-
-// The width a label needs to show its whole text on one line.
-int Needed_Width(const QLabel *label)
-{
-    const int margins = label->width() - label->contentsRect().width() + 2 * label->margin();
-    return std::max(label->sizeHint().width(),
-                    label->fontMetrics().horizontalAdvance(Shown_Text(label->text())) + margins);
-}
-
-int Needed_Width(std::initializer_list<const QLabel *> labels)
-{
-    int width = 0;
-    for (const QLabel *label : labels)
-        if (label) width = std::max(width, Needed_Width(label));
-    return width;
-}
-
-// A column keeps its drawn width while its labels fit into it and the overhang; otherwise it
-// takes the width of its widest label.
-int Column_Width(int drawn, int needed) { return needed <= drawn + Label_Overhang ? drawn : needed; }
-
 
 // Selects the list item at position value, or none when the list has no such item (a byte
 // number above the selected frame's dimension, or a negative one).
@@ -102,188 +43,13 @@ int Selected_Row(const QListWidget *list)
 }  // namespace
 
 Mapping_Editor::Mapping_Editor(App_State &state, const Mapping_Direction &direction, QWidget *parent)
-    : Editor_Dialog(state, parent), Editor_Imports(state, this, STR_Import_Signals), state_(state), dir_(direction)
+    : Editor_Dialog(state, parent), Editor_Imports(state, this, STR_Dbc_Import), state_(state), dir_(direction)
 {
     setObjectName(dir_.Dir == Direction::Receive ? QStringLiteral("TFDefineRecCAN")
                                                  : QStringLiteral("TFDefineTransCAN"));
     Layout_Controls();
     Set_Lang();
     list_.Load({}, 0);
-}
-
-void Mapping_Editor::Layout_Controls()
-{
-    // The controls are made here in the order Tab walks them; Fit_Texts places them.
-    setFixedSize(Client_W, Client_H);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
-
-    const Title_Panel title = Make_Title_Panel(this, state_.SW_Code);
-    P_Title = title.P_Title;
-    L_SW_Code = title.L_SW_Code;
-    L_SW_Desc = title.L_SW_Desc;
-
-    auto label = [this](const char *name) {
-        auto *l = new QLabel(this);
-        l->setObjectName(QLatin1String(name));
-        return l;
-    };
-    auto list = [this](const char *name) {
-        auto *l = new QListWidget(this);
-        l->setObjectName(QLatin1String(name));
-        l->setSelectionMode(QAbstractItemView::SingleSelection);
-        // Lines differ in length (a byte beyond the frame, the send column): each gets its own
-        // width, so that the longest can be scrolled to instead of being cut at the first one's.
-        l->setUniformItemSizes(false);
-        return l;
-    };
-    auto combo = [this](const char *name) {
-        auto *c = new QComboBox(this);
-        c->setObjectName(QLatin1String(name));
-        return c;
-    };
-
-    L_CAN_Frame_Desc1 = label("L_CAN_Frame_Desc1");
-    L_CAN_Frame_Desc2 = label("L_CAN_Frame_Desc2");
-    LB_CAN_Frames = list("LB_CAN_Frames");
-    L_CAN_Frame_Desc1->setBuddy(LB_CAN_Frames);
-
-    L_Mod_Reg_Desc1 = label("L_Mod_Reg_Desc1");
-    L_Mod_Reg_Desc2 = label("L_Mod_Reg_Desc2");
-    LB_Modbus_Regs = list("LB_Modbus_Regs");
-    if (dir_.Has_Send_on_Write())
-        LB_Modbus_Regs->setItemDelegate(new Tab_Stop_Delegate(LB_Modbus_Regs, Send_Column_DLU));
-    L_Mod_Reg_Desc1->setBuddy(LB_Modbus_Regs);
-
-    L_Mod_Ind_Desc1 = label("L_Mod_Ind_Desc1");
-    L_Mod_Ind_Desc2 = label("L_Mod_Ind_Desc2");
-    E_Index_Modbus = new QLineEdit(this);
-    E_Index_Modbus->setObjectName(QStringLiteral("E_Index_Modbus"));
-    L_Mod_Ind_Desc2->setBuddy(E_Index_Modbus);
-    Keep_Text_Storable(E_Index_Modbus, state_.Lang_Table);
-    QPalette green = E_Index_Modbus->palette();
-    green.setColor(QPalette::Base, QColor(0xCC, 0xFF, 0xCC));
-    green.setColor(QPalette::Text, Qt::black);
-    E_Index_Modbus->setPalette(green);
-
-    L_High_Part_Desc1 = label("L_High_Part_Desc1");
-    L_High_Part_Desc2 = label("L_High_Part_Desc2");
-    CB_Byte_High_Part = combo("CB_Byte_High_Part");
-    L_High_Part_Desc1->setBuddy(CB_Byte_High_Part);
-    L_Low_Part_Desc1 = label("L_Low_Part_Desc1");
-    L_Low_Part_Desc2 = label("L_Low_Part_Desc2");
-    CB_Byte_Low_Part = combo("CB_Byte_Low_Part");
-    L_Low_Part_Desc1->setBuddy(CB_Byte_Low_Part);
-    if (dir_.Has_Send_on_Write()) {
-        L_Send_on_Write = label("L_Send_on_Write");
-        CB_SendJ1939_OnModWrite = combo("CB_SendJ1939_OnModWrite");
-        L_Send_on_Write->setBuddy(CB_SendJ1939_OnModWrite);
-    }
-
-    auto button = [this](const char *name) {
-        auto *b = new QPushButton(this);
-        b->setObjectName(QLatin1String(name));
-        // No button presses itself on Enter from another control (see keyPressEvent).
-        b->setAutoDefault(false);
-        return b;
-    };
-    const struct {
-        QPushButton *Mapping_Editor::*Field;
-        const char *Name;
-    } list_buttons[] = {{&Mapping_Editor::Btn_Create, "Btn_Create"},
-                        {&Mapping_Editor::Btn_Modify, "Btn_Modify"},
-                        {&Mapping_Editor::Btn_Delete, "Btn_Delete"},
-                        {&Mapping_Editor::Btn_Copy, "Btn_Copy"},
-                        {&Mapping_Editor::Btn_Paste, "Btn_Paste"}};
-    for (const auto &list_button : list_buttons) {
-        QPushButton *b = button(list_button.Name);
-        this->*list_button.Field = b;
-        connect(b, &QPushButton::clicked, this, [this, b] { Btn_Click(b); });
-    }
-
-    const Button_Panel panel = Make_Button_Panel(this);
-    P_Button = panel.P_Button;
-    Btn_OK = panel.Btn_OK;
-    Btn_Cancel = panel.Btn_Cancel;
-    // The sheets' buttons follow OK and Cancel in the bottom row, in the order Tab walks them.
-    Btn_Export_Csv = new QPushButton(P_Button);
-    Btn_Export_Csv->setObjectName(QStringLiteral("Btn_Export_Csv"));
-    Btn_Import_Csv = new QPushButton(P_Button);
-    Btn_Import_Csv->setObjectName(QStringLiteral("Btn_Import_Csv"));
-    Btn_Import_Signals = new QPushButton(P_Button);
-    Btn_Import_Signals->setObjectName(QStringLiteral("Btn_Import_Signals"));
-    for (QPushButton *b : {Btn_Export_Csv, Btn_Import_Csv, Btn_Import_Signals}) P_Button->layout()->addWidget(b);
-    for (QPushButton *b : {Btn_OK, Btn_Cancel, Btn_Export_Csv, Btn_Import_Csv, Btn_Import_Signals})
-        b->setAutoDefault(false);
-    connect(Btn_OK, &QPushButton::clicked, this, &Mapping_Editor::Btn_OKClick);
-    connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Btn_Export_Csv, &QPushButton::clicked, this, &Mapping_Editor::Btn_Export_CsvClick);
-    connect(Btn_Import_Csv, &QPushButton::clicked, this, &Mapping_Editor::Btn_Import_CsvClick);
-    connect(Btn_Import_Signals, &QPushButton::clicked, this, &Mapping_Editor::Btn_Import_SignalsClick);
-    // A click on a line, also on the line already selected, and every change of the selection
-    // by keyboard run the handler; running it twice for one click is harmless.
-    connect(LB_CAN_Frames, &QListWidget::itemSelectionChanged, this, &Mapping_Editor::LB_CAN_FramesClick);
-    connect(LB_CAN_Frames, &QListWidget::itemClicked, this, &Mapping_Editor::LB_CAN_FramesClick);
-    connect(LB_Modbus_Regs, &QListWidget::itemSelectionChanged, this, &Mapping_Editor::LB_Modbus_RegsClick);
-    connect(LB_Modbus_Regs, &QListWidget::itemClicked, this, &Mapping_Editor::LB_Modbus_RegsClick);
-}
-
-void Mapping_Editor::Fit_Texts()
-{
-    const int frames_w = Column_Width(Frames_W, Needed_Width({L_CAN_Frame_Desc1, L_CAN_Frame_Desc2}));
-    const int regs_w = Column_Width(Regs_W, Needed_Width({L_Mod_Reg_Desc1, L_Mod_Reg_Desc2}));
-    int entry_w = Column_Width(Entry_W, Needed_Width({L_Mod_Ind_Desc1, L_Mod_Ind_Desc2, L_High_Part_Desc1,
-                                                      L_High_Part_Desc2, L_Low_Part_Desc1, L_Low_Part_Desc2,
-                                                      L_Send_on_Write}));
-    // The gaps between the columns and at the window's edges stay as drawn.
-    const int regs_x = Frames_X + frames_w + (Regs_X - Frames_X - Frames_W);
-    const int entry_x = regs_x + regs_w + (Entry_X - Regs_X - Regs_W);
-    const int right_margin = Client_W - Entry_X - Entry_W;
-
-    QList<QPushButton *> list_buttons{Btn_Create, Btn_Modify, Btn_Delete, Btn_Copy, Btn_Paste};
-    int button_w = 0;
-    for (QPushButton *b : list_buttons) button_w = std::max(button_w, b->sizeHint().width());
-    const int width = std::max({Client_W, entry_x + entry_w + right_margin,
-                                2 * Frames_X + 5 * button_w + 4 * List_Button_Gap, P_Title->sizeHint().width(),
-                                P_Button->sizeHint().width()});
-    // Room that the title or the buttons make goes to the entry column.
-    entry_w = width - right_margin - entry_x;
-
-    setFixedSize(width, Client_H);
-    P_Title->setGeometry(0, 0, width, Title_H);
-    P_Button->setGeometry(0, Panel_Y, width, Client_H - Panel_Y);
-
-    auto place_label = [](QLabel *label, int x, int y, int column_w) {
-        if (!label) return;
-        label->setGeometry(x, y, column_w, Label_H);
-        // A label a little longer than its column reaches into the gap after it.
-        label->resize(std::max(column_w, Needed_Width(label)), Label_H);
-    };
-    place_label(L_CAN_Frame_Desc1, Frames_X, Desc1_Y, frames_w);
-    place_label(L_CAN_Frame_Desc2, Frames_X, Desc2_Y, frames_w);
-    LB_CAN_Frames->setGeometry(Frames_X, List_Y, frames_w, List_H);
-    place_label(L_Mod_Reg_Desc1, regs_x, Desc1_Y, regs_w);
-    place_label(L_Mod_Reg_Desc2, regs_x, Desc2_Y, regs_w);
-    LB_Modbus_Regs->setGeometry(regs_x, List_Y, regs_w, List_H);
-
-    place_label(L_Mod_Ind_Desc1, entry_x, Desc1_Y, entry_w);
-    place_label(L_Mod_Ind_Desc2, entry_x, Desc2_Y, entry_w);
-    E_Index_Modbus->setGeometry(entry_x, List_Y, entry_w, Field_H);
-    place_label(L_High_Part_Desc1, entry_x, 146, entry_w);
-    place_label(L_High_Part_Desc2, entry_x, 162, entry_w);
-    CB_Byte_High_Part->setGeometry(entry_x, 180, entry_w, Field_H);
-    place_label(L_Low_Part_Desc1, entry_x, 216, entry_w);
-    place_label(L_Low_Part_Desc2, entry_x, 232, entry_w);
-    CB_Byte_Low_Part->setGeometry(entry_x, 250, entry_w, Field_H);
-    if (dir_.Has_Send_on_Write()) {
-        place_label(L_Send_on_Write, entry_x, 294, entry_w);
-        CB_SendJ1939_OnModWrite->setGeometry(entry_x, 312, entry_w, Field_H);
-    }
-
-    // Five buttons across the width of the two lists and the entry column.
-    const int w = (width - 2 * Frames_X - 4 * List_Button_Gap) / 5;
-    for (int i = 0; i < list_buttons.size(); ++i)
-        list_buttons[i]->setGeometry(Frames_X + i * (w + List_Button_Gap), List_Buttons_Y, w, Button_H);
 }
 
 void Mapping_Editor::Set_Lang()
@@ -317,7 +83,7 @@ void Mapping_Editor::Set_Lang()
     Btn_Cancel->setText(s.STR(dir_.Cancel));
     Btn_Export_Csv->setText(s.STR(STR_Csv_Export));
     Btn_Import_Csv->setText(s.STR(STR_Csv_Import));
-    Btn_Import_Signals->setText(s.STR(STR_Import_Signals));
+    Btn_Import_Signals->setText(s.STR(STR_Dbc_Import));
 
     LB_CAN_Frames->setAccessibleName(s.STR(dir_.Frame_Desc1));
     LB_Modbus_Regs->setAccessibleName(s.STR(dir_.Mod_Reg_Desc1));
@@ -326,7 +92,11 @@ void Mapping_Editor::Set_Lang()
     CB_Byte_Low_Part->setAccessibleName(s.STR(dir_.Low_Part_Desc1) + u' ' + s.STR(dir_.Low_Part_Desc2));
 
     Fit_Texts();
-    Assign_Mnemonics(this);
+    // OK and Cancel have the same letters in every editor, whatever the other controls say;
+    // the other buttons come next, so that each has a letter in every language (the many
+    // labels made before them would take every letter of some), the labels take what is left.
+    Assign_Mnemonics(this, {Btn_OK, Btn_Cancel, Btn_Create, Btn_Modify, Btn_Delete, Btn_Copy, Btn_Paste, Btn_Export_Csv,
+                            Btn_Import_Csv, Btn_Import_Signals});
 }
 
 int Mapping_Editor::exec()
@@ -365,6 +135,7 @@ bool Mapping_Editor::FormShow()
     rows_.clear();
     rows_error_.clear();
     new_notes_.clear();
+    frames_added_ = false;
     if (loaded) {
         try {
             rows_ = Editor_Frame_Rows(config, dir_.Dir);
@@ -604,17 +375,23 @@ void Mapping_Editor::Btn_OKClick()
         if (rows > 0 && !Message_Box::Ask(this, state_.STR(STR_Wipe_Mappings_Question).arg(rows))) return;
     }
     try {
-        if (new_notes_.isEmpty()) {
-            Write_Map_File(map_path, dir_.Dir, list_.Frames);
-        } else {
-            // The notes of imported registers join those of the file beside the configuration;
-            // both files change together or not at all.
+        // The frames a database import added join the frame list, and the notes of imported
+        // registers those of the file beside the configuration: the files change together or
+        // not at all.
+        QList<std::pair<QString, QByteArray>> files;
+        if (frames_added_) {
+            const QString &frame_path = state_.Files.Frame_File(dir_.Dir);
+            files.append({frame_path, Frame_File_Bytes(dir_.Dir, rows_, frame_path)});
+        }
+        files.append({map_path, Map_File_Bytes(dir_.Dir, list_.Frames, map_path)});
+        if (!new_notes_.isEmpty()) {
             const QString notes_path = Signal_Notes_Path(state_.Files);
             const QList<Signal_Note> notes = Merge_Signal_Notes(Read_Signal_Notes_To_Rewrite(notes_path), new_notes_);
-            Save_Files_Atomic({{map_path, Map_File_Bytes(dir_.Dir, list_.Frames, map_path)},
-                               {notes_path, Signal_Notes_Bytes(notes)}});
-            new_notes_.clear();
+            files.append({notes_path, Signal_Notes_Bytes(notes)});
         }
+        Save_Files_Atomic(files);
+        new_notes_.clear();
+        frames_added_ = false;
     } catch (const Xml_Error &e) {
         // Nothing is lost: the dialog stays open with the user's mappings.
         Message_Box::Error(this, e.Text());
@@ -623,69 +400,17 @@ void Mapping_Editor::Btn_OKClick()
     accept();
 }
 
-bool Mapping_Editor::Have_Rows()
+bool Mapping_Editor::eventFilter(QObject *watched, QEvent *event)
 {
-    if (rows_error_.isEmpty()) return true;
-    Message_Box::Error(this, rows_error_);
-    return false;
-}
-
-void Mapping_Editor::Show_Imported()
-{
-    const int frame = Selected_Frame();
-    Refresh_Frame_List();
-    if (frame >= 0) LB_CAN_Frames->setCurrentRow(frame);
-    Refresh_Register_List();
-    Refresh_Marked_Fields();
-    Refresh_Byte_Lists();
-}
-
-void Mapping_Editor::Btn_Export_CsvClick()
-{
-    if (Have_Rows()) Write_Sheet(Mapping_List_Csv(dir_.Dir, list_.Frames, rows_));
-}
-
-void Mapping_Editor::Btn_Import_CsvClick()
-{
-    if (!Have_Rows()) return;
-    const std::optional<Sheet> sheet = Read_Sheet();
-    if (!sheet) return;
-    const Mapping_Csv_Read read =
-        Read_Mapping_Csv(dir_.Dir, sheet->Bytes, list_.Frames, rows_, list_.Other_Direction_Count);
-    if (!read.Header_Ok) return Refuse_Header(sheet->Path);
-    if (!Take_Lines(read.Faults)) return;
-    list_.Frames = read.Frames;
-    Show_Imported();
-    Report(Mapping_Csv_Summary(state_.Lang_Table, read.Frames, rows_, read.Faults));
-}
-
-void Mapping_Editor::Btn_Import_SignalsClick()
-{
-    if (!Have_Rows()) return;
-    const std::optional<Database> database = Read_Database();
-    if (!database) return;
-    // Only messages whose frame this direction's list holds have bytes to map.
-    const QList<Dbc_Message> messages = Messages_Of_Frames(database->Db.Messages, rows_);
-    if (messages.isEmpty()) {
-        Message_Box::Error(this, state_.STR(STR_Dbc_No_Messages_Of_List).arg(QDir::toNativeSeparators(database->Path)));
-        return;
+    // The frame list selects its current frame when it takes the focus (from the keyboard or at
+    // the opening), so that the frame's registers are shown at once and the arrows move on from
+    // it; a click selects the frame it lands on by itself.
+    if (watched == LB_CAN_Frames && event->type() == QEvent::FocusIn &&
+        static_cast<QFocusEvent *>(event)->reason() != Qt::MouseFocusReason && LB_CAN_Frames->count() > 0) {
+        const int row = std::max(LB_CAN_Frames->currentRow(), 0);
+        if (!LB_CAN_Frames->item(row)->isSelected()) LB_CAN_Frames->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
     }
-    Dbc_Chooser chooser(state_, Dbc_Chooser::Mode::Signals, messages, Lowest_Unused_Register(list_.Frames),
-                          this);
-    if (!Run_Chooser || !Run_Chooser(chooser)) return;
-    const QList<Dbc_Message> chosen = chooser.Chosen();
-    if (chosen.isEmpty()) return;
-    const Signal_Import import = Import_Dbc_Signals_To_Unmapped(list_.Frames, rows_, chosen, chooser.Value(),
-                                                                list_.Other_Direction_Count, dir_.Dir);
-    list_.Frames = import.Frames;
-    new_notes_ = Merge_Signal_Notes(new_notes_, Imported_Signal_Notes(dir_.Dir, import, rows_));
-    Show_Imported();
-    // The statements of the database that could not be read are listed with what was left out.
-    Signal_Import shown = import;
-    QList<Import_Note> unread;
-    for (const Dbc_Skipped &s : database->Db.Skipped) unread.append({s.Name, s.Line, s.Reason});
-    shown.Skipped = unread + shown.Skipped;
-    Report(Signal_Import_Summary(state_.Lang_Table, shown));
+    return Editor_Dialog::eventFilter(watched, event);
 }
 
 void Mapping_Editor::keyPressEvent(QKeyEvent *event)

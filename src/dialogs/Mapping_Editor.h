@@ -49,9 +49,10 @@ public:
     void Btn_Export_CsvClick();
     // Replaces the registers with a sheet's. Nothing is saved before OK.
     void Btn_Import_CsvClick();
-    // Maps the signals of the messages the user chooses from a CAN database onto registers of
-    // the frames that carry them (frames without registers only). OK then also keeps what the
-    // database says about each new register (name, unit, scaling) in the signal notes.
+    // Imports the messages the user chooses from a CAN database: those the frame list does not
+    // hold become frames at its end, and their signals (and those of listed frames without
+    // registers) registers with their recipes. OK then writes the frame list, the mappings and
+    // the signal notes together.
     void Btn_Import_SignalsClick();
 
     void Add_Mod_Reg();
@@ -69,12 +70,16 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Layout_Controls();
     // Places the controls for the texts of the current language: every text gets the room it
     // needs, and the English texts leave the layout at its drawn sizes.
     void Fit_Texts();
+    // Puts the controls where the fitted columns and the window's size say.
+    void Place_Controls();
     int Selected_Frame() const;
     int Selected_Register() const;
     // Bytes the selected frame offers (0 without a selection).
@@ -101,6 +106,12 @@ private:
     QString rows_error_;
     // The notes of the registers that imports made at this showing; OK writes them.
     QList<Signal_Note> new_notes_;
+    // An import added frames to rows_: OK writes the frame list too.
+    bool frames_added_ = false;
+    // The columns' widths and the window's width for the texts of the language in use.
+    int frames_w_ = 0;
+    int regs_w_ = 0;
+    int fitted_w_ = 0;
 
     QFrame *P_Title = nullptr;
     QLabel *L_SW_Code = nullptr;

@@ -191,7 +191,8 @@ void Settings_Dialog::Set_Lang()
     }
     E_PORT->setAccessibleName(s.STR(STR_Settings_Port));
 
-    Assign_Mnemonics(this);
+    // OK and Cancel have the same letters in every editor, whatever the other controls say.
+    Assign_Mnemonics(this, {Btn_OK, Btn_Cancel});
     Fit_Texts();
     Show_Storage(stored_);
 }

@@ -562,4 +562,7 @@ const char16_t *const Lang_Default_Texts[] = {
     u"The bus could not be recorded: %1",  // STR554
     u"Save the recording as",  // STR555
     u"the adapter as PLUGIN:INTERFACE, for example socketcan:can0",  // STR556
+    u"%1 frame(s) and %2 register(s) taken, %3 left out.",  // STR557
+    u"Map their signals onto registers",  // STR558
+    u"Clear the filter",  // STR559
 };

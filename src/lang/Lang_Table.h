@@ -498,6 +498,9 @@ enum Lang_Key : int {
     STR_Bus_Record_Failed,  // %1 the reason
     STR_Bus_Record_Save_As,
     STR_Bus_Record_Interface_Hint,
+    STR_Import_Dbc_Taken,  // %1 frames, %2 registers, %3 left out
+    STR_Dbc_With_Signals,
+    STR_Chooser_Clear_Filter,
     Lang_Key_End
 };
 

@@ -53,7 +53,9 @@ void Mark(QString &text, QSet<QChar> &taken)
 
 }  // namespace
 
-void Assign_Mnemonics(QWidget *window)
+void Assign_Mnemonics(QWidget *window) { Assign_Mnemonics(window, {}); }
+
+void Assign_Mnemonics(QWidget *window, std::initializer_list<QAbstractButton *> first)
 {
     if (!window) return;
     QSet<QChar> taken;
@@ -68,6 +70,12 @@ void Assign_Mnemonics(QWidget *window)
         else if (auto *l = qobject_cast<QLabel *>(w); l && l->buddy()) text = l->text();
         const qsizetype marked = Marked_Position(text);
         if (marked >= 0) taken.insert(text[marked].toLower());
+    }
+    for (QAbstractButton *b : first) {
+        QString text = b ? b->text() : QString();
+        if (text.isEmpty()) continue;
+        Mark(text, taken);
+        if (text != b->text()) b->setText(text);
     }
     for (QWidget *w : widgets) {
         if (auto *b = qobject_cast<QAbstractButton *>(w)) {

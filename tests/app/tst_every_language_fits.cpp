@@ -94,13 +94,13 @@ private slots:
         look(QStringLiteral("import report, done"), &done);
         done.hide();
 
-        // The chooser of a CAN database's messages, with the time-out factor and with the first
-        // register.
+        // The chooser of a CAN database's messages, with the time-out factor and the first
+        // register, and with the first register alone.
         const QList<Dbc_Message> database = Read_Dbc_File(QStringLiteral(QCX_TEST_DATA_DIR "/dbc/vehicle.dbc")).Messages;
-        for (const auto mode : {Dbc_Chooser::Mode::Receive_Frames, Dbc_Chooser::Mode::Signals}) {
-            Dbc_Chooser chooser(f.state, mode, database, 3, f.window.get());
-            look(mode == Dbc_Chooser::Mode::Signals ? QStringLiteral("database messages, signals")
-                                                      : QStringLiteral("database messages, frames"),
+        for (const Direction d : {Direction::Receive, Direction::Transmit}) {
+            Dbc_Chooser chooser(f.state, d, database, {}, {}, f.window.get());
+            look(d == Direction::Transmit ? QStringLiteral("database messages, transmit")
+                                          : QStringLiteral("database messages, receive"),
                  &chooser);
             chooser.hide();
         }

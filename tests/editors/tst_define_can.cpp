@@ -173,6 +173,9 @@ private slots:
     void texts_fit_in_every_language_data();
     void texts_fit_in_every_language();
     void english_layout_stays_as_drawn();
+    void frame_list_selects_when_it_takes_the_focus_data();
+    void frame_list_selects_when_it_takes_the_focus();
+    void lists_grow_with_the_window();
 };
 
 void Tst_Define_CAN::receive_road()
@@ -183,14 +186,14 @@ void Tst_Define_CAN::receive_road()
     QCOMPARE(d.size(), QSize(629, 496));
     QVERIFY(Open(d));
 
-    // Opened: frames listed, nothing selected, byte lists offer only "None".
+    // Opened: frames listed, the first one selected by the list taking the focus.
     QCOMPARE(Lines(Get<QListWidget>(&d, "LB_CAN_Frames")),
              (QStringList{"Cob-ID: 0x181 11-bit\nLength: 4 \u00B7 Mnemonic: Motor",
                           "Cob-ID: 0x18FF0001 29-bit ($18FF0001)\nLength: 8",
                           // Decimal 385 is 0x181 again: the device cannot tell it from row 1.
                           "Cob-ID: 0x181 11-bit (385)\nLength: 8"}));
-    QVERIFY(Lines(Regs(&d)).isEmpty());
-    QCOMPARE(Items(High(&d)), QStringList{"None"});
+    QCOMPARE(Lines(Regs(&d)), (QStringList{"40; Byte 1; None;", "41; Byte 7 (beyond 4); Byte 2;"}));
+    QCOMPARE(Items(High(&d)), Eight_Bytes.mid(0, 5));
     QCOMPARE(Get<QLineEdit>(&d, "E_Index_Modbus")->text(), QString());
 
     // A frame with an empty Dimension counts as 8 bytes; a frame of 4 offers 4.
@@ -291,9 +294,10 @@ void Tst_Define_CAN::receive_road()
     QVERIFY(fixture.open(QIODevice::ReadOnly));
     QCOMPARE(p.Read("CAN_Receive.xml"), fixture.readAll());  // the frame list is never written here
 
-    // The next showing reloads what was saved and starts unselected.
+    // The next showing reloads what was saved and starts at the first frame again.
     QVERIFY(Open(d));
-    QVERIFY(Lines(Regs(&d)).isEmpty());
+    QCOMPARE(Get<QListWidget>(&d, "LB_CAN_Frames")->currentRow(), 0);
+    QCOMPARE(Lines(Regs(&d)).size(), 3);
     Click_Line(&d, "LB_CAN_Frames", 2);
     QCOMPARE(Lines(Regs(&d)), (QStringList{"$7; Byte 6; Byte 3;", "50; Byte 1; Byte 4;"}));
     // The copy buffer outlived the showing.
@@ -840,6 +844,89 @@ void Tst_Define_CAN::english_layout_stays_as_drawn()
         Use_Language(p.State, "English");
         d->Set_Lang();
         QCOMPARE(Geometries(d.get()), english);
+    }
+}
+
+void Tst_Define_CAN::frame_list_selects_when_it_takes_the_focus_data()
+{
+    QTest::addColumn<bool>("transmit");
+    QTest::newRow("receive") << false;
+    QTest::newRow("transmit") << true;
+}
+
+void Tst_Define_CAN::frame_list_selects_when_it_takes_the_focus()
+{
+    // The frame under the cursor is the frame the registers are shown for: from the opening on,
+    // by the arrows, and when Tab comes back to the list.
+    QFETCH(bool, transmit);
+    Project p;
+    Message_Recorder messages;
+    const std::unique_ptr<Mapping_Editor> d = Make(p.State, transmit);
+    QVERIFY(Open(*d));
+    QVERIFY(QTest::qWaitForWindowActive(d.get()));
+    auto *frames = Get<QListWidget>(d.get(), "LB_CAN_Frames");
+    QCOMPARE(Focus_Name(), QString("LB_CAN_Frames"));
+    auto registers_of = [&](int frame) {
+        QStringList indexes;
+        for (const Editor_Register &r : d->Mappings().Frames[frame].Registers) indexes << r.Ind_Mod;
+        return indexes;
+    };
+    auto shown = [&] {
+        QStringList indexes;
+        for (const QString &line : Lines(Regs(d.get()))) indexes << line.section(u';', 0, 0);
+        return indexes;
+    };
+    QCOMPARE(frames->currentRow(), 0);
+    QCOMPARE(frames->selectedItems(), QList<QListWidgetItem *>{frames->item(0)});
+    QCOMPARE(shown(), registers_of(0));
+    Key(Qt::Key_Down);
+    QCOMPARE(frames->selectedItems(), QList<QListWidgetItem *>{frames->item(1)});
+    QCOMPARE(shown(), registers_of(1));
+    Key(Qt::Key_Up);
+    QCOMPARE(frames->selectedItems(), QList<QListWidgetItem *>{frames->item(0)});
+    QCOMPARE(shown(), registers_of(0));
+
+    // Cleared by Ctrl+Space, the frame is selected again when Tab brings the focus back.
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Space, Qt::ControlModifier);
+    QVERIFY(frames->selectedItems().isEmpty());
+    Key(Qt::Key_Tab);
+    QCOMPARE(Focus_Name(), QString("LB_Modbus_Regs"));
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(Focus_Name(), QString("LB_CAN_Frames"));
+    QCOMPARE(frames->selectedItems(), QList<QListWidgetItem *>{frames->item(1)});
+    QCOMPARE(shown(), registers_of(1));
+    QVERIFY(messages.Errors.isEmpty());
+}
+
+void Tst_Define_CAN::lists_grow_with_the_window()
+{
+    Project p;
+    Message_Recorder messages;
+    for (bool transmit : {false, true}) {
+        const std::unique_ptr<Mapping_Editor> d = Make(p.State, transmit);
+        QVERIFY(Open(*d));
+        const QMap<QString, QRect> drawn = Geometries(d.get());
+        // Not smaller than drawn, and larger at will.
+        QCOMPARE(d->minimumSize(), QSize(629, 496));
+        QVERIFY(d->maximumSize().width() > 2000);
+        d->resize(829, 696);
+        const QMap<QString, QRect> grown = Geometries(d.get());
+        // The lists take the room: each half of the width, both all of the height.
+        QCOMPARE(grown["LB_CAN_Frames"], QRect(16, 110, 272, 492));
+        QCOMPARE(grown["LB_Modbus_Regs"], QRect(298, 110, 294, 492));
+        // The entry column keeps its width at the right edge; the buttons stay under the lists.
+        QCOMPARE(grown["E_Index_Modbus"], drawn["E_Index_Modbus"].translated(200, 0));
+        QCOMPARE(grown["Btn_Create"].top(), drawn["Btn_Create"].top() + 200);
+        QCOMPARE(grown["Btn_Paste"].right(), 829 - 16 - 1);
+        QCOMPARE(grown["P_Button"], QRect(0, 650, 829, 46));
+        for (const QWidget *w : d->findChildren<QWidget *>())
+            if (w->parentWidget() == d.get() && w->isVisibleTo(d.get()))
+                QVERIFY2(d->rect().contains(w->geometry()), qPrintable(w->objectName()));
+        // Back to its size, all is where it was drawn.
+        d->resize(629, 496);
+        QCOMPARE(Geometries(d.get()), drawn);
+        d->hide();
     }
 }
 

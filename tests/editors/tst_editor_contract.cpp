@@ -235,6 +235,8 @@ private slots:
     void cancel_writes_nothing();
     void language_change_reaches_the_editor_data();
     void language_change_reaches_the_editor();
+    void ok_and_cancel_have_one_letter_in_every_editor_data();
+    void ok_and_cancel_have_one_letter_in_every_editor();
 };
 
 void Tst_Editor_Contract::unreadable_file_keeps_the_editor_closed()
@@ -409,6 +411,37 @@ void Tst_Editor_Contract::language_change_reaches_the_editor()
     for (const QString &text : marked)
         if (!text.contains("<<") && !program_own.match(text).hasMatch()) left_over << text;
     QCOMPARE(left_over, QStringList());
+}
+
+void Tst_Editor_Contract::ok_and_cancel_have_one_letter_in_every_editor_data()
+{
+    QTest::addColumn<QString>("language");
+    for (const char *language : {"English", "Deutsch", "Español", "Français", "Italiano"}) QTest::newRow(language) << QString(language);
+}
+
+void Tst_Editor_Contract::ok_and_cancel_have_one_letter_in_every_editor()
+{
+    // A user who confirms with Alt+letter in one editor finds the same letter in the next,
+    // whatever the other controls of each are called.
+    QFETCH(QString, language);
+    Test_Workspace ws;
+    ws.Copy_Shipped_Languages();
+    ws.Start();
+    ws.Switch_Language(language);
+    QStringList ok, cancel;
+    for (const Editor &e : Editors()) {
+        QDialog *dialog = e.in_window(ws.window->Windows());
+        QVERIFY(dialog);
+        ok << Get<QAbstractButton>(dialog, "Btn_OK")->text();
+        cancel << Get<QAbstractButton>(dialog, "Btn_Cancel")->text();
+        // Made afresh in the language, too.
+        const std::unique_ptr<QDialog> made = e.create(ws.state);
+        ok << Get<QAbstractButton>(made.get(), "Btn_OK")->text();
+        cancel << Get<QAbstractButton>(made.get(), "Btn_Cancel")->text();
+    }
+    QVERIFY2(ok.first().contains(u'&') && cancel.first().contains(u'&'), qPrintable(ok.first() + " " + cancel.first()));
+    QCOMPARE(ok, QStringList(ok.size(), ok.first()));
+    QCOMPARE(cancel, QStringList(cancel.size(), cancel.first()));
 }
 
 QTEST_MAIN(Tst_Editor_Contract)

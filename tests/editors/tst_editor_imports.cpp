@@ -7,6 +7,7 @@
 
 #include "config/Project_Files.h"
 #include "dialogs/Dbc_Chooser.h"
+#include "dialogs/Learn_Chooser.h"
 #include "dialogs/Mapping_Editor.h"
 #include "dialogs/Frame_List_Editor.h"
 #include "exchange/Csv_Lists.h"
@@ -17,9 +18,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QAccessible>
+#include <QToolButton>
 #include <QtTest>
 
 #include <memory>
@@ -150,6 +154,10 @@ private slots:
     void cancel_after_an_import_writes_nothing_data();
     void cancel_after_an_import_writes_nothing();
     void new_buttons_have_letters_and_tab_stops();
+    void chooser_tab_from_the_filter_lands_on_a_tick_box_data();
+    void chooser_tab_from_the_filter_lands_on_a_tick_box();
+    void one_import_takes_frames_and_signals_data();
+    void one_import_takes_frames_and_signals();
 };
 
 void Tst_Editor_Imports::frames_from_a_database_data()
@@ -199,7 +207,11 @@ void Tst_Editor_Imports::frames_from_a_database()
             QVERIFY(!c.Can_Choose("VECTOR__INDEPENDENT_SIG_MSG"));
             QVERIFY(c.Can_Choose("Motor_Daten"));
             QCOMPARE(c.Note("Motor_Daten"), QString());
-            QCOMPARE(c.Value(), d == Direction::Receive ? Default_Timeout_Factor : 0);
+            QCOMPARE(c.Choice().Timeout_Factor, Default_Timeout_Factor);
+            QCOMPARE(c.findChild<QWidget *>("SE_Timeout_Factor") != nullptr, d == Direction::Receive);
+            // Each message with its signals and how many of them the import maps.
+            QCOMPARE(c.Signal_Counts("Motor_Daten"), QString("4/4"));
+            QCOMPARE(c.Signal_Counts("Rohdaten_FD"), QString("1/0"));
             // The filter matches names and identifiers; Select all takes only the rows shown.
             c.Set_Filter("0X4");
             QCOMPARE(c.Shown_Names(), (QStringList{"Diagnose", "VECTOR__INDEPENDENT_SIG_MSG"}));
@@ -214,7 +226,8 @@ void Tst_Editor_Imports::frames_from_a_database()
             QCOMPARE(c.Chosen_Names(), QStringList{});
         }();
         c.Check_Names({"Motor_Daten", "Getriebe_Status", "Anzeige_Leer", "Rohdaten_FD"});
-        c.Set_Value(5);
+        // The frames alone: their signals stay unmapped.
+        c.Set_Choice({5, 0, false});
         return true;
     };
     editor->Btn_Import_DbcClick();
@@ -411,14 +424,15 @@ void Tst_Editor_Imports::signals_then_ok_write_the_mappings_and_their_notes()
     QList<Import_Summary> *reports = Record_Reports(editor);
     editor.Ask_Dbc_Path = [] { return Vehicle_Dbc; };
     editor.Run_Chooser = [&](Dbc_Chooser &c) {
-        // Only the message whose frame the receive list holds; the first register is the
-        // lowest one not in use (the list uses 7, 40 and 41).
+        // Every message of the database; the first register is the lowest one not in use (the
+        // list uses 7, 40 and 41). The gearbox frame is in the list without registers.
         [&] {
-            QCOMPARE(c.Chooser_Mode(), Dbc_Chooser::Mode::Signals);
-            QCOMPARE(c.Listed_Names(), QStringList{"Getriebe_Status"});
-            QCOMPARE(c.Value(), 0);
+            QCOMPARE(c.Chooser_Direction(), Direction::Receive);
+            QCOMPARE(c.Listed_Names().size(), 6);
+            QCOMPARE(c.Choice(), (Dbc_Import_Choice{Default_Timeout_Factor, 0, true}));
+            QCOMPARE(c.Signal_Counts("Getriebe_Status"), QString("4/4"));
         }();
-        c.Select_All();
+        c.Check_Names({"Getriebe_Status"});
         return true;
     };
     editor.Btn_Import_SignalsClick();
@@ -426,7 +440,7 @@ void Tst_Editor_Imports::signals_then_ok_write_the_mappings_and_their_notes()
     QCOMPARE(reports->size(), 1);
     // The big-endian frame's byte pairs 1/2, 3/4, 5/6, 7/8 carry all four signals, each with
     // the registers that cover its bytes.
-    QCOMPARE(reports->first().Summary, QString("4 register(s) taken, 0 left out."));
+    QCOMPARE(reports->first().Summary, QString("0 frame(s) and 4 register(s) taken, 0 left out."));
     QCOMPARE(reports->first().Lines,
              (QStringList{"Register 0: Getriebe_Status.Gang (high byte 1, low byte 2)",
                           "Register 1: Getriebe_Status.Moment (low word) (high byte 3, low byte 4)",
@@ -544,10 +558,12 @@ void Tst_Editor_Imports::new_buttons_have_letters_and_tab_stops()
     for (const char *language : {"English", "Deutsch", "Español", "Français", "Italiano"}) {
         Use_Language(p.State, language);
         Transmit_Mapping_Editor mappings(p.State);
-        Dbc_Chooser chooser(p.State, Dbc_Chooser::Mode::Signals, database, 0);
+        Dbc_Chooser chooser(p.State, Direction::Receive, database, {}, {});
         for (QWidget *window : std::initializer_list<QWidget *>{&mappings, &chooser}) {
             const QList<QChar> letters = Button_Letters(window);
-            QVERIFY2(!letters.contains(QChar()), qPrintable(QString(language) + ": " + window->objectName()));
+            QStringList texts;
+            for (const QPushButton *b : window->findChildren<QPushButton *>()) texts << b->text();
+            QVERIFY2(!letters.contains(QChar()), qPrintable(QString(language) + ": " + window->objectName() + ": " + texts.join(" | ")));
             QCOMPARE(QSet<QChar>(letters.begin(), letters.end()).size(), letters.size());
         }
     }
@@ -562,8 +578,8 @@ void Tst_Editor_Imports::new_buttons_have_letters_and_tab_stops()
     QCOMPARE(Tab_Walk(3), (QStringList{"Btn_Export_Csv", "Btn_Import_Csv", "Btn_Import_Signals"}));
     mappings.hide();
 
-    // The chooser: filter, selection buttons, list, number, then its own buttons.
-    Dbc_Chooser chooser(p.State, Dbc_Chooser::Mode::Receive_Frames, database, 3);
+    // The chooser: filter, list, selection buttons, numbers, then its own buttons.
+    Dbc_Chooser chooser(p.State, Direction::Receive, database, {}, {});
     chooser.show();
     QVERIFY(QTest::qWaitForWindowActive(&chooser));
     // Import waits for a choice (it would close the window and take nothing); Space in the list
@@ -577,12 +593,176 @@ void Tst_Editor_Imports::new_buttons_have_letters_and_tab_stops()
     QCOMPARE(chooser.Chosen_Names(), QStringList{"Motor_Daten"});
     QVERIFY(take->isEnabled());
     Get<QWidget>(&chooser, "E_Filter")->setFocus();
-    QCOMPARE(Tab_Walk(6), (QStringList{"Btn_Select_All", "Btn_Select_None", "TW_Messages", "SE_Timeout_Factor",
-                                       "Btn_Take", "Btn_Cancel"}));
+    QCOMPARE(Tab_Walk(8), (QStringList{"TW_Messages", "Btn_Select_All", "Btn_Select_None", "SE_Timeout_Factor",
+                                       "CB_With_Signals", "SE_First_Register", "Btn_Take", "Btn_Cancel"}));
     // Alt+letter of "Select all" ticks every message that can be chosen.
     const QString all = Get<QPushButton>(&chooser, "Btn_Select_All")->text();
     QTest::keyClick(QApplication::focusWidget(), all[all.indexOf(u'&') + 1].toLower().toLatin1(), Qt::AltModifier);
     QTRY_COMPARE(chooser.Chosen_Names().size(), 4);
+}
+
+void Tst_Editor_Imports::chooser_tab_from_the_filter_lands_on_a_tick_box_data()
+{
+    QTest::addColumn<QString>("chooser");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("first_shown");  // the first row the filter shows
+    QTest::newRow("database") << "database" << "" << "Motor_Daten";
+    QTest::newRow("database, filtered") << "database" << "anzeige" << "Anzeige_Leer";
+    QTest::newRow("bus log") << "bus log" << "" << "0x181 11-bit";
+    QTest::newRow("bus log, filtered") << "bus log" << "29" << "0x18FF0001 29-bit";
+}
+
+void Tst_Editor_Imports::chooser_tab_from_the_filter_lands_on_a_tick_box()
+{
+    // Both choosers are one list: the filter's clear button has a name, Tab from the filter
+    // lands on the tick box of the first row shown, and Space ticks it.
+    QFETCH(QString, chooser);
+    QFETCH(QString, filter);
+    QFETCH(QString, first_shown);
+    Project p;
+    std::unique_ptr<QDialog> dialog;
+    std::function<QStringList()> chosen;
+    if (chooser == "database") {
+        auto c = std::make_unique<Dbc_Chooser>(p.State, Direction::Receive, Read_Dbc_File(Vehicle_Dbc).Messages,
+                                               QList<int>{}, Dbc_Import_Choice{});
+        chosen = [d = c.get()] { return d->Chosen_Names(); };
+        dialog = std::move(c);
+    } else {
+        Seen_Frame a{0x181, false, 10, {8}, 10000, 12000}, b{0x18FF0001, true, 5, {8}, 100000, 100000};
+        auto c = std::make_unique<Learn_Chooser>(p.State, QList<Seen_Frame>{a, b}, 3.0);
+        chosen = [d = c.get()] {
+            QStringList out;
+            for (const Seen_Frame &f : d->Chosen()) out << Identifier_Hex(f.Id, f.Extended) + (f.Extended ? " 29-bit" : " 11-bit");
+            return out;
+        };
+        dialog = std::move(c);
+    }
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    auto *edit = Get<QLineEdit>(dialog.get(), "E_Filter");
+    const QList<QToolButton *> clear = edit->findChildren<QToolButton *>();
+    QVERIFY(!clear.isEmpty());
+    for (QToolButton *button : clear) {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(button);
+        QVERIFY(accessible);
+        QCOMPARE(accessible->text(QAccessible::Name), QString("Clear the filter"));
+    }
+    edit->setFocus();
+    QTest::keyClicks(edit, filter);
+    QTest::keyClick(edit, Qt::Key_Tab);
+    auto *list = qobject_cast<QTableWidget *>(QApplication::focusWidget());
+    QVERIFY2(list, qPrintable(Focus_Name()));
+    QCOMPARE(list->currentColumn(), 0);
+    QVERIFY(list->currentItem()->flags() & Qt::ItemIsUserCheckable);
+    QTest::keyClick(list, Qt::Key_Space);
+    QCOMPARE(chosen(), QStringList{first_shown});
+    // Tab goes on to the selection buttons, and Shift+Tab back to the same box.
+    QTest::keyClick(list, Qt::Key_Tab);
+    QCOMPARE(Focus_Name(), QString("Btn_Select_All"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), list);
+    QCOMPARE(list->currentColumn(), 0);
+}
+
+void Tst_Editor_Imports::one_import_takes_frames_and_signals_data()
+{
+    QTest::addColumn<QString>("editor");
+    QTest::addColumn<int>("direction");
+    QTest::newRow("receive frame editor") << "frames" << int(Direction::Receive);
+    QTest::newRow("transmit frame editor") << "frames" << int(Direction::Transmit);
+    QTest::newRow("receive mapping editor") << "mappings" << int(Direction::Receive);
+    QTest::newRow("transmit mapping editor") << "mappings" << int(Direction::Transmit);
+}
+
+void Tst_Editor_Imports::one_import_takes_frames_and_signals()
+{
+    // One database, picked once, in either editor of a direction: the new frame and its
+    // signals' registers and recipes, written by OK together, as the one import function makes
+    // them from the lists the files held.
+    QFETCH(QString, editor);
+    QFETCH(int, direction);
+    const Direction d = Direction(direction);
+    Project p;
+    // The receive fixture's frames lack a dimension and a time-out the frame editor's OK wants.
+    const QString receive = p.Dir.filePath("CAN_Receive.xml");
+    Write_All(receive, Read_All(receive).replace("Dimension=\"\"", "Dimension=\"8\"").replace("TimeOut=\"\"", "TimeOut=\"0\""));
+    const QString frame_path = p.State.Files.Frame_File(d), map_path = p.State.Files.Map_File(d);
+    const QMap<QString, QByteArray> files = p.Files();
+    const QList<Dbc_Message> chosen{*Read_Dbc_File(Vehicle_Dbc).Find("Motor_Daten"), *Read_Dbc_File(Vehicle_Dbc).Find("Getriebe_Status")};
+
+    // What the one import makes of the files' lists.
+    const Frame_Grid grid = Read_Frame_Grid(frame_path, d);
+    const QList<Editor_Frame> stored = Read_Mapping_Files(frame_path, map_path, d);
+    const int other = Count_Map_File_Rows(p.State.Files.Map_File(d == Direction::Receive ? Direction::Transmit : Direction::Receive));
+    const Dbc_Direction_Import expected = Import_Dbc_Direction(grid, stored, d, chosen, {Default_Timeout_Factor, 200, true}, other);
+    QVERIFY(!expected.Signals.Taken.isEmpty());
+    QVERIFY(expected.Frames.Added.contains("Motor_Daten"));
+
+    Message_Recorder messages;
+    std::unique_ptr<Editor_Dialog> dialog;
+    int picked = 0;
+    auto pick = [&] { ++picked; return Vehicle_Dbc; };
+    auto run = [&](Dbc_Chooser &c) {
+        [&] {
+            QCOMPARE(c.Chooser_Direction(), d);
+            QCOMPARE(c.Signal_Counts("Motor_Daten"), QString("4/4"));
+            QVERIFY(c.Choice().With_Signals);
+        }();
+        c.Check_Names({"Motor_Daten", "Getriebe_Status"});
+        c.Set_Choice({Default_Timeout_Factor, 200, true});
+        return true;
+    };
+    QList<Import_Summary> *reports = nullptr;
+    if (editor == "frames") {
+        auto e = Frame_Editor(p.State, d);
+        QVERIFY(e->FormShow());
+        e->Ask_Dbc_Path = pick;
+        e->Run_Chooser = run;
+        reports = Record_Reports(*e);
+        e->Btn_Import_DbcClick();
+        dialog = std::move(e);
+    } else {
+        auto e = Make_Mapping_Editor(p.State, d);
+        QVERIFY(e->FormShow());
+        e->Ask_Dbc_Path = pick;
+        e->Run_Chooser = run;
+        reports = Record_Reports(*e);
+        e->Btn_Import_SignalsClick();
+        // The new frame is listed at the end, with its registers.
+        QCOMPARE(e->Mappings().Frames, expected.Entry_Frames());
+        dialog = std::move(e);
+    }
+    QCOMPARE(picked, 1);
+    QCOMPARE(messages.Errors.join(u'|'), QString());
+    // The receive mapping file has a row that names no frame: both editors say before OK that
+    // it goes.
+    QCOMPARE(messages.Warnings.size(), d == Direction::Receive ? 1 : 0);
+    if (d == Direction::Receive) QVERIFY2(messages.Warnings[0].contains("refer to frames that do not exist"), qPrintable(messages.Warnings[0]));
+    // One report of it all.
+    QCOMPARE(reports->size(), 1);
+    QCOMPARE(reports->first().Summary, QStringLiteral("%1 frame(s) and %2 register(s) taken, 0 left out.")
+                                           .arg(expected.Frames.Added.size())
+                                           .arg(expected.Signals.Taken.size()));
+    QVERIFY(dialog->Has_Changes());
+    // Nothing is written before OK.
+    QCOMPARE(p.Files(), files);
+
+    if (editor == "frames") static_cast<Frame_List_Editor *>(dialog.get())->Btn_OKClick();
+    else static_cast<Mapping_Editor *>(dialog.get())->Btn_OKClick();
+    QCOMPARE(messages.Errors.join(u'|'), QString());
+    QCOMPARE(dialog->result(), int(QDialog::Accepted));
+    QCOMPARE(Read_Frame_File(frame_path, d), expected.Entries());
+    QCOMPARE(Read_Mapping_Files(frame_path, map_path, d), expected.Entry_Frames());
+    const QList<Signal_Note> notes = Read_Signal_Notes(Signal_Notes_Path(p.State.Files));
+    QCOMPARE(notes.size(), expected.Notes.size());
+    // Each signal's recipe, on the registers of its frame.
+    for (const Signal_Note &n : expected.Notes)
+        QVERIFY2(std::any_of(notes.begin(), notes.end(),
+                             [&](const Signal_Note &read) {
+                                 return read.Signal == n.Signal && read.Message == n.Message && read.CobID == n.CobID &&
+                                        read.Registers == n.Registers && read.Shift == n.Shift;
+                             }),
+                 qPrintable(n.Message + '.' + n.Signal));
 }
 
 QTEST_MAIN(Tst_Editor_Imports)

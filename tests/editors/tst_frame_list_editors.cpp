@@ -37,6 +37,8 @@ private slots:
     void tab_walks_the_row_then_leaves_data();
     void tab_walks_the_row_then_leaves();
     void every_showing_starts_in_the_first_field();
+    void escape_closes_from_a_cell_being_typed_into_data();
+    void escape_closes_from_a_cell_being_typed_into();
     void buttons_answer_their_letters();
     void csv_export_then_import_gives_the_same_grid();
     void csv_sheet_with_faults_or_another_header_data();
@@ -551,6 +553,52 @@ void Tst_Frame_List_Editors::every_showing_starts_in_the_first_field()
         QVERIFY(!dialog.isVisible());
     }
     QVERIFY(messages_->Questions.isEmpty());
+}
+
+void Tst_Frame_List_Editors::escape_closes_from_a_cell_being_typed_into_data()
+{
+    QTest::addColumn<bool>("transmit");
+    QTest::addColumn<QString>("typed");  // into the Cob-ID cell of the empty first row
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("receive, typed") << false << "0x181" << true;
+    QTest::newRow("receive, editor opened, nothing typed") << false << "" << false;
+    QTest::newRow("transmit, typed") << true << "0x201" << true;
+}
+
+void Tst_Frame_List_Editors::escape_closes_from_a_cell_being_typed_into()
+{
+    // Typing opens the cell's editor: Escape pressed there, as a user presses it, leaves the
+    // dialog as from anywhere else in it. After a change it asks first; No keeps every letter.
+    QFETCH(bool, transmit);
+    QFETCH(QString, typed);
+    QFETCH(bool, asked);
+    const QByteArray before = Read_All(transmit ? state_->Files.CAN_Transmit : state_->Files.CAN_Receive);
+    std::unique_ptr<Frame_List_Editor> dialog;
+    if (transmit) dialog = std::make_unique<Transmit_Frame_Editor>(*state_);
+    else dialog = std::make_unique<Receive_Frame_Editor>(*state_);
+    QVERIFY(dialog->FormShow());
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    QCOMPARE(Focus_Place(*dialog), QStringLiteral("sga 1,1"));
+    if (typed.isEmpty()) Press(Qt::Key_F2);
+    else Type(typed);
+    QCOMPARE(Focus_Place(*dialog), QStringLiteral("sga 1,1 editing"));
+
+    messages_->Answers = {false};
+    Press(Qt::Key_Escape);
+    QCOMPARE(messages_->Questions.size(), asked ? 1 : 0);
+    QCOMPARE(dialog->isVisible(), asked);
+    if (asked) {
+        // Still there, the typed text in its cell.
+        QCOMPARE(dialog->Grid_Model()->Cell(1, Receive_Col::CobID), typed);
+        messages_->Answers = {true};
+        Press(Qt::Key_Escape);
+        QCOMPARE(messages_->Questions.size(), 2);
+        QVERIFY(!dialog->isVisible());
+    }
+    QCOMPARE(dialog->result(), int(QDialog::Rejected));
+    QCOMPARE(messages_->Errors, QStringList());
+    QCOMPARE(Read_All(transmit ? state_->Files.CAN_Transmit : state_->Files.CAN_Receive), before);
 }
 
 void Tst_Frame_List_Editors::buttons_answer_their_letters()

@@ -6,7 +6,7 @@
 #include "config/Project_Paths.h"
 #include "editing/Frame_List.h"
 #include "exchange/Csv_Lists.h"
-#include "exchange/Dbc_Import.h"
+#include "exchange/Dbc_Direction_Import.h"
 #include "exchange/Register_Map.h"
 #include "exchange/Signal_Notes.h"
 #include "platform/Int_Text.h"
@@ -124,42 +124,21 @@ Direction_Import Import_Direction(const Project_Paths &paths, Direction d, const
     const QString map_path = paths.Map_File(d);
     const Frame_Grid grid = Read_Frame_Grid(frame_path, d);
     const QList<Frame_Row> stored = Pack_Entries(grid);
-    const Frame_Import fi = Import_Dbc_Frames(grid, d, chosen, timeout_factor);
+    int unplaced = 0;
+    const QList<Editor_Frame> existing = Read_Mapping_Files(frame_path, map_path, d, &unplaced);
+    // Signals are mapped for the frames added now, and for frames of the list that have no
+    // registers yet: a second import of the same messages adds nothing twice.
+    const Dbc_Direction_Import import =
+        Import_Dbc_Direction(grid, existing, d, chosen, {timeout_factor, first_register, true}, other_count);
+    const Frame_Import &fi = import.Frames;
     if (const std::optional<Frame_Fault> fault = Check_Frames(d, fi.Grid))
         throw std::runtime_error(QStringLiteral("%1: row %2 does not pass the frame list's checks; correct it in the editor first")
                                      .arg(Native(frame_path))
                                      .arg(fault->Row)
                                      .toStdString());
     const Frame_List_Save save = Plan_Frame_List_Save(fi.Grid, int(stored.size()), map_path);
-
-    int unplaced = 0;
-    const QList<Editor_Frame> existing = Read_Mapping_Files(frame_path, map_path, d, &unplaced);
-    QList<Editor_Frame> frames;
-    for (const Frame_Row &r : save.Entries)
-        frames.append(r.Stored_Index >= 0 && r.Stored_Index < existing.size()
-                          ? existing[r.Stored_Index]
-                          : Editor_Frame{r.CobID, Int_Text::Str_To_Int_Def(r.Dimension, 8), {}});
-
-    // Signals are mapped for the frames added now, and for frames of the list that have no
-    // registers yet: a second import of the same messages adds nothing twice.
-    QList<Dbc_Message> to_map;
-    QList<Import_Note> skipped = fi.Skipped;
-    for (const Dbc_Message &m : chosen) {
-        bool take = fi.Added.contains(m.Name);
-        if (!take && m.Importable())
-            for (int i = 0; i < save.Entries.size(); ++i) {
-                const std::optional<int32_t> id = Int_Text::Str_To_Int(save.Entries[i].CobID);
-                if (id && uint32_t(*id) == m.Identifier() && Is_11_Bit(save.Entries[i]) != m.Extended()) {
-                    take = frames[i].Registers.isEmpty();
-                    if (!take)
-                        skipped.append({m.Name, m.Line, QStringLiteral("its frame has registers already; signals not mapped")});
-                    break;
-                }
-            }
-        if (take) to_map << m;
-    }
-    const Signal_Import si = Import_Dbc_Signals(frames, save.Entries, to_map, first_register, other_count, d);
-    skipped += si.Skipped;
+    const Signal_Import &si = import.Signals;
+    const QList<Import_Note> skipped = import.Skipped();
     for (const Editor_Frame &f : si.Frames) out.Register_Total += int(f.Registers.size());
 
     out.Files.append({frame_path, Frame_File_Bytes(d, save.Entries, frame_path)});
@@ -177,7 +156,7 @@ Direction_Import Import_Direction(const Project_Paths &paths, Direction d, const
                    .arg(r.LoPart);
     for (const Imported_Signal &s : si.Signals)
         rep += QStringLiteral("  signal %1.%2: %3\n").arg(s.Message, s.Source.Name, Recipe_Text(s));
-    out.Notes = Imported_Signal_Notes(d, si, save.Entries);
+    out.Notes = import.Notes;
     for (const Import_Note &n : skipped)
         rep += QStringLiteral("  skipped %1:%2: %3: %4\n").arg(Native(dbc_file)).arg(n.Line).arg(n.Name, n.Reason);
     if (unplaced > 0)
