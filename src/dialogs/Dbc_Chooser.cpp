@@ -4,6 +4,7 @@
 #include "exchange/Dbc_Import.h"
 #include "widgets/Mnemonics.h"
 #include "workspace/App_State.h"
+#include "widgets/Language_Change.h"
 
 #include <QDialogButtonBox>
 #include <QGuiApplication>
@@ -40,6 +41,7 @@ Dbc_Chooser::Dbc_Chooser(App_State &state, Mode mode, const QList<Dbc_Message> &
     Update_Take();
     Set_Value(value);
     Set_Lang();
+    Follow_Language_Change(this, [this] { Set_Lang(); });
 }
 
 void Dbc_Chooser::Layout_Controls()

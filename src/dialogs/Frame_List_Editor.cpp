@@ -15,6 +15,7 @@
 #include "widgets/Frame_Grid_Model.h"
 #include "widgets/Message_Box.h"
 #include "widgets/Mnemonics.h"
+#include "widgets/Language_Change.h"
 
 #include <QFileDialog>
 #include <QFrame>
@@ -62,6 +63,7 @@ Frame_List_Editor::Frame_List_Editor(Direction direction, App_State &state, QWid
     };
     Run_Learn_Chooser = [](Learn_Chooser &chooser) { return chooser.exec() == QDialog::Accepted; };
     Set_Lang();
+    Follow_Language_Change(this, [this] { Set_Lang(); });
 }
 
 void Frame_List_Editor::Layout_Controls()

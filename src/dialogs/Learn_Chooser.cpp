@@ -3,6 +3,7 @@
 #include "widgets/Message_Box.h"
 #include "widgets/Mnemonics.h"
 #include "workspace/App_State.h"
+#include "widgets/Language_Change.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -126,6 +127,7 @@ Learn_Chooser::Learn_Chooser(App_State &state, const QList<Seen_Frame> &frames, 
     Set_Factor(factor);
     Update_Take();
     Set_Lang();
+    Follow_Language_Change(this, [this] { Set_Lang(); });
 }
 
 void Learn_Chooser::Set_Lang()

@@ -8,6 +8,7 @@
 #include "widgets/Message_Box.h"
 #include "widgets/Mnemonics.h"
 #include "widgets/Tab_Stop_Delegate.h"
+#include "widgets/Language_Change.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -108,6 +109,7 @@ Mapping_Editor::Mapping_Editor(App_State &state, const Mapping_Direction &direct
                                                  : QStringLiteral("TFDefineTransCAN"));
     Layout_Controls();
     Set_Lang();
+    Follow_Language_Change(this, [this] { Set_Lang(); });
     list_.Load({}, 0);
 }
 
@@ -609,7 +611,7 @@ void Mapping_Editor::Btn_OKClick()
         } else {
             // The notes of imported registers join those of the file beside the configuration;
             // both files change together or not at all.
-            const QString notes_path = Signal_Notes_Path(state_.Files);
+            const QString notes_path = state_.Files.Signal_Notes;
             const QList<Signal_Note> notes = Merge_Signal_Notes(Read_Signal_Notes_To_Rewrite(notes_path), new_notes_);
             Save_Files_Atomic({{map_path, Map_File_Bytes(dir_.Dir, list_.Frames, map_path)},
                                {notes_path, Signal_Notes_Bytes(notes)}});
