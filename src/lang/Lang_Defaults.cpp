@@ -554,4 +554,5 @@ const char16_t *const Lang_Default_Texts[] = {
     u"Length: %1",  // STR546
     u"Mnemonic: %1",  // STR547
     u"Cob-IDs in plain digits are decimal: 181 is 0x0B5. For hexadecimal write 0x181.",  // STR548
+    u"%1: the module belongs to another version of the program (it offers %2, this program needs %3); install the module that came with the program",  // STR549
 };

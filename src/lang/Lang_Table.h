@@ -490,6 +490,8 @@ enum Lang_Key : int {
     STR_Map_Frame_Length,  // %1 the data bytes
     STR_Map_Frame_Mnemonic,  // %1 the mnemonic
     STR_Frame_Digits_Decimal,
+    // Core messages added after the two blocks closed: each is listed in Core_Text_Keys.
+    STR_Msg_Module_Other_Version,  // %1 the module's file, %2 the interface it offers, %3 the one needed
     Lang_Key_End
 };
 
