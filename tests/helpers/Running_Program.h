@@ -43,7 +43,10 @@ public:
         QElapsedTimer waited;
         waited.start();
         for (;;) {
+            // What it wrote before it ended counts to the end, a last line without its end too.
+            const bool ended = process_.state() == QProcess::NotRunning;
             Collect();
+            if (ended) Take_Partial();
             QStringList &lines = channel == Err ? err_ : out_;
             qsizetype &from = channel == Err ? err_from_ : out_from_;
             for (qsizetype i = from; i < lines.size(); ++i) {
@@ -52,19 +55,7 @@ public:
                     return lines[i];
                 }
             }
-            if (waited.elapsed() >= limit_ms) return {};
-            if (process_.state() == QProcess::NotRunning) {
-                // What it wrote before it ended still counts; a line without its end too.
-                Collect();
-                Take_Partial();
-                for (qsizetype i = from; i < lines.size(); ++i) {
-                    if (lines[i].contains(text)) {
-                        from = i + 1;
-                        return lines[i];
-                    }
-                }
-                return {};
-            }
+            if (ended || waited.elapsed() >= limit_ms) return {};
             QTest::qWait(10);
         }
     }
