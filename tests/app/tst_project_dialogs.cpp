@@ -428,8 +428,8 @@ void Tst_Project_Dialogs::language_change_reaches_dialogs()
     App_State &state = ws.state;
     Main_Window &main_window = *ws.window;
     Message_Recorder rec;
-    auto *new_dlg = main_window.findGet<New_Configuration_Dialog *>();
-    auto *open_dlg = main_window.findGet<Open_Configuration_Dialog *>();
+    auto *new_dlg = main_window.findChild<New_Configuration_Dialog *>();
+    auto *open_dlg = main_window.findChild<Open_Configuration_Dialog *>();
     QVERIFY(new_dlg && open_dlg);
     QCOMPARE(new_dlg->windowTitle(), QString("Create New Configuration"));
     QCOMPARE(Shown_Text(Get<QLabel>(new_dlg, "L_SW_Code")->text()), QString("QCX3310"));
@@ -486,7 +486,7 @@ void Tst_Project_Dialogs::language_change_reaches_windows_no_list_names()
     QVERIFY(german != english);
     QCOMPARE(owned->windowTitle(), german);
     QCOMPARE(alone.windowTitle(), german);
-    QCOMPARE(Shown_Text(main_window.findGet<QPushButton *>(QStringLiteral("Btn_New"))->text()),
+    QCOMPARE(Shown_Text(main_window.findChild<QPushButton *>(QStringLiteral("Btn_New"))->text()),
              state.STR(STR_New_Configuration));
     QCOMPARE(applied, 1);
     QCOMPARE(main_applied, 1);
