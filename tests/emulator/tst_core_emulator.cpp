@@ -184,7 +184,7 @@ void Tst_Emulator::a_write_sends_its_frame()
     Emulator_Run e = Start_Emulator(Compiled_Fixture(dir));
     QVERIFY(e.Port);
     Running_Program dump(Cli_Program, {"can-dump", e.Bus, "--count", "2", "--timeout", "10000"});
-    QVERIFY(!dump.Wait_Line("listening on", 5000, Running_Program::Err).isEmpty());
+    QVERIFY(!dump.Wait_Line("listening on", 5000, Running_Program::Standard_Error).isEmpty());
 
     // One value: 06 to register 20, sent on write with bytes 1 and 2.
     Program_Run w = Poll(e.Port, {"-t", "4", "-r", "20", "127.0.0.1", "4660"});
@@ -427,7 +427,7 @@ void Tst_Emulator::it_comes_back_when_the_bus_hub_goes()
     QTemporaryDir dir;
     const QString bus = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port());
     auto hub = std::make_unique<Running_Program>(Cli_Program, QStringList{"can-dump", bus});
-    QVERIFY(!hub->Wait_Line("listening on", 5000, Running_Program::Err).isEmpty());
+    QVERIFY(!hub->Wait_Line("listening on", 5000, Running_Program::Standard_Error).isEmpty());
     Emulator_Run e = Start_Emulator(Compiled_Fixture(dir), {}, bus);
     QVERIFY(e.Port);
     QCOMPARE(hub->Stop(), 0);

@@ -215,7 +215,7 @@ void Tst_Monitor_Window::registers_live_written_and_reconnected()
 
     // A value typed into a transmit register: one 06 request, and its frame goes out.
     Running_Program dump(QStringLiteral(QCX_WORKSPACE_DIR "/qcx3310-cli"), {"can-dump", bus, "--count", "1", "--timeout", "10000"});
-    QVERIFY(!dump.Wait_Line("listening on", Running_Program::Err).isEmpty());
+    QVERIFY(!dump.Wait_Line("listening on", Running_Program::Standard_Error).isEmpty());
     const int row = Row_Of(monitor, Direction::Transmit, 20);
     QTableWidget *table = monitor->Table();
     Type_Into_Cell(table, table->model()->index(row, Monitor_Window::Col_Decimal), "4660");

@@ -151,7 +151,7 @@ void Tst_Bus_Cli::can_play_puts_the_log_on_the_bus()
     Copy(Fixture("bad-log-line") + "/bus.log", log);
     const QString bus = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port());
     Running_Program dump(QStringLiteral(QCX_WORKSPACE_DIR "/qcx3310-cli"), {"can-dump", bus, "--count", "20", "--timeout", "20000"});
-    QVERIFY2(!dump.Wait_Line("listening on", Running_Program::Err).isEmpty(), qPrintable(dump.Err()));
+    QVERIFY2(!dump.Wait_Line("listening on", Running_Program::Standard_Error).isEmpty(), qPrintable(dump.Err()));
 
     const Program_Run play = Run_Cli({"can-play", log, bus, "--speed", "10"});
     QCOMPARE(play.Exit, 0);
@@ -175,7 +175,7 @@ void Tst_Bus_Cli::survey_listens_to_a_live_bus()
     // recording on it, ten times as fast.
     const QString bus = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port());
     Running_Program survey(QStringLiteral(QCX_WORKSPACE_DIR "/qcx3310-cli"), {"survey", Fixture("typing-trap"), "--can", bus, "--seconds", "2"});
-    const QString listening = survey.Wait_Line("listening on", Running_Program::Err);
+    const QString listening = survey.Wait_Line("listening on", Running_Program::Standard_Error);
     QVERIFY2(listening.contains("listening on " + bus + " for 2 s"), qPrintable(survey.Err()));
     const Program_Run play = Run_Cli({"can-play", Fixture("typing-trap") + "/bus.log", bus, "--speed", "10"});
     QVERIFY2(play.Exit == 0, qPrintable(play.Err));

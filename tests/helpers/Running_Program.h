@@ -24,7 +24,7 @@ inline quint16 Free_Port()
 
 class Running_Program {
 public:
-    enum Channel { Out, Err };
+    enum Channel { Standard_Output, Standard_Error };
 
     Running_Program(const QString &program, const QStringList &args)
     {
@@ -38,7 +38,7 @@ public:
     // The first line of the channel, after the one found last, that holds text; empty when none
     // came within limit_ms or the program ended. The wait goes through the event loop, so a
     // window under test keeps working meanwhile.
-    QString Wait_Line(const QString &text, int limit_ms = 10000, Channel channel = Out)
+    QString Wait_Line(const QString &text, int limit_ms = 10000, Channel channel = Standard_Output)
     {
         QElapsedTimer waited;
         waited.start();
@@ -47,8 +47,8 @@ public:
             const bool ended = process_.state() == QProcess::NotRunning;
             Collect();
             if (ended) Take_Partial();
-            QStringList &lines = channel == Err ? err_ : out_;
-            qsizetype &from = channel == Err ? err_from_ : out_from_;
+            QStringList &lines = channel == Standard_Error ? err_ : out_;
+            qsizetype &from = channel == Standard_Error ? err_from_ : out_from_;
             for (qsizetype i = from; i < lines.size(); ++i) {
                 if (lines[i].contains(text)) {
                     from = i + 1;
