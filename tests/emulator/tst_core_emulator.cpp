@@ -348,7 +348,7 @@ void Tst_Emulator::a_new_pair_is_loaded_on_the_open_connection()
     bank2.write(QByteArray(16, '\0'));
     bank2.close();
     QVERIFY(!e.Process->Wait_Line("reload-refused").isEmpty());
-    QVERIFY(!e.Process->Wait_Line("new pair refused: bank2: 12 mapping record(s), the header counts 6 + 5", 5000, true).isEmpty());
+    QVERIFY(!e.Process->Wait_Line("new pair refused: bank2: 12 mapping record(s), the header counts 6 + 5", 5000, Running_Program::Standard_Error).isEmpty());
     QCOMPARE(read_10(), QByteArray("04020201"));
     QCOMPARE(master.state(), QAbstractSocket::ConnectedState);
     QCOMPARE(e.Process->Stop(), 0);
