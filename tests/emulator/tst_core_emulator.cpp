@@ -467,14 +467,15 @@ void Tst_Emulator::a_hostile_bus_hub_neither_spins_nor_downs_it()
     QVERIFY(hub.listen(QHostAddress::LocalHost, 0));
     Emulator_Run e = Start_Emulator(Compiled_Fixture(dir), {}, QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(hub.serverPort()));
     QVERIFY(e.Port);
-    QVERIFY(hub.waitForNewConnection(5000));
+    // Waiting for the emulator's lines runs the event loop, which may have taken the connection in.
+    QVERIFY(hub.hasPendingConnections() || hub.waitForNewConnection(5000));
     QTcpSocket *peer = hub.nextPendingConnection();
     peer->write(lines);
     QVERIFY(peer->waitForBytesWritten(5000));
     if (drops) {
         // Dropped, it opens the bus again, here; the frame sent after the goodbye is not taken.
         QVERIFY2(!e.Process->Wait_Line("can-lost").isEmpty(), qPrintable(e.Process->Err()));
-        QVERIFY(hub.waitForNewConnection(5000));
+        QVERIFY(hub.hasPendingConnections() || hub.waitForNewConnection(5000));
         peer = hub.nextPendingConnection();
         QVERIFY(!e.Process->Wait_Line("can-connected").isEmpty());
     } else {

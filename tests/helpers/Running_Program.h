@@ -75,7 +75,8 @@ public:
     }
     int Wait_Exit(int limit_ms = 10000)
     {
-        if (!process_.waitForFinished(limit_ms)) return -2;
+        // waitForFinished says false for a program the event loop has already seen end.
+        if (process_.state() != QProcess::NotRunning && !process_.waitForFinished(limit_ms)) return -2;
         Collect();
         Take_Partial();
         return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
