@@ -165,7 +165,7 @@ void Import_All(const QString &dbc, const Project_Paths &paths)
     QList<Signal_Note> notes;
     Import_Direction(paths, Direction::Receive, db.Messages.mid(0, Max_Frame_Entries), notes);
     Import_Direction(paths, Direction::Transmit, db.Messages.mid(Max_Frame_Entries, Max_Frame_Entries), notes);
-    Save_File_Atomic(Signal_Notes_Path(paths), Signal_Notes_Bytes(notes));
+    Save_File_Atomic(paths.Signal_Notes, Signal_Notes_Bytes(notes));
 }
 
 }  // namespace

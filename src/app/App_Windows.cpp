@@ -1,5 +1,6 @@
 // The window registry: the dialogs' creation (each when first needed, or all in the fixed
-// order), showing them, and the language change that reaches every window built so far. Each dialog class joins here, and only here.
+// order) and showing them. A language change needs no list of windows: it reaches every window
+// as Qt's LanguageChange event (see widgets/Language_Change.h).
 #include "app/Main_Window.h"
 
 #include "dialogs/About_Dialog.h"
@@ -14,6 +15,7 @@
 #include "dialogs/Settings_Dialog.h"
 #include "dialogs/Options_Dialog.h"
 #include "widgets/Dialog_Panels.h"
+#include "widgets/Language_Change.h"
 
 #include <QDialog>
 
@@ -30,7 +32,7 @@ void Main_Window::Create_Dialogs()
 void Main_Window::Create_Dialog(Window window)
 {
     // Each dialog applies the texts of the language in force when it is built; a later change
-    // reaches it through Change_Language.
+    // reaches it as a LanguageChange event.
     QDialog *created = nullptr;
     auto make = [&created](auto *&slot, auto &&build) {
         if (slot) return;
@@ -116,19 +118,7 @@ int Main_Window::Show_Window(Window window)
 void Main_Window::Change_Language()
 {
     Apply_Qt_Translation();
-    Set_Lang();
-    // Then, in this order: New_Configuration_Dialog, Open_Configuration_Dialog, Options_Dialog, Update_Dialog, Settings_Dialog,
-    // Receive_Frame_Editor, Transmit_Frame_Editor, Receive_Mapping_Editor, Transmit_Mapping_Editor.
-    if (windows_.New_Configuration) windows_.New_Configuration->Set_Lang();
-    if (windows_.Open_Configuration) windows_.Open_Configuration->Set_Lang();
-    if (windows_.Options) windows_.Options->Set_Lang();
-    if (windows_.Update) windows_.Update->Set_Lang();
-    if (windows_.Settings) windows_.Settings->Set_Lang();
-    if (windows_.Receive_Frames) windows_.Receive_Frames->Set_Lang();
-    if (windows_.Transmit_Frames) windows_.Transmit_Frames->Set_Lang();
-    if (windows_.Receive_Mappings) windows_.Receive_Mappings->Set_Lang();
-    if (windows_.Transmit_Mappings) windows_.Transmit_Mappings->Set_Lang();
-    if (windows_.Check) windows_.Check->Set_Lang();
-    if (windows_.Monitor) windows_.Monitor->Set_Lang();
-    if (windows_.Bus_Check) windows_.Bus_Check->Set_Lang();
+    // Every window there is applies the new texts now: this one first, then the dialogs it
+    // owns, and any other window of the program, whoever made it.
+    Announce_Language_Change();
 }

@@ -1,5 +1,6 @@
 #include "app/Main_Window.h"
 #include "widgets/Dialog_Panels.h"
+#include "widgets/Language_Change.h"
 #include "widgets/Mnemonics.h"
 
 #include "workspace/Project_Folders.h"
@@ -11,6 +12,7 @@
 #include "lang/Version_Checker.h"
 #include "platform/Clock.h"
 #include "widgets/Message_Box.h"
+#include "platform/Safe_File.h"
 #include "platform/Shell.h"
 #include "platform/Web_Host.h"
 #include "platform/Xml_Document.h"
@@ -106,6 +108,7 @@ Main_Window::Main_Window(App_State &state, Environment &env,
 
     Reopen_Last_Project(state_);
     Set_Lang();
+    Follow_Language_Change(this, [this] { Set_Lang(); });
     Set_Files();
 }
 
@@ -128,6 +131,9 @@ void Main_Window::Apply_Qt_Translation()
         return;
     QCoreApplication::installTranslator(translator.get());
     qt_texts_ = std::move(translator);
+    // Installing it queued a LanguageChange for every window; whoever changes the language
+    // applies the texts itself, at once (start-up, Change_Language), so the late copies go.
+    QCoreApplication::removePostedEvents(nullptr, QEvent::LanguageChange);
 }
 
 void Main_Window::showEvent(QShowEvent *event)
@@ -525,11 +531,11 @@ void Main_Window::Export_Register_Map()
     try {
         const Register_Map map =
             Read_Register_Map(state_.Files, state_.Project_Name, QDate::currentDate(), SW_Version_Text);
-        Save_File_Atomic(path, format == u"csv"    ? Register_Map_Csv(map)
-                               : format == u"html" ? Register_Map_Html(map)
-                                                   : Register_Map_Pdf(map));
+        Replace_File(path, format == u"csv"    ? Register_Map_Csv(map)
+                           : format == u"html" ? Register_Map_Html(map)
+                                               : Register_Map_Pdf(map));
         Message_Box::Information(this, state_.STR(STR_Register_Map_Written).arg(QDir::toNativeSeparators(path)).arg(map.Lines.size()));
-    } catch (const Xml_Error &e) {
+    } catch (const File_Error &e) {
         Message_Box::Error(this, state_.STR(STR_Register_Map_Not_Written) + u'\n' + e.Text());
     }
 }

@@ -69,6 +69,8 @@ public:
 
     void Set_Lang();
     void Set_Files();
+    // The language of the table has changed: Qt's own texts follow, and every window of the
+    // program applies the new texts at once (a LanguageChange event to each).
     void Change_Language();
     void Save_Setting();
     void Start_Program(const QString &program, const QString &Parameter, bool wait);

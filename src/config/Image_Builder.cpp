@@ -1,6 +1,7 @@
 #include "config/Image_Builder.h"
 
 #include "platform/Core_Text.h"
+#include "platform/Safe_File.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -46,13 +47,13 @@ void Configuration_Image::Save_Bin_Files(const Project_Paths &paths) const
 {
     const QString &bank1 = paths.Bank1;
     const QString &bank2 = paths.Bank2;
-    if (!built_) throw Xml_Error(bank1, 0, 0, Core_Text("no device images have been built"));
+    if (!built_) throw File_Error(bank1, Core_Text("no device images have been built"));
 
     const QString bin = QFileInfo(bank1).path();
-    if (!QDir().mkpath(bin)) throw Xml_Error(bin, 0, 0, Core_Text("the folder cannot be created"));
+    if (!QDir().mkpath(bin)) throw File_Error(bin, Core_Text("the folder cannot be created"));
 
     // The pair on disk always belongs together.
-    Save_Files_Atomic({{bank1, Bank1_Image()}, {bank2, Bank2_Image()}});
+    Replace_Files({{bank1, Bank1_Image()}, {bank2, Bank2_Image()}});
 }
 
 Configuration_Image Build_Device_Images(const Configuration &config)
@@ -65,7 +66,7 @@ Configuration_Image Build_Device_Images(const Configuration &config)
     }
     try {
         image.Save_Bin_Files(config.Paths);
-    } catch (const Xml_Error &e) {
+    } catch (const File_Error &e) {
         throw Device_Images_Error(e, true);
     }
     return image;

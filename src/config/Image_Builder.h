@@ -28,7 +28,7 @@ public:
     // Writes the two images to paths.Bank1 and paths.Bank2, creating their folder when it is
     // missing. Both files are staged first and replaced together at the end, so a failure
     // leaves the earlier pair as it was (short of the final rename itself failing). Throws
-    // Xml_Error naming the file and the system's reason, or when no images are held.
+    // File_Error naming the file and the system's reason, or when no images are held.
     void Save_Bin_Files(const Project_Paths &paths) const;
 
     bool Built() const { return built_; }
@@ -59,9 +59,9 @@ private:
 
 // Thrown by Build_Device_Images: the reason, and whether the configuration could not be read
 // (nothing was written) or the images could not be written (the earlier pair is kept).
-class Device_Images_Error : public Xml_Error {
+class Device_Images_Error : public File_Error {
 public:
-    Device_Images_Error(const Xml_Error &error, bool writing) : Xml_Error(error), Writing(writing) {}
+    Device_Images_Error(const File_Error &error, bool writing) : File_Error(error), Writing(writing) {}
     bool Writing;
 };
 

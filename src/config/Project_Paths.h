@@ -1,6 +1,7 @@
 #pragma once
-// Where everything of one configuration folder lives: the five files it is made of and the two
-// device images built from them. The one place that knows these names.
+// Where everything of one configuration folder lives: the five files it is made of, the signal
+// notes beside them and the two device images built from them. The one place that knows these
+// names.
 #include "config/Config_Model.h"
 
 #include <QString>
@@ -11,6 +12,7 @@ struct Project_Paths {
     QString CAN_Transmit;
     QString Define_CAN_Receive;
     QString Define_CAN_Transmit;
+    QString Signal_Notes;  // CAN_Signals.csv: the imported signals' registers and recipes
     QString Bank1;  // bin/bank1.bin
     QString Bank2;  // bin/bank2.bin
 

@@ -5,6 +5,7 @@
 #include "widgets/Dialog_Panels.h"
 #include "widgets/Message_Box.h"
 #include "widgets/Mnemonics.h"
+#include "widgets/Language_Change.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -118,6 +119,7 @@ Bus_Check_Window::Bus_Check_Window(App_State &state, QWidget *parent) : QDialog(
 
     Center_On_Screen(this);
     Set_Lang();
+    Follow_Language_Change(this, [this] { Set_Lang(); });
 }
 
 void Bus_Check_Window::Set_Lang()

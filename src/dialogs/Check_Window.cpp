@@ -2,6 +2,7 @@
 
 #include "widgets/Dialog_Panels.h"
 #include "widgets/Mnemonics.h"
+#include "widgets/Language_Change.h"
 
 #include <QFileInfo>
 #include <QHeaderView>
@@ -49,6 +50,7 @@ Check_Window::Check_Window(App_State &state, QWidget *parent) : QDialog(parent),
 
     Center_On_Screen(this);
     Set_Lang();
+    Follow_Language_Change(this, [this] { Set_Lang(); });
 }
 
 void Check_Window::Set_Lang()

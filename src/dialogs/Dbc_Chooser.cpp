@@ -2,6 +2,7 @@
 
 #include "config/Config_Model.h"
 #include "workspace/App_State.h"
+#include "widgets/Language_Change.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>
@@ -72,6 +73,7 @@ Dbc_Chooser::Dbc_Chooser(App_State &state, Direction direction, const QList<Dbc_
     resize(Min_Width, 420);
     Set_Choice(choice);
     Set_Lang();
+    Follow_Language_Change(this, [this] { Set_Lang(); });
 }
 
 void Dbc_Chooser::Set_Lang()

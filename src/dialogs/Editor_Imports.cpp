@@ -37,8 +37,8 @@ void Editor_Imports::Write_Sheet(const QByteArray &bytes)
     const QString path = Ask_Path ? Ask_Path(true) : QString();
     if (path.isEmpty()) return;
     try {
-        Save_File_Atomic(path, bytes);
-    } catch (const Xml_Error &error) {
+        Replace_File(path, bytes);
+    } catch (const File_Error &error) {
         Message_Box::Error(owner_, imports_state_.STR(STR_Csv_Not_Written).arg(error.Text()));
     }
 }

@@ -16,6 +16,7 @@
 #include "widgets/Frame_Grid_Model.h"
 #include "widgets/Message_Box.h"
 #include "widgets/Mnemonics.h"
+#include "widgets/Language_Change.h"
 
 #include <QFileDialog>
 #include <QFrame>
@@ -94,6 +95,7 @@ Frame_List_Editor::Frame_List_Editor(Direction direction, App_State &state, QWid
     };
     Run_Learn_Chooser = [](Learn_Chooser &chooser) { return chooser.exec() == QDialog::Accepted; };
     Set_Lang();
+    Follow_Language_Change(this, [this] { Set_Lang(); });
 }
 
 void Frame_List_Editor::Layout_Controls()
@@ -392,7 +394,7 @@ void Frame_List_Editor::Btn_OKClick()
                             notes.append(note);
                         }
             }
-            const QString notes_path = Signal_Notes_Path(state_.Files);
+            const QString notes_path = state_.Files.Signal_Notes;
             Save_Files_Atomic({{path, Frame_File_Bytes(kind_.Dir, save.Entries, path)},
                                {map_path, Map_File_Bytes(kind_.Dir, frames, map_path)},
                                {notes_path, Signal_Notes_Bytes(Merge_Signal_Notes(Read_Signal_Notes_To_Rewrite(notes_path), notes))}});

@@ -3,6 +3,7 @@
 #include "exchange/Csv_Lists.h"
 #include "widgets/Mnemonics.h"
 #include "workspace/App_State.h"
+#include "widgets/Language_Change.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -15,6 +16,7 @@ Import_Report_Window::Import_Report_Window(App_State &state, const QList<Csv_Fau
 {
     Layout_Controls(true);
     Set_Lang();
+    Follow_Language_Change(this, [this] { Set_Lang(); });
 }
 
 Import_Report_Window::Import_Report_Window(App_State &state, const Import_Summary &summary, QWidget *parent)
@@ -22,6 +24,7 @@ Import_Report_Window::Import_Report_Window(App_State &state, const Import_Summar
 {
     Layout_Controls(false);
     Set_Lang();
+    Follow_Language_Change(this, [this] { Set_Lang(); });
 }
 
 void Import_Report_Window::Layout_Controls(bool choice)

@@ -2,6 +2,7 @@
 
 #include "widgets/Message_Box.h"
 #include "workspace/App_State.h"
+#include "widgets/Language_Change.h"
 
 #include <QApplication>
 #include <QDoubleSpinBox>
@@ -51,6 +52,7 @@ Learn_Chooser::Learn_Chooser(App_State &state, const QList<Seen_Frame> &frames, 
     resize(600, 420);
     Set_Factor(factor);
     Set_Lang();
+    Follow_Language_Change(this, [this] { Set_Lang(); });
 }
 
 void Learn_Chooser::Set_Lang()

@@ -3,6 +3,7 @@
 #include "config/Project_Files.h"
 #include "widgets/Message_Box.h"
 #include "widgets/Mnemonics.h"
+#include "widgets/Language_Change.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -49,6 +50,7 @@ Mapping_Editor::Mapping_Editor(App_State &state, const Mapping_Direction &direct
                                                  : QStringLiteral("TFDefineTransCAN"));
     Layout_Controls();
     Set_Lang();
+    Follow_Language_Change(this, [this] { Set_Lang(); });
     list_.Load({}, 0);
 }
 
@@ -385,7 +387,7 @@ void Mapping_Editor::Btn_OKClick()
         }
         files.append({map_path, Map_File_Bytes(dir_.Dir, list_.Frames, map_path)});
         if (!new_notes_.isEmpty()) {
-            const QString notes_path = Signal_Notes_Path(state_.Files);
+            const QString notes_path = state_.Files.Signal_Notes;
             const QList<Signal_Note> notes = Merge_Signal_Notes(Read_Signal_Notes_To_Rewrite(notes_path), new_notes_);
             files.append({notes_path, Signal_Notes_Bytes(notes)});
         }

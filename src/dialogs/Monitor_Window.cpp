@@ -6,6 +6,7 @@
 #include "update/Device_Address.h"
 #include "widgets/Dialog_Panels.h"
 #include "widgets/Mnemonics.h"
+#include "widgets/Language_Change.h"
 
 #include <QAbstractItemDelegate>
 #include <QCloseEvent>
@@ -140,6 +141,7 @@ Monitor_Window::Monitor_Window(App_State &state, Clock *clock, QWidget *parent)
 
     Center_On_Screen(this);
     Set_Lang();
+    Follow_Language_Change(this, [this] { Set_Lang(); });
 }
 
 Monitor_Window::~Monitor_Window()
@@ -210,7 +212,7 @@ void Monitor_Window::Show_Monitor()
                           {r.Dir, r.Register, QString::number(r.Ident & 0x1FFFFFFFu), extended ? Frame_Type_29 : Frame_Type_11,
                            r.Hi, r.Lo});
         }
-        signals_ = Live_Signal_Notes(Read_Signal_Notes(Signal_Notes_Path(state_.Files)), mapped);
+        signals_ = Live_Signal_Notes(Read_Signal_Notes(state_.Files.Signal_Notes), mapped);
     } catch (const Xml_Error &e) {
         error = state_.STR(STR_Monitor_Not_Read).arg(QString::fromStdString(e.what()));
     }

@@ -4,6 +4,7 @@
 #include "workspace/Project_Folders.h"
 #include "widgets/Message_Box.h"
 #include "widgets/Mnemonics.h"
+#include "widgets/Language_Change.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -55,6 +56,7 @@ void New_Configuration_Dialog::FormCreate()
     setFixedSize(331, 162);
     Center_On_Screen(this);
     Set_Lang();
+    Follow_Language_Change(this, [this] { Set_Lang(); });
 }
 
 void New_Configuration_Dialog::Set_Lang()

@@ -3,6 +3,7 @@
 #include "widgets/Dialog_Panels.h"
 #include "widgets/Mnemonics.h"
 #include "workspace/Project_Folders.h"
+#include "widgets/Language_Change.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -58,6 +59,7 @@ void Open_Configuration_Dialog::FormCreate()
     resize(377, 351);
     Center_On_Screen(this);
     Set_Lang();
+    Follow_Language_Change(this, [this] { Set_Lang(); });
 }
 
 void Open_Configuration_Dialog::Set_Lang()

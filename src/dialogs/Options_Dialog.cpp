@@ -10,6 +10,7 @@
 #include "widgets/Message_Box.h"
 #include "platform/Shell.h"
 #include "platform/Web_Host.h"
+#include "widgets/Language_Change.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -61,6 +62,7 @@ Options_Dialog::Options_Dialog(App_State &state, Environment &env, QWidget *pare
     connect(Checker, &Version_Checker::Finished, this, &Options_Dialog::Version_Checked);
     L_SW_Code->setText(state_.SW_Code);
     Set_Lang();
+    Follow_Language_Change(this, [this] { Set_Lang(); });
 }
 
 void Options_Dialog::Layout_Controls()

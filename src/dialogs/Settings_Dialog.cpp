@@ -10,6 +10,7 @@
 #include "widgets/Mnemonics.h"
 #include "widgets/Octet_Row.h"
 #include "platform/Xml_Document.h"
+#include "widgets/Language_Change.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -164,6 +165,7 @@ void Settings_Dialog::FormCreate()
     Center_On_Screen(this);
 
     Set_Lang();
+    Follow_Language_Change(this, [this] { Set_Lang(); });
     loaded_ = Texts();
 }
 

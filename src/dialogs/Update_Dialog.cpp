@@ -7,6 +7,7 @@
 #include "widgets/Octet_Row.h"
 #include "update/Device_Address.h"
 #include "update/Ping_Run.h"
+#include "widgets/Language_Change.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -58,6 +59,7 @@ Update_Dialog::Update_Dialog(App_State &state, Environment &env, QWidget *parent
     L_SW_Code->setText(state_.SW_Code);
     for (QCheckBox *box : {CB_Firmware, CB_Read_Firm, CB_Conf, CB_Read_Conf}) box->setChecked(true);
     Set_Lang();
+    Follow_Language_Change(this, [this] { Set_Lang(); });
 }
 
 void Update_Dialog::Layout_Controls()

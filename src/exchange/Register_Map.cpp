@@ -91,7 +91,7 @@ Register_Map Read_Register_Map(const Configuration &config, const QString &dir_n
     for (const Baud_Rate &rate : Baud_Rates)
         if (uint32_t(rate.Bit_Per_S) == h.CAN_Baud) map.Bit_Rate = QLatin1String(rate.Label);
 
-    const QList<Signal_Note> notes = Read_Signal_Notes(Signal_Notes_Path(paths));
+    const QList<Signal_Note> notes = Read_Signal_Notes(paths.Signal_Notes);
     for (const Direction d : {Direction::Receive, Direction::Transmit}) {
         const QList<Frame_Row> rows = Editor_Frame_Rows(config, d);
         const QList<Editor_Frame> frames = Editor_Mapping_Frames(config, d);

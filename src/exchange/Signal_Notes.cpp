@@ -72,11 +72,6 @@ bool Same_Frame(const QString &id_a, const QString &type_a, const QString &id_b,
 
 }  // namespace
 
-QString Signal_Notes_Path(const Project_Paths &paths)
-{
-    return QFileInfo(paths.ParGen).path() + QStringLiteral("/CAN_Signals.csv");
-}
-
 namespace {
 
 // The notes of a sheet's bytes; a line that is no note is named in faults.

@@ -57,9 +57,6 @@ Signal_Recipe Recipe_Of(const Signal_Note &note);
 // The value table as the register map shows it: "0=Off 1=On".
 QString Values_Text(const QList<std::pair<int64_t, QString>> &values);
 
-// CAN_Signals.csv in the folder of paths.
-QString Signal_Notes_Path(const Project_Paths &paths);
-
 // The notes of a file; a missing file has none, and a line that cannot be read is passed over:
 // the notes only comment on the configuration.
 QList<Signal_Note> Read_Signal_Notes(const QString &path);

@@ -565,4 +565,5 @@ const char16_t *const Lang_Default_Texts[] = {
     u"%1 frame(s) and %2 register(s) taken, %3 left out.",  // STR557
     u"Map their signals onto registers",  // STR558
     u"Clear the filter",  // STR559
+    u"%1: the module belongs to another version of the program (it offers %2, this program needs %3); install the module that came with the program",  // STR560
 };

@@ -501,6 +501,8 @@ enum Lang_Key : int {
     STR_Import_Dbc_Taken,  // %1 frames, %2 registers, %3 left out
     STR_Dbc_With_Signals,
     STR_Chooser_Clear_Filter,
+    // Core messages added after the two blocks closed: each is listed in Core_Text_Keys.
+    STR_Msg_Module_Other_Version,  // %1 the module's file, %2 the interface it offers, %3 the one needed
     Lang_Key_End
 };
 

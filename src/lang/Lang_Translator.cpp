@@ -12,6 +12,7 @@ const QList<Lang_Key> &Core_Text_Keys()
         for (int key = STR_Msg_First; key <= STR_Msg_Last; ++key)
             if (key < STR_Msg_Retired_First || key > STR_Msg_Retired_Last) all.append(Lang_Key(key));
         for (int key = STR_Msg2_First; key <= STR_Msg2_Last; ++key) all.append(Lang_Key(key));
+        for (Lang_Key key : {STR_Msg_Module_Other_Version}) all.append(key);
         return all;
     }();
     return keys;

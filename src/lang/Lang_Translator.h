@@ -25,7 +25,7 @@ private:
 };
 
 // The keys of the core's messages: STR_Msg_First to STR_Msg_Last, then STR_Msg2_First to
-// STR_Msg2_Last.
+// STR_Msg2_Last, then the ones added at the end of Lang_Key since.
 const QList<Lang_Key> &Core_Text_Keys();
 
 // The key whose English default is this text of the core (UTF-8), or none.

@@ -1,9 +1,16 @@
-// The module's one entry: the monitor loads this file when it first connects.
+// The module's one object: the monitor loads this file as a Qt plugin when it first connects
+// and asks it for links.
 #include "modbus/Qt_Modbus_Link.h"
 
-#include <QtGlobal>
+#include <QObject>
+#include <QtPlugin>
 
-extern "C" Q_DECL_EXPORT Modbus_Link *qcx_make_modbus_link(int reply_limit_ms)
-{
-    return new Qt_Modbus_Link(reply_limit_ms);
-}
+class Qt_Modbus_Module : public QObject, public Modbus_Link_Factory {
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID QCX_MODBUS_LINK_FACTORY_IID)
+    Q_INTERFACES(Modbus_Link_Factory)
+public:
+    Modbus_Link *Make_Link(int reply_limit_ms) override { return new Qt_Modbus_Link(reply_limit_ms); }
+};
+
+#include "Modbus_Module.moc"

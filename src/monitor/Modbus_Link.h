@@ -5,6 +5,7 @@
 // loads none of it, and a program without the module still starts and says what is missing
 // when the user connects.
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -43,12 +44,23 @@ public:
     virtual bool Write_Register(int unit, uint16_t reg, uint16_t value, Done done) = 0;
 };
 
-// The module: its file's base name (the platform adds its suffix) and the function it makes a
-// link with. A request not answered within reply_limit_ms fails.
-inline constexpr char Modbus_Module_Name[] = "qcx3310_modbus";
-inline constexpr char Modbus_Link_Maker_Name[] = "qcx_make_modbus_link";
-using Modbus_Link_Maker = Modbus_Link *(*)(int reply_limit_ms);
+// The module is a Qt plugin whose one object makes links. The interface's id carries its
+// version: a Modbus_Link or Modbus_Link_Factory that changes shape gets a new one, and a module
+// built against another version is refused by its metadata, before any of its code runs.
+class Modbus_Link_Factory {
+public:
+    virtual ~Modbus_Link_Factory() = default;
+    // A new link, owned by the caller. A request not answered within reply_limit_ms fails.
+    virtual Modbus_Link *Make_Link(int reply_limit_ms) = 0;
+};
+#define QCX_MODBUS_LINK_FACTORY_IID "org.qcx3310.Modbus_Link_Factory/1"
+Q_DECLARE_INTERFACE(Modbus_Link_Factory, QCX_MODBUS_LINK_FACTORY_IID)
 
-// Makes a link with the module found in dirs, the first that holds it. Null when no folder
-// holds it or it cannot be loaded; why then names the module and the loader's reason.
+// The module's file: its base name (the platform adds its suffix).
+inline constexpr char Modbus_Module_Name[] = "qcx3310_modbus";
+
+// Makes a link with the module found in dirs, the first that holds it: only that very file is
+// loaded, never a module of that name from the system's library path. Null when no folder holds
+// it or it cannot be used; why then names the module and the reason (not found, not a plugin,
+// built for another version, made no link).
 std::unique_ptr<Modbus_Link> Load_Modbus_Link(const QStringList &dirs, int reply_limit_ms, QString *why);

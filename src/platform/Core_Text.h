@@ -8,9 +8,9 @@
 // Every text goes through Core_Text as one string literal (adjacent literals may continue it),
 // never as a variable: a test reads the sources for these calls and checks that each text has
 // a key in the language table. A new text needs one: a Lang_Key whose English default is the
-// very same text, placed at the end of the STR_Msg2_ block of Lang_Key (the first block,
-// STR_Msg_, is closed: growing it would renumber every later key), and its line in every
-// shipped language file.
+// very same text, placed at the end of Lang_Key (the blocks STR_Msg_ and STR_Msg2_ are closed:
+// growing them would renumber every later key) and listed in Core_Text_Keys, and its line in
+// every shipped language file.
 // Texts are translated when the message is composed.
 #include <QCoreApplication>
 #include <QString>

@@ -2,6 +2,8 @@
 // File access for folders that come from others. A configuration folder may hold symbolic
 // links, FIFOs or device nodes where files are expected, and files of any size; reading must
 // neither hang nor read without end, and writing must never reach a file outside through a link.
+#include "platform/File_Error.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -9,11 +11,10 @@
 #include <stdexcept>
 #include <utility>
 
-class File_Access_Error : public std::runtime_error {
+// Reading or writing a file's bytes failed (see File_Error).
+class File_Access_Error : public File_Error {
 public:
-    File_Access_Error(const QString &file, const QString &reason);
-    QString File;
-    QString Reason;
+    using File_Error::File_Error;
 };
 
 // The most a text file of ours (configuration XML, settings, update job, language file) may
@@ -50,6 +51,9 @@ qint64 Regular_File_Size(const QString &path);
 // each save first removes the temporaries that killed saves left there. Files in different
 // folders are each replaced with their own folder's files.
 void Replace_Files(const QList<std::pair<QString, QByteArray>> &files);
+// One file alone, for the files that are no XML of ours (documents, sheets, logs); throws
+// File_Access_Error likewise.
+void Replace_File(const QString &path, const QByteArray &bytes);
 
 // The same, calling after_step after each step of the save: 1 once every file is staged, then
 // (for two files or more in a folder) once the journal is in place, once after each rename, and

@@ -51,8 +51,6 @@ namespace {
 
 using Kind = Xml_Tree_Node::Kind;
 
-std::string To_Std(const QString &s) { return s.toUtf8().toStdString(); }
-
 bool Is_Text(const Xml_Tree_Node *n) { return n->Type == Kind::Text || n->Type == Kind::Cdata; }
 
 // Text that carries no meaning between elements: blanks only (an empty CDATA section too).
@@ -347,14 +345,12 @@ QString Xml_Position_Text(int line, int column)
 // The file name and the reason are joined, not put through arg(): a "%2" in a folder's name
 // would otherwise take the line number's place.
 Xml_Error::Xml_Error(const QString &file, int line, int column, const QString &reason)
-    : std::runtime_error(To_Std(file + QStringLiteral(": ") +
-                                (line > 0 ? Xml_Position_Text(line, column) + QStringLiteral(": ") : QString()) +
-                                reason)),
-      File(file), Line(line), Column(column), Reason(reason)
+    : File_Error(file, reason,
+                 file + QStringLiteral(": ") +
+                     (line > 0 ? Xml_Position_Text(line, column) + QStringLiteral(": ") : QString()) + reason),
+      Line(line), Column(column)
 {
 }
-
-QString Xml_Error::Text() const { return QString::fromUtf8(what()); }
 
 bool Xml_Node::Is_Element() const { return node_ && node_->Type == Kind::Element; }
 

@@ -2,6 +2,8 @@
 // The one XML document abstraction all files of the program go through: a small tree read by
 // Qt's strict XML 1.0 stream reader, which keeps attribute order, and written back without a
 // declaration or whitespace between elements.
+#include "platform/File_Error.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
@@ -14,18 +16,15 @@
 struct Xml_Tree_Node;
 struct Xml_Tree;
 
-// A file that cannot be read, is not well-formed, or cannot be written. Line and Column are 0
-// when the failure has no position in the text.
-class Xml_Error : public std::runtime_error {
+// An XML file that cannot be read, is not well-formed, or cannot be written. Line and Column
+// are 0 when the failure has no position in the text. Text() is "<file>: line L, column C:
+// <reason>" (or "<file>: <reason>" without a position), in the language of the moment it was
+// made (see Core_Text.h).
+class Xml_Error : public File_Error {
 public:
     Xml_Error(const QString &file, int line, int column, const QString &reason);
-    QString File;
     int Line = 0;
     int Column = 0;
-    QString Reason;
-    // "<file>: line L, column C: <reason>" (or "<file>: <reason>" without a position), in the
-    // language of the moment it was made (see Core_Text.h).
-    QString Text() const;
 };
 
 // "line L, column C", as the messages name a place in a file.
@@ -119,8 +118,9 @@ private:
 std::optional<char32_t> First_Unstorable_Char(const QString &text);
 inline bool Xml_Storable(const QString &text) { return !First_Unstorable_Char(text); }
 
-// Writes bytes to a file atomically, replacing a link that stands at the path rather than the
-// file it points to (see Replace_Files); throws Xml_Error with the system's reason on failure.
+// Writes an XML file's bytes atomically, replacing a link that stands at the path rather than
+// the file it points to (see Replace_Files); throws Xml_Error with the system's reason on
+// failure. Files that are no XML go through Replace_File (a File_Access_Error).
 void Save_File_Atomic(const QString &path, const QByteArray &bytes);
 
 // Writes files that belong together (the two device images, a frame list and its mappings):

@@ -1,5 +1,6 @@
 // Where the program keeps its work (its own folder, or the user's data folder when installed),
 // and the user's language folder laid over the shipped one.
+#include "File_Bytes.h"
 #include "lang/Lang_Pages.h"
 #include "lang/Lang_Table.h"
 #include "workspace/App_State.h"
@@ -15,9 +16,7 @@ namespace {
 void Write(const QString &path, const QByteArray &bytes)
 {
     QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
+    Write_All(path, bytes);
 }
 
 // A language file whose STR1 names where it came from.

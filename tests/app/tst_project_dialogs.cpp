@@ -6,6 +6,8 @@
 #include "workspace/Environment.h"
 #include "dialogs/New_Configuration_Dialog.h"
 #include "dialogs/Open_Configuration_Dialog.h"
+#include "dialogs/Import_Report_Window.h"
+#include "widgets/Language_Change.h"
 #include "app/Main_Window.h"
 #include "widgets/Mnemonics.h"
 
@@ -63,13 +65,6 @@ struct Workspace : Test_Workspace {
     }
 };
 
-template <typename T> T *Child(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QLatin1String(name));
-    if (!c) qFatal("no child %s", name);
-    return c;
-}
-
 QStringList Items(QListWidget *list)
 {
     QStringList items;
@@ -95,6 +90,7 @@ private slots:
     void main_window_open_with_empty_list();
     void open_keeps_folders_the_new_rules_refuse();
     void language_change_reaches_dialogs();
+    void language_change_reaches_windows_no_list_names();
 };
 
 void Tst_Project_Dialogs::new_refuses_name_data()
@@ -136,9 +132,9 @@ void Tst_Project_Dialogs::new_refuses_name()
     Message_Recorder rec;
     New_Configuration_Dialog dlg(ws.state);
     dlg.show();
-    auto *edit = Child<QLineEdit>(&dlg, "E_New_Proj");
+    auto *edit = Get<QLineEdit>(&dlg, "E_New_Proj");
     QTest::keyClicks(edit, name);
-    QTest::mouseClick(Child<QPushButton>(&dlg, "Btn_OK"), Qt::LeftButton);
+    QTest::mouseClick(Get<QPushButton>(&dlg, "Btn_OK"), Qt::LeftButton);
 
     QCOMPARE(rec.Errors, QStringList{error});
     QVERIFY(dlg.isVisible());
@@ -156,7 +152,7 @@ void Tst_Project_Dialogs::new_enter_creates_and_opens()
     Message_Recorder rec;
     New_Configuration_Dialog dlg(ws.state);
     dlg.show();
-    auto *edit = Child<QLineEdit>(&dlg, "E_New_Proj");
+    auto *edit = Get<QLineEdit>(&dlg, "E_New_Proj");
 
     // First an error, then the mended name confirmed with Enter (both Enter keys work).
     QTest::keyClick(edit, Qt::Key_Enter);
@@ -186,11 +182,11 @@ void Tst_Project_Dialogs::new_starts_empty_and_cancel_creates_nothing()
     const App_State before = ws.state;
     Message_Recorder rec;
     New_Configuration_Dialog dlg(ws.state);
-    auto *edit = Child<QLineEdit>(&dlg, "E_New_Proj");
+    auto *edit = Get<QLineEdit>(&dlg, "E_New_Proj");
 
     dlg.show();
     QTest::keyClicks(edit, "Line1");
-    QTest::mouseClick(Child<QPushButton>(&dlg, "Btn_Cancel"), Qt::LeftButton);
+    QTest::mouseClick(Get<QPushButton>(&dlg, "Btn_Cancel"), Qt::LeftButton);
     QCOMPARE(dlg.result(), int(QDialog::Rejected));
 
     dlg.show();
@@ -234,7 +230,7 @@ void Tst_Project_Dialogs::open_preselects()
 
     Open_Configuration_Dialog dlg(ws.state);
     dlg.show();
-    auto *list = Child<QListWidget>(&dlg, "ListBox1");
+    auto *list = Get<QListWidget>(&dlg, "ListBox1");
     QCOMPARE(Items(list), QStringList({"Alpha", "Beta", "Gamma"}));
     QCOMPARE(dlg.SL(), Items(list));
     QCOMPARE(list->currentItem()->text(), selected);
@@ -242,7 +238,7 @@ void Tst_Project_Dialogs::open_preselects()
     QCOMPARE(dlg.Name_Conf(), selected);  // as the folder spells it
 
     // Cancel keeps the preselection as the chosen name.
-    QTest::mouseClick(Child<QPushButton>(&dlg, "Btn_Cancel"), Qt::LeftButton);
+    QTest::mouseClick(Get<QPushButton>(&dlg, "Btn_Cancel"), Qt::LeftButton);
     QCOMPARE(dlg.result(), int(QDialog::Rejected));
     QCOMPARE(dlg.Name_Conf(), selected);
 }
@@ -253,7 +249,7 @@ void Tst_Project_Dialogs::open_selection_by_keyboard_and_mouse()
     ws.Add({"Alpha", "Beta", "Gamma"});
     Open_Configuration_Dialog dlg(ws.state);
     dlg.show();
-    auto *list = Child<QListWidget>(&dlg, "ListBox1");
+    auto *list = Get<QListWidget>(&dlg, "ListBox1");
     QCOMPARE(dlg.Name_Conf(), QString("Alpha"));
 
     QTest::keyClick(list, Qt::Key_Down);
@@ -280,7 +276,7 @@ void Tst_Project_Dialogs::open_list_follows_window_size()
     Open_Configuration_Dialog dlg(ws.state);
     dlg.show();
     QCOMPARE(dlg.size(), QSize(377, 351));
-    auto *list = Child<QListWidget>(&dlg, "ListBox1");
+    auto *list = Get<QListWidget>(&dlg, "ListBox1");
     const QSize small = list->size();
     dlg.resize(500, 451);
     QTRY_COMPARE(list->size(), small + QSize(123, 100));
@@ -293,17 +289,17 @@ void Tst_Project_Dialogs::main_window_road()
     Main_Window &main_window = *ws.window;
     Message_Recorder rec;
     QVERIFY(QDir().mkpath(state.Dir_Projects + "/Alpha"));
-    auto *l1 = Child<QLabel>(&main_window, "L_Name_Conf");
-    auto *l2 = Child<QLabel>(&main_window, "L_Name_Conf_L2");
+    auto *l1 = Get<QLabel>(&main_window, "L_Name_Conf");
+    auto *l2 = Get<QLabel>(&main_window, "L_Name_Conf_L2");
     QCOMPARE(l1->text(), QString("None Configuration Opened "));
 
     // Step 1, New: type a name and press Enter.
     When_Modal([] {
-        auto *edit = Child<QLineEdit>(Active_Modal(), "E_New_Proj");
+        auto *edit = Get<QLineEdit>(Active_Modal(), "E_New_Proj");
         QTest::keyClicks(edit, "Line1");
         QTest::keyClick(edit, Qt::Key_Return);
     });
-    QTest::mouseClick(Child<QPushButton>(&main_window, "Btn_New"), Qt::LeftButton);
+    QTest::mouseClick(Get<QPushButton>(&main_window, "Btn_New"), Qt::LeftButton);
     QCOMPARE(l1->text(), QString("Opened Configuration of the Converter : "));
     QCOMPARE(l2->text(), QString("Line1"));
     QCOMPARE(state.Dir_Project, state.Dir_Projects + "/Line1");
@@ -312,12 +308,12 @@ void Tst_Project_Dialogs::main_window_road()
     // Step 1, Open: the new one is preselected; pick Alpha instead.
     QString preselected;
     When_Modal([&preselected] {
-        auto *list = Child<QListWidget>(Active_Modal(), "ListBox1");
+        auto *list = Get<QListWidget>(Active_Modal(), "ListBox1");
         preselected = list->currentItem()->text();
         list->setCurrentRow(0);
-        QTest::mouseClick(Child<QPushButton>(Active_Modal(), "Btn_OK"), Qt::LeftButton);
+        QTest::mouseClick(Get<QPushButton>(Active_Modal(), "Btn_OK"), Qt::LeftButton);
     });
-    QTest::mouseClick(Child<QPushButton>(&main_window, "Btn_Open"), Qt::LeftButton);
+    QTest::mouseClick(Get<QPushButton>(&main_window, "Btn_Open"), Qt::LeftButton);
     QCOMPARE(preselected, QString("Line1"));
     QCOMPARE(l2->text(), QString("Alpha"));
     QCOMPARE(state.Project_Name, QString("Alpha"));
@@ -342,26 +338,26 @@ void Tst_Project_Dialogs::main_window_cancel_changes_nothing()
     QVERIFY(QDir().mkpath(state.Dir_Projects + "/Alpha"));
     QVERIFY(QDir().mkpath(state.Dir_Projects + "/Beta"));
     When_Modal([] {
-        QTest::keyClick(Child<QListWidget>(Active_Modal(), "ListBox1"), Qt::Key_Down);
+        QTest::keyClick(Get<QListWidget>(Active_Modal(), "ListBox1"), Qt::Key_Down);
         QTest::keyClick(Active_Modal(), Qt::Key_Return);
     });
-    QTest::mouseClick(Child<QPushButton>(&main_window, "Btn_Open"), Qt::LeftButton);
+    QTest::mouseClick(Get<QPushButton>(&main_window, "Btn_Open"), Qt::LeftButton);
     QCOMPARE(state.Project_Name, QString("Beta"));
     const App_State before = state;
-    auto *l1 = Child<QLabel>(&main_window, "L_Name_Conf");
-    auto *l2 = Child<QLabel>(&main_window, "L_Name_Conf_L2");
+    auto *l1 = Get<QLabel>(&main_window, "L_Name_Conf");
+    auto *l2 = Get<QLabel>(&main_window, "L_Name_Conf_L2");
 
     // Open: another line selected, then Cancel. New: a name typed, then Cancel.
     When_Modal([] {
-        Child<QListWidget>(Active_Modal(), "ListBox1")->setCurrentRow(0);
-        QTest::mouseClick(Child<QPushButton>(Active_Modal(), "Btn_Cancel"), Qt::LeftButton);
+        Get<QListWidget>(Active_Modal(), "ListBox1")->setCurrentRow(0);
+        QTest::mouseClick(Get<QPushButton>(Active_Modal(), "Btn_Cancel"), Qt::LeftButton);
     });
-    QTest::mouseClick(Child<QPushButton>(&main_window, "Btn_Open"), Qt::LeftButton);
+    QTest::mouseClick(Get<QPushButton>(&main_window, "Btn_Open"), Qt::LeftButton);
     When_Modal([] {
-        QTest::keyClicks(Child<QLineEdit>(Active_Modal(), "E_New_Proj"), "Line1");
-        QTest::mouseClick(Child<QPushButton>(Active_Modal(), "Btn_Cancel"), Qt::LeftButton);
+        QTest::keyClicks(Get<QLineEdit>(Active_Modal(), "E_New_Proj"), "Line1");
+        QTest::mouseClick(Get<QPushButton>(Active_Modal(), "Btn_Cancel"), Qt::LeftButton);
     });
-    QTest::mouseClick(Child<QPushButton>(&main_window, "Btn_New"), Qt::LeftButton);
+    QTest::mouseClick(Get<QPushButton>(&main_window, "Btn_New"), Qt::LeftButton);
 
     QCOMPARE(state.Project_Name, before.Project_Name);
     QCOMPARE(state.Dir_Project, before.Dir_Project);
@@ -380,9 +376,9 @@ void Tst_Project_Dialogs::main_window_open_with_empty_list()
     Main_Window &main_window = *ws.window;
     Message_Recorder rec;
     QVERIFY(QDir().mkpath(state.Dir_Projects + "/Alpha"));
-    auto confirm = [] { QTest::mouseClick(Child<QPushButton>(Active_Modal(), "Btn_OK"), Qt::LeftButton); };
+    auto confirm = [] { QTest::mouseClick(Get<QPushButton>(Active_Modal(), "Btn_OK"), Qt::LeftButton); };
     When_Modal(confirm);
-    QTest::mouseClick(Child<QPushButton>(&main_window, "Btn_Open"), Qt::LeftButton);
+    QTest::mouseClick(Get<QPushButton>(&main_window, "Btn_Open"), Qt::LeftButton);
     QCOMPARE(state.Project_Name, QString("Alpha"));
 
     // Its folder vanishes behind the program's back: the list is empty, and OK leaves no
@@ -390,17 +386,17 @@ void Tst_Project_Dialogs::main_window_open_with_empty_list()
     QVERIFY(QDir(state.Dir_Project).removeRecursively());
     QStringList listed{"-"};
     When_Modal([&listed, confirm] {
-        listed = Items(Child<QListWidget>(Active_Modal(), "ListBox1"));
+        listed = Items(Get<QListWidget>(Active_Modal(), "ListBox1"));
         confirm();
     });
-    QTest::mouseClick(Child<QPushButton>(&main_window, "Btn_Open"), Qt::LeftButton);
+    QTest::mouseClick(Get<QPushButton>(&main_window, "Btn_Open"), Qt::LeftButton);
     QVERIFY(listed.isEmpty());
     QVERIFY(rec.Errors.isEmpty());
     QVERIFY(state.Project_Name.isEmpty());
     QVERIFY(state.Dir_Project.isEmpty());
     QCOMPARE(state.Files.ParGen, QString("/ParGen.xml"));
-    QCOMPARE(Child<QLabel>(&main_window, "L_Name_Conf")->text(), QString("None Configuration Opened "));
-    QCOMPARE(Child<QLabel>(&main_window, "L_Name_Conf_L2")->text(),
+    QCOMPARE(Get<QLabel>(&main_window, "L_Name_Conf")->text(), QString("None Configuration Opened "));
+    QCOMPARE(Get<QLabel>(&main_window, "L_Name_Conf_L2")->text(),
              QString("Use Step1 to open or create new configuration"));
 }
 
@@ -413,15 +409,15 @@ void Tst_Project_Dialogs::open_keeps_folders_the_new_rules_refuse()
     Message_Recorder rec;
     for (const QString name : {"Line 1.", "con", " Old "}) {
         When_Modal([name] {
-            auto *list = Child<QListWidget>(Active_Modal(), "ListBox1");
+            auto *list = Get<QListWidget>(Active_Modal(), "ListBox1");
             const QList<QListWidgetItem *> found = list->findItems(name, Qt::MatchExactly);
             if (!found.isEmpty()) list->setCurrentItem(found[0]);
-            QTest::mouseClick(Child<QPushButton>(Active_Modal(), "Btn_OK"), Qt::LeftButton);
+            QTest::mouseClick(Get<QPushButton>(Active_Modal(), "Btn_OK"), Qt::LeftButton);
         });
-        QTest::mouseClick(Child<QPushButton>(&main_window, "Btn_Open"), Qt::LeftButton);
+        QTest::mouseClick(Get<QPushButton>(&main_window, "Btn_Open"), Qt::LeftButton);
         QCOMPARE(ws.state.Project_Name, name);
         QCOMPARE(ws.state.Dir_Project, ws.Projects() + '/' + name);
-        QCOMPARE(Child<QLabel>(&main_window, "L_Name_Conf_L2")->text(), name);
+        QCOMPARE(Get<QLabel>(&main_window, "L_Name_Conf_L2")->text(), name);
     }
     QVERIFY(rec.Errors.isEmpty());
 }
@@ -436,30 +432,79 @@ void Tst_Project_Dialogs::language_change_reaches_dialogs()
     auto *open_dlg = main_window.findChild<Open_Configuration_Dialog *>();
     QVERIFY(new_dlg && open_dlg);
     QCOMPARE(new_dlg->windowTitle(), QString("Create New Configuration"));
-    QCOMPARE(Shown_Text(Child<QLabel>(new_dlg, "L_SW_Code")->text()), QString("QCX3310"));
+    QCOMPARE(Shown_Text(Get<QLabel>(new_dlg, "L_SW_Code")->text()), QString("QCX3310"));
     QCOMPARE(open_dlg->windowTitle(), QString("Open Configuration"));
-    QCOMPARE(Shown_Text(Child<QLabel>(open_dlg, "Label1")->text()), QString("List of Avaliable Configurations"));
+    QCOMPARE(Shown_Text(Get<QLabel>(open_dlg, "Label1")->text()), QString("List of Avaliable Configurations"));
 
     for (int i = 25; i <= 37; ++i) state.Lang_Table.Items[i] = QStringLiteral("T%1").arg(i);
     state.Lang_Table.Items[STR_New_Name_Empty] = QStringLiteral("T-empty");
     main_window.Change_Language();
     QCOMPARE(new_dlg->windowTitle(), QString("T25"));
-    QCOMPARE(Shown_Text(Child<QLabel>(new_dlg, "L_SW_Desc")->text()), QString("T26"));
-    QCOMPARE(Shown_Text(Shown_Text(Child<QLabel>(new_dlg, "Label1")->text())), QString("T27"));
-    QCOMPARE(Shown_Text(Shown_Text(Child<QPushButton>(new_dlg, "Btn_OK")->text())), QString("T28"));
-    QCOMPARE(Shown_Text(Shown_Text(Child<QPushButton>(new_dlg, "Btn_Cancel")->text())), QString("T29"));
+    QCOMPARE(Shown_Text(Get<QLabel>(new_dlg, "L_SW_Desc")->text()), QString("T26"));
+    QCOMPARE(Shown_Text(Shown_Text(Get<QLabel>(new_dlg, "Label1")->text())), QString("T27"));
+    QCOMPARE(Shown_Text(Shown_Text(Get<QPushButton>(new_dlg, "Btn_OK")->text())), QString("T28"));
+    QCOMPARE(Shown_Text(Shown_Text(Get<QPushButton>(new_dlg, "Btn_Cancel")->text())), QString("T29"));
     QCOMPARE(open_dlg->windowTitle(), QString("T33"));
-    QCOMPARE(Shown_Text(Child<QLabel>(open_dlg, "L_SW_Desc")->text()), QString("T34"));
-    QCOMPARE(Shown_Text(Child<QLabel>(open_dlg, "Label1")->text()), QString("T35"));
-    QCOMPARE(Shown_Text(Child<QPushButton>(open_dlg, "Btn_OK")->text()), QString("T36"));
-    QCOMPARE(Shown_Text(Child<QPushButton>(open_dlg, "Btn_Cancel")->text()), QString("T37"));
-    QCOMPARE(Shown_Text(Child<QLabel>(open_dlg, "L_SW_Code")->text()), QString("QCX3310"));
+    QCOMPARE(Shown_Text(Get<QLabel>(open_dlg, "L_SW_Desc")->text()), QString("T34"));
+    QCOMPARE(Shown_Text(Get<QLabel>(open_dlg, "Label1")->text()), QString("T35"));
+    QCOMPARE(Shown_Text(Get<QPushButton>(open_dlg, "Btn_OK")->text()), QString("T36"));
+    QCOMPARE(Shown_Text(Get<QPushButton>(open_dlg, "Btn_Cancel")->text()), QString("T37"));
+    QCOMPARE(Shown_Text(Get<QLabel>(open_dlg, "L_SW_Code")->text()), QString("QCX3310"));
 
     // The errors come from the table as it is now.
     new_dlg->show();
-    QTest::keyClick(Child<QLineEdit>(new_dlg, "E_New_Proj"), Qt::Key_Return);
+    QTest::keyClick(Get<QLineEdit>(new_dlg, "E_New_Proj"), Qt::Key_Return);
     QCOMPARE(rec.Errors, QStringList{"T-empty"});
     new_dlg->reject();
+}
+
+void Tst_Project_Dialogs::language_change_reaches_windows_no_list_names()
+{
+    // Windows the main window does not know of: a report an editor would open (owned by the main
+    // window here), a window of its own without any owner, and one built after the change.
+    Workspace ws;
+    ws.Copy_Shipped_Languages();
+    App_State &state = ws.state;
+    Main_Window &main_window = *ws.window;
+    Import_Summary summary;
+    summary.Summary = QStringLiteral("1 frame");
+    auto *owned = new Import_Report_Window(state, summary, &main_window);
+    Import_Report_Window alone(state, summary);
+    QCOMPARE(owned->windowTitle(), state.STR(STR_Csv_Report_Title));
+    const QString english = owned->windowTitle();
+
+    // Each window applies a change once, at once, even where installing Qt's own translation
+    // queues copies of the event for later.
+    QWidget counted;
+    int applied = 0;
+    Follow_Language_Change(&counted, [&applied] { ++applied; });
+    int main_applied = 0;
+    Follow_Language_Change(&main_window, [&main_applied] { ++main_applied; });
+
+    ws.Switch_Language(QStringLiteral("Deutsch"));
+    const QString german = state.STR(STR_Csv_Report_Title);
+    QVERIFY(german != english);
+    QCOMPARE(owned->windowTitle(), german);
+    QCOMPARE(alone.windowTitle(), german);
+    QCOMPARE(Shown_Text(main_window.findChild<QPushButton *>(QStringLiteral("Btn_New"))->text()),
+             state.STR(STR_New_Configuration));
+    QCOMPARE(applied, 1);
+    QCOMPARE(main_applied, 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(applied, 1);
+    QCOMPARE(main_applied, 1);
+
+    Import_Report_Window later(state, summary);
+    QCOMPARE(later.windowTitle(), german);
+
+    ws.Switch_Language(QStringLiteral("English"));
+    QCOMPARE(owned->windowTitle(), english);
+    QCOMPARE(alone.windowTitle(), english);
+    QCOMPARE(later.windowTitle(), english);
+    QCoreApplication::processEvents();
+    QCOMPARE(applied, 2);
+    QCOMPARE(main_applied, 2);
+    delete owned;
 }
 
 QTEST_MAIN(Tst_Project_Dialogs)

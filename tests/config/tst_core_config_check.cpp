@@ -1,6 +1,7 @@
 // The check of a configuration against the build itself: it never calls good what the build
 // refuses (nor refuses what the build takes), its errors name the file and row the build names,
 // it stops where the build stops, and it judges every value as the device will get it.
+#include "File_Bytes.h"
 #include "config/Config_Check.h"
 #include "config/Image_Builder.h"
 #include "Config_Text.h"
@@ -26,12 +27,6 @@ namespace {
 
 const QString rx = "CAN_Receive.xml", tx = "CAN_Transmit.xml", pg = "ParGen.xml";
 const QString rxm = "Define_CAN_Receive.xml", txm = "Define_CAN_Transmit.xml";
-
-void Write_File(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) qFatal("cannot write %s", qPrintable(path));
-}
 
 void Copy_Folder(const QString &from, const QString &to)
 {
@@ -135,7 +130,7 @@ void Tst_Config_Check::never_good_when_the_build_refuses()
     QFETCH(QString, error);
     QTemporaryDir dir;
     if (!fixture.isEmpty()) Copy_Folder(fixture, dir.path());
-    for (auto it = files.begin(); it != files.end(); ++it) Write_File(dir.filePath(it.key()), it.value());
+    for (auto it = files.begin(); it != files.end(); ++it) Write_All(dir.filePath(it.key()), it.value());
     const Project_Paths paths = Project_Paths_In(dir.path());
 
     const QList<Check_Finding> findings = Check_Configuration(paths);
@@ -168,8 +163,8 @@ void Tst_Config_Check::an_error_stops_where_the_build_stops()
     // frame), nor the missing mapping files the build never looked for, nor anything that needs
     // the whole configuration (frames without mappings) is judged.
     QTemporaryDir dir;
-    Write_File(dir.filePath(rx), Rx(Rx_Row("1", "x") + "<row CobID=\"2\" Dimension=\"8\" Type=\"\"/>" + Rx_Row("3")));
-    Write_File(dir.filePath(tx), Tx(Sent_Tx_Row("1") + Sent_Tx_Row("1")));
+    Write_All(dir.filePath(rx), Rx(Rx_Row("1", "x") + "<row CobID=\"2\" Dimension=\"8\" Type=\"\"/>" + Rx_Row("3")));
+    Write_All(dir.filePath(tx), Tx(Sent_Tx_Row("1") + Sent_Tx_Row("1")));
     const QList<Check_Finding> findings = Check_Configuration(Project_Paths_In(dir.path()));
     QCOMPARE(Brief(findings, true), (QStringList{"warning settings-not-stored ParGen.xml:0", "warning not-a-number CAN_Receive.xml:1",
                                                  "error missing-attribute CAN_Receive.xml:2"}));
@@ -307,7 +302,7 @@ void Tst_Config_Check::values_are_judged_as_the_device_gets_them()
     // Stored settings unless the row says otherwise (a null ParGen.xml: none at all).
     if (!files.contains(pg)) QFile::copy(QStringLiteral(QCX_TEST_DATA_DIR "/check/clean/ParGen.xml"), dir.filePath(pg));
     for (auto it = files.begin(); it != files.end(); ++it)
-        if (!it.value().isNull()) Write_File(dir.filePath(it.key()), it.value());
+        if (!it.value().isNull()) Write_All(dir.filePath(it.key()), it.value());
     const QList<Check_Finding> findings = Check_Configuration(Project_Paths_In(dir.path()));
     QCOMPARE(Brief(findings, false), expected);
     if (!message.isEmpty()) {

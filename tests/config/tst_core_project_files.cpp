@@ -1,4 +1,5 @@
 // The configuration files: exact bytes of what the program writes, and reading back.
+#include "File_Bytes.h"
 #include "config/Project_Files.h"
 
 #include <QTemporaryDir>
@@ -18,9 +19,7 @@ private slots:
 static QString Write(const QTemporaryDir &dir, const char *name, const QByteArray &bytes)
 {
     const QString path = dir.filePath(QLatin1String(name));
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write fixture");
-    f.write(bytes);
+    Write_All(path, bytes);
     return path;
 }
 

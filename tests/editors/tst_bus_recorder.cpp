@@ -1,6 +1,7 @@
 // The Bus check window records a live bus (a private virtual bus here) through qcx3310-cli
 // can-record and surveys the recording; Stop ends a recording early and writes what was heard; a
 // bus that cannot be opened is said, and no log is left.
+#include "Running_Program.h"
 #include "Test_Support.h"
 #include "test_config.h"
 
@@ -12,12 +13,11 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
+#include <memory>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableWidget>
-#include <QTcpServer>
 #include <QtTest>
 
 class Tst_Bus_Recorder : public QObject {
@@ -33,20 +33,13 @@ namespace {
 const QString Cli = QStringLiteral(QCX_WORKSPACE_DIR "/qcx3310-cli");
 const QString Survey_Dir = QStringLiteral(QCX_TEST_DATA_DIR "/bus/survey/");
 
-quint16 Free_Port()
-{
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0)) qFatal("no free port on 127.0.0.1");
-    return probe.serverPort();
-}
-
 // The typing trap's configuration, and a recording of its bus played on a private virtual bus
 // over and over (can-play holds the bus, so the recorder joins it).
 struct Bus_Fixture {
     QTemporaryDir Dir;
     App_State State;
     QString Bus = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port());
-    QProcess Player;
+    std::unique_ptr<Running_Program> Player;
 
     Bus_Fixture()
     {
@@ -60,21 +53,8 @@ struct Bus_Fixture {
     }
     void Play()
     {
-        Player.start(Cli, {"can-play", Survey_Dir + "typing-trap/bus.log", Bus, "--loop", "--speed", "5"});
-        QVERIFY(Player.waitForStarted());
-        QByteArray err;
-        QElapsedTimer waited;
-        waited.start();
-        while (!err.contains("playing") && waited.elapsed() < 10000) {
-            Player.waitForReadyRead(50);
-            err += Player.readAllStandardError();
-        }
-        QVERIFY2(err.contains("playing"), err.constData());
-    }
-    ~Bus_Fixture()
-    {
-        Player.kill();
-        Player.waitForFinished(5000);
+        Player = std::make_unique<Running_Program>(Cli, QStringList{"can-play", Survey_Dir + "typing-trap/bus.log", Bus, "--loop", "--speed", "5"});
+        QVERIFY(!Player->Wait_Line("playing", Running_Program::Standard_Error).isEmpty());
     }
 };
 

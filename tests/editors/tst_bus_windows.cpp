@@ -58,14 +58,6 @@ struct Project {
 
 QString Not_Valid_Text(const App_State &state) { return state.STR(STR_Project_Not_Valid); }
 
-template <class T>
-T *Get(QWidget *dialog, const char *name)
-{
-    T *w = dialog->findChild<T *>(QLatin1String(name));
-    if (!w) qFatal("no %s", name);
-    return w;
-}
-
 QStringList Codes(const Bus_Check_Window &check)
 {
     QStringList out;

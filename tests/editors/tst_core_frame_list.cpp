@@ -1,5 +1,6 @@
 // The frame lists without a window: validation and its messages, row insert and delete, packing,
 // and loading a file into the grid.
+#include "File_Bytes.h"
 #include "config/Image_Builder.h"
 #include "config/Project_Files.h"
 #include "editing/Frame_List.h"
@@ -435,10 +436,7 @@ void Tst_Frame_List::read_grid_refuses_files_it_cannot_show_whole()
     QFETCH(QString, reason);
     QTemporaryDir dir;
     const QString path = dir.filePath("CAN_Receive.xml");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
+    Write_All(path, bytes);
     try {
         Read_Frame_Grid(path, Direction::Receive);
         QFAIL("the file was read");

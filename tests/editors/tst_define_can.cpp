@@ -3,6 +3,7 @@
 // keyboard alone, and the texts of every shipped language. What every editor shares
 // (opening from the main window, unreadable file, failed save, Cancel, language) is in
 // tst_editor_contract.
+#include "File_Bytes.h"
 #include "Test_Support.h"
 #include "Text_Fit.h"
 #include "test_config.h"
@@ -42,26 +43,13 @@ struct Project {
         for (const QString &name : files)
             QFile::copy(QStringLiteral(QCX_TEST_DATA_DIR "/mapping/") + name, Dir.filePath(name));
     }
-    void Write(const QString &name, const QByteArray &bytes) const
-    {
-        QFile f(Dir.filePath(name));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
+    void Write(const QString &name, const QByteArray &bytes) const { Write_All(Dir.filePath(name), bytes); }
     QByteArray Read(const QString &name) const
     {
         QFile f(Dir.filePath(name));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
 };
-
-template <class T>
-T *Get(QWidget *dialog, const char *name)
-{
-    T *w = dialog->findChild<T *>(QLatin1String(name));
-    if (!w) qFatal("control %s not found", name);
-    return w;
-}
 
 QStringList Lines(QListWidget *list)
 {

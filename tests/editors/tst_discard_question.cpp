@@ -20,14 +20,6 @@ namespace {
 
 const QString Question = QStringLiteral("Do you want to exit without saving changes?");
 
-template <class T = QWidget>
-T *Get(QWidget *dialog, const char *name)
-{
-    T *w = dialog->findChild<T *>(QLatin1String(name));
-    if (!w) qFatal("control %s not found", name);
-    return w;
-}
-
 void Retype(QLineEdit *edit, const QString &text)
 {
     edit->setFocus();

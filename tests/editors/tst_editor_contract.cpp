@@ -27,14 +27,6 @@
 
 namespace {
 
-template <class T = QWidget>
-T *Get(QWidget *dialog, const char *name)
-{
-    T *w = dialog->findChild<T *>(QLatin1String(name));
-    if (!w) qFatal("control %s not found", name);
-    return w;
-}
-
 void Click(QWidget *dialog, const char *button)
 {
     QTest::mouseClick(Get<QAbstractButton>(dialog, button), Qt::LeftButton);

@@ -79,14 +79,6 @@ std::unique_ptr<Mapping_Editor> Make_Mapping_Editor(App_State &state, Direction 
     return std::make_unique<Transmit_Mapping_Editor>(state);
 }
 
-template <class T>
-T *Get(QWidget *dialog, const char *name)
-{
-    T *w = dialog->findChild<T *>(QLatin1String(name));
-    if (!w) qFatal("control %s not found", name);
-    return w;
-}
-
 void Click_Line(QWidget *dialog, const char *list_name, int row)
 {
     auto *list = Get<QListWidget>(dialog, list_name);
@@ -414,7 +406,7 @@ void Tst_Editor_Imports::signals_then_ok_write_the_mappings_and_their_notes()
     Project p;
     // A note of the other direction is kept when the file is written again.
     const Signal_Note other{Direction::Transmit, "0x202", Frame_Type_11, 7, 1, 2, "Valve", "Position", "%", "0.5", "0"};
-    const QString notes_path = Signal_Notes_Path(p.State.Files);
+    const QString notes_path = p.State.Files.Signal_Notes;
     Write_All(notes_path, Signal_Notes_Bytes({other}));
     Message_Recorder messages;
     Receive_Mapping_Editor editor(p.State);
@@ -753,7 +745,7 @@ void Tst_Editor_Imports::one_import_takes_frames_and_signals()
     QCOMPARE(dialog->result(), int(QDialog::Accepted));
     QCOMPARE(Read_Frame_File(frame_path, d), expected.Entries());
     QCOMPARE(Read_Mapping_Files(frame_path, map_path, d), expected.Entry_Frames());
-    const QList<Signal_Note> notes = Read_Signal_Notes(Signal_Notes_Path(p.State.Files));
+    const QList<Signal_Note> notes = Read_Signal_Notes(p.State.Files.Signal_Notes);
     QCOMPARE(notes.size(), expected.Notes.size());
     // Each signal's recipe, on the registers of its frame.
     for (const Signal_Note &n : expected.Notes)

@@ -45,14 +45,6 @@ void Show(QDialog *dialog)
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
 }
 
-template <class T = QWidget>
-T *Get(QWidget *dialog, const char *name)
-{
-    T *w = dialog->findChild<T *>(QLatin1String(name));
-    if (!w) qFatal("control %s not found", name);
-    return w;
-}
-
 }  // namespace
 
 class Tst_Editor_Texts_Fit : public QObject {

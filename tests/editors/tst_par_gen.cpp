@@ -2,6 +2,7 @@
 // OK with its checks and the exact file, and Cancel with its question. What every editor
 // shares (opening from the main window, unreadable file, failed save, language) is in
 // tst_editor_contract.
+#include "File_Bytes.h"
 #include "Test_Support.h"
 #include "config/Image_Builder.h"
 #include "config/Project_Files.h"
@@ -87,12 +88,7 @@ bool Tst_Par_Gen::Open()
     return QTest::qWaitForWindowActive(dlg_.get());
 }
 
-void Tst_Par_Gen::Write_File(const QByteArray &bytes)
-{
-    QFile f(state_.Files.ParGen);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
+void Tst_Par_Gen::Write_File(const QByteArray &bytes) { Write_All(state_.Files.ParGen, bytes); }
 
 QByteArray Tst_Par_Gen::File_Bytes()
 {

@@ -437,7 +437,7 @@ void Tst_Device_Model::image_pair_problems()
 
     // bank2 of another build: the header's mapping count no longer fits.
     QFile::copy(paths.Bank1, bank1);
-    Write_File(bank2, pair_.Bank2.left(pair_.Bank2.size() - 16));
+    Write_All(bank2, pair_.Bank2.left(pair_.Bank2.size() - 16));
     p = Read_Image_Pair(bank1, bank2);
     QVERIFY(!p.Usable());
     QVERIFY2(p.Problems.join('\n').contains("bank2: 10 mapping record(s), the header counts 6 + 5"), qPrintable(p.Problems.join('\n')));
@@ -445,12 +445,12 @@ void Tst_Device_Model::image_pair_problems()
     // A damaged checksum and a too-short bank1 are each named.
     QByteArray damaged = pair_.Bank1;
     damaged[0x28] = char(10);
-    Write_File(bank1, damaged);
-    Write_File(bank2, pair_.Bank2);
+    Write_All(bank1, damaged);
+    Write_All(bank2, pair_.Bank2);
     p = Read_Image_Pair(bank1, bank2);
     QCOMPARE(p.Problems.size(), 1);
     QVERIFY(p.Problems[0].startsWith("checksum:"));
-    Write_File(bank1, damaged.left(100));
+    Write_All(bank1, damaged.left(100));
     p = Read_Image_Pair(bank1, bank2);
     QVERIFY(!p.Images);
     QVERIFY2(p.Problems.join('\n').contains("too few for its 2048-byte header"), qPrintable(p.Problems.join('\n')));

@@ -72,11 +72,11 @@ void Tst_Monitor_Plan::rows_are_what_the_device_holds()
     // A mapping row of a frame that is not in the list never reaches the device.
     QByteArray maps = Read_All_Text(paths.Define_CAN_Transmit);
     maps.replace("</DefineTransJ1939>", Map_Row("7", "99").toUtf8() + "</DefineTransJ1939>");
-    Write_File(paths.Define_CAN_Transmit, maps);
+    Write_All(paths.Define_CAN_Transmit, maps);
     // A mnemonic the user gave a frame shows with its rows.
     QByteArray frames = Read_All_Text(paths.CAN_Receive);
     frames.replace("Mnemonic=\"\"", "Mnemonic=\"Engine\"");
-    Write_File(paths.CAN_Receive, frames);
+    Write_All(paths.CAN_Receive, frames);
 
     const Monitor_Configuration config = Read_Monitor_Configuration(paths);
     QCOMPARE(config.Rows.size(), 11);
@@ -124,7 +124,7 @@ void Tst_Monitor_Plan::the_port_is_the_one_the_image_gets()
     QFETCH(int, port);
     QTemporaryDir dir;
     const Project_Paths paths = Project_Paths_In(dir.path());
-    if (!par_gen.isEmpty()) Write_File(paths.ParGen, par_gen);
+    if (!par_gen.isEmpty()) Write_All(paths.ParGen, par_gen);
     QCOMPARE(int(Read_Monitor_Configuration(paths).Port), port);
 }
 
@@ -133,7 +133,7 @@ void Tst_Monitor_Plan::a_broken_file_is_an_error_naming_it()
     QTemporaryDir dir;
     Write_Emulator_Fixture(dir.path());
     const Project_Paths paths = Project_Paths_In(dir.path());
-    Write_File(paths.Define_CAN_Receive, "<DefineRecJ1939><row Num_Frame=\"0\"");
+    Write_All(paths.Define_CAN_Receive, "<DefineRecJ1939><row Num_Frame=\"0\"");
     try {
         Read_Monitor_Configuration(paths);
         QFAIL("a broken mapping file was read");

@@ -6,6 +6,7 @@
 #include "widgets/Mnemonics.h"
 #include "Emulator_Fixture.h"
 #include "Run_Program.h"
+#include "Running_Program.h"
 #include "Test_Support.h"
 #include "Test_Workspace.h"
 #include "app/Main_Window.h"
@@ -30,63 +31,11 @@ namespace {
 
 const QString Emulator_Program = QStringLiteral(QCX_WORKSPACE_DIR "/qgw3310-emulator");
 
-quint16 Free_Port()
-{
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0)) qFatal("no free port on 127.0.0.1");
-    return probe.serverPort();
-}
-
-// A program beside the test whose output lines are looked through as they come. Waiting goes
-// through the event loop, so the window under test keeps working meanwhile.
-class Program {
-public:
-    Program(const QString &program, const QStringList &args)
-    {
-        process_.start(program, args);
-        if (!process_.waitForStarted(10000)) qFatal("cannot start %s", qPrintable(program));
-    }
-    ~Program() { Stop(); }
-    void Stop()
-    {
-        if (process_.state() == QProcess::NotRunning) return;
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
-    // The first line from the last one found on that holds text; empty after limit_ms.
-    QString Wait_Line(const QString &text, bool error_channel = false, int limit_ms = 10000)
-    {
-        QElapsedTimer waited;
-        waited.start();
-        for (;;) {
-            lines_ += QString::fromUtf8(process_.readAllStandardOutput());
-            errors_ += QString::fromUtf8(process_.readAllStandardError());
-            const QString &all = error_channel ? errors_ : lines_;
-            qsizetype &from = error_channel ? errors_from_ : lines_from_;
-            const qsizetype at = all.indexOf(text, from);
-            if (at >= 0) {
-                const qsizetype start = all.lastIndexOf(u'\n', at) + 1;
-                const qsizetype end = all.indexOf(u'\n', at);
-                from = end < 0 ? all.size() : end;
-                return all.mid(start, end < 0 ? -1 : end - start);
-            }
-            if (waited.elapsed() >= limit_ms || process_.state() == QProcess::NotRunning) return {};
-            QTest::qWait(10);
-        }
-    }
-    QString Everything() const { return lines_ + errors_; }
-
-private:
-    QProcess process_;
-    QString lines_, errors_;
-    qsizetype lines_from_ = 0, errors_from_ = 0;
-};
-
 // The emulator on 127.0.0.1:port (0: any free one) and the given bus; null when it did not
 // come up.
-std::unique_ptr<Program> Start_Emulator(const QString &config, const QString &bus, quint16 &port)
+std::unique_ptr<Running_Program> Start_Emulator(const QString &config, const QString &bus, quint16 &port)
 {
-    auto e = std::make_unique<Program>(
+    auto e = std::make_unique<Running_Program>(
         Emulator_Program, QStringList{"--listen", QStringLiteral("127.0.0.1:%1").arg(port), "--can", bus, config});
     const QRegularExpressionMatch m = QRegularExpression(R"(on 127\.0\.0\.1:(\d+))").match(e->Wait_Line("listening"));
     if (!m.hasMatch() || e->Wait_Line("can-connected").isEmpty()) {
@@ -130,7 +79,7 @@ struct Live_Monitor {
     QString config;
     QString bus = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port());
     quint16 port = 0;
-    std::unique_ptr<Program> emulator;
+    std::unique_ptr<Running_Program> emulator;
     Monitor_Window *monitor = nullptr;
 
     // False when the emulator did not come up.
@@ -228,7 +177,7 @@ void Tst_Monitor_Window::registers_live_written_and_reconnected()
     const QString &config = live.config;
     const QString &bus = live.bus;
     quint16 &port = live.port;
-    std::unique_ptr<Program> &emulator = live.emulator;
+    std::unique_ptr<Running_Program> &emulator = live.emulator;
     Test_Workspace &f = live.f;
     Monitor_Window *monitor = live.monitor;
     QVERIFY(monitor->isVisible());
@@ -265,8 +214,8 @@ void Tst_Monitor_Window::registers_live_written_and_reconnected()
     QCOMPARE(Cell(monitor, Direction::Transmit, 20, Monitor_Window::Col_Hex), QString("0x0000"));
 
     // A value typed into a transmit register: one 06 request, and its frame goes out.
-    Program dump(QStringLiteral(QCX_WORKSPACE_DIR "/qcx3310-cli"), {"can-dump", bus, "--count", "1", "--timeout", "10000"});
-    QVERIFY(!dump.Wait_Line("listening on", true).isEmpty());
+    Running_Program dump(QStringLiteral(QCX_WORKSPACE_DIR "/qcx3310-cli"), {"can-dump", bus, "--count", "1", "--timeout", "10000"});
+    QVERIFY(!dump.Wait_Line("listening on", Running_Program::Standard_Error).isEmpty());
     const int row = Row_Of(monitor, Direction::Transmit, 20);
     QTableWidget *table = monitor->Table();
     Type_Into_Cell(table, table->model()->index(row, Monitor_Window::Col_Decimal), "4660");
@@ -311,7 +260,7 @@ void Tst_Monitor_Window::a_value_that_is_no_register_value_is_not_written()
     Live_Monitor live;
     QVERIFY(live.Open("Typed"));
     Monitor_Window *monitor = live.monitor;
-    const std::unique_ptr<Program> &emulator = live.emulator;
+    const std::unique_ptr<Running_Program> &emulator = live.emulator;
     live.Connect();
     QTRY_COMPARE(Cell(monitor, Direction::Transmit, 21, Monitor_Window::Col_Hex), QString("0x0000"));
 
@@ -347,7 +296,7 @@ void Tst_Monitor_Window::a_register_the_device_lacks_is_reported()
     QVERIFY(live.Open("Changed"));
     Test_Workspace &f = live.f;
     Monitor_Window *monitor = live.monitor;
-    const std::unique_ptr<Program> &emulator = live.emulator;
+    const std::unique_ptr<Running_Program> &emulator = live.emulator;
     const QString &bus = live.bus;
     live.Connect(100);
     QTRY_COMPARE(Cell(monitor, Direction::Receive, 30, Monitor_Window::Col_Hex), QString("0x0000"));
@@ -359,7 +308,7 @@ void Tst_Monitor_Window::a_register_the_device_lacks_is_reported()
     QByteArray rows = maps.readAll();
     maps.close();
     rows.replace("</DefineRecJ1939>", Map_Row("3", "40").toUtf8() + "</DefineRecJ1939>");
-    Write_File(f.state.Files.Define_CAN_Receive, rows);
+    Write_All(f.state.Files.Define_CAN_Receive, rows);
     f.Click("Btn_Monitor");
     QVERIFY(monitor->Connected());
     QTRY_VERIFY2(monitor->Status_Text().startsWith("Reading registers 40 to 40 failed: "), qPrintable(monitor->Status_Text()));
@@ -376,7 +325,7 @@ void Tst_Monitor_Window::closing_stops_the_polling()
     QVERIFY(live.Open("Closed"));
     Test_Workspace &f = live.f;
     Monitor_Window *monitor = live.monitor;
-    const std::unique_ptr<Program> &emulator = live.emulator;
+    const std::unique_ptr<Running_Program> &emulator = live.emulator;
     live.Connect();
     QTRY_VERIFY(monitor->Connected());
     QVERIFY(!emulator->Wait_Line("client-connected").isEmpty());

@@ -2,6 +2,7 @@
 // JSON listing, a learned list that compiles, and a log put on a private virtual bus and caught
 // by can-dump.
 #include "Run_Program.h"
+#include "Running_Program.h"
 #include "test_config.h"
 
 #include <QDir>
@@ -32,13 +33,6 @@ namespace {
 const QString Survey_Dir = QStringLiteral(QCX_TEST_DATA_DIR "/bus/survey/");
 
 QString Fixture(const QString &name) { return Survey_Dir + name; }
-
-quint16 Free_Port()
-{
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0)) qFatal("no free port on 127.0.0.1");
-    return probe.serverPort();
-}
 
 void Copy(const QString &from, const QString &to)
 {
@@ -157,25 +151,15 @@ void Tst_Bus_Cli::can_play_puts_the_log_on_the_bus()
     const QString log = dir.filePath("play.log");
     Copy(Fixture("bad-log-line") + "/bus.log", log);
     const QString bus = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port());
-    QProcess dump;
-    dump.start(QStringLiteral(QCX_WORKSPACE_DIR "/qcx3310-cli"), {"can-dump", bus, "--count", "20", "--timeout", "20000"});
-    QVERIFY(dump.waitForStarted());
-    QElapsedTimer waited;
-    waited.start();
-    QByteArray err;
-    while (!err.contains("listening on") && waited.elapsed() < 10000) {
-        dump.waitForReadyRead(50);
-        err += dump.readAllStandardError();
-    }
-    QVERIFY2(err.contains("listening on"), err.constData());
+    Running_Program dump(QStringLiteral(QCX_WORKSPACE_DIR "/qcx3310-cli"), {"can-dump", bus, "--count", "20", "--timeout", "20000"});
+    QVERIFY2(!dump.Wait_Line("listening on", Running_Program::Standard_Error).isEmpty(), qPrintable(dump.Err()));
 
     const Program_Run play = Run_Cli({"can-play", log, bus, "--speed", "10"});
     QCOMPARE(play.Exit, 0);
     QVERIFY2(play.Err.contains("20 frame(s) played"), qPrintable(play.Err));
     QVERIFY2(play.Err.contains("play.log:6: not a frame of a candump log"), qPrintable(play.Err));
-    QVERIFY(dump.waitForFinished(20000));
-    QCOMPARE(dump.exitCode(), 0);
-    const QStringList frames = QString::fromUtf8(dump.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(dump.Wait_Exit(20000), 0);
+    const QStringList frames = dump.Out().split('\n', Qt::SkipEmptyParts);
     QCOMPARE(frames.size(), 20);
     QCOMPARE(frames, QStringList(20, "181#0102030405060708"));
 
@@ -191,22 +175,13 @@ void Tst_Bus_Cli::survey_listens_to_a_live_bus()
     // The survey holds the private bus for two seconds; can-play puts the typing trap's
     // recording on it, ten times as fast.
     const QString bus = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(Free_Port());
-    QProcess survey;
-    survey.start(QStringLiteral(QCX_WORKSPACE_DIR "/qcx3310-cli"), {"survey", Fixture("typing-trap"), "--can", bus, "--seconds", "2"});
-    QVERIFY(survey.waitForStarted());
-    QElapsedTimer waited;
-    waited.start();
-    QByteArray err;
-    while (!err.contains("listening on") && waited.elapsed() < 10000) {
-        survey.waitForReadyRead(50);
-        err += survey.readAllStandardError();
-    }
-    QVERIFY2(err.contains("listening on " + bus.toUtf8() + " for 2 s"), err.constData());
+    Running_Program survey(QStringLiteral(QCX_WORKSPACE_DIR "/qcx3310-cli"), {"survey", Fixture("typing-trap"), "--can", bus, "--seconds", "2"});
+    const QString listening = survey.Wait_Line("listening on", Running_Program::Standard_Error);
+    QVERIFY2(listening.contains("listening on " + bus + " for 2 s"), qPrintable(survey.Err()));
     const Program_Run play = Run_Cli({"can-play", Fixture("typing-trap") + "/bus.log", bus, "--speed", "10"});
     QVERIFY2(play.Exit == 0, qPrintable(play.Err));
-    QVERIFY(survey.waitForFinished(15000));
-    const QString out = QString::fromUtf8(survey.readAllStandardOutput());
-    QCOMPARE(survey.exitCode(), 1);
+    QCOMPARE(survey.Wait_Exit(15000), 1);
+    const QString out = survey.Out();
     QVERIFY2(out.contains("traffic: " + bus + " (live bus), 40 frame(s), 2 identifier(s)"), qPrintable(out));
     QVERIFY2(out.contains("error: " + QDir::toNativeSeparators(Fixture("typing-trap") + "/CAN_Receive.xml") + ":1: 0x0B5 11-bit: "),
              qPrintable(out));

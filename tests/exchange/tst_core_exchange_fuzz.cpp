@@ -3,6 +3,7 @@
 // seed. Every input must give a result or the reader's own error (Dbc_Error; sheet faults),
 // never another exception or a crash, and a sheet's good rows must pass the editors' checks.
 // QCX_FUZZ_ROUNDS sets the number of rounds (5,000 by default).
+#include "Byte_Mutator.h"
 #include "File_Bytes.h"
 #include "editing/Frame_List.h"
 #include "editing/Mapping_List.h"
@@ -28,34 +29,6 @@ const char *const Fragments[] = {"\"", "\\\"", ";", ":", "|", "@", "+", "-", "("
                                  "BO_ ", " SG_ ", "CM_ ", "BA_ ", "VAL_ ", "BA_DEF_ ", " m", " M ", "4294967295",
                                  "-1", "1e999", "0x", "\xC3", "\x80", "\xEF\xBB\xBF", "\0"};
 
-QByteArray Mutate(QByteArray bytes, QRandomGenerator &random)
-{
-    const int steps = 1 + int(random.bounded(4));
-    for (int s = 0; s < steps; ++s) {
-        const qsizetype size = bytes.size();
-        const qsizetype at = size > 0 ? qsizetype(random.bounded(quint64(size))) : 0;
-        switch (random.bounded(5)) {
-        case 0:
-            if (size > 0) bytes[at] = char(random.bounded(256));
-            break;
-        case 1:
-            bytes.truncate(at);
-            break;
-        case 2:
-            bytes.remove(at, qsizetype(random.bounded(16)));
-            break;
-        case 3:
-            bytes.insert(at, bytes.mid(at, qsizetype(random.bounded(64))));
-            break;
-        default: {
-            const char *f = Fragments[random.bounded(int(std::size(Fragments)))];
-            bytes.insert(at, QByteArray(f, f[0] ? qsizetype(strlen(f)) : 1));
-        }
-        }
-    }
-    return bytes;
-}
-
 int Rounds() { return qEnvironmentVariableIntValue("QCX_FUZZ_ROUNDS") > 0 ? qEnvironmentVariableIntValue("QCX_FUZZ_ROUNDS") : 5000; }
 
 }  // namespace
@@ -68,7 +41,7 @@ void Tst_Exchange_Fuzz::databases()
     QRandomGenerator random(3310);
     int read = 0;
     for (int round = 0; round < Rounds(); ++round) {
-        const QByteArray bytes = Mutate(seeds[round % seeds.size()], random);
+        const QByteArray bytes = Mutate(seeds[round % seeds.size()], random, Fragments);
         try {
             const Dbc_Database db = Parse_Dbc(Decode_Dbc_Bytes(bytes));
             ++read;
@@ -99,7 +72,7 @@ void Tst_Exchange_Fuzz::sheets()
     const QByteArray seeds[2] = {Frame_List_Csv(Direction::Transmit, rows), Mapping_List_Csv(Direction::Transmit, frames, rows)};
     QRandomGenerator random(1102);
     for (int round = 0; round < Rounds(); ++round) {
-        const QByteArray bytes = Mutate(seeds[round % 2], random);
+        const QByteArray bytes = Mutate(seeds[round % 2], random, Fragments);
         if (round % 2 == 0) {
             const Frame_Csv_Read r = Read_Frame_Csv(Direction::Transmit, bytes);
             QVERIFY(r.Rows.size() <= Max_Frame_Entries);

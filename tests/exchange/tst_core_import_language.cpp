@@ -22,15 +22,6 @@
 
 namespace {
 
-const QStringList Shipped = {"Deutsch", "English", "Español", "Français", "Italiano"};
-
-Lang_Table Default_Table()
-{
-    Lang_Table table;
-    Load_Default_Language(table);
-    return table;
-}
-
 // The vehicle database's messages imported into a receive list that already maps register
 // 0x65: a 4-bit signal, a multiplexed one and a CAN FD message are left out, a 32-bit signal
 // takes two registers.
@@ -59,15 +50,6 @@ Vehicle_Import Import_Vehicle()
     return v;
 }
 
-// One reason: the text the program made, and the text it must be when put together from the
-// words of table t.
-struct Message {
-    QString Text;
-    QString Expected;
-};
-
-using Case = std::function<Message(const Lang_Table &t, const QString &dir)>;
-
 Message Dbc_Error_Text(const QString &dbc, const std::function<QString(const Lang_Table &)> &reason, const Lang_Table &t)
 {
     try {
@@ -83,9 +65,9 @@ const QByteArray Receive_Header = "CobID,Dimension,Type,TimeOut,Mnemonic\r\n";
 
 QString Last_Line(const Import_Summary &s) { return s.Lines.isEmpty() ? QString() : s.Lines.last(); }
 
-const QList<std::pair<const char *, Case>> &Cases()
+const Message_Cases &Cases()
 {
-    static const QList<std::pair<const char *, Case>> cases = {
+    static const Message_Cases cases = {
         {"chooser: CAN FD message",
          [](const Lang_Table &t, const QString &) -> Message {
              const Vehicle_Import v = Import_Vehicle();
@@ -175,11 +157,10 @@ private:
     static void Reasons_Data();
 };
 
-void Tst_Import_Language::Reasons_Data()
+// Each case's reason in English; {dir} stands for the test's folder.
+static QStringList English_Reasons()
 {
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("english");  // {dir} stands for the test's folder
-    const QStringList english = {
+    return {
         "64 data bytes: a CAN FD frame, the converter carries at most 8",
         "Left out, line 55: Diagnose.Spannung: multiplexed: its bytes carry other signals in other frames",
         "Register 104: Motor_Daten.Leistung (low word) (high byte 6, low byte 5)",
@@ -190,52 +171,27 @@ void Tst_Import_Language::Reasons_Data()
         "{dir}/CAN_Signals.csv: line 2, column 1: 3 fields instead of 20; saving would drop this line, so nothing is "
         "saved",
     };
-    QCOMPARE(english.size(), Cases().size());
-    for (int i = 0; i < Cases().size(); ++i) QTest::newRow(Cases()[i].first) << i << english[i];
 }
 
-void Tst_Import_Language::reasons_keep_their_english_without_translator()
-{
-    QFETCH(int, index);
-    QFETCH(QString, english);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const Message m = Cases()[index].second(Default_Table(), dir.path());
-    english.replace(QStringLiteral("{dir}"), dir.path());
-    QCOMPARE(m.Text, english);
-    QCOMPARE(m.Expected, english);
-}
+void Tst_Import_Language::Reasons_Data() { Add_English_Rows(Cases(), English_Reasons()); }
+
+void Tst_Import_Language::reasons_keep_their_english_without_translator() { Check_English_Message(Cases()); }
 
 void Tst_Import_Language::reasons_come_out_in_every_language_data()
 {
-    QTest::addColumn<QString>("language");
-    QTest::addColumn<int>("index");
-    for (const QString &name : Shipped)
-        if (name != u"English")
-            for (int i = 0; i < Cases().size(); ++i)
-                QTest::newRow(qPrintable(name + QStringLiteral(": ") + QLatin1String(Cases()[i].first))) << name << i;
+    QStringList languages = Shipped_Language_Names;
+    languages.removeAll(QStringLiteral("English"));
+    Add_Language_Rows(Cases(), English_Reasons(), languages);
 }
 
-void Tst_Import_Language::reasons_come_out_in_every_language()
-{
-    QFETCH(QString, language);
-    QFETCH(int, index);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const Lang_Table table = Shipped_Table(language);
-    const Message english = Cases()[index].second(Default_Table(), dir.path());
-    const Installed_Translator installed(table);
-    const Message m = Cases()[index].second(table, dir.path());
-    QCOMPARE(m.Text, m.Expected);
-    QVERIFY2(m.Text != english.Text, qPrintable(m.Text));
-}
+void Tst_Import_Language::reasons_come_out_in_every_language() { Check_Translated_Message(Cases()); }
 
 void Tst_Import_Language::written_files_do_not_depend_on_the_language()
 {
     const QList<QByteArray> english = Written_Files();
     // The 32-bit signal is one note with both its registers, high word first.
     QVERIFY(english[2].contains("Leistung,kW,0.001,0,103 104,8/7 6/5,0,32,no,no,"));
-    for (const QString &name : Shipped) {
+    for (const QString &name : Shipped_Language_Names) {
         const Lang_Table table = Shipped_Table(name);
         const Installed_Translator installed(table);
         QVERIFY2(Written_Files() == english, qPrintable(name));

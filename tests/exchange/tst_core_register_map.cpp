@@ -1,6 +1,7 @@
 // The register map for the Modbus side, from a configuration's files: the header names the
 // converter as the settings hold it, every register appears once in register order per
 // direction, and texts of the user reach CSV and HTML without breaking either.
+#include "File_Bytes.h"
 #include "config/Project_Files.h"
 #include "exchange/Register_Map.h"
 #include "exchange/Signal_Notes.h"
@@ -105,10 +106,10 @@ void Tst_Register_Map::signals_stand_beside_their_registers_while_they_hold()
         {Direction::Transmit, "0x201", Frame_Type_11, 7, 1, 2, "Anzeige", "Wert", "", "0.5", "0"},
         // The same register number on another frame: not this register's signal.
         {Direction::Transmit, "0x201", Frame_Type_29, 3, 0, 1, "Andere", "X", "", "1", "0"}};
-    Save_File_Atomic(Signal_Notes_Path(p), Signal_Notes_Bytes(notes));
+    Save_File_Atomic(p.Signal_Notes, Signal_Notes_Bytes(notes));
     QList<Signal_Note> read_back = notes;
     for (Signal_Note &n : read_back) n.Registers = {{n.Register, n.HiPart, n.LoPart}};
-    QCOMPARE(Read_Signal_Notes(Signal_Notes_Path(p)), read_back);
+    QCOMPARE(Read_Signal_Notes(p.Signal_Notes), read_back);
 
     Register_Map map = Read_Register_Map(p, "x", QDate(2026, 12, 10), "1.102");
     QVERIFY(map.Has_Signals);
@@ -163,9 +164,7 @@ void Tst_Register_Map::notes_that_cannot_be_read_are_not_rewritten()
     if (bytes.isNull()) {
         QVERIFY(QDir().mkdir(path));
     } else {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
+        Write_All(path, bytes);
     }
     const qsizetype lenient = Read_Signal_Notes(path).size();
     try {

@@ -4,6 +4,7 @@
 // gives from the registers of a frame must be the one the library decoded from that frame
 // (recipes_decoded.csv, made by make_recipes.py beside it). Signals sharing bytes share
 // registers, and a transmit write of one signal keeps its neighbours.
+#include "File_Bytes.h"
 #include "editing/Frame_List.h"
 #include "exchange/Csv_Lists.h"
 #include "exchange/Dbc_Import.h"
@@ -289,10 +290,7 @@ void Tst_Signal_Recipe::notes_keep_the_recipe()
     const QByteArray bytes = Signal_Notes_Bytes(imp.Notes);
     QTemporaryDir dir;
     const QString path = dir.filePath("CAN_Signals.csv");
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    f.close();
+    Write_All(path, bytes);
     QCOMPARE(Read_Signal_Notes_To_Rewrite(path), imp.Notes);
     QCOMPARE(Values_Text(imp.Notes[0].Values), QStringLiteral("0=Off, really 1=On \"quoted\" -1=a=b"));
     QCOMPARE(imp.Notes[1].Value_Type, 1);

@@ -5,6 +5,7 @@
 // run. The parsers must answer every input with a result or their own error: no other
 // exception, no crash (run it under -fsanitize=address,undefined to see memory faults).
 // QCX_FUZZ_ROUNDS sets the number of rounds (20,000 by default, under a second here).
+#include "Byte_Mutator.h"
 #include "config/Image_Builder.h"
 #include "config/Image_Decoder.h"
 #include "config/Project_Paths.h"
@@ -34,37 +35,6 @@ const char *const Fragments[] = {"<", ">", "/>", "</row>", "<row ", "=\"", "\"",
                                  "&#x1F;", "<!--", "-->", "<?x ?>", "<![CDATA[", "]]>", "<!DOCTYPE a [",
                                  "\xC3", "\xFF\xFE", "\xEF\xBB\xBF", "\x01", "\0", "Num_Frame=\"-1\"",
                                  "CobID=\"0x80000000\"", "Dimension=\"99999\""};
-
-QByteArray Mutate(QByteArray bytes, QRandomGenerator &random)
-{
-    const int steps = 1 + int(random.bounded(4));
-    for (int s = 0; s < steps; ++s) {
-        const qsizetype size = bytes.size();
-        const qsizetype at = size > 0 ? qsizetype(random.bounded(quint64(size))) : 0;
-        switch (random.bounded(6)) {
-        case 0:
-            if (size > 0) bytes[at] = char(bytes[at] ^ char(1 << random.bounded(8)));
-            break;
-        case 1:
-            if (size > 0) bytes[at] = char(random.bounded(256));
-            break;
-        case 2:
-            bytes.truncate(at);
-            break;
-        case 3:
-            bytes.remove(at, qsizetype(random.bounded(16)));
-            break;
-        case 4:
-            bytes.insert(at, bytes.mid(at, qsizetype(random.bounded(64))));
-            break;
-        default: {
-            const char *fragment = Fragments[random.bounded(int(std::size(Fragments)))];
-            bytes.insert(at, QByteArray(fragment, fragment[0] == 0 ? 1 : qsizetype(strlen(fragment))));
-        }
-        }
-    }
-    return bytes;
-}
 
 // Walks the whole document as every reader does, so lazy parts of it are touched too.
 int Walk(const Xml_Node &node)
@@ -101,7 +71,7 @@ void Tst_Fuzz_Smoke::xml_layer()
     QRandomGenerator random(20261210);
     int parsed = 0, refused = 0;
     for (int round = 0; round < Rounds(); ++round) {
-        const QByteArray input = Mutate(seeds[int(random.bounded(quint32(seeds.size())))], random);
+        const QByteArray input = Mutate(seeds[int(random.bounded(quint32(seeds.size())))], random, Fragments);
         try {
             const Xml_Document doc = Xml_Document::Parse(input, QStringLiteral("fuzz.xml"));
             Walk(doc.Root());
@@ -131,8 +101,8 @@ void Tst_Fuzz_Smoke::image_decoder()
     int decoded = 0;
     for (int round = 0; round < Rounds(); ++round) {
         QByteArray bank1 = seeds[0], bank2 = seeds[1];
-        if (random.bounded(2)) bank1 = Mutate(bank1, random);
-        if (random.bounded(2)) bank2 = Mutate(bank2, random);
+        if (random.bounded(2)) bank1 = Mutate(bank1, random, Fragments);
+        if (random.bounded(2)) bank2 = Mutate(bank2, random, Fragments);
         QString error;
         const std::optional<Decoded_Images> decoded_pair = Decode_Images(bank1, bank2, &error);
         if (decoded_pair) {

@@ -6,7 +6,18 @@
 
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QWidget>
 #include <functional>
+
+// The control of that object name (and class) below window. A test that names a control that is
+// not there stops at once, naming it, rather than failing later on a null pointer.
+template <class T = QWidget>
+T *Get(QWidget *window, const char *name)
+{
+    T *w = window->findChild<T *>(QLatin1String(name));
+    if (!w) qFatal("control %s not found", name);
+    return w;
+}
 
 // Records every error box, warning and question; answers questions from a queue (Yes when
 // empty).
@@ -36,7 +47,6 @@ public:
 void When_Modal(std::function<void()> action);
 
 // The top-level dialog that is currently modal, or null.
-class QWidget;
 QWidget *Active_Modal();
 
 // A grid driven as a user drives it, with the mouse and the keyboard.

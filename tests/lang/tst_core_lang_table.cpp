@@ -1,4 +1,5 @@
 // The table of interface texts and the language files that translate it.
+#include "File_Bytes.h"
 #include "lang/Lang_Table.h"
 
 #include <QFile>
@@ -80,24 +81,17 @@ void Tst_Lang_Table::language_lines()
     QCOMPARE(t[index], expected == "<default>" ? defaults[index] : expected);
 }
 
-static void Write(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write");
-    f.write(bytes);
-}
-
 void Tst_Lang_Table::three_encodings_give_one_table()
 {
     const QString text = QString::fromUtf8("STR0 = Déjà vu\r\nSTR9 = \xC2\xB6" "Aucune configuration \xC2\xB6\r\n"
                                            "STR17 = Prix 5 \xE2\x82\xAC\r\n");
     QTemporaryDir dir;
     QStringEncoder utf16le(QStringConverter::Utf16LE), utf16be(QStringConverter::Utf16BE);
-    Write(dir.filePath("utf8.lng"), "\xEF\xBB\xBF" + text.toUtf8());
-    Write(dir.filePath("utf16le.lng"), "\xFF\xFE" + QByteArray(utf16le(text)));
-    Write(dir.filePath("utf16be.lng"), "\xFE\xFF" + QByteArray(utf16be(text)));
+    Write_All(dir.filePath("utf8.lng"), "\xEF\xBB\xBF" + text.toUtf8());
+    Write_All(dir.filePath("utf16le.lng"), "\xFF\xFE" + QByteArray(utf16le(text)));
+    Write_All(dir.filePath("utf16be.lng"), "\xFE\xFF" + QByteArray(utf16be(text)));
     // Windows-1252 without a mark: é = E9, à = E0, pilcrow = B6, euro = 80.
-    Write(dir.filePath("ansi.lng"), "STR0 = D\xE9j\xE0 vu\r\nSTR9 = \xB6" "Aucune configuration \xB6\r\nSTR17 = Prix 5 \x80\r\n");
+    Write_All(dir.filePath("ansi.lng"), "STR0 = D\xE9j\xE0 vu\r\nSTR9 = \xB6" "Aucune configuration \xB6\r\nSTR17 = Prix 5 \x80\r\n");
 
     Lang_Table expected;
     Load_Default_Language(expected);
@@ -122,7 +116,7 @@ void Tst_Lang_Table::load_language_falls_back_to_english()
     QCOMPARE(name, QString("English"));
     QCOMPARE(t[17], QString("Update Device"));
 
-    Write(dir.filePath("Italiano.lng"), "STR17 = Aggiorna Dispositivo\n");
+    Write_All(dir.filePath("Italiano.lng"), "STR17 = Aggiorna Dispositivo\n");
     name = "Italiano";
     Load_Language(t, dir.path(), name);
     QCOMPARE(name, QString("Italiano"));
@@ -130,7 +124,7 @@ void Tst_Lang_Table::load_language_falls_back_to_english()
     QCOMPARE(t[16], QString("Open Configuration"));
 
     // Another language starts from the defaults again: nothing of Italiano survives.
-    Write(dir.filePath("English.lng"), "STR16 = Open a Configuration\n");
+    Write_All(dir.filePath("English.lng"), "STR16 = Open a Configuration\n");
     name = "Deutsch";
     Load_Language(t, dir.path(), name);
     QCOMPARE(name, QString("English"));

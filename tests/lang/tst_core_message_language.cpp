@@ -2,6 +2,7 @@
 // the live table and nothing else; each family of messages comes out whole in another language;
 // without a translator (the command-line tools) every message keeps its English bytes; and no
 // text of the core lacks a key.
+#include "File_Bytes.h"
 #include "config/Config_Check.h"
 #include "config/Image_Builder.h"
 #include "config/Project_Files.h"
@@ -20,7 +21,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-
 #include <cerrno>
 #include <clocale>
 #include <cstring>
@@ -29,20 +29,6 @@
 
 namespace {
 
-const QStringList Shipped = {"Deutsch", "English", "Español", "Français", "Italiano"};
-
-void Write_File(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) qFatal("cannot write %s", qPrintable(path));
-}
-
-// One message of the core: the text the core made, and the text it must be when put together
-// from the words of table t.
-struct Message {
-    QString Text;
-    QString Expected;
-};
 
 // The first finding of this code.
 Check_Finding Finding(const QList<Check_Finding> &findings, const QString &code)
@@ -52,17 +38,16 @@ Check_Finding Finding(const QList<Check_Finding> &findings, const QString &code)
     qFatal("no finding %s", qPrintable(code));
 }
 
-QString Xml_Error_Text(const std::function<void()> &fn)
+// The text of the file error fn throws (an XML file's, or one of the device images').
+QString Error_Text(const std::function<void()> &fn)
 {
     try {
         fn();
-    } catch (const Xml_Error &e) {
+    } catch (const File_Error &e) {
         return e.Text();
     }
     qFatal("no error");
 }
-
-using Case = std::function<Message(const Lang_Table &t, const QString &dir)>;
 
 // Each case writes what it needs into dir (an empty folder).
 // The place follows the language; the reason is the XML reader's own, which Qt's catalogue of
@@ -81,8 +66,8 @@ Message Xml_Position(const Lang_Table &t, const QString &)
 Message Missing_Attribute(const Lang_Table &t, const QString &dir)
 {
     const Project_Paths p = Project_Paths_In(dir);
-    Write_File(p.CAN_Receive, Rx(Rx_Row("1") + "<row CobID=\"2\" Dimension=\"8\" Type=\"CAN 2.0A 11 bits\" Mnemonic=\"\"/>"));
-    const QString text = Xml_Error_Text([&] { Read_Frame_File(p.CAN_Receive, Direction::Receive); });
+    Write_All(p.CAN_Receive, Rx(Rx_Row("1") + "<row CobID=\"2\" Dimension=\"8\" Type=\"CAN 2.0A 11 bits\" Mnemonic=\"\"/>"));
+    const QString text = Error_Text([&] { Read_Frame_File(p.CAN_Receive, Direction::Receive); });
     return {text, p.CAN_Receive + QStringLiteral(": ") + t[STR_Msg_Row].arg(2) + QStringLiteral(": ") +
                       t[STR_Msg_Attribute_Missing].arg(QStringLiteral("TimeOut"))};
 }
@@ -90,8 +75,8 @@ Message Missing_Attribute(const Lang_Table &t, const QString &dir)
 Message Too_Many_Frames(const Lang_Table &t, const QString &dir)
 {
     const Project_Paths p = Project_Paths_In(dir);
-    Write_File(p.CAN_Receive, Rx(Repeat(Max_Frame_Records + 1, [](int i) { return Rx_Row(QString::number(i)); })));
-    const QString text = Xml_Error_Text([&] { Build_Device_Images(p); });
+    Write_All(p.CAN_Receive, Rx(Repeat(Max_Frame_Records + 1, [](int i) { return Rx_Row(QString::number(i)); })));
+    const QString text = Error_Text([&] { Build_Device_Images(p); });
     return {text, p.CAN_Receive + QStringLiteral(": ") + t[STR_Msg_Row].arg(Max_Frame_Records + 1) +
                       QStringLiteral(": ") + t[STR_Msg_Too_Many_Frames].arg(Max_Frame_Records)};
 }
@@ -99,10 +84,10 @@ Message Too_Many_Frames(const Lang_Table &t, const QString &dir)
 Message Too_Many_Mappings(const Lang_Table &t, const QString &dir)
 {
     const Project_Paths p = Project_Paths_In(dir);
-    Write_File(p.CAN_Receive, Rx(Rx_Row("1")));
-    Write_File(p.Define_CAN_Receive,
-               Rx_Maps(Repeat(Max_Map_Records + 1, [](int i) { return Map_Row("0", QString::number(i)); })));
-    const QString text = Xml_Error_Text([&] { Build_Device_Images(p); });
+    Write_All(p.CAN_Receive, Rx(Rx_Row("1")));
+    Write_All(p.Define_CAN_Receive,
+              Rx_Maps(Repeat(Max_Map_Records + 1, [](int i) { return Map_Row("0", QString::number(i)); })));
+    const QString text = Error_Text([&] { Build_Device_Images(p); });
     return {text, p.Define_CAN_Receive + QStringLiteral(": ") + t[STR_Msg_Row].arg(Max_Map_Records + 1) +
                       QStringLiteral(": ") + t[STR_Msg_Too_Many_Mappings].arg(Max_Map_Records)};
 }
@@ -111,19 +96,19 @@ Message Folder_Not_Read(const Lang_Table &t, const QString &dir)
 {
     QDir(dir).mkdir(QStringLiteral("ParGen.xml"));
     const QString path = dir + QStringLiteral("/ParGen.xml");
-    return {Xml_Error_Text([&] { Xml_Document::Load(path); }), path + QStringLiteral(": ") + t[STR_Msg_Folder_Not_Read]};
+    return {Error_Text([&] { Xml_Document::Load(path); }), path + QStringLiteral(": ") + t[STR_Msg_Folder_Not_Read]};
 }
 
 Message No_Such_File(const Lang_Table &t, const QString &dir)
 {
     const QString path = dir + QStringLiteral("/gone/ParGen.xml");
-    return {Xml_Error_Text([&] { Xml_Document::Load(path); }), path + QStringLiteral(": ") + t[STR_Msg_Sys_No_Entry]};
+    return {Error_Text([&] { Xml_Document::Load(path); }), path + QStringLiteral(": ") + t[STR_Msg_Sys_No_Entry]};
 }
 
 Message Check_Dimension(const Lang_Table &t, const QString &dir)
 {
     const Project_Paths p = Project_Paths_In(dir);
-    Write_File(p.CAN_Receive, Rx(Rx_Row("1", "9")));
+    Write_All(p.CAN_Receive, Rx(Rx_Row("1", "9")));
     const Check_Finding f = Finding(Check_Configuration(p), QStringLiteral("dimension-out-of-range"));
     return {f.Message, t[STR_Msg_Dimension_Range].arg(9).arg(8).arg(9)};
 }
@@ -131,7 +116,7 @@ Message Check_Dimension(const Lang_Table &t, const QString &dir)
 Message Check_Cob_ID_29(const Lang_Table &t, const QString &dir)
 {
     const Project_Paths p = Project_Paths_In(dir);
-    Write_File(p.CAN_Receive, Rx(Rx_Row("0x20000000", "8", "CAN 2.0B 29 bits")));
+    Write_All(p.CAN_Receive, Rx(Rx_Row("0x20000000", "8", "CAN 2.0B 29 bits")));
     const Check_Finding f = Finding(Check_Configuration(p), QStringLiteral("identifier-out-of-range"));
     return {f.Message, t[STR_Msg_CobID_Range_29].arg(QStringLiteral("0x20000000"), QStringLiteral("0x1FFFFFFF"))};
 }
@@ -139,7 +124,7 @@ Message Check_Cob_ID_29(const Lang_Table &t, const QString &dir)
 Message Check_Not_A_Number(const Lang_Table &t, const QString &dir)
 {
     const Project_Paths p = Project_Paths_In(dir);
-    Write_File(p.CAN_Receive, Rx(Rx_Row("one")));
+    Write_All(p.CAN_Receive, Rx(Rx_Row("one")));
     const Check_Finding f = Finding(Check_Configuration(p), QStringLiteral("not-a-number"));
     return {f.Message, t[STR_Msg_Not_A_Number].arg(QStringLiteral("CobID"), QStringLiteral("one"), t[STR_Msg_Identifier_Zero])};
 }
@@ -147,8 +132,8 @@ Message Check_Not_A_Number(const Lang_Table &t, const QString &dir)
 Message Check_Unplaced(const Lang_Table &t, const QString &dir)
 {
     const Project_Paths p = Project_Paths_In(dir);
-    Write_File(p.CAN_Receive, Rx(Rx_Row("1")));
-    Write_File(p.Define_CAN_Receive, Rx_Maps(Map_Row("5", "10")));
+    Write_All(p.CAN_Receive, Rx(Rx_Row("1")));
+    Write_All(p.Define_CAN_Receive, Rx_Maps(Map_Row("5", "10")));
     const Check_Finding f = Finding(Check_Configuration(p), QStringLiteral("unplaced-mapping"));
     const QString why = t[STR_Msg_Num_Frame_No_Frame].arg(QStringLiteral("5"), QStringLiteral("CAN_Receive.xml"),
                                                           t[STR_Msg_One_Frame], QStringLiteral("0"));
@@ -158,8 +143,8 @@ Message Check_Unplaced(const Lang_Table &t, const QString &dir)
 Message Check_Map_File_Unread(const Lang_Table &t, const QString &dir)
 {
     const Project_Paths p = Project_Paths_In(dir);
-    Write_File(p.CAN_Receive, Rx(QString()));
-    Write_File(p.Define_CAN_Receive, Rx_Maps("<row Num_Frame=\"0\""));
+    Write_All(p.CAN_Receive, Rx(QString()));
+    Write_All(p.Define_CAN_Receive, Rx_Maps("<row Num_Frame=\"0\""));
     const Check_Finding f = Finding(Check_Configuration(p), QStringLiteral("unplaced-mapping"));
     try {
         Xml_Document::Load(p.Define_CAN_Receive);
@@ -170,9 +155,9 @@ Message Check_Map_File_Unread(const Lang_Table &t, const QString &dir)
     qFatal("the mapping file was read");
 }
 
-const QList<std::pair<const char *, Case>> &Cases()
+const Message_Cases &Cases()
 {
-    static const QList<std::pair<const char *, Case>> cases = {
+    static const Message_Cases cases = {
         {"XML error with its position", Xml_Position},
         {"row without an attribute", Missing_Attribute},
         {"too many frames for the image", Too_Many_Frames},
@@ -277,7 +262,7 @@ private slots:
     void translator_follows_the_live_table();
     void messages_keep_their_english_without_translator_data() { Messages_Data(); }
     void messages_keep_their_english_without_translator();
-    void messages_come_out_in_german_data() { Messages_Data(); }
+    void messages_come_out_in_german_data();
     void messages_come_out_in_german();
     void system_reasons_are_the_system_own_words();
     void file_name_with_percent_stays_whole();
@@ -335,11 +320,10 @@ void Tst_Message_Language::translator_follows_the_live_table()
     QCOMPARE(Core_Text("row %1").arg(3), QStringLiteral("row 3"));
 }
 
-void Tst_Message_Language::Messages_Data()
+// Each case's message in English; {dir} stands for the test's folder.
+static QStringList English_Messages()
 {
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("english");  // {dir} stands for the test's folder
-    const QStringList english = {
+    return {
         "f.xml: line 2, column 7: Opening and ending tag mismatch.",
         "{dir}/CAN_Receive.xml: row 2: the attribute \"TimeOut\" is missing",
         "{dir}/CAN_Receive.xml: row 513: more than 512 frame records, receive and transmit together; the device "
@@ -355,37 +339,18 @@ void Tst_Message_Language::Messages_Data()
         "there are no receive frames, so the build does not read this file (nor could it: line 1, column 35: "
         "Expected '>' or '/', but got '<'.)",
     };
-    QCOMPARE(english.size(), Cases().size());
-    for (int i = 0; i < Cases().size(); ++i) QTest::newRow(Cases()[i].first) << i << english[i];
 }
 
-void Tst_Message_Language::messages_keep_their_english_without_translator()
+void Tst_Message_Language::Messages_Data() { Add_English_Rows(Cases(), English_Messages()); }
+
+void Tst_Message_Language::messages_keep_their_english_without_translator() { Check_English_Message(Cases()); }
+
+void Tst_Message_Language::messages_come_out_in_german_data()
 {
-    QFETCH(int, index);
-    QFETCH(QString, english);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    Lang_Table defaults;
-    Load_Default_Language(defaults);
-    const Message m = Cases()[index].second(defaults, dir.path());
-    english.replace(QStringLiteral("{dir}"), dir.path());
-    QCOMPARE(m.Text, english);
-    QCOMPARE(m.Expected, english);
+    Add_Language_Rows(Cases(), English_Messages(), {QStringLiteral("Deutsch")});
 }
 
-void Tst_Message_Language::messages_come_out_in_german()
-{
-    QFETCH(int, index);
-    QFETCH(QString, english);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const Lang_Table german = Shipped_Table(QStringLiteral("Deutsch"));
-    const Installed_Translator installed(german);
-    const Message m = Cases()[index].second(german, dir.path());
-    QCOMPARE(m.Text, m.Expected);
-    english.replace(QStringLiteral("{dir}"), dir.path());
-    QVERIFY2(m.Text != english, qPrintable(m.Text));
-}
+void Tst_Message_Language::messages_come_out_in_german() { Check_Translated_Message(Cases()); }
 
 void Tst_Message_Language::system_reasons_are_the_system_own_words()
 {
@@ -427,7 +392,7 @@ void Tst_Message_Language::every_core_text_has_a_key()
 void Tst_Message_Language::shipped_translations_keep_the_placeholders_data()
 {
     QTest::addColumn<QString>("language");
-    for (const QString &name : Shipped) QTest::newRow(qPrintable(name)) << name;
+    for (const QString &name : Shipped_Language_Names) QTest::newRow(qPrintable(name)) << name;
 }
 
 void Tst_Message_Language::shipped_translations_keep_the_placeholders()

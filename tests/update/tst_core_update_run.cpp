@@ -1,6 +1,7 @@
 // Running the updater and learning how it went, with a fake shell and clock: the verdict from
 // the exit status, the last lines of the report only when this run wrote it, and the firmware
 // image the job would need.
+#include "File_Bytes.h"
 #include "Fakes.h"
 #include "update/Update_Run.h"
 
@@ -10,13 +11,6 @@
 #include <QtTest>
 
 namespace {
-
-void Write(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 }  // namespace
 
@@ -136,12 +130,12 @@ void Tst_Update_Run::report_of_this_run_only()
     QFETCH(bool, folder);
     QFETCH(QStringList, tail);
 
-    if (!before.isNull()) Write(report_, before);
+    if (!before.isNull()) Write_All(report_, before);
     Fake_Clock clock;
     Fake_Shell shell;
     shell.Running_Polls = 3;
     shell.On_Start = [&] {
-        if (!written.isNull()) Write(report_, written);
+        if (!written.isNull()) Write_All(report_, written);
         if (folder) {
             QFile::remove(report_);
             QVERIFY(QDir().mkdir(report_));
@@ -166,7 +160,7 @@ void Tst_Update_Run::updater_apart_from_the_workspace()
     QVERIFY(QDir().mkpath(workspace));
     Fake_Clock clock;
     Fake_Shell shell;
-    shell.On_Start = [&] { Write(Update_Report_Path(workspace), "Verdict: valid job\n"); };
+    shell.On_Start = [&] { Write_All(Update_Report_Path(workspace), "Verdict: valid job\n"); };
     const Update_Result result = Run_Updater(shell, clock, updater_dir, workspace);
     QCOMPARE(shell.Started, QStringList{Updater_Path(updater_dir) + QStringLiteral("|\"") +
                                         QDir::toNativeSeparators(workspace) + QStringLiteral("\"|0")});
@@ -188,7 +182,7 @@ void Tst_Update_Run::report_tail_of_a_long_report()
     QVERIFY(text.size() > 4 * Report_Tail_Bytes);
     const Report_Mark before = Mark_Report(report_);
     QVERIFY(!before.exists);
-    Write(report_, text);
+    Write_All(report_, text);
     const std::optional<QStringList> tail = Fresh_Report_Tail(report_, before, 3);
     QVERIFY(tail);
     QCOMPARE(*tail, (QStringList{"line 4997 of a long report", "line 4998 of a long report",
@@ -222,8 +216,8 @@ void Tst_Update_Run::unusable_firmware_image()
     const QString master = dir_->filePath(QStringLiteral("MASTER"));
     QVERIFY(QDir().mkpath(master));
     const QString path = Firmware_Image_Path(master);
-    if (image == QLatin1String("present")) Write(path, QByteArray(64, '\x3C'));
-    if (image == QLatin1String("empty")) Write(path, QByteArray());
+    if (image == QLatin1String("present")) Write_All(path, QByteArray(64, '\x3C'));
+    if (image == QLatin1String("empty")) Write_All(path, QByteArray());
     if (image == QLatin1String("folder")) QVERIFY(QDir().mkdir(path));
 
     Update_Options options;

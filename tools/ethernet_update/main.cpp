@@ -7,7 +7,7 @@
 // Exit code: 0 for a valid job, 1 with the reason (in the log and on the error output).
 #include "Job_Check.h"
 
-#include "platform/Xml_Document.h"
+#include "platform/Safe_File.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,8 +20,8 @@ namespace {
 void Write_Log(const QString &path, const QStringList &lines)
 {
     try {
-        Save_File_Atomic(path, (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
-    } catch (const Xml_Error &e) {
+        Replace_File(path, (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+    } catch (const File_Error &e) {
         std::fprintf(stderr, "Ethernet_Update: %s\n", e.what());
     }
 }

@@ -199,7 +199,7 @@ int Import_Dbc(const QStringList &args)
 
         const Project_Paths paths = Project_Paths_In(dir);
         QList<std::pair<QString, QByteArray>> files;
-        QList<Signal_Note> notes = Read_Signal_Notes_To_Rewrite(Signal_Notes_Path(paths));
+        QList<Signal_Note> notes = Read_Signal_Notes_To_Rewrite(paths.Signal_Notes);
         QString report;
         int receive_total = Count_Map_File_Rows(paths.Define_CAN_Receive);
         if (receive) {
@@ -224,7 +224,7 @@ int Import_Dbc(const QStringList &args)
         if (!unread.isEmpty())
             report = QStringLiteral("database: %1 statement(s) left out\n").arg(db.Skipped.size()) + unread + report;
         // The signals' registers and recipes, for the register map and the monitor.
-        files.append({Signal_Notes_Path(paths), Signal_Notes_Bytes(notes)});
+        files.append({paths.Signal_Notes, Signal_Notes_Bytes(notes)});
         // The frame lists and their mappings change together or not at all.
         Save_Files_Atomic(files);
         Print(stdout, report);
@@ -263,10 +263,10 @@ int Export_List(const QStringList &args)
             sheet = Mapping_List_Csv(*d, frames, rows);
             for (const Editor_Frame &f : frames) count += int(f.Registers.size());
         }
-        Save_File_Atomic(out, sheet);
+        Replace_File(out, sheet);
         Print(stdout, QStringLiteral("%1: %2 %3 %4\n").arg(Native(out)).arg(count).arg(Direction_Name(*d),
                                                                                      p.Words[0] == u"frames" ? QStringLiteral("frame(s)") : QStringLiteral("register(s)")));
-    } catch (const Xml_Error &e) {
+    } catch (const File_Error &e) {
         return Fail(Native(e.Text()));
     }
     return Exit_Done;
@@ -358,9 +358,9 @@ int Export_Map(const QStringList &args)
         } else {
             bytes = format == u"csv" ? Register_Map_Csv(map) : Register_Map_Html(map);
         }
-        Save_File_Atomic(out, bytes);
+        Replace_File(out, bytes);
         Print(stdout, QStringLiteral("%1: %2 line(s)\n").arg(Native(out)).arg(map.Lines.size()));
-    } catch (const Xml_Error &e) {
+    } catch (const File_Error &e) {
         return Fail(Native(e.Text()));
     }
     return Exit_Done;

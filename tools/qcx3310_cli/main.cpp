@@ -93,7 +93,7 @@ int Compile(const Arg_Path &config_dir)
     Configuration_Image image;
     try {
         image = Build_Device_Images(paths);
-    } catch (const Xml_Error &e) {
+    } catch (const File_Error &e) {
         return Fail(Native(e.Text()));
     }
     const Bank1_Header &h = image.Param();
