@@ -554,4 +554,7 @@ const char16_t *const Lang_Default_Texts[] = {
     u"Length: %1",  // STR546
     u"Mnemonic: %1",  // STR547
     u"Cob-IDs in plain digits are decimal: 181 is 0x0B5. For hexadecimal write 0x181.",  // STR548
+    u"checked",  // STR549
+    u"not checked",  // STR550
+    u"The maker's web site",  // STR551
 };

@@ -490,6 +490,9 @@ enum Lang_Key : int {
     STR_Map_Frame_Length,  // %1 the data bytes
     STR_Map_Frame_Mnemonic,  // %1 the mnemonic
     STR_Frame_Digits_Decimal,
+    STR_Cell_Checked,  // what a screen reader says of a ticked check-box cell
+    STR_Cell_Not_Checked,
+    STR_Maker_Web_Site,  // what the maker's address under the steps leads to, for screen readers
     Lang_Key_End
 };
 
