@@ -1,5 +1,6 @@
 #include "widgets/Frame_Grid_Model.h"
 
+#include "lang/Lang_Table.h"
 #include "platform/Int_Text.h"
 #include "platform/Xml_Document.h"
 
@@ -14,7 +15,10 @@
 #include <algorithm>
 
 Frame_Grid_Model::Frame_Grid_Model(const Frame_List_Kind &kind, QObject *parent)
-    : QAbstractTableModel(parent), kind_(kind), grid_(Empty_Frame_Grid())
+    : QAbstractTableModel(parent), kind_(kind), grid_(Empty_Frame_Grid()),
+      // English until the editor gives the texts of its language.
+      checked_text_(QString::fromUtf16(Lang_Default_Texts[STR_Cell_Checked])),
+      not_checked_text_(QString::fromUtf16(Lang_Default_Texts[STR_Cell_Not_Checked]))
 {
 }
 

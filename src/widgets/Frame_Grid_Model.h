@@ -61,8 +61,8 @@ private:
     Frame_Grid grid_;
     QStringList titles_;
     QString reading_tip_;
-    QString checked_text_ = QStringLiteral("checked");
-    QString not_checked_text_ = QStringLiteral("not checked");
+    QString checked_text_;
+    QString not_checked_text_;
 };
 
 class Frame_Grid_Delegate : public QStyledItemDelegate {
