@@ -1,6 +1,9 @@
 #include "app/Main_Window.h"
+#include "widgets/Accessible_Roles.h"
 #include "widgets/Dialog_Panels.h"
 #include "widgets/Language_Change.h"
+#include "widgets/Font_Scale.h"
+#include "widgets/Link_Label.h"
 #include "widgets/Mnemonics.h"
 
 #include "workspace/Project_Folders.h"
@@ -34,12 +37,13 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace {
 constexpr int First_Check_Interval_Ms = 60000;
@@ -225,38 +229,47 @@ QIcon Close_Icon(const QColor &color)
 
 void Main_Window::Layout_Controls()
 {
-    setFixedSize(694, 440);
+    // The window is drawn for the usual font; a larger font enlarges the whole drawing alike,
+    // so that nothing is cut and the steps keep their places relative to each other.
+    const double k = Font_Scale(this);
+    auto px = [k](int length) { return Scaled(length, k); };
+    auto at = [px](int x, int y, int w, int h) { return QRect(px(x), px(y), px(w), px(h)); };
+
+    setFixedSize(px(694), px(440));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
+    // A top-level window of the desktop: screen readers are told a frame.
+    Set_Accessible_Role(this, QAccessible::Window);
 
-    auto label = [this](const char *name, int x, int y) {
+    auto label = [this, px](const char *name, int x, int y) {
         auto *l = new QLabel(this);
         l->setObjectName(QLatin1String(name));
-        l->move(x, y);
+        l->move(px(x), px(y));
         return l;
     };
 
     L_SW_Code = label("L_SW_Code", 16, 8);
     Set_Title_Style(L_SW_Code, Main_Title_Point_Size);
-    L_SW_Code->resize(300, 34);
+    L_SW_Code->resize(px(300), px(34));
     L_SW_Desc = label("L_SW_Desc", 16, 42);
-    L_SW_Desc->resize(300, 18);
+    L_SW_Desc->resize(px(300), px(18));
 
     LL_Update = label("LL_Update", 250, 16);
-    LL_Update->resize(260, 36);
+    LL_Update->resize(px(260), px(36));
     LL_Update->setWordWrap(true);
     LL_Update->setTextFormat(Qt::RichText);
     LL_Update->setOpenExternalLinks(false);
-    LL_Update->setAccessibleName(QStringLiteral("New version"));
+    // Tab reaches the link while it shows; Enter follows it. Screen readers read its text.
+    LL_Update->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     LL_Update->hide();
     connect(LL_Update, &QLabel::linkActivated, this, &Main_Window::LL_UpdateLinkClick);
 
-    auto icon_button = [this](const char *name, int x, const QIcon &icon) {
+    auto icon_button = [this, at, px](const char *name, int x, const QIcon &icon) {
         auto *b = new QToolButton(this);
         b->setObjectName(QLatin1String(name));
-        b->setGeometry(x, 8, 50, 50);
+        b->setGeometry(at(x, 8, 50, 50));
         b->setIcon(icon);
-        b->setIconSize(QSize(32, 32));
+        b->setIconSize(QSize(px(32), px(32)));
         b->setAutoRaise(true);
         connect(b, &QToolButton::clicked, this, [this, b] { Btn_Click(b); });
         return b;
@@ -267,32 +280,33 @@ void Main_Window::Layout_Controls()
     Btn_Close = icon_button("Btn_Close", 632, Close_Icon(ink));
 
     L_Begin = label("L_Begin", 16, 84);
-    L_Begin->resize(62, 16);
+    L_Begin->resize(px(62), px(16));
     P_Name_Conf = new QFrame(this);
     P_Name_Conf->setObjectName(QStringLiteral("P_Name_Conf"));
     P_Name_Conf->setFrameShape(QFrame::Box);
-    P_Name_Conf->setGeometry(80, 70, 428 - 80, 106 - 70);
+    P_Name_Conf->setGeometry(at(80, 70, 428 - 80, 106 - 70));
     L_Name_Conf = label("L_Name_Conf", 87, 75);
     L_Name_Conf_L2 = label("L_Name_Conf_L2", 87, 88);
-    for (QLabel *l : {L_Name_Conf, L_Name_Conf_L2}) {
-        l->resize(428 - 87 - 4, 14);
-        l->raise();
-    }
     QFont bold = L_Name_Conf_L2->font();
     bold.setBold(true);
     L_Name_Conf_L2->setFont(bold);
+    for (QLabel *l : {L_Name_Conf, L_Name_Conf_L2}) {
+        // The letters' height does not grow quite in step with the font's size.
+        l->resize(px(428 - 87 - 4), std::max(px(14), l->fontMetrics().height()));
+        l->raise();
+    }
 
     for (int i = 1; i <= 8; ++i) {
         const int top = i <= 5 ? Row_Top[i - 1] + 16 : i == 6 ? Monitor_Top + 16 : Monitor_Top + 16 + 44 * (i - 6);
         L_Step[i] = label(QStringLiteral("L_Step_%1").arg(i).toLatin1().constData(), 16, top);
-        L_Step[i]->resize(62, 16);
+        L_Step[i]->resize(px(62), px(16));
         L_Step[i]->setVisible(i <= 6);
     }
 
-    auto step_button = [this](const char *name, int x, int row) {
+    auto step_button = [this, at](const char *name, int x, int row) {
         auto *b = new QPushButton(this);
         b->setObjectName(QLatin1String(name));
-        b->setGeometry(x, row < 5 ? Row_Top[row] : Monitor_Top, Button_W, Button_H);
+        b->setGeometry(at(x, row < 5 ? Row_Top[row] : Monitor_Top, Button_W, Button_H));
         connect(b, &QPushButton::clicked, this, [this, b] { Btn_Click(b); });
         return b;
     };
@@ -308,22 +322,24 @@ void Main_Window::Layout_Controls()
     Btn_Monitor = step_button("Btn_Monitor", Col1_X, 5);
     Btn_Bus_Check = step_button("Btn_Bus_Check", Col2_X, 5);
 
-    L_Norvale = label("L_Norvale", 565, Row_Top[4] + 16);
-    L_Norvale->setText(Web_Host());
+    // A link that Tab reaches after the steps' buttons; Enter or Space follows it.
+    auto *norvale = new Link_Label(Web_Host(), this);
+    norvale->setObjectName(QStringLiteral("L_Norvale"));
+    norvale->move(px(565), px(Row_Top[4] + 16));
+    L_Norvale = norvale;
     QFont small = L_Norvale->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);  // the address must fit right of x 565
     L_Norvale->setFont(small);
     L_Norvale->adjustSize();
-    L_Norvale->setCursor(Qt::PointingHandCursor);
-    L_Norvale->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
-    L_Norvale->setAccessibleName(QStringLiteral("Maker's web site"));
-    L_Norvale->installEventFilter(this);
+    connect(norvale, &Link_Label::Activated, this, &Main_Window::L_NorvaleClick);
 
+    // Three pixels high with the line in the middle: a frame of one pixel loses its line when
+    // the desktop scales the window by a fraction (125 %, 150 %).
     Separator = new QFrame(this);
     Separator->setObjectName(QStringLiteral("Separator"));
     Separator->setFrameShape(QFrame::HLine);
     Separator->setFrameShadow(QFrame::Plain);
-    Separator->setGeometry(10, Separator_Y, 674, 1);
+    Separator->setGeometry(px(10), px(Separator_Y) - 1, px(674), 3);
 
     Timer_Update = new QTimer(this);
     Timer_Update->setObjectName(QStringLiteral("Timer_Update"));
@@ -375,6 +391,14 @@ void Main_Window::Set_Lang()
     Btn_Define_Receive_COB->setAccessibleName(s.STR(STR_Define_Receive) + QStringLiteral(" (") + s.STR(STR_Receive_Frames) + u')');
     Btn_Define_Transmit_COB->setText(s.STR(STR_Define_Transmit));
     Btn_Define_Transmit_COB->setAccessibleName(s.STR(STR_Define_Transmit) + QStringLiteral(" (") + s.STR(STR_Transmit_Frames) + u')');
+    // A screen reader says which step a button belongs to along with the button: "Step 3" with
+    // "Receive COB".
+    const QList<QPair<QPushButton *, int>> steps = {
+        {Btn_New, 1},          {Btn_Open, 1},          {Btn_Prm_Gen, 2},      {Btn_Receive_COB, 3},
+        {Btn_Define_Receive_COB, 3}, {Btn_Transmit_COB, 4}, {Btn_Define_Transmit_COB, 4}, {Btn_CreateBin, 5},
+        {Btn_Register_Map, 5}, {Btn_Monitor, 6},       {Btn_Bus_Check, 6}};
+    for (const auto &[button, step] : steps) button->setAccessibleDescription(L_Step[step]->text());
+    L_Norvale->setAccessibleDescription(s.STR(STR_Maker_Web_Site));
     Show_Name_Conf();
     Assign_Mnemonics(this);
 }
@@ -409,16 +433,6 @@ void Main_Window::closeEvent(QCloseEvent *event)
     event->accept();
     // Closing the main window ends the program, also while hidden dialogs exist.
     QCoreApplication::quit();
-}
-
-bool Main_Window::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == L_Norvale && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-        L_NorvaleClick();
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 int Main_Window::Show_Modal(QDialog *dialog)

@@ -1,5 +1,7 @@
 #include "dialogs/About_Dialog.h"
 #include "widgets/Dialog_Panels.h"
+#include "widgets/Font_Scale.h"
+#include "widgets/Link_Label.h"
 
 #include "platform/Shell.h"
 #include "platform/Web_Host.h"
@@ -37,13 +39,18 @@ void About_Dialog::FormCreate()
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setWindowTitle(QStringLiteral("About..."));
+    // The box was drawn for the usual font; a larger one enlarges it all alike.
+    const double k = Font_Scale(this);
+    auto px = [k](int length) { return Scaled(length, k); };
+    client_ = Scaled(QSize(Client_W, Client_H), k);
 
-    auto label = [this](const char *name, const QString &text, int x, int y) {
-        auto *l = new QLabel(text, this);
+    auto place = [&](QLabel *l, const char *name, int x, int y) {
         l->setObjectName(QLatin1String(name));
-        l->move(x, y);
-        l->resize(Client_W - x - 8, 16);
+        l->setGeometry(px(x), px(y), px(Client_W - x - 8), px(16));
         return l;
+    };
+    auto label = [&](const char *name, const QString &text, int x, int y) {
+        return place(new QLabel(text, this), name, x, y);
     };
     L_Product = label("Label1", QStringLiteral("Software Variroduvi "), Text_X, 12);
     QFont bold = L_Product->font();
@@ -62,16 +69,16 @@ void About_Dialog::FormCreate()
     L_Workspace_Dir = label("L_Workspace_Dir", QString(), 12, Workspace_Y + 18);
     L_Workspace_Dir->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    L_Web_Link = label("Label4", Web_Host(), 12, Client_H - 12 - 21);
-    L_Web_Link->resize(280, 16);
-    L_Web_Link->setCursor(Qt::PointingHandCursor);
-    L_Web_Link->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
-    L_Web_Link->setAccessibleName(QStringLiteral("Maker's web site"));
-    L_Web_Link->installEventFilter(this);
+    // Tab reaches the address too, and Enter or Space follows it.
+    auto *web_link = new Link_Label(Web_Host(), this);
+    L_Web_Link = place(web_link, "Label4", 12, Client_H - 12 - 21);
+    L_Web_Link->resize(px(280), px(16));
+    L_Web_Link->setAccessibleDescription(QStringLiteral("Maker's web site"));
+    connect(web_link, &Link_Label::Activated, this, &About_Dialog::Open_Web_Site);
 
     Img_Logo = new QLabel(this);
     Img_Logo->setObjectName(QStringLiteral("Image2"));
-    Img_Logo->setGeometry(12, 12, 80, 80);
+    Img_Logo->setGeometry(px(12), px(12), px(80), px(80));
     Img_Logo->setPixmap(QPixmap(QStringLiteral(":/qcx3310_about.png")));
     Img_Logo->setScaledContents(true);
     Img_Logo->setCursor(Qt::PointingHandCursor);
@@ -80,11 +87,13 @@ void About_Dialog::FormCreate()
 
     Btn_OK = new QPushButton(QStringLiteral("OK"), this);
     Btn_OK->setObjectName(QStringLiteral("LbButton1"));
-    Btn_OK->setGeometry(Client_W - 12 - 80, Client_H - 12 - 26, 80, 26);
+    Btn_OK->setGeometry(px(Client_W - 12 - 80), px(Client_H - 12 - 26), px(80), px(26));
     Btn_OK->setDefault(true);
     connect(Btn_OK, &QPushButton::clicked, this, &QDialog::accept);
+    // OK first, then the address.
+    setTabOrder(Btn_OK, L_Web_Link);
 
-    setFixedSize(Client_W, Client_H);
+    setFixedSize(client_);
     Center_On_Screen(this);
 }
 
@@ -105,12 +114,12 @@ void About_Dialog::FormShow()
     L_Workspace_Dir->setText(
         L_Workspace_Dir->fontMetrics().elidedText(dir, Qt::ElideMiddle, L_Workspace_Dir->width()));
     L_Workspace_Dir->setToolTip(dir);
-    setFixedSize(Client_W, Client_H);
+    setFixedSize(client_);
 }
 
 bool About_Dialog::eventFilter(QObject *watched, QEvent *event)
 {
-    if ((watched == L_Web_Link || watched == Img_Logo) && event->type() == QEvent::MouseButtonRelease &&
+    if (watched == Img_Logo && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         Open_Web_Site();
         return true;

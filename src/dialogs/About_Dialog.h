@@ -42,4 +42,5 @@ private:
     QLabel *L_Workspace = nullptr;       // the title
     QLabel *L_Workspace_Dir = nullptr;   // the folder, shortened in the middle when too long
     QPushButton *Btn_OK = nullptr;
+    QSize client_;  // the box's fixed size, in the font it was made with
 };

@@ -216,6 +216,7 @@ void Frame_List_Editor::Set_Lang()
     model_->Set_Titles(titles);
     Update_Buttons();  // its tooltip is a text of the language too
     model_->Set_Reading_Tip(s.STR(STR_Frame_Device_Reads_Tip));
+    model_->Set_Check_Texts(s.STR(STR_Cell_Checked), s.STR(STR_Cell_Not_Checked));
     Update_Device_Reading();
     // OK and Cancel have the same letters in every editor, whatever the other controls say.
     Assign_Mnemonics(this, {Btn_OK, Btn_Cancel});

@@ -1,6 +1,7 @@
 #include "dialogs/New_Configuration_Dialog.h"
 
 #include "widgets/Dialog_Panels.h"
+#include "widgets/Font_Scale.h"
 #include "workspace/Project_Folders.h"
 #include "widgets/Message_Box.h"
 #include "widgets/Mnemonics.h"
@@ -53,7 +54,8 @@ void New_Configuration_Dialog::FormCreate()
     connect(E_New_Proj, &QLineEdit::returnPressed, this, &New_Configuration_Dialog::E_New_ProjKeyPress);
 
     L_SW_Code->setText(state_.SW_Code);
-    setFixedSize(331, 162);
+    design_size_ = Scaled(QSize(331, 162), Font_Scale(this));
+    setFixedSize(design_size_);
     Center_On_Screen(this);
     Set_Lang();
     Follow_Language_Change(this, [this] { Set_Lang(); });
@@ -68,7 +70,10 @@ void New_Configuration_Dialog::Set_Lang()
     Btn_OK->setText(state_.STR(STR_New_OK));
     Btn_Cancel->setText(state_.STR(STR_New_Cancel));
     Assign_Mnemonics(this);
+    Fit_Size();
 }
+
+void New_Configuration_Dialog::Fit_Size() { setFixedSize(design_size_.expandedTo(minimumSizeHint())); }
 
 void New_Configuration_Dialog::showEvent(QShowEvent *event)
 {

@@ -23,6 +23,9 @@ protected:
 
 private:
     void FormCreate();
+    // Never smaller than drawn for the font in use, nor than its texts need.
+    void Fit_Size();
+    QSize design_size_;
     void FormShow();
     void E_New_ProjKeyPress();
 

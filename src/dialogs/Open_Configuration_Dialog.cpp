@@ -1,6 +1,7 @@
 #include "dialogs/Open_Configuration_Dialog.h"
 
 #include "widgets/Dialog_Panels.h"
+#include "widgets/Font_Scale.h"
 #include "widgets/Mnemonics.h"
 #include "workspace/Project_Folders.h"
 #include "widgets/Language_Change.h"
@@ -55,8 +56,10 @@ void Open_Configuration_Dialog::FormCreate()
     connect(LB_Configurations, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
 
     L_SW_Code->setText(state_.SW_Code);
-    setMinimumSize(260, 220);
-    resize(377, 351);
+    const double k = Font_Scale(this);
+    design_minimum_ = Scaled(QSize(260, 220), k);
+    setMinimumSize(design_minimum_);
+    resize(Scaled(QSize(377, 351), k));
     Center_On_Screen(this);
     Set_Lang();
     Follow_Language_Change(this, [this] { Set_Lang(); });
@@ -71,6 +74,13 @@ void Open_Configuration_Dialog::Set_Lang()
     Btn_OK->setText(state_.STR(STR_Open_OK));
     Btn_Cancel->setText(state_.STR(STR_Open_Cancel));
     Assign_Mnemonics(this);
+    Fit_Size();
+}
+
+void Open_Configuration_Dialog::Fit_Size()
+{
+    setMinimumSize(design_minimum_.expandedTo(layout()->totalMinimumSize()));
+    resize(size().expandedTo(minimumSize()));
 }
 
 void Open_Configuration_Dialog::Load_Existing_Configuration() { SL_ = List_Configurations(state_.Dir_Projects); }

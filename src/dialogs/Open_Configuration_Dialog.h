@@ -31,6 +31,9 @@ protected:
 
 private:
     void FormCreate();
+    // The smallest size: as drawn for the font in use, and never less than its texts need.
+    void Fit_Size();
+    QSize design_minimum_;
     void FormShow();
     void Configuration_Chosen(int row);
 

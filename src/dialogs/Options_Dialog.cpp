@@ -6,6 +6,7 @@
 #include "lang/Version_Check.h"
 #include "lang/Version_Checker.h"
 #include "widgets/Dialog_Panels.h"
+#include "widgets/Font_Scale.h"
 #include "widgets/Mnemonics.h"
 #include "widgets/Message_Box.h"
 #include "platform/Shell.h"
@@ -69,7 +70,8 @@ void Options_Dialog::Layout_Controls()
 {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(500, 430);
+    design_size_ = Scaled(QSize(500, 430), Font_Scale(this));
+    setFixedSize(design_size_);
 
     auto *top = new QVBoxLayout(this);
     top->setContentsMargins(0, 0, 0, 0);
@@ -129,13 +131,13 @@ QWidget *Options_Dialog::Build_Language_Page()
 
         auto *flag = new QLabel(page);
         flag->setObjectName(QStringLiteral("I_L%1").arg(k));
-        flag->setFixedSize(Flag_Size, Flag_Size);
+        flag->setFixedSize(Scaled(Flag_Size, Font_Scale(this)), Scaled(Flag_Size, Font_Scale(this)));
         flag->setAlignment(Qt::AlignCenter);
         flag->setAccessibleName(QStringLiteral("Language flag %1").arg(k));
 
         auto *name = new QLabel(page);
         name->setObjectName(QStringLiteral("L_L%1").arg(k));
-        name->setMinimumWidth(150);
+        name->setMinimumWidth(Scaled(150, Font_Scale(this)));
         name->setProperty("langSlot", true);
         // The names are reachable from the keyboard too: Tab to one, Enter or Space chooses it.
         name->setFocusPolicy(Qt::TabFocus);
@@ -167,7 +169,7 @@ QWidget *Options_Dialog::Build_Language_Page()
     Btn_Next->setObjectName(QStringLiteral("Btn_Next"));
     for (QPushButton *b : {Btn_Prev, Btn_Next}) {
         b->setAutoDefault(false);
-        b->setMinimumWidth(90);
+        b->setMinimumWidth(Scaled(90, Font_Scale(this)));
         QSizePolicy policy = b->sizePolicy();
         policy.setRetainSizeWhenHidden(true);
         b->setSizePolicy(policy);
@@ -204,7 +206,7 @@ QWidget *Options_Dialog::Build_Connection_Page()
     LL_Check_Update->setWordWrap(true);
     LL_Check_Update->setOpenExternalLinks(false);
     LL_Check_Update->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    LL_Check_Update->setAccessibleName(QStringLiteral("Update check result"));
+    // No accessible name of its own: a screen reader reads the result it shows.
     LL_Check_Update->hide();
 
     layout->addWidget(CB_En_Con);
@@ -245,7 +247,10 @@ void Options_Dialog::Set_Lang()
     else
         L_Page_Lang->setText(Lang_Page_Label(s.STR(STR_Options_Page), 1, s.STR(STR_Options_Page_Of), 1));
     Assign_Mnemonics(this);
+    Fit_Size();
 }
+
+void Options_Dialog::Fit_Size() { setFixedSize(design_size_.expandedTo(minimumSizeHint())); }
 
 void Options_Dialog::showEvent(QShowEvent *event)
 {

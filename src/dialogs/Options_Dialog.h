@@ -56,6 +56,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Never smaller than drawn for the font in use, nor than its texts need.
+    void Fit_Size();
+    QSize design_size_;
     void FormShow();
     void Layout_Controls();
     QWidget *Build_Language_Page();

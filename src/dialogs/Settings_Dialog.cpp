@@ -4,6 +4,7 @@
 
 #include "widgets/Storable_Edit.h"
 #include "widgets/Dialog_Panels.h"
+#include "widgets/Font_Scale.h"
 #include "config/Project_Files.h"
 #include "editing/Par_Gen_Check.h"
 #include "widgets/Message_Box.h"
@@ -74,12 +75,14 @@ void Settings_Dialog::FormCreate()
     setObjectName(QStringLiteral("TFParGen"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(Client_W, Client_H);
+    // Drawn for the usual font; a larger one enlarges the drawing alike.
+    k_ = Font_Scale(this);
+    setFixedSize(px(Client_W), px(Client_H));
 
-    auto label = [](QWidget *parent, const char *name, int x, int y, int w) {
+    auto label = [this](QWidget *parent, const char *name, int x, int y, int w) {
         auto *l = new QLabel(parent);
         l->setObjectName(QLatin1String(name));
-        l->setGeometry(x, y, w, 18);
+        l->setGeometry(px(x), px(y), px(w), px(18));
         return l;
     };
 
@@ -87,27 +90,27 @@ void Settings_Dialog::FormCreate()
     const Title_Panel title = Make_Title_Panel(this, state_.SW_Code);
     L_SW_Code = title.L_SW_Code;
     L_SW_Desc = title.L_SW_Desc;
-    title.P_Title->setGeometry(0, 0, Client_W, Title_H);
+    title.P_Title->setGeometry(0, 0, px(Client_W), px(Title_H));
 
     // Created in tab order: baud rate, IP, mask, gateway, port, OK, Cancel.
     GB_CAN = new QGroupBox(this);
     GB_CAN->setObjectName(QStringLiteral("GB_CAN"));
-    GB_CAN->setGeometry(Box_X, CAN_Top, Box_W, CAN_H);
+    GB_CAN->setGeometry(px(Box_X), px(CAN_Top), px(Box_W), px(CAN_H));
     L_CAN_Baud = label(GB_CAN, "L_CAN_Baud", 16, 24, 76);
     CB_Baud_CAN = new QComboBox(GB_CAN);
     CB_Baud_CAN->setObjectName(QStringLiteral("CB_Baud_CAN"));
     CB_Baud_CAN->setEditable(false);
-    CB_Baud_CAN->setGeometry(96, 20, 100, 24);
+    CB_Baud_CAN->setGeometry(px(96), px(20), px(100), px(24));
     for (const Baud_Rate &rate : Baud_Rates) CB_Baud_CAN->addItem(QLatin1String(rate.Label));
 
     GB_Modbus_TCP_Slave = new QGroupBox(this);
     GB_Modbus_TCP_Slave->setObjectName(QStringLiteral("GB_Modbus_TCP_Slave"));
-    GB_Modbus_TCP_Slave->setGeometry(Box_X, Modbus_Top, Box_W, Modbus_H);
+    GB_Modbus_TCP_Slave->setGeometry(px(Box_X), px(Modbus_Top), px(Box_W), px(Modbus_H));
 
     auto octet_row = [this](QWidget *heading, QLineEdit **edits, const char *prefix, int row) {
-        heading->move(Octet_X, Row_Label_Y[row]);
-        auto *octets = new Octet_Row(QLatin1String(prefix), Octet_W, Octet_Dot_W, GB_Modbus_TCP_Slave);
-        octets->move(Octet_X, Row_Edit_Y[row]);
+        heading->move(px(Octet_X), px(Row_Label_Y[row]));
+        auto *octets = new Octet_Row(QLatin1String(prefix), px(Octet_W), px(Octet_Dot_W), GB_Modbus_TCP_Slave, px(Octet_H));
+        octets->move(px(Octet_X), px(Row_Edit_Y[row]));
         for (int i = 0; i < 4; ++i) edits[i] = octets->Part(i);
         return octets;
     };
@@ -117,9 +120,9 @@ void Settings_Dialog::FormCreate()
     Octet_Row *sm = octet_row(L_ModTCPs_SM, E_SM, "E_SM", 1);
     CB_ModTCPs_EN_GAT = new QCheckBox(GB_Modbus_TCP_Slave);
     CB_ModTCPs_EN_GAT->setObjectName(QStringLiteral("CB_ModTCPs_EN_GAT"));
-    CB_ModTCPs_EN_GAT->resize(200, 22);
+    CB_ModTCPs_EN_GAT->resize(px(200), px(22));
     Octet_Row *gat = octet_row(CB_ModTCPs_EN_GAT, E_GAT, "E_GAT", 2);
-    CB_ModTCPs_EN_GAT->move(Octet_X - 2, Row_Label_Y[2] - 2);
+    CB_ModTCPs_EN_GAT->move(px(Octet_X - 2), px(Row_Label_Y[2] - 2));
     // A "." runs on through the three addresses and is swallowed after the last gateway part.
     ip->Set_Next(sm);
     sm->Set_Next(gat);
@@ -128,7 +131,7 @@ void Settings_Dialog::FormCreate()
     L_ModTCPs_Port = label(GB_Modbus_TCP_Slave, "L_ModTCPs_Port", Octet_X, Port_Y + 2, 76);
     E_PORT = new QLineEdit(GB_Modbus_TCP_Slave);
     E_PORT->setObjectName(QStringLiteral("E_PORT"));
-    E_PORT->setGeometry(96, Port_Y, 80, Octet_H);
+    E_PORT->setGeometry(px(96), px(Port_Y), px(80), px(Octet_H));
 
     // The shared OK / Cancel row. Its buttons fill the row between its margins, so they stand
     // exactly Buttons_Gap below the Modbus box.
@@ -144,10 +147,10 @@ void Settings_Dialog::FormCreate()
     P_Button = panel.P_Button;
     Btn_OK = panel.Btn_OK;
     Btn_Cancel = panel.Btn_Cancel;
-    const int row_top = Modbus_Bottom + Buttons_Gap - Button_Panel_Top_Margin;
-    panel.P_Button->setGeometry(0, row_top, Client_W, Client_H - row_top);
+    const int row_top = px(Modbus_Bottom + Buttons_Gap) - Button_Panel_Top_Margin;
+    panel.P_Button->setGeometry(0, row_top, px(Client_W), px(Client_H) - row_top);
     for (QPushButton *b : {Btn_OK, Btn_Cancel})
-        b->setFixedHeight(Client_H - row_top - Button_Panel_Top_Margin - Button_Panel_Bottom_Margin);
+        b->setFixedHeight(px(Client_H) - row_top - Button_Panel_Top_Margin - Button_Panel_Bottom_Margin);
     Btn_OK->setDefault(true);
 
     // Alt+letter on a heading goes to its first field.
@@ -210,28 +213,29 @@ void Settings_Dialog::Show_Storage(bool stored)
     L_Not_Stored->setAccessibleName(L_Not_Stored->text());
     // Its height is measured in the bold face it is drawn in.
     L_Not_Stored->ensurePolished();
-    const int notice_h = stored ? 0 : L_Not_Stored->heightForWidth(Box_W) + Buttons_Gap;
-    L_Not_Stored->setGeometry(Box_X, Modbus_Bottom + Buttons_Gap, Box_W, std::max(0, notice_h - Buttons_Gap));
+    const int gap = px(Buttons_Gap);
+    const int notice_h = stored ? 0 : L_Not_Stored->heightForWidth(px(Box_W)) + gap;
+    L_Not_Stored->setGeometry(px(Box_X), px(Modbus_Bottom) + gap, px(Box_W), std::max(0, notice_h - gap));
     L_Not_Stored->setVisible(!stored);
-    const int row_top = Modbus_Bottom + Buttons_Gap - Button_Panel_Top_Margin + notice_h;
-    const int height = Client_H + notice_h;
-    P_Button->setGeometry(0, row_top, Client_W, height - row_top);
-    setFixedSize(Client_W, height);
+    const int row_top = px(Modbus_Bottom) + gap - Button_Panel_Top_Margin + notice_h;
+    const int height = px(Client_H) + notice_h;
+    P_Button->setGeometry(0, row_top, px(Client_W), height - row_top);
+    setFixedSize(px(Client_W), height);
 }
 
 void Settings_Dialog::Fit_Texts()
 {
-    auto beside = [](QLabel *label, QWidget *field) {
-        const int w = std::max(Side_Label_W, label->sizeHint().width());
-        label->resize(w, Label_H);
-        field->move(std::max(Field_X, Side_Label_X + w + Field_Gap), field->y());
+    auto beside = [this](QLabel *label, QWidget *field) {
+        const int w = std::max(px(Side_Label_W), label->sizeHint().width());
+        label->resize(w, px(Label_H));
+        field->move(std::max(px(Field_X), px(Side_Label_X) + w + px(Field_Gap)), field->y());
     };
     beside(L_CAN_Baud, CB_Baud_CAN);
     beside(L_ModTCPs_Port, E_PORT);
     // The headings over the octet rows may take the whole width of their box.
-    const int widest = Box_W - Octet_X - Box_X;
+    const int widest = px(Box_W - Octet_X - Box_X);
     for (QWidget *heading : std::initializer_list<QWidget *>{L_ModTCPs_IP, L_ModTCPs_SM, CB_ModTCPs_EN_GAT})
-        heading->resize(std::clamp(heading->sizeHint().width(), Heading_W, widest), heading->height());
+        heading->resize(std::clamp(heading->sizeHint().width(), px(Heading_W), widest), heading->height());
 }
 
 bool Settings_Dialog::FormShow()

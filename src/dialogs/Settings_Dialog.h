@@ -49,6 +49,9 @@ private:
     void Fit_Texts();
 
     App_State &state_;
+    // How much larger than the usual font the dialog's font is; every drawn length grows so.
+    double k_ = 1.0;
+    int px(int length) const { return int(length * k_ + 0.5); }
     // The settings as this showing loaded them.
     Par_Gen_Texts loaded_;
 

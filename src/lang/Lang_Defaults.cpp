@@ -566,4 +566,7 @@ const char16_t *const Lang_Default_Texts[] = {
     u"Map their signals onto registers",  // STR558
     u"Clear the filter",  // STR559
     u"%1: the module belongs to another version of the program (it offers %2, this program needs %3); install the module that came with the program",  // STR560
+    u"checked",  // STR561
+    u"not checked",  // STR562
+    u"The maker's web site",  // STR563
 };

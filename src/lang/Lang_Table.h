@@ -503,6 +503,9 @@ enum Lang_Key : int {
     STR_Chooser_Clear_Filter,
     // Core messages added after the two blocks closed: each is listed in Core_Text_Keys.
     STR_Msg_Module_Other_Version,  // %1 the module's file, %2 the interface it offers, %3 the one needed
+    STR_Cell_Checked,  // what a screen reader says of a ticked check-box cell
+    STR_Cell_Not_Checked,
+    STR_Maker_Web_Site,  // what the maker's address under the steps leads to, for screen readers
     Lang_Key_End
 };
 

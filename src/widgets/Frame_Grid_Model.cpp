@@ -1,5 +1,7 @@
 #include "widgets/Frame_Grid_Model.h"
 
+#include "lang/Lang_Table.h"
+#include "platform/Int_Text.h"
 #include "platform/Xml_Document.h"
 
 #include <QAbstractItemView>
@@ -13,7 +15,10 @@
 #include <algorithm>
 
 Frame_Grid_Model::Frame_Grid_Model(const Frame_List_Kind &kind, QObject *parent)
-    : QAbstractTableModel(parent), kind_(kind), grid_(Empty_Frame_Grid())
+    : QAbstractTableModel(parent), kind_(kind), grid_(Empty_Frame_Grid()),
+      // English until the editor gives the texts of its language.
+      checked_text_(QString::fromUtf16(Lang_Default_Texts[STR_Cell_Checked])),
+      not_checked_text_(QString::fromUtf16(Lang_Default_Texts[STR_Cell_Not_Checked]))
 {
 }
 
@@ -42,9 +47,11 @@ QVariant Frame_Grid_Model::data(const QModelIndex &index, int role) const
     const QString text = Cell(index.row() + 1, index.column());
     switch (c.Kind) {
     case Frame_Column_Kind::Check:
-        // The square shows the flag; the text stays for the file and for screen readers.
+        // The square shows the flag and the text stays for the file; a screen reader says
+        // whether the box is ticked, as it would of any check box.
         if (role == Qt::CheckStateRole) return Is_Checked(text) ? Qt::Checked : Qt::Unchecked;
-        if (role == Qt::EditRole || role == Qt::AccessibleTextRole) return text;
+        if (role == Qt::EditRole) return text;
+        if (role == Qt::AccessibleTextRole) return Is_Checked(text) ? checked_text_ : not_checked_text_;
         return QVariant();
     case Frame_Column_Kind::Row_Number:
         if (role == Qt::DisplayRole) return text;
@@ -115,6 +122,15 @@ void Frame_Grid_Model::Set_Grid(Frame_Grid grid)
     endResetModel();
 }
 
+void Frame_Grid_Model::Set_Check_Texts(const QString &checked, const QString &not_checked)
+{
+    checked_text_ = checked;
+    not_checked_text_ = not_checked;
+    for (int c = 0; c < columnCount(); ++c)
+        if (Column(c).Kind == Frame_Column_Kind::Check)
+            emit dataChanged(index(0, c), index(rowCount() - 1, c), {Qt::AccessibleTextRole});
+}
+
 void Frame_Grid_Model::Set_Titles(const QStringList &titles)
 {
     titles_ = titles;
@@ -124,6 +140,32 @@ void Frame_Grid_Model::Set_Titles(const QStringList &titles)
 void Frame_Grid_Model::Rows_Changed(int first_row, int last_row)
 {
     emit dataChanged(index(first_row - 1, 0), index(last_row - 1, columnCount() - 1));
+}
+
+namespace {
+
+bool Blank(const Frame_List_Kind &kind, const Frame_Row &row)
+{
+    for (const Frame_Column &c : kind.Columns)
+        if (c.Field && !Int_Text::Trim(row.*c.Field).isEmpty()) return false;
+    return true;
+}
+
+}  // namespace
+
+bool Frame_Grid_Model::Tab_Goes_On_Below(int row) const
+{
+    return row >= 0 && row + 1 < grid_.size() && Is_Entry(grid_[row]) && !Is_Entry(grid_[row + 1]);
+}
+
+bool Frame_Grid_Model::Tab_Leaves_Blank_Row(int row) const
+{
+    return row >= 1 && row < grid_.size() && Blank(kind_, grid_[row]) && Is_Entry(grid_[row - 1]);
+}
+
+bool Frame_Grid_Model::Backtab_Goes_Back_Above(int row) const
+{
+    return row >= 1 && row < grid_.size() && !Is_Entry(grid_[row]) && Is_Entry(grid_[row - 1]);
 }
 
 bool Frame_Grid_Model::Insert_Row(int Num_Row)
@@ -354,14 +396,23 @@ QModelIndex Frame_Grid_View::moveCursor(CursorAction action, Qt::KeyboardModifie
     if (!model()) return QModelIndex();
     const QModelIndex current = currentIndex();
     const int last = model()->columnCount() - 1;
+    const auto *grid = qobject_cast<const Frame_Grid_Model *>(model());
     switch (action) {
     case MoveNext:
         if (!current.isValid()) return model()->index(0, First_Field);
-        if (current.column() >= last) return QModelIndex();  // Tab leaves the grid
+        if (grid && current.column() <= First_Field && grid->Tab_Leaves_Blank_Row(current.row())) return QModelIndex();
+        if (current.column() >= last) {
+            // On from the last frame to the row that takes the next one; otherwise Tab leaves.
+            if (grid && grid->Tab_Goes_On_Below(current.row())) return model()->index(current.row() + 1, First_Field);
+            return QModelIndex();
+        }
         return current.siblingAtColumn(std::max(current.column() + 1, First_Field));
     case MovePrevious:
         if (!current.isValid()) return model()->index(0, last);
-        if (current.column() <= First_Field) return QModelIndex();  // Shift+Tab leaves the grid
+        if (current.column() <= First_Field) {
+            if (grid && grid->Backtab_Goes_Back_Above(current.row())) return model()->index(current.row() - 1, last);
+            return QModelIndex();  // Shift+Tab leaves the grid
+        }
         return current.siblingAtColumn(current.column() - 1);
     default: {
         // The arrows, Home and End never stop on a row number either.

@@ -31,11 +31,22 @@ public:
     void Set_Titles(const QStringList &titles);
     // The tooltip of a Cob-ID cell: a text with %1 for how the device reads the identifier.
     void Set_Reading_Tip(const QString &tip) { reading_tip_ = tip; }
+    // What a screen reader says of a check-box cell, in the language in use: the file's "Y" and
+    // "N" mean nothing to a listener.
+    void Set_Check_Texts(const QString &checked, const QString &not_checked);
     // The cell's text as the file receives it (grid row 1..250).
     QString Cell(int Num_Row, int column) const;
 
     bool Insert_Row(int Num_Row);
     void Delete_Row(int Num_Row);
+
+    // Where Tab goes beyond a row (row is the model's row, from 0). The row below a frame that
+    // has no frame yet is where the next one is typed, so Tab from the frame's last field goes on
+    // to it; Tab from the first field of that row, still blank, leaves the grid, and Shift+Tab
+    // from there goes back to the frame. Elsewhere the row's ends leave the grid.
+    bool Tab_Goes_On_Below(int row) const;
+    bool Tab_Leaves_Blank_Row(int row) const;
+    bool Backtab_Goes_Back_Above(int row) const;
 
 signals:
     // A typed or pasted text was refused because a configuration file cannot store one of its
@@ -50,6 +61,8 @@ private:
     Frame_Grid grid_;
     QStringList titles_;
     QString reading_tip_;
+    QString checked_text_;
+    QString not_checked_text_;
 };
 
 class Frame_Grid_Delegate : public QStyledItemDelegate {
@@ -84,6 +97,8 @@ private:
 // The grid as the keyboard walks it. Tab moves along the row's fields, never onto the row
 // numbers; from the last field of a row it leaves the grid for the buttons, and Shift+Tab from
 // the first field leaves it backwards, so the buttons are a key away wherever the user types.
+// Only the last frame of a run goes on to the empty row below it (see Tab_Goes_On_Below), so
+// that the next frame is a key away as well.
 // Ctrl+Tab and Ctrl+Shift+Tab leave the grid from any cell. The arrows move between rows.
 class Frame_Grid_View : public QTableView {
     Q_OBJECT

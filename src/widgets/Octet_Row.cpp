@@ -6,8 +6,6 @@
 #include <QLineEdit>
 
 namespace {
-constexpr int Part_H = 22;
-
 void Focus(QLineEdit *edit)
 {
     if (edit->isEnabled() && edit->isVisible() && edit->focusPolicy() != Qt::NoFocus)
@@ -15,7 +13,7 @@ void Focus(QLineEdit *edit)
 }
 }  // namespace
 
-Octet_Row::Octet_Row(const QString &prefix, int part_w, int dot_w, QWidget *parent) : QWidget(parent)
+Octet_Row::Octet_Row(const QString &prefix, int part_w, int dot_w, QWidget *parent, int part_h) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Row_") + prefix);
     auto *layout = new QHBoxLayout(this);
@@ -24,7 +22,7 @@ Octet_Row::Octet_Row(const QString &prefix, int part_w, int dot_w, QWidget *pare
     for (int i = 0; i < 4; ++i) {
         auto *e = new QLineEdit(this);
         e->setObjectName(prefix + QString::number(i + 1));
-        e->setFixedSize(part_w, Part_H);
+        e->setFixedSize(part_w, part_h);
         e->installEventFilter(this);
         connect(e, &QLineEdit::textChanged, this, &Octet_Row::Edited);
         layout->addWidget(e);
@@ -35,12 +33,12 @@ Octet_Row::Octet_Row(const QString &prefix, int part_w, int dot_w, QWidget *pare
             // Low in the row, where a full stop stands beside the parts' digits.
             dot->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
             dot->setContentsMargins(0, 0, 0, 4);
-            dot->setFixedSize(dot_w, Part_H);
+            dot->setFixedSize(dot_w, part_h);
             layout->addWidget(dot);
             dots_[size_t(i)] = dot;
         }
     }
-    setFixedSize(4 * part_w + 3 * dot_w, Part_H);
+    setFixedSize(4 * part_w + 3 * dot_w, part_h);
 }
 
 QStringList Octet_Row::Texts() const

@@ -15,8 +15,10 @@ class QLineEdit;
 class Octet_Row : public QWidget {
     Q_OBJECT
 public:
-    // The parts are named <prefix>1 to <prefix>4, the dots L_Dot_<prefix>1 to 3.
-    Octet_Row(const QString &prefix, int part_w, int dot_w, QWidget *parent);
+    // The parts are named <prefix>1 to <prefix>4, the dots L_Dot_<prefix>1 to 3; each part is
+    // part_w by part_h pixels (taller in a window drawn for a larger font).
+    static constexpr int Default_Part_H = 22;
+    Octet_Row(const QString &prefix, int part_w, int dot_w, QWidget *parent, int part_h = Default_Part_H);
 
     QLineEdit *Part(int i) const { return parts_[size_t(i)]; }  // 0..3
     const std::array<QLineEdit *, 4> &Parts() const { return parts_; }

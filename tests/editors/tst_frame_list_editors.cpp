@@ -450,7 +450,10 @@ void Tst_Frame_List_Editors::keyboard_alone_types_a_frame_and_saves()
     Type("1000");
     Press(Qt::Key_Tab);
     Type("Motor");
-    // Tab from the last field leaves the grid for OK, and Enter presses it.
+    // Tab from the last field of the last frame goes on to the empty row below, for the next
+    // frame; Tab again, with nothing typed there, leaves the grid for OK, and Enter presses it.
+    Press(Qt::Key_Tab);
+    QCOMPARE(Focus_Place(dialog), QStringLiteral("sga 2,1 editing"));
     Press(Qt::Key_Tab);
     QCOMPARE(Focus_Place(dialog), QStringLiteral("Btn_OK"));
     Press(Qt::Key_Return);
