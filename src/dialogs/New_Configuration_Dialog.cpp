@@ -12,6 +12,12 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
+namespace {
+constexpr int New_Dialog_Width = 331;
+}
+
 New_Configuration_Dialog::New_Configuration_Dialog(App_State &state, QWidget *parent) : QDialog(parent), state_(state)
 {
     setObjectName(QStringLiteral("TFNew_Project"));
@@ -52,7 +58,7 @@ void New_Configuration_Dialog::FormCreate()
     connect(E_New_Proj, &QLineEdit::returnPressed, this, &New_Configuration_Dialog::E_New_ProjKeyPress);
 
     L_SW_Code->setText(state_.SW_Code);
-    setFixedSize(331, 162);
+    setFixedSize(New_Dialog_Width, 162);
     Center_On_Screen(this);
     Set_Lang();
 }
@@ -66,6 +72,8 @@ void New_Configuration_Dialog::Set_Lang()
     Btn_OK->setText(state_.STR(STR_New_OK));
     Btn_Cancel->setText(state_.STR(STR_New_Cancel));
     Assign_Mnemonics(this);
+    // Wide enough for the window manager to write the whole title.
+    setFixedWidth(std::max(New_Dialog_Width, Title_Width_Need(this)));
 }
 
 void New_Configuration_Dialog::showEvent(QShowEvent *event)

@@ -212,8 +212,13 @@ void Settings_Dialog::Show_Storage(bool stored)
     L_Not_Stored->setVisible(!stored);
     const int row_top = Modbus_Bottom + Buttons_Gap - Button_Panel_Top_Margin + notice_h;
     const int height = Client_H + notice_h;
-    P_Button->setGeometry(0, row_top, Client_W, height - row_top);
-    setFixedSize(Client_W, height);
+    // A title longer than the controls are wide widens the window, so the window manager
+    // writes it whole.
+    const int width = std::max(Client_W, Title_Width_Need(this));
+    QWidget *title_band = L_SW_Code->parentWidget();
+    title_band->resize(width, title_band->height());
+    P_Button->setGeometry(0, row_top, width, height - row_top);
+    setFixedSize(width, height);
 }
 
 void Settings_Dialog::Fit_Texts()

@@ -554,4 +554,18 @@ const char16_t *const Lang_Default_Texts[] = {
     u"Length: %1",  // STR546
     u"Mnemonic: %1",  // STR547
     u"Cob-IDs in plain digits are decimal: 181 is 0x0B5. For hexadecimal write 0x181.",  // STR548
+    u"No ping of this address has been completed yet. Press \"%1\" to check that the device answers there.",  // STR549
+    u"Close",  // STR550
+    u"connection refused: nothing answers on this port at this address",  // STR551
+    u"the network cannot reach this address",  // STR552
+    u"the address was not found",  // STR553
+    u"the device closed the connection",  // STR554
+    u"no answer in time",  // STR555
+    u"the device refused the request (Modbus exception code %1)",  // STR556
+    u"the request was cut off when the connection ended",  // STR557
+    u"not connected",  // STR558
+    u"the answer is no valid Modbus answer (%1)",  // STR559
+    u"connection error (%1)",  // STR560
+    u"the answer holds %1 of %2 registers",  // STR561
+    u"%1 register map",  // STR562
 };

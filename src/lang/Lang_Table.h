@@ -490,6 +490,20 @@ enum Lang_Key : int {
     STR_Map_Frame_Length,  // %1 the data bytes
     STR_Map_Frame_Mnemonic,  // %1 the mnemonic
     STR_Frame_Digits_Decimal,
+    STR_Update_No_Ping,  // %1 the Ping button's caption
+    STR_Update_Close,
+    STR_Monitor_Fault_Refused,
+    STR_Monitor_Fault_Unreachable,
+    STR_Monitor_Fault_Host_Not_Found,
+    STR_Monitor_Fault_Closed,
+    STR_Monitor_Fault_Timeout,
+    STR_Monitor_Fault_Exception,  // %1 the exception code
+    STR_Monitor_Fault_Aborted,
+    STR_Monitor_Fault_Not_Connected,
+    STR_Monitor_Fault_Protocol,  // %1 the client's words
+    STR_Monitor_Fault_Other,  // %1 the client's words
+    STR_Monitor_Short_Answer,  // %1 the registers answered, %2 those asked for
+    STR_Register_Map_File_Name,  // %1 the configuration's name; the suggested file name, without extension
     Lang_Key_End
 };
 
