@@ -142,7 +142,11 @@ int Title_Width_Need(const QWidget *window)
     // otherwise the application's.
     QFont font = QApplication::font("QMdiSubWindowTitleBar");
     font.setBold(true);
-    return QFontMetrics(font).horizontalAdvance(window->windowTitle()) + Title_Bar_Room;
+    const int need = QFontMetrics(font).horizontalAdvance(window->windowTitle()) + Title_Bar_Room;
+    // A title with a very long configuration name may be shortened by the window manager
+    // rather than make the window wider than the screen.
+    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? std::min(need, screen->availableGeometry().width() * 9 / 10) : need;
 }
 
 void Fit_Title(QWidget *window)

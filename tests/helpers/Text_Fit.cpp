@@ -106,9 +106,13 @@ QStringList Cut_Cells(QWidget *window)
 {
     QStringList cut;
     for (QTableView *table : window->findChildren<QTableView *>()) {
-        if (!table->isVisibleTo(window)) continue;
-        auto *wrapping = dynamic_cast<Wrapping_Delegate *>(table->itemDelegate());
-        if (!wrapping) continue;
+        // The tables whose rows grow with their texts promise to show each text whole; what that
+        // takes is measured as the wrapping cells lay a text out, whatever the table draws with.
+        if (!table->isVisibleTo(window) || !table->wordWrap() || !table->model() || table->model()->rowCount() == 0 ||
+            table->verticalHeader()->sectionResizeMode(0) != QHeaderView::ResizeToContents)
+            continue;
+        const Wrapping_Delegate measure;
+        const Wrapping_Delegate *wrapping = &measure;
         const QAbstractItemModel *model = table->model();
         for (int row = 0; row < model->rowCount(); ++row)
             for (int column = 0; column < model->columnCount(); ++column) {

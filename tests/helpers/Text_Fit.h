@@ -13,6 +13,7 @@ QStringList Cut_Texts(QWidget *window);
 // whole (its bar's font, icon and buttons), as "title "text" needs x px, window has y".
 QStringList Cut_Title(QWidget *window);
 
-// Every cell of the window's tables that wrap their texts whose row is lower than its text
-// needs at its column's width, as "table row r column c "text" needs x px high, has y".
+// Every cell of the window's tables whose rows grow with their wrapped texts, whose row is lower
+// than its text needs at its column's width (broken between words, or inside a word too long for
+// a line), as "table row r column c "text" needs x px high, has y".
 QStringList Cut_Cells(QWidget *window);

@@ -64,6 +64,17 @@ private slots:
 
 private:
     void Show_Dialog();
+    // A new workspace whose LANGUAGE folder holds the shipped files, in that language.
+    void Restart_In(const QString &language)
+    {
+        cleanup();
+        messages_ = std::make_unique<Message_Recorder>();
+        ws_ = std::make_unique<Test_Workspace>();
+        ws_->Copy_Shipped_Languages();
+        ws_->Start();
+        ws_->Switch_Language(language);
+        dialog_ = ws_->window->Windows().Update;
+    }
     void Put_Firmware_Image() { Write_All(Firmware_Image_Path(ws_->state.Dir_Master), QByteArray(256, '\x3C')); }
     QString Label_Text(const char *name) { return Get<QLabel>(name)->text(); }
     void Set_Fields(const QStringList &parts);
@@ -295,15 +306,7 @@ void Tst_Update_Dialog::next_says_why_it_refuses()
     QFETCH(QString, language);
     QFETCH(QString, before);
     QFETCH(QString, said);
-    if (language != QLatin1String("English")) {
-        cleanup();
-        messages_ = std::make_unique<Message_Recorder>();
-        ws_ = std::make_unique<Test_Workspace>();
-        ws_->Copy_Shipped_Languages();
-        ws_->Start();
-        ws_->Switch_Language(language);
-        dialog_ = ws_->window->Windows().Update;
-    }
+    if (language != QLatin1String("English")) Restart_In(language);
     Show_Dialog();
     Set_Fields({"127", "0", "0", "2"});  // silent
     if (before != QLatin1String("nothing")) QTest::mouseClick(Get<QPushButton>("Btn_Ping"), Qt::LeftButton);
@@ -716,13 +719,7 @@ void Tst_Update_Dialog::update_result_follows_the_language()
 {
     // What the dialog says around the updater's report is in the user's language; the report's
     // lines are the updater's own and stay as it wrote them.
-    cleanup();
-    messages_ = std::make_unique<Message_Recorder>();
-    ws_ = std::make_unique<Test_Workspace>();
-    ws_->Copy_Shipped_Languages();
-    ws_->Start();
-    ws_->Switch_Language(QStringLiteral("Deutsch"));
-    dialog_ = ws_->window->Windows().Update;
+    Restart_In(QStringLiteral("Deutsch"));
     Put_Firmware_Image();
     const QString report_path = Update_Report_Path(ws_->state.Dir_Exe);
     ws_->shell.Exit_As = Exit_Status::Exited(1);
