@@ -531,7 +531,9 @@ void Main_Window::Update_Device()
 
 void Main_Window::Export_Register_Map()
 {
-    const QString suggested = state_.Dir_Project + QStringLiteral("/") + state_.Project_Name + QStringLiteral(" register map.pdf");
+    // The name is the user's, so it is in their language; what the file holds is not.
+    const QString suggested = state_.Dir_Project + QStringLiteral("/") +
+                              state_.STR(STR_Register_Map_File_Name).arg(state_.Project_Name) + QStringLiteral(".pdf");
     QString filter = Map_Filter_Pdf;
     QString path = Ask_Map_Path ? Ask_Map_Path(this, suggested, &filter) : QString();
     if (path.isEmpty()) return;

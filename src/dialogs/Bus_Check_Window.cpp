@@ -146,6 +146,7 @@ void Bus_Check_Window::Set_Lang()
         L_Summary->setText(s.STR(STR_Bus_Summary).arg(sum.Errors).arg(sum.Warnings).arg(sum.Infos));
     }
     Assign_Mnemonics(this);
+    Fit_Title(this);
 }
 
 void Bus_Check_Window::FormShow()

@@ -65,6 +65,7 @@ void Check_Window::Set_Lang()
     Btn_Go_On->setText(s.STR(STR_Check_Go_On));
     Btn_Go_Back->setText(s.STR(STR_Check_Go_Back));
     Assign_Mnemonics(this);
+    Fit_Title(this);
 }
 
 void Check_Window::Show_Findings(const QList<Check_Finding> &findings)

@@ -1,6 +1,7 @@
 #include "dialogs/Import_Report_Window.h"
 
 #include "exchange/Csv_Lists.h"
+#include "widgets/Dialog_Panels.h"
 #include "widgets/Mnemonics.h"
 #include "workspace/App_State.h"
 #include "widgets/Language_Change.h"
@@ -42,6 +43,8 @@ void Import_Report_Window::Layout_Controls(bool choice)
     M_Lines->setObjectName(QStringLiteral("M_Lines"));
     M_Lines->setReadOnly(true);
     M_Lines->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // A path or a long name breaks where it must, rather than leaving the window sideways.
+    M_Lines->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout->addWidget(M_Lines, 1);
     auto *buttons = new QDialogButtonBox(this);
     if (choice) {
@@ -76,6 +79,7 @@ void Import_Report_Window::Set_Lang()
         Btn_Close->setText(state_.STR(STR_Import_Close));
     }
     Assign_Mnemonics(this);
+    Fit_Title(this);
 }
 
 bool Import_Report_Window::Ask_Take_Good_Lines(App_State &state, const QList<Csv_Fault> &faults, QWidget *parent)

@@ -1,5 +1,6 @@
 #include "dialogs/Monitor_Window.h"
 
+#include "dialogs/Monitor_Status.h"
 #include "exchange/Signal_Values.h"
 #include "platform/Int_Text.h"
 #include "platform/Xml_Document.h"
@@ -7,6 +8,7 @@
 #include "widgets/Dialog_Panels.h"
 #include "widgets/Mnemonics.h"
 #include "widgets/Language_Change.h"
+#include "widgets/Table_Accessible.h"
 
 #include <QAbstractItemDelegate>
 #include <QCloseEvent>
@@ -25,7 +27,6 @@ namespace {
 constexpr int Default_Period_Ms = 500;
 constexpr int Connect_Limit_Ms = 3000;   // a device that does not answer the connection at all
 constexpr int Reply_Limit_Ms = 1000;     // one request's answer
-constexpr int Unit_Id = 1;               // the converter answers any unit; 1 is the usual one
 }  // namespace
 
 Monitor_Window::Monitor_Window(App_State &state, Clock *clock, QWidget *parent)
@@ -79,6 +80,8 @@ Monitor_Window::Monitor_Window(App_State &state, Clock *clock, QWidget *parent)
     TB_Registers->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                                   QAbstractItemView::AnyKeyPressed);
     TB_Registers->verticalHeader()->hide();
+    // A screen reader says which cells take a value, as their colour shows it.
+    Describe_Editable_Cells(TB_Registers);
     // The mnemonic is the one free text: it takes the width the numbers leave.
     TB_Registers->horizontalHeader()->setStretchLastSection(false);
     // The edit's end, not a changed cell: typing the value a register holds already writes it
@@ -182,6 +185,7 @@ void Monitor_Window::Set_Lang()
     // The state in the new language; an error stays as it was said until the next one.
     if (!status_is_error_) Show_State();
     Assign_Mnemonics(this);
+    Fit_Title(this);
 }
 
 QString Monitor_Window::Status_Text() const { return L_Status->text(); }
@@ -392,13 +396,13 @@ void Monitor_Window::Start_Connection()
         }
         link_->On_State = [this](Modbus_Link::State state) { State_Changed(state); };
         // Said with the retry when the connection ends; a failed request says it itself.
-        link_->On_Error = [this](const QString &error) { last_reason_ = error; };
+        link_->On_Error = [this](const Link_Fault &fault) { last_reason_ = Link_Fault_Text(state_, fault); };
     }
     ++generation_;
     in_flight_ = 0;
     last_reason_.clear();
     connect_timer_->start(Connect_Limit_Ms);
-    if (!link_->Connect_To(host_, port_)) Connection_Failed(link_->Error_Text());
+    if (!link_->Connect_To(host_, port_)) Connection_Failed(Link_Fault_Text(state_, link_->Last_Fault()));
 }
 
 void Monitor_Window::Stop_Connection()
@@ -450,7 +454,7 @@ void Monitor_Window::State_Changed(Modbus_Link::State state)
         ++generation_;
         in_flight_ = 0;
         if (wanted_)
-            Connection_Failed(last_reason_.isEmpty() ? link_->Error_Text() : last_reason_);
+            Connection_Failed(last_reason_.isEmpty() ? Link_Fault_Text(state_, link_->Last_Fault()) : last_reason_);
         else if (!status_is_error_)
             Show_State();
         break;
@@ -483,7 +487,8 @@ void Monitor_Window::Poll()
         if (!sent) {
             --in_flight_;
             round_failed_ = true;
-            Show_Status(state_.STR(STR_Monitor_Read_Failed).arg(read.Start).arg(read.Start + read.Count - 1).arg(link_->Error_Text()), true);
+            Show_Status(state_.STR(STR_Monitor_Read_Failed).arg(read.Start).arg(read.Start + read.Count - 1)
+                            .arg(Link_Fault_Text(state_, link_->Last_Fault())), true);
         }
     }
 }
@@ -492,16 +497,17 @@ void Monitor_Window::Read_Finished(const Modbus_Link::Answer &answer, const Moni
 {
     if (generation != generation_) return;  // from a connection that has ended since
     if (in_flight_ > 0) --in_flight_;
-    if (!answer.Error.isEmpty()) {
+    if (answer.Fault.Failed()) {
         round_failed_ = true;
-        Show_Status(state_.STR(STR_Monitor_Read_Failed).arg(read.Start).arg(read.Start + read.Count - 1).arg(answer.Error), true);
+        Show_Status(state_.STR(STR_Monitor_Read_Failed).arg(read.Start).arg(read.Start + read.Count - 1)
+                        .arg(Link_Fault_Text(state_, answer.Fault)), true);
         return;
     }
     const QList<uint16_t> &values = answer.Values;
     if (!values_.Apply(read, values, clock_.Now_Ms())) {
         round_failed_ = true;
         Show_Status(state_.STR(STR_Monitor_Read_Failed).arg(read.Start).arg(read.Start + read.Count - 1)
-                        .arg(QStringLiteral("%1 / %2").arg(values.size()).arg(read.Count)), true);
+                        .arg(state_.STR(STR_Monitor_Short_Answer).arg(values.size()).arg(read.Count)), true);
         return;
     }
     // A whole round answered without an error after one: the line says the connection again.
@@ -509,73 +515,6 @@ void Monitor_Window::Read_Finished(const Modbus_Link::Answer &answer, const Moni
     if (in_flight_ == 0 && !round_failed_ && status_is_error_ && Connected())
         Show_Status(state_.STR(STR_Monitor_Connected).arg(host_).arg(port_), false);
     Refresh_Values();
-}
-
-void Monitor_Window::Cell_Edited(QTableWidgetItem *item, const QString &text)
-{
-    if (!item) return;
-    const int row = item->row();
-    if (row >= config_.Rows.size() && row < config_.Rows.size() + signals_.size() && item->column() == Col_Value) {
-        const Signal_Note note = signals_[row - config_.Rows.size()];
-        QTimer::singleShot(0, this, &Monitor_Window::Refresh_Values);
-        if (note.Dir == Direction::Transmit) Write_Signal(note, text);
-        return;
-    }
-    if (row < 0 || row >= config_.Rows.size()) return;
-    const Monitor_Row &r = config_.Rows[row];
-    if (r.Dir != Direction::Transmit || (item->column() != Col_Decimal && item->column() != Col_Hex)) return;
-    // In the hexadecimal column bare digits are hexadecimal, as the column shows them.
-    const std::optional<uint16_t> value = Parse_Register_Value(text, item->column() == Col_Hex);
-    // What was typed leaves the cell either way: it shows what the device holds.
-    QTimer::singleShot(0, this, &Monitor_Window::Refresh_Values);
-    if (!value) {
-        Show_Status(state_.STR(STR_Monitor_Bad_Value).arg(text), true);
-        return;
-    }
-    Write_Register(r.Register, *value);
-}
-
-void Monitor_Window::Write_Signal(const Signal_Note &note, const QString &text)
-{
-    const App_State &s = state_;
-    const std::optional<double> physical = Parse_Physical(note, text);
-    if (!physical) {
-        Show_Status(s.STR(STR_Monitor_Bad_Value).arg(text), true);
-        return;
-    }
-    if (!Connected()) {
-        Show_Status(s.STR(STR_Monitor_Signal_Refused).arg(note.Signal, text, s.STR(STR_Monitor_Disconnected)), true);
-        return;
-    }
-    // The signal's registers as last read, its own bits replaced: the signals sharing them keep
-    // their values.
-    const Signal_Write plan = Plan_Signal_Write(note, *physical, Signal_Registers(note));
-    if (!plan.Why.isEmpty()) {
-        Show_Status(s.STR(STR_Monitor_Signal_Refused).arg(note.Signal, text, plan.Why), true);
-        return;
-    }
-    for (const auto &[reg, value] : plan.Writes) Write_Register(uint16_t(reg), value);
-}
-
-void Monitor_Window::Write_Register(uint16_t reg, uint16_t value)
-{
-    const App_State &s = state_;
-    if (!Connected()) {
-        Show_Status(s.STR(STR_Monitor_Write_Failed).arg(reg).arg(value).arg(s.STR(STR_Monitor_Disconnected)), true);
-        return;
-    }
-    auto finished = [this, reg, value](const Modbus_Link::Answer &answer) {
-        const App_State &s = state_;
-        if (!answer.Error.isEmpty()) {
-            Show_Status(s.STR(STR_Monitor_Write_Failed).arg(reg).arg(value).arg(answer.Error), true);
-        } else {
-            values_.Set(Direction::Transmit, reg, value, clock_.Now_Ms());
-            Show_Status(s.STR(STR_Monitor_Written).arg(reg).arg(value), false);
-        }
-        Refresh_Values();
-    };
-    if (!link_->Write_Register(Unit_Id, reg, value, finished))
-        Show_Status(s.STR(STR_Monitor_Write_Failed).arg(reg).arg(value).arg(link_->Error_Text()), true);
 }
 
 void Monitor_Window::Show_Status(const QString &text, bool error)

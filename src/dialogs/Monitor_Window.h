@@ -6,7 +6,7 @@
 // transmit signal takes a physical value, written into its registers with the other signals
 // that share them kept. The window is
 // not modal: the user keeps working in the others while it polls, and nothing it does waits
-// on the network.
+// on the network. The write path (cells typed into) is in Monitor_Writes.cpp.
 #include "monitor/Modbus_Link.h"
 #include "exchange/Signal_Notes.h"
 #include "monitor/Monitor_Plan.h"
@@ -90,6 +90,9 @@ private:
     void Write_Signal(const Signal_Note &note, const QString &text);
     QList<std::optional<uint16_t>> Signal_Registers(const Signal_Note &note) const;
     void Show_Status(const QString &text, bool error);
+
+    // The converter answers any unit; 1 is the usual one.
+    static constexpr int Unit_Id = 1;
 
     App_State &state_;
     Real_Clock own_clock_;

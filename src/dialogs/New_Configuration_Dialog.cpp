@@ -14,6 +14,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 New_Configuration_Dialog::New_Configuration_Dialog(App_State &state, QWidget *parent) : QDialog(parent), state_(state)
 {
     setObjectName(QStringLiteral("TFNew_Project"));
@@ -73,7 +75,14 @@ void New_Configuration_Dialog::Set_Lang()
     Fit_Size();
 }
 
-void New_Configuration_Dialog::Fit_Size() { setFixedSize(design_size_.expandedTo(minimumSizeHint())); }
+void New_Configuration_Dialog::Fit_Size()
+{
+    // As large as drawn, as its texts need, and wide enough for the window manager to write the
+    // whole title.
+    QSize size = design_size_.expandedTo(minimumSizeHint());
+    size.setWidth(std::max(size.width(), Title_Width_Need(this)));
+    setFixedSize(size);
+}
 
 void New_Configuration_Dialog::showEvent(QShowEvent *event)
 {

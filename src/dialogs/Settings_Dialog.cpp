@@ -219,8 +219,13 @@ void Settings_Dialog::Show_Storage(bool stored)
     L_Not_Stored->setVisible(!stored);
     const int row_top = px(Modbus_Bottom) + gap - Button_Panel_Top_Margin + notice_h;
     const int height = px(Client_H) + notice_h;
-    P_Button->setGeometry(0, row_top, px(Client_W), height - row_top);
-    setFixedSize(px(Client_W), height);
+    // A title longer than the controls are wide widens the window, so the window manager
+    // writes it whole.
+    const int width = std::max(px(Client_W), Title_Width_Need(this));
+    QWidget *title_band = L_SW_Code->parentWidget();
+    title_band->resize(width, title_band->height());
+    P_Button->setGeometry(0, row_top, width, height - row_top);
+    setFixedSize(width, height);
 }
 
 void Settings_Dialog::Fit_Texts()

@@ -93,7 +93,6 @@ void Update_Dialog::Layout_Controls()
     Row_IP = new Octet_Row(QStringLiteral("E_IP"), Field_W, Dot_W, this);
     Row_IP->move(Margin, Fields_Y);
     Row_IP->Set_Texts({QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")});
-    Row_IP->Set_Accessible_Names(QStringLiteral("IP address, part"));
     for (QLineEdit *e : Row_IP->Parts()) e->setAlignment(Qt::AlignCenter);
     E_IP1 = Row_IP->Part(0);
     E_IP2 = Row_IP->Part(1);
@@ -129,6 +128,8 @@ void Update_Dialog::Layout_Controls()
     CB_Conf = check("CB_Conf", Margin, 128);
     CB_Read_Conf = check("CB_Read_Conf", Margin + Read_Back_Indent, 148);
     Btn_Update = button("Btn_Update", 142, Buttons_Y, Update_W);
+    Btn_Close = button("Btn_Close", Margin, Buttons_Y, Cancel_Next_W);
+    Btn_Close->setVisible(false);
     // A read-back needs its write, and the update needs something to write.
     connect(CB_Firmware, &QCheckBox::toggled, this, &Update_Dialog::Update_Enabled_Options);
     connect(CB_Conf, &QCheckBox::toggled, this, &Update_Dialog::Update_Enabled_Options);
@@ -148,6 +149,7 @@ void Update_Dialog::Layout_Controls()
     connect(Btn_Next, &QPushButton::clicked, this, &Update_Dialog::Next_Click);
     connect(Btn_Update, &QPushButton::clicked, this, &Update_Dialog::Update_Click);
     connect(Btn_Cancel, &QPushButton::clicked, this, &Update_Dialog::reject);
+    connect(Btn_Close, &QPushButton::clicked, this, &Update_Dialog::accept);
 
     Show_Address_Phase();
 }
@@ -167,7 +169,10 @@ void Update_Dialog::Set_Lang()
     CB_Conf->setText(s.STR(STR_Update_Configuration));
     CB_Read_Conf->setText(s.STR(STR_Update_Read_Configuration));
     Btn_Update->setText(s.STR(STR_Update_Execute));
+    Btn_Close->setText(s.STR(STR_Update_Close));
     LPing->setAccessibleDescription(s.STR(STR_Update_Check_Connection));
+    // The fields have no text of their own: named after the address, as in the settings.
+    Row_IP->Set_Accessible_Names(s.STR(STR_Settings_IP));
     Assign_Mnemonics(this);
     Arrange();
 }
@@ -193,9 +198,12 @@ void Update_Dialog::Arrange()
     const int cancel_w = button_w(Btn_Cancel, Cancel_Next_W);
     const int next_w = button_w(Btn_Next, Cancel_Next_W);
     const int update_w = button_w(Btn_Update, Update_W);
+    const int close_w = button_w(Btn_Close, Cancel_Next_W);
     need(Margin, ping_w + Status_Gap + Cancel_Next_W);
     need(Margin, cancel_w + Button_Gap + next_w);
-    need(Margin, update_w);
+    need(Margin, close_w + Button_Gap + update_w);
+    // The window manager writes the title in the bar above; the window is wide enough for it.
+    width = std::max(width, Title_Width_Need(this));
     const int inner = width - 2 * Margin;
 
     L_IP_Address->resize(inner, L_IP_Address->height());
@@ -214,6 +222,7 @@ void Update_Dialog::Arrange()
     Btn_Next->setGeometry(width - Margin - next_w, buttons_y, next_w, Button_H);
     Btn_Cancel->setGeometry(Btn_Next->x() - Button_Gap - cancel_w, buttons_y, cancel_w, Button_H);
     Btn_Update->setGeometry(width - Margin - update_w, Buttons_Y, update_w, Button_H);
+    Btn_Close->setGeometry(Btn_Update->x() - Button_Gap - close_w, Buttons_Y, close_w, Button_H);
     const int result_y = Buttons_Y + Button_H + Margin;
     const int result_h = std::max(16, L_Update_Result->heightForWidth(inner));
     L_Update_Result->setGeometry(Margin, result_y, inner, result_h);
@@ -248,6 +257,7 @@ void Update_Dialog::FormShow()
         Row_IP->Set_Texts({ip1, ip2, ip3, ip4});
     L_IP_Address->setText(state_.STR(STR_Update_Address_Label) + Device_Model);
     Ping_Answered = false;
+    last_ping_.reset();
     address_changed_ = false;
     L_Update_Result->clear();
     E_Update_Report->clear();
@@ -273,6 +283,7 @@ void Update_Dialog::Show_Address_Phase()
     options_phase_ = false;
     Show_Ping_Status(QString(), palette().color(QPalette::WindowText));
     for (QWidget *w : Option_Controls()) w->setVisible(false);
+    Btn_Close->setVisible(false);
     L_Update_Result->setVisible(false);
     E_Update_Report->setVisible(false);
     for (QWidget *w : Address_Controls()) w->setVisible(true);
@@ -284,6 +295,8 @@ void Update_Dialog::Show_Options_Phase()
     options_phase_ = true;
     for (QWidget *w : Address_Controls()) w->setVisible(false);
     for (QWidget *w : Option_Controls()) w->setVisible(true);
+    Btn_Close->setVisible(false);
+    Btn_Close->setDefault(false);
     Update_Enabled_Options();
     Arrange();
     // Enter on the focused "Execute" runs it, as on any button a keyboard user has reached;
@@ -306,7 +319,11 @@ void Update_Dialog::Address_Edited()
         Ping_Answered = false;
         address_changed_ = true;
         Show_Ping_Status(QString(), palette().color(QPalette::WindowText));
+    } else if (last_ping_) {
+        // What the status says was said of the address before the edit, not of this one.
+        Show_Ping_Status(QString(), palette().color(QPalette::WindowText));
     }
+    last_ping_.reset();
 }
 
 void Update_Dialog::Set_Running(bool running)
@@ -350,6 +367,7 @@ void Update_Dialog::Ping_Click()
 {
     if (running_) return;
     Ping_Answered = false;
+    last_ping_.reset();
     address_changed_ = false;
     LPing->setToolTip(QString());
     Show_Ping_Status(QString(), palette().color(QPalette::WindowText));
@@ -363,6 +381,7 @@ void Update_Dialog::Ping_Click()
                  [this](int attempt) { return Before_Ping_Attempt(attempt); });
     Set_Running(false);
 
+    last_ping_ = result.outcome;
     switch (result.outcome) {
     case Ping_Run_Result::Outcome::Found:
         Show_Ping_Status(state_.STR(STR_Ping_Device_Found), Found_Colour);
@@ -385,8 +404,17 @@ void Update_Dialog::Next_Click()
 {
     if (running_) return;
     if (!Ping_Answered) {
-        Message_Box::Error(this, address_changed_ ? state_.STR(STR_Address_Changed).arg(state_.STR(STR_Update_Ping))
-                                                  : state_.STR(STR_Ping_Not_In_Network));
+        // Each refusal says what happened: the address changed after a ping found the device,
+        // a ping found nothing, the address is none, or no ping of this address was completed.
+        const QString ping = state_.STR(STR_Update_Ping);
+        QString why = state_.STR(STR_Update_No_Ping).arg(ping);
+        if (address_changed_)
+            why = state_.STR(STR_Address_Changed).arg(ping);
+        else if (last_ping_ == Ping_Run_Result::Outcome::Not_Found)
+            why = state_.STR(STR_Ping_Not_In_Network);
+        else if (last_ping_ == Ping_Run_Result::Outcome::Error)
+            why = state_.STR(STR_Ping_Address_Error);
+        Message_Box::Error(this, why);
         return;
     }
     Show_Options_Phase();
@@ -498,6 +526,14 @@ void Update_Dialog::Show_Update_Result(const Update_Result &result)
     Show_Update_Text(verdict, colour, details);
     // A failed update is said in a box too: the user may have looked away during the wait.
     if (failed) Message_Box::Error(this, Update_Report_Text());
+    if (result.verdict == V::Succeeded) {
+        // The device has what it was meant to get: the way out is the button in reach.
+        Btn_Close->setVisible(true);
+        Arrange();
+        Btn_Update->setAutoDefault(false);
+        Btn_Close->setDefault(true);
+        Btn_Close->setFocus();
+    }
 }
 
 void Update_Dialog::Update_Click()
@@ -525,6 +561,7 @@ void Update_Dialog::Update_Click()
     // The wait lasts as long as the updater works, up to its limit: the window keeps painting
     // and counts the seconds, so it never looks frozen.
     const QColor waiting_colour = palette().color(QPalette::WindowText);
+    Btn_Close->setVisible(false);
     Show_Update_Text(state_.STR(STR_Update_Waiting).arg(0), waiting_colour);
     Set_Updating(true);
     qint64 shown = 0;

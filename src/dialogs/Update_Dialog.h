@@ -5,9 +5,12 @@
 #include "workspace/Environment.h"
 #include "platform/Xml_Document.h"
 #include "update/Update_Job.h"
+#include "update/Ping_Run.h"
 #include "update/Update_Run.h"
 
 #include <QDialog>
+
+#include <optional>
 
 class QCheckBox;
 class QFrame;
@@ -98,6 +101,8 @@ private:
     QCheckBox *CB_Conf = nullptr;
     QCheckBox *CB_Read_Conf = nullptr;
     QPushButton *Btn_Update = nullptr;
+    // Offered once an update has succeeded: the user is done.
+    QPushButton *Btn_Close = nullptr;
     // What the updater came to: the wait while it runs, then its verdict, and below it the
     // last lines of its report.
     QLabel *L_Update_Result = nullptr;
@@ -107,6 +112,9 @@ private:
     Xml_Document XML1;
 
     bool Ping_Answered = false;
+    // What the last ping run of the address in the fields came to; nothing when none ran since
+    // the dialog opened or the address was last edited.
+    std::optional<Ping_Run_Result::Outcome> last_ping_;
     bool running_ = false;
     bool stop_requested_ = false;
     // The address was edited after a ping had found the device there.

@@ -569,4 +569,18 @@ const char16_t *const Lang_Default_Texts[] = {
     u"checked",  // STR561
     u"not checked",  // STR562
     u"The maker's web site",  // STR563
+    u"No ping of this address has been completed yet. Press \"%1\" to check that the device answers there.",  // STR564
+    u"Close",  // STR565
+    u"connection refused: nothing answers on this port at this address",  // STR566
+    u"the network cannot reach this address",  // STR567
+    u"the address was not found",  // STR568
+    u"the device closed the connection",  // STR569
+    u"no answer in time",  // STR570
+    u"the device refused the request (Modbus exception code %1)",  // STR571
+    u"the request was cut off when the connection ended",  // STR572
+    u"not connected",  // STR573
+    u"the answer is no valid Modbus answer (%1)",  // STR574
+    u"connection error (%1)",  // STR575
+    u"the answer holds %1 of %2 registers",  // STR576
+    u"%1 register map",  // STR577
 };

@@ -506,6 +506,20 @@ enum Lang_Key : int {
     STR_Cell_Checked,  // what a screen reader says of a ticked check-box cell
     STR_Cell_Not_Checked,
     STR_Maker_Web_Site,  // what the maker's address under the steps leads to, for screen readers
+    STR_Update_No_Ping,  // %1 the Ping button's caption
+    STR_Update_Close,
+    STR_Monitor_Fault_Refused,
+    STR_Monitor_Fault_Unreachable,
+    STR_Monitor_Fault_Host_Not_Found,
+    STR_Monitor_Fault_Closed,
+    STR_Monitor_Fault_Timeout,
+    STR_Monitor_Fault_Exception,  // %1 the exception code
+    STR_Monitor_Fault_Aborted,
+    STR_Monitor_Fault_Not_Connected,
+    STR_Monitor_Fault_Protocol,  // %1 the client's words
+    STR_Monitor_Fault_Other,  // %1 the client's words
+    STR_Monitor_Short_Answer,  // %1 the registers answered, %2 those asked for
+    STR_Register_Map_File_Name,  // %1 the configuration's name; the suggested file name, without extension
     Lang_Key_End
 };
 

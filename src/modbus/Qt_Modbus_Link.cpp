@@ -1,8 +1,9 @@
 #include "modbus/Qt_Modbus_Link.h"
 
 #include <QModbusReply>
-#include <QVariant>
 #include <QModbusTcpClient>
+#include <QTcpSocket>
+#include <QVariant>
 
 namespace {
 
@@ -17,6 +18,39 @@ Modbus_Link::State State_Of(QModbusDevice::State state)
     return Modbus_Link::State::Unconnected;
 }
 
+// Qt words a socket's failure "TCP socket error (Connection refused)." in English whatever the
+// user's language; the kind of the failure is what the window needs to say it in theirs.
+Link_Fault Socket_Fault(const QAbstractSocket &socket)
+{
+    using K = Link_Fault::Kind;
+    switch (socket.error()) {
+    case QAbstractSocket::ConnectionRefusedError: return {K::Refused, {}, 0};
+    case QAbstractSocket::RemoteHostClosedError: return {K::Closed, {}, 0};
+    case QAbstractSocket::HostNotFoundError: return {K::Host_Not_Found, {}, 0};
+    case QAbstractSocket::SocketTimeoutError: return {K::Timeout, {}, 0};
+    case QAbstractSocket::NetworkError: return {K::Unreachable, {}, 0};
+    default: break;
+    }
+    return {K::Other, socket.errorString(), 0};
+}
+
+// What a finished reply came to, when it failed.
+Link_Fault Reply_Fault(const QModbusReply &reply)
+{
+    using K = Link_Fault::Kind;
+    switch (reply.error()) {
+    case QModbusDevice::NoError: return {};
+    case QModbusDevice::TimeoutError: return {K::Timeout, {}, 0};
+    case QModbusDevice::ReplyAbortedError: return {K::Aborted, {}, 0};
+    case QModbusDevice::ProtocolError:
+        if (reply.rawResult().isException()) return {K::Exception, {}, int(reply.rawResult().exceptionCode())};
+        return {K::Protocol, reply.errorString(), 0};
+    case QModbusDevice::ConnectionError: return {K::Not_Connected, {}, 0};
+    default: break;
+    }
+    return {K::Other, reply.errorString(), 0};
+}
+
 }  // namespace
 
 Qt_Modbus_Link::Qt_Modbus_Link(int reply_limit_ms)
@@ -28,7 +62,7 @@ Qt_Modbus_Link::Qt_Modbus_Link(int reply_limit_ms)
         if (On_State) On_State(State_Of(state));
     });
     connect(client_, &QModbusClient::errorOccurred, this, [this](QModbusDevice::Error error) {
-        if (error != QModbusDevice::NoError && On_Error) On_Error(client_->errorString());
+        if (error != QModbusDevice::NoError && On_Error) On_Error(Client_Fault());
     });
 }
 
@@ -43,7 +77,25 @@ Qt_Modbus_Link::~Qt_Modbus_Link()
 
 Modbus_Link::State Qt_Modbus_Link::Link_State() const { return State_Of(client_->state()); }
 
-QString Qt_Modbus_Link::Error_Text() const { return client_->errorString(); }
+Link_Fault Qt_Modbus_Link::Client_Fault() const
+{
+    using K = Link_Fault::Kind;
+    switch (client_->error()) {
+    case QModbusDevice::NoError: return {};
+    case QModbusDevice::ConnectionError:
+        // The client's socket is its child; without it the client's own words are all there is.
+        if (const QAbstractSocket *socket = client_->findChild<QAbstractSocket *>();
+            socket && socket->error() != QAbstractSocket::UnknownSocketError)
+            return Socket_Fault(*socket);
+        if (client_->state() != QModbusDevice::ConnectedState) return {K::Not_Connected, {}, 0};
+        break;
+    case QModbusDevice::TimeoutError: return {K::Timeout, {}, 0};
+    default: break;
+    }
+    return {K::Other, client_->errorString(), 0};
+}
+
+Link_Fault Qt_Modbus_Link::Last_Fault() const { return Client_Fault(); }
 
 bool Qt_Modbus_Link::Connect_To(const QString &host, uint16_t port)
 {
@@ -66,7 +118,7 @@ void Answer_When_Finished(QObject *context, QModbusReply *reply, Modbus_Link::Do
         reply->deleteLater();
         Modbus_Link::Answer answer;
         if (reply->error() != QModbusDevice::NoError) {
-            answer.Error = reply->errorString();
+            answer.Fault = Reply_Fault(*reply);
         } else {
             const QList<quint16> values = reply->result().values();
             answer.Values = QList<uint16_t>(values.begin(), values.end());

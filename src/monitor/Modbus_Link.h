@@ -13,31 +13,55 @@
 #include <functional>
 #include <memory>
 
+// Why a connection or a request failed: a kind that the window says in the user's language,
+// and the client's own words (in English, as Qt gives them) for the kinds that need them.
+struct Link_Fault {
+    enum class Kind {
+        None,
+        Refused,         // nothing listens at the address and port
+        Unreachable,     // the network has no way to the address
+        Host_Not_Found,  // the name has no address
+        Closed,          // the device ended the connection
+        Timeout,         // the connection or the answer did not come in time
+        Exception,       // the device answered with a Modbus exception (Exception_Code)
+        Aborted,         // the request was cut off when the connection ended
+        Not_Connected,   // a request with no connection to go on
+        Protocol,        // an answer that is no valid Modbus answer
+        Other,           // anything else: Detail says what
+    };
+    Kind What = Kind::None;
+    QString Detail;
+    int Exception_Code = 0;
+
+    bool Failed() const { return What != Kind::None; }
+    bool operator==(const Link_Fault &) const = default;
+};
+
 class Modbus_Link {
 public:
     enum class State { Unconnected, Connecting, Connected, Closing };
-    // What a request got back: Error is empty when it succeeded.
+    // What a request got back: Fault is None when it succeeded.
     struct Answer {
-        QString Error;
+        Link_Fault Fault;
         QList<uint16_t> Values;
     };
     using Done = std::function<void(const Answer &)>;
 
     virtual ~Modbus_Link() = default;
 
-    // Told of each change of state and of each error, in the client's own words. Neither is
-    // called once the link is destroyed.
+    // Told of each change of state and of each error. Neither is called once the link is
+    // destroyed.
     std::function<void(State)> On_State;
-    std::function<void(const QString &)> On_Error;
+    std::function<void(const Link_Fault &)> On_Error;
 
     virtual State Link_State() const = 0;
-    // The last error, in the client's words.
-    virtual QString Error_Text() const = 0;
-    // Starts connecting; false when it cannot even start (Error_Text says why).
+    // The last error.
+    virtual Link_Fault Last_Fault() const = 0;
+    // Starts connecting; false when it cannot even start (Last_Fault says why).
     virtual bool Connect_To(const QString &host, uint16_t port) = 0;
     virtual void Disconnect() = 0;
     // Reads count registers from start: function 3 (holding) or 4 (input). False when the
-    // request could not be sent (Error_Text says why); otherwise done is called once, at once or
+    // request could not be sent (Last_Fault says why); otherwise done is called once, at once or
     // later, unless the link is destroyed first.
     virtual bool Read_Registers(int function, int unit, uint16_t start, uint16_t count, Done done) = 0;
     // Writes one register (function 6), with the same promise.

@@ -1,6 +1,10 @@
 #include "widgets/Dialog_Panels.h"
 
+#include "widgets/Wrapping_Delegate.h"
+
+#include <QApplication>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -11,6 +15,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 Title_Panel Make_Title_Panel(QWidget *parent, const QString &sw_code)
 {
@@ -116,11 +122,39 @@ QTableWidget *Make_Findings_Table(QWidget *parent)
     table->setObjectName(QStringLiteral("TB_Findings"));
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setWordWrap(true);
     table->verticalHeader()->hide();
     table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     table->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
-    table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // A long reason wraps inside its column, and its row grows to show all of it.
+    Wrap_Cells(table);
     return table;
+}
+
+namespace {
+// The title bar's icon, its buttons (minimise, maximise, close) and the margins around them.
+constexpr int Title_Bar_Room = 160;
+}  // namespace
+
+int Title_Width_Need(const QWidget *window)
+{
+    // The platform's title bar font where it names one (Qt keeps it under this class name),
+    // otherwise the application's.
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    const int need = QFontMetrics(font).horizontalAdvance(window->windowTitle()) + Title_Bar_Room;
+    // A title with a very long configuration name may be shortened by the window manager
+    // rather than make the window wider than the screen.
+    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? std::min(need, screen->availableGeometry().width() * 9 / 10) : need;
+}
+
+void Fit_Title(QWidget *window)
+{
+    // Never narrower than the title, nor than the controls need: a minimum set by hand takes
+    // the place of the layout's.
+    int need = Title_Width_Need(window);
+    if (const QLayout *layout = window->layout()) need = std::max(need, layout->totalMinimumSize().width());
+    window->setMinimumWidth(need);
+    if (window->width() < need) window->resize(need, window->height());
 }

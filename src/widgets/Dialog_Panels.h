@@ -50,3 +50,12 @@ void Center_On_Screen(QWidget *window);
 // and shown again would otherwise come back where the window manager last put its frame, which
 // drifts by the title bar's height on some desktops.
 void Keep_Centred(QWidget *window);
+
+// The width a window needs for the window manager to write its whole title in the bar above
+// it: the title in the bar's font (bold, as most desktops draw it) and room for the bar's icon,
+// buttons and margins. Qt cannot ask the window manager, so this is an estimate on the safe side.
+// Never more than nine tenths of the screen's width.
+int Title_Width_Need(const QWidget *window);
+// Keeps a window that the user resizes at least as wide as its title needs (and its controls),
+// widening it now where it is narrower.
+void Fit_Title(QWidget *window);

@@ -1,11 +1,15 @@
 // Every window in every shipped language, offscreen: each label, button, check box, group title
-// and column title must be at least as wide as its text needs, so no translation is cut off.
+// and column title must be at least as wide as its text needs, the window as wide as the window
+// manager needs to write its title, and each line of a report as high as its wrapped reason
+// needs, at the size the window opens with and made narrower or wider, so no translation is
+// cut off.
 #include "Test_Support.h"
 #include "Test_Workspace.h"
 #include "Text_Fit.h"
 #include "app/Main_Window.h"
 #include "dialogs/About_Dialog.h"
 #include "dialogs/Update_Dialog.h"
+#include "dialogs/Bus_Check_Window.h"
 #include "dialogs/Check_Window.h"
 #include "dialogs/Dbc_Chooser.h"
 #include "dialogs/Mapping_Editor.h"
@@ -26,17 +30,28 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <QToolButton>
 #include <QtTest>
 
 namespace {
+
+// A reason as long as the check's longest, with a path in it that no word break can split.
+const QString Long_Reason = QStringLiteral(
+    "Cob-ID 181 in plain digits is decimal, so the device reads 0x0B5; the same digits read as "
+    "hexadecimal name the frame in /home/engineer/configurations/Line_4_Conveyor_Drives/CAN_Receive.xml, "
+    "row 12. Write 0x181 if that frame is meant.");
 
 }  // namespace
 
@@ -61,10 +76,24 @@ private slots:
         Message_Recorder messages;  // warnings on opening an editor are answered, not shown
 
         QStringList cut;
+        auto check = [&](const QString &where, QWidget *window) {
+            QCoreApplication::processEvents();
+            for (const QString &c : Cut_Texts(window) + Cut_Title(window) + Cut_Cells(window))
+                cut.append(where + QStringLiteral(": ") + c);
+        };
         auto look = [&](const QString &where, QWidget *window) {
             window->show();
-            QCoreApplication::processEvents();
-            for (const QString &c : Cut_Texts(window)) cut.append(where + QStringLiteral(": ") + c);
+            check(where, window);
+        };
+        // A window the user can resize shows its reports whole at any width: narrowed to what
+        // its layout allows, and widened.
+        auto resized = [&](const QString &where, QWidget *window) {
+            const QSize opened = window->size();
+            for (const int width : {window->minimumSizeHint().width(), opened.width() + 300}) {
+                window->resize(std::max(width, window->minimumWidth()), opened.height());
+                check(QStringLiteral("%1 at %2 px").arg(where).arg(window->width()), window);
+            }
+            window->resize(opened);
         };
 
         look(QStringLiteral("main window"), f.window.get());
@@ -85,8 +114,15 @@ private slots:
         }
 
         // The report of a sheet import with faults.
-        Import_Report_Window report(f.state, {{3, QStringLiteral("a fault")}, {7, QStringLiteral("another")}}, f.window.get());
+        Import_Report_Window report(f.state, {{3, QStringLiteral("a fault")}, {7, Long_Reason}}, f.window.get());
         look(QStringLiteral("import report"), &report);
+        resized(QStringLiteral("import report"), &report);
+        {
+            // The long line wraps inside the report instead of running past its right edge.
+            auto *lines = report.findChild<QPlainTextEdit *>(QStringLiteral("M_Lines"));
+            QVERIFY(lines);
+            QVERIFY2(!lines->horizontalScrollBar()->isVisible(), qPrintable(language));
+        }
         report.hide();
         // The report of a completed import, which only closes.
         Import_Report_Window done(f.state, Import_Summary{QStringLiteral("2 frame(s) taken, 0 left out."), {QStringLiteral("Frame row 1: A")}},
@@ -117,8 +153,11 @@ private slots:
 
         // The check window with a finding in it.
         w.Check->Show_Findings({{Check_Severity::Warning, QStringLiteral("CAN_Receive.xml"), 1,
-                                 QStringLiteral("code"), QStringLiteral("A finding")}});
+                                 QStringLiteral("code"), QStringLiteral("A finding")},
+                                {Check_Severity::Warning, QStringLiteral("CAN_Receive.xml"), 12,
+                                 QStringLiteral("code"), Long_Reason}});
         look(QStringLiteral("check"), w.Check);
+        resized(QStringLiteral("check"), w.Check);
         w.Check->hide();
 
         // The update dialog's two phases: the address, then (after a ping) the options.
@@ -139,7 +178,23 @@ private slots:
         monitor_port->setValue(9);  // the discard port: nothing listens, so it stays unconnected
         w.Monitor->Btn_ConnectClick();
         look(QStringLiteral("monitor, connecting"), w.Monitor);
+        resized(QStringLiteral("monitor"), w.Monitor);
         w.Monitor->close();
+
+        // The bus check's findings, from a recording whose frames come slower than the
+        // configuration expects (its frame lists replace the example's, so it comes last).
+        const QString survey = QStringLiteral(QCX_TEST_DATA_DIR "/bus/survey/timeout-too-short/");
+        const QString frames = QDir(f.state.Dir_Project).filePath(QStringLiteral("CAN_Receive.xml"));
+        QFile::remove(frames);
+        QVERIFY(QFile::copy(survey + QStringLiteral("CAN_Receive.xml"), frames));
+        Bus_Check_Window bus(f.state, f.window.get());
+        bus.show();
+        bus.findChild<QLineEdit *>(QStringLiteral("E_Log"))->setText(survey + QStringLiteral("bus.log"));
+        bus.Btn_RunClick();
+        QVERIFY(bus.Table()->rowCount() > 0);
+        look(QStringLiteral("bus check"), &bus);
+        resized(QStringLiteral("bus check"), &bus);
+        bus.hide();
 
         for (const QString &c : cut) qWarning("%s", qPrintable(c));
         QVERIFY2(cut.isEmpty(), qPrintable(QStringLiteral("%1 texts are cut off (listed above)").arg(cut.size())));

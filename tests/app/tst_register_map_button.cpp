@@ -16,6 +16,8 @@ private slots:
     void writes_the_format_asked_for_data();
     void writes_the_format_asked_for();
     void a_configuration_that_cannot_be_read_is_reported();
+    void the_suggested_name_is_in_the_language_data();
+    void the_suggested_name_is_in_the_language();
 };
 
 void Tst_Register_Map_Button::writes_the_format_asked_for_data()
@@ -86,6 +88,39 @@ void Tst_Register_Map_Button::a_configuration_that_cannot_be_read_is_reported()
              qPrintable(messages.Errors[0]));
     QVERIFY(!QFile::exists(f.Path("map.csv")));
     QCOMPARE(messages.Notes, QStringList());
+}
+
+void Tst_Register_Map_Button::the_suggested_name_is_in_the_language_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("English") << "English" << "Map register map.pdf";
+    QTest::newRow("Deutsch") << "Deutsch" << "Map Registerliste.pdf";
+    QTest::newRow("Español") << "Español" << "Map mapa de registros.pdf";
+    QTest::newRow("Français") << "Français" << "Map table des registres.pdf";
+    QTest::newRow("Italiano") << "Italiano" << "Map mappa dei registri.pdf";
+}
+
+void Tst_Register_Map_Button::the_suggested_name_is_in_the_language()
+{
+    // The name offered is the user's to read; the file's content stays the same in every
+    // language.
+    QFETCH(QString, language);
+    QFETCH(QString, name);
+    Test_Workspace f;
+    f.Copy_Shipped_Languages();
+    f.Start();
+    Message_Recorder messages;
+    const QString config = f.Open_Configuration("Map", "images/example");
+    f.Switch_Language(language);
+    QString suggested;
+    f.window->Ask_Map_Path = [&](QWidget *, const QString &proposal, QString *) {
+        suggested = proposal;
+        return f.Path("map.csv");
+    };
+    f.Click("Btn_Register_Map");
+    QCOMPARE(suggested, config + "/" + name);
+    QVERIFY2(Read_All(f.Path("map.csv")).contains("receive"), Read_All(f.Path("map.csv")).left(200).constData());
 }
 
 QTEST_MAIN(Tst_Register_Map_Button)

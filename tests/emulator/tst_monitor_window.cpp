@@ -14,6 +14,7 @@
 #include "dialogs/Monitor_Window.h"
 #include "lang/Lang_Table.h"
 
+#include <QAccessible>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -119,6 +120,9 @@ private slots:
     void a_register_the_device_lacks_is_reported();
     void closing_stops_the_polling();
     void a_missing_client_module_is_named();
+    void writable_cells_are_editable_for_screen_readers();
+    void a_refused_connection_is_said_in_the_language_data();
+    void a_refused_connection_is_said_in_the_language();
 };
 
 void Tst_Monitor_Window::initTestCase()
@@ -311,7 +315,8 @@ void Tst_Monitor_Window::a_register_the_device_lacks_is_reported()
     Write_All(f.state.Files.Define_CAN_Receive, rows);
     f.Click("Btn_Monitor");
     QVERIFY(monitor->Connected());
-    QTRY_VERIFY2(monitor->Status_Text().startsWith("Reading registers 40 to 40 failed: "), qPrintable(monitor->Status_Text()));
+    QTRY_COMPARE(monitor->Status_Text(),
+                 QString("Reading registers 40 to 40 failed: the device refused the request (Modbus exception code 0x02)"));
     QVERIFY(!emulator->Wait_Line("function 04 at 40 count 1 answered exception 02").isEmpty());
     QCOMPARE(Run_Cli({"can-send", bus, "300#BEEF"}).Exit, 0);
     QTRY_COMPARE(Cell(monitor, Direction::Receive, 30, Monitor_Window::Col_Hex), QString("0xBEEF"));
@@ -364,6 +369,93 @@ void Tst_Monitor_Window::a_missing_client_module_is_named()
     QCOMPARE(connect->text(), connect_text);
     QVERIFY(!monitor->findChild<QTimer *>("Timer_Retry")->isActive());
     QVERIFY(!monitor->Connected());
+    monitor->close();
+}
+
+void Tst_Monitor_Window::writable_cells_are_editable_for_screen_readers()
+{
+    Test_Workspace f;
+    f.Start();
+    const QString config = f.Open_Configuration(QStringLiteral("Spoken"));
+    Write_Emulator_Fixture(config, QStringLiteral("0"));
+    f.Click("Btn_Monitor");
+    Monitor_Window *monitor = f.window->Windows().Monitor;
+    QTableWidget *table = monitor->Table();
+    QVERIFY(table->rowCount() > 0);
+    QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(table);
+    QVERIFY(spoken && spoken->tableInterface());
+    QCOMPARE(spoken->tableInterface()->rowCount(), table->rowCount());
+    int writable = 0;
+    for (int row = 0; row < monitor->Rows().size(); ++row) {
+        const bool transmit = monitor->Rows()[row].Dir == Direction::Transmit;
+        for (int column = 0; column < Monitor_Window::Col_Count; ++column) {
+            QAccessibleInterface *cell = spoken->tableInterface()->cellAt(row, column);
+            QVERIFY(cell);
+            QCOMPARE(cell->role(), QAccessible::Cell);
+            // The cells a value can be typed into, and only those, are said to take one.
+            const bool takes = transmit && (column == Monitor_Window::Col_Decimal || column == Monitor_Window::Col_Hex);
+            QVERIFY2(cell->state().editable == takes && cell->state().readOnly == !takes,
+                     qPrintable(QStringLiteral("row %1 column %2").arg(row).arg(column)));
+            QCOMPARE(cell->text(QAccessible::Name), table->item(row, column)->text());
+            writable += takes;
+        }
+    }
+    QVERIFY(writable > 0);
+    // The cell a focus event names is the cell with the focus.
+    table->setCurrentCell(1, Monitor_Window::Col_Register);
+    QAccessibleInterface *focused = spoken->focusChild();
+    QVERIFY(focused && focused->tableCellInterface());
+    QCOMPARE(focused->tableCellInterface()->rowIndex(), 1);
+    QCOMPARE(spoken->indexOfChild(focused),
+             (1 + 1) * Monitor_Window::Col_Count + Monitor_Window::Col_Register);  // after the column headers
+    QCOMPARE(spoken->child(Monitor_Window::Col_Register)->text(QAccessible::Name),
+             table->horizontalHeaderItem(Monitor_Window::Col_Register)->text());
+    monitor->close();
+}
+
+void Tst_Monitor_Window::a_refused_connection_is_said_in_the_language_data()
+{
+    // The client words a refused connection "TCP socket error (Connection refused)." in English
+    // whatever the language; the status line says it in the user's.
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("status");  // %1: the seconds until the next try
+    QTest::newRow("English") << "English"
+                             << "Not connected (connection refused: nothing answers on this port at this address); next try in %1 s";
+    QTest::newRow("Deutsch") << "Deutsch"
+                             << "Nicht verbunden (Verbindung abgelehnt: unter dieser Adresse antwortet nichts auf diesem Port); neuer Versuch in %1 s";
+    QTest::newRow("Español") << "Español" << QString();
+    QTest::newRow("Français") << "Français" << QString();
+    QTest::newRow("Italiano") << "Italiano" << QString();
+}
+
+void Tst_Monitor_Window::a_refused_connection_is_said_in_the_language()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, status);
+    Test_Workspace f;
+    f.Copy_Shipped_Languages();
+    f.Start();
+    f.state.Dir_Modules = QStringLiteral(QCX_WORKSPACE_DIR);
+    const QString config = f.Open_Configuration(QStringLiteral("Refused"));
+    Write_Emulator_Fixture(config, QStringLiteral("0"));
+    f.Switch_Language(language);
+    f.state.Device_IP = QStringLiteral("127.0.0.1");
+    f.Click("Btn_Monitor");
+    Monitor_Window *monitor = f.window->Windows().Monitor;
+    // A port on this machine that nobody listens on: the connection is refused at once.
+    Type_Number(monitor->findChild<QSpinBox *>("SE_Port"), Free_Port());
+    QTest::mouseClick(monitor->findChild<QPushButton *>("Btn_Connect"), Qt::LeftButton);
+    const QString refused = f.state.STR(STR_Monitor_Fault_Refused);
+    QTRY_VERIFY2(monitor->Status_Text().contains(refused), qPrintable(monitor->Status_Text()));
+    const QString shown = monitor->Status_Text();
+    QVERIFY2(!shown.contains(QLatin1String("socket")) && !shown.contains(QLatin1String("Connection refused")), qPrintable(shown));
+    if (status.isEmpty())
+        // Every language has its own words for it.
+        QVERIFY2(refused != QString::fromUtf16(Lang_Default_Texts[STR_Monitor_Fault_Refused]), qPrintable(refused));
+    else
+        QCOMPARE(shown, status.arg(QStringLiteral("1.0")));
+    // The next try fails the same way, and is said the same way.
+    QVERIFY(monitor->findChild<QTimer *>("Timer_Retry")->isActive());
     monitor->close();
 }
 

@@ -12,12 +12,12 @@ namespace {
 class Fake_Modbus_Link : public Modbus_Link {
 public:
     State Link_State() const override { return state_; }
-    QString Error_Text() const override { return error_; }
+    Link_Fault Last_Fault() const override { return fault_; }
     bool Connect_To(const QString &host, uint16_t port) override
     {
         if (port == 0) {
-            error_ = QStringLiteral("Connection refused");
-            if (On_Error) On_Error(error_);
+            fault_ = Link_Fault{Link_Fault::Kind::Refused, QStringLiteral("Connection refused"), 0};
+            if (On_Error) On_Error(fault_);
             return false;
         }
         host_ = host;
@@ -51,7 +51,7 @@ private:
         if (On_State) On_State(state);
     }
     State state_ = State::Unconnected;
-    QString error_;
+    Link_Fault fault_;
     QString host_;
     QHash<uint16_t, uint16_t> registers_;
 };

@@ -1,6 +1,8 @@
 #include "Text_Fit.h"
 
+#include "widgets/Dialog_Panels.h"
 #include "widgets/Mnemonics.h"
+#include "widgets/Wrapping_Delegate.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -10,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QTableView>
 #include <QToolButton>
 
 #include <algorithm>
@@ -89,5 +92,42 @@ QStringList Cut_Texts(QWidget *window)
     QStringList cut;
     for (QWidget *w : window->findChildren<QWidget *>())
         if (w->isVisibleTo(window)) Check_Control(w, cut);
+    return cut;
+}
+
+QStringList Cut_Title(QWidget *window)
+{
+    const int need = Title_Width_Need(window);
+    if (need <= window->width()) return {};
+    return {QStringLiteral("title \"%1\" needs %2 px, window has %3").arg(window->windowTitle()).arg(need).arg(window->width())};
+}
+
+QStringList Cut_Cells(QWidget *window)
+{
+    QStringList cut;
+    for (QTableView *table : window->findChildren<QTableView *>()) {
+        // The tables whose rows grow with their texts promise to show each text whole; what that
+        // takes is measured as the wrapping cells lay a text out, whatever the table draws with.
+        if (!table->isVisibleTo(window) || !table->wordWrap() || !table->model() || table->model()->rowCount() == 0 ||
+            table->verticalHeader()->sectionResizeMode(0) != QHeaderView::ResizeToContents)
+            continue;
+        const Wrapping_Delegate measure;
+        const Wrapping_Delegate *wrapping = &measure;
+        const QAbstractItemModel *model = table->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            for (int column = 0; column < model->columnCount(); ++column) {
+                if (table->isColumnHidden(column)) continue;
+                const QModelIndex index = model->index(row, column);
+                QStyleOptionViewItem option;
+                option.initFrom(table->viewport());
+                option.font = table->font();
+                option.decorationSize = table->iconSize().isValid() ? table->iconSize() : QSize(16, 16);
+                const int need = wrapping->Text_Height(option, index, table->columnWidth(column));
+                if (need > table->rowHeight(row))
+                    cut.append(QStringLiteral("%1 row %2 column %3 \"%4\" needs %5 px high, has %6")
+                                   .arg(table->objectName()).arg(row).arg(column)
+                                   .arg(index.data().toString()).arg(need).arg(table->rowHeight(row)));
+            }
+    }
     return cut;
 }

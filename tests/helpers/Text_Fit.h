@@ -8,3 +8,12 @@ class QWidget;
 // "name "text" needs x px, has y" (or "... lies beyond its parent"). Labels (wrapped ones by
 // height), buttons, check and radio boxes, group titles and the titles of horizontal headers.
 QStringList Cut_Texts(QWidget *window);
+
+// The window's title when the window is narrower than the window manager needs to write it
+// whole (its bar's font, icon and buttons), as "title "text" needs x px, window has y".
+QStringList Cut_Title(QWidget *window);
+
+// Every cell of the window's tables whose rows grow with their wrapped texts, whose row is lower
+// than its text needs at its column's width (broken between words, or inside a word too long for
+// a line), as "table row r column c "text" needs x px high, has y".
+QStringList Cut_Cells(QWidget *window);

@@ -13,6 +13,7 @@
 #include "test_config.h"
 #include "dialogs/Update_Dialog.h"
 #include "update/Update_Job.h"
+#include "widgets/Dialog_Panels.h"
 #include "widgets/Mnemonics.h"
 
 #include <QAccessible>
@@ -40,6 +41,8 @@ private slots:
     void ping_outcome_data();
     void ping_outcome();
     void next_refused_without_a_successful_ping();
+    void next_says_why_it_refuses_data();
+    void next_says_why_it_refuses();
     void edited_address_needs_a_new_ping();
     void no_second_run_while_one_is_running();
     void ping_shows_its_attempts_and_stops_data();
@@ -52,6 +55,8 @@ private slots:
     void unwritable_job_is_reported_and_updater_not_started();
     void update_result_data();
     void update_result();
+    void close_ends_a_successful_update();
+    void update_result_follows_the_language();
     void wait_for_the_updater_counts_seconds();
     void real_updater_checks_the_job();
     void texts_fit_data();
@@ -59,6 +64,17 @@ private slots:
 
 private:
     void Show_Dialog();
+    // A new workspace whose LANGUAGE folder holds the shipped files, in that language.
+    void Restart_In(const QString &language)
+    {
+        cleanup();
+        messages_ = std::make_unique<Message_Recorder>();
+        ws_ = std::make_unique<Test_Workspace>();
+        ws_->Copy_Shipped_Languages();
+        ws_->Start();
+        ws_->Switch_Language(language);
+        dialog_ = ws_->window->Windows().Update;
+    }
     void Put_Firmware_Image() { Write_All(Firmware_Image_Path(ws_->state.Dir_Master), QByteArray(256, '\x3C')); }
     QString Label_Text(const char *name) { return Get<QLabel>(name)->text(); }
     void Set_Fields(const QStringList &parts);
@@ -124,7 +140,9 @@ void Tst_Update_Dialog::created_and_shown()
     for (const char *name : {"E_IP1", "E_IP2", "E_IP3", "E_IP4"})
         QCOMPARE(Get<QLineEdit>(name)->text(), QStringLiteral("0"));
 
-    QCOMPARE(dialog_->size(), QSize(350, 233));
+    // As drawn, widened only as far as the window manager needs to write the title whole.
+    QCOMPARE(dialog_->height(), 233);
+    QCOMPARE(dialog_->width(), std::max(350, Title_Width_Need(dialog_)));
     QCOMPARE(dialog_->windowTitle(), QStringLiteral("Update Firmware from Etherner (UDP)"));
     QCOMPARE(Get<QLabel>("L_SW_Code")->text(), QStringLiteral("QCX3310"));
     QCOMPARE(Get<QLabel>("L_SW_Desc")->text(), QStringLiteral("Update Device from Ethernet (UDP)"));
@@ -139,7 +157,7 @@ void Tst_Update_Dialog::created_and_shown()
                              "CB_Read_Conf", "Btn_Update"})
         QVERIFY2(!Get<QWidget>(name)->isVisible(), name);
     // Edits without a visible text of their own are named for screen readers.
-    QCOMPARE(Get<QLineEdit>("E_IP3")->accessibleName(), QStringLiteral("IP address, part 3"));
+    QCOMPARE(Get<QLineEdit>("E_IP3")->accessibleName(), QStringLiteral("IP ADDRESS 3"));
 
     QTest::mouseClick(Get<QPushButton>("Btn_Cancel"), Qt::LeftButton);
     QVERIFY(!dialog_->isVisible());
@@ -230,6 +248,8 @@ void Tst_Update_Dialog::ping_outcome()
     QCOMPARE(lping->palette().color(QPalette::WindowText), colour);
     QCOMPARE(dialog_->Ping_Succeeded(), found);
 
+    // "Next" repeats why it cannot go on: nothing answered, or the address is none.
+    const bool found_no = failing.isEmpty();
     QTest::mouseClick(Get<QPushButton>("Btn_Next"), Qt::LeftButton);
     if (found) {
         QVERIFY(messages_->Errors.isEmpty());
@@ -242,7 +262,7 @@ void Tst_Update_Dialog::ping_outcome()
             QVERIFY2(Get<QWidget>(name)->isVisible(), name);
         QCOMPARE(Shown_Text(Get<QPushButton>("Btn_Update")->text()), QStringLiteral("Execute update firmware"));
     } else {
-        QCOMPARE(messages_->Errors, QStringList{QStringLiteral("Device not found in network")});
+        QCOMPARE(messages_->Errors, QStringList{found_no ? QStringLiteral("Device not found in network") : status});
         QVERIFY(Get<QWidget>("Btn_Ping")->isVisible());
         QCOMPARE(ws_->state.Device_IP, QStringLiteral("192.168.2.205"));
     }
@@ -262,6 +282,41 @@ void Tst_Update_Dialog::next_refused_without_a_successful_ping()
     QVERIFY(!dialog_->Ping_Succeeded());
     QTest::mouseClick(Get<QPushButton>("Btn_Next"), Qt::LeftButton);
     QCOMPARE(messages_->Errors.size(), 2);
+    QVERIFY(Get<QWidget>("Btn_Ping")->isVisible());
+}
+
+void Tst_Update_Dialog::next_says_why_it_refuses_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("before");  // "nothing", "silent ping", "silent ping, then an edit"
+    QTest::addColumn<QString>("said");
+    const QString none = QStringLiteral("No ping of this address has been completed yet. Press \"Ping\" to check that the device answers there.");
+    QTest::newRow("no ping") << "English" << "nothing" << none;
+    QTest::newRow("a ping that found nothing") << "English" << "silent ping" << "Device not found in network";
+    // The ping found nothing at the address before the edit; of this one nothing is known.
+    QTest::newRow("an edit after the ping") << "English" << "silent ping, then an edit" << none;
+    QTest::newRow("no ping, Deutsch") << "Deutsch" << "nothing"
+        << "Für diese Adresse wurde noch kein Ping abgeschlossen. Drücken Sie „Ping“, um zu prüfen, ob das Gerät dort antwortet.";
+    QTest::newRow("no ping, Italiano") << "Italiano" << "nothing"
+        << "Per questo indirizzo non è ancora stato completato alcun ping. Premere «Ping» per verificare che il dispositivo risponda.";
+}
+
+void Tst_Update_Dialog::next_says_why_it_refuses()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, before);
+    QFETCH(QString, said);
+    if (language != QLatin1String("English")) Restart_In(language);
+    Show_Dialog();
+    Set_Fields({"127", "0", "0", "2"});  // silent
+    if (before != QLatin1String("nothing")) QTest::mouseClick(Get<QPushButton>("Btn_Ping"), Qt::LeftButton);
+    if (before.endsWith(QLatin1String("an edit"))) {
+        QTest::keyClicks(Get<QLineEdit>("E_IP4"), "0");
+        // The status said of the old address goes with it.
+        QCOMPARE(Label_Text("LPing"), QString());
+    }
+    QTest::mouseClick(Get<QPushButton>("Btn_Next"), Qt::LeftButton);
+    QCOMPARE(messages_->Errors, QStringList{said});
     QVERIFY(Get<QWidget>("Btn_Ping")->isVisible());
 }
 
@@ -293,10 +348,11 @@ void Tst_Update_Dialog::edited_address_needs_a_new_ping()
     QCOMPARE(messages_->Errors.size(), 2);
     QCOMPARE(ws_->state.Device_IP, QStringLiteral("127.0.0.10"));
 
-    // Opening the dialog again fills the fields from the stored address: no edit of the user's.
+    // Opening the dialog again fills the fields from the stored address: no edit of the user's,
+    // and no ping of this opening yet.
     Show_Dialog();
     QTest::mouseClick(Get<QPushButton>("Btn_Next"), Qt::LeftButton);
-    QCOMPARE(messages_->Errors.last(), QStringLiteral("Device not found in network"));
+    QCOMPARE(messages_->Errors.last(), QStringLiteral("No ping of this address has been completed yet. Press \"Ping\" to check that the device answers there."));
 }
 
 void Tst_Update_Dialog::no_second_run_while_one_is_running()
@@ -433,8 +489,9 @@ void Tst_Update_Dialog::ping_shows_its_attempts_and_stops()
     QCOMPARE(Label_Text("LPing"), QStringLiteral("Ping stopped"));
     QVERIFY(!QApplication::overrideCursor());
     QVERIFY(dialog_->isVisible());
+    // A stopped run found nothing either way: "not found" would be untrue.
     QTest::mouseClick(Get<QPushButton>("Btn_Next"), Qt::LeftButton);
-    QCOMPARE(messages_->Errors, QStringList{QStringLiteral("Device not found in network")});
+    QCOMPARE(messages_->Errors, QStringList{QStringLiteral("No ping of this address has been completed yet. Press \"Ping\" to check that the device answers there.")});
 
     // With no run going on, Escape closes the dialog as before.
     QTest::keyClick(dialog_, Qt::Key_Escape);
@@ -622,11 +679,59 @@ void Tst_Update_Dialog::update_result()
         QCOMPARE(messages_->Errors, QStringList{text});
     else
         QCOMPARE(messages_->Errors, QStringList());
+    // After a success the user is done: Close is offered, in reach of Enter; otherwise the
+    // options stay for another try.
+    auto *close = Get<QPushButton>("Btn_Close");
+    QVERIFY(close);
+    const bool succeeded = verdict.startsWith(QLatin1String("The updater reports success"));
+    QCOMPARE(close->isVisible(), succeeded);
+    if (succeeded) {
+        QCOMPARE(Shown_Text(close->text()), QStringLiteral("Close"));
+        QCOMPARE(dialog_->focusWidget(), close);
+        QVERIFY(close->isDefault());
+        QVERIFY(close->geometry().right() < Get<QWidget>("Btn_Update")->x());
+    }
     // The result belongs to this opening of the dialog.
     Show_Dialog();
     Reach_Options();
     QVERIFY(!result->isVisible());
     QCOMPARE(dialog_->Update_Report_Text(), QString());
+}
+
+void Tst_Update_Dialog::close_ends_a_successful_update()
+{
+    Put_Firmware_Image();
+    Reach_Options();
+    QVERIFY(!Get<QWidget>("Btn_Close")->isVisible());
+    QTest::mouseClick(Get<QPushButton>("Btn_Update"), Qt::LeftButton);
+    QVERIFY(dialog_->Update_Report_Text().startsWith(QLatin1String("The updater reports success")));
+    // Enter takes the button offered.
+    QTest::keyClick(dialog_->focusWidget(), Qt::Key_Return);
+    QVERIFY(!dialog_->isVisible());
+    QCOMPARE(dialog_->result(), int(QDialog::Accepted));
+    QCOMPARE(ws_->shell.Started.size(), 1);
+    // A new opening starts without it.
+    Reach_Options();
+    QVERIFY(!Get<QWidget>("Btn_Close")->isVisible());
+}
+
+void Tst_Update_Dialog::update_result_follows_the_language()
+{
+    // What the dialog says around the updater's report is in the user's language; the report's
+    // lines are the updater's own and stay as it wrote them.
+    Restart_In(QStringLiteral("Deutsch"));
+    Put_Firmware_Image();
+    const QString report_path = Update_Report_Path(ws_->state.Dir_Exe);
+    ws_->shell.Exit_As = Exit_Status::Exited(1);
+    ws_->shell.On_Start = [&] { Write_All(report_path, "Verdict: rejected: bank2.bin has 5 bytes\n"); };
+    Reach_Options();
+    QTest::mouseClick(Get<QPushButton>("Btn_Update"), Qt::LeftButton);
+    QCOMPARE(dialog_->Update_Report_Text(),
+             QStringLiteral("Das Update ist fehlgeschlagen: Das Update-Programm endete mit Exit-Code 1.\n"
+                            "Letzte Zeilen seines Berichts %1:\n"
+                            "Verdict: rejected: bank2.bin has 5 bytes").arg(report_path));
+    QCOMPARE(messages_->Errors, QStringList{dialog_->Update_Report_Text()});
+    QVERIFY(!Get<QWidget>("Btn_Close")->isVisible());
 }
 
 void Tst_Update_Dialog::wait_for_the_updater_counts_seconds()
@@ -769,7 +874,8 @@ void Tst_Update_Dialog::texts_fit()
     Put_Firmware_Image();
 
     Show_Dialog();
-    if (language == QLatin1String("English")) QCOMPARE(dialog_->size(), QSize(350, 233));
+    if (language == QLatin1String("English")) QCOMPARE(dialog_->height(), 233);
+    QVERIFY2(dialog_->width() >= Title_Width_Need(dialog_), qPrintable(dialog_->windowTitle()));
     QVERIFY2(Cut_Texts(dialog_).isEmpty(), qPrintable(Cut_Texts(dialog_).join(QStringLiteral(" / "))));
     // Every status the ping row shows.
     Set_Fields({"127", "0", "0", "9"});
@@ -798,7 +904,8 @@ void Tst_Update_Dialog::texts_fit()
     // The options, and the result of an update.
     QTest::mouseClick(Get<QPushButton>("Btn_Next"), Qt::LeftButton);
     QVERIFY(Get<QWidget>("Btn_Update")->isVisible());
-    if (language == QLatin1String("English")) QCOMPARE(dialog_->size(), QSize(350, 233));
+    if (language == QLatin1String("English")) QCOMPARE(dialog_->height(), 233);
+    QVERIFY2(dialog_->width() >= Title_Width_Need(dialog_), qPrintable(dialog_->windowTitle()));
     QVERIFY2(Cut_Texts(dialog_).isEmpty(), qPrintable(Cut_Texts(dialog_).join(QStringLiteral(" / "))));
     QTest::mouseClick(Get<QPushButton>("Btn_Update"), Qt::LeftButton);
     QVERIFY(Get<QWidget>("L_Update_Result")->isVisible());
