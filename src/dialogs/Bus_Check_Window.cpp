@@ -117,6 +117,14 @@ Bus_Check_Window::Bus_Check_Window(App_State &state, QWidget *parent) : QDialog(
     body->addWidget(L_Summary);
     body->addWidget(TB_Findings, 1);
 
+    // Enter in the log or bus field does that field's job only: no button of the window is a
+    // default one that Enter would press as well (it used to open the file chooser after a
+    // survey).
+    for (QPushButton *b : findChildren<QPushButton *>()) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+
     Center_On_Screen(this);
     Set_Lang();
     Follow_Language_Change(this, [this] { Set_Lang(); });

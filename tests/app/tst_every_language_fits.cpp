@@ -81,9 +81,13 @@ private slots:
             for (const QString &c : Cut_Texts(window) + Cut_Title(window) + Cut_Cells(window))
                 cut.append(where + QStringLiteral(": ") + c);
         };
+        // QCX_TEST_SHOTS=FOLDER keeps a picture of each window looked at, for a person to see.
+        const QString shots = qEnvironmentVariable("QCX_TEST_SHOTS");
         auto look = [&](const QString &where, QWidget *window) {
             window->show();
             check(where, window);
+            if (!shots.isEmpty())
+                window->grab().save(QStringLiteral("%1/%2 - %3.png").arg(shots, language, QString(where).replace(u'/', u'-')));
         };
         // A window the user can resize shows its reports whole at any width: narrowed to what
         // its layout allows, and widened.

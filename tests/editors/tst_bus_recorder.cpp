@@ -26,6 +26,7 @@ private slots:
     void a_recording_is_surveyed();
     void stop_keeps_what_was_heard();
     void a_bus_that_cannot_be_opened_is_said();
+    void enter_in_a_field_does_that_fields_job_only();
 };
 
 namespace {
@@ -143,6 +144,36 @@ void Tst_Bus_Recorder::a_bus_that_cannot_be_opened_is_said()
     QTRY_COMPARE_WITH_TIMEOUT(failed.size(), 2, 15000);
     QVERIFY2(messages.Errors.value(1).contains("no-such-program"), qPrintable(messages.Errors.value(1)));
     QVERIFY(!r->Recording());
+}
+
+void Tst_Bus_Recorder::enter_in_a_field_does_that_fields_job_only()
+{
+    // Enter in the log field surveys the log; it must not also press a button of the window
+    // (the file chooser, or Close).
+    Bus_Fixture f;
+    Message_Recorder messages;
+    Bus_Check_Window check(f.State);
+    check.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&check));
+    int asked = 0;
+    check.Ask_Log_Path = [&] {
+        ++asked;
+        return QString();
+    };
+    auto *log = check.findChild<QLineEdit *>("E_Log");
+    log->setText(Survey_Dir + "typing-trap/bus.log");
+    log->setFocus();
+    QTest::keyClick(log, Qt::Key_Return);
+    QCOMPARE(asked, 0);
+    QVERIFY(check.isVisible());
+    QVERIFY(check.Table()->rowCount() > 0);
+    // Enter in the bus field starts a recording only (a bus that does not exist: it says so).
+    Bus_Recorder *r = Recorder_Of(check, QStringLiteral("nosuchplugin:can0"), f.Dir.filePath("x.log"));
+    QSignalSpy failed(r, &Bus_Recorder::Failed);
+    QTest::keyClick(r->Interface_Edit(), Qt::Key_Return);
+    QVERIFY(failed.wait(15000));
+    QCOMPARE(asked, 0);
+    QVERIFY(check.isVisible());
 }
 
 QTEST_MAIN(Tst_Bus_Recorder)
