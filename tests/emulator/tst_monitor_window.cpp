@@ -6,11 +6,13 @@
 #include "widgets/Mnemonics.h"
 #include "Emulator_Fixture.h"
 #include "Run_Program.h"
+#include "File_Bytes.h"
 #include "Running_Program.h"
 #include "Test_Support.h"
 #include "Test_Workspace.h"
 #include "app/Main_Window.h"
 #include "config/Image_Builder.h"
+#include "config/Project_Paths.h"
 #include "dialogs/Monitor_Window.h"
 #include "lang/Lang_Table.h"
 
@@ -116,6 +118,7 @@ private slots:
     void initTestCase();
     void the_step_needs_an_open_configuration();
     void registers_live_written_and_reconnected();
+    void signal_rows_show_values_with_their_units();
     void a_value_that_is_no_register_value_is_not_written();
     void a_register_the_device_lacks_is_reported();
     void closing_stops_the_polling();
@@ -256,6 +259,47 @@ void Tst_Monitor_Window::registers_live_written_and_reconnected()
     QTRY_COMPARE(Cell(monitor, Direction::Receive, 10, Monitor_Window::Col_Hex), QString("0x0000"));
     QTRY_COMPARE(monitor->Status_Text(), QStringLiteral("Connected to 127.0.0.1 port %1").arg(port));
     QVERIFY(messages.Errors.isEmpty());
+    monitor->close();
+}
+
+void Tst_Monitor_Window::signal_rows_show_values_with_their_units()
+{
+    // Signals of a CAN database on the emulator's registers: a receive speed scaled to rpm over
+    // register 10 (bytes 1 and 2 of frame 0x181), a signed temperature in the low byte of
+    // register 11 with a value table, and a transmit mode in register 20 that the user writes
+    // in its own words, keeping the rest of the register. A value table holds one entry a line.
+    Live_Monitor live;
+    Message_Recorder messages;
+    QVERIFY(live.Open("Signals"));
+    Monitor_Window *monitor = live.monitor;
+    Write_All(Project_Paths_In(live.config).Signal_Notes,
+              "Direction,CobID,Type,Mod_Index,Byte_HiPart,Byte_LoPart,Message,Signal,Unit,Factor,Offset,Registers,"
+              "Bytes,Shift,Length,Signed,Float,Minimum,Maximum,Values\r\n"
+              "receive,0x181,CAN 2.0A 11 bits,10,1,2,Engine,Speed,rpm,0.125,0,10,1/2,0,16,no,no,0,8000,\r\n"
+              "receive,0x181,CAN 2.0A 11 bits,11,0,8,Engine,Coolant,\xC2\xB0" "C,1,-40,11,0/8,0,8,no,no,-40,215,0=Sensor fault\r\n"
+              "transmit,0x201,CAN 2.0A 11 bits,20,1,2,Heater,Mode,,1,0,20,1/2,8,8,no,no,0,2,\"0=Off\n1=On\n2=Boost\"\r\n");
+    live.f.Click("Btn_Monitor");
+    QCOMPARE(monitor->Signal_Rows().size(), 3);
+    const int first = int(monitor->Rows().size());
+    QCOMPARE(monitor->Table()->item(first, Monitor_Window::Col_Signal)->text(), QString("Speed"));
+    live.Connect(100);
+    QTRY_VERIFY(monitor->Connected());
+
+    QCOMPARE(Run_Cli({"can-send", live.bus, "181#0320000000000028"}).Exit, 0);
+    QTRY_COMPARE(monitor->Table()->item(first, Monitor_Window::Col_Value)->text(), QString("100 rpm"));
+    QTRY_COMPARE(monitor->Table()->item(first + 1, Monitor_Window::Col_Value)->text(), QString::fromUtf8("0 \xC2\xB0" "C"));
+    QCOMPARE(Run_Cli({"can-send", live.bus, "181#0320000000000000"}).Exit, 0);
+    QTRY_COMPARE(monitor->Table()->item(first + 1, Monitor_Window::Col_Value)->text(), QString("Sensor fault"));
+
+    // The transmit mode is written as "Boost": the high byte takes 2, the low byte stays.
+    QTableWidget *table = monitor->Table();
+    QTableWidgetItem *mode = table->item(first + 2, Monitor_Window::Col_Value);
+    QVERIFY(mode->flags() & Qt::ItemIsEditable);
+    QTRY_COMPARE(mode->text(), QString("Off"));
+    Type_Into_Cell(table, table->model()->index(first + 2, Monitor_Window::Col_Value), "Boost");
+    QTRY_COMPARE(Cell(monitor, Direction::Transmit, 20, Monitor_Window::Col_Hex), QString("0x0200"));
+    QTRY_COMPARE(mode->text(), QString("Boost"));
+    QCOMPARE(messages.Errors, QStringList());
     monitor->close();
 }
 
