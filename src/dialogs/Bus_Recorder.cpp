@@ -11,7 +11,9 @@
 #include <QRegularExpression>
 #include <QSpinBox>
 
+#ifdef Q_OS_UNIX
 #include <csignal>
+#endif
 
 Bus_Recorder::Bus_Recorder(App_State &state, QWidget *parent) : QWidget(parent), state_(state)
 {
@@ -75,7 +77,11 @@ void Bus_Recorder::Btn_RecordClick()
 {
     if (process_) {
         // Stop: the recording ends early as with Ctrl+C, and what was heard is written.
+#ifdef Q_OS_UNIX
         ::kill(pid_t(process_->processId()), SIGINT);
+#else
+        process_->terminate();
+#endif
         return;
     }
     const QString bus = E_Bus->text().trimmed();
