@@ -78,9 +78,10 @@ qint64 Strict_Read(const QString (&files)[5])
 qsizetype Check_And_Build(const Project_Paths &p, Configuration_Image &image)
 {
     const Configuration config = Load_Configuration(p);
-    const qsizetype findings = Check_Configuration(config).size();
-    image.Compile_Bin(config);
-    return findings;
+    const Checked_Configuration checked = Check_And_Read(config);
+    if (checked.Complete) image.Encode(checked.Device);  // Update Device's road, without saving
+    else image.Compile_Bin(config);
+    return checked.Findings.size();
 }
 
 }  // namespace

@@ -502,22 +502,21 @@ void Main_Window::Update_Device()
 {
     // The check first: what the build would take although the device will probably not do
     // what was meant is shown, and the user goes on or back. Errors are left to the build,
-    // which stops at the first with today's message.
-    // The configuration is read once: the check and the build look at the same files.
+    // which stops at the first with its own message. The configuration is read once and
+    // interpreted once: the build encodes the records the check judged.
     const Configuration config = Load_Configuration(state_.Files);
-    const QList<Check_Finding> findings = Check_Configuration(config);
-    const Check_Summary summary = Summarize(findings);
+    const Checked_Configuration checked = Check_And_Read(config);
+    const Check_Summary summary = Summarize(checked.Findings);
     if (summary.Errors == 0 && summary.Warnings > 0) {
         Create_Dialog(Window::Check);
-        windows_.Check->Show_Findings(findings);
+        windows_.Check->Show_Findings(checked.Findings);
         if (Show_Window(Window::Check) != QDialog::Accepted) return;
     }
 
-    // Then both images from the five files: a file that cannot be read ends the update here,
-    // before anything is written. Images that are not on disk must never reach the device: no
-    // update dialog then.
+    // Then both images: a file that cannot be read ends the update here, before anything is
+    // written. Images that are not on disk must never reach the device: no update dialog then.
     try {
-        Build_Device_Images(config);
+        Build_Device_Images(checked, config);
     } catch (const Device_Images_Error &e) {
         Message_Box::Error(this, state_.STR(e.Writing ? STR_Images_Not_Saved : STR_Images_Not_Built) +
                                      u'\n' + e.Text());

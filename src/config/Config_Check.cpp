@@ -131,14 +131,21 @@ public:
         }
     }
 
-    QList<Check_Finding> Run()
+    Checked_Configuration Run()
     {
+        Checked_Configuration out;
+        Device_Configuration &device = out.Device;
         // The settings as the device reads them.
-        if (config_.Settings_File.Failed()) Add_Error(*config_.Settings_File.Error);
-        else if (config_.Settings_File.Missing()) Settings_Not_Stored();
+        bool settings_read = false;
+        if (config_.Settings_File.Failed()) {
+            Add_Error(*config_.Settings_File.Error);
+        } else {
+            if (config_.Settings_File.Missing()) Settings_Not_Stored();
+            Read_Device_Settings(config_, device);
+            settings_read = true;
+        }
         // The lists as the device reads them: every record read before a fault is judged, as is
         // every file the reading looked for and did not find.
-        Device_Configuration device;
         bool lists_read = false;
         try {
             Read_Device_Lists(config_, device);
@@ -153,7 +160,9 @@ public:
             for (const Device_Mapping &m : device.Mappings_Of(d)) Map_Read(d, m);
         if (lists_read) Whole_Configuration();
         Sort();
-        return std::move(findings_);
+        out.Findings = std::move(findings_);
+        out.Complete = settings_read && lists_read;
+        return out;
     }
 
     // The missing list files the device's reading looked for, up to the step it reached.
@@ -397,15 +406,18 @@ private:
                              .arg(timed));
         }
 
-        for (const Byte_Overlap &o : Find_Byte_Overlaps(transmit_writes_))
-            Warn(paths_.Define_CAN_Transmit, o.Row, QStringLiteral("transmit-byte-overlap"),
-                 Core_Text("register %1 writes byte %2 of frame %3, as register %4 of row %5 does; a Modbus write of "
-                           "either changes what the other put there")
-                     .arg(o.Register)
-                     .arg(o.Byte)
-                     .arg(o.Frame)
-                     .arg(o.First_Register)
-                     .arg(o.First_Row));
+        // A database import can make a thousand of these: the words are looked up once and
+        // filled in one pass.
+        const QList<Byte_Overlap> overlaps = Find_Byte_Overlaps(transmit_writes_);
+        if (!overlaps.isEmpty()) {
+            const QString code = QStringLiteral("transmit-byte-overlap");
+            const QString words = Core_Text("register %1 writes byte %2 of frame %3, as register %4 of row %5 does; a "
+                                            "Modbus write of either changes what the other put there");
+            for (const Byte_Overlap &o : overlaps)
+                Warn(paths_.Define_CAN_Transmit, o.Row, code,
+                     words.arg(QString::number(o.Register), QString::number(o.Byte), QString::number(o.Frame),
+                               QString::number(o.First_Register), QString::number(o.First_Row)));
+        }
 
         const std::vector<Frame_Info> &tx = frames_[1];
         for (size_t i = 0; i < tx.size(); ++i) {
@@ -485,7 +497,9 @@ private:
 
 }  // namespace
 
-QList<Check_Finding> Check_Configuration(const Configuration &config) { return Checker(config).Run(); }
+Checked_Configuration Check_And_Read(const Configuration &config) { return Checker(config).Run(); }
+
+QList<Check_Finding> Check_Configuration(const Configuration &config) { return Check_And_Read(config).Findings; }
 
 QList<Check_Finding> Check_Configuration(const Project_Paths &paths)
 {

@@ -52,6 +52,7 @@
 //                            part's defaults (empty)
 //   frame-without-mapping    a frame with no register mapped to it
 #include "config/Configuration.h"
+#include "config/Device_Records.h"
 #include "config/Project_Paths.h"
 
 #include <QList>
@@ -78,6 +79,18 @@ struct Check_Finding {
 // need the whole configuration (time-outs, frames never sent, frames without mappings) are left
 // out. An error in the settings file does not stop the look at the lists.
 QList<Check_Finding> Check_Configuration(const Configuration &config);
+
+// The check, and the device's reading of the configuration that it judged. Update Device checks
+// first and then encodes these very records, so one action reads the configuration once and
+// interprets it once.
+struct Checked_Configuration {
+    QList<Check_Finding> Findings;
+    // The settings and lists as the device gets them: the records the build would make. Whole
+    // only when Complete; after a fault it holds what was read before it.
+    Device_Configuration Device;
+    bool Complete = false;  // the settings and every list were read without a fault
+};
+Checked_Configuration Check_And_Read(const Configuration &config);
 // The same for the configuration folder of paths, loaded for the check alone.
 QList<Check_Finding> Check_Configuration(const Project_Paths &paths);
 

@@ -58,14 +58,21 @@ void Configuration_Image::Save_Bin_Files(const Project_Paths &paths) const
 
 Configuration_Image Build_Device_Images(const Configuration &config)
 {
-    Configuration_Image image;
+    Device_Configuration device;
     try {
-        image.Compile_Bin(config);
+        device = Read_Device_Configuration(config);
     } catch (const Xml_Error &e) {
         throw Device_Images_Error(e, false);
     }
+    return Build_Device_Images(device, config.Paths);
+}
+
+Configuration_Image Build_Device_Images(const Device_Configuration &device, const Project_Paths &paths)
+{
+    Configuration_Image image;
+    image.Encode(device);
     try {
-        image.Save_Bin_Files(config.Paths);
+        image.Save_Bin_Files(paths);
     } catch (const File_Error &e) {
         throw Device_Images_Error(e, true);
     }
@@ -73,3 +80,8 @@ Configuration_Image Build_Device_Images(const Configuration &config)
 }
 
 Configuration_Image Build_Device_Images(const Project_Paths &paths) { return Build_Device_Images(Load_Configuration(paths)); }
+
+Configuration_Image Build_Device_Images(const Checked_Configuration &checked, const Configuration &config)
+{
+    return checked.Complete ? Build_Device_Images(checked.Device, config.Paths) : Build_Device_Images(config);
+}

@@ -1,6 +1,7 @@
 #pragma once
 // The device images of a configuration (their layout is in Image_Layout.h): the records of
 // Device_Records.h, encoded.
+#include "config/Config_Check.h"
 #include "config/Config_Model.h"
 #include "config/Configuration.h"
 #include "config/Device_Records.h"
@@ -69,3 +70,9 @@ public:
 // Returns the build (for the figures a caller reports).
 Configuration_Image Build_Device_Images(const Configuration &config);
 Configuration_Image Build_Device_Images(const Project_Paths &paths);
+// The second half of that road, for records already read (a check's, see Check_And_Read):
+// encodes them and saves both images; only writing can fail.
+Configuration_Image Build_Device_Images(const Device_Configuration &device, const Project_Paths &paths);
+// After a check of config: its records when the check read them whole, otherwise the build's
+// own reading, which stops at the first fault with its message.
+Configuration_Image Build_Device_Images(const Checked_Configuration &checked, const Configuration &config);

@@ -161,6 +161,18 @@ void Tst_Configuration::every_part_reads_as_before()
     QCOMPARE(got[1], want[1]);  // findings
     QCOMPARE(got[2], want[2]);  // editors, receive
     QCOMPARE(got[3], want[3]);  // editors, transmit
+
+    // Update Device's road: the records the check read, when whole, are the very images; when
+    // they are not, the check has an error and the build refuses too.
+    const Checked_Configuration checked = Check_And_Read(Load_Configuration(Project_Paths_In(dir)));
+    if (checked.Complete) {
+        Configuration_Image image;
+        image.Encode(checked.Device);
+        QCOMPARE(QStringLiteral("images %1 %2").arg(Digest(image.Bank1_Image()), Digest(image.Bank2_Image())), got[0]);
+    } else {
+        QVERIFY2(got[0].startsWith(QStringLiteral("error ")), qPrintable(got[0]));
+        QVERIFY(Summarize(checked.Findings).Errors > 0);
+    }
 }
 
 void Tst_Configuration::a_faulty_file_costs_only_the_parts_that_need_it()
