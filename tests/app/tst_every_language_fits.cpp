@@ -3,6 +3,7 @@
 // manager needs to write its title, and each line of a report as high as its wrapped reason
 // needs, at the size the window opens with and made narrower or wider, so no translation is
 // cut off.
+#include "Shipped_Language.h"
 #include "Test_Support.h"
 #include "Test_Workspace.h"
 #include "Text_Fit.h"
@@ -71,6 +72,9 @@ private slots:
         Test_Workspace f;
         f.Copy_Shipped_Languages();
         f.Start();
+        // The core's messages (check and survey findings, import reasons) in the language too,
+        // as the program has them: they are often the longest texts of a window.
+        const Installed_Translator core_texts(f.state.Lang_Table);
         f.Open_Configuration(QStringLiteral("Fit"), QStringLiteral("images/example"));
         f.Switch_Language(language);
         Message_Recorder messages;  // warnings on opening an editor are answered, not shown
