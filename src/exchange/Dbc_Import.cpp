@@ -109,15 +109,6 @@ QString Signal_Unreachable_Reason(const Dbc_Signal &s)
     return QString();
 }
 
-int Reachable_Signals(const Dbc_Message &m)
-{
-    if (!m.Importable()) return 0;
-    int n = 0;
-    for (const Dbc_Signal &s : m.Signals)
-        if (Signal_Unreachable_Reason(s).isEmpty() && std::max(Signal_Bytes(s).first(), Signal_Bytes(s).last()) <= m.Length) ++n;
-    return n;
-}
-
 namespace {
 
 // The registers of one frame while an import adds to them: which byte lies in which register.
@@ -340,13 +331,3 @@ bool Dbc_Message_Matches(const Dbc_Message &message, const QString &filter)
     return message.Name.contains(f, Qt::CaseInsensitive) || Dbc_Identifier_Text(message).contains(f, Qt::CaseInsensitive);
 }
 
-QList<Dbc_Message> Messages_Of_Frames(const QList<Dbc_Message> &messages, const QList<Frame_Row> &rows)
-{
-    QSet<Frame_Key> present;
-    for (const Frame_Row &row : rows)
-        if (const std::optional<Frame_Key> key = Key_Of(row)) present.insert(*key);
-    QList<Dbc_Message> out;
-    for (const Dbc_Message &m : messages)
-        if (present.contains(Key_Of(m))) out.append(m);
-    return out;
-}

@@ -52,9 +52,6 @@ QList<std::pair<int32_t, int32_t>> Signal_Registers(const Dbc_Signal &signal, QS
 // Why a signal of a message can get no recipe whatever the frame holds (multiplexed, too long,
 // outside 8 bytes); empty when it can.
 QString Signal_Unreachable_Reason(const Dbc_Signal &signal);
-// How many signals of a message an import can give a recipe: none for a message that cannot be
-// a frame of the converter.
-int Reachable_Signals(const Dbc_Message &message);
 
 // A register an import made, for the report (and the register map): the signal that made it.
 struct Imported_Register {
@@ -123,5 +120,3 @@ QString Dbc_Identifier_Text(const Dbc_Message &message);
 // filter (either case; blanks around it do not count). An empty filter names every message.
 bool Dbc_Message_Matches(const Dbc_Message &message, const QString &filter);
 
-// The messages (in database order) that frames of rows carry: same identifier value and type.
-QList<Dbc_Message> Messages_Of_Frames(const QList<Dbc_Message> &messages, const QList<Frame_Row> &rows);

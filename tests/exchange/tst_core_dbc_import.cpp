@@ -267,10 +267,6 @@ void Tst_Dbc_Import::a_second_import_maps_nothing_twice()
     extended.Signals = {Signal(0, 32, true, "Energy")};
     extended.Signals[0].Unit = "kWh";
     extended.Signals[0].Factor = 0.125;
-    const Dbc_Message elsewhere = Message(0x30, 8, 0, "Elsewhere");
-    // Only the messages of the list's frames are offered, by identifier and type.
-    QCOMPARE(Messages_Of_Frames({standard, elsewhere, extended}, rows).size(), 2);
-    QCOMPARE(Messages_Of_Frames({elsewhere}, rows).size(), 0);
 
     const Signal_Import first = Import_Dbc_Signals_To_Unmapped(frames, rows, {standard, extended}, 2, 0);
     QCOMPARE(Lines(first), (QStringList{"0x10 $1:1/2", "0x10 0:3/4", "$10 2:4/3", "$10 3:2/1"}));
