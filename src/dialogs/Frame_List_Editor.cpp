@@ -32,13 +32,6 @@
 
 #include <algorithm>
 
-std::optional<Frame_List_Editor::Frame_Key> Frame_List_Editor::Frame_Key_Of(const Frame_Row &row)
-{
-    const std::optional<int32_t> id = Int_Text::Str_To_Int(row.CobID);
-    if (!id || *id < 0) return std::nullopt;
-    return Frame_Key{*id, !Is_11_Bit(row)};
-}
-
 namespace {
 
 constexpr int Client_W = 750;
@@ -284,7 +277,7 @@ bool Frame_List_Editor::FormShow()
         return false;
     }
     stored_.clear();
-    imported_.clear();
+    pending_.clear();
     for (const Frame_Row &row : grid)
         if (row.Stored_Index >= 0) stored_.append(row);
     loaded_ = grid;
@@ -294,7 +287,7 @@ bool Frame_List_Editor::FormShow()
     return true;
 }
 
-bool Frame_List_Editor::Has_Changes() const { return Frame_Grid_Changed(loaded_, model_->Grid()) || !imported_.isEmpty(); }
+bool Frame_List_Editor::Has_Changes() const { return Frame_Grid_Changed(loaded_, model_->Grid()) || !pending_.isEmpty(); }
 
 void Frame_List_Editor::reject()
 {
@@ -370,41 +363,24 @@ void Frame_List_Editor::Btn_OKClick()
         if (save.Removed_Count() > 0 &&
             !Message_Box::Ask(this, Removed_Mappings_Question(state_.Lang_Table, stored_, save)))
             return;
-        if (imported_.isEmpty()) {
+        if (pending_.isEmpty()) {
             Commit_Frame_List_Save(save, kind_.Dir, path, map_path);
         } else {
             // Registers a database import made join the mapping file on their frames, their
             // recipes the signal notes: the three files change together or not at all.
-            const QList<Editor_Frame> stored_frames = Read_Mapping_Files(path, map_path, kind_.Dir);
             const Frame_Grid &grid = model_->Grid();
-            const QList<Editor_Frame> row_frames = Grid_Mappings(grid, stored_frames);
-            QList<Editor_Frame> frames;
-            QList<Signal_Note> notes;
-            for (int r = 0; r < grid.size(); ++r) {
-                if (!Is_Entry(grid[r])) continue;
-                Editor_Frame frame = row_frames[r];
-                frame.CobID = grid[r].CobID;
-                frame.Num_Byte = Int_Text::Str_To_Int_Def(grid[r].Dimension, 8);
-                frames.append(frame);
-                const std::optional<Frame_Key> key = Frame_Key_Of(grid[r]);
-                for (const Imported_Mapping &m : imported_)
-                    if (key && m.Key == key && m.Registers == frame.Registers)
-                        for (Signal_Note note : m.Notes) {
-                            note.CobID = grid[r].CobID;
-                            note.Type = grid[r].Type;
-                            notes.append(note);
-                        }
-            }
+            const Pending_Save maps = Save_With_Pending(
+                grid, Grid_Mappings(grid, Read_Mapping_Files(path, map_path, kind_.Dir), pending_), pending_);
             const QString notes_path = state_.Files.Signal_Notes;
             Save_Files_Atomic({{path, Frame_File_Bytes(kind_.Dir, save.Entries, path)},
-                               {map_path, Map_File_Bytes(kind_.Dir, frames, map_path)},
-                               {notes_path, Signal_Notes_Bytes(Merge_Signal_Notes(Read_Signal_Notes_To_Rewrite(notes_path), notes))}});
+                               {map_path, Map_File_Bytes(kind_.Dir, maps.Frames, map_path)},
+                               {notes_path, Signal_Notes_Bytes(Merge_Signal_Notes(Read_Signal_Notes_To_Rewrite(notes_path), maps.Notes))}});
         }
     } catch (const Xml_Error &error) {
         Message_Box::Error(this, state_.STR(STR_Frame_List_Not_Saved) + u'\n' + error.Text());
         return;
     }
-    imported_.clear();
+    pending_.clear();
     accept();
 }
 
@@ -467,7 +443,7 @@ void Frame_List_Editor::Btn_Import_DbcClick()
         // That direction's editor and the device update report its broken file.
     }
     const Frame_Grid &grid = model_->Grid();
-    const QList<Editor_Frame> row_frames = Grid_Mappings(grid, stored_frames);
+    const QList<Editor_Frame> row_frames = Grid_Mappings(grid, stored_frames, pending_);
 
     const QList<Dbc_Message> &messages = database->Db.Messages;
     Dbc_Chooser chooser(state_, kind_.Dir, messages, Signals_To_Map(messages, grid, row_frames, kind_.Dir),
@@ -478,44 +454,19 @@ void Frame_List_Editor::Btn_Import_DbcClick()
     const Dbc_Direction_Import import =
         Import_Dbc_Direction(grid, row_frames, kind_.Dir, chosen, chooser.Choice(), other_count);
     model_->Set_Grid(import.Frames.Grid);
-    if (!import.Frames.Added_Rows.isEmpty()) {
-        const QModelIndex first = model_->index(import.Frames.Added_Rows.first() - 1, Receive_Col::CobID);
-        sga->setCurrentIndex(first);
-        sga->scrollTo(first);
-    }
-    // The registers the import made wait for OK on their frames, found by identifier and format.
-    for (int r = 0; r < import.Row_Frames.size() && r < grid.size(); ++r) {
-        const Editor_Frame &now = import.Row_Frames[r];
-        if (now.Registers.isEmpty() || (r < row_frames.size() && !row_frames[r].Registers.isEmpty())) continue;
-        const Frame_Row &row = import.Frames.Grid[r];
-        Imported_Mapping mapping{Frame_Key_Of(row), now.Registers, {}};
-        for (const Signal_Note &note : import.Notes)
-            if (note.CobID == row.CobID && note.Type == row.Type) mapping.Notes.append(note);
-        if (mapping.Key) imported_.append(mapping);
-    }
+    Go_To_First_Added(import.Frames.Added_Rows);
+    pending_ += Pending_Mappings(import, row_frames);
     if (!import.Signals.Taken.isEmpty() && unplaced > 0)
         Message_Box::Warning(this, state_.STR(STR_Unplaced_Mappings).arg(unplaced));
     Report(Dbc_Direction_Summary(state_.Lang_Table, import, database->Db.Skipped));
 }
 
-QList<Editor_Frame> Frame_List_Editor::Grid_Mappings(const Frame_Grid &grid, const QList<Editor_Frame> &stored_frames) const
+void Frame_List_Editor::Go_To_First_Added(const QList<int> &added_rows)
 {
-    // A stored frame keeps its registers on the row that holds it (the first, should two claim
-    // it); a frame without them takes those an import made for its identifier and format.
-    QList<Editor_Frame> out(grid.size());
-    QList<bool> claimed(stored_frames.size(), false);
-    for (int r = 0; r < grid.size(); ++r) {
-        const int stored = grid[r].Stored_Index;
-        if (stored >= 0 && stored < stored_frames.size() && !claimed[stored]) {
-            claimed[stored] = true;
-            out[r] = stored_frames[stored];
-        }
-        if (!out[r].Registers.isEmpty() || !Is_Entry(grid[r])) continue;
-        const std::optional<Frame_Key> key = Frame_Key_Of(grid[r]);
-        for (const Imported_Mapping &m : imported_)
-            if (key && m.Key == key) out[r].Registers = m.Registers;
-    }
-    return out;
+    if (added_rows.isEmpty()) return;
+    const QModelIndex first = model_->index(added_rows.first() - 1, Receive_Col::CobID);
+    sga->setCurrentIndex(first);
+    sga->scrollTo(first);
 }
 
 void Frame_List_Editor::Btn_LearnClick()
@@ -527,10 +478,6 @@ void Frame_List_Editor::Btn_LearnClick()
     if (!choice) return;
     const Frame_Import learned = Learn_Frames(model_->Grid(), choice->Frames, choice->Factor);
     model_->Set_Grid(learned.Grid);
-    if (!learned.Added_Rows.isEmpty()) {
-        const QModelIndex first = model_->index(learned.Added_Rows.first() - 1, Receive_Col::CobID);
-        sga->setCurrentIndex(first);
-        sga->scrollTo(first);
-    }
+    Go_To_First_Added(learned.Added_Rows);
     Report(Learn_Summary(state_.Lang_Table, learned));
 }

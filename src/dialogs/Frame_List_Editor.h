@@ -2,6 +2,7 @@
 // The receive and transmit frame list editors: one dialog, told apart by its direction.
 #include "dialogs/Editor_Imports.h"
 #include "editing/Frame_List.h"
+#include "exchange/Dbc_Direction_Import.h"
 #include "exchange/Signal_Notes.h"
 #include "widgets/Editor_Dialog.h"
 
@@ -77,22 +78,8 @@ private:
     // An edit still open in a cell belongs to the grid before any button acts on it.
     void Commit_Open_Editor();
 
-    // A frame's identity: its identifier's value and format.
-    struct Frame_Key {
-        int32_t Id = 0;
-        bool Is_29 = false;
-        bool operator==(const Frame_Key &) const = default;
-    };
-    static std::optional<Frame_Key> Frame_Key_Of(const Frame_Row &row);
-    // The registers an import made for a frame, and their recipes, until OK writes them.
-    struct Imported_Mapping {
-        std::optional<Frame_Key> Key;
-        QList<Editor_Register> Registers;
-        QList<Signal_Note> Notes;
-    };
-    // Per grid row, the registers its frame holds: the mapping file's (stored_frames, by the
-    // frame's place in the file) or an import's.
-    QList<Editor_Frame> Grid_Mappings(const Frame_Grid &grid, const QList<Editor_Frame> &stored_frames) const;
+    // Puts the cursor on the first of the rows an import added (numbered from 1), if any.
+    void Go_To_First_Added(const QList<int> &added_rows);
 
     const Frame_List_Kind &kind_;
     App_State &state_;
@@ -101,7 +88,8 @@ private:
     QList<Frame_Row> stored_;
     // The grid as this showing loaded it.
     Frame_Grid loaded_;
-    QList<Imported_Mapping> imported_;
+    // Registers of database imports, until OK writes them.
+    QList<Pending_Mapping> pending_;
 
     QFrame *P_Title = nullptr;
     QLabel *L_SW_Code = nullptr;

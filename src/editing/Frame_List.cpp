@@ -90,6 +90,15 @@ bool Is_11_Bit(const Frame_Row &row)
     return Int_Text::Trim(row.Type).toUpper() == Frame_Type_11_Upper;
 }
 
+size_t qHash(const Frame_Key &key, size_t seed) { return ::qHash(key.Id, seed) ^ (key.Is_29 ? 1 : 0); }
+
+std::optional<Frame_Key> Frame_Key_Of(const Frame_Row &row)
+{
+    const std::optional<int32_t> id = Int_Text::Str_To_Int(row.CobID);
+    if (!id || *id < 0) return std::nullopt;
+    return Frame_Key{*id, !Is_11_Bit(row)};
+}
+
 bool Is_Checked(const QString &text) { return Int_Text::Trim(text).toUpper() == u"Y"; }
 
 std::optional<Frame_Fault> Check_Frames(Direction direction, const Frame_Grid &grid)

@@ -69,6 +69,18 @@ bool Is_Entry(const Frame_Row &row);
 // Type is checked against the 29-bit range.
 bool Is_11_Bit(const Frame_Row &row);
 
+// A frame's identity: its identifier's value and format. "0x181", "$181" and "385" are one
+// frame; the same number as an 11-bit and as a 29-bit identifier are two.
+struct Frame_Key {
+    int64_t Id = -1;
+    bool Is_29 = false;
+    bool operator==(const Frame_Key &) const = default;
+};
+size_t qHash(const Frame_Key &key, size_t seed = 0);
+// A row's frame, by its Cob-ID as the editor reads it and its Type; none when the Cob-ID is no
+// number or negative.
+std::optional<Frame_Key> Frame_Key_Of(const Frame_Row &row);
+
 // A check-box cell counts as set when its text, trimmed and upper-cased, is "Y".
 bool Is_Checked(const QString &text);
 

@@ -161,20 +161,12 @@ bool Column_Count_Fault(const Csv_Record &r, int count, QList<Csv_Fault> &faults
     return true;
 }
 
-struct Frame_Key {
-    int64_t Id = -1;
-    bool Is_29 = false;
-    bool operator==(const Frame_Key &) const = default;
-};
-size_t qHash(const Frame_Key &k, size_t seed = 0) { return ::qHash(k.Id, seed) ^ (k.Is_29 ? 1 : 0); }
-
 std::optional<Frame_Key> Key_Of(const QString &cob_id, const QString &type)
 {
-    const std::optional<int32_t> id = Int_Text::Str_To_Int(cob_id);
-    if (!id || *id < 0) return std::nullopt;
     Frame_Row row;
+    row.CobID = cob_id;
     row.Type = type;
-    return Frame_Key{*id, !Is_11_Bit(row)};
+    return Frame_Key_Of(row);
 }
 
 QString Rule_Text(Direction direction, Frame_Rule rule)

@@ -121,3 +121,61 @@ Import_Summary Dbc_Direction_Summary(const Lang_Table &lang, const Dbc_Direction
                 Frame_Import_Summary(lang, left_out).Lines;
     return out;
 }
+
+QList<Pending_Mapping> Pending_Mappings(const Dbc_Direction_Import &import, const QList<Editor_Frame> &row_frames)
+{
+    QList<Pending_Mapping> out;
+    const Frame_Grid &grid = import.Frames.Grid;
+    for (int r = 0; r < import.Row_Frames.size() && r < grid.size(); ++r) {
+        const Editor_Frame &now = import.Row_Frames[r];
+        if (now.Registers.isEmpty() || (r < row_frames.size() && !row_frames[r].Registers.isEmpty())) continue;
+        const std::optional<Frame_Key> key = Frame_Key_Of(grid[r]);
+        if (!key) continue;
+        Pending_Mapping mapping{*key, now.Registers, {}};
+        for (const Signal_Note &note : import.Notes)
+            if (note.CobID == grid[r].CobID && note.Type == grid[r].Type) mapping.Notes.append(note);
+        out.append(mapping);
+    }
+    return out;
+}
+
+QList<Editor_Frame> Grid_Mappings(const Frame_Grid &grid, const QList<Editor_Frame> &stored_frames,
+                                  const QList<Pending_Mapping> &pending)
+{
+    QList<Editor_Frame> out(grid.size());
+    QList<bool> claimed(stored_frames.size(), false);
+    for (int r = 0; r < grid.size(); ++r) {
+        const int stored = grid[r].Stored_Index;
+        if (stored >= 0 && stored < stored_frames.size() && !claimed[stored]) {
+            claimed[stored] = true;
+            out[r] = stored_frames[stored];
+        }
+        if (!out[r].Registers.isEmpty() || !Is_Entry(grid[r])) continue;
+        const std::optional<Frame_Key> key = Frame_Key_Of(grid[r]);
+        for (const Pending_Mapping &m : pending)
+            if (key && m.Key == *key) out[r].Registers = m.Registers;
+    }
+    return out;
+}
+
+Pending_Save Save_With_Pending(const Frame_Grid &grid, const QList<Editor_Frame> &row_frames,
+                               const QList<Pending_Mapping> &pending)
+{
+    Pending_Save out;
+    for (int r = 0; r < grid.size(); ++r) {
+        if (!Is_Entry(grid[r])) continue;
+        Editor_Frame frame = r < row_frames.size() ? row_frames[r] : Editor_Frame{};
+        frame.CobID = grid[r].CobID;
+        frame.Num_Byte = Int_Text::Str_To_Int_Def(grid[r].Dimension, 8);
+        out.Frames.append(frame);
+        const std::optional<Frame_Key> key = Frame_Key_Of(grid[r]);
+        for (const Pending_Mapping &m : pending)
+            if (key && m.Key == *key && m.Registers == frame.Registers)
+                for (Signal_Note note : m.Notes) {
+                    note.CobID = grid[r].CobID;
+                    note.Type = grid[r].Type;
+                    out.Notes.append(note);
+                }
+    }
+    return out;
+}

@@ -60,3 +60,34 @@ QList<int> Signals_To_Map(const QList<Dbc_Message> &messages, const Frame_Grid &
 // held and whose signals were mapped onto it is not counted as left out.
 Import_Summary Dbc_Direction_Summary(const Lang_Table &lang, const Dbc_Direction_Import &import,
                                      const QList<Dbc_Skipped> &unread);
+
+// The registers an import made in the frame list editor for a frame that had none, and their
+// recipes: they wait on that frame, found by identifier and format wherever its row goes, until
+// OK writes the frame list, the mapping file and the signal notes together.
+struct Pending_Mapping {
+    Frame_Key Key;
+    QList<Editor_Register> Registers;
+    QList<Signal_Note> Notes;
+    bool operator==(const Pending_Mapping &) const = default;
+};
+
+// What an import leaves waiting: the registers it made on frames that had none in row_frames
+// (the registers per grid row it was given), with the recipes of their signals.
+QList<Pending_Mapping> Pending_Mappings(const Dbc_Direction_Import &import, const QList<Editor_Frame> &row_frames);
+
+// Per grid row, the registers its frame holds: those of the mapping file's frame the row was
+// loaded from (stored_frames, by its Stored_Index; should two rows claim one, the first keeps
+// it), otherwise those waiting for its identifier and format.
+QList<Editor_Frame> Grid_Mappings(const Frame_Grid &grid, const QList<Editor_Frame> &stored_frames,
+                                  const QList<Pending_Mapping> &pending);
+
+// What OK writes while registers wait: the mapping list over the grid's entries (row_frames as
+// Grid_Mappings gives them, renamed and sized as their rows now are), and the recipes of the
+// waiting registers that still stand as the import made them, named by their row's Cob-ID and
+// Type.
+struct Pending_Save {
+    QList<Editor_Frame> Frames;
+    QList<Signal_Note> Notes;
+};
+Pending_Save Save_With_Pending(const Frame_Grid &grid, const QList<Editor_Frame> &row_frames,
+                               const QList<Pending_Mapping> &pending);

@@ -11,22 +11,6 @@ namespace {
 
 constexpr int64_t Max_Timer_Ms = 100000000;
 
-// A frame's identity: its identifier's value and format. "0x181", "$181" and "385" are one
-// frame; the same number as an 11-bit and as a 29-bit identifier are two.
-struct Frame_Key {
-    int64_t Id = -1;
-    bool Is_29 = false;
-    bool operator==(const Frame_Key &) const = default;
-};
-size_t qHash(const Frame_Key &k, size_t seed = 0) { return ::qHash(k.Id, seed) ^ (k.Is_29 ? 1 : 0); }
-
-std::optional<Frame_Key> Key_Of(const Frame_Row &row)
-{
-    const std::optional<int32_t> id = Int_Text::Str_To_Int(row.CobID);
-    if (!id || *id < 0) return std::nullopt;
-    return Frame_Key{*id, !Is_11_Bit(row)};
-}
-
 Frame_Key Key_Of(const Dbc_Message &m) { return Frame_Key{int64_t(m.Identifier()), m.Extended()}; }
 
 bool Blank(const Frame_Row &row) { return row == Frame_Row{}; }
@@ -60,7 +44,7 @@ Frame_Import Import_Dbc_Frames(const Frame_Grid &grid, Direction direction, cons
     QSet<Frame_Key> present;
     for (const Frame_Row &row : out.Grid)
         if (Is_Entry(row))
-            if (const std::optional<Frame_Key> key = Key_Of(row)) present.insert(*key);
+            if (const std::optional<Frame_Key> key = Frame_Key_Of(row)) present.insert(*key);
 
     int next = 0;  // the grid row looked at next
     for (const Dbc_Message &m : messages) {
@@ -178,7 +162,7 @@ Signal_Import Import_Dbc_Signals(const QList<Editor_Frame> &frames, const QList<
     };
     QHash<Frame_Key, int> frame_of;
     for (int i = int(std::min(rows.size(), out.Frames.size())) - 1; i >= 0; --i)
-        if (const std::optional<Frame_Key> key = Key_Of(rows[i])) frame_of.insert(*key, i);
+        if (const std::optional<Frame_Key> key = Frame_Key_Of(rows[i])) frame_of.insert(*key, i);
 
     for (const Dbc_Message &m : messages) {
         const int frame = frame_of.value(Key_Of(m), -1);
@@ -261,7 +245,7 @@ Signal_Import Import_Dbc_Signals_To_Unmapped(const QList<Editor_Frame> &frames, 
     for (const Dbc_Message &m : messages) {
         bool mapped = false;
         for (int i = 0; i < rows.size() && i < frames.size(); ++i) {
-            const std::optional<Frame_Key> key = Key_Of(rows[i]);
+            const std::optional<Frame_Key> key = Frame_Key_Of(rows[i]);
             if (key && *key == Key_Of(m)) {
                 mapped = !frames[i].Registers.isEmpty();
                 break;

@@ -71,6 +71,7 @@ private slots:
     void one_go_equals_the_two_separate_imports();
     void signals_to_map_per_message();
     void report_lists_everything_once();
+    void waiting_registers_follow_their_frame_until_ok();
 };
 
 void Tst_Dbc_Direction_Import::frames_and_signals_land_on_their_rows()
@@ -220,6 +221,45 @@ void Tst_Dbc_Direction_Import::report_lists_everything_once()
     QCOMPARE(report.Lines.size(), imp.Frames.Added.size() + imp.Signals.Taken.size() + imp.Signals.Signals.size() +
                                       imp.Skipped().size() - 1 + 1);
     for (const QString &line : report.Lines) QVERIFY2(!line.contains("Getriebe_Status: the list"), qPrintable(line));
+}
+
+void Tst_Dbc_Direction_Import::waiting_registers_follow_their_frame_until_ok()
+{
+    // In the frame list editor the registers of an import wait for OK: only frames that had none
+    // get them, they follow their frame when rows move, and a recipe is written only while its
+    // registers stand as the import made them.
+    const Lists lists;
+    const Dbc_Direction_Import imp = Import_Dbc_Direction(lists.Grid, lists.Row_Frames, Direction::Receive,
+                                                          Messages({"Motor_Daten", "Getriebe_Status"}), {3, 100, true}, 0);
+    const QList<Pending_Mapping> pending = Pending_Mappings(imp, lists.Row_Frames);
+    QCOMPARE(pending.size(), 2);  // the new motor frame and the gearbox frame; 0x300 had its own
+    QCOMPARE(pending[0].Key, (Frame_Key{0x100, false}));
+    QCOMPARE(pending[1].Key, (Frame_Key{0x18FF0001, true}));
+    QCOMPARE(pending[1].Registers, imp.Row_Frames[2].Registers);
+    QVERIFY(!pending[1].Notes.isEmpty());
+
+    // The gearbox row moves to the top and the motor frame's Cob-ID is written as "256": each
+    // waiting set still finds its frame; the stored 0x300 keeps its register by its place in the file.
+    Frame_Grid grid = imp.Frames.Grid;
+    std::swap(grid[0], grid[2]);
+    grid[2].CobID = QStringLiteral("256");
+    const QList<Editor_Frame> stored{lists.Row_Frames[1], lists.Row_Frames[2]};
+    const QList<Editor_Frame> rows = Grid_Mappings(grid, stored, pending);
+    QCOMPARE(rows[0].Registers, pending[1].Registers);
+    QCOMPARE(Registers(rows[1]), QStringList{"7:1/2"});
+    QCOMPARE(rows[2].Registers, pending[0].Registers);
+
+    const Pending_Save save = Save_With_Pending(grid, rows, pending);
+    QCOMPARE(save.Frames.size(), 3);
+    QCOMPARE(save.Frames[2].CobID, QString("256"));
+    QCOMPARE(save.Notes.size(), imp.Notes.size());
+    for (const Signal_Note &n : save.Notes) QVERIFY2(n.CobID == "256" || n.CobID == "$18FF0001", qPrintable(n.CobID));
+
+    // A register the user changed afterwards no longer carries the import's recipe.
+    QList<Editor_Frame> changed = rows;
+    changed[0].Registers[0].HiPart = 0;
+    const Pending_Save after = Save_With_Pending(grid, changed, pending);
+    QCOMPARE(after.Notes.size(), imp.Notes.size() - pending[1].Notes.size());
 }
 
 QTEST_MAIN(Tst_Dbc_Direction_Import)
