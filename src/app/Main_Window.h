@@ -97,7 +97,6 @@ public:
     void Arm_Update_Timer();
 
     App_State &State() { return state_; }
-    Environment &Env() { return env_; }
     App_Windows &Windows() { return windows_; }
     QTimer *Update_Timer() const { return Timer_Update; }
     Version_Checker *Update_Checker() const { return Update_Check; }

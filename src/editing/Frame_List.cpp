@@ -85,10 +85,7 @@ const Frame_List_Kind &Frame_List_Of(Direction direction)
 
 bool Is_Entry(const Frame_Row &row) { return !Int_Text::Trim(row.CobID).isEmpty(); }
 
-bool Is_11_Bit(const Frame_Row &row)
-{
-    return Int_Text::Trim(row.Type).toUpper() == Frame_Type_11_Upper;
-}
+bool Is_11_Bit(const Frame_Row &row) { return Editor_Reads_11_Bit(row.Type); }
 
 size_t qHash(const Frame_Key &key, size_t seed) { return ::qHash(key.Id, seed) ^ (key.Is_29 ? 1 : 0); }
 
@@ -99,7 +96,7 @@ std::optional<Frame_Key> Frame_Key_Of(const Frame_Row &row)
     return Frame_Key{*id, !Is_11_Bit(row)};
 }
 
-bool Is_Checked(const QString &text) { return Int_Text::Trim(text).toUpper() == u"Y"; }
+bool Is_Checked(const QString &text) { return Editor_Reads_Checked(text); }
 
 std::optional<Frame_Fault> Check_Frames(Direction direction, const Frame_Grid &grid)
 {

@@ -66,7 +66,7 @@ const Frame_List_Kind &Frame_List_Of(Direction direction);
 bool Is_Entry(const Frame_Row &row);
 
 // An 11-bit frame when the Type, trimmed and upper-cased, is "CAN 2.0A 11 BITS"; any other
-// Type is checked against the 29-bit range.
+// Type is checked against the 29-bit range (the editors' reading, Editor_Reads_11_Bit).
 bool Is_11_Bit(const Frame_Row &row);
 
 // A frame's identity: its identifier's value and format. "0x181", "$181" and "385" are one
@@ -81,7 +81,8 @@ size_t qHash(const Frame_Key &key, size_t seed = 0);
 // number or negative.
 std::optional<Frame_Key> Frame_Key_Of(const Frame_Row &row);
 
-// A check-box cell counts as set when its text, trimmed and upper-cased, is "Y".
+// A check-box cell counts as set when its text, trimmed and upper-cased, is "Y"
+// (Editor_Reads_Checked).
 bool Is_Checked(const QString &text);
 
 enum class Frame_Rule { Type_Empty, CobID_11, CobID_29, Dimension, Timer };
