@@ -17,6 +17,7 @@
 #include "dialogs/Frame_List_Editor.h"
 #include "dialogs/Import_Report_Window.h"
 #include "exchange/Csv_Lists.h"
+#include "exchange/Dbc_Direction_Import.h"
 #include "dialogs/Monitor_Window.h"
 #include "dialogs/New_Configuration_Dialog.h"
 #include "dialogs/Open_Configuration_Dialog.h"
@@ -142,7 +143,9 @@ private slots:
         // register, and with the first register alone.
         const QList<Dbc_Message> database = Read_Dbc_File(QStringLiteral(QCX_TEST_DATA_DIR "/dbc/vehicle.dbc")).Messages;
         for (const Direction d : {Direction::Receive, Direction::Transmit}) {
-            Dbc_Chooser chooser(f.state, d, database, {}, {}, f.window.get());
+            // With the counts of reachable signals the editors give it for an empty list.
+            Dbc_Chooser chooser(f.state, d, database, Signals_To_Map(database, Empty_Frame_Grid(), {}, d), {},
+                                f.window.get());
             look(d == Direction::Transmit ? QStringLiteral("database messages, transmit")
                                           : QStringLiteral("database messages, receive"),
                  &chooser);
