@@ -28,18 +28,7 @@
 
 namespace {
 
-// Where the keyboard is: the open list of a drop-down, or the focused control.
-QWidget *Key_Target()
-{
-    if (QWidget *popup = QApplication::activePopupWidget()) return popup->focusWidget() ? popup->focusWidget() : popup;
-    return QApplication::focusWidget();
-}
 
-QString Focus_Name()
-{
-    const QWidget *focus = QApplication::focusWidget();
-    return focus ? focus->objectName() : QStringLiteral("(none)");
-}
 
 class Key_Script : public QObject {
 public:

@@ -121,11 +121,6 @@ void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     QTest::keyClick(focus, Qt::Key(key), modifiers);
 }
 
-QString Focus_Name()
-{
-    const QWidget *focus = QApplication::focusWidget();
-    return focus ? focus->objectName() : QString("(none)");
-}
 
 // Where every named control of the dialog stands.
 QMap<QString, QRect> Geometries(QWidget *dialog)

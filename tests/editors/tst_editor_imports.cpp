@@ -107,11 +107,6 @@ QList<QChar> Button_Letters(QWidget *window)
     return letters;
 }
 
-QString Focus_Name()
-{
-    const QWidget *focus = QApplication::focusWidget();
-    return focus ? focus->objectName() : QString("(none)");
-}
 
 QStringList Tab_Walk(int steps)
 {

@@ -38,31 +38,7 @@ QByteArray Transmit_File()
            "</TransmitCAN><!--SW_VERSION = 1.102-->";
 }
 
-QWidget *Key_Target()
-{
-    if (QWidget *popup = QApplication::activePopupWidget()) return popup->focusWidget() ? popup->focusWidget() : popup;
-    return QApplication::focusWidget();
-}
-
-// Types key by key wherever the keyboard is: the first key opens the cell's editor.
-void Type(const QString &text)
-{
-    for (const QChar c : text) QTest::keyClick(Key_Target(), c.toLatin1());
-}
-
-// "sga row,column" for the grid's cell (", editing" while its editor has the keyboard), else the
-// focused control's name.
-QString Focus_Place(Frame_List_Editor &dialog)
-{
-    QWidget *focus = QApplication::focusWidget();
-    if (!focus) return QStringLiteral("(none)");
-    QTableView *grid = dialog.Grid_View();
-    const QModelIndex current = grid->currentIndex();
-    const QString cell = QStringLiteral("sga %1,%2").arg(current.row() + 1).arg(current.column());
-    if (focus == grid) return cell;
-    if (grid->isAncestorOf(focus)) return cell + QStringLiteral(" editing");
-    return focus->objectName();
-}
+QString Focus_Place(Frame_List_Editor &dialog) { return Focus_Place(dialog.Grid_View()); }
 
 }  // namespace
 
@@ -166,17 +142,17 @@ void Tst_Frame_Grid_Tab::next_frame_typed_after_the_last()
     // From the last frame into row 5, where typing fills the row field by field.
     QTest::keyClick(grid, Qt::Key_Tab);
     QCOMPARE(Focus_Place(dialog), QStringLiteral("sga 5,1"));
-    Type(QStringLiteral("0x104"));
+    Type_Keys(QStringLiteral("0x104"));
     QTest::keyClick(Key_Target(), Qt::Key_Tab);
     QCOMPARE(Focus_Place(dialog), QStringLiteral("sga 5,2 editing"));
-    Type(QStringLiteral("2"));
+    Type_Keys(QStringLiteral("2"));
     QTest::keyClick(Key_Target(), Qt::Key_Tab);
     QTRY_VERIFY(QApplication::activePopupWidget());
     QTest::keyClick(Key_Target(), Qt::Key_Tab);  // the highlighted type
     QTRY_VERIFY(!QApplication::activePopupWidget());
-    Type(QStringLiteral("0"));
+    Type_Keys(QStringLiteral("0"));
     QTest::keyClick(Key_Target(), Qt::Key_Tab);
-    Type(QStringLiteral("E"));
+    Type_Keys(QStringLiteral("E"));
     // The new frame is the last now: Tab offers row 6, and from there OK.
     QTest::keyClick(Key_Target(), Qt::Key_Tab);
     QCOMPARE(Focus_Place(dialog), QStringLiteral("sga 6,1 editing"));

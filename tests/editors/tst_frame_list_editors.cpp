@@ -80,13 +80,6 @@ QPushButton *Button(QWidget &dialog, const char *name)
     return dialog.findChild<QPushButton *>(QLatin1String(name));
 }
 
-// Where the keyboard is: the open list of a drop-down, or the focused control.
-QWidget *Key_Target()
-{
-    if (QWidget *popup = QApplication::activePopupWidget()) return popup->focusWidget() ? popup->focusWidget() : popup;
-    return QApplication::focusWidget();
-}
-
 void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     QWidget *target = Key_Target();
@@ -94,28 +87,7 @@ void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     QTest::keyClick(target, key, modifiers);
 }
 
-void Type(const QString &text)
-{
-    for (const QChar c : text) {
-        QWidget *target = Key_Target();
-        QVERIFY(target);
-        QTest::keyClick(target, c.toLatin1());
-    }
-}
-
-// The focused control's name, or for the grid the cell it is on ("sga 1,3"; "sga 1,3 editing"
-// while the cell's editor has the focus).
-QString Focus_Place(Frame_List_Editor &dialog)
-{
-    QWidget *focus = QApplication::focusWidget();
-    if (!focus) return QStringLiteral("(none)");
-    QTableView *grid = dialog.Grid_View();
-    const QModelIndex current = grid->currentIndex();
-    const QString cell = QStringLiteral("sga %1,%2").arg(current.row() + 1).arg(current.column());
-    if (focus == grid) return cell;
-    if (grid->isAncestorOf(focus)) return cell + QStringLiteral(" editing");
-    return focus->objectName();
-}
+QString Focus_Place(Frame_List_Editor &dialog) { return Focus_Place(dialog.Grid_View()); }
 
 QByteArray Receive_File(int rows)
 {
@@ -435,10 +407,10 @@ void Tst_Frame_List_Editors::keyboard_alone_types_a_frame_and_saves()
     QCOMPARE(Focus_Place(dialog), QStringLiteral("sga 1,1"));
 
     // A frame typed field by field; Tab goes on to the next field with its editor open.
-    Type("0x181");
+    Type_Keys("0x181");
     Press(Qt::Key_Tab);
     QCOMPARE(Focus_Place(dialog), QStringLiteral("sga 1,2 editing"));
-    Type("8");
+    Type_Keys("8");
     Press(Qt::Key_Tab);
     // The type's list opens by itself; the arrow picks, Tab takes it and goes on.
     QTRY_VERIFY(QApplication::activePopupWidget());
@@ -447,9 +419,9 @@ void Tst_Frame_List_Editors::keyboard_alone_types_a_frame_and_saves()
     Press(Qt::Key_Tab);
     QTRY_VERIFY(!QApplication::activePopupWidget());
     QCOMPARE(Focus_Place(dialog), QStringLiteral("sga 1,4 editing"));
-    Type("1000");
+    Type_Keys("1000");
     Press(Qt::Key_Tab);
-    Type("Motor");
+    Type_Keys("Motor");
     // Tab from the last field of the last frame goes on to the empty row below, for the next
     // frame; Tab again, with nothing typed there, leaves the grid for OK, and Enter presses it.
     Press(Qt::Key_Tab);
@@ -584,7 +556,7 @@ void Tst_Frame_List_Editors::escape_closes_from_a_cell_being_typed_into()
     QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
     QCOMPARE(Focus_Place(*dialog), QStringLiteral("sga 1,1"));
     if (typed.isEmpty()) Press(Qt::Key_F2);
-    else Type(typed);
+    else Type_Keys(typed);
     QCOMPARE(Focus_Place(*dialog), QStringLiteral("sga 1,1 editing"));
 
     messages_->Answers = {false};
@@ -639,7 +611,7 @@ void Tst_Frame_List_Editors::buttons_answer_their_letters()
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     QCOMPARE(Button(dialog, "Btn_InsRow")->text(), QStringLiteral("&Insert Row"));
     // OK takes the cell still being typed, and its check finds the type missing.
-    Type("0x1");
+    Type_Keys("0x1");
     QTest::keyClick(Key_Target(), Qt::Key_O, Qt::AltModifier);
     QTRY_COMPARE(messages_->Errors, QStringList{"Error in row 1!! Type of CAN message must be selected"});
     QCOMPARE(dialog.Grid_Model()->Cell(1, Receive_Col::CobID), QStringLiteral("0x1"));

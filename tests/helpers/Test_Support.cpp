@@ -59,3 +59,35 @@ void Pick_In_Cell(QTableView *view, const QModelIndex &index, const QString &ite
     QTest::keyClick(combo->view(), Qt::Key_Return);
     QTRY_VERIFY(!view->indexWidget(index));
 }
+
+QWidget *Key_Target()
+{
+    if (QWidget *popup = QApplication::activePopupWidget()) return popup->focusWidget() ? popup->focusWidget() : popup;
+    return QApplication::focusWidget();
+}
+
+void Type_Keys(const QString &text)
+{
+    for (const QChar c : text) {
+        QWidget *target = Key_Target();
+        QVERIFY(target);
+        QTest::keyClick(target, c.toLatin1());
+    }
+}
+
+QString Focus_Name()
+{
+    const QWidget *focus = QApplication::focusWidget();
+    return focus ? focus->objectName() : QStringLiteral("(none)");
+}
+
+QString Focus_Place(QTableView *grid)
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus) return QStringLiteral("(none)");
+    const QModelIndex current = grid->currentIndex();
+    const QString cell = QStringLiteral("%1 %2,%3").arg(grid->objectName()).arg(current.row() + 1).arg(current.column());
+    if (focus == grid) return cell;
+    if (grid->isAncestorOf(focus)) return cell + QStringLiteral(" editing");
+    return focus->objectName();
+}

@@ -60,3 +60,13 @@ void Click_Cell(QTableView *view, const QModelIndex &index);
 void Type_Into_Cell(QTableView *view, const QModelIndex &index, const QString &text);
 // Opens the cell's drop-down list with F2 and picks the entry item with the arrow keys.
 void Pick_In_Cell(QTableView *view, const QModelIndex &index, const QString &item);
+
+// Where the keyboard is: the open list of a drop-down, or the focused control.
+QWidget *Key_Target();
+// Types text key by key wherever the keyboard is (in a grid the first key opens the cell's editor).
+void Type_Keys(const QString &text);
+// The focused control's object name, "(none)" when no control has the focus.
+QString Focus_Name();
+// Focus_Name, but for the grid the cell it is on ("sga 1,3" with the grid's object name, row
+// from 1 and column; "sga 1,3 editing" while the cell's editor has the focus).
+QString Focus_Place(QTableView *grid);
