@@ -114,15 +114,8 @@ void Tst_Frame_Grid_Tab::tab_beyond_a_row()
     Show(dialog);
     if (QTest::currentTestFailed()) return;
     const bool changed = dialog.Has_Changes();
-    QTableView *grid = dialog.Grid_View();
-    const QModelIndex cell = dialog.Grid_Model()->index(row - 1, column);
-    grid->scrollTo(cell);
-    grid->setCurrentIndex(cell);
-    grid->setFocus();
-    if (editing) {
-        QTest::keyClick(grid, Qt::Key_F2);
-        QVERIFY(grid->indexWidget(cell));
-    }
+    Focus_Cell(dialog.Grid_View(), dialog.Grid_Model()->index(row - 1, column), editing);
+    if (QTest::currentTestFailed()) return;
     QTest::keyClick(Key_Target(), Qt::Key_Tab, back ? Qt::ShiftModifier : Qt::NoModifier);
     QCOMPARE(Focus_Place(dialog), lands);
     // Nothing typed, nothing changed.

@@ -498,14 +498,9 @@ void Tst_Frame_List_Editors::tab_walks_the_row_then_leaves()
     QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
     QTableView *grid = dialog->Grid_View();
     const QModelIndex cell = Cell(*dialog, row, column);
-    grid->scrollTo(cell);
-    grid->setCurrentIndex(cell);
-    grid->setFocus();
-    if (editing) {
-        QTest::keyClick(grid, Qt::Key_F2);
-        QVERIFY(grid->indexWidget(cell));
-        QTest::keyClicks(grid->indexWidget(cell), "7");
-    }
+    Focus_Cell(grid, cell, editing);
+    if (QTest::currentTestFailed()) return;
+    if (editing) QTest::keyClicks(grid->indexWidget(cell), "7");
     Press(Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(Focus_Place(*dialog), lands);
     // Whatever was typed into the cell left behind is kept.

@@ -60,6 +60,16 @@ void Pick_In_Cell(QTableView *view, const QModelIndex &index, const QString &ite
     QTRY_VERIFY(!view->indexWidget(index));
 }
 
+void Focus_Cell(QTableView *view, const QModelIndex &index, bool open_editor)
+{
+    view->scrollTo(index);
+    view->setCurrentIndex(index);
+    view->setFocus();
+    if (!open_editor) return;
+    QTest::keyClick(view, Qt::Key_F2);
+    QVERIFY(view->indexWidget(index));
+}
+
 QWidget *Key_Target()
 {
     if (QWidget *popup = QApplication::activePopupWidget()) return popup->focusWidget() ? popup->focusWidget() : popup;

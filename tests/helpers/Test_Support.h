@@ -61,6 +61,9 @@ void Type_Into_Cell(QTableView *view, const QModelIndex &index, const QString &t
 // Opens the cell's drop-down list with F2 and picks the entry item with the arrow keys.
 void Pick_In_Cell(QTableView *view, const QModelIndex &index, const QString &item);
 
+// Puts the keyboard on the cell, with its editor open (F2) when open_editor.
+void Focus_Cell(QTableView *view, const QModelIndex &index, bool open_editor);
+
 // Where the keyboard is: the open list of a drop-down, or the focused control.
 QWidget *Key_Target();
 // Types text key by key wherever the keyboard is (in a grid the first key opens the cell's editor).
