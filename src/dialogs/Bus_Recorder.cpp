@@ -136,7 +136,7 @@ void Bus_Recorder::Finished(int exit_code, QProcess::ExitStatus status)
     // The program's last line says why (its usage lines follow a usage error).
     QStringList lines = QString::fromUtf8(errors_).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     lines.removeIf([](const QString &l) { return l.startsWith(QLatin1String("Try '")); });
-    QString why = lines.isEmpty() ? QStringLiteral("exit status %1").arg(exit_code) : lines.last();
+    QString why = lines.isEmpty() ? state_.STR(STR_Bus_Record_Ended).arg(exit_code) : lines.last();
     why.remove(QRegularExpression(QStringLiteral("^qcx3310-cli can-record: ")));
     emit Failed(why);
 }

@@ -583,4 +583,5 @@ const char16_t *const Lang_Default_Texts[] = {
     u"connection error (%1)",  // STR575
     u"the answer holds %1 of %2 registers",  // STR576
     u"%1 register map",  // STR577
+    u"the recorder ended with exit status %1",  // STR578
 };

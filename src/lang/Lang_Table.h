@@ -520,6 +520,7 @@ enum Lang_Key : int {
     STR_Monitor_Fault_Other,  // %1 the client's words
     STR_Monitor_Short_Answer,  // %1 the registers answered, %2 those asked for
     STR_Register_Map_File_Name,  // %1 the configuration's name; the suggested file name, without extension
+    STR_Bus_Record_Ended,  // %1 the recorder's exit status, when it ended without saying why
     Lang_Key_End
 };
 
